@@ -1,0 +1,7 @@
+// The about screen's scroll state.
+#pragma once
+
+struct AboutState {
+    float aboutScroll = 0.0f;
+    float aboutSpeed = 1.0f;
+};

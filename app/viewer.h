@@ -1,0 +1,42 @@
+// The viewer context: every module's state gathered in one object, so that each test starts fresh.
+#pragma once
+
+#include <string>
+
+#include "about/about_state.h"
+#include "app/app_state.h"
+#include "document/document_state.h"
+#include "keyboard/keyboard_state.h"
+#include "text/text_state.h"
+#include "view/view_state.h"
+
+struct Viewer {
+    Layout layout;
+    FrameState frame;
+    DocumentState document;
+    ToolState tools;
+    ConversionState conversion;
+    PageViewState view;
+    SheetState sheet;
+    TextState text;
+    SearchState search;
+    KeyboardState keyboard;
+    AboutState about;
+
+    Viewer() = default;
+    Viewer(const Viewer&) = delete;
+    Viewer& operator=(const Viewer&) = delete;
+    // Workers use the state above; they are stopped and joined before any of it goes.
+    ~Viewer() {
+        conversion.workerStop = 1;
+        conversion.worker.join();
+        search.worker.join();
+    }
+};
+
+// How the viewer is started; tests fill it, the program takes the defaults.
+struct StartOptions {
+    std::string programFolder;        // empty: the executable's folder, with the temporary-folder rule
+    std::string documentToOpen;       // a PDF named on the command line
+    int desktopWidth = 0, desktopHeight = 0;  // 0: the real desktop
+};

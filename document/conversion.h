@@ -1,0 +1,17 @@
+// Page conversion: page image files, the 50 ms tick, the progress bar and the page-file worker.
+#pragma once
+
+#include <string>
+
+#include "app/viewer.h"
+
+std::string pageImageBase(const Viewer& v, int page);  // cache folder + "page-" + six digits
+// Looks up page's image (JPEG wins over PNG) and returns its file, or "" when not ready. Updates
+// pageImageBase and pageImageExtension.
+std::string pageImageFile(Viewer& v, int page);
+void startConversion(Viewer& v);
+void conversionTick(Viewer& v);          // frame step 5
+void progressBarStep(Viewer& v);         // frame step 14
+void thumbnailRequest(Viewer& v);        // frame step 16.14, after the notice
+// Asks a running page-file worker to stop and waits for it.
+void stopPageFileWorker(Viewer& v);

@@ -1,0 +1,18 @@
+// The on-screen keyboard: configuration, faces, hover, typing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/viewer.h"
+
+// Pure: the labels of one row value (fields 2..lastField of a "¦"-separated value, trimmed).
+std::vector<std::string> parseRowValue(const std::string& value, int lastField);
+void readKeyboardLayout(Viewer& v);      // Pagewell.ini; message box when it is missing
+void drawKeyboards(Viewer& v);           // faces 90..92, key rectangles, highlight sprites
+void hoverKeys(Viewer& v);
+void keyboardPress(Viewer& v);           // frame step 17, the press part
+void handleKeyRelease(Viewer& v);        // frame step 17, the release part
+void showKeyboard(Viewer& v);
+void showPressedKey(Viewer& v);          // frame step 20
+void resetKeyboardCase(Viewer& v);       // back to lower case

@@ -1,0 +1,276 @@
+// The media layer: display, sprites, drawing, fonts, images, input, sound, files, programs, threads.
+// It is the only part of the viewer that talks to SDL, libpng, libjpeg, libmodplug, processes and threads.
+// Objects (sprites, fonts, images, tunes) are addressed by small non-negative numbers; creating an object
+// under a number in use frees the previous one. An operation on a number holding no object does nothing
+// and returns 0 / false. Everything here runs on the main thread unless a function says otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace media {
+
+// ---------------------------------------------------------------------------------------------
+// Colours: 24-bit RGB packed as red + green * 256 + blue * 65536. In the alpha-blend drawing mode
+// the fourth byte (colour >> 24) carries the alpha 0..255.
+using Colour = std::uint32_t;
+constexpr Colour rgb(int r, int g, int b) {
+    return static_cast<Colour>((r & 255) | ((g & 255) << 8) | ((b & 255) << 16));
+}
+constexpr Colour rgba(int r, int g, int b, int a) {
+    return rgb(r, g, b) | (static_cast<Colour>(a & 255) << 24);
+}
+constexpr int red(Colour c) { return static_cast<int>(c & 255); }
+constexpr int green(Colour c) { return static_cast<int>((c >> 8) & 255); }
+constexpr int blue(Colour c) { return static_cast<int>((c >> 16) & 255); }
+constexpr int alpha(Colour c) { return static_cast<int>((c >> 24) & 255); }
+
+// ---------------------------------------------------------------------------------------------
+// Clock. The millisecond counter and the frame limiter can be taken over by a test: with a test
+// clock, elapsedMilliseconds() returns the test's value and flipDisplay() never sleeps.
+std::int64_t elapsedMilliseconds();
+void sleepMilliseconds(int ms);
+void useTestClock(bool on);       // on: the clock only moves by advanceTestClock
+void advanceTestClock(std::int64_t ms);
+void setTestClock(std::int64_t ms);
+int randomNumber(int maximum);    // uniform whole number 0..maximum inclusive
+void seedRandom(std::uint32_t seed);
+
+// ---------------------------------------------------------------------------------------------
+// Display.
+bool startDisplay();              // initialises the video system; false when it cannot start
+void stopDisplay();               // releases display, sprites, fonts, sound, input and window
+int desktopWidth();               // primary desktop; a test may override it
+int desktopHeight();
+void overrideDesktopSize(int width, int height);  // for tests; 0, 0 removes the override
+struct WindowFlags {
+    bool borderless = true;
+    bool hidden = true;
+};
+bool openWindow(int width, int height, const std::string& title, WindowFlags flags);
+void setWindowTopMost();          // keeps position and size
+void showWindow();
+bool openDisplay(int width, int height);  // the sprite display in the window's inner area
+void setFrameRate(int framesPerSecond);
+void clearDisplay(Colour colour);
+void flipDisplay();               // presents, waits for the frame interval, pumps window events
+void toggleWindowCaption();       // adds/removes title bar and frame in place
+int windowWidth();                // inner area
+int windowHeight();
+void releasePointer(bool release);  // true frees the pointer (cursor shown), false captures it
+std::string windowTitle();
+bool windowHasCaption();
+// Frame capture for tests and screenshots: when on, flipDisplay keeps a copy of each presented frame.
+void captureFrames(bool on);
+Colour capturedPixel(int x, int y);   // RGB of the last presented frame; 0xFFFFFFFF outside
+bool saveCapturedFrame(const std::string& pngFile);
+
+// Window events: one per call, 0 when none.
+constexpr int eventLeftDown = 513;
+constexpr int eventLeftUp = 514;
+constexpr int eventLeftDoubleClick = 515;
+int pollWindowEvent();
+void pumpEvents();                // takes all pending system events into the media layer's state
+
+// ---------------------------------------------------------------------------------------------
+// Sprites. A sprite keeps its pixels (RGBA) and a texture made from them.
+constexpr bool alphaCapable = true;
+bool createSprite(int number, int width, int height, bool alphaCapableFlag = false);
+int createSpriteAnyNumber(int width, int height, bool alphaCapableFlag = false);  // picks a free number
+bool loadSprite(int number, const std::string& imageFile);  // PNG or JPEG by content; false if unreadable
+bool loadSpriteFromMemory(int number, const void* data, std::size_t length);
+bool copySprite(int source, int destination);
+void freeSprite(int number);
+bool spriteExists(int number);
+int spriteWidth(int number);      // display size (after zoom)
+int spriteHeight(int number);
+int spriteOwnWidth(int number);   // pixel size
+int spriteOwnHeight(int number);
+void setSpriteFiltering(bool smooth);
+void zoomSprite(int number, int width, int height);  // -1 restores the own size of that side
+void clipSprite(int number, int x, int y, int width, int height);  // -1 width/height: full extent
+void displaySprite(int number, int x, int y);                        // opaque
+void displayTransparentSprite(int number, int x, int y, int intensity);  // black (or own alpha) left out
+enum class Blending { normal, multiply };
+void setBlending(Blending mode);
+bool spritesOverlap(int numberA, int xA, int yA, int numberB, int xB, int yB);
+bool saveSpritePng(int number, const std::string& file);  // the whole sprite, whatever its clip
+
+// ---------------------------------------------------------------------------------------------
+// Drawing, between beginDrawing* and endDrawing. Opening a target sets front = white, back = black,
+// mode = default. Primitives are exact and without anti-aliasing; text is anti-aliased.
+namespace mode {
+constexpr int standard = 0;      // text cells take the back colour
+constexpr int transparent = 1;   // text without background
+constexpr int outlined = 2;      // boxes, rounded boxes, circles as one-pixel outlines
+constexpr int alphaBlend = 4;    // colours carry alpha in the fourth byte, blended over what is there
+constexpr int gradient = 8;      // filled shapes painted with the linear gradient back -> front
+}  // namespace mode
+bool beginDrawing(int sprite);
+bool beginDrawingImage(int image);
+bool beginDrawingDisplay();      // the back buffer: only drawText is supported there
+void endDrawing();               // refreshes the sprite's texture
+void setFont(int font);
+void setFrontColour(Colour colour);
+void setBackColour(Colour colour);
+void setDrawingMode(int modeFlags);
+void linearGradient(int x1, int y1, int x2, int y2);  // back colour at (x1,y1), front at (x2,y2)
+void fillBox(int x, int y, int width, int height, Colour colour);  // outlined mode: outline only
+void fillBox(int x, int y, int width, int height);   // current front colour, or the gradient
+void roundBox(int x, int y, int width, int height, int radiusX, int radiusY, Colour colour);
+void roundBox(int x, int y, int width, int height, int radiusX, int radiusY);  // front colour/gradient
+void line(int x1, int y1, int x2, int y2, Colour colour);  // both end points included
+void circle(int x, int y, int radius, Colour colour);      // filled unless outlined mode
+void floodFill(int x, int y, Colour colour, Colour borderColour);
+Colour pixelColour(int x, int y);  // RGB only; -1 (0xFFFFFFFF) outside the target
+void drawText(int x, int y, const std::string& utf8, Colour front);
+void drawText(int x, int y, const std::string& utf8, Colour front, Colour back);
+int textWidth(const std::string& utf8);   // sum of glyph advances with the current font
+int textHeight(const std::string& utf8);  // the current font's height
+void drawImage(int image, int x, int y);
+void drawImage(int image, int x, int y, int width, int height);  // scaled, smooth
+
+// ---------------------------------------------------------------------------------------------
+// Fonts. The face is found through fontconfig; sizes are points at 96 dots per inch.
+// Font -1 (or a font never loaded) is the drawing service's default font.
+bool loadFont(int number, const std::string& faceName, int pointSize, bool bold);
+std::string fontFile(int number);  // the file the font was loaded from (for diagnostics and tests)
+
+// ---------------------------------------------------------------------------------------------
+// Images: pixel pictures without a texture. Every image function may be called from any thread.
+bool loadImage(int number, const std::string& file);  // PNG or JPEG by content
+int imageWidth(int number);
+int imageHeight(int number);
+bool imageExists(int number);
+bool resizeImage(int number, int width, int height);  // smooth
+bool saveImagePng(int number, const std::string& file);
+bool saveImageJpeg(int number, const std::string& file, int quality0to10);  // 9 = baseline RGB q90
+void freeImage(int number);
+// Decodes a JPEG at a reduced scale (1/2, 1/4 or 1/8 of its size, the largest at least minWidth
+// by minHeight); a cheap start for thumbnails. Any thread. False when unreadable.
+bool loadImageScaled(int number, const std::string& file, int minWidth, int minHeight);
+
+// ---------------------------------------------------------------------------------------------
+// Input. Read once per frame. Keys are PC scan codes (left Control 29, C 46, Backspace 14, Enter 28,
+// Escape 1, ...). A test can feed input through the feed* functions instead of the system.
+void readMouse();
+int mouseX();
+int mouseY();
+int mouseDeltaX();                // change since the previous readMouse
+int mouseDeltaY();
+bool mouseButton(int which);      // 1 left, 2 right, 3 middle: down now
+void placeMouse(int x, int y);
+bool escapePressed();             // down now, or went down since the previous query
+void readKeyboard();
+bool keyDown(int scanCode);
+bool keyReleased(int scanCode);   // true in exactly one read after the key went up
+std::string typedCharacter();     // UTF-8 text typed since the previous read, or empty
+namespace scan {
+constexpr int escape = 1, backspace = 14, tab = 15, c = 46, enter = 28, leftControl = 29;
+}
+void feedMouseMove(int x, int y);
+void feedMouseButton(bool down, int clicks);  // left button; clicks >= 2 makes a double-click event
+void feedKey(int scanCode, bool down);
+void feedText(const std::string& utf8);
+void resetInput();                // forgets all input state and queued events
+
+// ---------------------------------------------------------------------------------------------
+// Sound. startSound fails when no audio device can be opened; the program goes on without sound.
+bool startSound();
+bool prepareTune(int number, const void* data, std::size_t length);
+void setTunePosition(int number, int position);
+void playTune(int number);
+void stopTune(int number);
+bool tunePlaying(int number);
+// Decodes a module into 16-bit stereo samples at 44.1 kHz without an audio device (tests, tools).
+std::vector<std::int16_t> decodeTune(const void* data, std::size_t length, int milliseconds,
+                                     int* channels = nullptr);
+
+// ---------------------------------------------------------------------------------------------
+// Files and folders. Paths use "/", folder paths end with "/". Any thread.
+std::int64_t fileSize(const std::string& path);  // -1 missing, -2 a folder
+bool filePresent(const std::string& path);       // exists with a size above 0
+// Last modification as local time counted in seconds since 1970 as if it were UTC;
+// -1 outside 1970-01-01 00:00:00 .. 2038-01-19 03:14:07, 0 when it cannot be read.
+std::int64_t fileModificationTime(const std::string& path);
+std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);  // the conversion used above
+bool createFolder(const std::string& path, bool withParents);  // false when it exists or fails
+bool folderExists(const std::string& path);
+bool deleteFile(const std::string& path);       // also when read-only
+// Deletes every file in folder whose name matches pattern ("*" = all), leaving sub-folders; then
+// removes the folder when it has become empty.
+void deleteFilesInFolder(const std::string& folder, const std::string& pattern);
+bool readWholeFile(const std::string& path, std::string& contents);
+bool writeWholeFile(const std::string& path, const std::string& contents);
+bool appendToFile(const std::string& path, const std::string& contents);
+std::vector<std::string> readLines(const std::string& path);  // without line ends; none if unreadable
+bool canOpenForReading(const std::string& path);
+std::string executableFolder();   // folder of the running executable, ending in "/"
+std::string currentFolder();      // ending in "/"
+std::string temporaryFolder();    // $TMPDIR or /tmp, ending in "/"
+bool folderWritable(const std::string& path);
+
+// ---------------------------------------------------------------------------------------------
+// Programs. Started with an argument vector, never through a shell.
+struct RunOptions {
+    std::string workingFolder;    // empty: the caller's current folder
+    bool wait = false;            // return only when the program has ended
+    std::string standardOutputFile;  // when set, standard output goes into this file (truncated)
+};
+int runProgram(const std::string& program, const std::vector<std::string>& arguments,
+               const RunOptions& options);  // process id, 0 when it could not be started
+int isProgramRunning(const std::string& exeName);  // first live (non-zombie) match by name, or 0
+bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure
+void raiseProgramPriority(int processId);           // silently skipped where refused
+void reapFinishedPrograms();                        // collects ended children
+std::string windowsBitness();                       // "64" on a 64-bit system, "32" otherwise
+
+// ---------------------------------------------------------------------------------------------
+// Threads. A worker started here is joined by join() or by the destructor.
+class Thread {
+public:
+    Thread();
+    ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+    // Starts procedure on a new thread at the highest priority the system grants (tried, skipped
+    // where refused). Returns false when a thread is still attached.
+    bool start(std::function<void()> procedure);
+    void join();
+    bool joinable() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Configuration files in the INI form. The file is read as UTF-8, or as Windows-1252 when it is not
+// valid UTF-8. Section names compare without regard to case; values are trimmed of blanks and tabs.
+class IniFile {
+public:
+    bool open(const std::string& path);
+    void selectSection(const std::string& section);
+    std::string read(const std::string& key, const std::string& defaultValue) const;
+
+private:
+    std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> sections_;
+    int current_ = -1;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Dialogs and the clipboard.
+void messageBox(const std::string& title, const std::string& text);  // modal; also to stderr
+void setClipboardText(const std::string& utf8);
+std::string clipboardText();
+// The desktop's file chooser (zenity, else kdialog; PAGEWELL_FILE_DIALOG names another program
+// printing the chosen path). Returns the path or "" when cancelled. chooserAvailable tells whether
+// any chooser could be run.
+std::string chooseFileToOpen(const std::string& title, const std::string& defaultFile,
+                             const std::string& pattern, bool* chooserAvailable = nullptr);
+
+}  // namespace media

@@ -1,0 +1,28 @@
+// Characters: UTF-8 counting and cutting, Windows-1252 repair, Unicode case folding. Any thread.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace media {
+
+// Number of Unicode characters in valid UTF-8 text.
+std::size_t characterCount(const std::string& utf8);
+// Byte offset of character index (clamped to the text's end).
+std::size_t byteOffsetOfCharacter(const std::string& utf8, std::size_t characterIndex);
+// Characters [first, first + count) of the text, never cutting a character's bytes apart.
+std::string characterSlice(const std::string& utf8, std::size_t first, std::size_t count);
+// Text without its last character (empty stays empty).
+std::string withoutLastCharacter(const std::string& utf8);
+// Code point of the first character, 0 for empty text.
+int firstCodePoint(const std::string& utf8);
+bool isValidUtf8(const std::string& bytes);
+// Valid UTF-8 is returned as it is; every byte that does not start a valid UTF-8 sequence is taken
+// as Windows-1252 and re-encoded.
+std::string repairToUtf8(const std::string& bytes);
+// Full Unicode case folding (a word in capitals matches lower-case text, also Greek and Cyrillic).
+std::string caseFold(const std::string& utf8);
+// Upper-cases ASCII letters only.
+std::string asciiUpper(std::string text);
+
+}  // namespace media

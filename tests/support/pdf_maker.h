@@ -1,0 +1,16 @@
+// Makes PDF documents for tests with cairo: known page counts, sizes and words per page.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TestPage {
+    double widthPoints = 595.276;   // A4 portrait
+    double heightPoints = 841.89;
+    std::vector<std::string> lines;  // text lines drawn top-down
+};
+
+// Writes a PDF with the given pages; false on failure.
+bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages);
+// n A4 pages, page k (1-based) reading "Page k" and "word<k>" plus the given extra line per page.
+bool makeNumberedPdf(const std::string& path, int pageCount);

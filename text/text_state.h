@@ -1,0 +1,38 @@
+// The extracted-text store, the text view's copy latch and the search.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "media/media.h"
+
+struct PageText {
+    std::string text;   // normalised, UTF-8
+    int page = 0;
+};
+
+struct TextState {
+    std::vector<PageText> pageTexts;
+    std::vector<std::vector<std::string>> textLines;  // [page 0..pageCount][line 0..textViewLastLine]
+    long long extractedWordCount = 0;
+    int copyArmed = 0;
+};
+
+struct SearchHit {
+    std::string snippet;    // at most 55 characters from the first match
+    std::string pageLabel;
+    int page = 0;
+    int rowY = 0;
+};
+
+struct SearchState {
+    std::string searchWord;
+    std::string searchWordAtFrameStart;
+    std::string searchWordForWorker;   // the word as it stood when the search was started
+    std::vector<SearchHit> searchHits;  // touched by the main thread only while no search runs
+    int pointerYInHitList = 0;
+    int onScreenEnterPressed = 0;
+    std::atomic<int> searchWorkerState{0};  // 0 idle/drawn, 1 running, 9999 finished, not drawn
+    media::Thread worker;
+};

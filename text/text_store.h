@@ -1,0 +1,17 @@
+// The extracted-text store: TextualData.txt split into normalised page texts and display lines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/viewer.h"
+
+// Pure steps.
+std::vector<PageText> splitPages(const std::string& fileBytes);  // form feeds and 0 bytes end pages
+std::string normalisePageText(const std::string& text);  // blank runs 22..2 reduced, trimmed
+long long countBlanks(const std::string& text);
+// Cuts text into lines of lineChars characters, at most maxLines lines.
+std::vector<std::string> cutDisplayLines(const std::string& text, int lineChars, int maxLines);
+
+// Reads the file when its size is above 0; otherwise leaves the request pending.
+void loadExtractedText(Viewer& v);

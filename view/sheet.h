@@ -1,0 +1,24 @@
+// The thumbnail sheet: notice, build, saved file with its trailer, cells, thumbnail mode, hit marks.
+#pragma once
+
+#include <string>
+
+#include "app/viewer.h"
+
+struct SheetTrailer {
+    int cellWidth = 0, cellHeight = 0, columns = 0, rows = 0;
+    bool valid = false;  // four sane values were found
+};
+// Reads the trailer after the file's last 0 byte. Values that are missing, garbled, zero, negative or
+// larger than the sheet give valid = false.
+SheetTrailer parseSheetTrailer(const std::string& fileBytes, int sheetWidth, int sheetHeight);
+std::string formatSheetTrailer(int cellWidth, int cellHeight, int columns, int rows);
+
+void drawThumbWaitSprite(Viewer& v);     // sprite 12, at start-up
+void buildThumbnailSheet(Viewer& v);
+void prepareThumbnailCells(Viewer& v);
+// Loads thumb_sheet.png of a cached document; true when the sheet is ready.
+bool loadThumbnailSheet(Viewer& v);
+void showThumbnailMode(Viewer& v);
+void pickThumbnail(Viewer& v);
+void markHitsOnSheet(Viewer& v);

@@ -1,0 +1,48 @@
+// The page view (flip, zoom, glide) and the thumbnail sheet.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PageViewState {
+    int currentPage = 1;
+    int pageX = 0, pageY = 0;
+    int zoomOffsetX = 0, zoomOffsetY = 0;
+    float zoomFactor = 1.0f;
+    float zoomDelta = 0.0f, previousZoomDelta = 0.0f;
+    float zoomStep = 1.0f;
+    int zoomApply = 0;
+    float fitWidth = 0.0f, fitHeight = 0.0f;
+    int fitByWidth = 0;
+    float pageFitWidth = 0.0f, pageFitHeight = 0.0f;
+    int panAnimating = 0;
+    std::int64_t panElapsed = 0;
+    int panStartX = 0, panStartY = 0;
+    int panShiftX = 0, panShiftY = 0;
+    int panDuration = 450;
+    std::int64_t lastTick = 0;
+    int pageNotReady = 0;
+    std::string pageCounterText;
+};
+
+struct ThumbnailCell {
+    int screenX = 0, screenY = 0;
+    int sheetX = 0, sheetY = 0;
+    int width = 0, height = 0;
+    int page = 0;
+};
+
+// The grid values are written by the page-file worker before it sets sheetBuildRequested and read by
+// the main thread only after it has seen that flag.
+struct SheetState {
+    int sheetColumns = 0, sheetRows = 0;
+    int thumbnailWidth = 0, thumbnailHeight = 0;
+    int sheetCellWidth = 0, sheetCellHeight = 0;
+    std::vector<ThumbnailCell> thumbnailCells;
+    int sheetReady = 0;
+    int sheetJustBuilt = 0;
+    int hoveredCell = -1;             // index into thumbnailCells
+    int sheetEndRow = 0;
+    float thumbFitWidth = 0.0f, thumbFitHeight = 0.0f;
+};
