@@ -1,0 +1,2 @@
+// Placeholder until the tool programs are written.
+int main() { return 1; }
