@@ -56,5 +56,9 @@ struct ConversionState {
     std::atomic<int> thumbnailsFromJpeg{0};
     std::atomic<int> thumbnailLoadNext{0};
     std::atomic<int> sheetBuildRequested{0};
+    // Whether a page converter runs, polled by the main thread (the 50 ms gate) while the worker
+    // runs, so that the worker can give up on a page whose file will never come.
+    std::atomic<int> converterRunning{1};
+    std::int64_t lastConverterPoll = 0;
     media::Thread worker;
 };

@@ -8,7 +8,7 @@
 #include "media/media.h"
 
 struct PageText {
-    std::string text;   // normalised, UTF-8
+    std::string text;  // normalised, UTF-8
     int page = 0;
 };
 
@@ -20,7 +20,7 @@ struct TextState {
 };
 
 struct SearchHit {
-    std::string snippet;    // at most 55 characters from the first match
+    std::string snippet;  // at most 55 characters from the first match
     std::string pageLabel;
     int page = 0;
     int rowY = 0;
@@ -29,8 +29,9 @@ struct SearchHit {
 struct SearchState {
     std::string searchWord;
     std::string searchWordAtFrameStart;
-    std::string searchWordForWorker;   // the word as it stood when the search was started
-    std::vector<SearchHit> searchHits;  // touched by the main thread only while no search runs
+    std::string searchWordForWorker;    // the word as it stood when the search was started
+    std::vector<SearchHit> searchHits;  // main thread only: the result drawn in the hit list
+    std::vector<SearchHit> workerHits;  // the worker's result; the main thread takes it on 9999
     int pointerYInHitList = 0;
     int onScreenEnterPressed = 0;
     std::atomic<int> searchWorkerState{0};  // 0 idle/drawn, 1 running, 9999 finished, not drawn

@@ -1,0 +1,138 @@
+// The frame-test harness: a temporary program folder, start-up with a test clock, fed input, frames.
+#include "tests/support/harness.h"
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <vector>
+
+#include "app/app.h"
+#include "document/conversion.h"
+#include "document/document.h"
+
+namespace {
+
+std::mutex foldersMutex;
+std::vector<std::string>& foldersToRemove() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+void removeTemporaryFolders() {
+    std::lock_guard<std::mutex> lock(foldersMutex);
+    for (const std::string& folder : foldersToRemove()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);  // a symbolic link goes, not what it points to
+    }
+    foldersToRemove().clear();
+}
+
+void writeConfiguration(const std::string& folder, const HarnessOptions& options) {
+    std::string target = folder + "Pagewell.ini";
+    if (!options.configurationText.empty()) {
+        media::writeWholeFile(target, options.configurationText);
+    } else if (options.withConfiguration) {
+        std::string text;
+        if (media::readWholeFile(std::string(PAGEWELL_SOURCE_DIR) + "/Pagewell.ini", text))
+            media::writeWholeFile(target, text);
+    }
+}
+
+// The tools are linked, not copied: they are large, and one build of them serves every test.
+void linkTools(const std::string& folder) {
+    std::string tools = PAGEWELL_TOOL_FOLDER;
+    if (!tools.empty() && tools.back() == '/') tools.pop_back();
+    std::filesystem::path includes = std::filesystem::path(folder) / "includes";
+    std::error_code error;
+    std::filesystem::create_directories(includes, error);
+    std::filesystem::create_directory_symlink(tools, includes / ("bin" + media::windowsBitness()), error);
+    if (error) std::fprintf(stderr, "harness: cannot link the tool folder: %s\n", error.message().c_str());
+}
+
+}  // namespace
+
+std::string makeTemporaryFolder(const std::string& prefix) {
+    std::string pattern = media::temporaryFolder() + prefix + "-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr) return "";
+    std::string folder = std::string(buffer.data()) + "/";
+    std::lock_guard<std::mutex> lock(foldersMutex);
+    if (foldersToRemove().empty()) std::atexit(removeTemporaryFolders);
+    foldersToRemove().push_back(folder);
+    return folder;
+}
+
+Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
+    programFolder_ = makeTemporaryFolder("pagewell-test");
+    writeConfiguration(programFolder_, options_);
+    if (options_.withTools) linkTools(programFolder_);
+    media::useTestClock(!options_.realClock);
+    media::resetInput();
+    viewer_ = std::make_unique<Viewer>();
+    StartOptions start;
+    start.programFolder = programFolder_;
+    start.desktopWidth = options_.desktopWidth;
+    start.desktopHeight = options_.desktopHeight;
+    started_ = startUp(*viewer_, start);
+    media::captureFrames(true);
+}
+
+// Tool programs are found by name; stopping them all here could hit those of tests running beside
+// this one, so only a loop that ended the program's own way runs the full exit sequence.
+Harness::~Harness() {
+    if (started_ && ended_) {
+        exitSequence(*viewer_);
+    } else {
+        stopPageFileWorker(*viewer_);
+        media::stopDisplay();
+    }
+    viewer_.reset();
+    media::overrideDesktopSize(0, 0);
+    media::resetInput();
+}
+
+void Harness::frames(int count, int msPerFrame) {
+    for (int i = 0; i < count && !ended_; ++i) {
+        if (!options_.realClock) media::advanceTestClock(msPerFrame);
+        if (!runFrame(*viewer_)) ended_ = true;
+    }
+}
+
+void Harness::advance(int ms) {
+    if (!options_.realClock) media::advanceTestClock(ms);
+}
+
+bool Harness::runUntil(const std::function<bool()>& done, int maxFrames, int msPerFrame, double maxSeconds) {
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < maxFrames && !ended_; ++i) {
+        if (done()) return true;
+        if (options_.realClock) {
+            std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+            if (spent.count() > maxSeconds) return false;
+        }
+        frames(1, msPerFrame);
+    }
+    return done();
+}
+
+void Harness::moveTo(int x, int y) { media::feedMouseMove(x, y); }
+void Harness::press() { media::feedMouseButton(true, 1); }
+void Harness::release() { media::feedMouseButton(false, 1); }
+void Harness::doubleClick() { media::feedMouseButton(true, 2); }
+void Harness::keyDown(int scanCode) { media::feedKey(scanCode, true); }
+void Harness::keyUp(int scanCode) { media::feedKey(scanCode, false); }
+void Harness::type(const std::string& utf8) { media::feedText(utf8); }
+
+void Harness::pressEscape() {
+    media::feedKey(media::scan::escape, true);
+    media::feedKey(media::scan::escape, false);
+}
+
+void Harness::open(const std::string& pdfPath) { openDocumentPath(*viewer_, pdfPath); }
+
+media::Colour Harness::pixel(int x, int y) const { return media::capturedPixel(x, y); }

@@ -1,2 +1,44 @@
-// Placeholder until the tool programs are written.
-int main() { return 1; }
+// The tool program's entry: chooses information, text or page images by the name it was started under.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "tool.h"
+
+namespace {
+
+std::string lowerBaseName(const char* path) {
+    std::string name = path ? path : "";
+    std::size_t slash = name.find_last_of('/');
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return name;
+}
+
+// The tools never read standard input; a closed or terminal stdin must not make a library wait on it.
+void detachStandardInput() {
+    int nullInput = open("/dev/null", O_RDONLY);
+    if (nullInput < 0) return;
+    if (nullInput != STDIN_FILENO) {
+        dup2(nullInput, STDIN_FILENO);
+        close(nullInput);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    detachStandardInput();
+    std::string name = lowerBaseName(argc > 0 ? argv[0] : nullptr);
+    setProgramName(name.empty() ? "pdftool" : name);
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (name == "pdfinfo.exe" || name == "pdfinfo") return runInfo(arguments);
+    if (name == "pdftotext.exe" || name == "pdftotext") return runText(arguments);
+    if (name == "pdftopng.exe" || name == "pdftopng") return runRender(arguments);
+    reportError("start me as pdfinfo.exe, pdftotext.exe or pdftopng.exe (a link to this program)");
+    return kExitUsage;
+}

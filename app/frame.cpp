@@ -1,0 +1,235 @@
+// The frame loop: runFrame lists the frame's steps in their fixed order; input and gesture steps.
+#include "app/app.h"
+#include "app/frame_steps.h"
+#include "document/conversion.h"
+#include "media/media.h"
+#include "text/text_store.h"
+#include "text/text_view.h"
+#include "view/page_view.h"
+#include "view/sheet.h"
+
+bool runFrame(Viewer& v) {
+    beginFrame(v);                  // 1. exitSuppressed 0; the frame's one event; mouse and keyboard
+    checkCopyKeys(v);               // 2. Control+C copies the current page's text
+    storeKeyboardPointer(v);        // 3. pointer relative to the on-screen keyboard
+    hideToolbarWhenDetached(v);     // 4. so a press in the tool-bar zone reaches the re-attach
+    media::reapFinishedPrograms();  //    an ended converter must leave the process list
+    conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
+    loadPendingText(v);             // 6. the extracted text, once its file exists
+    handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet
+    handlePanelButtonRelease(v);    // 8. Info, Search, Text (hover left by the last frame)
+    handleThumbnailPick(v);         // 9. release on a thumbnail cell opens its page
+    handlePress(v);                 // 10. press on the page or a lit strip; may re-attach
+    if (v.frame.skipRestOfFrame) return true;  // re-attached: next frame at once, no flip
+    handleRelease(v);               // 11. release; a tap starts the glide
+    tickGlide(v);                   // 12. glide time
+    pulsePointer(v.frame);          // 13. pointer intensity rises and falls
+    stepProgressBar(v);             // 14. progress bar width after a converter start
+    updatePageView(v);              // 15. glide position, zoom drag, first page, single page
+    displayPageOrSheet(v);          // 16.1 the page, or the thumbnail sheet with its hover
+    hoverKeyboard(v);               // 16.2 key hover; pointerOverKeyboard
+    displayToolbar(v);              // 16.3 band and buttons while the pointer is in the zone
+    displayEdgeStrips(v);           // 16.4 lit strips, only without the tool bar
+    hoverOpenThumbnailsInfo(v);     // 16.5 hover tint and tip: Open, Thumbnails, Info
+    displayInfoPanel(v);            // 16.6 information panel
+    displaySearchLayer(v);          // 16.7 search panel, Search button, on-screen keyboard
+    displayHitListAndTextView(v);   // 16.8 hit list, text view, hit-list cursor
+    hoverSearchTextAboutExit(v);    // 16.9 hover: Search, Text, About, Exit,
+    hoverSearchGo(v);               //      the search panel's Search button (starts a search),
+    hoverDetach(v);                 //      Detach
+    displayPointer(v);              // 16.10 pointer at its pulse intensity
+    displayPageCounter(v);          // 16.11 page counter at last frame's pageCounterY
+    displayTouchRing(v);            // 16.12 touch ring in frames with motion
+    displayProgressBar(v);          // 16.13 progress bar; pageCounterY for the next frame
+    displayThumbWaitNotice(v);      // 16.14 sheet notice,
+    requestThumbnails(v);           //       then the thumbnail job once conversion is done
+    displayWelcome(v);              // 16.15 welcome panel and logo fade
+    displayPageNotReady(v);         // 16.16 "Page not ready" notice
+    displayMessagePanel(v);         //       a document that cannot be read
+    handleKeyboardKeys(v);          // 17. on-screen keyboard press and release
+    handleToolbarRelease(v);        // 18. Open, Thumbnails, About, Exit, Detach
+    if (v.frame.quit) return false;  //    Exit: the exit sequence at once, without a flip
+    handleSearchHitPick(v);         // 19. release on a hit opens its page
+    showPressedKeyboardKey(v);      // 20. pressed-key highlight
+    flipAndClear();                 // 21. show the frame, clear to black
+    typeAndRedrawSearch(v);         // 22. typing into the search word, finished results
+    buildRequestedSheet(v);         // 23. thumbnail sheet once its images are ready
+    return !escapeEndsLoop(v);      // 24. Escape ends the loop unless the about screen returned
+}
+
+bool pointerOver(const Viewer& v, int target, int x, int y) {
+    (void)v;
+    int width = media::spriteWidth(sprite::pointer);
+    int height = media::spriteHeight(sprite::pointer);
+    return media::spritesOverlap(sprite::pointer, media::mouseX() - width / 2, media::mouseY() - height / 2,
+                                 target, x, y);
+}
+
+void beginFrame(Viewer& v) {
+    v.frame.exitSuppressed = 0;
+    v.frame.skipRestOfFrame = 0;
+    v.frame.frameEvent = media::pollWindowEvent();
+    media::readMouse();
+    media::readKeyboard();
+}
+
+void storeKeyboardPointer(Viewer& v) {
+    v.keyboard.keyboardPointerX = media::mouseX() - v.layout.keyboardX;
+    v.keyboard.keyboardPointerY = media::mouseY() - v.layout.keyboardY;
+}
+
+void hideToolbarWhenDetached(Viewer& v) {
+    if (v.frame.windowDetached) v.frame.toolbarShown = 0;
+}
+
+void loadPendingText(Viewer& v) {
+    if (v.document.textExtractionPending) loadExtractedText(v);
+}
+
+// Panels that keep a gesture away from the page: the sheet, the hit list, the Search button.
+static bool pageGestureAllowed(const FrameState& frame) {
+    return !frame.thumbnailMode && !frame.pointerOverHitList && !frame.pointerOverSearchButton;
+}
+
+static bool stripLit(const FrameState& frame) { return frame.backStripHovered || frame.forwardStripHovered; }
+
+void handleDoubleClick(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent != media::eventLeftDoubleClick) return;
+    if (pageGestureAllowed(frame) && !frame.textViewOpen && !frame.pointerOverKeyboard) {
+        restoreFit(v);
+        frame.longPress = 1;
+        frame.pagePressed = 0;
+        frame.frameEvent = 0;
+    }
+    if (frame.thumbnailMode) {
+        frame.thumbnailMode = 0;
+        frame.frameEvent = 0;
+    }
+}
+
+static void toggleSearchPanel(Viewer& v) {
+    FrameState& frame = v.frame;
+    frame.keyboardKeyDown = 0;
+    if (frame.searchPanelOpen) {
+        frame.searchPanelOpen = 0;
+        frame.searchInputActive = 0;
+    } else {
+        frame.searchPanelOpen = 1;
+        frame.textViewOpen = 0;
+    }
+}
+
+static void toggleTextView(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.textViewOpen) {
+        frame.textViewOpen = 0;
+        frame.keyboardKeyDown = 0;
+    } else if (v.document.pageCount >= 1) {
+        frame.textViewOpen = 1;
+        frame.keyboardKeyDown = 0;
+        showTextView(v);
+    }
+}
+
+void handlePanelButtonRelease(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent != media::eventLeftUp || !frame.toolbarShown) return;
+    if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
+    if (frame.hoveredButton == button::info) {
+        frame.infoPanelOpen = !frame.infoPanelOpen;
+        if (frame.infoPanelOpen) frame.textViewOpen = 0;
+    } else if (frame.hoveredButton == button::search) {
+        toggleSearchPanel(v);
+    } else if (frame.hoveredButton == button::text) {
+        toggleTextView(v);
+    }
+}
+
+void forgetGestures(Viewer& v) {
+    FrameState& frame = v.frame;
+    frame.thumbnailMode = 0;
+    frame.toolbarShown = 0;
+    frame.backStripHovered = 0;
+    frame.forwardStripHovered = 0;
+    frame.pagePressed = 0;
+    v.view.panAnimating = 0;
+    frame.frameEvent = 0;
+}
+
+void handleThumbnailPick(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered) return;
+    if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
+    pickThumbnail(v);
+    forgetGestures(v);
+}
+
+static void reattachWindow(Viewer& v) {
+    v.frame.windowDetached = 0;
+    media::toggleWindowCaption();
+    media::releasePointer(false);
+    v.frame.skipRestOfFrame = 1;
+}
+
+void handlePress(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent != media::eventLeftDown || !pageGestureAllowed(frame)) return;
+    if (!stripLit(frame) && !frame.toolbarShown && !frame.pagePressed) {
+        frame.pressTime = media::elapsedMilliseconds();
+        pressOnPage(v, media::mouseX(), media::mouseY());
+        if (frame.windowDetached) {
+            reattachWindow(v);
+            return;
+        }
+    }
+    bool workerRunning = v.conversion.workerRunning.load() != 0;
+    if (frame.backStripHovered && !workerRunning && !frame.pagePressed) previousPage(v);
+    if (frame.forwardStripHovered && !workerRunning && !frame.pagePressed) nextPage(v);
+    frame.pagePressed = 1;
+}
+
+void handleRelease(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent != media::eventLeftUp || !pageGestureAllowed(frame)) return;
+    frame.pagePressed = 0;
+    frame.zoomDragging = 0;
+    frame.releaseTime = media::elapsedMilliseconds();
+    frame.longPress = frame.releaseTime - frame.pressTime >= 160 ? 1 : 0;
+    bool tap = !frame.longPress && !stripLit(frame) && !frame.toolbarShown && !frame.textViewOpen &&
+               !frame.pointerOverKeyboard && !frame.pointerOverSearchButton && !v.view.panAnimating;
+    if (tap) startGlide(v);
+}
+
+void tickGlide(Viewer& v) {
+    if (v.view.panAnimating) glideTick(v);
+}
+
+void pulsePointer(FrameState& frame) {
+    if (!frame.pointerFading) {
+        frame.pointerIntensity += 20;
+        if (frame.pointerIntensity > 254) frame.pointerFading = 1;
+    }
+    if (frame.pointerFading) {
+        frame.pointerIntensity -= 20;
+        if (frame.pointerIntensity < 50) frame.pointerFading = 0;
+    }
+}
+
+void stepProgressBar(Viewer& v) {
+    if (v.conversion.conversionRunning) progressBarStep(v);
+}
+
+static bool zoomDragAllowed(const Viewer& v) {
+    const FrameState& frame = v.frame;
+    return frame.pagePressed && media::mouseButton(1) && !stripLit(frame) && !frame.toolbarShown &&
+           media::spriteExists(sprite::page) && pageGestureAllowed(frame) && !frame.textViewOpen &&
+           !frame.pointerOverKeyboard;
+}
+
+void updatePageView(Viewer& v) {
+    if (v.view.panAnimating && !v.frame.pagePressed) glidePosition(v);
+    if (zoomDragAllowed(v)) zoomDrag(v);
+    firstPageCheck(v);
+    if (v.document.pageCount == 1 && !v.conversion.firstPageShown) singlePageFinish(v);
+}

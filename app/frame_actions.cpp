@@ -1,0 +1,120 @@
+// The frame's steps after the drawing: keyboard keys, tool-bar releases, hit picks, flip, search, sheet.
+#include "about/about.h"
+#include "app/app.h"
+#include "app/frame_steps.h"
+#include "document/document.h"
+#include "keyboard/keyboard.h"
+#include "media/media.h"
+#include "text/search.h"
+#include "view/page_view.h"
+#include "view/sheet.h"
+
+namespace {
+
+bool keyboardEnabled(const Viewer& v) { return !v.keyboard.keyboardDisabled; }
+
+// A press that no other control takes goes to the on-screen keyboard.
+bool keyboardTakesPress(const Viewer& v) {
+    const FrameState& frame = v.frame;
+    return frame.frameEvent == media::eventLeftDown && frame.searchPanelOpen && keyboardEnabled(v) &&
+           !frame.textViewOpen && !frame.zoomDragging && !frame.backStripHovered &&
+           !frame.forwardStripHovered && !frame.toolbarShown && !frame.pointerOverSearchButton &&
+           !frame.pointerOverHitList;
+}
+
+bool keyboardTakesRelease(const Viewer& v) {
+    const FrameState& frame = v.frame;
+    return frame.frameEvent == media::eventLeftUp && frame.searchPanelOpen && keyboardEnabled(v) &&
+           !frame.textViewOpen;
+}
+
+// The file chooser is another program's window: the pointer is free while it is up.
+void openFromToolbar(Viewer& v) {
+    media::releasePointer(true);
+    openDocument(v);
+    drawStatusLine(v);
+    media::releasePointer(false);
+}
+
+void detachWindow(Viewer& v) {
+    FrameState& frame = v.frame;
+    frame.windowDetached = 1;
+    frame.toolbarShown = 0;
+    frame.hoveredButton = button::none;
+    media::toggleWindowCaption();
+    media::releasePointer(true);
+    media::sleepMilliseconds(500);
+}
+
+// The word typed before the panel was closed comes back when it is opened again.
+void restoreSearchWord(Viewer& v) {
+    v.frame.hoveredButton = button::none;
+    v.frame.searchInputActive = 1;
+    v.search.searchWord = v.search.searchWordAtFrameStart;
+    v.search.searchWordAtFrameStart.clear();
+}
+
+}  // namespace
+
+void handleKeyboardKeys(Viewer& v) {
+    if (keyboardTakesPress(v)) keyboardPress(v);
+    if (keyboardTakesRelease(v)) handleKeyRelease(v);
+}
+
+void handleToolbarRelease(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent != media::eventLeftUp) return;
+    switch (frame.hoveredButton) {
+    case button::open: openFromToolbar(v); break;
+    case button::thumbnails:
+        frame.thumbnailMode = 1;
+        frame.textViewOpen = 0;
+        break;
+    case button::about:
+        aboutScreen(v);
+        frame.hoveredButton = button::none;
+        frame.exitSuppressed = 1;
+        break;
+    case button::exit: frame.quit = 1; break;
+    case button::detach: detachWindow(v); break;
+    default: break;
+    }
+    if (frame.hoveredButton == button::search && frame.searchPanelOpen) restoreSearchWord(v);
+}
+
+void handleSearchHitPick(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent != media::eventLeftUp || !frame.searchPanelOpen) return;
+    if (!frame.pointerOverHitList || frame.pointerOverSearchButton) return;
+    resetKeyboardCase(v);
+    pickSearchHit(v);
+    forgetGestures(v);
+}
+
+void showPressedKeyboardKey(Viewer& v) {
+    if (v.frame.searchPanelOpen && keyboardEnabled(v)) showPressedKey(v);
+}
+
+void flipAndClear() {
+    media::flipDisplay();
+    media::clearDisplay(media::rgb(0, 0, 0));
+}
+
+void typeAndRedrawSearch(Viewer& v) {
+    bool typing = v.frame.searchPanelOpen && v.frame.searchInputActive;
+    if (typing) typeSearchWord(v);
+    if (v.search.searchWorkerState.load() == 9999) renderHitList(v);
+    if (typing) redrawSearchHeaderIfChanged(v);
+}
+
+void buildRequestedSheet(Viewer& v) {
+    if (!v.conversion.sheetBuildRequested.load()) return;
+    v.conversion.sheetBuildRequested = 0;
+    buildThumbnailSheet(v);
+}
+
+// The query also clears an Escape latched while the about screen ran, so it cannot end the next frame.
+bool escapeEndsLoop(Viewer& v) {
+    bool escape = media::escapePressed();
+    return escape && !v.frame.exitSuppressed;
+}

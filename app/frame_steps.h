@@ -1,0 +1,53 @@
+// The steps of one frame, in the order runFrame calls them; only the frame loop uses them.
+#pragma once
+
+#include "app/viewer.h"
+
+// Input, background work and gestures (frame.cpp).
+void beginFrame(Viewer& v);
+void storeKeyboardPointer(Viewer& v);
+void hideToolbarWhenDetached(Viewer& v);
+void loadPendingText(Viewer& v);
+void handleDoubleClick(Viewer& v);
+void handlePanelButtonRelease(Viewer& v);
+void handleThumbnailPick(Viewer& v);
+void handlePress(Viewer& v);
+void handleRelease(Viewer& v);
+void tickGlide(Viewer& v);
+void pulsePointer(FrameState& frame);
+void stepProgressBar(Viewer& v);
+void updatePageView(Viewer& v);
+// After a page is picked from the sheet or the hit list, no gesture of the old view goes on.
+void forgetGestures(Viewer& v);
+
+// The draw phase, back to front (frame_draw.cpp).
+void displayPageOrSheet(Viewer& v);
+void hoverKeyboard(Viewer& v);
+void displayToolbar(Viewer& v);
+void displayEdgeStrips(Viewer& v);
+void hoverOpenThumbnailsInfo(Viewer& v);
+void displayInfoPanel(Viewer& v);
+void displaySearchLayer(Viewer& v);
+void displayHitListAndTextView(Viewer& v);
+void hoverSearchTextAboutExit(Viewer& v);
+void hoverSearchGo(Viewer& v);
+void hoverDetach(Viewer& v);
+void displayPointer(Viewer& v);
+void displayPageCounter(Viewer& v);
+void displayTouchRing(Viewer& v);
+void displayProgressBar(Viewer& v);
+void displayThumbWaitNotice(Viewer& v);
+void requestThumbnails(Viewer& v);
+void displayWelcome(Viewer& v);
+void displayPageNotReady(Viewer& v);
+void displayMessagePanel(Viewer& v);
+
+// After the drawing (frame_actions.cpp).
+void handleKeyboardKeys(Viewer& v);
+void handleToolbarRelease(Viewer& v);
+void handleSearchHitPick(Viewer& v);
+void showPressedKeyboardKey(Viewer& v);
+void flipAndClear();
+void typeAndRedrawSearch(Viewer& v);
+void buildRequestedSheet(Viewer& v);
+bool escapeEndsLoop(Viewer& v);

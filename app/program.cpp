@@ -1,0 +1,104 @@
+// The program: command line, start-up, the frame loop and the exit sequence.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/panels.h"
+#include "document/conversion.h"
+#include "document/document.h"
+#include "document/tools.h"
+#include "media/media.h"
+
+namespace {
+
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    std::string error;
+    std::string document;
+};
+
+CommandLine parseCommandLine(int argc, char** argv) {
+    CommandLine line;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument = argv[i];
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
+            line.help = true;
+        } else if (!optionsEnded && argument == "--version") {
+            line.version = true;
+        } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
+            line.error = "unknown option " + argument;
+        } else if (line.document.empty()) {
+            line.document = argument;
+        } else {
+            line.error = "only one document can be opened";
+        }
+    }
+    return line;
+}
+
+void printUsage() {
+    std::printf("Usage: pagewell [file.pdf]\n"
+                "A portrait-first PDF viewer for touch screens and mice.\n\n"
+                "  --help      show this help and exit\n"
+                "  --version   show the version and exit\n\n"
+                "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
+}
+
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    return media::currentFolder() + path;
+}
+
+// A file named on the command line takes the same opening steps as one chosen in the file chooser;
+// one that cannot be read is said so, where the chooser's cancel would say nothing.
+void openFromCommandLine(Viewer& v, const std::string& document) {
+    std::string path = absolutePath(document);
+    if (media::fileSize(path) <= 0 || !media::canOpenForReading(path)) {
+        std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
+        showMessagePanel(v, "Cannot read " + document);
+        return;
+    }
+    openDocumentPath(v, path);
+}
+
+}  // namespace
+
+void exitSequence(Viewer& v) {
+    stopAllTools();
+    stopPageFileWorker(v);
+    media::stopDisplay();
+}
+
+int runPagewell(int argc, char** argv) {
+    CommandLine line = parseCommandLine(argc, argv);
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "pagewell: %s\nTry 'pagewell --help'.\n", line.error.c_str());
+        return 2;
+    }
+    if (line.help) {
+        printUsage();
+        return 0;
+    }
+    if (line.version) {
+        std::printf("Pagewell v1.0 - 10 January 2016 by Tarnwick\n");
+        return 0;
+    }
+    auto viewer = std::make_unique<Viewer>();
+    StartOptions options;
+    options.documentToOpen = line.document;
+    if (!startUp(*viewer, options)) {
+        media::stopDisplay();
+        return 1;
+    }
+    if (!options.documentToOpen.empty()) openFromCommandLine(*viewer, options.documentToOpen);
+    while (runFrame(*viewer)) {
+    }
+    exitSequence(*viewer);
+    return 0;
+}

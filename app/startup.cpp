@@ -1,0 +1,303 @@
+// Start-up: identity, folders, the portrait display, fonts and every fixed sprite, in their fixed order.
+#include <cstdio>
+#include <cstdlib>
+
+#include "about/about.h"
+#include "app/app.h"
+#include "app/assets.h"
+#include "app/panels.h"
+#include "app/startup_rules.h"
+#include "document/tools.h"
+#include "keyboard/keyboard.h"
+#include "media/media.h"
+#include "view/page_view.h"
+
+namespace {
+
+const media::Colour white = media::rgb(255, 255, 255);
+const media::Colour black = media::rgb(0, 0, 0);
+const media::Colour nearBlack = media::rgb(1, 0, 0);
+
+bool failSpriteEngine() {
+    media::messageBox("Error!", "Could not start Sprite Engine!");
+    return false;
+}
+
+void setInitialTypingState(Viewer& v) {
+    v.conversion.thumbnailThread = 9999;
+    v.keyboard.lowerCaseActive = 1;
+    v.keyboard.shiftActive = 0;
+    v.keyboard.altGrActive = 0;
+    v.keyboard.activeKeyboardSprite = sprite::keyboardLower;
+}
+
+void setIdentityTexts(Layout& layout) {
+    layout.programTitle = "Pagewell";
+    layout.versionText = "v1.0 - 10 January 2016";
+    layout.makerLine = "by Tarnwick";
+}
+
+void setProgramFolder(Layout& layout, const StartOptions& options) {
+    if (!options.programFolder.empty()) {
+        layout.programFolder = options.programFolder;
+        if (layout.programFolder.back() != '/') layout.programFolder += '/';
+        return;
+    }
+    layout.programFolder = chooseProgramFolder(media::executableFolder(), layout.tempFolder,
+                                               media::currentFolder());
+}
+
+// An installed copy cannot write beside itself; its caches go to the user's cache folder instead.
+void createCacheRoot(Layout& layout) {
+    layout.cacheRoot = layout.programFolder + "cache/";
+    if (media::folderWritable(layout.programFolder)) {
+        media::createFolder(layout.cacheRoot, true);
+        return;
+    }
+    std::string userRoot = userCacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
+    if (userRoot.empty()) userRoot = layout.tempFolder + "pagewell-cache/";
+    layout.cacheRoot = userRoot;
+    media::createFolder(layout.cacheRoot, true);
+}
+
+// The video system must run before the desktop can be measured.
+bool readDesktopSize(Layout& layout, const StartOptions& options) {
+    if (options.desktopWidth > 0 && options.desktopHeight > 0)
+        media::overrideDesktopSize(options.desktopWidth, options.desktopHeight);
+    if (!media::startDisplay()) return false;
+    layout.deskWidth = media::desktopWidth();
+    layout.deskHeight = media::desktopHeight();
+    return layout.deskWidth > 0 && layout.deskHeight > 0;
+}
+
+void startSoundSystem(Viewer& v) {
+    if (!media::startSound()) {
+        v.layout.soundUnavailable = 1;
+        return;
+    }
+    v.layout.soundUnavailable = 0;
+    prepareAboutTune(v);
+}
+
+void chooseDisplaySize(Layout& layout) {
+    DisplaySize size = portraitDisplaySize(layout.deskWidth, layout.deskHeight);
+    layout.screenWidth = size.width;
+    layout.screenHeight = size.height;
+}
+
+bool openHiddenWindow(const Layout& layout) {
+    std::string title = windowTitleFrom(layout.programTitle, layout.versionText, layout.makerLine);
+    media::WindowFlags flags;
+    flags.borderless = true;
+    flags.hidden = true;
+    if (!media::openWindow(layout.screenWidth, layout.screenHeight, title, flags)) return false;
+    media::setWindowTopMost();
+    return true;
+}
+
+void setPageDefaults(Viewer& v) {
+    v.view.currentPage = 1;
+    v.document.pageCountShown = 1;
+    v.document.fallbackDpi = 600.0f;
+    v.document.pageHeightText = "0";
+    v.document.pageWidthText = "0";
+    v.view.panDuration = 450;
+}
+
+bool openSpriteDisplay(const Layout& layout) {
+    if (!media::openDisplay(layout.screenWidth, layout.screenHeight)) return false;
+    media::setFrameRate(240);
+    return true;
+}
+
+void loadFonts(Layout& layout) {
+    FontSizes sizes = fontSizesFor(layout.screenWidth);
+    layout.baseFontSize = sizes.base;
+    layout.mediumFontSize = sizes.medium;
+    layout.largeFontSize = sizes.large;
+    layout.titleFontSize = sizes.title;
+    const int pointSizes[4] = {sizes.base, sizes.medium, sizes.large, sizes.title};
+    for (int number = font::base; number <= font::title; ++number) {
+        bool bold = number >= font::large;
+        if (!media::loadFont(number, "Lucida Console", pointSizes[number], bold))
+            std::fprintf(stderr, "Pagewell: font %d could not be loaded; texts fall back to the default font\n",
+                         number);
+    }
+}
+
+void drawLogo(const Layout& layout) {
+    if (!media::loadSpriteFromMemory(sprite::logo, embeddedLogoData(), embeddedLogoSize())) return;
+    int widthDivisor = media::spriteWidth(sprite::logo) / 50;
+    int heightDivisor = media::spriteHeight(sprite::logo) / 63;
+    // A picture smaller than 50 x 63 would divide by zero: it is then shown at its own size.
+    if (widthDivisor <= 0 || heightDivisor <= 0) return;
+    media::zoomSprite(sprite::logo, layout.screenWidth / widthDivisor, layout.screenHeight / heightDivisor);
+}
+
+void drawPointer(const Layout& layout) {
+    int side = pointerSide(layout.baseFontSize);
+    media::createSprite(sprite::pointer, side, side);
+    media::beginDrawing(sprite::pointer);
+    media::line(side / 2, 0, side / 2, side - 1, white);
+    media::line(0, side / 2, side - 1, side / 2, white);
+    media::endDrawing();
+}
+
+// A grey edge strip with a filled near-black triangle pointing to the given side.
+void drawStrip(int number, int width, int height, bool pointsLeft) {
+    media::createSprite(number, width, height);
+    media::beginDrawing(number);
+    media::fillBox(0, 0, width, height, media::rgb(198, 198, 198));
+    int middle = height / 2;
+    if (pointsLeft) {
+        media::line(0, middle, width, middle - width, nearBlack);
+        media::line(0, middle, width, middle + width, nearBlack);
+    } else {
+        media::line(0, middle - width, width, middle, nearBlack);
+        media::line(0, middle + width, width, middle, nearBlack);
+    }
+    media::floodFill(8, middle, nearBlack, nearBlack);
+    media::endDrawing();
+}
+
+void drawStripsAndZones(const Layout& layout) {
+    int width = roundHalfEven(1.2 * media::spriteWidth(sprite::pointer));
+    drawStrip(sprite::backStrip, width, layout.screenHeight, true);
+    media::createSprite(sprite::backZone, width, layout.screenHeight, media::alphaCapable);
+    drawStrip(sprite::forwardStrip, width, layout.screenHeight, false);
+    media::createSprite(sprite::forwardZone, width, layout.screenHeight, media::alphaCapable);
+}
+
+void drawProgressBar(const Layout& layout) {
+    int height = media::spriteHeight(sprite::pointer) / 2;
+    media::createSprite(sprite::progressBar, layout.screenWidth, height);
+    media::beginDrawing(sprite::progressBar);
+    media::fillBox(0, 0, layout.screenWidth, height, media::rgb(0, 255, 0));
+    media::endDrawing();
+}
+
+void drawTouchRing() {
+    int width = 4 * media::spriteWidth(sprite::pointer);
+    int height = 4 * media::spriteHeight(sprite::pointer);
+    media::createSprite(sprite::touchRing, width, height);
+    media::beginDrawing(sprite::touchRing);
+    int x = width / 2, y = height / 2;
+    media::circle(x, y, width / 2 - 1, white);
+    media::circle(x, y, width / 2 - 2, black);
+    media::circle(x, y, width / 2 - 3, media::rgb(1, 1, 1));
+    media::circle(x, y, width / 2 - 4, black);
+    media::endDrawing();
+}
+
+void drawToolbarZone(const Layout& layout) {
+    int height = 6 * media::spriteHeight(sprite::pointer);
+    media::createSprite(sprite::toolbarZone, layout.screenWidth, height, media::alphaCapable);
+    media::beginDrawing(sprite::toolbarZone);
+    media::fillBox(0, 0, layout.screenWidth, height, black);
+    media::endDrawing();
+}
+
+// Characters per text-view line: the longest run of "A" that still leaves 3 medium units of margin.
+int measureLineChars(int viewWidth, int margin) {
+    std::string text;
+    for (int count = 1; count <= 501; ++count) {
+        text += 'A';
+        if (media::textWidth(text) + margin > viewWidth) return count;
+    }
+    return 501;
+}
+
+// The last line index whose line still fits the view's height.
+int measureLastLine(const Layout& layout, int viewHeight) {
+    int m = layout.mediumFontSize;
+    for (int i = 0;; ++i) {
+        float y = 2.0f * m + 1.2f * m * i + layout.baseFontSize;
+        if (y + m > viewHeight) return i;
+    }
+}
+
+void measureTextView(Layout& layout, int width, int height) {
+    media::copySprite(sprite::textView, sprite::textMeasure);
+    media::beginDrawing(sprite::textMeasure);
+    media::setFont(font::base);
+    layout.textLineChars = measureLineChars(width, 3 * layout.mediumFontSize);
+    layout.textViewLastLine = measureLastLine(layout, height);
+    media::endDrawing();
+    media::freeSprite(sprite::textMeasure);
+}
+
+void drawTextView(Layout& layout) {
+    int width = layout.screenWidth - media::spriteWidth(sprite::backStrip) -
+                media::spriteWidth(sprite::forwardStrip);
+    int height = layout.screenHeight - media::spriteHeight(sprite::toolbar) -
+                 media::spriteHeight(sprite::pageCounter);
+    media::createSprite(sprite::textView, width, height);
+    measureTextView(layout, width, height);
+    media::beginDrawing(sprite::textView);
+    media::fillBox(0, 0, width, height, media::rgb(30, 30, 30));
+    media::setDrawingMode(media::mode::outlined);
+    media::fillBox(0, 0, width, height, black);
+    media::setDrawingMode(media::mode::transparent);
+    media::setFont(font::base);
+    std::string text = "Load a PDF first...";
+    media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("pH") / 2,
+                    text, white);
+    media::endDrawing();
+}
+
+void showWindowCentred(Viewer& v) {
+    media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
+    media::showWindow();
+    v.frame.pointerIntensity = 50;
+    v.frame.pageCounterY = v.layout.screenHeight - media::spriteHeight(sprite::pageCounter);
+}
+
+void placeKeyboard(Viewer& v) {
+    int face = v.keyboard.activeKeyboardSprite;
+    if (!media::spriteExists(face)) return;
+    v.layout.keyboardX = v.layout.screenWidth / 2 - media::spriteWidth(face) / 2;
+    v.layout.keyboardY = media::windowHeight() - media::spriteHeight(face) -
+                         media::spriteHeight(sprite::pageCounter) / 2;
+}
+
+}  // namespace
+
+bool startUp(Viewer& v, const StartOptions& options) {
+    setInitialTypingState(v);                              // 1. case flags, no page-file worker
+    setIdentityTexts(v.layout);                            // 2. title, version, maker
+    v.layout.tempFolder = media::temporaryFolder();        // 3.
+    setProgramFolder(v.layout, options);                   // 4. with the temporary-folder rule
+    createCacheRoot(v.layout);                             // 5. cache/ (or the user's cache folder)
+    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
+    startSoundSystem(v);                                   // 7. and the about tune
+    // 8. The cell, page-text and hit lists start empty in a fresh viewer.
+    setUpToolPaths(v);                                     // 9. bitness and tool paths
+    chooseDisplaySize(v.layout);                           // 10. the portrait rule
+    if (!openHiddenWindow(v.layout)) return failSpriteEngine();  // 11. borderless, hidden, top-most
+    setPageDefaults(v);                                    // 12.
+    if (!openSpriteDisplay(v.layout)) return failSpriteEngine();  // 13. 240 frames per second
+    // 14. Mouse input comes with the display.
+    media::setSpriteFiltering(true);                       // 15. bilinear zoom
+    loadFonts(v.layout);                                   // 16. fonts 0..3
+    drawLogo(v.layout);                                    // 17. logo (119)
+    drawPointer(v.layout);                                 // 18. pointer (0)
+    drawStripsAndZones(v.layout);                          // 19-22. strips 1, 2, zones 100, 200
+    drawToolTips(v);                                       // 23. the eight tips
+    drawProgressBar(v.layout);                             // 24. progress bar (4)
+    drawWelcomePanel(v);                                   // 25. welcome (6)
+    v.frame.welcomeShown = 1;
+    drawAboutSprites(v);                                   // 26. about text and fades
+    drawTouchRing();                                       // 27. touch ring (7)
+    drawMessagePanels(v);                                  // 28. panels 8, 12, 9
+    drawToolbar(v);                                        // 29. faces, overlays, positions, band
+    drawToolbarZone(v.layout);                             // 30. tool-bar zone (300)
+    drawInfoPlaceholder(v);                                // 31. info (80), search 81..84
+    drawSearchPanelSprites(v);
+    readKeyboardLayout(v);                                 // 32. Pagewell.ini
+    drawKeyboards(v);                                      // 33. faces 90..92 and highlights
+    drawTextView(v.layout);                                // 34. text view (86) and its measure
+    drawStatusLine(v);                                     // 35. status line
+    showWindowCentred(v);                                  // 36. pointer centred, window shown
+    placeKeyboard(v);                                      // 37. keyboardX, keyboardY
+    return true;                                           // 38. the caller enters the loop
+}

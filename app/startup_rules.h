@@ -1,0 +1,31 @@
+// The pure rules of start-up: display size, font sizes, pointer side, program folder, cache root.
+#pragma once
+
+#include <string>
+
+struct DisplaySize {
+    int width = 0;
+    int height = 0;
+};
+
+struct FontSizes {
+    int base = 0, medium = 0, large = 0, title = 0;
+};
+
+// Rounds to the nearest whole number, halves to even.
+int roundHalfEven(double value);
+
+// Portrait or square desktops are used whole; a landscape desktop gets a centred portrait window.
+DisplaySize portraitDisplaySize(int deskWidth, int deskHeight);
+FontSizes fontSizesFor(int screenWidth);
+// Side of the pointer sprite: 1.6 x baseFontSize in single precision, rounded up.
+int pointerSide(int baseFontSize);
+// The executable's folder, or the current folder when the executable lies in a temporary folder.
+std::string chooseProgramFolder(const std::string& executableFolder, const std::string& tempFolder,
+                                const std::string& currentFolder);
+// The user's cache folder for an installed copy: $XDG_CACHE_HOME, else $HOME/.cache, + "pagewell/".
+// Empty when neither is usable.
+std::string userCacheRoot(const char* xdgCacheHome, const char* home);
+// The window title: the three identity texts joined by blanks.
+std::string windowTitleFrom(const std::string& title, const std::string& version,
+                            const std::string& maker);

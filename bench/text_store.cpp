@@ -1,0 +1,117 @@
+// Text store and search figures: loading TextualData.txt against reading the file alone, and a search
+// over the longest document's text against grep on the same file; "name: value" lines.
+#include "text/text_store.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/viewer.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "text/search.h"
+
+namespace {
+
+const char* const corpus[] = {"short-ltnews36.pdf", "manual-gnuplot.pdf", "images-expeyes-eyesj.pdf",
+                              "slides-beamer-conference-talk.pdf", "a5-hyperref-paper.pdf"};
+
+// The best of several runs, in milliseconds: the figure least disturbed by other work on the machine.
+double bestMilliseconds(const std::function<void()>& work, int runs = 15) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+        best = std::min(best, spent.count());
+    }
+    return best;
+}
+
+// Extracts a corpus document's text with the real extractor into folder/TextualData.txt.
+bool extractText(const std::string& pdf, const std::string& folder) {
+    media::RunOptions options;
+    options.wait = true;
+    const std::string tool = std::string(PAGEWELL_TOOL_FOLDER) + "pdftotext.exe";
+    media::runProgram(tool, {"-q", pdf, folder + "TextualData.txt"}, options);
+    return media::fileSize(folder + "TextualData.txt") > 0;
+}
+
+// The text view's measure on a 1080 x 1920 display.
+void prepareViewer(Viewer& v, const std::string& folder) {
+    v.document.documentCacheFolder = folder;
+    v.document.pageCount = 2000;
+    v.layout.textLineChars = 101;
+    v.layout.textViewLastLine = 141;
+}
+
+void printFigure(const std::string& name, double value) {
+    std::printf("%s: %.3f\n", name.c_str(), value);
+}
+
+void benchLoad(const std::string& name, const std::string& folder) {
+    Viewer v;
+    prepareViewer(v, folder);
+    const double load = bestMilliseconds([&] {
+        v.document.textExtractionPending = 1;
+        loadExtractedText(v);
+    });
+    std::string bytes;
+    const double read = bestMilliseconds([&] { media::readWholeFile(folder + "TextualData.txt", bytes); });
+    printFigure("text_load_" + name + "_ms", load);
+    printFigure("text_read_file_" + name + "_ms", read);
+    printFigure("text_load_" + name + "_vs_read_ratio", load / read);
+}
+
+double grepMilliseconds(const std::string& word, const std::string& file, const std::string& folder) {
+    media::RunOptions options;
+    options.wait = true;
+    options.standardOutputFile = folder + "grep.out";
+    return bestMilliseconds(
+        [&] {
+            media::runProgram("/usr/bin/grep", {"-c", "-i", "-F", word, file}, options);
+        },
+        7);
+}
+
+void benchSearch(const std::string& name, const std::string& folder) {
+    Viewer v;
+    prepareViewer(v, folder);
+    v.document.textExtractionPending = 1;
+    loadExtractedText(v);
+    for (const std::string word : {"the", "Zqxv"}) {
+        std::size_t hits = 0;
+        const double search = bestMilliseconds([&] { hits = searchPages(v.text.pageTexts, word).size(); });
+        const double grep = grepMilliseconds(word, folder + "TextualData.txt", folder);
+        const std::string label = "search_" + name + "_" + word;
+        printFigure(label + "_ms", search);
+        printFigure(label + "_hits", static_cast<double>(hits));
+        printFigure(label + "_grep_ms", grep);
+        printFigure(label + "_vs_grep_ratio", search / grep);
+    }
+}
+
+}  // namespace
+
+int main() {
+    std::string longestFolder, manualFolder;
+    std::int64_t longestSize = 0;
+    for (const char* document : corpus) {
+        const std::string folder = makeTemporaryFolder("pagewell-bench-text");
+        if (!extractText(std::string(PAGEWELL_CORPUS_DIR) + document, folder)) {
+            std::fprintf(stderr, "bench_text_store: no text from %s\n", document);
+            return 1;
+        }
+        const std::int64_t size = media::fileSize(folder + "TextualData.txt");
+        if (std::string(document) == "manual-gnuplot.pdf") manualFolder = folder;
+        if (size > longestSize) longestSize = size, longestFolder = folder;
+    }
+    printFigure("text_longest_document_bytes", static_cast<double>(longestSize));
+    benchLoad("manual311", manualFolder);
+    benchLoad("longest", longestFolder);
+    benchSearch("longest", longestFolder);
+    return 0;
+}

@@ -1,0 +1,105 @@
+// The three tool programs: their folder, their argument vectors, starting, finding and stopping them.
+#include "document/tools.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "media/media.h"
+
+namespace {
+
+const char* const pageConverterName = "pdftopng.exe";
+const char* const textExtractorName = "pdftotext.exe";
+const char* const informationProgramName = "pdfinfo.exe";
+
+// A path starting with "-" would be taken for an option; "./-x" names the same file.
+std::string asOperand(const std::string& path) {
+    if (!path.empty() && path[0] == '-') return "./" + path;
+    return path;
+}
+
+// The converter's resolution as a whole number, halves to even; kept in a range a number can hold.
+std::string wholeDpi(float renderDpi) {
+    double dpi = std::nearbyint(static_cast<double>(renderDpi));
+    if (!std::isfinite(dpi) || dpi < 1.0) dpi = 1.0;
+    if (dpi > 100000.0) dpi = 100000.0;
+    return std::to_string(static_cast<long>(dpi));
+}
+
+// Started programs get the high priority; one that has ended already is left alone.
+void raiseRunningProgram(const std::string& exeName) {
+    media::raiseProgramPriority(media::isProgramRunning(exeName));
+}
+
+void stopFirstRunning(const std::string& exeName) {
+    media::stopProgram(media::isProgramRunning(exeName));
+}
+
+}  // namespace
+
+void setUpToolPaths(Viewer& v) {
+    int bitness = std::atoi(media::windowsBitness().c_str());
+    if (bitness != 32 && bitness != 64) bitness = 32;
+    ToolState& tools = v.tools;
+    tools.toolBitness = bitness;
+    tools.toolFolder = v.layout.programFolder + "includes/bin" + std::to_string(bitness) + "/";
+    tools.pdftopngPath = tools.toolFolder + pageConverterName;
+    tools.pdfinfoPath = tools.toolFolder + informationProgramName;
+    tools.pdftotextPath = tools.toolFolder + textExtractorName;
+}
+
+std::vector<std::string> informationArguments(const std::string& documentPath) {
+    return {asOperand(documentPath)};
+}
+
+std::vector<std::string> textExtractorArguments(const std::string& documentPath,
+                                                const std::string& cacheFolder) {
+    return {"-q", asOperand(documentPath), asOperand(cacheFolder + "TextualData.txt")};
+}
+
+std::vector<std::string> pageConverterArguments(int page, float renderDpi,
+                                                const std::string& documentPath,
+                                                const std::string& cacheFolder) {
+    const std::string pageText = std::to_string(page);
+    return {"-q", "-f", pageText, "-l", pageText, "-r", wholeDpi(renderDpi),
+            asOperand(documentPath), asOperand(cacheFolder + "page")};
+}
+
+bool runInformationProgram(Viewer& v) {
+    const std::string& folder = v.document.documentCacheFolder;
+    media::RunOptions options;
+    options.workingFolder = folder;
+    options.wait = true;
+    options.standardOutputFile = folder + "Information.ini";
+    return media::runProgram(v.tools.pdfinfoPath, informationArguments(v.document.documentPath),
+                             options) != 0;
+}
+
+void startTextExtractor(Viewer& v) {
+    media::RunOptions options;
+    options.workingFolder = v.tools.toolFolder;
+    media::runProgram(v.tools.pdftotextPath,
+                      textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder),
+                      options);
+    raiseRunningProgram(textExtractorName);
+}
+
+void startPageConverter(Viewer& v, int page) {
+    media::RunOptions options;
+    options.workingFolder = v.tools.toolFolder;
+    media::runProgram(v.tools.pdftopngPath,
+                      pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
+                                             v.document.documentCacheFolder),
+                      options);
+    raiseRunningProgram(pageConverterName);
+}
+
+bool pageConverterRunning() { return media::isProgramRunning(pageConverterName) != 0; }
+
+void stopPageConverter() { stopFirstRunning(pageConverterName); }
+
+void stopAllTools() {
+    stopFirstRunning(informationProgramName);
+    stopFirstRunning(textExtractorName);
+    stopFirstRunning(pageConverterName);
+}

@@ -1,0 +1,158 @@
+// The on-screen keyboard at run time: which key is under the pointer, the case locks, typing.
+#include "app/panels.h"
+#include "keyboard/keyboard.h"
+#include "media/media.h"
+#include "media/unicode.h"
+
+namespace {
+
+constexpr int deleteKey = 13, tabKey = 14, enterUpper = 27, capsLock = 28, enterLower = 41, leftShift = 42,
+              rightShift = 54, spaceBar = 57, leftAltGr = 56, rightAltGr = 58;
+
+bool keyboardUsable(const KeyboardState& k) {
+    return k.keyboardDisabled == 0 && k.lowerKeys.size() == keyCount && k.upperKeys.size() == keyCount &&
+           k.altGrKeys.size() == keyCount;
+}
+
+bool pointerOnKey(const KeyEntry& key, int x, int y) {
+    return key.x <= x && x <= key.x + key.width && key.y <= y && y <= key.y + key.height;
+}
+
+// The hover sprite of the keys with a shape of their own; 0 for the regular keys.
+int specialHoverSprite(int index) {
+    switch (index) {
+    case tabKey: return 94;
+    case 55: case leftAltGr: case rightAltGr: return 96;
+    case 59: return 97;
+    case spaceBar: return 98;
+    case deleteKey: return 99;
+    case capsLock: return 101;
+    case leftShift: return 102;
+    case rightShift: return 103;
+    case enterUpper: case enterLower: return 104;
+    default: return 0;
+    }
+}
+
+// The hover sprite and its place for a key; a special key's shape overrides the one-character rule.
+void chooseHoverSprite(KeyboardState& k, int index) {
+    const auto& key = k.lowerKeys[static_cast<std::size_t>(index)];
+    if (const int special = specialHoverSprite(index)) {
+        const auto& place = index == enterLower ? k.lowerKeys[enterUpper] : key;
+        k.hoverKeySprite = special;
+        k.hoverKeyX = place.x;
+        k.hoverKeyY = place.y;
+    } else if (media::characterCount(key.label) == 1) {
+        k.hoverKeySprite = 93;
+        k.hoverKeyX = key.x - 2;  // the regular key's outline lies 2 pixels left of its rectangle
+        k.hoverKeyY = key.y;
+    }  // a longer label on a regular key: found, but no new highlight
+}
+
+void setCase(KeyboardState& k, int lower, int shift, int altGr, int face) {
+    k.lowerCaseActive = lower;
+    k.shiftActive = shift;
+    k.altGrActive = altGr;
+    k.activeKeyboardSprite = face;
+}
+
+// Caps lock and both shifts toggle one upper-case lock; both AltGr keys toggle the AltGr lock.
+void applyLockKey(KeyboardState& k) {
+    const int sprite = k.hoverKeySprite;
+    if (sprite == 101 || sprite == 102 || sprite == 103) {
+        if (k.shiftActive == 0)
+            setCase(k, 0, 1, 0, 91);
+        else
+            setCase(k, 1, 0, 0, 90);
+        k.lockKeySprite = sprite;
+        // The highlight goes where that key was hovered: after the pointer has left the keys the
+        // walk's current key is the last one, which is not the key that switched.
+        k.shiftKeyX = k.hoverKeyX;
+        k.shiftKeyY = k.hoverKeyY;
+    } else if (sprite == 96 && (k.currentKey == leftAltGr || k.currentKey == rightAltGr)) {
+        if (k.altGrActive == 0) {
+            setCase(k, 0, 0, 1, 92);
+            k.lockKeySprite = 96;
+            k.altGrKeyX = k.lowerKeys[static_cast<std::size_t>(k.currentKey)].x;
+            k.altGrKeyY = k.lowerKeys[static_cast<std::size_t>(k.currentKey)].y;
+        } else {
+            setCase(k, 1, 0, 0, 90);
+        }
+    }
+}
+
+// The text the current key gives in the active case; "-1" asks for a deletion. The Enter keys give
+// no text but raise onScreenEnterPressed for the search.
+std::string releasedKeyText(Viewer& v) {
+    const auto& k = v.keyboard;
+    const int index = k.currentKey;
+    if (index < 0 || index >= static_cast<int>(keyCount)) return "";
+    const auto& list = k.shiftActive ? k.upperKeys : k.altGrActive ? k.altGrKeys : k.lowerKeys;
+    switch (index) {
+    case deleteKey: return "-1";
+    case tabKey: return std::string(8, ' ');
+    case enterUpper:
+    case enterLower: v.search.onScreenEnterPressed = 1; return "";
+    case capsLock: case leftShift: case rightShift: case 55: case leftAltGr: case rightAltGr: case 59: return "";
+    case spaceBar: return " ";
+    default: return list[static_cast<std::size_t>(index)].label;
+    }
+}
+
+void displayAt(int sprite, int x, int y, int intensity) {
+    if (sprite != 0) media::displayTransparentSprite(sprite, x, y, intensity);
+}
+
+}  // namespace
+
+void hoverKeys(Viewer& v) {
+    auto& k = v.keyboard;
+    k.pointerOverKey = 0;
+    for (int index = 0; index < static_cast<int>(k.lowerKeys.size()); ++index) {
+        k.currentKey = index;
+        if (pointerOnKey(k.lowerKeys[static_cast<std::size_t>(index)], k.keyboardPointerX, k.keyboardPointerY)) {
+            k.pointerOverKey = 1;
+            chooseHoverSprite(k, index);
+            return;
+        }
+    }
+}
+
+void keyboardPress(Viewer& v) {
+    v.frame.keyboardKeyDown = 1;
+    v.keyboard.pressedKeySprite = pressedKeySpriteFor(v.keyboard.hoverKeySprite);
+}
+
+void handleKeyRelease(Viewer& v) {
+    auto& k = v.keyboard;
+    if (!keyboardUsable(k)) return;
+    applyLockKey(k);
+    v.frame.keyboardKeyDown = 0;
+    k.typedKeyText = releasedKeyText(v);
+    auto& word = v.search.searchWord;
+    if (k.typedKeyText == "-1")
+        word = media::withoutLastCharacter(word);
+    else
+        word += k.typedKeyText;
+    drawSearchHeader(v);
+}
+
+void showKeyboard(Viewer& v) {
+    const auto& k = v.keyboard;
+    if (!keyboardUsable(k)) return;
+    const int x = v.layout.keyboardX, y = v.layout.keyboardY;
+    media::displayTransparentSprite(k.activeKeyboardSprite, x, y, 230);
+    if (k.pointerOverKey == 1 && v.frame.keyboardKeyDown == 0)
+        displayAt(k.hoverKeySprite, x + k.hoverKeyX, y + k.hoverKeyY, 150);
+    if (k.altGrActive == 1 && k.shiftActive == 0) displayAt(k.lockKeySprite, x + k.altGrKeyX, y + k.altGrKeyY, 150);
+    if (k.shiftActive == 1 && k.altGrActive == 0) displayAt(k.lockKeySprite, x + k.shiftKeyX, y + k.shiftKeyY, 150);
+}
+
+void showPressedKey(Viewer& v) {
+    auto& k = v.keyboard;
+    if (v.frame.keyboardKeyDown != 1 || v.frame.searchPanelOpen != 1 || !keyboardUsable(k)) return;
+    k.pressedKeySprite = pressedKeySpriteFor(k.hoverKeySprite);  // follows the pointer while held
+    displayAt(k.pressedKeySprite, v.layout.keyboardX + k.hoverKeyX, v.layout.keyboardY + k.hoverKeyY, 150);
+}
+
+void resetKeyboardCase(Viewer& v) { setCase(v.keyboard, 1, 0, 0, 90); }

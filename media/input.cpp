@@ -1,0 +1,208 @@
+// Mouse, keyboard and window events: SDL's events (or a test's fed input) gathered into the media
+// layer's own state, read once a frame; keys named by PC scan codes.
+#include <SDL.h>
+
+#include <array>
+#include <deque>
+#include <string>
+
+#include "media/display_internal.h"
+#include "media/media.h"
+
+namespace media {
+
+namespace {
+
+constexpr int keyCount = 256;
+
+struct InputState {
+    std::deque<int> events;        // window events not yet handed out
+    int x = 0, y = 0;              // the pointer now
+    int readX = 0, readY = 0;      // at the last readMouse
+    int deltaX = 0, deltaY = 0;
+    bool buttons[4] = {false, false, false, false};  // 1 left, 2 right, 3 middle
+    std::array<bool, keyCount> down{};
+    std::array<bool, keyCount> releasedSinceRead{};
+    std::array<bool, keyCount> readDown{};
+    std::array<bool, keyCount> readReleased{};
+    std::string textSinceRead;
+    std::string readText;
+    bool escapeLatched = false;
+};
+
+InputState& input() {
+    static InputState state;
+    return state;
+}
+
+// SDL scancodes (USB numbering) to PC set-1 scan codes; keys with an E0 prefix get 128 added.
+std::array<int, SDL_NUM_SCANCODES> makeScanTable() {
+    std::array<int, SDL_NUM_SCANCODES> table{};
+    const int letters[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
+                             49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
+    for (int i = 0; i < 26; ++i) table[SDL_SCANCODE_A + i] = letters[i];
+    for (int i = 0; i < 9; ++i) table[SDL_SCANCODE_1 + i] = 2 + i;
+    table[SDL_SCANCODE_0] = 11;
+    for (int i = 0; i < 10; ++i) table[SDL_SCANCODE_F1 + i] = 59 + i;
+    const std::pair<SDL_Scancode, int> others[] = {
+        {SDL_SCANCODE_ESCAPE, 1},        {SDL_SCANCODE_MINUS, 12},        {SDL_SCANCODE_EQUALS, 13},
+        {SDL_SCANCODE_BACKSPACE, 14},    {SDL_SCANCODE_TAB, 15},          {SDL_SCANCODE_LEFTBRACKET, 26},
+        {SDL_SCANCODE_RIGHTBRACKET, 27}, {SDL_SCANCODE_RETURN, 28},       {SDL_SCANCODE_LCTRL, 29},
+        {SDL_SCANCODE_SEMICOLON, 39},    {SDL_SCANCODE_APOSTROPHE, 40},   {SDL_SCANCODE_GRAVE, 41},
+        {SDL_SCANCODE_LSHIFT, 42},       {SDL_SCANCODE_BACKSLASH, 43},    {SDL_SCANCODE_NONUSHASH, 43},
+        {SDL_SCANCODE_COMMA, 51},        {SDL_SCANCODE_PERIOD, 52},       {SDL_SCANCODE_SLASH, 53},
+        {SDL_SCANCODE_RSHIFT, 54},       {SDL_SCANCODE_KP_MULTIPLY, 55},  {SDL_SCANCODE_LALT, 56},
+        {SDL_SCANCODE_SPACE, 57},        {SDL_SCANCODE_CAPSLOCK, 58},     {SDL_SCANCODE_NUMLOCKCLEAR, 69},
+        {SDL_SCANCODE_SCROLLLOCK, 70},   {SDL_SCANCODE_KP_7, 71},         {SDL_SCANCODE_KP_8, 72},
+        {SDL_SCANCODE_KP_9, 73},         {SDL_SCANCODE_KP_MINUS, 74},     {SDL_SCANCODE_KP_4, 75},
+        {SDL_SCANCODE_KP_5, 76},         {SDL_SCANCODE_KP_6, 77},         {SDL_SCANCODE_KP_PLUS, 78},
+        {SDL_SCANCODE_KP_1, 79},         {SDL_SCANCODE_KP_2, 80},         {SDL_SCANCODE_KP_3, 81},
+        {SDL_SCANCODE_KP_0, 82},         {SDL_SCANCODE_KP_PERIOD, 83},    {SDL_SCANCODE_NONUSBACKSLASH, 86},
+        {SDL_SCANCODE_F11, 87},          {SDL_SCANCODE_F12, 88},          {SDL_SCANCODE_KP_ENTER, 156},
+        {SDL_SCANCODE_RCTRL, 157},       {SDL_SCANCODE_KP_DIVIDE, 181},   {SDL_SCANCODE_PRINTSCREEN, 183},
+        {SDL_SCANCODE_RALT, 184},        {SDL_SCANCODE_PAUSE, 197},       {SDL_SCANCODE_HOME, 199},
+        {SDL_SCANCODE_UP, 200},          {SDL_SCANCODE_PAGEUP, 201},      {SDL_SCANCODE_LEFT, 203},
+        {SDL_SCANCODE_RIGHT, 205},       {SDL_SCANCODE_END, 207},         {SDL_SCANCODE_DOWN, 208},
+        {SDL_SCANCODE_PAGEDOWN, 209},    {SDL_SCANCODE_INSERT, 210},      {SDL_SCANCODE_DELETE, 211},
+        {SDL_SCANCODE_LGUI, 219},        {SDL_SCANCODE_RGUI, 220},        {SDL_SCANCODE_APPLICATION, 221},
+    };
+    for (const auto& [scancode, pc] : others) table[scancode] = pc;
+    return table;
+}
+
+int pcScanCode(SDL_Scancode scancode) {
+    static const std::array<int, SDL_NUM_SCANCODES> table = makeScanTable();
+    return scancode >= 0 && scancode < SDL_NUM_SCANCODES ? table[scancode] : 0;
+}
+
+bool validKey(int scanCode) { return scanCode > 0 && scanCode < keyCount; }
+
+void buttonChange(int which, bool down, int clicks) {
+    InputState& state = input();
+    if (which < 1 || which > 3) return;
+    state.buttons[which] = down;
+    if (which != 1) return;
+    state.events.push_back(!down ? eventLeftUp : clicks >= 2 ? eventLeftDoubleClick : eventLeftDown);
+}
+
+int sdlButton(Uint8 button) {
+    switch (button) {
+    case SDL_BUTTON_LEFT: return 1;
+    case SDL_BUTTON_RIGHT: return 2;
+    case SDL_BUTTON_MIDDLE: return 3;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+namespace detail {
+
+void takeInputEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_MOUSEMOTION:
+        feedMouseMove(event.motion.x, event.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        input().x = event.button.x;
+        input().y = event.button.y;
+        buttonChange(sdlButton(event.button.button), event.type == SDL_MOUSEBUTTONDOWN, event.button.clicks);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        if (event.key.repeat == 0) feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
+        break;
+    case SDL_TEXTINPUT:
+        feedText(event.text.text);
+        break;
+    default:
+        break;
+    }
+}
+
+void latchEscape() { input().escapeLatched = true; }
+
+}  // namespace detail
+
+void pumpEvents() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) detail::handleSystemEvent(event);
+}
+
+int pollWindowEvent() {
+    InputState& state = input();
+    if (state.events.empty()) pumpEvents();
+    if (state.events.empty()) return 0;
+    int event = state.events.front();
+    state.events.pop_front();
+    return event;
+}
+
+void readMouse() {
+    InputState& state = input();
+    state.deltaX = state.x - state.readX;
+    state.deltaY = state.y - state.readY;
+    state.readX = state.x;
+    state.readY = state.y;
+}
+
+int mouseX() { return input().readX; }
+int mouseY() { return input().readY; }
+int mouseDeltaX() { return input().deltaX; }
+int mouseDeltaY() { return input().deltaY; }
+
+bool mouseButton(int which) { return which >= 1 && which <= 3 && input().buttons[which]; }
+
+void placeMouse(int x, int y) {
+    SDL_Window* window = detail::display().window;
+    if (window != nullptr) SDL_WarpMouseInWindow(window, x, y);
+    input().x = x;
+    input().y = y;
+    input().readX = x;
+    input().readY = y;
+}
+
+bool escapePressed() {
+    InputState& state = input();
+    bool pressed = state.down[scan::escape] || state.escapeLatched;
+    state.escapeLatched = false;
+    return pressed;
+}
+
+void readKeyboard() {
+    InputState& state = input();
+    state.readDown = state.down;
+    state.readReleased = state.releasedSinceRead;
+    state.releasedSinceRead.fill(false);
+    state.readText = std::move(state.textSinceRead);
+    state.textSinceRead.clear();
+}
+
+bool keyDown(int scanCode) { return validKey(scanCode) && input().readDown[scanCode]; }
+
+bool keyReleased(int scanCode) { return validKey(scanCode) && input().readReleased[scanCode]; }
+
+std::string typedCharacter() { return input().readText; }
+
+void feedMouseMove(int x, int y) {
+    input().x = x;
+    input().y = y;
+}
+
+void feedMouseButton(bool down, int clicks) { buttonChange(1, down, clicks); }
+
+void feedKey(int scanCode, bool down) {
+    InputState& state = input();
+    if (!validKey(scanCode)) return;
+    if (!down) state.releasedSinceRead[scanCode] = true;
+    state.down[scanCode] = down;
+    if (down && scanCode == scan::escape) state.escapeLatched = true;
+}
+
+void feedText(const std::string& utf8) { input().textSinceRead += utf8; }
+
+void resetInput() { input() = InputState{}; }
+
+}  // namespace media

@@ -1,0 +1,317 @@
+// Numbered sprites: their pixels, their textures, zoom and clip, and displaying them on the back buffer.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+
+#include "media/display_internal.h"
+#include "media/media.h"
+#include "media/picture.h"
+
+namespace media {
+
+namespace {
+
+struct SpriteStore {
+    std::map<int, detail::Sprite> sprites;
+    bool smooth = false;
+    Blending blending = Blending::normal;
+};
+
+SpriteStore& store() {
+    static SpriteStore state;
+    return state;
+}
+
+constexpr int largestSide = 1 << 15;
+constexpr int firstFreeNumber = 1000;
+
+void destroyTextures(detail::Sprite& sprite) {
+    if (sprite.texture != nullptr) SDL_DestroyTexture(sprite.texture);
+    if (sprite.opaqueTexture != nullptr) SDL_DestroyTexture(sprite.opaqueTexture);
+    sprite.texture = nullptr;
+    sprite.opaqueTexture = nullptr;
+    sprite.textureStale = true;
+}
+
+// The pixels as the texture takes them: a sprite without alpha leaves its pure black out.
+Picture texturePixels(const detail::Sprite& sprite, bool opaque) {
+    Picture copy = sprite.picture;
+    if (sprite.alphaCapable && !opaque) return copy;
+    for (std::uint32_t& pixel : copy.pixels) {
+        bool transparent = !opaque && (pixel & 0xFFFFFFu) == 0;
+        pixel = transparent ? 0u : (pixel | 0xFF000000u);
+    }
+    return copy;
+}
+
+// Halves a picture (box filter) for a texture too large for the renderer.
+Picture halved(const Picture& source) {
+    Picture half{std::max(1, source.width / 2), std::max(1, source.height / 2), {}};
+    half.pixels.resize(static_cast<std::size_t>(half.width) * half.height);
+    for (int y = 0; y < half.height; ++y) {
+        for (int x = 0; x < half.width; ++x) {
+            int sum[4] = {0, 0, 0, 0};
+            for (int k = 0; k < 4; ++k) {
+                int sx = std::min(2 * x + (k & 1), source.width - 1);
+                int sy = std::min(2 * y + (k >> 1), source.height - 1);
+                std::uint32_t p = source.pixels[static_cast<std::size_t>(sy) * source.width + sx];
+                for (int c = 0; c < 4; ++c) sum[c] += static_cast<int>((p >> (8 * c)) & 255);
+            }
+            std::uint32_t word = 0;
+            for (int c = 0; c < 4; ++c) word |= static_cast<std::uint32_t>((sum[c] + 2) / 4) << (8 * c);
+            half.pixels[static_cast<std::size_t>(y) * half.width + x] = word;
+        }
+    }
+    return half;
+}
+
+int largestTextureSide(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0) return 0;
+    return std::min(info.max_texture_width, info.max_texture_height);  // 0: no limit
+}
+
+SDL_Texture* makeTexture(const detail::Sprite& sprite, bool opaque, int& divisor) {
+    SDL_Renderer* renderer = detail::display().renderer;
+    Picture pixels = texturePixels(sprite, opaque);
+    int limit = largestTextureSide(renderer);
+    divisor = 1;
+    while (limit > 0 && std::max(pixels.width, pixels.height) > limit && pixels.width > 1) {
+        pixels = halved(pixels);
+        divisor *= 2;
+    }
+    SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC,
+                                             pixels.width, pixels.height);
+    if (texture == nullptr) {
+        std::fprintf(stderr, "Sprite texture %dx%d: %s\n", pixels.width, pixels.height, SDL_GetError());
+        return nullptr;
+    }
+    SDL_UpdateTexture(texture, nullptr, pixels.pixels.data(), pixels.width * 4);
+    return texture;
+}
+
+// The texture is made when the sprite is first shown after a change, so drawing many times costs one upload.
+SDL_Texture* textureFor(detail::Sprite& sprite, bool opaque) {
+    if (detail::display().renderer == nullptr) return nullptr;
+    if (sprite.textureStale) {
+        destroyTextures(sprite);
+        sprite.texture = makeTexture(sprite, false, sprite.textureDivisor);
+        sprite.textureStale = false;
+    }
+    if (!opaque || sprite.alphaCapable) return sprite.texture;
+    if (sprite.opaqueTexture == nullptr) {
+        int divisor = 1;
+        sprite.opaqueTexture = makeTexture(sprite, true, divisor);
+    }
+    return sprite.opaqueTexture;
+}
+
+detail::Sprite newSprite(Picture picture, bool alphaCapableFlag) {
+    detail::Sprite sprite;
+    sprite.displayWidth = picture.width;
+    sprite.displayHeight = picture.height;
+    sprite.clip = SDL_Rect{0, 0, picture.width, picture.height};
+    sprite.picture = std::move(picture);
+    sprite.alphaCapable = alphaCapableFlag;
+    return sprite;
+}
+
+bool sizeAcceptable(int width, int height) {
+    return width > 0 && height > 0 && width <= largestSide && height <= largestSide;
+}
+
+void putSprite(int number, detail::Sprite sprite) {
+    freeSprite(number);
+    store().sprites.emplace(number, std::move(sprite));
+}
+
+bool adoptPicture(int number, Picture picture) {
+    if (!sizeAcceptable(picture.width, picture.height)) return false;
+    bool ownAlpha = std::any_of(picture.pixels.begin(), picture.pixels.end(),
+                                [](std::uint32_t pixel) { return (pixel >> 24) != 255; });
+    putSprite(number, newSprite(std::move(picture), ownAlpha));
+    return true;
+}
+
+// Where a sprite's clip goes on the back buffer: the clip scaled by the zoom, at (x, y).
+SDL_Rect destinationOf(const detail::Sprite& sprite, int x, int y) {
+    double scaleX = static_cast<double>(sprite.displayWidth) / sprite.picture.width;
+    double scaleY = static_cast<double>(sprite.displayHeight) / sprite.picture.height;
+    return SDL_Rect{x, y, static_cast<int>(sprite.clip.w * scaleX + 0.5), static_cast<int>(sprite.clip.h * scaleY + 0.5)};
+}
+
+void drawTexture(detail::Sprite& sprite, SDL_Texture* texture, int x, int y) {
+    SDL_Rect source = sprite.clip;
+    int divisor = sprite.textureDivisor;
+    if (divisor > 1) source = SDL_Rect{source.x / divisor, source.y / divisor, std::max(1, source.w / divisor),
+                                       std::max(1, source.h / divisor)};
+    SDL_Rect destination = destinationOf(sprite, x, y);
+    if (destination.w <= 0 || destination.h <= 0 || source.w <= 0 || source.h <= 0) return;
+    bool scaled = destination.w != source.w || destination.h != source.h;
+    SDL_SetTextureScaleMode(texture, store().smooth && scaled ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    SDL_RenderCopy(detail::display().renderer, texture, &source, &destination);
+}
+
+}  // namespace
+
+namespace detail {
+
+Sprite* findSprite(int number) {
+    auto found = store().sprites.find(number);
+    return found == store().sprites.end() ? nullptr : &found->second;
+}
+
+void refreshTexture(Sprite& sprite) {
+    if (sprite.opaqueTexture != nullptr) SDL_DestroyTexture(sprite.opaqueTexture);
+    sprite.opaqueTexture = nullptr;
+    sprite.textureStale = true;
+}
+
+void remakeAllTextures() {
+    for (auto& [number, sprite] : store().sprites) destroyTextures(sprite);
+}
+
+void releaseAllSprites() {
+    for (auto& [number, sprite] : store().sprites) destroyTextures(sprite);
+    store().sprites.clear();
+    store().blending = Blending::normal;
+}
+
+}  // namespace detail
+
+bool createSprite(int number, int width, int height, bool alphaCapableFlag) {
+    if (number < 0 || !sizeAcceptable(width, height)) return false;
+    Picture picture{width, height, {}};
+    picture.pixels.assign(static_cast<std::size_t>(width) * height, alphaCapableFlag ? 0u : 0xFF000000u);
+    putSprite(number, newSprite(std::move(picture), alphaCapableFlag));
+    return true;
+}
+
+int createSpriteAnyNumber(int width, int height, bool alphaCapableFlag) {
+    int number = firstFreeNumber;
+    while (store().sprites.count(number) != 0) ++number;
+    return createSprite(number, width, height, alphaCapableFlag) ? number : 0;
+}
+
+bool loadSprite(int number, const std::string& imageFile) {
+    Picture picture;
+    if (number < 0 || !decodeImageFile(imageFile, picture)) return false;
+    return adoptPicture(number, std::move(picture));
+}
+
+bool loadSpriteFromMemory(int number, const void* data, std::size_t length) {
+    Picture picture;
+    if (number < 0 || data == nullptr || !decodeImageMemory(data, length, picture)) return false;
+    return adoptPicture(number, std::move(picture));
+}
+
+bool copySprite(int source, int destination) {
+    detail::Sprite* original = detail::findSprite(source);
+    if (original == nullptr || destination < 0) return false;
+    if (source == destination) return true;
+    detail::Sprite copy = newSprite(original->picture, original->alphaCapable);
+    copy.displayWidth = original->displayWidth;
+    copy.displayHeight = original->displayHeight;
+    copy.clip = original->clip;
+    putSprite(destination, std::move(copy));
+    return true;
+}
+
+void freeSprite(int number) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    if (sprite == nullptr) return;
+    destroyTextures(*sprite);
+    store().sprites.erase(number);
+}
+
+bool spriteExists(int number) { return detail::findSprite(number) != nullptr; }
+
+int spriteWidth(int number) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    return sprite != nullptr ? sprite->displayWidth : 0;
+}
+
+int spriteHeight(int number) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    return sprite != nullptr ? sprite->displayHeight : 0;
+}
+
+int spriteOwnWidth(int number) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    return sprite != nullptr ? sprite->picture.width : 0;
+}
+
+int spriteOwnHeight(int number) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    return sprite != nullptr ? sprite->picture.height : 0;
+}
+
+void setSpriteFiltering(bool smooth) { store().smooth = smooth; }
+
+void zoomSprite(int number, int width, int height) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    if (sprite == nullptr) return;
+    sprite->displayWidth = width < 0 ? sprite->picture.width : std::min(width, largestSide);
+    sprite->displayHeight = height < 0 ? sprite->picture.height : std::min(height, largestSide);
+}
+
+void clipSprite(int number, int x, int y, int width, int height) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    if (sprite == nullptr) return;
+    int ownWidth = sprite->picture.width, ownHeight = sprite->picture.height;
+    x = std::clamp(x, 0, ownWidth);
+    y = std::clamp(y, 0, ownHeight);
+    width = width < 0 ? ownWidth - x : std::clamp(width, 0, ownWidth - x);
+    height = height < 0 ? ownHeight - y : std::clamp(height, 0, ownHeight - y);
+    sprite->clip = SDL_Rect{x, y, width, height};
+}
+
+// Opaque whatever the blending: the fast path for the page.
+void displaySprite(int number, int x, int y) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    if (sprite == nullptr) return;
+    SDL_Texture* texture = textureFor(*sprite, false);
+    if (texture == nullptr) return;
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    SDL_SetTextureAlphaMod(texture, 255);
+    SDL_SetTextureColorMod(texture, 255, 255, 255);
+    drawTexture(*sprite, texture, x, y);
+}
+
+void displayTransparentSprite(int number, int x, int y, int intensity) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    if (sprite == nullptr) return;
+    bool multiply = store().blending == Blending::multiply;
+    // Multiplying ignores the source's alpha: black darkens instead of being left out.
+    SDL_Texture* texture = textureFor(*sprite, multiply);
+    if (texture == nullptr) return;
+    Uint8 strength = static_cast<Uint8>(std::clamp(intensity, 0, 255));
+    SDL_SetTextureBlendMode(texture, multiply ? SDL_BLENDMODE_MUL : SDL_BLENDMODE_BLEND);
+    SDL_SetTextureAlphaMod(texture, strength);
+    if (multiply) {
+        SDL_SetTextureColorMod(texture, strength, strength, strength);
+    } else {
+        SDL_SetTextureColorMod(texture, 255, 255, 255);
+    }
+    drawTexture(*sprite, texture, x, y);
+}
+
+void setBlending(Blending mode) { store().blending = mode; }
+
+bool spritesOverlap(int numberA, int xA, int yA, int numberB, int xB, int yB) {
+    detail::Sprite* a = detail::findSprite(numberA);
+    detail::Sprite* b = detail::findSprite(numberB);
+    if (a == nullptr || b == nullptr) return false;
+    return xA < xB + b->displayWidth && xB < xA + a->displayWidth && yA < yB + b->displayHeight &&
+           yB < yA + a->displayHeight;
+}
+
+bool saveSpritePng(int number, const std::string& file) {
+    detail::Sprite* sprite = detail::findSprite(number);
+    return sprite != nullptr && encodePngFile(sprite->picture, file);
+}
+
+}  // namespace media

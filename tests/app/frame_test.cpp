@@ -1,0 +1,269 @@
+// Frame tests of the application shell: tool bar, hover, pointer pulse, events, Escape, Exit,
+// Detach and re-attach, the Info panel and the welcome screen, on a 1080 x 1920 display.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/app.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+
+namespace {
+
+// Centres of the buttons at 1080 x 1920 (faces at y 12..41).
+constexpr int buttonY = 27;
+constexpr int openX = 39, infoX = 149, aboutX = 353, exitX = 409, detachX = 1047;
+constexpr int pageX = 540, pageY = 960;
+
+int brightPixels(const Harness& h, int x0, int y0, int x1, int y1, int threshold) {
+    int count = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (media::red(h.pixel(x, y)) > threshold) ++count;
+    return count;
+}
+
+bool near(media::Colour c, int r, int g, int b, int tolerance) {
+    return std::abs(media::red(c) - r) <= tolerance && std::abs(media::green(c) - g) <= tolerance &&
+           std::abs(media::blue(c) - b) <= tolerance;
+}
+
+// Hover, press and release over a point, one event per frame as the loop takes them.
+void clickAt(Harness& h, int x, int y) {
+    h.moveTo(x, y);
+    h.frames(1);
+    h.press();
+    h.frames(1);
+    h.release();
+    h.frames(1);
+}
+
+}  // namespace
+
+TEST(ToolbarFrame, ShownOnlyWhileThePointerIsInItsZone) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(pageX, pageY);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.toolbarShown, 0);
+    EXPECT_EQ(h.pixel(500, 70), media::rgb(0, 0, 0));
+    h.moveTo(pageX, 103);  // the pointer's top row still overlaps the 96-pixel zone
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.toolbarShown, 1);
+    EXPECT_EQ(h.pixel(500, 70), media::rgb(100, 100, 100));
+    EXPECT_EQ(h.pixel(500, 5), media::rgb(200, 200, 200));
+    EXPECT_EQ(h.pixel(12, 14), media::rgb(255, 255, 255));  // the Open face
+    h.moveTo(pageX, 104);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.toolbarShown, 0);
+}
+
+TEST(ToolbarFrame, StripFlagsKeepTheirValuesInsideTheZone) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(pageX, 50);
+    h.frames(1);
+    h.v().frame.forwardStripHovered = 1;
+    h.v().frame.backStripHovered = 0;
+    h.frames(3);
+    EXPECT_EQ(h.v().frame.forwardStripHovered, 1);
+    EXPECT_EQ(h.v().frame.backStripHovered, 0);
+}
+
+TEST(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(pageX, 50);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+    EXPECT_EQ(brightPixels(h, 8, 56, 300, 76, 200), 0);
+    h.moveTo(openX, buttonY);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.hoveredButton, button::open);
+    // White face under the green overlay at intensity 60.
+    EXPECT_TRUE(near(h.pixel(12, 14), 195, 242, 195, 4)) << std::hex << h.pixel(12, 14);
+    EXPECT_GT(brightPixels(h, 8, 56, 300, 76, 200), 20);  // the tip's text on the dark band
+    h.moveTo(exitX, buttonY);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.hoveredButton, button::exit);
+    EXPECT_EQ(h.pixel(12, 14), media::rgb(255, 255, 255));
+}
+
+TEST(ToolbarFrame, ThumbnailsSearchAndTextCannotBeHoveredWithoutADocument) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    const int disabled[] = {72 + 22, 182 + 41, 268 + 29};
+    for (int x : disabled) {
+        h.moveTo(x, buttonY);
+        h.frames(1);
+        EXPECT_EQ(h.v().frame.hoveredButton, button::none) << "x " << x;
+    }
+}
+
+TEST(PointerFrame, PulseRunsUpAndDownWithAPeriodOf22Frames) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    std::vector<int> expected;
+    for (int i = 70; i <= 250; i += 20) expected.push_back(i);
+    for (int i = 250; i >= 30; i -= 20) expected.push_back(i);
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = 0; i < expected.size(); ++i) {
+            h.frames(1);
+            EXPECT_EQ(h.v().frame.pointerIntensity, expected[i]) << "round " << round << " frame " << i;
+        }
+    }
+}
+
+TEST(PointerFrame, TouchRingOnlyInFramesWithMotion) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(pageX, pageY);
+    h.frames(1);
+    EXPECT_GT(brightPixels(h, pageX - 32, pageY - 32, pageX + 32, pageY - 12, 200), 0);
+    h.frames(1);
+    EXPECT_EQ(brightPixels(h, pageX - 32, pageY - 32, pageX + 32, pageY - 12, 200), 0);
+}
+
+TEST(EventFrame, ExactlyOneWindowEventPerFrame) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(pageX, pageY);
+    h.frames(1);
+    h.press();
+    h.release();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.pagePressed, 1);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.pagePressed, 0);
+}
+
+TEST(EventFrame, PressTimingDecidesTap) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(pageX, pageY);
+    h.frames(1);
+    h.press();
+    h.frames(1, 5);
+    h.advance(154);  // 159 ms from the press frame to the release frame
+    h.release();
+    h.frames(1, 5);
+    EXPECT_EQ(h.v().frame.longPress, 0);
+    h.press();
+    h.frames(1, 5);
+    h.advance(155);
+    h.release();
+    h.frames(1, 5);
+    EXPECT_EQ(h.v().frame.longPress, 1);
+}
+
+TEST(EscapeFrame, EscapeEndsTheLoopAfterTheFrame) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.frames(2);
+    EXPECT_FALSE(h.ended());
+    h.pressEscape();
+    h.frames(1);
+    EXPECT_TRUE(h.ended());
+}
+
+TEST(EscapeFrame, EscapeIsIgnoredInTheFrameTheAboutScreenReturns) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(aboutX, buttonY);
+    h.frames(1);
+    h.press();
+    h.frames(1);
+    h.pressEscape();
+    h.release();
+    h.release();  // ends the about screen at once
+    h.frames(1);
+    EXPECT_FALSE(h.ended());
+    EXPECT_EQ(h.v().frame.exitSuppressed, 1);
+    h.frames(2);
+    EXPECT_FALSE(h.ended());  // an Escape from the about screen's time does not end a later frame
+}
+
+TEST(ExitFrame, ExitButtonEndsTheLoop) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    clickAt(h, exitX, buttonY);
+    EXPECT_TRUE(h.ended());
+}
+
+// A pointer that jumps from a button to the page (a touch elsewhere) leaves no button hovered.
+TEST(ExitFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(exitX, buttonY);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.hoveredButton, button::exit);
+    h.moveTo(pageX, pageY);
+    h.press();
+    h.frames(1);
+    h.release();
+    h.frames(1);
+    EXPECT_FALSE(h.ended());
+    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+}
+
+TEST(DetachFrame, DetachThenAPressOnThePageReattachesAndSkipsTheFrame) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    clickAt(h, detachX, buttonY);
+    EXPECT_EQ(h.v().frame.windowDetached, 1);
+    EXPECT_TRUE(media::windowHasCaption());
+    h.moveTo(pageX, pageY);
+    h.frames(2);
+    EXPECT_EQ(h.v().frame.windowDetached, 1);
+    int intensity = h.v().frame.pointerIntensity;
+    h.press();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.windowDetached, 0);
+    EXPECT_FALSE(media::windowHasCaption());
+    EXPECT_EQ(h.v().frame.pointerIntensity, intensity);  // the rest of the frame did not run
+    h.frames(1);
+    EXPECT_NE(h.v().frame.pointerIntensity, intensity);
+    h.release();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.pagePressed, 0);
+}
+
+TEST(DetachFrame, APressInTheToolbarZoneAlsoReattaches) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    clickAt(h, detachX, buttonY);
+    ASSERT_EQ(h.v().frame.windowDetached, 1);
+    h.moveTo(pageX, 60);
+    h.frames(1);
+    h.press();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.windowDetached, 0);
+}
+
+TEST(InfoFrame, InfoTogglesThePlaceholderPanel) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    clickAt(h, infoX, buttonY);
+    EXPECT_EQ(h.v().frame.infoPanelOpen, 1);
+    EXPECT_EQ(h.pixel(450, 95), media::rgb(100, 100, 100));  // panel at (445, 90), 190 x 20
+    EXPECT_GT(brightPixels(h, 460, 92, 630, 108, 200), 20);   // "Load a PDF first..."
+    h.press();
+    h.frames(1);
+    h.release();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.infoPanelOpen, 0);
+    EXPECT_EQ(h.pixel(450, 95), media::rgb(0, 0, 0));
+}
+
+TEST(WelcomeFrame, WelcomePanelCounterAndLogoFadeIn) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(pageX, 1500);
+    h.frames(1);
+    EXPECT_GT(brightPixels(h, 210, 540, 870, 740, 200), 100);       // panel at (210, 540)
+    EXPECT_GT(brightPixels(h, 495, 1900, 585, 1920, 100), 5);       // "1/1" at the bottom
+    EXPECT_LE(h.v().frame.welcomeFade, 10);
+    h.frames(600);
+    EXPECT_EQ(h.v().frame.welcomeFade, 255);
+}

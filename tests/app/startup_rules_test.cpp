@@ -1,0 +1,85 @@
+// The pure start-up rules: portrait display size, font sizes, pointer side, folders, title.
+#include <gtest/gtest.h>
+
+#include "app/startup_rules.h"
+
+TEST(PortraitDisplaySize, PortraitAndSquareDesktopsAreUsedWhole) {
+    DisplaySize portrait = portraitDisplaySize(1080, 1920);
+    EXPECT_EQ(portrait.width, 1080);
+    EXPECT_EQ(portrait.height, 1920);
+    DisplaySize square = portraitDisplaySize(1200, 1200);
+    EXPECT_EQ(square.width, 1200);
+    EXPECT_EQ(square.height, 1200);
+}
+
+TEST(PortraitDisplaySize, LandscapeDesktopsGetAPortraitWindowAsHighAsTheDesktop) {
+    DisplaySize fullHd = portraitDisplaySize(1920, 1080);
+    EXPECT_EQ(fullHd.width, 902);
+    EXPECT_EQ(fullHd.height, 1080);
+    DisplaySize laptop = portraitDisplaySize(1366, 768);
+    EXPECT_EQ(laptop.width, 590);
+    EXPECT_EQ(laptop.height, 768);
+    DisplaySize wide = portraitDisplaySize(3840, 1080);  // very wide: still narrower than high
+    EXPECT_LT(wide.width, wide.height);
+}
+
+TEST(FontSizes, HalvesRoundToEven) {
+    FontSizes portrait = fontSizesFor(1080);  // u = 10: 12.5 -> 12, 17.5 -> 18, 22.5 -> 22
+    EXPECT_EQ(portrait.base, 10);
+    EXPECT_EQ(portrait.medium, 12);
+    EXPECT_EQ(portrait.large, 18);
+    EXPECT_EQ(portrait.title, 22);
+    FontSizes landscape = fontSizesFor(902);  // the width divides as a real number
+    EXPECT_EQ(landscape.base, 9);
+    EXPECT_EQ(landscape.medium, 11);
+    EXPECT_EQ(landscape.large, 15);
+    EXPECT_EQ(landscape.title, 19);
+}
+
+TEST(FontSizes, NarrowDisplaysKeepTheTwoSmallFontsAtSixOrMore) {
+    FontSizes narrow = fontSizesFor(480);
+    EXPECT_EQ(narrow.base, 6);
+    EXPECT_GE(narrow.medium, 6);
+    FontSizes tiny = fontSizesFor(100);
+    EXPECT_EQ(tiny.base, 6);
+    EXPECT_EQ(tiny.medium, 6);
+    EXPECT_LT(tiny.large, 6);  // the bold fonts have no lower bound
+}
+
+TEST(PointerSide, SinglePrecisionProductRoundedUp) {
+    EXPECT_EQ(pointerSide(10), 16);  // not 17
+    EXPECT_EQ(pointerSide(9), 15);
+    EXPECT_EQ(pointerSide(6), 10);
+}
+
+TEST(ProgramFolder, TemporaryFoldersFallBackToTheCurrentFolder) {
+    EXPECT_EQ(chooseProgramFolder("/opt/pagewell/", "/tmp/", "/home/ann/"), "/opt/pagewell/");
+    EXPECT_EQ(chooseProgramFolder("/home/ann/Temp/pagewell/", "/tmp/", "/home/ann/"), "/home/ann/");
+    EXPECT_EQ(chooseProgramFolder("/home/ann/TEMP/", "/tmp/", "/work"), "/work/");
+    EXPECT_EQ(chooseProgramFolder("/tmp/unpacked/", "/tmp/", "/home/ann/"), "/home/ann/");
+    EXPECT_EQ(chooseProgramFolder("/var/scratch/x/", "/var/scratch", "/home/ann/"), "/home/ann/");
+    // Only a folder named temp counts, not a name that starts with it.
+    EXPECT_EQ(chooseProgramFolder("/home/ann/temperature/", "/tmp/", "/x/"), "/home/ann/temperature/");
+    EXPECT_EQ(chooseProgramFolder("/tmpfiles/pagewell/", "/tmp/", "/x/"), "/tmpfiles/pagewell/");
+}
+
+TEST(UserCacheRoot, XdgFirstThenHomeAndNeverARelativePath) {
+    EXPECT_EQ(userCacheRoot("/home/ann/.xdg-cache", "/home/ann"), "/home/ann/.xdg-cache/pagewell/");
+    EXPECT_EQ(userCacheRoot(nullptr, "/home/ann"), "/home/ann/.cache/pagewell/");
+    EXPECT_EQ(userCacheRoot("relative/cache", "/home/ann/"), "/home/ann/.cache/pagewell/");
+    EXPECT_EQ(userCacheRoot(nullptr, nullptr), "");
+    EXPECT_EQ(userCacheRoot("", ""), "");
+}
+
+TEST(WindowTitle, IdentityTextsJoinedByBlanks) {
+    EXPECT_EQ(windowTitleFrom("Pagewell", "v1.0 - 10 January 2016", "by Tarnwick"),
+              "Pagewell v1.0 - 10 January 2016 by Tarnwick");
+}
+
+TEST(RoundHalfEven, Halves) {
+    EXPECT_EQ(roundHalfEven(12.5), 12);
+    EXPECT_EQ(roundHalfEven(17.5), 18);
+    EXPECT_EQ(roundHalfEven(100.5), 100);
+    EXPECT_EQ(roundHalfEven(-0.5), 0);
+    EXPECT_EQ(roundHalfEven(54.0), 54);
+}

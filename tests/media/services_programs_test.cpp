@@ -1,0 +1,187 @@
+// External programs with real child processes: starting, arguments, working folder, output capture,
+// finding by name, reaping and stopping.
+#include "media/media.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::string freshFolder() {
+    char pattern[] = "/tmp/pw_programs_XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    return made ? std::string(made) + "/" : std::string();
+}
+
+// Polls for up to two seconds: a started or killed process takes a moment to show in /proc.
+bool eventually(const std::function<bool()>& condition) {
+    for (int i = 0; i < 200; ++i) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+class Programs : public ::testing::Test {
+protected:
+    std::string folder = freshFolder();
+    std::vector<int> started;
+
+    // A copy of sleep under a name no other process has.
+    std::string sleeper(const std::string& name) {
+        std::string contents;
+        EXPECT_TRUE(media::readWholeFile("/bin/sleep", contents));
+        std::string path = folder + name;
+        EXPECT_TRUE(media::writeWholeFile(path, contents));
+        ::chmod(path.c_str(), 0755);
+        return path;
+    }
+    int startSleeper(const std::string& path, const std::string& seconds = "30") {
+        int pid = media::runProgram(path, {seconds}, {});
+        if (pid) started.push_back(pid);
+        return pid;
+    }
+    void TearDown() override {
+        for (int pid : started) media::stopProgram(pid);
+        media::deleteFilesInFolder(folder + "work/", "*");
+        media::deleteFilesInFolder(folder, "*");
+    }
+};
+
+TEST_F(Programs, StartedProgramIsFoundByNameWithoutRegardToCaseAndStopped) {
+    std::string name = "pwsl" + std::to_string(::getpid() % 100000);
+    int pid = startSleeper(sleeper(name));
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(eventually([&] { return media::isProgramRunning(name) == pid; }));
+    std::string upper = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(media::isProgramRunning(upper), pid);
+    EXPECT_EQ(media::isProgramRunning("/some/folder/" + name), pid) << "only the file name counts";
+    EXPECT_TRUE(media::stopProgram(pid));
+    EXPECT_EQ(media::isProgramRunning(name), 0) << "a stopped program is gone at once, not left as a zombie";
+}
+
+TEST_F(Programs, NamesLongerThanTheKernelKeepsAreStillTellApart) {
+    std::string base = "pwtest_sleep_" + std::to_string(::getpid());
+    int pid = startSleeper(sleeper(base + "_a"));
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(eventually([&] { return media::isProgramRunning(base + "_a") == pid; }));
+    EXPECT_EQ(media::isProgramRunning(base + "_b"), 0);
+}
+
+TEST_F(Programs, EndedChildIsReapedAndNoLongerFound) {
+    std::string name = "pwend" + std::to_string(::getpid() % 100000);
+    int pid = startSleeper(sleeper(name), "0.2");
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(eventually([&] { return media::isProgramRunning(name) == pid; }));
+    EXPECT_TRUE(eventually([&] { return media::isProgramRunning(name) == 0; }));
+    media::reapFinishedPrograms();
+    EXPECT_NE(::access(("/proc/" + std::to_string(pid)).c_str(), F_OK), 0) << "the zombie was not reaped";
+}
+
+TEST_F(Programs, ArgumentsReachTheChildUnchanged) {
+    std::vector<std::string> arguments = {"-n",          "with space",   "\"quoted\"", "it's",
+                                          "$HOME",       "`id`",         "$(id)",      "a;b|c&d>e",
+                                          "--leading",   "",             "tab\there",  "ünïcödé"};
+    std::string output = folder + "out.txt";
+    media::RunOptions options;
+    options.wait = true;
+    options.standardOutputFile = output;
+    std::vector<std::string> printed = {"%s\\n"};
+    printed.insert(printed.end(), arguments.begin(), arguments.end());
+    ASSERT_GT(media::runProgram("/usr/bin/printf", printed, options), 0);
+    EXPECT_EQ(media::readLines(output), arguments);
+}
+
+TEST_F(Programs, StandardOutputFileIsTruncatedAndWorkingFolderHonoured) {
+    ASSERT_TRUE(media::createFolder(folder + "work/", false));
+    std::string output = folder + "pwd.txt";
+    ASSERT_TRUE(media::writeWholeFile(output, std::string(1000, 'x')));
+    media::RunOptions options{folder + "work/", true, output};
+    ASSERT_GT(media::runProgram("/bin/pwd", {}, options), 0);
+    std::vector<std::string> lines = media::readLines(output);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0] + "/", folder + "work/");
+}
+
+TEST_F(Programs, ProgramWithoutFolderIsFoundInTheWorkingFolder) {
+    ASSERT_TRUE(media::createFolder(folder + "work/", false));
+    ASSERT_TRUE(media::writeWholeFile(folder + "work/tool", "#!/bin/sh\necho tool ran \"$1\"\n"));
+    ::chmod((folder + "work/tool").c_str(), 0755);
+    media::RunOptions options{folder + "work/", true, folder + "tool.txt"};
+    ASSERT_GT(media::runProgram("./tool", {"x y"}, options), 0);
+    EXPECT_EQ(media::readLines(folder + "tool.txt"), (std::vector<std::string>{"tool ran x y"}));
+}
+
+TEST_F(Programs, ProgramsThatCannotStartGiveZero) {
+    EXPECT_EQ(media::runProgram(folder + "missing", {}, {}), 0);
+    EXPECT_EQ(media::runProgram("", {}, {}), 0);
+    ASSERT_TRUE(media::writeWholeFile(folder + "not_executable", "#!/bin/sh\n"));
+    EXPECT_EQ(media::runProgram(folder + "not_executable", {}, {}), 0);
+    media::RunOptions badFolder{folder + "no/such/folder/", false, ""};
+    EXPECT_EQ(media::runProgram("/bin/true", {}, badFolder), 0);
+    media::RunOptions badOutput{"", true, folder + "no/such/out.txt"};
+    EXPECT_EQ(media::runProgram("/bin/true", {}, badOutput), 0);
+}
+
+TEST_F(Programs, StoppingNothingOrTheVanishedFails) {
+    EXPECT_FALSE(media::stopProgram(0));
+    EXPECT_FALSE(media::stopProgram(-5));
+    media::RunOptions wait;
+    wait.wait = true;
+    int pid = media::runProgram("/bin/true", {}, wait);
+    ASSERT_GT(pid, 0);
+    EXPECT_FALSE(media::stopProgram(pid)) << "the ended and reaped program cannot be stopped";
+    media::raiseProgramPriority(0);
+    media::raiseProgramPriority(pid);  // silently nothing
+}
+
+TEST_F(Programs, RaisingPriorityOfOurChildDoesNotFail) {
+    int pid = startSleeper(sleeper("pwprio" + std::to_string(::getpid() % 100000)));
+    ASSERT_GT(pid, 0);
+    media::raiseProgramPriority(pid);
+    EXPECT_TRUE(media::stopProgram(pid));
+}
+
+TEST(Bitness, FollowsTheBuildsWordSize) {
+    EXPECT_EQ(media::windowsBitness(), sizeof(void*) == 8 ? "64" : "32");
+}
+
+TEST(Threads, RunJoinAndRefuseASecondStartWhileAttached) {
+    std::atomic<int> counter{0};
+    std::atomic<bool> release{false};
+    media::Thread thread;
+    EXPECT_FALSE(thread.joinable());
+    ASSERT_TRUE(thread.start([&] {
+        while (!release) std::this_thread::yield();
+        ++counter;
+    }));
+    EXPECT_TRUE(thread.joinable());
+    EXPECT_FALSE(thread.start([&] { counter += 100; }));
+    release = true;
+    thread.join();
+    EXPECT_FALSE(thread.joinable());
+    EXPECT_EQ(counter, 1);
+    ASSERT_TRUE(thread.start([&] { ++counter; }));
+    thread.join();
+    EXPECT_EQ(counter, 2);
+}
+
+TEST(Threads, DestructorJoins) {
+    std::atomic<int> counter{0};
+    {
+        media::Thread thread;
+        thread.start([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ++counter;
+        });
+    }
+    EXPECT_EQ(counter, 1);
+}
+
+}  // namespace

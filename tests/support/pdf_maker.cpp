@@ -1,0 +1,60 @@
+// Writes test PDF documents with cairo's PDF surface: one page per TestPage, text in a standard font.
+#include "tests/support/pdf_maker.h"
+
+#include <algorithm>
+
+#include <cairo-pdf.h>
+#include <cairo.h>
+
+namespace {
+
+constexpr double kFontSize = 12.0;
+constexpr double kLineHeight = 16.0;
+
+void drawPageLines(cairo_t* cr, const TestPage& page) {
+    // Small pages (A7 and below) get a small margin so their lines still fit.
+    double margin = std::min(36.0, page.widthPoints / 10.0);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, kFontSize);
+    double y = margin + kFontSize;
+    for (const std::string& line : page.lines) {
+        cairo_move_to(cr, margin, y);
+        cairo_show_text(cr, line.c_str());
+        y += kLineHeight;
+    }
+}
+
+}  // namespace
+
+bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages) {
+    if (pages.empty()) return false;
+    cairo_surface_t* surface =
+        cairo_pdf_surface_create(path.c_str(), pages.front().widthPoints, pages.front().heightPoints);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return false;
+    }
+    cairo_t* cr = cairo_create(surface);
+    for (const TestPage& page : pages) {
+        cairo_pdf_surface_set_size(surface, page.widthPoints, page.heightPoints);
+        drawPageLines(cr, page);
+        cairo_show_page(cr);
+    }
+    bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
+    cairo_surface_finish(surface);
+    ok = ok && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(surface);
+    return ok;
+}
+
+bool makeNumberedPdf(const std::string& path, int pageCount) {
+    std::vector<TestPage> pages;
+    for (int k = 1; k <= pageCount; ++k) {
+        TestPage page;
+        page.lines = {"Page " + std::to_string(k), "word" + std::to_string(k)};
+        pages.push_back(page);
+    }
+    return makeTestPdf(path, pages);
+}

@@ -1,0 +1,176 @@
+// The search: matching, snippets, the worker hand-over, the hit rows and picking a row.
+#include "text/search.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/viewer.h"
+#include "media/media.h"
+#include "media/unicode.h"
+
+namespace {
+
+std::vector<int> hitPages(const std::vector<SearchHit>& hits) {
+    std::vector<int> pages;
+    for (const SearchHit& hit : hits) pages.push_back(hit.page);
+    return pages;
+}
+
+std::vector<PageText> numberedPages(int count, const std::string& text) {
+    std::vector<PageText> pages;
+    for (int page = 1; page <= count; ++page) pages.push_back({text, page});
+    return pages;
+}
+
+// Waits for the worker's finished marker without running frames.
+bool waitForWorker(Viewer& v) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (v.search.searchWorkerState.load() != 9999) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        media::sleepMilliseconds(1);
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(SearchPages, OneHitPerPageAtTheFirstOccurrenceInPageOrder) {
+    const std::vector<PageText> pages = {{"nothing here", 1},
+                                         {"first alpha then alpha and alpha again", 2},
+                                         {"", 3},
+                                         {"no", 4},
+                                         {"last alpha", 5}};
+    const auto hits = searchPages(pages, "alpha");
+    EXPECT_EQ(hitPages(hits), (std::vector<int>{2, 5}));
+    EXPECT_EQ(hits[0].snippet, "alpha then alpha and alpha again");
+    EXPECT_EQ(hits[0].pageLabel, "2");
+    EXPECT_EQ(hits[0].rowY, 0);
+    EXPECT_EQ(hits[1].snippet, "alpha");
+}
+
+TEST(SearchPages, EmptyWordsAndEmptyTextsNeverMatch) {
+    EXPECT_TRUE(searchPages({{"anything", 1}}, "").empty());
+    EXPECT_TRUE(searchPages({{"", 1}}, "a").empty());
+    EXPECT_TRUE(searchPages({}, "a").empty());
+    EXPECT_TRUE(searchPages({{"abc", 1}}, "abcd").empty());
+}
+
+TEST(SearchPages, MatchesInsideWordsAndIgnoresCase) {
+    EXPECT_EQ(searchPages({{"the start", 1}}, "art")[0].snippet, "art");
+    EXPECT_EQ(searchPages({{"lower beta text", 7}}, "BETA")[0].snippet, "beta text");
+    EXPECT_EQ(searchPages({{"UPPER BETA TEXT", 7}}, "beta")[0].snippet, "BETA TEXT");
+    EXPECT_EQ(searchPages({{"мир ПРИВЕТ мир", 1}}, "привет")[0].snippet, "ПРИВЕТ мир");
+    EXPECT_EQ(searchPages({{"ο δρόμος", 1}}, "ΔΡΌΜΟΣ")[0].snippet, "δρόμος");  // final sigma folds too
+}
+
+TEST(SearchPages, SnippetsAreCharactersOfTheOriginalText) {
+    const std::string tail = std::string(60, 'x');
+    EXPECT_EQ(searchPages({{"find " + tail, 1}}, "FIND")[0].snippet, "find " + std::string(50, 'x'));
+    EXPECT_EQ(searchPages({{"abc near the end", 1}}, "end")[0].snippet, "end");
+    std::string accents;
+    for (int i = 0; i < 70; ++i) accents += "é";
+    const std::string snippet = searchPages({{"É" + accents, 1}}, "éé")[0].snippet;
+    EXPECT_EQ(media::characterCount(snippet), 55u);
+    EXPECT_EQ(snippet.substr(0, 2), "É");
+}
+
+TEST(SearchPages, MatchesAfterCharactersWhoseFoldingChangesLength) {
+    // "ß" folds to "ss", "İ" to three bytes, "ẞ" from three bytes to two.
+    EXPECT_EQ(searchPages({{"Die Straße hier", 1}}, "STRASSE")[0].snippet, "Straße hier");
+    EXPECT_EQ(searchPages({{"Die Straße hier", 1}}, "sse")[0].snippet, "ße hier");
+    EXPECT_EQ(searchPages({{"İİİ Ankara", 1}}, "ankara")[0].snippet, "Ankara");
+    EXPECT_EQ(searchPages({{"ẞẞẞ word", 1}}, "WORD")[0].snippet, "word");
+}
+
+TEST(SearchWorker, TheFinishedResultIsTakenOnceAndAnEmptyWordFindsNothing) {
+    Viewer v;
+    v.layout.largeFontSize = 20;
+    v.text.pageTexts = {{"a word", 1}, {"two words", 2}};
+    v.search.searchWord = "WORD";
+    startSearch(v);
+    ASSERT_TRUE(waitForWorker(v));
+    EXPECT_TRUE(v.search.searchHits.empty());  // untouched until the hit list is drawn
+    renderHitList(v);
+    EXPECT_EQ(v.search.searchWorkerState.load(), 0);
+    EXPECT_EQ(hitPages(v.search.searchHits), (std::vector<int>{1, 2}));
+
+    v.search.searchWord = "";
+    startSearch(v);
+    ASSERT_TRUE(waitForWorker(v));
+    renderHitList(v);
+    EXPECT_TRUE(v.search.searchHits.empty());
+}
+
+TEST(SearchWorker, ASecondSearchIsNotStartedWhileOneRuns) {
+    Viewer v;
+    v.text.pageTexts = {{"word", 1}};
+    v.search.searchWorkerState = 1;
+    v.search.searchWord = "word";
+    startSearch(v);
+    EXPECT_EQ(v.search.searchWordForWorker, "");  // nothing was started
+    EXPECT_EQ(v.search.searchWorkerState.load(), 1);
+}
+
+TEST(SearchWorker, TheWorkerSearchesTheWordAsItStoodAtTheStart) {
+    Viewer v;
+    v.text.pageTexts = {{"alpha", 1}, {"alphabet", 2}};
+    v.search.searchWord = "alphabet";
+    startSearch(v);
+    v.search.searchWord = "alpha";
+    ASSERT_TRUE(waitForWorker(v));
+    renderHitList(v);
+    EXPECT_EQ(hitPages(v.search.searchHits), (std::vector<int>{2}));
+}
+
+TEST(HitRows, FortySixRowsThenTheNoticeRowForTheFortySeventhHit) {
+    Viewer v;
+    const int f = v.layout.largeFontSize = 20;
+    v.search.workerHits = searchPages(numberedPages(50, "hit"), "hit");
+    v.search.searchWorkerState = 9999;
+    renderHitList(v);
+    const auto& hits = v.search.searchHits;
+    ASSERT_EQ(hits.size(), 50u);
+    EXPECT_EQ(hits[0].rowY, 3 * f);
+    EXPECT_EQ(hits[45].rowY, 3 * f + 45 * f);
+    EXPECT_EQ(hits[46].rowY, 3 * f + 46 * f);
+    EXPECT_EQ(hits[47].rowY, 0);
+    EXPECT_EQ(hits[49].rowY, 0);
+}
+
+TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheLowerRow) {
+    Viewer v;
+    const int f = v.layout.largeFontSize = 20;
+    v.document.pageCount = v.document.pageCountShown = 60;
+    v.search.workerHits = searchPages(numberedPages(60, "hit"), "hit");
+    v.search.searchWorkerState = 9999;
+    renderHitList(v);
+    auto pickAt = [&](int y) {
+        v.view.currentPage = 1;
+        v.frame.frameEvent = media::eventLeftUp;
+        v.frame.searchPanelOpen = v.frame.pointerOverHitList = 1;
+        v.frame.pointerOverSearchButton = 0;
+        v.frame.thumbnailMode = v.frame.toolbarShown = v.frame.pagePressed = 1;
+        v.search.pointerYInHitList = y;
+        pickSearchHit(v);
+        return v.view.currentPage;
+    };
+    EXPECT_EQ(pickAt(3 * f + 5), 1 + 0);  // first row: page 1
+    EXPECT_EQ(pickAt(3 * f + f), 2);      // boundary of rows 1 and 2
+    EXPECT_EQ(v.frame.frameEvent, 0);
+    EXPECT_EQ(v.frame.thumbnailMode, 0);
+    EXPECT_EQ(v.frame.toolbarShown, 0);
+    EXPECT_EQ(v.frame.pagePressed, 0);
+    EXPECT_EQ(pickAt(3 * f + 46 * f + 3), 47);  // the notice row
+    EXPECT_EQ(pickAt(3 * f + 48 * f), 1);       // below the notice: no row, nothing happens
+    EXPECT_EQ(v.frame.frameEvent, media::eventLeftUp);
+
+    v.frame.pointerOverSearchButton = 1;
+    v.frame.pointerOverHitList = 1;
+    v.search.pointerYInHitList = 3 * f + 5;
+    v.view.currentPage = 9;
+    pickSearchHit(v);
+    EXPECT_EQ(v.view.currentPage, 9);  // the Search button takes the release
+}

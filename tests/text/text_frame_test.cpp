@@ -1,0 +1,214 @@
+// Frame tests: the text view, the copy keys, typing and starting a search, the hit list and its rows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "text/search.h"
+#include "text/text_store.h"
+#include "text/text_view.h"
+
+namespace {
+
+constexpr media::Colour panelGrey = media::rgb(30, 30, 30);
+
+// True when some pixel of the sprite's rectangle differs from the background colour.
+bool spriteHasInk(int sprite, int x0, int y0, int x1, int y1, media::Colour background) {
+    bool ink = false;
+    if (!media::beginDrawing(sprite)) return false;
+    for (int y = y0; y < y1 && !ink; ++y) {
+        for (int x = x0; x < x1 && !ink; ++x) ink = media::pixelColour(x, y) != background;
+    }
+    media::endDrawing();
+    return ink;
+}
+
+struct TextFrames : ::testing::Test {
+    Harness h;
+    Viewer& v = h.v();
+
+    void SetUp() override { ASSERT_TRUE(h.started()); }
+
+    // A document of pageCount pages whose extracted text is fileText, without any tool program.
+    void loadText(const std::string& fileText, int pageCount) {
+        v.document.documentCacheFolder = makeTemporaryFolder("pagewell-text-store");
+        ASSERT_TRUE(media::writeWholeFile(v.document.documentCacheFolder + "TextualData.txt", fileText));
+        v.document.pageCount = v.document.pageCountShown = pageCount;
+        v.document.textExtractionPending = 1;
+        h.frames(1);
+        ASSERT_EQ(v.document.textExtractionPending, 0);
+    }
+
+    void openSearchPanel() {
+        v.frame.searchPanelOpen = 1;
+        v.frame.searchInputActive = 1;
+    }
+
+    void tapKey(int scanCode) {
+        h.keyDown(scanCode);
+        h.frames(1);
+        h.keyUp(scanCode);
+        h.frames(1);
+    }
+
+    void clickAt(int x, int y) {
+        h.moveTo(x, y);
+        h.frames(2);
+        h.press();
+        h.frames(1);
+        h.release();
+        h.frames(1);
+    }
+
+    bool waitForSearch() {
+        return h.runUntil([&] { return v.search.searchWorkerState.load() == 0; }, 2000);
+    }
+
+    // The x-height part of display row i (descenders of the row above end before it).
+    bool rowHasInk(int row) const {
+        const double m = v.layout.mediumFontSize;
+        const int y = static_cast<int>(3 * m + 1.2 * m * row);
+        return spriteHasInk(sprite::textView, v.layout.largeFontSize, y + 4,
+                            media::spriteOwnWidth(sprite::textView), y + 10, panelGrey);
+    }
+};
+
+}  // namespace
+
+TEST_F(TextFrames, TheTextViewShowsRowsWithoutBlankLinesOrTheNoTextNotice) {
+    loadText("alpha beta\f\fgamma\f", 3);
+    const int width = media::spriteOwnWidth(sprite::textView);
+    const int base = v.layout.baseFontSize;
+    v.frame.textViewOpen = 1;
+    v.view.currentPage = 1;
+    showTextView(v);
+    EXPECT_TRUE(spriteHasInk(sprite::textView, 0, base, width, 3 * base, panelGrey));  // the header
+    EXPECT_TRUE(spriteHasInk(sprite::textView, 0, 3 * base, width, 3 * base + 1, panelGrey));
+    EXPECT_TRUE(rowHasInk(0));
+    EXPECT_FALSE(rowHasInk(1));
+
+    v.view.currentPage = 2;  // an empty page: the notice, no rule
+    showTextView(v);
+    EXPECT_FALSE(spriteHasInk(sprite::textView, 0, 3 * base, width, 3 * base + 1, panelGrey));
+    const int middle = media::spriteOwnHeight(sprite::textView) / 2;
+    EXPECT_TRUE(spriteHasInk(sprite::textView, 0, middle - base, width, middle + base, panelGrey));
+
+    v.text.textLines[3] = {"", "   ", "gamma", "", "delta"};  // blank lines take no row
+    v.view.currentPage = 3;
+    showTextView(v);
+    EXPECT_TRUE(rowHasInk(0));
+    EXPECT_TRUE(rowHasInk(1));
+    EXPECT_FALSE(rowHasInk(2));
+    EXPECT_FALSE(rowHasInk(3));
+}
+
+TEST_F(TextFrames, TheExtractedWordCountIsWrittenOnTheInformationPanel) {
+    ASSERT_TRUE(media::createSprite(sprite::infoPanel, 600, 200));
+    loadText("one two three\ffour five\f", 2);
+    EXPECT_EQ(v.text.extractedWordCount, 3);
+    const int y = 200 - v.layout.titleFontSize;
+    EXPECT_TRUE(spriteHasInk(sprite::infoPanel, 10, y, 600, 200, media::rgb(0, 0, 0)));
+    EXPECT_FALSE(spriteHasInk(sprite::infoPanel, 0, 0, 600, y - 1, media::rgb(0, 0, 0)));
+}
+
+TEST_F(TextFrames, ControlAndCCopyOnEachReleaseOfCAndCAloneCopiesNothing) {
+    loadText("first  page\r\ntext\fsecond\f", 2);
+    v.view.currentPage = 1;
+    v.frame.textViewOpen = 1;
+    media::setClipboardText("before");
+    h.keyDown(media::scan::leftControl);
+    tapKey(media::scan::c);
+    EXPECT_EQ(media::clipboardText(), "first page text");
+    media::setClipboardText("between");
+    tapKey(media::scan::c);
+    EXPECT_EQ(media::clipboardText(), "first page text");
+    h.keyUp(media::scan::leftControl);
+    h.frames(1);
+
+    media::setClipboardText("untouched");
+    tapKey(media::scan::c);
+    EXPECT_EQ(media::clipboardText(), "untouched");
+    v.frame.textViewOpen = 0;  // the keys do nothing while the view is closed
+    h.keyDown(media::scan::leftControl);
+    tapKey(media::scan::c);
+    h.keyUp(media::scan::leftControl);
+    h.frames(1);
+    EXPECT_EQ(media::clipboardText(), "untouched");
+}
+
+TEST_F(TextFrames, TypingEditsTheWordByCharacterAndReturnWithoutAWordDoesNothing) {
+    loadText("Straße\fstrasse\f", 2);
+    openSearchPanel();
+    v.search.searchHits = {{"kept", "9", 9, 0}};
+    tapKey(media::scan::enter);
+    EXPECT_EQ(v.search.searchWorkerState.load(), 0);
+    EXPECT_EQ(v.search.searchHits.size(), 1u);
+
+    h.type("STRAß");
+    h.frames(1);
+    EXPECT_EQ(v.search.searchWord, "STRAß");
+    tapKey(media::scan::backspace);
+    EXPECT_EQ(v.search.searchWord, "STRA");
+    h.type("\t");
+    h.frames(1);
+    EXPECT_EQ(v.search.searchWord, "STRA");
+    tapKey(media::scan::enter);
+    ASSERT_TRUE(waitForSearch());
+    ASSERT_EQ(v.search.searchHits.size(), 2u);
+    EXPECT_EQ(v.search.searchHits[0].snippet, "Straße");
+}
+
+TEST_F(TextFrames, TheOnScreenEnterWaitsForAWordAndTheSearchButtonSearchesAnEmptyWord) {
+    loadText("alpha\fbeta\f", 2);
+    openSearchPanel();
+    v.search.onScreenEnterPressed = 1;
+    h.frames(3);
+    EXPECT_EQ(v.search.onScreenEnterPressed, 1);
+    h.type("b");
+    h.frames(2);  // typed in one frame, searched in the next
+    ASSERT_TRUE(waitForSearch());
+    EXPECT_EQ(v.search.onScreenEnterPressed, 0);
+    ASSERT_EQ(v.search.searchHits.size(), 1u);
+    EXPECT_EQ(v.search.searchHits[0].page, 2);
+
+    v.search.searchWord.clear();
+    h.frames(1);
+    const int goX = v.layout.screenWidth / 2 - media::spriteWidth(sprite::searchHeader) / 2 +
+                    static_cast<int>(media::spriteWidth(sprite::searchHeader) / 1.3) +
+                    media::spriteWidth(sprite::searchGo) / 2;
+    const int goY = media::spriteHeight(sprite::toolbar) + 3 * v.layout.mediumFontSize +
+                    media::spriteHeight(sprite::searchGo) / 2;
+    clickAt(goX, goY);
+    EXPECT_EQ(v.frame.pointerOverSearchButton, 1);
+    ASSERT_TRUE(waitForSearch());
+    EXPECT_TRUE(v.search.searchHits.empty());
+}
+
+TEST_F(TextFrames, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySeventh) {
+    std::string file;
+    for (int page = 1; page <= 60; ++page) file += "hit on page " + std::to_string(page) + "\f";
+    loadText(file, 60);
+    openSearchPanel();
+    h.type("HIT");
+    h.frames(1);
+    tapKey(media::scan::enter);
+    ASSERT_TRUE(waitForSearch());
+    ASSERT_EQ(v.search.searchHits.size(), 60u);
+    h.frames(1);  // the list drawn after the last flip is shown in this one
+
+    const int f = v.layout.largeFontSize;
+    const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
+    const int x = v.layout.screenWidth / 2;
+    EXPECT_EQ(h.pixel(x, top + 2), media::rgb(100, 100, 100));  // the list is shown
+    clickAt(x, top + 3 * f + 4 * f + f / 2);
+    EXPECT_EQ(v.view.currentPage, 5);
+    EXPECT_EQ(v.frame.searchPanelOpen, 1);
+    clickAt(x, top + 3 * f + 46 * f + f / 2);
+    EXPECT_EQ(v.view.currentPage, 47);
+    clickAt(x, top + f + 2);  // the title band is not a row
+    EXPECT_EQ(v.view.currentPage, 47);
+    EXPECT_EQ(v.frame.pointerOverHitList, 0);
+}

@@ -1,0 +1,208 @@
+// The extracted-text store: splitting, normalising, counting, display lines and the load step.
+#include "text/text_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/viewer.h"
+#include "media/media.h"
+#include "media/unicode.h"
+
+namespace {
+
+// The reduction as written out: for L = 22 down to 2, every non-overlapping group of L blanks found
+// from the left becomes one blank; then the ends are trimmed.
+std::string reduceByReplacing(std::string text) {
+    for (std::size_t length = 22; length >= 2; --length) {
+        const std::string group(length, ' ');
+        std::string out;
+        std::size_t from = 0;
+        for (std::size_t at; (at = text.find(group, from)) != std::string::npos; from = at + length) {
+            out += text.substr(from, at - from) + " ";
+        }
+        text = out + text.substr(from);
+    }
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<PageText> normalisedPages(const std::string& file) {
+    std::vector<PageText> pages = splitPages(file);
+    for (PageText& page : pages) page.text = normalisePageText(page.text);
+    return pages;
+}
+
+// A viewer whose document cache folder is a fresh temporary folder.
+struct StoreFixture : ::testing::Test {
+    Viewer v;
+    std::filesystem::path folder;
+
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("pagewell-text-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        v.document.documentCacheFolder = folder.string() + "/";
+        v.document.textExtractionPending = 1;
+        v.document.pageCount = 3;
+        v.layout.textLineChars = 10;
+        v.layout.textViewLastLine = 4;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    void writeText(const std::string& bytes) {
+        ASSERT_TRUE(media::writeWholeFile(v.document.documentCacheFolder + "TextualData.txt", bytes));
+    }
+};
+
+}  // namespace
+
+TEST(SplitPages, FormFeedsAndZeroBytesEndPagesAndAFinalFormFeedAddsNothing) {
+    const auto pages = splitPages("a\fb\f");
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].text, "a");
+    EXPECT_EQ(pages[0].page, 1);
+    EXPECT_EQ(pages[1].text, "b");
+    EXPECT_EQ(pages[1].page, 2);
+
+    EXPECT_EQ(splitPages(std::string("a\0b", 3)).size(), 2u);
+    EXPECT_EQ(splitPages("a\fb").size(), 2u);  // the last piece without a form feed still counts
+    const auto empties = splitPages("\f\f");
+    ASSERT_EQ(empties.size(), 2u);
+    EXPECT_EQ(empties[0].text, "");
+    EXPECT_EQ(splitPages("x\f\fy\f")[1].text, "");
+    EXPECT_TRUE(splitPages("").empty());
+}
+
+TEST(SplitPages, LineEndPairsAndTabsBecomeBlanksButLoneLineEndsStay) {
+    EXPECT_EQ(splitPages("a\r\nb\tc")[0].text, "a b c");
+    EXPECT_EQ(splitPages("a\nb\rc")[0].text, "a\nb\rc");
+    EXPECT_EQ(splitPages("a\r\r\nb")[0].text, "a\r b");
+    EXPECT_EQ(splitPages("a\n\r")[0].text, "a\n\r");
+    EXPECT_EQ(splitPages("a\r\fb")[0].text, "a\r");  // a pair split by the page end is no pair
+}
+
+TEST(NormalisePageText, TheExampleRecordsAndTheirWordCount) {
+    const auto pages = normalisedPages("one  two\r\nthree\f");
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].text, "one two three");
+    EXPECT_EQ(countBlanks(pages[0].text), 2);
+
+    const auto ab = normalisedPages("a\fb\f");
+    EXPECT_EQ(countBlanks(ab[0].text) + countBlanks(ab[1].text), 0);
+}
+
+TEST(NormalisePageText, LongBlankRunsShrinkAsTheReplacementPassesDo) {
+    EXPECT_EQ(normalisePageText("x" + std::string(23, ' ') + "y"), "x y");
+    EXPECT_EQ(normalisePageText("x" + std::string(45, ' ') + "y"), "x y");
+    EXPECT_EQ(normalisePageText("      "), "");
+    // Not every run ends as one blank: the passes leave two blanks for some lengths.
+    for (std::size_t run = 1; run <= 2000; ++run) {
+        const std::string text = "x" + std::string(run, ' ') + "y";
+        ASSERT_EQ(normalisePageText(text), reduceByReplacing(text)) << "run of " << run;
+    }
+}
+
+TEST(NormalisePageText, MixedRandomTextMatchesTheReplacementPasses) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int pieces = static_cast<int>(random() % 40);
+        for (int i = 0; i < pieces; ++i) {
+            text += std::string(random() % 60, ' ');
+            text += std::string(random() % 4, "ab\ncé"[random() % 5]);
+        }
+        ASSERT_EQ(normalisePageText(text), reduceByReplacing(text)) << "round " << round;
+    }
+}
+
+TEST(CutDisplayLines, CutsAtTheCharacterCountAndKeepsAtMostTheLastLine) {
+    const std::string twoLinesAndOne(21, 'a');
+    const auto lines = cutDisplayLines(twoLinesAndOne, 10, 5);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "a");
+    EXPECT_EQ(cutDisplayLines("short", 10, 5), std::vector<std::string>{"short"});
+    EXPECT_EQ(cutDisplayLines("", 10, 5), std::vector<std::string>{""});
+    EXPECT_EQ(cutDisplayLines(std::string(10, 'a'), 10, 5).size(), 1u);
+    EXPECT_EQ(cutDisplayLines(std::string(1000, 'a'), 10, 5).size(), 5u);
+    EXPECT_TRUE(cutDisplayLines("text", 0, 5).size() <= 5u);  // a zero width never loops
+}
+
+TEST(CutDisplayLines, NeverCutsACharacterApart) {
+    std::string text;
+    for (int i = 0; i < 21; ++i) text += i % 3 == 0 ? "é" : (i % 3 == 1 ? "€" : "𝄞");
+    const auto lines = cutDisplayLines(text, 10, 5);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "é€𝄞é€𝄞é€𝄞é");
+    EXPECT_EQ(lines[2], "𝄞");
+    EXPECT_EQ(lines[0] + lines[1] + lines[2], text);
+}
+
+TEST_F(StoreFixture, AMissingOrEmptyFileLeavesTheRequestPendingAndTheStoreAsItWas) {
+    v.text.pageTexts = {{"old", 1}};
+    loadExtractedText(v);
+    EXPECT_EQ(v.document.textExtractionPending, 1);
+    writeText("");
+    loadExtractedText(v);
+    EXPECT_EQ(v.document.textExtractionPending, 1);
+    ASSERT_EQ(v.text.pageTexts.size(), 1u);
+    EXPECT_EQ(v.text.pageTexts[0].text, "old");
+
+    writeText("one  two\r\nthree\f");
+    loadExtractedText(v);
+    EXPECT_EQ(v.document.textExtractionPending, 0);
+    ASSERT_EQ(v.text.pageTexts.size(), 1u);
+    EXPECT_EQ(v.text.pageTexts[0].text, "one two three");
+    EXPECT_EQ(v.text.extractedWordCount, 2);
+}
+
+TEST_F(StoreFixture, PagesBeyondThePageCountStaySearchableButGetNoLines) {
+    writeText("p1\fp2 " + std::string(25, 'z') + "\fp3\fp4\fp5\f");
+    loadExtractedText(v);
+    ASSERT_EQ(v.text.pageTexts.size(), 5u);
+    EXPECT_EQ(v.text.pageTexts[4].text, "p5");
+    ASSERT_EQ(v.text.textLines.size(), 4u);  // pages 0..3
+    for (const auto& row : v.text.textLines) EXPECT_EQ(row.size(), 5u);
+    EXPECT_EQ(v.text.textLines[0][0], "");
+    EXPECT_EQ(v.text.textLines[1][0], "p1");
+    EXPECT_EQ(v.text.textLines[2][0], "p2 zzzzzzz");
+    EXPECT_EQ(v.text.textLines[2][2], "zzzzzzzz");
+    EXPECT_EQ(v.text.textLines[3][0], "p3");
+    EXPECT_EQ(v.text.extractedWordCount, 1);
+}
+
+TEST_F(StoreFixture, APageWithMoreLinesThanTheViewKeepsOnlyTheFirstOnes) {
+    writeText(std::string(100, 'q') + "\f");
+    loadExtractedText(v);
+    ASSERT_EQ(v.text.textLines[1].size(), 5u);
+    EXPECT_EQ(v.text.textLines[1][4], std::string(10, 'q'));
+    EXPECT_EQ(v.text.pageTexts[0].text.size(), 100u);  // the copy and the search see it all
+}
+
+TEST_F(StoreFixture, TextThatIsNotUtf8IsReadAsWindows1252) {
+    writeText(std::string("caf\xe9 \x80 \xc3\f\xff\xfe\x00z", 13));
+    loadExtractedText(v);
+    ASSERT_EQ(v.text.pageTexts.size(), 3u);
+    for (const PageText& page : v.text.pageTexts) EXPECT_TRUE(media::isValidUtf8(page.text));
+    EXPECT_EQ(v.text.pageTexts[0].text, "café € Ã");
+    EXPECT_EQ(v.text.pageTexts[2].text, "z");
+}
+
+TEST_F(StoreFixture, TheStoreIsNotRebuiltUnderARunningSearch) {
+    v.text.pageTexts = {{"held", 1}};
+    v.document.textExtractionPending = 0;  // as when a cached document is opened
+    writeText("new\f");
+    v.search.searchWorkerState = 1;
+    loadExtractedText(v);
+    EXPECT_EQ(v.text.pageTexts[0].text, "held");
+    EXPECT_EQ(v.document.textExtractionPending, 1);  // the main loop tries again next frame
+    v.search.searchWorkerState = 0;
+    loadExtractedText(v);
+    EXPECT_EQ(v.text.pageTexts[0].text, "new");
+    EXPECT_EQ(v.document.textExtractionPending, 0);
+}

@@ -1,0 +1,68 @@
+// Test helpers for the tool programs: running one with a time limit, scratch folders, reading outputs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ToolRun {
+    int exitCode = -1;  // -1: did not start or did not end normally
+    bool timedOut = false;
+    std::string standardOutput;
+    std::string standardError;
+};
+
+// Runs the tool folder's program `name` ("pdfinfo.exe") with arguments, standard input from /dev/null,
+// killing it after timeLimitSeconds.
+ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments, double timeLimitSeconds = 60);
+
+// A fresh folder under /tmp whose name holds a space; removed with its content at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string path(const std::string& name) const { return folder_ + name; }
+    std::vector<std::string> fileNames() const;  // sorted, hidden names included
+
+private:
+    std::string folder_;  // ends with "/"
+};
+
+std::string readWholeFile(const std::string& path);
+bool writeWholeFile(const std::string& path, const std::string& content);
+bool fileExists(const std::string& path);
+
+// Width and height from a PNG file's header, with its bit depth and colour type; false if not a PNG.
+struct PngHeader {
+    int width = 0;
+    int height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+};
+bool readPngHeader(const std::string& path, PngHeader& header);
+
+// Values of an information output: "Pages:" and the two numbers of "Page size:".
+struct InfoValues {
+    int pages = -1;
+    double width = -1;
+    double height = -1;
+    int pageLines = 0;  // how many lines begin with "Pages:"
+};
+InfoValues parseInfo(const std::string& output);
+
+// A PDF written by hand from object bodies (object k is bodies[k-1]); trailerExtra goes into the trailer.
+std::string handMadePdf(const std::vector<std::string>& bodies, const std::string& trailerExtra = "");
+// One page with the given boxes and rotation, showing "Hello" in Helvetica.
+std::string handMadePagePdf(const std::string& mediaBox, const std::string& extraPageKeys = "");
+// A document that needs a password to be opened (the standard security handler, RC4 40-bit).
+std::string passwordProtectedPdf();
+
+// The real documents of the corpus with the page count and first-page size an independent tool reported.
+struct CorpusDocument {
+    std::string path;
+    int pages = 0;
+    double width = 0;
+    double height = 0;
+};
+std::vector<CorpusDocument> corpusDocuments();

@@ -1,0 +1,99 @@
+// Frame-test set-up for the page view and the sheet: page image files of known size in a cache
+// folder, and a viewer that shows them as an open document.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "view/page_view.h"
+
+namespace viewtest {
+
+constexpr int scratchSprite = 700;
+
+inline media::Colour pageColour(int page) { return media::rgb(20 + page * 10, 120, 200); }
+
+// Writes page's picture, filled with its own colour, as "page-00000N.png" or ".jpg".
+inline bool writePageFile(const std::string& folder, int page, int width, int height, bool jpeg) {
+    char name[32];
+    std::snprintf(name, sizeof name, "page-%06d", page);
+    std::string png = folder + name + ".png";
+    if (!media::createSprite(scratchSprite, width, height) || !media::beginDrawing(scratchSprite))
+        return false;
+    media::fillBox(0, 0, width, height, pageColour(page));
+    media::endDrawing();
+    bool written = media::saveSpritePng(scratchSprite, png);
+    media::freeSprite(scratchSprite);
+    if (!written || !jpeg) return written;
+    written = media::loadImage(scratchSprite, png) &&
+              media::saveImageJpeg(scratchSprite, folder + name + ".jpg", 9);
+    media::freeImage(scratchSprite);
+    media::deleteFile(png);
+    return written;
+}
+
+inline media::Colour spritePixel(int sprite, int x, int y) {
+    if (!media::beginDrawing(sprite)) return 0xFFFFFFFFu;
+    media::Colour colour = media::pixelColour(x, y);
+    media::endDrawing();
+    return colour;
+}
+
+inline bool near(media::Colour a, media::Colour b, int tolerance = 6) {
+    return std::abs(media::red(a) - media::red(b)) <= tolerance &&
+           std::abs(media::green(a) - media::green(b)) <= tolerance &&
+           std::abs(media::blue(a) - media::blue(b)) <= tolerance;
+}
+
+// A started viewer with a document of pageCount pages of width x height (pages listed in
+// missingPages have no file), page 1 shown.
+class ViewerWithPages : public ::testing::Test {
+protected:
+    void open(int pageCount, int width = 1240, int height = 1754, HarnessOptions options = {},
+              std::initializer_list<int> missingPages = {}) {
+        options.withTools = false;
+        harness = std::make_unique<Harness>(options);
+        ASSERT_TRUE(harness->started());
+        folder = makeTemporaryFolder("view-pages");
+        for (int page = 1; page <= pageCount; ++page) {
+            if (std::find(missingPages.begin(), missingPages.end(), page) != missingPages.end()) continue;
+            ASSERT_TRUE(writePageFile(folder, page, width, height, true));
+        }
+        Viewer& viewer = v();
+        viewer.document.documentCacheFolder = folder;
+        viewer.document.pageCount = pageCount;
+        viewer.document.pageCountShown = pageCount;
+        viewer.conversion.firstPageShown = 1;
+        viewer.frame.welcomeShown = 0;
+        viewer.view.currentPage = 1;
+        showPage(viewer, false);
+        moveTo(700, 1000);
+        frames(2);
+    }
+
+    Viewer& v() { return harness->v(); }
+    void frames(int count, int ms = 5) { harness->frames(count, ms); }
+    void moveTo(int x, int y) { harness->moveTo(x, y); }
+    void press() { harness->press(); frames(1); }
+    void release() { harness->release(); frames(1); }
+    // A press and a release duration milliseconds apart, each handled in its own frame.
+    void tap(int duration) {
+        harness->press();
+        frames(1);
+        harness->advance(duration - 1);
+        harness->release();
+        frames(1, 1);
+    }
+
+    std::unique_ptr<Harness> harness;
+    std::string folder;
+};
+
+}  // namespace viewtest

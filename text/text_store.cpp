@@ -1,0 +1,162 @@
+// The extracted-text store: TextualData.txt read once, split into normalised page texts, counted and
+// cut into the text view's display lines.
+#include "text/text_store.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "media/media.h"
+#include "media/unicode.h"
+#include "text/characters.h"
+
+namespace {
+
+constexpr char blank = ' ';
+
+// One piece of the file with its line ends and tabs made blanks; a lone CR or LF stays. Text between
+// those bytes is copied in spans: the file may be megabytes long.
+std::string piecePlainText(const std::string& bytes, std::size_t first, std::size_t end) {
+    std::string text;
+    text.reserve(end - first);
+    const char* p = bytes.data() + first;
+    const char* const stop = bytes.data() + end;
+    while (p < stop) {
+        const char* q = p;
+        while (q < stop && *q != '\r' && *q != '\t') ++q;
+        text.append(p, q);
+        if (q == stop) break;
+        const bool pair = *q == '\r' && q + 1 < stop && q[1] == '\n';
+        text += *q == '\t' || pair ? blank : '\r';
+        p = q + (pair ? 2 : 1);
+    }
+    return text;
+}
+
+// What the replacement passes for L = 22 down to 2 leave of one maximal run of r blanks. Each pass
+// replaces the non-overlapping L-blank groups found from the left by one blank each, so a run stays a
+// run: r becomes r / L groups plus the r % L blanks left over.
+std::size_t reducedRunLength(std::size_t r) {
+    for (std::size_t length = 22; length >= 2; --length) r = r / length + r % length;
+    return r;
+}
+
+std::size_t cachedReducedRunLength(std::size_t r) {
+    static const std::vector<std::size_t> table = [] {
+        std::vector<std::size_t> values(256);
+        for (std::size_t i = 0; i < values.size(); ++i) values[i] = reducedRunLength(i);
+        return values;
+    }();
+    return r < table.size() ? table[r] : reducedRunLength(r);
+}
+
+std::string trimBlanks(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(blank);
+    if (first == std::string::npos) return {};
+    const std::size_t last = text.find_last_not_of(blank);
+    return text.substr(first, last - first + 1);
+}
+
+std::string extractedWordsLine(long long count) {
+    return "Extracted words:" + std::to_string(count) + " (single searcable words)";
+}
+
+void drawExtractedWordCount(const Viewer& v) {
+    if (!media::spriteExists(sprite::infoPanel)) return;
+    if (!media::beginDrawing(sprite::infoPanel)) return;
+    media::setFont(font::base);
+    media::setDrawingMode(media::mode::transparent);
+    const int y = media::spriteOwnHeight(sprite::infoPanel) - v.layout.titleFontSize;
+    media::drawText(10, y, extractedWordsLine(v.text.extractedWordCount), media::rgb(255, 255, 255));
+    media::endDrawing();
+}
+
+void normaliseAndCount(TextState& text) {
+    text.extractedWordCount = 0;
+    for (PageText& record : text.pageTexts) {
+        record.text = normalisePageText(record.text);
+        text.extractedWordCount += countBlanks(record.text);
+    }
+}
+
+void buildTextLines(Viewer& v) {
+    const int pageCount = v.document.pageCount > 0 ? v.document.pageCount : 0;
+    const int lastLine = v.layout.textViewLastLine > 0 ? v.layout.textViewLastLine : 0;
+    auto& lines = v.text.textLines;
+    lines.assign(static_cast<std::size_t>(pageCount) + 1,
+                 std::vector<std::string>(static_cast<std::size_t>(lastLine) + 1));
+    for (const PageText& record : v.text.pageTexts) {
+        if (record.page < 1 || record.page > pageCount) continue;
+        std::vector<std::string> cut = cutDisplayLines(record.text, v.layout.textLineChars, lastLine + 1);
+        auto& row = lines[static_cast<std::size_t>(record.page)];
+        for (std::size_t i = 0; i < cut.size(); ++i) row[i] = std::move(cut[i]);
+    }
+}
+
+}  // namespace
+
+std::vector<PageText> splitPages(const std::string& fileBytes) {
+    std::vector<PageText> pages;
+    std::size_t start = 0;
+    int page = 1;
+    while (start < fileBytes.size()) {
+        std::size_t end = fileBytes.find_first_of(std::string("\f\0", 2), start);
+        if (end == std::string::npos) end = fileBytes.size();
+        pages.push_back({piecePlainText(fileBytes, start, end), page++});
+        start = end + 1;
+    }
+    return pages;
+}
+
+std::string normalisePageText(const std::string& text) {
+    std::string reduced;
+    reduced.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t runStart = text.find(blank, i);
+        if (runStart == std::string::npos) runStart = text.size();
+        reduced.append(text, i, runStart - i);
+        i = runStart;
+        while (i < text.size() && text[i] == blank) ++i;
+        reduced.append(cachedReducedRunLength(i - runStart), blank);
+    }
+    return trimBlanks(reduced);
+}
+
+long long countBlanks(const std::string& text) {
+    long long count = 0;
+    for (const char c : text) count += c == blank;
+    return count;
+}
+
+std::vector<std::string> cutDisplayLines(const std::string& text, int lineChars, int maxLines) {
+    std::vector<std::string> lines;
+    if (maxLines < 1) return lines;
+    const std::size_t perLine = lineChars > 0 ? static_cast<std::size_t>(lineChars) : 1;
+    std::size_t start = 0;
+    do {
+        const std::size_t end = text::advanceCharacters(text, start, perLine);
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    } while (start < text.size() && lines.size() < static_cast<std::size_t>(maxLines));
+    return lines;
+}
+
+void loadExtractedText(Viewer& v) {
+    const std::string file = v.document.documentCacheFolder + "TextualData.txt";
+    if (media::fileSize(file) <= 0) return;
+    // The search worker reads pageTexts in place: it is never rebuilt under a running search.
+    if (v.search.searchWorkerState.load() == 1) {
+        v.document.textExtractionPending = 1;
+        return;
+    }
+    std::string bytes;
+    if (!media::readWholeFile(file, bytes) || bytes.empty()) return;
+    v.document.textExtractionPending = 0;
+    v.text.pageTexts = splitPages(media::repairToUtf8(bytes));
+    bytes = std::string();
+    normaliseAndCount(v.text);
+    drawExtractedWordCount(v);
+    buildTextLines(v);
+}

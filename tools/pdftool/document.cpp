@@ -1,0 +1,128 @@
+// Opening PDF documents with MuPDF, the tools' messages and the watchdog that rules out a hang.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "tool.h"
+
+namespace {
+
+std::string currentProgramName = "pdftool";
+
+// The watchdog's handler may only use async-signal-safe calls, so it reads a fixed buffer.
+char watchedTemporary[4096];
+volatile std::sig_atomic_t watchedTemporarySet = 0;
+
+void onWatchdog(int) {
+    const char* text = ": gave up, the document takes too long to process\n";
+    ssize_t ignored = write(STDERR_FILENO, currentProgramName.data(), currentProgramName.size());
+    ignored = write(STDERR_FILENO, text, std::strlen(text));
+    (void)ignored;
+    if (watchedTemporarySet) unlink(watchedTemporary);
+    _exit(kExitTimeOut);
+}
+
+void ignoreMessage(void*, const char*) {}
+
+void printWarning(void*, const char* message) {
+    std::fprintf(stderr, "%s: warning: %s\n", currentProgramName.c_str(), message);
+}
+
+// Opens and checks the document; MuPDF errors arrive as a message in errorText.
+pdf_document* openChecked(fz_context* ctx, const char* path, int* pageCount, std::string& errorText) {
+    pdf_document* pdf = nullptr;
+    fz_var(pdf);
+    fz_try(ctx) {
+        pdf = pdf_open_document(ctx, path);
+        if (pdf_needs_password(ctx, pdf))
+            fz_throw(ctx, FZ_ERROR_GENERIC, "the document is protected by a password");
+        *pageCount = pdf_count_pages(ctx, pdf);
+        if (*pageCount <= 0) fz_throw(ctx, FZ_ERROR_GENERIC, "no pages found (damaged or not a PDF document)");
+    }
+    fz_catch(ctx) {
+        errorText = fz_caught_message(ctx);
+        pdf_drop_document(ctx, pdf);
+        pdf = nullptr;
+    }
+    return pdf;
+}
+
+// MuPDF's messages for these cases ("cannot tell in file") would not help the user.
+bool isNonEmptyFile(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        reportError("cannot open '" + path + "': " + std::strerror(errno));
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        reportError("cannot open '" + path + "': not a regular file");
+        return false;
+    }
+    if (status.st_size == 0) {
+        reportError("cannot open '" + path + "': the file is empty");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void setProgramName(const std::string& name) { currentProgramName = name; }
+
+const std::string& programName() { return currentProgramName; }
+
+void reportError(const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", currentProgramName.c_str(), text.c_str());
+}
+
+bool openPdf(const std::string& path, bool quiet, PdfSession& session) {
+    if (!isNonEmptyFile(path)) return false;
+    session.ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
+    if (!session.ctx) {
+        reportError("cannot start the PDF library (out of memory)");
+        return false;
+    }
+    // Errors are reported once, by us, with the document's name; MuPDF's own lines would repeat them.
+    fz_set_error_callback(session.ctx, ignoreMessage, nullptr);
+    fz_set_warning_callback(session.ctx, quiet ? ignoreMessage : printWarning, nullptr);
+    std::string errorText;
+    session.pdf = openChecked(session.ctx, path.c_str(), &session.pageCount, errorText);
+    if (!session.pdf) {
+        reportError("cannot open '" + path + "': " + errorText);
+        closePdf(session);
+        return false;
+    }
+    return true;
+}
+
+void closePdf(PdfSession& session) {
+    if (!session.ctx) return;
+    pdf_drop_document(session.ctx, session.pdf);
+    fz_drop_context(session.ctx);
+    session = PdfSession{};
+}
+
+fz_document* asDocument(PdfSession& session) { return &session.pdf->super; }
+
+void armWatchdog(unsigned seconds) {
+    static bool installed = false;
+    if (!installed) {
+        struct sigaction action {};
+        action.sa_handler = onWatchdog;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGALRM, &action, nullptr);
+        installed = true;
+    }
+    alarm(seconds);
+}
+
+void watchTemporary(const std::string& temporaryPath) {
+    watchedTemporarySet = 0;
+    if (temporaryPath.empty() || temporaryPath.size() >= sizeof watchedTemporary) return;
+    std::memcpy(watchedTemporary, temporaryPath.c_str(), temporaryPath.size() + 1);
+    watchedTemporarySet = 1;
+}

@@ -1,0 +1,62 @@
+// Shared pieces of the tool program: opening a PDF with MuPDF, messages, safe output files, PNG output.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
+}
+
+// Exit codes of the three tools.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitTimeOut = 3;
+
+// The name the program was started under, for messages ("pdftopng.exe").
+void setProgramName(const std::string& name);
+const std::string& programName();
+// Writes "<program>: <text>" and a line end on standard error.
+void reportError(const std::string& text);
+
+// An open PDF document; pageCount is at least 1 once openPdf succeeded.
+struct PdfSession {
+    fz_context* ctx = nullptr;
+    pdf_document* pdf = nullptr;
+    int pageCount = 0;
+};
+
+// Opens a PDF that needs no password and has pages; on failure reports why and returns false.
+// quiet silences MuPDF's own warnings.
+bool openPdf(const std::string& path, bool quiet, PdfSession& session);
+void closePdf(PdfSession& session);
+fz_document* asDocument(PdfSession& session);
+
+// Ends the process with a message when one unit of work (a page) runs longer than the limit,
+// removing the temporary file named by watchTemporary first.
+void armWatchdog(unsigned seconds);
+void watchTemporary(const std::string& temporaryPath);
+
+// Output written under a hidden temporary name beside its final name, renamed when complete,
+// so that a file present under the final name is always whole.
+struct TemporaryOutput {
+    FILE* file = nullptr;
+    std::string temporaryPath;
+    std::string finalPath;
+};
+bool openTemporaryOutput(const std::string& finalPath, TemporaryOutput& output);
+// Closes and renames; on any write or rename error the temporary file is removed and false returned.
+bool commitTemporaryOutput(TemporaryOutput& output);
+void discardTemporaryOutput(TemporaryOutput& output);
+
+// Writes 8-bit RGB rows (stride bytes apart) as PNG: zlib level 1, no row filter.
+bool writeRgbPng(FILE* file, int width, int height, const unsigned char* pixels, std::ptrdiff_t stride,
+                 double dotsPerInch);
+
+// The three kinds of work, each given the arguments after the program name.
+int runInfo(const std::vector<std::string>& arguments);
+int runText(const std::vector<std::string>& arguments);
+int runRender(const std::vector<std::string>& arguments);

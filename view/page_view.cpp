@@ -1,0 +1,261 @@
+// The page view: fitting, flipping, the tap glide, the zoom drag, first-page display and drawing.
+#include "view/page_view.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/panels.h"
+#include "document/conversion.h"
+#include "media/media.h"
+#include "text/text_view.h"
+#include "view/fitting.h"
+
+namespace {
+
+constexpr int longestTap = 255;   // the glide ends in the first frame past this many milliseconds
+constexpr int firstPageImage = 1000;
+
+// The fit of the sprite's current display size into limit, applied to the sprite.
+FitSize zoomToFit(int limit, int width, int height) {
+    FitSize fit = fitInto(limit, width, height);
+    media::zoomSprite(sprite::page, nearest(fit.width), nearest(fit.height));
+    return fit;
+}
+
+void resetZoom(PageViewState& view) {
+    view.zoomFactor = 1.0f;
+    view.zoomDelta = 0.0f;
+    view.zoomOffsetX = 0;
+    view.zoomOffsetY = 0;
+}
+
+void stopGlide(PageViewState& view) {
+    view.panAnimating = 0;
+    view.panElapsed = 0;
+}
+
+void centreMouse(const Viewer& v) {
+    media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
+}
+
+// The same test as the main loop's: the pointer sprite centred on the mouse overlaps the target.
+bool pointerOn(int target, int x, int y) {
+    int pointerX = media::mouseX() - media::spriteWidth(sprite::pointer) / 2;
+    int pointerY = media::mouseY() - media::spriteHeight(sprite::pointer) / 2;
+    return media::spritesOverlap(sprite::pointer, pointerX, pointerY, target, x, y);
+}
+
+// Redraws the page counter, loads the page's image and fits it. False when the image does not load:
+// the old page stays, the counter already shows the new number.
+bool loadFoundPage(Viewer& v, const std::string& file, bool refreshTextView) {
+    PageViewState& view = v.view;
+    view.pageCounterText =
+        std::to_string(view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
+    drawPageCounter(v);
+    if (!media::loadSprite(sprite::page, file)) return false;
+    fitPage(v);
+    drawStatusLine(v);
+    if (refreshTextView && v.frame.textViewOpen) showTextView(v);
+    if (view.currentPage == 1) v.frame.backStripHovered = 0;
+    if (view.currentPage == v.document.pageCountShown) v.frame.forwardStripHovered = 0;
+    return true;
+}
+
+// Moves currentPage by step when that page's image exists; otherwise raises the not-ready notice.
+bool turnTo(Viewer& v, int step) {
+    PageViewState& view = v.view;
+    stopGlide(view);
+    view.currentPage += step;
+    bool found = !pageImageFile(v, view.currentPage).empty();
+    view.pageNotReady = found ? 0 : 1;
+    if (!found) view.currentPage -= step;
+    return found;
+}
+
+float zoomOffset(int pointer, int pagePosition, float zoomStep, int offset) {
+    float moved = static_cast<float>(pointer - pagePosition) * (zoomStep - 1.0f);
+    return -(moved + zoomStep * static_cast<float>(std::abs(offset)));
+}
+
+// Displays the page at the accumulated zoom factor, keeping the point under the pointer in place.
+void applyZoom(PageViewState& view) {
+    media::zoomSprite(sprite::page, nearest(view.fitWidth), nearest(view.fitHeight));
+    int width = media::spriteWidth(sprite::page);
+    int height = media::spriteHeight(sprite::page);
+    media::zoomSprite(sprite::page, nearest(static_cast<float>(width) * view.zoomFactor),
+                      nearest(static_cast<float>(height) * view.zoomFactor));
+    view.zoomOffsetX = nearest(zoomOffset(media::mouseX(), view.pageX, view.zoomStep, view.zoomOffsetX));
+    view.zoomOffsetY = nearest(zoomOffset(media::mouseY(), view.pageY, view.zoomStep, view.zoomOffsetY));
+}
+
+// A shrinking step below the fit size starts the factor again at 1.
+void decideZoomApply(Viewer& v) {
+    PageViewState& view = v.view;
+    float height = static_cast<float>(media::spriteHeight(sprite::page)) * view.zoomFactor;
+    if (height <= static_cast<float>(v.layout.screenHeight) && view.fitByWidth == 0) {
+        view.zoomFactor = 1.0f;
+    }
+    // The width test alone decides whether the sprite is re-zoomed.
+    view.zoomApply = 1;
+    float width = static_cast<float>(media::spriteWidth(sprite::page)) * view.zoomFactor;
+    if (width <= static_cast<float>(v.layout.screenWidth) && view.fitByWidth == 1) {
+        view.zoomFactor = 1.0f;
+        view.zoomApply = 0;
+    }
+}
+
+// Turns the converter's PNG of a one-page document into its JPEG; the PNG goes only once the JPEG
+// has been written.
+void finishSinglePagePng(const std::string& png, const std::string& jpeg) {
+    if (!media::filePresent(png)) return;
+    if (media::loadImage(firstPageImage, png) &&
+        media::saveImageJpeg(firstPageImage, jpeg, 9) && media::filePresent(jpeg)) {
+        media::deleteFile(png);
+    }
+    media::freeImage(firstPageImage);
+}
+
+}  // namespace
+
+void fitPage(Viewer& v) {
+    PageViewState& view = v.view;
+    if (media::spriteExists(sprite::page)) {
+        const Layout& layout = v.layout;
+        FitSize fit = zoomToFit(layout.screenHeight, media::spriteWidth(sprite::page),
+                                media::spriteHeight(sprite::page));
+        view.fitByWidth = 0;
+        if (media::spriteWidth(sprite::page) > layout.screenWidth) {
+            view.fitByWidth = 1;
+            media::zoomSprite(sprite::page, -1, -1);
+            fit = zoomToFit(layout.screenWidth, media::spriteWidth(sprite::page),
+                            media::spriteHeight(sprite::page));
+        }
+        view.fitWidth = fit.width;
+        view.fitHeight = fit.height;
+        view.pageFitWidth = std::ceil(fit.width);
+        view.pageFitHeight = std::ceil(fit.height);
+        view.pageX = layout.screenWidth / 2 - media::spriteWidth(sprite::page) / 2;
+        view.pageY = layout.screenHeight / 2 - media::spriteHeight(sprite::page) / 2;
+        view.panStartX = view.pageX;
+        view.panStartY = view.pageY;
+    }
+    resetZoom(view);
+}
+
+void showPage(Viewer& v, bool refreshTextView) {
+    std::string file = pageImageFile(v, v.view.currentPage);
+    if (file.empty()) return;
+    loadFoundPage(v, file, refreshTextView);
+}
+
+void restoreFit(Viewer& v) {
+    stopGlide(v.view);
+    fitPage(v);
+    v.view.previousZoomDelta = v.view.zoomDelta;
+}
+
+void previousPage(Viewer& v) {
+    turnTo(v, -1);
+    if (v.view.currentPage < 1) v.view.currentPage = 1;
+    // Also when the previous page was missing: the same page is reloaded, which ends any zoom.
+    showPage(v, true);
+}
+
+void nextPage(Viewer& v) {
+    bool found = turnTo(v, 1);
+    if (v.view.currentPage > v.document.pageCountShown) v.view.currentPage = v.document.pageCountShown;
+    if (found) showPage(v, true);
+}
+
+void pressOnPage(Viewer& v, int pressX, int pressY) {
+    // The elapsed time goes too, so that the next tap glides from the start position.
+    stopGlide(v.view);
+    v.view.panShiftX = v.layout.screenWidth / 2 - pressX;
+    v.view.panShiftY = v.layout.screenHeight / 2 - pressY;
+}
+
+void startGlide(Viewer& v) {
+    v.view.lastTick = media::elapsedMilliseconds();
+    v.view.panAnimating = 1;
+}
+
+void glideTick(Viewer& v) {
+    PageViewState& view = v.view;
+    if (!view.panAnimating) return;
+    std::int64_t now = media::elapsedMilliseconds();
+    view.panElapsed += now - view.lastTick;
+    view.lastTick = now;
+}
+
+void glidePosition(Viewer& v) {
+    PageViewState& view = v.view;
+    if (!view.panAnimating || v.frame.pagePressed) return;
+    float elapsed = static_cast<float>(view.panElapsed);
+    float duration = static_cast<float>(view.panDuration);
+    view.pageX = nearest(easeOutExpo(elapsed, static_cast<float>(view.panStartX),
+                                     static_cast<float>(view.panShiftX), duration));
+    view.pageY = nearest(easeOutExpo(elapsed, static_cast<float>(view.panStartY),
+                                     static_cast<float>(view.panShiftY), duration));
+    if (view.panElapsed > longestTap) {
+        stopGlide(view);
+        view.panStartX = view.pageX;
+        view.panStartY = view.pageY;
+        view.previousZoomDelta = view.zoomDelta;
+    }
+}
+
+void zoomDrag(Viewer& v) {
+    PageViewState& view = v.view;
+    v.frame.zoomDragging = 1;
+    view.zoomDelta = static_cast<float>(media::mouseDeltaX()) / 10.0f;
+    if (view.zoomDelta == view.previousZoomDelta) return;
+    decideZoomApply(v);
+    view.zoomStep = view.zoomDelta * 0.1f + 1.0f;
+    view.zoomFactor = view.zoomFactor * view.zoomStep;
+    if (view.zoomApply) applyZoom(view);
+    view.previousZoomDelta = view.zoomDelta;
+}
+
+void firstPageCheck(Viewer& v) {
+    ConversionState& conversion = v.conversion;
+    if (conversion.nextPageToConvert <= conversion.lastSeenConvertPage) return;
+    std::string file = pageImageFile(v, 1);
+    // Counted as shown only once it loads: a failed load is tried again at the next launch.
+    if (!file.empty() && !conversion.firstPageShown && media::loadSprite(sprite::page, file)) {
+        centreMouse(v);
+        conversion.firstPageShown = 1;
+        fitPage(v);
+    }
+    conversion.lastSeenConvertPage = conversion.nextPageToConvert;
+}
+
+void singlePageFinish(Viewer& v) {
+    if (v.document.pageCount != 1 || v.conversion.firstPageShown) return;
+    std::string base = v.document.documentCacheFolder + "page-000001";
+    finishSinglePagePng(base + ".png", base + ".jpg");
+    if (!media::filePresent(base + ".jpg")) return;
+    // The pointer is centred only once the page shows, so an unreadable file cannot pin it there.
+    if (!media::loadSprite(sprite::page, base + ".jpg")) return;
+    centreMouse(v);
+    v.conversion.firstPageShown = 1;
+    v.document.pageCount = 0;
+    fitPage(v);
+}
+
+void drawPage(Viewer& v) {
+    if (!media::spriteExists(sprite::page) || v.frame.thumbnailMode) return;
+    media::displaySprite(sprite::page, v.view.pageX + v.view.zoomOffsetX,
+                         v.view.pageY + v.view.zoomOffsetY);
+}
+
+void drawStrips(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.toolbarShown) return;
+    bool available = !frame.zoomDragging && !frame.thumbnailMode;
+    frame.backStripHovered = available && v.view.currentPage > 1 && pointerOn(sprite::backZone, 0, 0);
+    if (frame.backStripHovered) media::displaySprite(sprite::backStrip, 0, 0);
+    int forwardX = v.layout.screenWidth - media::spriteWidth(sprite::forwardStrip);
+    frame.forwardStripHovered = available && v.view.currentPage < v.document.pageCountShown &&
+                                pointerOn(sprite::forwardZone, forwardX, 0);
+    if (frame.forwardStripHovered) media::displaySprite(sprite::forwardStrip, forwardX, 0);
+}

@@ -1,0 +1,352 @@
+// The thumbnail sheet: notice, build, saved file with its trailer, cells, thumbnail mode, hit marks.
+#include "view/sheet.h"
+
+#include <string>
+#include <vector>
+
+#include "media/media.h"
+#include "view/fitting.h"
+#include "view/page_view.h"
+
+namespace {
+
+constexpr media::Colour white = media::rgb(255, 255, 255);
+constexpr const char* sheetFileName = "thumb_sheet.png";
+constexpr const char* waitText = "Please wait...Generating Thumbnail Sheet";
+constexpr long long mostCells = 1000000;
+
+std::string sheetFile(const Viewer& v) {
+    return v.document.documentCacheFolder + sheetFileName;
+}
+
+// A decimal field of the trailer: digits only, positive, within the int range.
+int trailerField(const std::string& text) {
+    if (text.empty() || text.size() > 9) return 0;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::vector<std::string> splitAtBars(const std::string& text) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t bar = text.find('|'); bar != std::string::npos; bar = text.find('|', start)) {
+        fields.push_back(text.substr(start, bar - start));
+        start = bar + 1;
+    }
+    fields.push_back(text.substr(start));
+    return fields;
+}
+
+// The fit chain: each thumbnail is fitted from the previous one's size, the first from the page view.
+void fitNextThumbnail(SheetState& sheet, int limit) {
+    FitSize fit = fitInto(limit, nearest(sheet.thumbFitWidth), nearest(sheet.thumbFitHeight));
+    if (fit.width <= 0.0f || fit.height <= 0.0f) return;
+    sheet.thumbFitWidth = fit.width;
+    sheet.thumbFitHeight = fit.height;
+    sheet.thumbnailWidth = nearest(fit.width);
+    sheet.thumbnailHeight = nearest(fit.height);
+}
+
+void drawEndLine(int sheetWidth, int y) {
+    media::line(0, y, sheetWidth - 1, y, white);
+}
+
+// Draws page p's thumbnail at (x, y) and frees its image. A page whose image never came keeps the
+// size of the others (every prepared image has the grid's cell width) and leaves its cell empty.
+void drawThumbnail(SheetState& sheet, int page, int preparedWidth, int x, int y) {
+    bool present = media::imageExists(page);
+    fitNextThumbnail(sheet, present ? media::imageWidth(page) : preparedWidth);
+    if (present) {
+        media::drawImage(page, x, y, sheet.thumbnailWidth, sheet.thumbnailHeight);
+        media::setDrawingMode(media::mode::outlined);
+        media::fillBox(x, y, sheet.thumbnailWidth, sheet.thumbnailHeight, media::rgb(0, 0, 0));
+        media::setDrawingMode(media::mode::standard);
+    }
+    media::freeImage(page);
+}
+
+void drawThumbnails(Viewer& v, int sheetWidth) {
+    SheetState& sheet = v.sheet;
+    int pageCount = v.document.pageCount;
+    int preparedWidth = sheet.thumbnailWidth;
+    int page = 1, y = 0;
+    for (int row = 1; row <= sheet.sheetRows; ++row) {
+        int x = 0;
+        for (int column = 1; column <= sheet.sheetColumns; ++column) {
+            if (page > pageCount) {
+                drawEndLine(sheetWidth, y + sheet.thumbnailHeight);
+                break;
+            }
+            drawThumbnail(sheet, page, preparedWidth, x, y);
+            x += sheet.thumbnailWidth;
+            ++page;
+        }
+        if (page > pageCount) {
+            drawEndLine(sheetWidth, y + sheet.thumbnailHeight);
+            break;
+        }
+        y += sheet.thumbnailHeight;
+    }
+}
+
+// The first row of the rightmost pixel column that is white: the end line.
+int findEndRow(int sheetWidth, int sheetHeight, int screenHeight) {
+    if (!media::beginDrawing(sprite::thumbnailSheet)) return screenHeight;
+    int endRow = screenHeight;
+    for (int row = 0; row < sheetHeight; ++row) {
+        if (media::pixelColour(sheetWidth - 1, row) == white) {
+            endRow = row;
+            break;
+        }
+    }
+    media::endDrawing();
+    return endRow;
+}
+
+void clipBuiltSheet(Viewer& v, int sheetHeight) {
+    const SheetState& sheet = v.sheet;
+    int width = sheet.thumbnailWidth * sheet.sheetColumns;
+    int height = sheetHeight > v.layout.screenHeight ? v.layout.screenHeight : sheet.sheetEndRow;
+    media::clipSprite(sprite::thumbnailSheet, 0, 0, width, height);
+}
+
+// The PNG of the whole sheet, then one 0 byte and the grid as text.
+void saveSheet(Viewer& v) {
+    const SheetState& sheet = v.sheet;
+    std::string file = sheetFile(v);
+    if (!media::saveSpritePng(sprite::thumbnailSheet, file)) return;
+    std::string bytes;
+    if (!media::readWholeFile(file, bytes)) return;
+    bytes.push_back('\0');
+    bytes += formatSheetTrailer(sheet.thumbnailWidth, sheet.thumbnailHeight, sheet.sheetColumns,
+                                sheet.sheetRows);
+    media::writeWholeFile(file, bytes);
+}
+
+// Cell size and grid from memory after a build, from the file's trailer otherwise. False when the
+// trailer gives no usable grid: the sheet can be shown, but no page picked from it.
+bool takeCellGrid(Viewer& v) {
+    SheetState& sheet = v.sheet;
+    if (sheet.sheetJustBuilt) {
+        sheet.sheetCellWidth = sheet.thumbnailWidth;
+        sheet.sheetCellHeight = sheet.thumbnailHeight;
+        return sheet.sheetCellWidth > 0 && sheet.sheetCellHeight > 0;
+    }
+    std::string bytes;
+    media::readWholeFile(sheetFile(v), bytes);
+    SheetTrailer trailer =
+        parseSheetTrailer(bytes, media::spriteOwnWidth(sprite::thumbnailSheet),
+                          media::spriteOwnHeight(sprite::thumbnailSheet));
+    sheet.sheetCellWidth = trailer.cellWidth;
+    sheet.sheetCellHeight = trailer.cellHeight;
+    sheet.sheetColumns = trailer.columns;
+    sheet.sheetRows = trailer.rows;
+    return trailer.valid;
+}
+
+void makeCellHighlight(int width, int height) {
+    media::createSprite(sprite::cellHighlight, width, height);
+    if (!media::beginDrawing(sprite::cellHighlight)) return;
+    media::fillBox(0, 0, width, height, media::rgb(0, 0, 255));
+    media::endDrawing();
+}
+
+void appendCells(Viewer& v) {
+    SheetState& sheet = v.sheet;
+    int originX = v.layout.screenWidth / 2 - media::spriteOwnWidth(sprite::thumbnailSheet) / 2;
+    int originY = v.layout.screenHeight / 2 - media::spriteOwnHeight(sprite::thumbnailSheet) / 2;
+    int page = 1, y = 0;
+    for (int row = 1; row <= sheet.sheetRows && page <= v.document.pageCount; ++row) {
+        int x = 0;
+        for (int column = 1; column <= sheet.sheetColumns && page <= v.document.pageCount; ++column) {
+            sheet.thumbnailCells.push_back({originX + x, originY + y, x, y, sheet.sheetCellWidth,
+                                            sheet.sheetCellHeight, page});
+            x += sheet.sheetCellWidth;
+            ++page;
+        }
+        y += sheet.sheetCellHeight;
+    }
+}
+
+bool inside(const ThumbnailCell& cell, int x, int y) {
+    return cell.screenX <= x && x <= cell.screenX + cell.width && cell.screenY <= y &&
+           y <= cell.screenY + cell.height;
+}
+
+// The page number over the hovered cell, written straight onto the display.
+void labelCell(const ThumbnailCell& cell) {
+    if (!media::beginDrawingDisplay()) return;
+    media::setFont(font::title);
+    media::setDrawingMode(media::mode::transparent);
+    std::string number = std::to_string(cell.page);
+    int x = cell.screenX + media::spriteWidth(sprite::cellHighlight) / 2 -
+            media::textWidth(number) / 2 - 8;
+    int y = cell.screenY + media::spriteHeight(sprite::cellHighlight) / 2 -
+            media::textHeight(number) / 2 - 8;
+    media::drawText(x, y, number, media::rgb(15, 15, 15));
+    media::endDrawing();
+}
+
+void markCell(const SheetState& sheet, const ThumbnailCell& cell) {
+    int width = sheet.sheetCellWidth, height = sheet.sheetCellHeight;
+    media::setDrawingMode(media::mode::alphaBlend);
+    media::fillBox(cell.sheetX, cell.sheetY, width, height, media::rgba(0, 255, 0, 50));
+    media::setDrawingMode(media::mode::outlined);
+    int centreX = cell.sheetX + width / 2, centreY = cell.sheetY + height / 2;
+    for (double divisor : {2.4, 2.35, 2.3}) {
+        media::circle(centreX, centreY, nearest(width / divisor), media::rgba(1, 1, 1, 150));
+    }
+}
+
+}  // namespace
+
+SheetTrailer parseSheetTrailer(const std::string& fileBytes, int sheetWidth, int sheetHeight) {
+    SheetTrailer trailer;
+    std::size_t zero = fileBytes.rfind('\0');
+    if (zero == std::string::npos) return trailer;
+    std::vector<std::string> fields = splitAtBars(fileBytes.substr(zero + 1));
+    if (fields.size() != 4) return trailer;
+    trailer.cellWidth = trailerField(fields[0]);
+    trailer.cellHeight = trailerField(fields[1]);
+    trailer.columns = trailerField(fields[2]);
+    trailer.rows = trailerField(fields[3]);
+    bool positive = trailer.cellWidth > 0 && trailer.cellHeight > 0 && trailer.columns > 0 &&
+                    trailer.rows > 0;
+    bool fits = trailer.cellWidth <= sheetWidth && trailer.cellHeight <= sheetHeight &&
+                static_cast<long long>(trailer.columns) * trailer.rows <= mostCells;
+    trailer.valid = positive && fits;
+    if (!trailer.valid) trailer = SheetTrailer{};
+    return trailer;
+}
+
+std::string formatSheetTrailer(int cellWidth, int cellHeight, int columns, int rows) {
+    return std::to_string(cellWidth) + "|" + std::to_string(cellHeight) + "|" +
+           std::to_string(columns) + "|" + std::to_string(rows);
+}
+
+void drawThumbWaitSprite(Viewer& v) {
+    int large = v.layout.largeFontSize;
+    int width = static_cast<int>(std::string(waitText).size()) * large;
+    int height = nearest(large * 2.5);
+    media::createSprite(sprite::thumbWait, width, height);
+    if (!media::beginDrawing(sprite::thumbWait)) return;
+    media::Colour grey = media::rgb(100, 100, 100);
+    media::fillBox(0, 0, width, height, grey);
+    media::setFont(font::large);
+    media::drawText(width / 2 - media::textWidth(waitText) / 2,
+                    height / 2 - media::textHeight("H") / 2, waitText, white, grey);
+    media::endDrawing();
+}
+
+void buildThumbnailSheet(Viewer& v) {
+    SheetState& sheet = v.sheet;
+    int width = sheet.thumbnailWidth * sheet.sheetColumns;
+    int height = sheet.thumbnailHeight * sheet.sheetRows;
+    if (width > 0 && height > 0 && media::createSprite(sprite::thumbnailSheet, width, height)) {
+        sheet.thumbFitWidth = v.view.fitWidth;
+        sheet.thumbFitHeight = v.view.fitHeight;
+        if (media::beginDrawing(sprite::thumbnailSheet)) {
+            drawThumbnails(v, width);
+            media::endDrawing();
+        }
+        sheet.sheetEndRow = findEndRow(width, height, v.layout.screenHeight);
+        clipBuiltSheet(v, height);
+        saveSheet(v);
+        sheet.sheetJustBuilt = 1;
+        prepareThumbnailCells(v);
+        sheet.sheetReady = 1;
+    }
+    for (int page = 1; page <= v.document.pageCount; ++page) media::freeImage(page);
+    v.conversion.thumbnailGenerationActive = 0;
+}
+
+void prepareThumbnailCells(Viewer& v) {
+    SheetState& sheet = v.sheet;
+    sheet.thumbnailCells.clear();
+    sheet.hoveredCell = -1;
+    if (!takeCellGrid(v)) {
+        media::freeSprite(sprite::cellHighlight);
+        return;
+    }
+    makeCellHighlight(sheet.sheetCellWidth, sheet.sheetCellHeight);
+    appendCells(v);
+}
+
+bool loadThumbnailSheet(Viewer& v) {
+    std::string file = sheetFile(v);
+    if (!media::filePresent(file) || !media::loadSprite(sprite::thumbnailSheet, file)) return false;
+    v.sheet.sheetJustBuilt = 0;
+    prepareThumbnailCells(v);
+    v.sheet.sheetReady = 1;
+    return true;
+}
+
+void showThumbnailMode(Viewer& v) {
+    v.frame.searchPanelOpen = 0;
+    bool marked = !v.search.searchHits.empty() && media::spriteExists(sprite::markedSheet);
+    int x = v.layout.screenWidth / 2 - media::spriteOwnWidth(sprite::thumbnailSheet) / 2;
+    int y = v.layout.screenHeight / 2 - media::spriteOwnHeight(sprite::thumbnailSheet) / 2;
+    media::displaySprite(marked ? sprite::markedSheet : sprite::thumbnailSheet, x, y);
+    v.frame.cellHovered = 0;
+    const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
+    for (std::size_t index = 0; index < cells.size(); ++index) {
+        if (!inside(cells[index], media::mouseX(), media::mouseY())) continue;
+        media::displayTransparentSprite(sprite::cellHighlight, cells[index].screenX,
+                                        cells[index].screenY, 100);
+        labelCell(cells[index]);
+        v.sheet.hoveredCell = static_cast<int>(index);
+        v.frame.cellHovered = 1;
+        v.frame.hoveredButton = button::none;
+        return;
+    }
+}
+
+void pickThumbnail(Viewer& v) {
+    FrameState& frame = v.frame;
+    if (frame.frameEvent == media::eventLeftDoubleClick && frame.thumbnailMode) {
+        frame.thumbnailMode = 0;
+        frame.frameEvent = 0;
+        return;
+    }
+    const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
+    int index = v.sheet.hoveredCell;
+    if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered ||
+        frame.pointerOverHitList || frame.pointerOverSearchButton || index < 0 ||
+        index >= static_cast<int>(cells.size())) {
+        return;
+    }
+    v.view.currentPage = cells[index].page;
+    frame.thumbnailMode = 0;
+    frame.toolbarShown = 0;
+    frame.backStripHovered = 0;
+    frame.forwardStripHovered = 0;
+    frame.pagePressed = 0;
+    v.view.panAnimating = 0;
+    v.view.panElapsed = 0;
+    frame.frameEvent = 0;
+    showPage(v, false);
+}
+
+void markHitsOnSheet(Viewer& v) {
+    const SheetState& sheet = v.sheet;
+    if (v.search.searchHits.empty() || v.document.pageCount <= 1) return;
+    // Without a sheet of this document there is nothing to mark; an older copy must not show.
+    if (!sheet.sheetReady || !media::copySprite(sprite::thumbnailSheet, sprite::markedSheet)) {
+        media::freeSprite(sprite::markedSheet);
+        return;
+    }
+    int width = media::spriteOwnWidth(sprite::thumbnailSheet);
+    int height = media::spriteOwnHeight(sprite::thumbnailSheet);
+    media::clipSprite(sprite::markedSheet, 0, 0, width, height - 1);
+    if (!media::beginDrawing(sprite::markedSheet)) return;
+    for (const SearchHit& hit : v.search.searchHits) {
+        for (const ThumbnailCell& cell : sheet.thumbnailCells) {
+            if (cell.page == hit.page) markCell(sheet, cell);
+        }
+    }
+    media::endDrawing();
+}

@@ -1,0 +1,55 @@
+// The status line: page position, conversion parameters and the document's name, in the tool bar.
+#include <string>
+
+#include "app/app_state.h"
+#include "media/media.h"
+#include "view/fitting.h"
+#include "view/page_view.h"
+
+namespace {
+
+constexpr media::Colour lightBand = media::rgb(200, 200, 200);
+constexpr media::Colour nearBlack = media::rgb(1, 1, 1);
+
+int buttonHeight(const Viewer& v) {
+    int height = media::spriteHeight(sprite::thumbsButton);
+    return height > 0 ? height : 3 * v.layout.baseFontSize;
+}
+
+std::string fileNamePart(const std::string& path) {
+    std::size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string pageText(const Viewer& v) {
+    return "Page: " + std::to_string(v.view.currentPage) + "/" +
+           std::to_string(v.document.pageCountShown) + " (Cached) ";
+}
+
+std::string parameterText(const Viewer& v) {
+    const DocumentState& document = v.document;
+    return "DPI: " + std::to_string(nearest(document.renderDpi)) + ", Size: " +
+           document.pageWidthText + "x" + document.pageHeightText + " ";
+}
+
+}  // namespace
+
+void drawStatusLine(Viewer& v) {
+    if (!media::beginDrawing(sprite::toolbar)) return;
+    const Layout& layout = v.layout;
+    int height = buttonHeight(v);
+    media::fillBox(0, 0, layout.screenWidth, nearest(1.8 * height), lightBand);
+    media::setFont(font::base);
+    std::string page = pageText(v);
+    std::string parameters = parameterText(v);
+    int lineHeight = media::textHeight("H");
+    media::drawText(layout.detachButtonX - media::textWidth(page), layout.mediumFontSize, page,
+                    nearBlack, lightBand);
+    media::drawText(layout.detachButtonX - media::textWidth(parameters),
+                    layout.mediumFontSize + lineHeight + 1, parameters, nearBlack, lightBand);
+    std::string document =
+        fileNamePart(v.document.documentPath) + " (" + v.document.documentSizeText + ") ";
+    media::drawText(layout.screenWidth - media::textWidth(document) - 2, nearest(2.4 * height),
+                    document, media::rgb(254, 254, 254), media::rgb(100, 100, 100));
+    media::endDrawing();
+}
