@@ -21,40 +21,40 @@ bool runFrame(Viewer& v) {
     handleThumbnailPick(v);         // 9. release on a thumbnail cell opens its page
     handlePress(v);                 // 10. press on the page or a lit strip; may re-attach
     if (v.frame.skipRestOfFrame) return true;  // re-attached: next frame at once, no flip
-    handleRelease(v);               // 11. release; a tap starts the glide
-    tickGlide(v);                   // 12. glide time
-    pulsePointer(v.frame);          // 13. pointer intensity rises and falls
-    stepProgressBar(v);             // 14. progress bar width after a converter start
-    updatePageView(v);              // 15. glide position, zoom drag, first page, single page
-    displayPageOrSheet(v);          // 16.1 the page, or the thumbnail sheet with its hover
-    hoverKeyboard(v);               // 16.2 key hover; pointerOverKeyboard
-    displayToolbar(v);              // 16.3 band and buttons while the pointer is in the zone
-    displayEdgeStrips(v);           // 16.4 lit strips, only without the tool bar
-    hoverOpenThumbnailsInfo(v);     // 16.5 hover tint and tip: Open, Thumbnails, Info
-    displayInfoPanel(v);            // 16.6 information panel
-    displaySearchLayer(v);          // 16.7 search panel, Search button, on-screen keyboard
-    displayHitListAndTextView(v);   // 16.8 hit list, text view, hit-list cursor
-    hoverSearchTextAboutExit(v);    // 16.9 hover: Search, Text, About, Exit,
-    hoverSearchGo(v);               //      the search panel's Search button (starts a search),
-    hoverDetach(v);                 //      Detach
-    displayPointer(v);              // 16.10 pointer at its pulse intensity
-    displayPageCounter(v);          // 16.11 page counter at last frame's pageCounterY
-    displayTouchRing(v);            // 16.12 touch ring in frames with motion
-    displayProgressBar(v);          // 16.13 progress bar; pageCounterY for the next frame
-    displayThumbWaitNotice(v);      // 16.14 sheet notice,
-    requestThumbnails(v);           //       then the thumbnail job once conversion is done
-    displayWelcome(v);              // 16.15 welcome panel and logo fade
-    displayPageNotReady(v);         // 16.16 "Page not ready" notice
-    displayMessagePanel(v);         //       a document that cannot be read
-    handleKeyboardKeys(v);          // 17. on-screen keyboard press and release
-    handleToolbarRelease(v);        // 18. Open, Thumbnails, About, Exit, Detach
-    if (v.frame.quit) return false;  //    Exit: the exit sequence at once, without a flip
-    handleSearchHitPick(v);         // 19. release on a hit opens its page
-    showPressedKeyboardKey(v);      // 20. pressed-key highlight
-    flipAndClear();                 // 21. show the frame, clear to black
-    typeAndRedrawSearch(v);         // 22. typing into the search word, finished results
-    buildRequestedSheet(v);         // 23. thumbnail sheet once its images are ready
-    return !escapeEndsLoop(v);      // 24. Escape ends the loop unless the about screen returned
+    handleRelease(v);                          // 11. release; a tap starts the glide
+    tickGlide(v);                              // 12. glide time
+    pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
+    stepProgressBar(v);                        // 14. progress bar width after a converter start
+    updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
+    displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
+    hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
+    displayToolbar(v);                         // 16.3 band and buttons while the pointer is in the zone
+    displayEdgeStrips(v);                      // 16.4 lit strips, only without the tool bar
+    hoverOpenThumbnailsInfo(v);                // 16.5 hover tint and tip: Open, Thumbnails, Info
+    displayInfoPanel(v);                       // 16.6 information panel
+    displaySearchLayer(v);                     // 16.7 search panel, Search button, on-screen keyboard
+    displayHitListAndTextView(v);              // 16.8 hit list, text view, hit-list cursor
+    hoverSearchTextAboutExit(v);               // 16.9 hover: Search, Text, About, Exit,
+    hoverSearchGo(v);                          //      the search panel's Search button (starts a search),
+    hoverDetach(v);                            //      Detach
+    displayPointer(v);                         // 16.10 pointer at its pulse intensity
+    displayPageCounter(v);                     // 16.11 page counter at last frame's pageCounterY
+    displayTouchRing(v);                       // 16.12 touch ring in frames with motion
+    displayProgressBar(v);                     // 16.13 progress bar; pageCounterY for the next frame
+    displayThumbWaitNotice(v);                 // 16.14 sheet notice,
+    requestThumbnails(v);                      //       then the thumbnail job once conversion is done
+    displayWelcome(v);                         // 16.15 welcome panel and logo fade
+    displayPageNotReady(v);                    // 16.16 "Page not ready" notice
+    displayMessagePanel(v);                    //       a document that cannot be read
+    handleKeyboardKeys(v);                     // 17. on-screen keyboard press and release
+    handleToolbarRelease(v);                   // 18. Open, Thumbnails, About, Exit, Detach
+    if (v.frame.quit) return false;            //    Exit: the exit sequence at once, without a flip
+    handleSearchHitPick(v);                    // 19. release on a hit opens its page
+    showPressedKeyboardKey(v);                 // 20. pressed-key highlight
+    flipAndClear();                            // 21. show the frame, clear to black
+    typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
+    buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready
+    return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
 }
 
 bool pointerOver(const Viewer& v, int target, int x, int y) {
@@ -91,7 +91,9 @@ static bool pageGestureAllowed(const FrameState& frame) {
     return !frame.thumbnailMode && !frame.pointerOverHitList && !frame.pointerOverSearchButton;
 }
 
-static bool stripLit(const FrameState& frame) { return frame.backStripHovered || frame.forwardStripHovered; }
+static bool stripLit(const FrameState& frame) {
+    return frame.backStripHovered || frame.forwardStripHovered;
+}
 
 void handleDoubleClick(Viewer& v) {
     FrameState& frame = v.frame;
@@ -162,7 +164,7 @@ void handleThumbnailPick(Viewer& v) {
     if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered) return;
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     pickThumbnail(v);
-    forgetGestures(v);
+    if (frame.frameEvent == 0) forgetGestures(v);
 }
 
 static void reattachWindow(Viewer& v) {

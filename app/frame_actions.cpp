@@ -11,7 +11,9 @@
 
 namespace {
 
-bool keyboardEnabled(const Viewer& v) { return !v.keyboard.keyboardDisabled; }
+bool keyboardEnabled(const Viewer& v) {
+    return !v.keyboard.keyboardDisabled;
+}
 
 // A press that no other control takes goes to the on-screen keyboard.
 bool keyboardTakesPress(const Viewer& v) {
@@ -65,19 +67,26 @@ void handleToolbarRelease(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.frameEvent != media::eventLeftUp) return;
     switch (frame.hoveredButton) {
-    case button::open: openFromToolbar(v); break;
-    case button::thumbnails:
-        frame.thumbnailMode = 1;
-        frame.textViewOpen = 0;
-        break;
-    case button::about:
-        aboutScreen(v);
-        frame.hoveredButton = button::none;
-        frame.exitSuppressed = 1;
-        break;
-    case button::exit: frame.quit = 1; break;
-    case button::detach: detachWindow(v); break;
-    default: break;
+        case button::open:
+            openFromToolbar(v);
+            break;
+        case button::thumbnails:
+            frame.thumbnailMode = 1;
+            frame.textViewOpen = 0;
+            break;
+        case button::about:
+            aboutScreen(v);
+            frame.hoveredButton = button::none;
+            frame.exitSuppressed = 1;
+            break;
+        case button::exit:
+            frame.quit = 1;
+            break;
+        case button::detach:
+            detachWindow(v);
+            break;
+        default:
+            break;
     }
     if (frame.hoveredButton == button::search && frame.searchPanelOpen) restoreSearchWord(v);
 }
@@ -88,7 +97,7 @@ void handleSearchHitPick(Viewer& v) {
     if (!frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     resetKeyboardCase(v);
     pickSearchHit(v);
-    forgetGestures(v);
+    if (frame.frameEvent == 0) forgetGestures(v);
 }
 
 void showPressedKeyboardKey(Viewer& v) {

@@ -45,8 +45,8 @@ const ToolbarButton searchButton{button::search, sprite::searchButton, sprite::s
                                  &Layout::searchButtonX, &Layout::tipSearchSprite};
 const ToolbarButton textButton{button::text, sprite::textButton, sprite::textHover, &Layout::textButtonX,
                                &Layout::tipTextSprite};
-const ToolbarButton aboutButton{button::about, sprite::aboutButton, sprite::aboutHover,
-                                &Layout::aboutButtonX, &Layout::tipAboutSprite};
+const ToolbarButton aboutButton{button::about, sprite::aboutButton, sprite::aboutHover, &Layout::aboutButtonX,
+                                &Layout::tipAboutSprite};
 const ToolbarButton exitButton{button::exit, sprite::exitButton, sprite::exitHover, &Layout::exitButtonX,
                                &Layout::tipExitSprite};
 const ToolbarButton detachButton{button::detach, sprite::detachButton, sprite::detachHover,
@@ -170,7 +170,9 @@ void hoverSearchGo(Viewer& v) {
     }
 }
 
-void hoverDetach(Viewer& v) { hoverButton(v, detachButton, true); }
+void hoverDetach(Viewer& v) {
+    hoverButton(v, detachButton, true);
+}
 
 void displayPointer(Viewer& v) {
     int x = media::mouseX() - media::spriteWidth(sprite::pointer) / 2;

@@ -15,7 +15,9 @@ const media::Colour black = media::rgb(0, 0, 0);
 const media::Colour panelGrey = media::rgb(100, 100, 100);
 const media::Colour searchGreen = media::rgb(100, 200, 100);
 
-int labelLength(const std::string& label) { return static_cast<int>(media::characterCount(label)); }
+int labelLength(const std::string& label) {
+    return static_cast<int>(media::characterCount(label));
+}
 
 // Draws text centred in a width x height area, its height taken from the reference text.
 void drawCentred(int width, int height, const std::string& text, const std::string& reference, int yShift,
@@ -86,8 +88,8 @@ void drawGreyedTextButton(const Layout& layout, int face, const std::string& lab
     FaceStyle style;
     style.front = media::rgb(150, 150, 150);
     style.framed = false;
-    drawFace(face, labelLength(label) * layout.mediumFontSize + layout.baseFontSize,
-             3 * layout.baseFontSize, label, style);
+    drawFace(face, labelLength(label) * layout.mediumFontSize + layout.baseFontSize, 3 * layout.baseFontSize,
+             label, style);
 }
 
 // The thumbnails face is drawn in the drawing service's default font.
@@ -171,8 +173,9 @@ void drawToolTips(Viewer& v) {
     layout.tipSearchSprite = tip(layout, "Search in text extracted from PDF (result in page number).");
     layout.tipAboutSprite = tip(layout, "About " + title + " and its concept.");
     layout.tipExitSprite = tip(layout, "Exit " + title + " leaving cache intact for next time.");
-    layout.tipDetachSprite = tip(layout, "Detach from window, show titlebar and release mouse, so you can "
-                                         "use other programs.");
+    layout.tipDetachSprite = tip(layout,
+                                 "Detach from window, show titlebar and release mouse, so you can "
+                                 "use other programs.");
     layout.tipTextSprite = tip(layout, "Show extracted text from PDF as plain text (turn on off).");
 }
 
@@ -204,12 +207,13 @@ void drawMessagePanels(Viewer& v) {
 void drawPageCounter(Viewer& v) {
     int width = media::spriteOwnWidth(sprite::pageCounter);
     int height = media::spriteOwnHeight(sprite::pageCounter);
-    v.view.pageCounterText = std::to_string(v.view.currentPage) + "/" +
-                             std::to_string(v.document.pageCountShown);
+    v.view.pageCounterText =
+        std::to_string(v.view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
     if (!media::beginDrawing(sprite::pageCounter)) return;
     media::fillBox(0, 0, width, height, media::rgb(1, 1, 1));
     media::setFont(font::base);
-    drawCentred(width, height, v.view.pageCounterText, "H", 1, media::rgb(200, 200, 200), media::rgb(1, 1, 1));
+    drawCentred(width, height, v.view.pageCounterText, "H", 1, media::rgb(200, 200, 200),
+                media::rgb(1, 1, 1));
     media::endDrawing();
 }
 

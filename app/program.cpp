@@ -1,5 +1,6 @@
 // The program: command line, start-up, the frame loop and the exit sequence.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,11 +44,12 @@ CommandLine parseCommandLine(int argc, char** argv) {
 }
 
 void printUsage() {
-    std::printf("Usage: pagewell [file.pdf]\n"
-                "A portrait-first PDF viewer for touch screens and mice.\n\n"
-                "  --help      show this help and exit\n"
-                "  --version   show the version and exit\n\n"
-                "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
+    std::printf(
+        "Usage: pagewell [file.pdf]\n"
+        "A portrait-first PDF viewer for touch screens and mice.\n\n"
+        "  --help      show this help and exit\n"
+        "  --version   show the version and exit\n\n"
+        "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
 }
 
 std::string absolutePath(const std::string& path) {
@@ -65,6 +67,29 @@ void openFromCommandLine(Viewer& v, const std::string& document) {
         return;
     }
     openDocumentPath(v, path);
+}
+
+// PAGEWELL_SAVE_FRAME=<file.png> saves one presented frame, once the screen has settled: a
+// screenshot for scripts on displays that offer no capture tool of their own.
+struct FrameDump {
+    std::string file;
+    int framesLeft = 60;
+};
+
+FrameDump frameDumpFromEnvironment() {
+    FrameDump dump;
+    const char* file = std::getenv("PAGEWELL_SAVE_FRAME");
+    if (file != nullptr) dump.file = file;
+    if (!dump.file.empty()) media::captureFrames(true);
+    return dump;
+}
+
+void saveFrameWhenDue(FrameDump& dump) {
+    if (dump.file.empty() || --dump.framesLeft > 0) return;
+    if (!media::saveCapturedFrame(dump.file))
+        std::fprintf(stderr, "pagewell: cannot save %s\n", dump.file.c_str());
+    media::captureFrames(false);
+    dump.file.clear();
 }
 
 }  // namespace
@@ -97,8 +122,8 @@ int runPagewell(int argc, char** argv) {
         return 1;
     }
     if (!options.documentToOpen.empty()) openFromCommandLine(*viewer, options.documentToOpen);
-    while (runFrame(*viewer)) {
-    }
+    FrameDump dump = frameDumpFromEnvironment();
+    while (runFrame(*viewer)) saveFrameWhenDue(dump);
     exitSequence(*viewer);
     return 0;
 }

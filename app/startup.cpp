@@ -43,8 +43,8 @@ void setProgramFolder(Layout& layout, const StartOptions& options) {
         if (layout.programFolder.back() != '/') layout.programFolder += '/';
         return;
     }
-    layout.programFolder = chooseProgramFolder(media::executableFolder(), layout.tempFolder,
-                                               media::currentFolder());
+    layout.programFolder =
+        chooseProgramFolder(media::executableFolder(), layout.tempFolder, media::currentFolder());
 }
 
 // An installed copy cannot write beside itself; its caches go to the user's cache folder instead.
@@ -120,7 +120,8 @@ void loadFonts(Layout& layout) {
     for (int number = font::base; number <= font::title; ++number) {
         bool bold = number >= font::large;
         if (!media::loadFont(number, "Lucida Console", pointSizes[number], bold))
-            std::fprintf(stderr, "Pagewell: font %d could not be loaded; texts fall back to the default font\n",
+            std::fprintf(stderr,
+                         "Pagewell: font %d could not be loaded; texts fall back to the default font\n",
                          number);
     }
 }
@@ -227,10 +228,10 @@ void measureTextView(Layout& layout, int width, int height) {
 }
 
 void drawTextView(Layout& layout) {
-    int width = layout.screenWidth - media::spriteWidth(sprite::backStrip) -
-                media::spriteWidth(sprite::forwardStrip);
-    int height = layout.screenHeight - media::spriteHeight(sprite::toolbar) -
-                 media::spriteHeight(sprite::pageCounter);
+    int width =
+        layout.screenWidth - media::spriteWidth(sprite::backStrip) - media::spriteWidth(sprite::forwardStrip);
+    int height =
+        layout.screenHeight - media::spriteHeight(sprite::toolbar) - media::spriteHeight(sprite::pageCounter);
     media::createSprite(sprite::textView, width, height);
     measureTextView(layout, width, height);
     media::beginDrawing(sprite::textView);
@@ -240,8 +241,8 @@ void drawTextView(Layout& layout) {
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::base);
     std::string text = "Load a PDF first...";
-    media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("pH") / 2,
-                    text, white);
+    media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("pH") / 2, text,
+                    white);
     media::endDrawing();
 }
 
@@ -256,48 +257,48 @@ void placeKeyboard(Viewer& v) {
     int face = v.keyboard.activeKeyboardSprite;
     if (!media::spriteExists(face)) return;
     v.layout.keyboardX = v.layout.screenWidth / 2 - media::spriteWidth(face) / 2;
-    v.layout.keyboardY = media::windowHeight() - media::spriteHeight(face) -
-                         media::spriteHeight(sprite::pageCounter) / 2;
+    v.layout.keyboardY =
+        media::windowHeight() - media::spriteHeight(face) - media::spriteHeight(sprite::pageCounter) / 2;
 }
 
 }  // namespace
 
 bool startUp(Viewer& v, const StartOptions& options) {
-    setInitialTypingState(v);                              // 1. case flags, no page-file worker
-    setIdentityTexts(v.layout);                            // 2. title, version, maker
-    v.layout.tempFolder = media::temporaryFolder();        // 3.
-    setProgramFolder(v.layout, options);                   // 4. with the temporary-folder rule
-    createCacheRoot(v.layout);                             // 5. cache/ (or the user's cache folder)
+    setInitialTypingState(v);                        // 1. case flags, no page-file worker
+    setIdentityTexts(v.layout);                      // 2. title, version, maker
+    v.layout.tempFolder = media::temporaryFolder();  // 3.
+    setProgramFolder(v.layout, options);             // 4. with the temporary-folder rule
+    createCacheRoot(v.layout);                       // 5. cache/ (or the user's cache folder)
     if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
-    startSoundSystem(v);                                   // 7. and the about tune
+    startSoundSystem(v);                                                 // 7. and the about tune
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
-    setUpToolPaths(v);                                     // 9. bitness and tool paths
-    chooseDisplaySize(v.layout);                           // 10. the portrait rule
-    if (!openHiddenWindow(v.layout)) return failSpriteEngine();  // 11. borderless, hidden, top-most
-    setPageDefaults(v);                                    // 12.
+    setUpToolPaths(v);                                            // 9. bitness and tool paths
+    chooseDisplaySize(v.layout);                                  // 10. the portrait rule
+    if (!openHiddenWindow(v.layout)) return failSpriteEngine();   // 11. borderless, hidden, top-most
+    setPageDefaults(v);                                           // 12.
     if (!openSpriteDisplay(v.layout)) return failSpriteEngine();  // 13. 240 frames per second
     // 14. Mouse input comes with the display.
-    media::setSpriteFiltering(true);                       // 15. bilinear zoom
-    loadFonts(v.layout);                                   // 16. fonts 0..3
-    drawLogo(v.layout);                                    // 17. logo (119)
-    drawPointer(v.layout);                                 // 18. pointer (0)
-    drawStripsAndZones(v.layout);                          // 19-22. strips 1, 2, zones 100, 200
-    drawToolTips(v);                                       // 23. the eight tips
-    drawProgressBar(v.layout);                             // 24. progress bar (4)
-    drawWelcomePanel(v);                                   // 25. welcome (6)
+    media::setSpriteFiltering(true);  // 15. bilinear zoom
+    loadFonts(v.layout);              // 16. fonts 0..3
+    drawLogo(v.layout);               // 17. logo (119)
+    drawPointer(v.layout);            // 18. pointer (0)
+    drawStripsAndZones(v.layout);     // 19-22. strips 1, 2, zones 100, 200
+    drawToolTips(v);                  // 23. the eight tips
+    drawProgressBar(v.layout);        // 24. progress bar (4)
+    drawWelcomePanel(v);              // 25. welcome (6)
     v.frame.welcomeShown = 1;
-    drawAboutSprites(v);                                   // 26. about text and fades
-    drawTouchRing();                                       // 27. touch ring (7)
-    drawMessagePanels(v);                                  // 28. panels 8, 12, 9
-    drawToolbar(v);                                        // 29. faces, overlays, positions, band
-    drawToolbarZone(v.layout);                             // 30. tool-bar zone (300)
-    drawInfoPlaceholder(v);                                // 31. info (80), search 81..84
+    drawAboutSprites(v);        // 26. about text and fades
+    drawTouchRing();            // 27. touch ring (7)
+    drawMessagePanels(v);       // 28. panels 8, 12, 9
+    drawToolbar(v);             // 29. faces, overlays, positions, band
+    drawToolbarZone(v.layout);  // 30. tool-bar zone (300)
+    drawInfoPlaceholder(v);     // 31. info (80), search 81..84
     drawSearchPanelSprites(v);
-    readKeyboardLayout(v);                                 // 32. Pagewell.ini
-    drawKeyboards(v);                                      // 33. faces 90..92 and highlights
-    drawTextView(v.layout);                                // 34. text view (86) and its measure
-    drawStatusLine(v);                                     // 35. status line
-    showWindowCentred(v);                                  // 36. pointer centred, window shown
-    placeKeyboard(v);                                      // 37. keyboardX, keyboardY
-    return true;                                           // 38. the caller enters the loop
+    readKeyboardLayout(v);   // 32. Pagewell.ini
+    drawKeyboards(v);        // 33. faces 90..92 and highlights
+    drawTextView(v.layout);  // 34. text view (86) and its measure
+    drawStatusLine(v);       // 35. status line
+    showWindowCentred(v);    // 36. pointer centred, window shown
+    placeKeyboard(v);        // 37. keyboardX, keyboardY
+    return true;             // 38. the caller enters the loop
 }

@@ -60,7 +60,6 @@ std::string userCacheRoot(const char* xdgCacheHome, const char* home) {
     return "";
 }
 
-std::string windowTitleFrom(const std::string& title, const std::string& version,
-                            const std::string& maker) {
+std::string windowTitleFrom(const std::string& title, const std::string& version, const std::string& maker) {
     return title + " " + version + " " + maker;
 }

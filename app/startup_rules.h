@@ -27,5 +27,4 @@ std::string chooseProgramFolder(const std::string& executableFolder, const std::
 // Empty when neither is usable.
 std::string userCacheRoot(const char* xdgCacheHome, const char* home);
 // The window title: the three identity texts joined by blanks.
-std::string windowTitleFrom(const std::string& title, const std::string& version,
-                            const std::string& maker);
+std::string windowTitleFrom(const std::string& title, const std::string& version, const std::string& maker);

@@ -19,13 +19,17 @@ constexpr int kPageCount = 311;
 constexpr int kPagesPerEnd = 20;
 constexpr const char* kDotsPerInch = "120";
 
-std::string toolPath() { return std::string(PAGEWELL_TOOL_FOLDER) + "pdftopng.exe"; }
-std::string documentPath() { return std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf"; }
+std::string toolPath() {
+    return std::string(PAGEWELL_TOOL_FOLDER) + "pdftopng.exe";
+}
+std::string documentPath() {
+    return std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
+}
 
 // Runs the converter for pages first..last once: 0 done, 1 failed, 2 killed by SIGKILL from outside.
 int convertOnce(int first, int last, const std::string& root) {
-    std::vector<std::string> words = {toolPath(), "-q", "-f", std::to_string(first), "-l", std::to_string(last),
-                                      "-r", kDotsPerInch, documentPath(), root};
+    std::vector<std::string> words = {toolPath(),           "-q", "-f",         std::to_string(first), "-l",
+                                      std::to_string(last), "-r", kDotsPerInch, documentPath(),        root};
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -67,7 +71,9 @@ double oneProcess(int first, int last, const std::string& root) {
     return millisecondsSince(start) / (last - first + 1);
 }
 
-void report(const char* name, double value) { std::printf("%s: %.1f\n", name, value); }
+void report(const char* name, double value) {
+    std::printf("%s: %.1f\n", name, value);
+}
 
 }  // namespace
 

@@ -189,7 +189,7 @@ std::string pageImageFile(Viewer& v, int page) {
 void startConversion(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
-    stopPageConverter();
+    stopOwnPageConverter(v);
     c.nextPageToConvert = 1;
     c.conversionRunning = 1;
     c.lastConversionCheck = media::elapsedMilliseconds();

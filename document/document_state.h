@@ -39,6 +39,7 @@ struct ToolState {
 struct ConversionState {
     int conversionRunning = 0;        // converter starts are still due
     int nextPageToConvert = 0;
+    int converterProcess = 0;         // the last page converter this viewer started
     float conversionProgress = 0.0f;  // progress bar width in pixels
     int progressBarRedrawn = 0;       // 0 after each converter start; the loop re-zooms the bar once
     std::int64_t lastConversionCheck = 0;

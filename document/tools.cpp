@@ -87,16 +87,24 @@ void startTextExtractor(Viewer& v) {
 void startPageConverter(Viewer& v, int page) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    media::runProgram(v.tools.pdftopngPath,
-                      pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
-                                             v.document.documentCacheFolder),
-                      options);
+    v.conversion.converterProcess =
+        media::runProgram(v.tools.pdftopngPath,
+                          pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
+                                                 v.document.documentCacheFolder),
+                          options);
     raiseRunningProgram(pageConverterName);
 }
 
 bool pageConverterRunning() { return media::isProgramRunning(pageConverterName) != 0; }
 
 void stopPageConverter() { stopFirstRunning(pageConverterName); }
+
+// Found again by name, so that a process id reused after our converter ended is never hit.
+void stopOwnPageConverter(Viewer& v) {
+    const int running = media::isProgramRunning(pageConverterName);
+    if (running != 0 && running == v.conversion.converterProcess) media::stopProgram(running);
+    v.conversion.converterProcess = 0;
+}
 
 void stopAllTools() {
     stopFirstRunning(informationProgramName);

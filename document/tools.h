@@ -20,5 +20,8 @@ bool runInformationProgram(Viewer& v);
 void startTextExtractor(Viewer& v);
 void startPageConverter(Viewer& v, int page);
 bool pageConverterRunning();             // any process named pdftopng.exe, ours or not
-void stopPageConverter();
+void stopPageConverter();                // the first pdftopng.exe found, whoever started it
+// Stops the page converter this viewer started last, when it still runs; another program's
+// converter is left alone.
+void stopOwnPageConverter(Viewer& v);
 void stopAllTools();                     // the exit order: pdfinfo, pdftotext, pdftopng

@@ -167,6 +167,8 @@ void releaseFonts() {
     store().fonts.clear();
     closeFont(store().fallback);
     store().fallbackTried = false;
+    // fontconfig keeps its configuration until told to let it go.
+    FcFini();
 }
 
 }  // namespace detail

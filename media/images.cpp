@@ -33,28 +33,82 @@ bool looksLikeJpeg(const unsigned char* data, std::size_t length) {
     return length >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-// The simplified libpng reader turns palette, grey, 16-bit, interlaced and alpha images into RGBA and
-// keeps its longjmp inside libpng. It stops at the image end, so bytes after it are ignored.
-bool decodePng(const unsigned char* data, std::size_t length, Picture& picture) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, data, length)) return false;
-    if (!acceptableSize(image.width, image.height)) {
-        png_image_free(&image);
-        return false;
-    }
-    image.format = PNG_FORMAT_RGBA;
+// ---- PNG reading ---------------------------------------------------------------------------------
+// The full libpng interface is used rather than the simplified one: the latter treats 16-bit samples
+// as linear light and brightens them on the way to 8 bits.
+
+struct PngSource {
+    const unsigned char* data;
+    std::size_t length;
+    std::size_t position;
+};
+
+// Running out of bytes is an error: a truncated file never gives a partly filled picture.
+void readPngBytes(png_structp png, png_bytep target, png_size_t length) {
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > source->length - source->position) png_error(png, "truncated");
+    std::memcpy(target, source->data + source->position, length);
+    source->position += length;
+}
+
+void pngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngWarning(png_structp, png_const_charp) {}
+
+// Every colour type and depth becomes 8-bit RGBA, without gamma correction.
+void requestRgba(png_structp png, png_infop info) {
+    png_set_expand(png);
+    png_set_scale_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+}
+
+// Only plain C data lives in these two frames, so libpng's longjmp on error skips no destructor.
+bool readPngHeader(png_structp png, png_infop info, PngSource* source, png_uint_32* width, png_uint_32* height) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, source, readPngBytes);
+    png_read_info(png, info);
+    *width = png_get_image_width(png, info);
+    *height = png_get_image_height(png, info);
+    requestRgba(png, info);
+    return png_get_rowbytes(png, info) == static_cast<png_size_t>(*width) * 4;
+}
+
+bool readPngRows(png_structp png, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_image(png, rows);
+    return true;
+}
+
+bool readPngPicture(png_structp png, png_infop info, PngSource& source, Picture& picture) {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    if (!readPngHeader(png, info, &source, &width, &height) || !acceptableSize(width, height)) return false;
     Picture decoded;
-    decoded.width = static_cast<int>(image.width);
-    decoded.height = static_cast<int>(image.height);
-    decoded.pixels.assign(static_cast<std::size_t>(decoded.width) * decoded.height, 0);
-    if (!png_image_finish_read(&image, nullptr, decoded.pixels.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return false;
-    }
+    decoded.width = static_cast<int>(width);
+    decoded.height = static_cast<int>(height);
+    decoded.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    std::vector<png_bytep> rows(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = reinterpret_cast<png_bytep>(&decoded.pixels[static_cast<std::size_t>(y) * width]);
+    if (!readPngRows(png, rows.data())) return false;
     picture = std::move(decoded);
     return true;
+}
+
+// Reading stops after the image data, so bytes after the PNG (the sheet's trailer) are never looked at.
+bool decodePng(const unsigned char* data, std::size_t length, Picture& picture) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    PngSource source{data, length, 0};
+    bool read = readPngPicture(png, info, source, picture);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return read;
 }
 
 struct TurboHandle {
@@ -219,34 +273,48 @@ std::vector<Tap> axisTaps(int sourceSize, int targetSize) {
 }
 
 // Colour channels are premultiplied by alpha so that transparent pixels do not darken their neighbours.
-std::vector<float> premultiplied(const Picture& source) {
-    std::vector<float> values(source.pixels.size() * 4);
-    for (std::size_t i = 0; i < source.pixels.size(); ++i) {
-        std::uint32_t p = source.pixels[i];
+void premultipliedRow(const std::uint32_t* pixels, int width, float* row) {
+    for (int x = 0; x < width; ++x) {
+        std::uint32_t p = pixels[x];
         float a = static_cast<float>(p >> 24);
-        values[i * 4 + 0] = static_cast<float>(p & 255) * a;
-        values[i * 4 + 1] = static_cast<float>((p >> 8) & 255) * a;
-        values[i * 4 + 2] = static_cast<float>((p >> 16) & 255) * a;
-        values[i * 4 + 3] = a;
+        row[x * 4 + 0] = static_cast<float>(p & 255) * a;
+        row[x * 4 + 1] = static_cast<float>((p >> 8) & 255) * a;
+        row[x * 4 + 2] = static_cast<float>((p >> 16) & 255) * a;
+        row[x * 4 + 3] = a;
     }
-    return values;
 }
 
-// Applies taps along one axis: "stride" is the distance between neighbouring samples on that axis,
-// "lines"/"lineStride" walk the other axis.
-void filterAxis(const std::vector<float>& in, std::vector<float>& out, const std::vector<Tap>& taps,
-                std::size_t stride, int lines, std::size_t lineStride, std::size_t outStride,
-                std::size_t outLineStride) {
-    for (int line = 0; line < lines; ++line) {
-        for (std::size_t i = 0; i < taps.size(); ++i) {
+// Every source row, premultiplied on the fly, filtered to the target width.
+std::vector<float> resizedAcross(const Picture& source, const std::vector<Tap>& taps) {
+    std::size_t outWidth = taps.size();
+    std::vector<float> across(outWidth * source.height * 4);
+    std::vector<float> row(static_cast<std::size_t>(source.width) * 4);
+    for (int y = 0; y < source.height; ++y) {
+        premultipliedRow(&source.pixels[static_cast<std::size_t>(y) * source.width], source.width, row.data());
+        float* target = &across[y * outWidth * 4];
+        for (std::size_t i = 0; i < outWidth; ++i) {
+            const float* base = &row[static_cast<std::size_t>(taps[i].first) * 4];
             float sum[4] = {0, 0, 0, 0};
-            const float* base = &in[line * lineStride + taps[i].first * stride];
             for (std::size_t k = 0; k < taps[i].weights.size(); ++k)
-                for (int c = 0; c < 4; ++c) sum[c] += base[k * stride + c] * taps[i].weights[k];
-            float* target = &out[line * outLineStride + i * outStride];
-            for (int c = 0; c < 4; ++c) target[c] = sum[c];
+                for (int c = 0; c < 4; ++c) sum[c] += base[k * 4 + c] * taps[i].weights[k];
+            for (int c = 0; c < 4; ++c) target[i * 4 + c] = sum[c];
         }
     }
+    return across;
+}
+
+// Whole rows are weighted and added, which walks memory in order.
+std::vector<float> resizedDown(const std::vector<float>& across, std::size_t rowLength, const std::vector<Tap>& taps) {
+    std::vector<float> result(rowLength * taps.size(), 0.0f);
+    for (std::size_t i = 0; i < taps.size(); ++i) {
+        float* target = &result[i * rowLength];
+        for (std::size_t k = 0; k < taps[i].weights.size(); ++k) {
+            const float* line = &across[(taps[i].first + k) * rowLength];
+            float weight = taps[i].weights[k];
+            for (std::size_t j = 0; j < rowLength; ++j) target[j] += line[j] * weight;
+        }
+    }
+    return result;
 }
 
 std::uint32_t channel(float value) {
@@ -321,13 +389,8 @@ bool encodeJpegFile(const Picture& picture, const std::string& file, int quality
 // Can be called from any thread. An empty picture for an invalid source or size.
 Picture resizedPicture(const Picture& source, int width, int height) {
     if (!validPicture(source) || !acceptableSize(width, height)) return {};
-    std::vector<float> values = premultiplied(source);
-    std::vector<float> across(static_cast<std::size_t>(width) * source.height * 4);
-    filterAxis(values, across, axisTaps(source.width, width), 4, source.height,
-               static_cast<std::size_t>(source.width) * 4, 4, static_cast<std::size_t>(width) * 4);
-    std::vector<float> result(static_cast<std::size_t>(width) * height * 4);
-    filterAxis(across, result, axisTaps(source.height, height), static_cast<std::size_t>(width) * 4, width, 4,
-               static_cast<std::size_t>(width) * 4, 4);
+    std::vector<float> across = resizedAcross(source, axisTaps(source.width, width));
+    std::vector<float> result = resizedDown(across, static_cast<std::size_t>(width) * 4, axisTaps(source.height, height));
     return unpremultiplied(result, width, height);
 }
 

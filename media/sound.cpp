@@ -17,6 +17,7 @@ namespace {
 constexpr int sampleRate = 44100;
 constexpr int outputChannels = 2;
 constexpr int bytesPerFrame = outputChannels * 2;
+constexpr int longestDecode = 10 * 60 * 1000;  // ten minutes of sound is about 100 MB
 
 struct Tune {
     std::string data;               // the module, kept to reload it for a fresh start
@@ -25,13 +26,15 @@ struct Tune {
 };
 
 // libmodplug keeps its mixer settings in globals, so every call into it, from the audio callback as
-// from the main thread or a test, is made under this one mutex.
+// from the main thread or a test, is made under "mutex". SDL calls are made without it: SDL holds its
+// device lock while it runs the callback, which takes "mutex".
 struct SoundState {
     std::mutex mutex;
+    std::mutex deviceMutex;
     SDL_AudioDeviceID device = 0;
     std::map<int, Tune> tunes;
     ~SoundState() {
-        if (device) SDL_CloseAudioDevice(device);  // stops the callback before the tunes go
+        if (device && SDL_WasInit(SDL_INIT_AUDIO)) SDL_CloseAudioDevice(device);  // callback ends first
         for (auto& entry : tunes) ModPlug_Unload(entry.second.file);
     }
 };
@@ -98,8 +101,9 @@ Tune* findTune(int number) {
 }  // namespace
 
 bool startSound() {
-    std::lock_guard lock(sound().mutex);
-    if (sound().device) return true;
+    std::lock_guard lock(sound().deviceMutex);
+    if (sound().device && SDL_WasInit(SDL_INIT_AUDIO)) return true;
+    sound().device = 0;  // SDL_Quit, when the display stopped, has closed it
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec wanted{};
     wanted.freq = sampleRate;
@@ -164,6 +168,7 @@ std::vector<std::int16_t> decodeTune(const void* data, std::size_t length, int m
     if (channels) *channels = 0;
     std::vector<std::int16_t> samples;
     if (!data || length == 0 || milliseconds <= 0) return samples;
+    milliseconds = std::min(milliseconds, longestDecode);
     std::lock_guard lock(sound().mutex);
     ModPlugFile* file = loadModule(std::string(static_cast<const char*>(data), length));
     if (!file) return samples;

@@ -22,11 +22,17 @@ inline std::size_t characterLength(const std::string& s, std::size_t pos) {
     return length < left ? length : left;
 }
 
-// Byte offset just after count characters starting at byte pos (or the text's end).
+inline bool isContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Byte offset just after count characters starting at byte pos (or the text's end); a character is a
+// byte with the continuation bytes that follow it.
 inline std::size_t advanceCharacters(const std::string& s, std::size_t pos, std::size_t count) {
-    while (count > 0 && pos < s.size()) {
-        pos += characterLength(s, pos);
-        --count;
+    const std::size_t size = s.size();
+    for (; count > 0 && pos < size; --count) {
+        ++pos;
+        while (pos < size && isContinuationByte(s[pos])) ++pos;
     }
     return pos;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
@@ -15,23 +16,28 @@ namespace {
 
 constexpr char blank = ' ';
 
-// One piece of the file with its line ends and tabs made blanks; a lone CR or LF stays. Text between
-// those bytes is copied in spans: the file may be megabytes long.
-std::string piecePlainText(const std::string& bytes, std::size_t first, std::size_t end) {
-    std::string text;
-    text.reserve(end - first);
-    const char* p = bytes.data() + first;
-    const char* const stop = bytes.data() + end;
+// Bytes that end a page (form feed, zero) or change in the page text (CR of a CR LF pair, tab).
+struct SpecialBytes {
+    bool table[256] = {};
+    SpecialBytes() { table['\f'] = table['\0'] = table['\r'] = table['\t'] = true; }
+    bool operator()(char c) const { return table[static_cast<unsigned char>(c)]; }
+};
+
+// Appends the page text that starts at p, with line-end pairs and tabs made blanks (a lone CR or LF
+// stays); returns where the page ended (its form feed or zero byte, or stop). Text between the special
+// bytes is copied in spans: the file may be megabytes long.
+const char* appendPageText(const char* p, const char* stop, std::string& text) {
+    static const SpecialBytes special;
     while (p < stop) {
         const char* q = p;
-        while (q < stop && *q != '\r' && *q != '\t') ++q;
+        while (q < stop && !special(*q)) ++q;
         text.append(p, q);
-        if (q == stop) break;
+        if (q == stop || *q == '\f' || *q == '\0') return q;
         const bool pair = *q == '\r' && q + 1 < stop && q[1] == '\n';
         text += *q == '\t' || pair ? blank : '\r';
         p = q + (pair ? 2 : 1);
     }
-    return text;
+    return stop;
 }
 
 // What the replacement passes for L = 22 down to 2 leave of one maximal run of r blanks. Each pass
@@ -51,11 +57,14 @@ std::size_t cachedReducedRunLength(std::size_t r) {
     return r < table.size() ? table[r] : reducedRunLength(r);
 }
 
-std::string trimBlanks(const std::string& text) {
+void trimBlanks(std::string& text) {
     const std::size_t first = text.find_first_not_of(blank);
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(blank);
-    return text.substr(first, last - first + 1);
+    if (first == std::string::npos) {
+        text.clear();
+        return;
+    }
+    text.resize(text.find_last_not_of(blank) + 1);
+    text.erase(0, first);
 }
 
 std::string extractedWordsLine(long long count) {
@@ -75,7 +84,7 @@ void drawExtractedWordCount(const Viewer& v) {
 void normaliseAndCount(TextState& text) {
     text.extractedWordCount = 0;
     for (PageText& record : text.pageTexts) {
-        record.text = normalisePageText(record.text);
+        record.text = normalisePageText(std::move(record.text));
         text.extractedWordCount += countBlanks(record.text);
     }
 }
@@ -98,30 +107,33 @@ void buildTextLines(Viewer& v) {
 
 std::vector<PageText> splitPages(const std::string& fileBytes) {
     std::vector<PageText> pages;
-    std::size_t start = 0;
-    int page = 1;
-    while (start < fileBytes.size()) {
-        std::size_t end = fileBytes.find_first_of(std::string("\f\0", 2), start);
-        if (end == std::string::npos) end = fileBytes.size();
-        pages.push_back({piecePlainText(fileBytes, start, end), page++});
-        start = end + 1;
+    const char* p = fileBytes.data();
+    const char* const stop = p + fileBytes.size();
+    for (int page = 1; p < stop; ++page) {
+        PageText record{{}, page};
+        p = appendPageText(p, stop, record.text) + 1;  // past the page's end byte
+        pages.push_back(std::move(record));
     }
     return pages;
 }
 
-std::string normalisePageText(const std::string& text) {
-    std::string reduced;
-    reduced.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t runStart = text.find(blank, i);
-        if (runStart == std::string::npos) runStart = text.size();
-        reduced.append(text, i, runStart - i);
-        i = runStart;
-        while (i < text.size() && text[i] == blank) ++i;
-        reduced.append(cachedReducedRunLength(i - runStart), blank);
+std::string normalisePageText(std::string text) {
+    std::string reduced(text.size(), blank);  // a run never grows; its blanks are already there
+    char* out = reduced.data();
+    const char* p = text.data();
+    const char* const stop = p + text.size();
+    while (p < stop) {
+        if (*p != blank) {
+            *out++ = *p++;
+            continue;
+        }
+        const char* runStart = p;
+        while (p < stop && *p == blank) ++p;
+        out += cachedReducedRunLength(static_cast<std::size_t>(p - runStart));
     }
-    return trimBlanks(reduced);
+    reduced.resize(static_cast<std::size_t>(out - reduced.data()));
+    trimBlanks(reduced);
+    return reduced;
 }
 
 long long countBlanks(const std::string& text) {

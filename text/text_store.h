@@ -8,7 +8,7 @@
 
 // Pure steps.
 std::vector<PageText> splitPages(const std::string& fileBytes);  // form feeds and 0 bytes end pages
-std::string normalisePageText(const std::string& text);          // blank runs 22..2 reduced, trimmed
+std::string normalisePageText(std::string text);                 // blank runs 22..2 reduced, trimmed
 long long countBlanks(const std::string& text);
 // Cuts text into lines of lineChars characters, at most maxLines lines.
 std::vector<std::string> cutDisplayLines(const std::string& text, int lineChars, int maxLines);

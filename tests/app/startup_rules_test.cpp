@@ -1,7 +1,7 @@
 // The pure start-up rules: portrait display size, font sizes, pointer side, folders, title.
-#include <gtest/gtest.h>
-
 #include "app/startup_rules.h"
+
+#include <gtest/gtest.h>
 
 TEST(PortraitDisplaySize, PortraitAndSquareDesktopsAreUsedWhole) {
     DisplaySize portrait = portraitDisplaySize(1080, 1920);

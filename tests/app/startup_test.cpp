@@ -74,10 +74,10 @@ TEST(Toolbar, ButtonWidthsAndPositionsOnAPortraitDesktop) {
     const Layout& layout = h.v().layout;
     EXPECT_EQ(layout.buttonGap, 4);
     const ButtonGeometry buttons[] = {
-        {sprite::openButton, 58, layout.openButtonX},     {sprite::thumbsButton, 44, layout.thumbsButtonX},
-        {sprite::infoButton, 58, layout.infoButtonX},     {sprite::searchButton, 82, layout.searchButtonX},
-        {sprite::textButton, 58, layout.textButtonX},     {sprite::aboutButton, 46, layout.aboutButtonX},
-        {sprite::exitButton, 58, layout.exitButtonX},     {sprite::detachButton, 46, layout.detachButtonX}};
+        {sprite::openButton, 58, layout.openButtonX}, {sprite::thumbsButton, 44, layout.thumbsButtonX},
+        {sprite::infoButton, 58, layout.infoButtonX}, {sprite::searchButton, 82, layout.searchButtonX},
+        {sprite::textButton, 58, layout.textButtonX}, {sprite::aboutButton, 46, layout.aboutButtonX},
+        {sprite::exitButton, 58, layout.exitButtonX}, {sprite::detachButton, 46, layout.detachButtonX}};
     const int expectedX[] = {10, 72, 120, 182, 268, 330, 380, 1024};
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(media::spriteWidth(buttons[i].face), buttons[i].width) << "button " << i;
@@ -138,8 +138,8 @@ TEST(Panels, ToolTipsTakeFreeNumbersOfTheirOwn) {
     Harness h;
     ASSERT_TRUE(h.started());
     const Layout& layout = h.v().layout;
-    const int tips[] = {layout.tipOpenSprite,  layout.tipThumbsSprite, layout.tipInfoSprite,
-                        layout.tipSearchSprite, layout.tipAboutSprite, layout.tipExitSprite,
+    const int tips[] = {layout.tipOpenSprite,   layout.tipThumbsSprite, layout.tipInfoSprite,
+                        layout.tipSearchSprite, layout.tipAboutSprite,  layout.tipExitSprite,
                         layout.tipDetachSprite, layout.tipTextSprite};
     for (int i = 0; i < 8; ++i) {
         ASSERT_TRUE(media::spriteExists(tips[i])) << "tip " << i;

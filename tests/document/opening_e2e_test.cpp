@@ -14,10 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool noFileWithExtension(const std::string& folder, const std::string& extension) {
+bool noPagePng(const std::string& folder) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (entry.path().extension() == extension) return false;
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("page-") && entry.path().extension() == ".png") return false;
     }
     return true;
 }
@@ -31,13 +32,28 @@ bool conversionFinished(Viewer& v, int pages) {
     for (int page = 1; page <= pages; ++page) {
         if (!media::filePresent(pageImageBase(v, page) + ".jpg")) return false;
     }
-    return noFileWithExtension(v.document.documentCacheFolder, ".png");
+    return noPagePng(v.document.documentCacheFolder);
 }
 
 HarnessOptions withRealClock() {
     HarnessOptions options;
     options.realClock = true;
     return options;
+}
+
+std::string describe(Viewer& v) {
+    const ConversionState& c = v.conversion;
+    std::string text = "running " + std::to_string(c.conversionRunning) + ", worker " +
+                       std::to_string(c.workerRunning) + ", generating " +
+                       std::to_string(c.thumbnailGenerationActive) + ", wanted " +
+                       std::to_string(c.thumbnailsWanted) + ", next page " +
+                       std::to_string(c.nextPageToConvert) + ", load next " +
+                       std::to_string(c.thumbnailLoadNext) + ", files:";
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(v.document.documentCacheFolder, error)) {
+        text += " " + entry.path().filename().string();
+    }
+    return text;
 }
 
 struct OpeningTest : ::testing::Test {
@@ -53,7 +69,7 @@ struct OpeningTest : ::testing::Test {
     void openAndConvert(const std::string& path, int pages) {
         harness.open(path);
         ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), pages); }, 1000000, 5, 30.0))
-            << "conversion of " << pages << " pages did not finish";
+            << "conversion of " << pages << " pages did not finish: " << describe(v());
     }
     std::string cacheFile(const std::string& name) { return v().document.documentCacheFolder + name; }
 };
@@ -173,7 +189,7 @@ TEST_F(OpeningTest, UnreadablePdfShowsTheMessageAndConvertsNothing) {
     EXPECT_EQ(v().conversion.conversionRunning, 0);
     harness.frames(20);
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
-    EXPECT_TRUE(noFileWithExtension(v().document.documentCacheFolder, ".png"));
+    EXPECT_TRUE(noPagePng(v().document.documentCacheFolder));
 }
 
 // Names with spaces, quotes, "$" and backquotes reach the tools unchanged and run nothing.

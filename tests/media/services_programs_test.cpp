@@ -141,13 +141,6 @@ TEST_F(Programs, StoppingNothingOrTheVanishedFails) {
     media::raiseProgramPriority(pid);  // silently nothing
 }
 
-TEST_F(Programs, RaisingPriorityOfOurChildDoesNotFail) {
-    int pid = startSleeper(sleeper("pwprio" + std::to_string(::getpid() % 100000)));
-    ASSERT_GT(pid, 0);
-    media::raiseProgramPriority(pid);
-    EXPECT_TRUE(media::stopProgram(pid));
-}
-
 TEST(Bitness, FollowsTheBuildsWordSize) {
     EXPECT_EQ(media::windowsBitness(), sizeof(void*) == 8 ? "64" : "32");
 }

@@ -1,10 +1,10 @@
 // Writes test PDF documents with cairo's PDF surface: one page per TestPage, text in a standard font.
 #include "tests/support/pdf_maker.h"
 
-#include <algorithm>
-
 #include <cairo-pdf.h>
 #include <cairo.h>
+
+#include <algorithm>
 
 namespace {
 

@@ -32,8 +32,8 @@ bool waitWithLimit(pid_t pid, double seconds, int& status) {
 }
 
 // One run; killedFromOutside is set when something else sent the process SIGKILL.
-ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arguments, double timeLimitSeconds,
-                    bool& killedFromOutside) {
+ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arguments,
+                    double timeLimitSeconds, bool& killedFromOutside) {
     ToolRun run;
     ScratchFolder capture;
     std::string program = std::string(PAGEWELL_TOOL_FOLDER) + name;
@@ -45,8 +45,10 @@ ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arg
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, capture.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, capture.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, capture.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, capture.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     pid_t pid = 0;
     int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -106,11 +108,14 @@ bool writeWholeFile(const std::string& path, const std::string& content) {
     return static_cast<bool>(file);
 }
 
-bool fileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool fileExists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
 
 bool readPngHeader(const std::string& path, PngHeader& header) {
     std::string bytes = readWholeFile(path).substr(0, 26);
-    if (bytes.size() < 26 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || bytes.compare(12, 4, "IHDR") != 0)
+    if (bytes.size() < 26 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
+        bytes.compare(12, 4, "IHDR") != 0)
         return false;
     auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     header.width = (at(16) << 24) | (at(17) << 16) | (at(18) << 8) | at(19);
@@ -129,8 +134,8 @@ InfoValues parseInfo(const std::string& output) {
             values.pages = std::atoi(line.c_str() + 6);
             ++values.pageLines;
         }
-        if (line.rfind("Page size:", 0) == 0 && std::sscanf(line.c_str() + 10, " %lf x %lf", &values.width,
-                                                            &values.height) != 2)
+        if (line.rfind("Page size:", 0) == 0 &&
+            std::sscanf(line.c_str() + 10, " %lf x %lf", &values.width, &values.height) != 2)
             values.width = values.height = -1;
     }
     return values;
@@ -150,7 +155,8 @@ std::string handMadePdf(const std::vector<std::string>& bodies, const std::strin
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
         pdf += entry;
     }
-    pdf += "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R " + trailerExtra + " >>\n";
+    pdf +=
+        "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R " + trailerExtra + " >>\n";
     return pdf + "startxref\n" + std::to_string(xref) + "\n%%EOF\n";
 }
 
@@ -171,9 +177,10 @@ std::string passwordProtectedPdf() {
     std::string hex32(64, 'A');
     std::string encrypt = "<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" + hex32 + "> /U <" +
                           std::string(64, '5') + "> >>";
-    return handMadePdf({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
-                       "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
+    return handMadePdf(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
+        "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
 }
 
 std::vector<CorpusDocument> corpusDocuments() {

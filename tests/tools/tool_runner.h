@@ -13,7 +13,8 @@ struct ToolRun {
 
 // Runs the tool folder's program `name` ("pdfinfo.exe") with arguments, standard input from /dev/null,
 // killing it after timeLimitSeconds.
-ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments, double timeLimitSeconds = 60);
+ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments,
+                double timeLimitSeconds = 60);
 
 // A fresh folder under /tmp whose name holds a space; removed with its content at the end.
 class ScratchFolder {

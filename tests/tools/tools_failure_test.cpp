@@ -20,7 +20,8 @@ void expectAllToolsRefuse(const ScratchFolder& folder, const std::string& pdf, c
     EXPECT_FALSE(text.standardError.empty()) << what;
     EXPECT_FALSE(fileExists(folder.path("out.txt"))) << what;
 
-    ToolRun png = runTool("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", "120", pdf, folder.path("page")}, 20);
+    ToolRun png =
+        runTool("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", "120", pdf, folder.path("page")}, 20);
     EXPECT_EQ(png.exitCode, 1) << what;
     EXPECT_FALSE(png.standardError.empty()) << what;
     EXPECT_FALSE(fileExists(folder.path("page-000001.png"))) << what;
@@ -81,8 +82,8 @@ TEST(ToolFailures, AnUnwritableOutputFolderIsAnErrorNotASuccess) {
     ASSERT_TRUE(makeNumberedPdf(folder.path("doc.pdf"), 1));
     ToolRun text = runTool("pdftotext.exe", {"-q", folder.path("doc.pdf"), folder.path("no such/t.txt")});
     EXPECT_EQ(text.exitCode, 1);
-    ToolRun png = runTool("pdftopng.exe",
-                          {"-q", "-f", "1", "-l", "1", "-r", "50", folder.path("doc.pdf"), folder.path("no such/p")});
+    ToolRun png = runTool("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", "50", folder.path("doc.pdf"),
+                                           folder.path("no such/p")});
     EXPECT_EQ(png.exitCode, 1);
     EXPECT_FALSE(png.standardError.empty());
 }

@@ -25,9 +25,15 @@ InfoValues infoOf(const std::string& pdf) {
 
 TEST(PdfInfo, CountsPagesAndGivesTheFirstPageSizeForCommonPaper) {
     ScratchFolder folder;
-    struct Case { double width, height; const char* name; };
-    const Case cases[] = {{595.276, 841.89, "(A4)"}, {612, 792, "(letter)"}, {419.528, 595.276, "(A5)"},
-                          {209.764, 297.638, ""},    {841.89, 595.276, "(A4 landscape)"}};
+    struct Case {
+        double width, height;
+        const char* name;
+    };
+    const Case cases[] = {{595.276, 841.89, "(A4)"},
+                          {612, 792, "(letter)"},
+                          {419.528, 595.276, "(A5)"},
+                          {209.764, 297.638, ""},
+                          {841.89, 595.276, "(A4 landscape)"}};
     for (const Case& size : cases) {
         std::string pdf = folder.path("size.pdf");
         ASSERT_TRUE(makeTestPdf(pdf, {pageOfSize(size.width, size.height), pageOfSize(100, 100)}));
@@ -70,7 +76,8 @@ TEST(PdfInfo, KeepsEachPropertyOnOneLineWhenMetadataHoldsLineBreaks) {
     EXPECT_EQ(values.pageLines, 1);
     EXPECT_EQ(values.pages, 1);
     EXPECT_NEAR(values.width, 595.276, 0.01);
-    EXPECT_NE(run.standardOutput.find("Title:           Report Pages: 999 Page size: 1 x 1\n"), std::string::npos)
+    EXPECT_NE(run.standardOutput.find("Title:           Report Pages: 999 Page size: 1 x 1\n"),
+              std::string::npos)
         << run.standardOutput;
 }
 

@@ -32,8 +32,11 @@ ToolRun render(const std::string& pdf, int first, int last, int dpi, const std::
 
 TEST(PdfToPng, RendersEachPaperSizeAtTheAskedResolution) {
     ScratchFolder folder;
-    struct Case { double width, height; int dpi; };
-    const Case cases[] = {{595.276, 841.89, 120}, {612, 792, 120}, {841.89, 595.276, 190},
+    struct Case {
+        double width, height;
+        int dpi;
+    };
+    const Case cases[] = {{595.276, 841.89, 120},  {612, 792, 120},         {841.89, 595.276, 190},
                           {419.528, 595.276, 190}, {209.764, 297.638, 600}, {300, 350, 300}};
     std::vector<TestPage> pages;
     for (const Case& size : cases) {
@@ -58,13 +61,14 @@ TEST(PdfToPng, WritesOnlyTheAskedPagesAndLeavesNoTemporaryFiles) {
     ASSERT_EQ(render(folder.path("doc.pdf"), 7, 7, 50, folder.path("page")).exitCode, 0);
     ASSERT_EQ(render(folder.path("doc.pdf"), 2, 4, 50, folder.path("page")).exitCode, 0);
     EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"doc.pdf", "page-000002.png", "page-000003.png",
-                                                             "page-000004.png", "page-000007.png"}));
+                                                            "page-000004.png", "page-000007.png"}));
 }
 
 TEST(PdfToPng, RefusesPagesOutsideTheDocumentWithoutWritingAnything) {
     ScratchFolder folder;
     ASSERT_TRUE(makeNumberedPdf(folder.path("doc.pdf"), 3));
-    const std::pair<int, int> ranges[] = {{4, 4}, {0, 0}, {0, 1}, {3, 4}, {-1, -1}, {3, 2}, {1000000, 1000000}};
+    const std::pair<int, int> ranges[] = {
+        {4, 4}, {0, 0}, {0, 1}, {3, 4}, {-1, -1}, {3, 2}, {1000000, 1000000}};
     for (auto [first, last] : ranges) {
         ToolRun run = render(folder.path("doc.pdf"), first, last, 50, folder.path("page"));
         EXPECT_EQ(run.exitCode, 1) << first << ".." << last;
@@ -107,6 +111,8 @@ TEST(PdfToPng, RendersTheFirstAndLastPageOfEveryCorpusDocument) {
         ToolRun last = render(document.path, document.pages, document.pages, 36, folder.path("page"));
         ASSERT_EQ(last.exitCode, 0) << document.path << ": " << last.standardError;
         EXPECT_TRUE(fileExists(pageFile(folder.path("page"), document.pages))) << document.path;
-        EXPECT_EQ(render(document.path, document.pages + 1, document.pages + 1, 36, folder.path("page")).exitCode, 1);
+        EXPECT_EQ(
+            render(document.path, document.pages + 1, document.pages + 1, 36, folder.path("page")).exitCode,
+            1);
     }
 }

@@ -58,7 +58,7 @@ TEST(PdfToText, KeepsEmptyPagesAndOddSizesInStep) {
     pages[0].lines = {"alpha"};
     pages[1].widthPoints = 209.764;  // A7, nearly empty
     pages[1].heightPoints = 297.638;
-    pages[2].widthPoints = 841.89;   // landscape
+    pages[2].widthPoints = 841.89;  // landscape
     pages[2].heightPoints = 595.276;
     pages[2].lines = {"gamma", "délta ünïcode"};
     pages[3].lines = {"omega"};

@@ -59,6 +59,7 @@ protected:
     void open(int pageCount, int width = 1240, int height = 1754, HarnessOptions options = {},
               std::initializer_list<int> missingPages = {}) {
         options.withTools = false;
+        harness.reset();  // one display at a time
         harness = std::make_unique<Harness>(options);
         ASSERT_TRUE(harness->started());
         folder = makeTemporaryFolder("view-pages");
@@ -74,6 +75,7 @@ protected:
         viewer.frame.welcomeShown = 0;
         viewer.view.currentPage = 1;
         showPage(viewer, false);
+        frames(1);  // the pointer placed at start-up arrives as motion in the next frame
         moveTo(700, 1000);
         frames(2);
     }

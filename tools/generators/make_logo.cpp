@@ -13,16 +13,34 @@ constexpr int kWidth = 250;
 constexpr int kHeight = 343;
 
 // Index 0 is pure black, the viewer's transparent colour: only the surroundings use it.
-enum Colour : unsigned char { kClear, kPage, kPageEdge, kFold, kRingTeal, kRingAmber, kRingRose, kName, kNameShade };
+enum Colour : unsigned char {
+    kClear,
+    kPage,
+    kPageEdge,
+    kFold,
+    kRingTeal,
+    kRingAmber,
+    kRingRose,
+    kName,
+    kNameShade
+};
 constexpr std::array<png_color, 9> kPalette = {{
-    {0, 0, 0}, {20, 20, 28}, {70, 72, 96}, {44, 46, 64}, {40, 170, 200},
-    {240, 170, 40}, {220, 70, 110}, {235, 235, 242}, {1, 1, 1},
+    {0, 0, 0},
+    {20, 20, 28},
+    {70, 72, 96},
+    {44, 46, 64},
+    {40, 170, 200},
+    {240, 170, 40},
+    {220, 70, 110},
+    {235, 235, 242},
+    {1, 1, 1},
 }};
 
 struct Canvas {
     std::vector<unsigned char> pixels = std::vector<unsigned char>(kWidth * kHeight, kClear);
     void set(int x, int y, Colour colour) {
-        if (x >= 0 && y >= 0 && x < kWidth && y < kHeight) pixels[static_cast<std::size_t>(y * kWidth + x)] = colour;
+        if (x >= 0 && y >= 0 && x < kWidth && y < kHeight)
+            pixels[static_cast<std::size_t>(y * kWidth + x)] = colour;
     }
     void box(int left, int top, int right, int bottom, Colour colour) {
         for (int y = top; y < bottom; ++y)
@@ -87,9 +105,12 @@ void drawPage(Canvas& canvas, int left, int top, int right, int bottom, int fold
     for (int y = top; y < top + fold; ++y)
         for (int x = right - fold; x < right; ++x) {
             int along = (x - (right - fold)) - (y - top);  // > 0: beyond the fold line
-            if (along > 0) canvas.set(x, y, kClear);
-            else if (along > -3) canvas.set(x, y, kPageEdge);
-            else canvas.set(x, y, kFold);
+            if (along > 0)
+                canvas.set(x, y, kClear);
+            else if (along > -3)
+                canvas.set(x, y, kPageEdge);
+            else
+                canvas.set(x, y, kFold);
         }
 }
 

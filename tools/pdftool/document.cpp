@@ -41,7 +41,8 @@ pdf_document* openChecked(fz_context* ctx, const char* path, int* pageCount, std
         if (pdf_needs_password(ctx, pdf))
             fz_throw(ctx, FZ_ERROR_GENERIC, "the document is protected by a password");
         *pageCount = pdf_count_pages(ctx, pdf);
-        if (*pageCount <= 0) fz_throw(ctx, FZ_ERROR_GENERIC, "no pages found (damaged or not a PDF document)");
+        if (*pageCount <= 0)
+            fz_throw(ctx, FZ_ERROR_GENERIC, "no pages found (damaged or not a PDF document)");
     }
     fz_catch(ctx) {
         errorText = fz_caught_message(ctx);
@@ -71,9 +72,13 @@ bool isNonEmptyFile(const std::string& path) {
 
 }  // namespace
 
-void setProgramName(const std::string& name) { currentProgramName = name; }
+void setProgramName(const std::string& name) {
+    currentProgramName = name;
+}
 
-const std::string& programName() { return currentProgramName; }
+const std::string& programName() {
+    return currentProgramName;
+}
 
 void reportError(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", currentProgramName.c_str(), text.c_str());
@@ -106,7 +111,9 @@ void closePdf(PdfSession& session) {
     session = PdfSession{};
 }
 
-fz_document* asDocument(PdfSession& session) { return &session.pdf->super; }
+fz_document* asDocument(PdfSession& session) {
+    return &session.pdf->super;
+}
 
 void armWatchdog(unsigned seconds) {
     static bool installed = false;

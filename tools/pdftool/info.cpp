@@ -21,9 +21,9 @@ struct PaperSize {
 };
 
 constexpr PaperSize kPaperSizes[] = {
-    {"A3", 841.89, 1190.551}, {"A4", 595.276, 841.89},   {"A5", 419.528, 595.276},
-    {"A6", 297.638, 419.528}, {"B5", 498.898, 708.661},  {"letter", 612, 792},
-    {"legal", 612, 1008},     {"executive", 522, 756},   {"tabloid", 792, 1224},
+    {"A3", 841.89, 1190.551}, {"A4", 595.276, 841.89},  {"A5", 419.528, 595.276},
+    {"A6", 297.638, 419.528}, {"B5", 498.898, 708.661}, {"letter", 612, 792},
+    {"legal", 612, 1008},     {"executive", 522, 756},  {"tabloid", 792, 1224},
 };
 // Real documents round their sizes differently (a TeX A5 page is 422.36 x 595.27).
 constexpr double kPaperTolerance = 5.0;
@@ -41,19 +41,28 @@ std::string oneLine(const std::string& text) {
     return line.substr(first, line.find_last_not_of(' ') - first + 1);
 }
 
-std::string metadata(PdfSession& session, const char* key) {
-    char buffer[2048];
-    int size = -1;
-    fz_try(session.ctx) { size = fz_lookup_metadata(session.ctx, asDocument(session), key, buffer, sizeof buffer); }
-    fz_catch(session.ctx) { size = -1; }
-    if (size <= 0) return "";
-    if (static_cast<std::size_t>(size) > sizeof buffer) {
-        std::vector<char> larger(static_cast<std::size_t>(size));
-        fz_try(session.ctx) { fz_lookup_metadata(session.ctx, asDocument(session), key, larger.data(), size); }
-        fz_catch(session.ctx) { return ""; }
-        return oneLine(std::string(larger.data(), strnlen(larger.data(), larger.size())));
+// The value's size with its terminating zero, or -1 when the document has no such value.
+int lookupMetadata(PdfSession& session, const char* key, char* buffer, int size) {
+    int needed = -1;
+    fz_var(needed);
+    fz_try(session.ctx) {
+        needed = fz_lookup_metadata(session.ctx, asDocument(session), key, buffer, size);
     }
-    return oneLine(std::string(buffer, strnlen(buffer, sizeof buffer)));
+    fz_catch(session.ctx) {
+        needed = -1;
+    }
+    return needed;
+}
+
+std::string metadata(PdfSession& session, const char* key) {
+    std::vector<char> buffer(2048);
+    int needed = lookupMetadata(session, key, buffer.data(), static_cast<int>(buffer.size()));
+    if (needed > static_cast<int>(buffer.size())) {
+        buffer.resize(static_cast<std::size_t>(needed));
+        needed = lookupMetadata(session, key, buffer.data(), needed);
+    }
+    if (needed <= 0) return "";
+    return oneLine(std::string(buffer.data(), strnlen(buffer.data(), buffer.size())));
 }
 
 bool readDigits(const std::string& text, std::size_t& at, int count, int& value) {
@@ -87,7 +96,8 @@ std::string formatDate(const std::string& raw) {
     std::size_t at = raw.compare(0, 2, "D:") == 0 ? 2 : 0;
     int parts[6] = {0, 1, 1, 0, 0, 0};
     if (!readDigits(raw, at, 4, parts[0])) return raw;
-    for (int i = 1; i < 6 && readDigits(raw, at, 2, parts[i]); ++i) {}
+    for (int i = 1; i < 6 && readDigits(raw, at, 2, parts[i]); ++i) {
+    }
     char date[32];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d:%02d", parts[0], parts[1], parts[2], parts[3],
                   parts[4], parts[5]);
@@ -107,7 +117,8 @@ std::string formatPoints(double value) {
 std::string paperName(double width, double height) {
     auto near = [](double a, double b) { return std::fabs(a - b) <= kPaperTolerance; };
     for (const PaperSize& paper : kPaperSizes) {
-        if (near(width, paper.width) && near(height, paper.height)) return std::string(" (") + paper.name + ")";
+        if (near(width, paper.width) && near(height, paper.height))
+            return std::string(" (") + paper.name + ")";
         if (near(width, paper.height) && near(height, paper.width))
             return std::string(" (") + paper.name + " landscape)";
     }
@@ -128,7 +139,9 @@ bool readFirstPage(PdfSession& session, FirstPage& first, std::string& errorText
         pdf_obj* pageObject = pdf_lookup_page_obj(ctx, session.pdf, 0);
         first.rotation = pdf_to_int(ctx, pdf_dict_get_inheritable(ctx, pageObject, PDF_NAME(Rotate)));
     }
-    fz_always(ctx) { fz_drop_page(ctx, page); }
+    fz_always(ctx) {
+        fz_drop_page(ctx, page);
+    }
     fz_catch(ctx) {
         errorText = fz_caught_message(ctx);
         ok = false;
@@ -157,9 +170,9 @@ std::string fileSizeText(const std::string& path) {
 
 void printTextProperties(PdfSession& session) {
     const std::pair<const char*, const char*> texts[] = {
-        {"Title:", FZ_META_INFO_TITLE},     {"Subject:", FZ_META_INFO_SUBJECT},
+        {"Title:", FZ_META_INFO_TITLE},       {"Subject:", FZ_META_INFO_SUBJECT},
         {"Keywords:", FZ_META_INFO_KEYWORDS}, {"Author:", FZ_META_INFO_AUTHOR},
-        {"Creator:", FZ_META_INFO_CREATOR}, {"Producer:", FZ_META_INFO_PRODUCER}};
+        {"Creator:", FZ_META_INFO_CREATOR},   {"Producer:", FZ_META_INFO_PRODUCER}};
     for (const auto& [name, key] : texts) {
         std::string value = metadata(session, key);
         if (!value.empty()) printProperty(name, value);

@@ -16,7 +16,8 @@ void onPngWarning(png_structp, png_const_charp) {}
 
 void describeImage(png_structp png, png_infop info, int width, int height, double dotsPerInch) {
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     auto perMetre = static_cast<png_uint_32>(dotsPerInch / 0.0254 + 0.5);
     png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
     // Level 1 without row filters is ten times faster than the default and the file lives briefly.

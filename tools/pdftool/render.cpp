@@ -11,7 +11,7 @@ namespace {
 constexpr unsigned kSecondsPerPage = 120;
 // Bounds on one page image, so that a huge page size cannot exhaust memory.
 constexpr double kMaximumSide = 20000.0;
-constexpr double kMaximumPixels = 400.0e6;
+constexpr double kMaximumPixels = 200.0e6;  // 600 MB of RGB
 constexpr double kMaximumDotsPerInch = 10000.0;
 constexpr int kNotGiven = -2000000000;
 
@@ -60,10 +60,12 @@ bool parseRenderArguments(const std::vector<std::string>& arguments, RenderReque
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (!optionsEnded && argument == "--") optionsEnded = true;
+        if (!optionsEnded && argument == "--")
+            optionsEnded = true;
         else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
             if (!parseOption(arguments, i, request)) return false;
-        } else positional.push_back(argument);
+        } else
+            positional.push_back(argument);
     }
     if (positional.size() != 2 || positional[0].empty() || positional[1].empty()) return false;
     request.document = positional[0];
@@ -82,11 +84,13 @@ float boundedScale(fz_rect bounds, double dotsPerInch, int page) {
     double scale = dotsPerInch / 72.0;
     double width = (bounds.x1 - bounds.x0) * scale;
     double height = (bounds.y1 - bounds.y0) * scale;
-    double reduction = std::min({1.0, kMaximumSide / std::max(width, 1.0), kMaximumSide / std::max(height, 1.0),
-                                 std::sqrt(kMaximumPixels / std::max(width * height, 1.0))});
+    double reduction =
+        std::min({1.0, kMaximumSide / std::max(width, 1.0), kMaximumSide / std::max(height, 1.0),
+                  std::sqrt(kMaximumPixels / std::max(width * height, 1.0))});
     if (reduction < 1.0)
-        reportError("page " + std::to_string(page) + " is too large for " + std::to_string(std::lround(dotsPerInch)) +
-                    " dpi; it is rendered at " + std::to_string(std::lround(dotsPerInch * reduction)) + " dpi");
+        reportError("page " + std::to_string(page) + " is too large for " +
+                    std::to_string(std::lround(dotsPerInch)) + " dpi; it is rendered at " +
+                    std::to_string(std::lround(dotsPerInch * reduction)) + " dpi");
     return static_cast<float>(scale * reduction);
 }
 
@@ -104,7 +108,9 @@ fz_pixmap* renderPixmap(PdfSession& session, int page, double dotsPerInch, std::
         float scale = boundedScale(bounds, dotsPerInch, page);
         pixmap = fz_new_pixmap_from_page(ctx, loaded, fz_scale(scale, scale), fz_device_rgb(ctx), 0);
     }
-    fz_always(ctx) { fz_drop_page(ctx, loaded); }
+    fz_always(ctx) {
+        fz_drop_page(ctx, loaded);
+    }
     fz_catch(ctx) {
         errorText = fz_caught_message(ctx);
         pixmap = nullptr;
@@ -117,8 +123,8 @@ bool savePixmap(fz_context* ctx, fz_pixmap* pixmap, const std::string& path, dou
     if (!openTemporaryOutput(path, output)) return false;
     int width = fz_pixmap_width(ctx, pixmap);
     int height = fz_pixmap_height(ctx, pixmap);
-    if (!writeRgbPng(output.file, width, height, fz_pixmap_samples(ctx, pixmap), fz_pixmap_stride(ctx, pixmap),
-                     dotsPerInch)) {
+    if (!writeRgbPng(output.file, width, height, fz_pixmap_samples(ctx, pixmap),
+                     fz_pixmap_stride(ctx, pixmap), dotsPerInch)) {
         discardTemporaryOutput(output);
         return false;
     }
@@ -130,7 +136,8 @@ bool renderPage(PdfSession& session, const RenderRequest& request, int page) {
     std::string errorText;
     fz_pixmap* pixmap = renderPixmap(session, page, request.dotsPerInch, errorText);
     if (!pixmap) {
-        reportError("cannot render page " + std::to_string(page) + " of '" + request.document + "': " + errorText);
+        reportError("cannot render page " + std::to_string(page) + " of '" + request.document +
+                    "': " + errorText);
         return false;
     }
     bool saved = savePixmap(session.ctx, pixmap, pageFileName(request.root, page), request.dotsPerInch);
@@ -141,11 +148,14 @@ bool renderPage(PdfSession& session, const RenderRequest& request, int page) {
 // A page that fails leaves no file; the others of the range are still rendered.
 bool renderRange(PdfSession& session, const RenderRequest& request) {
     bool all = true;
-    for (int page = request.firstPage; page <= request.lastPage; ++page) all = renderPage(session, request, page) && all;
+    for (int page = request.firstPage; page <= request.lastPage; ++page)
+        all = renderPage(session, request, page) && all;
     return all;
 }
 
-std::string pagesText(int count) { return std::to_string(count) + (count == 1 ? " page" : " pages"); }
+std::string pagesText(int count) {
+    return std::to_string(count) + (count == 1 ? " page" : " pages");
+}
 
 // Both ends of the range must lie in the document; nothing is clamped.
 bool checkRange(RenderRequest& request, int pageCount) {

@@ -30,7 +30,8 @@ void appendLine(fz_context* ctx, fz_buffer* text, fz_stext_line* line) {
 void appendPage(fz_context* ctx, fz_buffer* text, fz_stext_page* page) {
     for (fz_stext_block* block = page->first_block; block; block = block->next) {
         if (block->type != FZ_STEXT_BLOCK_TEXT) continue;
-        for (fz_stext_line* line = block->u.t.first_line; line; line = line->next) appendLine(ctx, text, line);
+        for (fz_stext_line* line = block->u.t.first_line; line; line = line->next)
+            appendLine(ctx, text, line);
         fz_append_string(ctx, text, "\r\n");
     }
 }
@@ -63,8 +64,12 @@ bool extractPage(PdfSession& session, int index, fz_buffer* text, std::string& e
 fz_buffer* newTextBuffer(fz_context* ctx) {
     fz_buffer* text = nullptr;
     fz_var(text);
-    fz_try(ctx) { text = fz_new_buffer(ctx, 1 << 16); }
-    fz_catch(ctx) { text = nullptr; }
+    fz_try(ctx) {
+        text = fz_new_buffer(ctx, 1 << 16);
+    }
+    fz_catch(ctx) {
+        text = nullptr;
+    }
     return text;
 }
 
@@ -94,10 +99,14 @@ bool parseTextArguments(const std::vector<std::string>& arguments, bool& quiet, 
     std::vector<std::string> positional;
     bool optionsEnded = false;
     for (const std::string& argument : arguments) {
-        if (!optionsEnded && argument == "-q") quiet = true;
-        else if (!optionsEnded && argument == "--") optionsEnded = true;
-        else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') return false;
-        else positional.push_back(argument);
+        if (!optionsEnded && argument == "-q")
+            quiet = true;
+        else if (!optionsEnded && argument == "--")
+            optionsEnded = true;
+        else if (!optionsEnded && argument.size() > 1 && argument[0] == '-')
+            return false;
+        else
+            positional.push_back(argument);
     }
     if (positional.size() != 2 || positional[0].empty() || positional[1].empty()) return false;
     document = positional[0];

@@ -1,0 +1,224 @@
+// Page display figures: page turn, reopening a cached long document, the sheet build and the frame
+// rate, each beside a reference measured in the same run. Prints one "name: value" a line.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "tests/support/pdf_maker.h"
+#include "view/page_view.h"
+#include "view/sheet.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int scratchImage = 900;
+constexpr int repeats = 21;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) return -1.0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void report(const std::string& name, double value) { std::printf("%s: %.2f\n", name.c_str(), value); }
+
+long kilobytesOf(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+    }
+    return -1;
+}
+
+double bareDecodeMilliseconds(const std::string& jpeg) {
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        auto start = Clock::now();
+        media::loadImage(scratchImage, jpeg);
+        times.push_back(millisecondsSince(start));
+        media::freeImage(scratchImage);
+    }
+    return median(times);
+}
+
+// A 120-dpi A4 page as the converter makes it, kept as the viewer's JPEG form.
+std::string makeA4Jpeg(const std::string& folder, const std::string& toolFolder) {
+    std::string pdf = folder + "a4.pdf";
+    TestPage page;
+    for (int line = 0; line < 60; ++line)
+        page.lines.push_back("Line " + std::to_string(line) + ": the quick brown fox jumps over the lazy dog");
+    if (!makeTestPdf(pdf, {page})) return "";
+    media::RunOptions options;
+    options.wait = true;
+    media::runProgram(toolFolder + "pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", "120", pdf, folder + "page"},
+                      options);
+    std::string png = folder + "page-000001.png", jpeg = folder + "a4.jpg";
+    bool written = media::loadImage(scratchImage, png) && media::saveImageJpeg(scratchImage, jpeg, 9);
+    media::freeImage(scratchImage);
+    return written ? jpeg : "";
+}
+
+// Shows an open document of pageCount copies of jpeg in the harness's viewer, page 1 on screen.
+void showCopies(Harness& h, const std::string& jpeg, int pageCount) {
+    std::string cache = makeTemporaryFolder("bench-pages");
+    for (int page = 1; page <= pageCount; ++page) {
+        char name[32];
+        std::snprintf(name, sizeof name, "page-%06d.jpg", page);
+        fs::copy_file(jpeg, cache + name, fs::copy_options::overwrite_existing);
+    }
+    Viewer& v = h.v();
+    v.document.documentCacheFolder = cache;
+    v.document.pageCount = v.document.pageCountShown = pageCount;
+    v.conversion.firstPageShown = 1;
+    v.frame.welcomeShown = 0;
+    v.view.currentPage = 1;
+    showPage(v, false);
+    h.frames(2);
+}
+
+// Press on the lit forward strip to the presented frame that shows the next page.
+void pageTurn(const std::string& jpeg) {
+    Harness h;
+    showCopies(h, jpeg, repeats + 2);
+    h.moveTo(h.v().layout.screenWidth - 3, h.v().layout.screenHeight / 2);
+    h.frames(2);
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        int before = h.v().view.currentPage;
+        h.press();
+        auto start = Clock::now();
+        h.frames(1);
+        times.push_back(millisecondsSince(start));
+        h.release();
+        h.frames(1);
+        if (h.v().view.currentPage != before + 1) return report("page_turn_failed", 1);
+    }
+    double turn = median(times), decode = bareDecodeMilliseconds(jpeg);
+    report("page_turn_ms", turn);
+    report("page_turn_reference_jpeg_decode_ms", decode);
+    report("page_turn_ratio_to_decode", turn / decode);
+}
+
+// Moves the pointer every frame for two seconds with the frame limiter on.
+void frameRate(const std::string& jpeg) {
+    HarnessOptions options;
+    options.realClock = true;
+    Harness h(options);
+    showCopies(h, jpeg, 2);
+    int frames = 0;
+    auto start = Clock::now();
+    while (millisecondsSince(start) < 2000.0) {
+        h.moveTo(300 + frames % 400, 600 + (frames * 3) % 700);
+        h.frames(1);
+        ++frames;
+    }
+    double fps = frames / (millisecondsSince(start) / 1000.0);
+    report("frames_per_second_page_and_moving_pointer", fps);
+    report("frames_per_second_cap", 240);
+    report("frames_per_second_ratio_to_cap", fps / 240.0);
+}
+
+std::string manualPath() { return std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf"; }
+std::string keptCacheRoot() { return std::string(PAGEWELL_BUILD_DIR) + "/bench/view_cache/"; }
+
+std::string manualCacheName() {
+    std::string path = manualPath();
+    return cacheFolderName(path, media::fileModificationTime(path));
+}
+
+// Converts the manual once through the viewer and keeps its cache folder in the build folder.
+bool ensureManualCache() {
+    std::string kept = keptCacheRoot() + manualCacheName();
+    if (fs::exists(kept + "/thumb_sheet.png")) return true;
+    HarnessOptions options;
+    options.realClock = true;
+    Harness h(options);
+    auto start = Clock::now();
+    h.open(manualPath());
+    Viewer& v = h.v();
+    auto done = [&] { return v.sheet.sheetReady == 1 && v.document.textExtractionPending == 0; };
+    if (!h.runUntil(done, 100000000, 5, 1800.0)) return false;
+    report("manual_first_conversion_s", millisecondsSince(start) / 1000.0);
+    fs::create_directories(keptCacheRoot());
+    std::string folder = v.document.documentCacheFolder;
+    fs::copy(folder.substr(0, folder.size() - 1), kept, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    return true;
+}
+
+// A fresh viewer whose cache root holds the kept conversion of the manual.
+void seedCache(Harness& h, bool withSheet) {
+    std::string target = h.v().layout.cacheRoot + manualCacheName();
+    fs::copy(keptCacheRoot() + manualCacheName(), target, fs::copy_options::recursive);
+    if (!withSheet) fs::remove(target + "/thumb_sheet.png");
+}
+
+void reopenCached() {
+    Harness h;
+    seedCache(h, true);
+    auto start = Clock::now();
+    h.open(manualPath());
+    double reopen = millisecondsSince(start);
+    Viewer& v = h.v();
+    if (!v.document.documentIsCached || !v.sheet.sheetReady) return report("reopen_cached_failed", 1);
+    std::string firstPage = v.document.documentCacheFolder + "page-000001.jpg";
+    double decode = bareDecodeMilliseconds(firstPage);
+    report("reopen_cached_311_pages_ms", reopen);
+    report("reopen_reference_jpeg_decode_ms", decode);
+    report("reopen_ratio_to_decode", reopen / decode);
+}
+
+void sheetBuild() {
+    HarnessOptions options;
+    options.realClock = true;
+    Harness h(options);
+    seedCache(h, false);
+    h.open(manualPath());
+    Viewer& v = h.v();
+    if (!h.runUntil([&] { return v.conversion.sheetBuildRequested.load() == 1; }, 100000000, 5, 600.0))
+        return report("sheet_build_failed", 1);
+    v.conversion.sheetBuildRequested = 0;
+    long before = kilobytesOf("VmRSS:");
+    auto start = Clock::now();
+    buildThumbnailSheet(v);
+    double build = millisecondsSince(start);
+    double decode = bareDecodeMilliseconds(v.document.documentCacheFolder + "page-000001.jpg");
+    report("sheet_build_311_pages_ms", build);
+    report("sheet_build_reference_jpeg_decode_ms", decode);
+    report("sheet_build_ratio_to_decode", build / decode);
+    report("sheet_build_rss_before_mb", before / 1024.0);
+    report("sheet_build_peak_memory_vmhwm_mb", kilobytesOf("VmHWM:") / 1024.0);
+}
+
+}  // namespace
+
+int main() {
+    std::string folder = makeTemporaryFolder("bench-view");
+    std::string jpeg = makeA4Jpeg(folder, PAGEWELL_TOOL_FOLDER);
+    if (jpeg.empty()) {
+        report("a4_page_failed", 1);
+        return 1;
+    }
+    pageTurn(jpeg);
+    frameRate(jpeg);
+    if (!ensureManualCache()) {
+        report("manual_conversion_failed", 1);
+        return 1;
+    }
+    reopenCached();
+    sheetBuild();
+    return 0;
+}

@@ -1,0 +1,88 @@
+// The command line, the message panel, and leaving the thumbnail sheet.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/panels.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+
+namespace {
+
+int run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "pagewell");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return runPagewell(static_cast<int>(arguments.size()), argv.data());
+}
+
+}  // namespace
+
+TEST(CommandLine, HelpAndVersionPrintAndEndWithoutAWindow) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Usage: pagewell [file.pdf]"), std::string::npos);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Pagewell v1.0 - 10 January 2016 by Tarnwick\n");
+}
+
+TEST(CommandLine, UnknownOptionsAndSecondDocumentsAreRefused) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run({"--fullscreen"}), 2);
+    EXPECT_EQ(run({"a.pdf", "b.pdf"}), 2);
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("unknown option --fullscreen"), std::string::npos);
+    EXPECT_NE(errors.find("only one document"), std::string::npos);
+}
+
+TEST(MessagePanel, ShownUntilAPressOrFiveSeconds) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(540, 1500);
+    showMessagePanel(h.v(), "Cannot read broken.pdf");
+    h.frames(1);
+    int width = media::spriteWidth(sprite::infoMessage);
+    int x = 540 - width / 2;
+    EXPECT_EQ(h.v().frame.messagePanelShown, 1);
+    EXPECT_EQ(h.pixel(x + 3, 93), media::rgb(100, 100, 100));
+    h.press();
+    h.frames(1);
+    h.release();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.messagePanelShown, 0);
+    EXPECT_EQ(h.pixel(x + 3, 93), media::rgb(0, 0, 0));
+    showMessagePanel(h.v(), "Cannot read broken.pdf");
+    h.frames(1);
+    h.advance(5001);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.messagePanelShown, 0);
+}
+
+// A double-click outside the cells leaves the sheet; the release that ends it must not act as a
+// release on the Thumbnails button that was last under the pointer.
+TEST(ThumbnailFrame, DoubleClickLeavesTheSheetForGood) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.v().sheet.sheetReady = 1;
+    h.moveTo(94, 27);
+    h.frames(1);
+    ASSERT_EQ(h.v().frame.hoveredButton, button::thumbnails);
+    h.press();
+    h.frames(1);
+    h.release();
+    h.frames(1);
+    ASSERT_EQ(h.v().frame.thumbnailMode, 1);
+    h.moveTo(540, 1800);
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.toolbarShown, 0);  // no tool bar over the sheet
+    h.doubleClick();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.thumbnailMode, 0);
+    h.release();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.thumbnailMode, 0);
+}

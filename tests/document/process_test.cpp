@@ -1,0 +1,144 @@
+// The page converter as a process: one at a time, found by name, with its argument vector.
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "app/viewer.h"
+#include "document/conversion.h"
+#include "document/tools.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string readAll(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Runs the tick like the main loop does, every few milliseconds, until the starts are done.
+void tickUntilConversionEnds(Viewer& v, double maxSeconds) {
+    const auto start = Clock::now();
+    while (v.conversion.conversionRunning &&
+           std::chrono::duration<double>(Clock::now() - start).count() < maxSeconds) {
+        conversionTick(v);
+        media::sleepMilliseconds(5);
+    }
+}
+
+// A stand-in converter that logs its start and end and every argument it got.
+void writeLoggingConverter(const std::string& toolFolder, const std::string& log) {
+    const std::string path = toolFolder + "pdftopng.exe";
+    std::ofstream(path) << "#!/bin/sh\n"
+                        << "echo start >> '" << log << "'\n"
+                        << "for a in \"$@\"; do echo \"arg $a\" >> '" << log << "'; done\n"
+                        << "sleep 0.2\n"
+                        << "echo end >> '" << log << "'\n";
+    chmod(path.c_str(), 0755);
+}
+
+}  // namespace
+
+TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
+    const std::string tools = makeTemporaryFolder("tools");
+    const std::string log = tools + "log.txt";
+    writeLoggingConverter(tools, log);
+    Viewer v;
+    v.layout.screenWidth = 900;
+    v.tools.toolFolder = tools;
+    v.tools.pdftopngPath = tools + "pdftopng.exe";
+    v.document.documentPath = "/docs/my file $(x) `y`.pdf";
+    v.document.documentCacheFolder = tools + "cache folder/";
+    v.document.pageCount = 3;
+    v.document.renderDpi = 190.0f;
+    startConversion(v);
+    tickUntilConversionEnds(v, 30.0);
+    for (int i = 0; i < 100 && media::isProgramRunning("pdftopng.exe"); ++i) media::sleepMilliseconds(20);
+    const std::string expectedRun =
+        "start\narg -q\narg -f\narg 2\narg -l\narg 2\narg -r\narg 190\n"
+        "arg /docs/my file $(x) `y`.pdf\narg " + tools + "cache folder/page\nend\n";
+    const std::string text = readAll(log);
+    EXPECT_NE(text.find(expectedRun), std::string::npos) << text;
+    // Every start is followed by its own end before the next start.
+    std::istringstream lines(text);
+    int running = 0, starts = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line == "start") {
+            EXPECT_EQ(running, 0) << text;
+            ++running;
+            ++starts;
+        } else if (line == "end") {
+            --running;
+        }
+    }
+    EXPECT_EQ(starts, 3);
+    EXPECT_FLOAT_EQ(v.conversion.conversionProgress, 900.0f);
+    EXPECT_EQ(v.conversion.thumbnailsWanted, 1);
+}
+
+// A converter that someone else started holds back the next start until it has gone.
+TEST(PageConverterProcess, ForeignConverterDelaysTheNextStart) {
+    Viewer v;
+    v.layout.programFolder = std::string(PAGEWELL_BUILD_DIR) + "/";
+    setUpToolPaths(v);
+    const std::string folder = makeTemporaryFolder("foreign");
+    const std::string manual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
+    media::RunOptions options;
+    const int foreign = media::runProgram(
+        v.tools.pdftopngPath, {"-q", "-f", "1", "-l", "311", "-r", "150", manual, folder + "other"}, options);
+    ASSERT_NE(foreign, 0);
+    v.document.documentPath = manual;
+    v.document.documentCacheFolder = folder;
+    v.document.pageCount = 2;
+    v.document.renderDpi = 30.0f;
+    startConversion(v);  // must not stop a converter this viewer did not start
+    for (int i = 0; i < 30; ++i) {
+        conversionTick(v);
+        media::sleepMilliseconds(20);
+    }
+    EXPECT_EQ(v.conversion.nextPageToConvert, 1);
+    EXPECT_TRUE(media::stopProgram(foreign));  // still there to be stopped
+    tickUntilConversionEnds(v, 30.0);
+    EXPECT_EQ(v.conversion.nextPageToConvert, 3);
+}
+
+// Opening another document stops the converter of the previous one.
+TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
+    const std::string tools = makeTemporaryFolder("tools");
+    const std::string path = tools + "pdftopng.exe";
+    std::ofstream(path) << "#!/bin/sh\nsleep 3 >/dev/null 2>&1\n";
+    chmod(path.c_str(), 0755);
+    Viewer v;
+    v.tools.toolFolder = tools;
+    v.tools.pdftopngPath = path;
+    v.document.pageCount = 5;
+    startConversion(v);
+    for (int i = 0; i < 500 && v.conversion.nextPageToConvert == 1; ++i) {
+        conversionTick(v);
+        media::sleepMilliseconds(10);
+    }
+    const int started = v.conversion.converterProcess;
+    ASSERT_NE(started, 0);
+    EXPECT_EQ(v.conversion.nextPageToConvert, 2);
+    startConversion(v);
+    EXPECT_FALSE(media::stopProgram(started));  // already gone
+    EXPECT_EQ(v.conversion.nextPageToConvert, 1);
+}
+
+TEST(ToolFolder, BitnessChoosesTheFolder) {
+    Viewer v;
+    v.layout.programFolder = "/opt/pagewell/";
+    setUpToolPaths(v);
+    const std::string bits = media::windowsBitness();
+    EXPECT_EQ(v.tools.toolFolder, "/opt/pagewell/includes/bin" + bits + "/");
+    EXPECT_EQ(v.tools.pdftopngPath, v.tools.toolFolder + "pdftopng.exe");
+    EXPECT_EQ(v.tools.pdfinfoPath, v.tools.toolFolder + "pdfinfo.exe");
+    EXPECT_EQ(v.tools.pdftotextPath, v.tools.toolFolder + "pdftotext.exe");
+}

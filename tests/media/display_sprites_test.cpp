@@ -1,0 +1,246 @@
+// Sprites on the dummy display: sizes, zoom and clip, overlap tests, and what reaches the presented
+// frame when sprites are shown opaque, transparent, with intensity or multiplied.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "display_window.h"
+#include "media/media.h"
+
+using namespace media;
+
+namespace {
+
+constexpr Colour grey = rgb(100, 100, 100);
+constexpr Colour red = rgb(200, 0, 0);
+
+// A 20 x 10 sprite: left half black, right half red.
+void makeHalfBlackSprite(int number) {
+    ASSERT_TRUE(createSprite(number, 20, 10));
+    ASSERT_TRUE(beginDrawing(number));
+    fillBox(10, 0, 10, 10, red);
+    endDrawing();
+}
+
+using Sprites = DisplayWindow;
+
+TEST_F(Sprites, ZoomToMinusOneRestoresTheOwnSizeExactly) {
+    ASSERT_TRUE(createSprite(3, 37, 23));
+    zoomSprite(3, 100, 7);
+    EXPECT_EQ(spriteWidth(3), 100);
+    EXPECT_EQ(spriteHeight(3), 7);
+    zoomSprite(3, -1, 50);
+    EXPECT_EQ(spriteWidth(3), 37);
+    EXPECT_EQ(spriteHeight(3), 50);
+    zoomSprite(3, -1, -1);
+    EXPECT_EQ(spriteWidth(3), 37);
+    EXPECT_EQ(spriteHeight(3), 23);
+    EXPECT_EQ(spriteOwnWidth(3), 37);
+    EXPECT_EQ(spriteOwnHeight(3), 23);
+}
+
+TEST_F(Sprites, ClipIsClampedIntoTheSpriteAndLeavesItsSizeAlone) {
+    makeHalfBlackSprite(4);
+    clipSprite(4, 15, -5, 100, -1);  // only the last five red columns, full height
+    EXPECT_EQ(spriteWidth(4), 20);
+    clearDisplay(grey);
+    displaySprite(4, 30, 30);
+    present();
+    EXPECT_EQ(capturedPixel(30, 30), red);
+    EXPECT_EQ(capturedPixel(34, 39), red);
+    EXPECT_EQ(capturedPixel(35, 30), grey);
+    EXPECT_EQ(capturedPixel(30, 40), grey);
+    clipSprite(4, 0, 0, -1, -1);
+    displaySprite(4, 0, 0);
+    present();
+    EXPECT_EQ(capturedPixel(0, 0), rgb(0, 0, 0));
+    EXPECT_EQ(capturedPixel(19, 9), red);
+}
+
+TEST_F(Sprites, OverlapUsesStrictInequalitiesAtDisplaySizes) {
+    ASSERT_TRUE(createSprite(1, 10, 10));
+    ASSERT_TRUE(createSprite(2, 4, 4));
+    EXPECT_TRUE(spritesOverlap(1, 0, 0, 2, 9, 9));
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, 10, 5));   // touching the right edge
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, 5, 10));   // touching the bottom edge
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, -4, 5));   // touching the left edge
+    EXPECT_TRUE(spritesOverlap(1, 0, 0, 2, -3, -3));
+    zoomSprite(1, 20, 20);
+    EXPECT_TRUE(spritesOverlap(1, 0, 0, 2, 15, 15));
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 99, 5, 5));   // no such sprite
+}
+
+TEST_F(Sprites, TransparentDisplayLeavesPureBlackOutAndOpaqueDisplayDrawsIt) {
+    makeHalfBlackSprite(5);
+    clearDisplay(grey);
+    displayTransparentSprite(5, 10, 10, 255);
+    displaySprite(5, 50, 10);
+    present();
+    EXPECT_EQ(capturedPixel(12, 12), grey);
+    EXPECT_EQ(capturedPixel(25, 12), red);
+    EXPECT_EQ(capturedPixel(52, 12), rgb(0, 0, 0));
+    EXPECT_EQ(capturedPixel(65, 12), red);
+}
+
+TEST_F(Sprites, IntensityFadesATransparentSprite) {
+    makeHalfBlackSprite(6);
+    clearDisplay(rgb(0, 0, 200));
+    displayTransparentSprite(6, 0, 0, 128);
+    displayTransparentSprite(6, 40, 0, 0);
+    present();
+    Colour mixed = capturedPixel(15, 5);
+    EXPECT_NEAR(media::red(mixed), 100, 3);
+    EXPECT_NEAR(media::blue(mixed), 100, 3);
+    EXPECT_EQ(capturedPixel(55, 5), rgb(0, 0, 200));
+}
+
+TEST_F(Sprites, AlphaCapableSpriteStartsFullyTransparentAndKeepsItsOwnAlpha) {
+    ASSERT_TRUE(createSprite(7, 10, 10, alphaCapable));
+    clearDisplay(grey);
+    displayTransparentSprite(7, 0, 0, 255);
+    present();
+    EXPECT_EQ(capturedPixel(5, 5), grey);
+    ASSERT_TRUE(beginDrawing(7));
+    fillBox(0, 0, 5, 10, rgb(0, 0, 0));  // opaque black stays visible in an alpha-capable sprite
+    endDrawing();
+    clearDisplay(grey);
+    displayTransparentSprite(7, 0, 0, 255);
+    present();
+    EXPECT_EQ(capturedPixel(2, 5), rgb(0, 0, 0));
+    EXPECT_EQ(capturedPixel(7, 5), grey);
+}
+
+TEST_F(Sprites, MultiplyBlendingMultipliesAndDarkensWithBlack) {
+    makeHalfBlackSprite(8);
+    clearDisplay(rgb(200, 200, 200));
+    setBlending(Blending::multiply);
+    displayTransparentSprite(8, 0, 0, 255);
+    setBlending(Blending::normal);
+    present();
+    EXPECT_EQ(capturedPixel(5, 5), rgb(0, 0, 0));
+    Colour product = capturedPixel(15, 5);
+    EXPECT_NEAR(media::red(product), 200 * 200 / 255, 2);
+    EXPECT_EQ(media::green(product), 0);
+    EXPECT_EQ(capturedPixel(30, 5), rgb(200, 200, 200));
+}
+
+TEST_F(Sprites, ZoomedSpriteCoversItsDisplaySize) {
+    makeHalfBlackSprite(9);
+    zoomSprite(9, 40, 20);
+    clearDisplay(grey);
+    displaySprite(9, 0, 0);
+    present();
+    EXPECT_EQ(capturedPixel(39, 19), red);
+    EXPECT_EQ(capturedPixel(5, 19), rgb(0, 0, 0));
+    EXPECT_EQ(capturedPixel(40, 10), grey);
+    EXPECT_EQ(capturedPixel(10, 20), grey);
+}
+
+TEST_F(Sprites, NeverCreatedOrFreedSpritesDrawNothingAndReportZero) {
+    clearDisplay(grey);
+    displaySprite(77, 0, 0);
+    displayTransparentSprite(78, 0, 0, 255);
+    ASSERT_TRUE(createSprite(79, 10, 10));
+    freeSprite(79);
+    displaySprite(79, 0, 0);
+    present();
+    EXPECT_EQ(capturedPixel(1, 1), grey);
+    EXPECT_FALSE(spriteExists(79));
+    EXPECT_EQ(spriteWidth(79), 0);
+    EXPECT_FALSE(copySprite(79, 80));
+    EXPECT_FALSE(beginDrawing(79));
+}
+
+TEST_F(Sprites, CreatingUnderAUsedNumberReplacesTheSprite) {
+    makeHalfBlackSprite(10);
+    ASSERT_TRUE(createSprite(10, 5, 6));
+    EXPECT_EQ(spriteOwnWidth(10), 5);
+    ASSERT_TRUE(beginDrawing(10));
+    EXPECT_EQ(pixelColour(4, 5), rgb(0, 0, 0));
+    endDrawing();
+    EXPECT_FALSE(createSprite(10, 0, 6));
+    EXPECT_FALSE(createSprite(11, 100000, 100000));
+    EXPECT_EQ(spriteOwnWidth(10), 5);
+}
+
+TEST_F(Sprites, AnyNumberPicksAFreeNumberEachTime) {
+    int first = createSpriteAnyNumber(4, 4);
+    int second = createSpriteAnyNumber(4, 4);
+    EXPECT_GT(first, 0);
+    EXPECT_GT(second, 0);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(spriteExists(first));
+}
+
+TEST_F(Sprites, CopyKeepsPixelsAndTheCopyChangesAlone) {
+    makeHalfBlackSprite(12);
+    ASSERT_TRUE(copySprite(12, 13));
+    ASSERT_TRUE(beginDrawing(13));
+    EXPECT_EQ(pixelColour(15, 5), red);
+    fillBox(0, 0, 20, 10, rgb(0, 200, 0));
+    ASSERT_TRUE(beginDrawing(12));  // opening another target closes the first
+    EXPECT_EQ(pixelColour(15, 5), red);
+    endDrawing();
+}
+
+TEST_F(Sprites, TextureFollowsDrawingDoneAfterTheSpriteWasShown) {
+    makeHalfBlackSprite(14);
+    displaySprite(14, 0, 0);
+    present();
+    ASSERT_TRUE(beginDrawing(14));
+    fillBox(0, 0, 10, 10, rgb(0, 0, 250));
+    endDrawing();
+    displaySprite(14, 0, 0);
+    present();
+    EXPECT_EQ(capturedPixel(3, 3), rgb(0, 0, 250));
+}
+
+TEST_F(Sprites, FlipUnderTheTestClockNeverSleeps) {
+    setFrameRate(2);
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) flipDisplay();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    std::int64_t before = elapsedMilliseconds();
+    advanceTestClock(25);
+    EXPECT_EQ(elapsedMilliseconds(), before + 25);
+    setTestClock(7);
+    EXPECT_EQ(elapsedMilliseconds(), 7);
+}
+
+TEST_F(Sprites, FrameLimiterHoldsFramesApartOnTheRealClock) {
+    useTestClock(false);
+    setFrameRate(99);  // one frame per 10 ms
+    flipDisplay();
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) flipDisplay();
+    auto taken = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(taken, std::chrono::milliseconds(45));
+    EXPECT_LT(taken, std::chrono::milliseconds(500));
+}
+
+TEST_F(Sprites, WindowCaptionTogglesInPlace) {
+    EXPECT_EQ(windowTitle(), "Display test");
+    EXPECT_FALSE(windowHasCaption());
+    toggleWindowCaption();
+    EXPECT_TRUE(windowHasCaption());
+    EXPECT_EQ(windowWidth(), width);
+    EXPECT_EQ(windowHeight(), height);
+    toggleWindowCaption();
+    EXPECT_FALSE(windowHasCaption());
+}
+
+TEST_F(Sprites, DesktopSizeCanBeOverriddenAndTheOverrideRemoved) {
+    overrideDesktopSize(1080, 1920);
+    EXPECT_EQ(desktopWidth(), 1080);
+    EXPECT_EQ(desktopHeight(), 1920);
+    overrideDesktopSize(0, 0);
+    EXPECT_GT(desktopWidth(), 0);
+}
+
+TEST_F(Sprites, CapturedPixelOutsideTheFrameIsMinusOne) {
+    present();
+    EXPECT_EQ(capturedPixel(width, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(capturedPixel(0, -1), 0xFFFFFFFFu);
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// A hidden window with the sprite display on SDL's dummy driver, fresh for each test, and helpers
+// to read back the presented frame.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "media/media.h"
+
+class DisplayWindow : public ::testing::Test {
+protected:
+    static constexpr int width = 120;
+    static constexpr int height = 80;
+
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        setenv("SDL_RENDER_DRIVER", "software", 0);
+        ASSERT_TRUE(media::startDisplay());
+        ASSERT_TRUE(media::openWindow(width, height, "Display test", media::WindowFlags{}));
+        ASSERT_TRUE(media::openDisplay(width, height));
+        media::useTestClock(true);
+        media::captureFrames(true);
+        media::resetInput();
+    }
+    void TearDown() override {
+        media::captureFrames(false);
+        media::useTestClock(false);
+        media::stopDisplay();
+    }
+    // Presents what has been drawn and clears the back buffer for the next frame.
+    void present() {
+        media::flipDisplay();
+        media::clearDisplay(media::rgb(0, 0, 0));
+    }
+};

@@ -1,0 +1,165 @@
+// The thumbnail sheet: the build from prepared images, the saved file and its trailer, the cells,
+// thumbnail mode's hover and pick, and the search marks.
+#include <string>
+
+#include "tests/view/view_fixture.h"
+#include "view/fitting.h"
+#include "view/sheet.h"
+
+namespace {
+
+class Sheet : public viewtest::ViewerWithPages {
+protected:
+    // What the page-file worker leaves behind: the grid, and images 1..pageCount at the cell size.
+    void buildFromImages(std::initializer_list<int> missing = {}) {
+        Viewer& viewer = v();
+        ThumbnailGrid grid = chooseThumbnailGrid(viewer.document.pageCount, viewer.view.pageFitWidth,
+                                                 viewer.view.pageFitHeight);
+        viewer.sheet.sheetColumns = grid.columns;
+        viewer.sheet.sheetRows = grid.rows;
+        viewer.sheet.thumbnailWidth = grid.cellWidth;
+        viewer.sheet.thumbnailHeight = grid.cellHeight;
+        for (int page = 1; page <= viewer.document.pageCount; ++page) {
+            if (std::find(missing.begin(), missing.end(), page) != missing.end()) continue;
+            char name[32];
+            std::snprintf(name, sizeof name, "page-%06d.jpg", page);
+            ASSERT_TRUE(media::loadImage(page, folder + name));
+            ASSERT_TRUE(media::resizeImage(page, grid.cellWidth, grid.cellHeight));
+        }
+        viewer.conversion.thumbnailGenerationActive = 1;
+        buildThumbnailSheet(viewer);
+    }
+    media::Colour sheetPixel(int x, int y) { return viewtest::spritePixel(sprite::thumbnailSheet, x, y); }
+    std::string sheetFile() { return folder + "thumb_sheet.png"; }
+    const ThumbnailCell& cell(int page) { return v().sheet.thumbnailCells.at(page - 1); }
+    void pointAt(int x, int y) {
+        moveTo(x, y);
+        frames(1);
+    }
+};
+
+TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
+    open(10);
+    buildFromImages();
+    const SheetState& sheet = v().sheet;
+    EXPECT_EQ(media::spriteOwnWidth(sprite::thumbnailSheet), 765);
+    EXPECT_EQ(media::spriteOwnHeight(sprite::thumbnailSheet), 1080);
+    EXPECT_EQ(sheet.sheetCellWidth, 180);
+    EXPECT_EQ(sheet.sheetCellHeight, 255);
+    EXPECT_EQ(sheet.sheetEndRow, 1020);
+    EXPECT_EQ(sheet.sheetReady, 1);
+    EXPECT_EQ(v().conversion.thumbnailGenerationActive, 0);
+    EXPECT_FALSE(media::imageExists(10));
+    ASSERT_EQ(sheet.thumbnailCells.size(), 10u);
+    EXPECT_EQ(cell(4).sheetY, 255);
+    EXPECT_EQ(cell(4).screenX, 540 - 382);
+    EXPECT_EQ(cell(4).screenY, 255 + 960 - 540);
+    EXPECT_TRUE(viewtest::near(sheetPixel(90, 382), viewtest::pageColour(4)));
+    EXPECT_EQ(sheetPixel(0, 255), media::rgb(0, 0, 0));  // the thumbnail's outline
+    EXPECT_EQ(sheetPixel(600, 100), media::rgb(0, 0, 0));
+    EXPECT_EQ(sheetPixel(764, 1020), media::rgb(255, 255, 255));
+
+    std::string bytes, trailer = std::string(1, '\0') + "180|255|3|5";
+    media::readWholeFile(sheetFile(), bytes);
+    ASSERT_GT(bytes.size(), trailer.size());
+    EXPECT_EQ(bytes.substr(bytes.size() - trailer.size()), trailer);
+    std::vector<ThumbnailCell> built = sheet.thumbnailCells;
+    v().sheet = SheetState{};
+    ASSERT_TRUE(loadThumbnailSheet(v()));
+    EXPECT_EQ(v().sheet.sheetColumns * v().sheet.sheetRows, 15);
+    ASSERT_EQ(v().sheet.thumbnailCells.size(), built.size());
+    for (std::size_t i = 0; i < built.size(); ++i) {
+        EXPECT_EQ(v().sheet.thumbnailCells[i].screenX, built[i].screenX);
+        EXPECT_EQ(v().sheet.thumbnailCells[i].screenY, built[i].screenY);
+        EXPECT_EQ(v().sheet.thumbnailCells[i].width, built[i].width);
+    }
+}
+
+TEST_F(Sheet, TwoPagesReachPastTheSheetAndFindNoEndLine) {
+    open(2);
+    buildFromImages();
+    EXPECT_EQ(media::spriteOwnWidth(sprite::thumbnailSheet), 764);
+    EXPECT_EQ(media::spriteOwnHeight(sprite::thumbnailSheet), 1080);
+    EXPECT_EQ(v().sheet.thumbnailWidth, 540);
+    EXPECT_EQ(v().sheet.thumbnailHeight, 764);
+    EXPECT_EQ(v().sheet.sheetEndRow, 1920);
+    EXPECT_EQ(cell(2).sheetY, 764);
+}
+
+TEST_F(Sheet, PagesWhoseImageNeverCameLeaveTheirCellEmpty) {
+    open(10);
+    buildFromImages({1, 5});
+    EXPECT_EQ(v().sheet.sheetEndRow, 1020);
+    EXPECT_EQ(cell(6).sheetX, 360);
+    EXPECT_EQ(sheetPixel(90, 127), media::rgb(0, 0, 0));
+    EXPECT_EQ(sheetPixel(270, 382), media::rgb(0, 0, 0));
+    EXPECT_TRUE(viewtest::near(sheetPixel(450, 382), viewtest::pageColour(6)));
+}
+
+TEST_F(Sheet, UnsoundSheetFilesNeverGiveCellsToPick) {
+    open(10);
+    buildFromImages();
+    std::string bytes;
+    media::readWholeFile(sheetFile(), bytes);
+    media::writeWholeFile(sheetFile(), bytes.substr(0, bytes.rfind('\0') + 1) + "180|x|3|5");
+    v().sheet = SheetState{};
+    ASSERT_TRUE(loadThumbnailSheet(v()));  // shown, but nothing can be picked
+    EXPECT_TRUE(v().sheet.thumbnailCells.empty());
+    v().frame.thumbnailMode = 1;
+    pointAt(300, 700);
+    press();
+    release();
+    EXPECT_EQ(v().frame.thumbnailMode, 1);
+    EXPECT_EQ(v().view.currentPage, 1);
+    media::writeWholeFile(sheetFile(), std::string("garbage\0" "1|1|1|1", 15));
+    v().sheet = SheetState{};
+    EXPECT_FALSE(loadThumbnailSheet(v()));
+    EXPECT_EQ(v().sheet.sheetReady, 0);
+}
+
+TEST_F(Sheet, HoverTintsACellAndAReleaseOnItOpensItsPage) {
+    open(10);
+    buildFromImages();
+    v().frame.thumbnailMode = 1;
+    pointAt(cell(1).screenX + cell(1).width, cell(1).screenY + cell(1).height);
+    EXPECT_EQ(v().sheet.hoveredCell, 0);  // the earlier cell wins on a shared border
+    pointAt(cell(3).screenX + cell(3).width + 40, cell(3).screenY + 50);
+    EXPECT_EQ(v().frame.cellHovered, 0);  // beside the grid, inside the sheet
+    press();
+    release();
+    EXPECT_EQ(v().frame.thumbnailMode, 1);
+    pointAt(cell(7).screenX + 90, cell(7).screenY + 120);
+    EXPECT_EQ(v().sheet.hoveredCell, 6);
+    media::Colour tinted = harness->pixel(cell(7).screenX + 20, cell(7).screenY + 20);
+    EXPECT_GT(media::blue(tinted), media::blue(viewtest::pageColour(7)));
+    press();
+    release();
+    EXPECT_EQ(v().frame.thumbnailMode, 0);
+    EXPECT_EQ(v().view.currentPage, 7);
+    EXPECT_EQ(v().view.pageCounterText, "7/10");
+    v().frame.thumbnailMode = 1;
+    harness->doubleClick();
+    frames(1);
+    EXPECT_EQ(v().frame.thumbnailMode, 0);
+    EXPECT_EQ(v().view.currentPage, 7);
+}
+
+TEST_F(Sheet, SearchHitsAreMarkedOnACopyOnlyOnceTheSheetExists) {
+    open(10);
+    media::copySprite(sprite::page, sprite::markedSheet);  // a copy left from an earlier document
+    v().search.searchHits.push_back(SearchHit{"", "", 4, 0});
+    markHitsOnSheet(v());
+    EXPECT_FALSE(media::spriteExists(sprite::markedSheet));
+    buildFromImages();
+    markHitsOnSheet(v());
+    ASSERT_TRUE(media::spriteExists(sprite::markedSheet));
+    media::Colour marked = viewtest::spritePixel(sprite::markedSheet, 40, 300);
+    EXPECT_GT(media::green(marked), media::green(sheetPixel(40, 300)));
+    EXPECT_EQ(viewtest::spritePixel(sprite::markedSheet, 90 + 75, 255 + 127), media::rgb(1, 1, 1));
+    EXPECT_TRUE(viewtest::near(viewtest::spritePixel(sprite::markedSheet, 90, 127), viewtest::pageColour(1)));
+    v().frame.thumbnailMode = 1;
+    frames(1);
+    EXPECT_TRUE(viewtest::near(harness->pixel(cell(4).screenX + 40, cell(4).screenY + 45), marked, 3));
+}
+
+}  // namespace
