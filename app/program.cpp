@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/app.h"
 #include "app/panels.h"
@@ -11,6 +10,7 @@
 #include "document/document.h"
 #include "document/tools.h"
 #include "media/media.h"
+#include "view/page_view.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::string absolutePath(const std::string& path) {
     return media::currentFolder() + path;
 }
 
-// A file named on the command line takes the same opening steps as one chosen in the file chooser;
+// A file named on the command line takes the same steps as one chosen with the Open button;
 // one that cannot be read is said so, where the chooser's cancel would say nothing.
 void openFromCommandLine(Viewer& v, const std::string& document) {
     std::string path = absolutePath(document);
@@ -67,6 +67,7 @@ void openFromCommandLine(Viewer& v, const std::string& document) {
         return;
     }
     openDocumentPath(v, path);
+    drawStatusLine(v);
 }
 
 // PAGEWELL_SAVE_FRAME=<file.png> saves one presented frame, once the screen has settled: a

@@ -408,13 +408,16 @@ ImageStore& store() {
     return instance;
 }
 
-void storeImage(int number, Picture picture) {
+}  // namespace
+
+// Puts a picture under an image number, replacing what was there; readers holding the previous
+// snapshot keep it. For drawing into images (not yet declared in picture.h). Any thread.
+void storeImagePicture(int number, Picture picture) {
+    if (number < 0) return;
     auto shared = std::make_shared<const Picture>(std::move(picture));
     std::lock_guard lock(store().mutex);
     store().images[number] = std::move(shared);
 }
-
-}  // namespace
 
 std::shared_ptr<const Picture> imagePicture(int number) {
     std::lock_guard lock(store().mutex);
@@ -425,14 +428,14 @@ std::shared_ptr<const Picture> imagePicture(int number) {
 bool loadImage(int number, const std::string& file) {
     Picture picture;
     if (number < 0 || !decodeImageFile(file, picture)) return false;
-    storeImage(number, std::move(picture));
+    storeImagePicture(number, std::move(picture));
     return true;
 }
 
 bool loadImageScaled(int number, const std::string& file, int minWidth, int minHeight) {
     Picture picture;
     if (number < 0 || !decodeJpegScaled(file, minWidth, minHeight, picture)) return false;
-    storeImage(number, std::move(picture));
+    storeImagePicture(number, std::move(picture));
     return true;
 }
 
@@ -453,7 +456,7 @@ bool resizeImage(int number, int width, int height) {
     if (!picture) return false;
     Picture resized = resizedPicture(*picture, width, height);
     if (resized.pixels.empty()) return false;
-    storeImage(number, std::move(resized));
+    storeImagePicture(number, std::move(resized));
     return true;
 }
 

@@ -181,6 +181,7 @@ void resetInput();                // forgets all input state and queued events
 // ---------------------------------------------------------------------------------------------
 // Sound. startSound fails when no audio device can be opened; the program goes on without sound.
 bool startSound();
+void stopSound();                 // closes the device and frees the tunes
 bool prepareTune(int number, const void* data, std::size_t length);
 void setTunePosition(int number, int position);
 void playTune(int number);

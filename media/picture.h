@@ -28,5 +28,7 @@ Picture resizedPicture(const Picture& source, int width, int height);  // smooth
 
 // The numbered images of the image service, shared so that drawImage can read them.
 std::shared_ptr<const Picture> imagePicture(int number);
+// Replaces image number's picture (any thread; readers keep the snapshot they hold).
+void storeImagePicture(int number, Picture picture);
 
 }  // namespace media

@@ -121,6 +121,21 @@ bool startSound() {
     return true;
 }
 
+// Closes the device and frees every tune (not yet declared in media.h; meant for stopDisplay).
+void stopSound() {
+    {
+        std::lock_guard lock(sound().deviceMutex);
+        if (sound().device && SDL_WasInit(SDL_INIT_AUDIO)) {
+            SDL_CloseAudioDevice(sound().device);
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+        sound().device = 0;
+    }
+    std::lock_guard lock(sound().mutex);
+    for (auto& entry : sound().tunes) ModPlug_Unload(entry.second.file);
+    sound().tunes.clear();
+}
+
 bool prepareTune(int number, const void* data, std::size_t length) {
     if (number < 0 || !data || length == 0) return false;
     std::string bytes(static_cast<const char*>(data), length);

@@ -96,6 +96,11 @@ SDL_Texture* makeTexture(const detail::Sprite& sprite, bool opaque, int& divisor
 // The texture is made when the sprite is first shown after a change, so drawing many times costs one upload.
 SDL_Texture* textureFor(detail::Sprite& sprite, bool opaque) {
     if (detail::display().renderer == nullptr) return nullptr;
+    if (sprite.textureStale && sprite.texture != nullptr && sprite.textureDivisor == 1) {
+        Picture pixels = texturePixels(sprite, false);
+        SDL_UpdateTexture(sprite.texture, nullptr, pixels.pixels.data(), pixels.width * 4);
+        sprite.textureStale = false;
+    }
     if (sprite.textureStale) {
         destroyTextures(sprite);
         sprite.texture = makeTexture(sprite, false, sprite.textureDivisor);

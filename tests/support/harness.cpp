@@ -13,6 +13,7 @@
 #include "app/app.h"
 #include "document/conversion.h"
 #include "document/document.h"
+#include "view/page_view.h"
 
 namespace {
 
