@@ -13,24 +13,23 @@ namespace {
 constexpr media::Colour white = media::rgb(255, 255, 255);
 constexpr media::Colour black = media::rgb(0, 0, 0);
 
-int roundNearest(double value) { return static_cast<int>(std::nearbyint(value)); }
+int roundNearest(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 // Lines are 19 to 80 characters, so that the widest fits font 1 on the narrowest display.
 const std::vector<std::vector<const char*>> prose = {
     {"Pagewell is a viewer for PDF documents that does one thing well:",
      "it lets you read. Every page is turned into a picture once, kept",
-     "in a cache folder beside the program, and shown at once whenever",
-     "you come back to it."},
+     "in a cache folder beside the program, and shown at once whenever", "you come back to it."},
     {"There are no menus to learn. Press the right edge of the screen",
      "to turn the page, and the left edge to go back."},
     {"Hold the page and move sideways to zoom in; tap a point and it",
-     "glides to the middle of the screen. Double-click to see the",
-     "whole page again, fitted as before."},
+     "glides to the middle of the screen. Double-click to see the", "whole page again, fitted as before."},
     {"The thumbnail sheet shows every page of the document at once,",
      "so a long manual can be crossed in a single touch. The search",
      "looks for a word in the text of all pages, lists each hit with",
-     "a few words around it, and marks the pages it was found on",
-     "in the thumbnail sheet."},
+     "a few words around it, and marks the pages it was found on", "in the thumbnail sheet."},
     {"The text view shows the current page as plain text, ready to be",
      "copied, and the on-screen keyboard lets you type a search word",
      "on a touch screen with no real keyboard nearby."},
@@ -58,8 +57,7 @@ const std::vector<std::vector<const char*>> prose = {
      "always fills the height it deserves."},
     {"A document is a column of pages, and a portrait screen has the shape",
      "of a page. Turning the monitor is the best thing you can do for",
-     "reading on a computer; Pagewell simply tries not to waste what",
-     "the turn has given you."},
+     "reading on a computer; Pagewell simply tries not to waste what", "the turn has given you."},
     {"Press the Detach button to give the window a title bar and use",
      "other programs beside it; a press on the page brings it back."},
     {"Everything the viewer shows is drawn when it starts, and each frame",
@@ -68,8 +66,7 @@ const std::vector<std::vector<const char*>> prose = {
     {"Pagewell keeps no history of what you read and sends nothing",
      "anywhere. The cache folder holds the page pictures, the text and",
      "the information of each document you opened; delete it whenever",
-     "you like, and the next opening will simply convert the document",
-     "again and carry on as before."},
+     "you like, and the next opening will simply convert the document", "again and carry on as before."},
     {"Thank you for reading all the way down here. We hope Pagewell",
      "makes your documents a little easier to live with.",
      "Now press the Search button and find something worth reading,",
@@ -98,7 +95,8 @@ std::vector<AboutLine> aboutLines(const Layout& layout) {
     }
     int k = 0;
     for (int p = 0; p < static_cast<int>(prose.size()); ++p)
-        for (const char* text : prose[static_cast<std::size_t>(p)]) lines.push_back({m * (17 + 2 * k++ + p), font::medium, text});
+        for (const char* text : prose[static_cast<std::size_t>(p)])
+            lines.push_back({m * (17 + 2 * k++ + p), font::medium, text});
     lines.push_back({146 * m, font::medium, closingLine});
     return lines;
 }

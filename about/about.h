@@ -6,6 +6,6 @@
 #include "app/viewer.h"
 
 constexpr int aboutTune = 1;
-void prepareAboutTune(Viewer& v);        // start-up step 7
-void drawAboutSprites(Viewer& v);        // start-up step 26
+void prepareAboutTune(Viewer& v);  // start-up step 7
+void drawAboutSprites(Viewer& v);  // start-up step 26
 void aboutScreen(Viewer& v);

@@ -9,11 +9,13 @@
 
 namespace {
 
-constexpr media::Colour outlineColour = media::rgb(2, 2, 2);    // K: outlines and labels
+constexpr media::Colour outlineColour = media::rgb(2, 2, 2);     // K: outlines and labels
 constexpr media::Colour faceColour = media::rgb(200, 200, 200);  // G: the key faces
 constexpr media::Colour notFound = 0xFFFFFFFFu;                  // pixelColour outside the target
 
-int roundNearest(double value) { return static_cast<int>(std::nearbyint(value)); }
+int roundNearest(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 struct FaceGeometry {
     int W = 0, H = 0, keyWidth = 0, kh = 0, m = 0;
@@ -40,7 +42,8 @@ struct Face {
 
 FaceGeometry faceGeometry(const Viewer& v) {
     FaceGeometry g;
-    g.W = v.layout.screenWidth - media::spriteWidth(sprite::backStrip) - media::spriteWidth(sprite::forwardStrip);
+    g.W = v.layout.screenWidth - media::spriteWidth(sprite::backStrip) -
+          media::spriteWidth(sprite::forwardStrip);
     g.H = roundNearest(v.layout.screenHeight / 5.5);
     g.keyWidth = roundNearest(g.W / 15.5);
     g.kh = roundNearest(g.H / 5.6);
@@ -122,11 +125,11 @@ void drawBottomKeys(const Face& face) {
     const auto& g = face.g;
     const int y = face.rowTop(5);
     const int sideWidth = roundNearest(1.5 * g.keyWidth);
-    const std::array<std::array<int, 3>, 4> keys{{{55, g.m, sideWidth},
-                                                  {56, roundNearest(1.55 * g.keyWidth + g.m), sideWidth},
-                                                  {57, roundNearest(3.1 * g.keyWidth + g.m),
-                                                   roundNearest(9.08 * g.keyWidth)},
-                                                  {58, roundNearest(12.21 * g.keyWidth + g.m), sideWidth}}};
+    const std::array<std::array<int, 3>, 4> keys{
+        {{55, g.m, sideWidth},
+         {56, roundNearest(1.55 * g.keyWidth + g.m), sideWidth},
+         {57, roundNearest(3.1 * g.keyWidth + g.m), roundNearest(9.08 * g.keyWidth)},
+         {58, roundNearest(12.21 * g.keyWidth + g.m), sideWidth}}};
     for (const auto& [index, x, width] : keys) {
         keyBox(x, y, width, g.kh, 2);
         drawLabelCentred(x + width / 2.0, g.baseline[4] + 5, face.label(index));
@@ -160,10 +163,8 @@ void drawEnter(const Face& face) {
     const int leftTop = roundNearest(2.01 * g.kh), rightTop = roundNearest(1.95 * g.kh);
     media::line(lowerX, leftTop, lowerX, leftTop + 19, outlineColour);
     media::line(g.W - 3, rightTop, g.W - 3, rightTop + 19, outlineColour);
-    media::floodFill(lowerX + 10, g.kh + 4, faceColour, outlineColour);
-    // The join band is G already; a fill that stops at its own colour would leave the lower half
-    // bare, so the lower half gets a fill of its own (a no-op when the first one reached it).
-    media::floodFill(lowerX + 10, face.rowTop(3) + g.kh / 2, faceColour, outlineColour);
+    media::floodFill(lowerX + 10, g.kh + 4, faceColour,
+                     outlineColour);  // through the join into the lower half
     drawLabel(lowerX - 10, g.baseline[1], face.label(41));
 }
 
@@ -228,20 +229,21 @@ struct HighlightPair {
     int hover, pressed, sizeKey;  // sizeKey: the key whose width the pair takes; -1 a regular key
 };
 constexpr std::array<HighlightPair, 10> highlightPairs{{{93, 106, -1},
-                                                       {94, 107, 14},
-                                                       {96, 108, 55},
-                                                       {97, 109, 59},
-                                                       {98, 110, 57},
-                                                       {99, 111, 13},
-                                                       {101, 112, 28},
-                                                       {102, 113, 42},
-                                                       {103, 114, 54},
-                                                       {104, 115, 27}}};
+                                                        {94, 107, 14},
+                                                        {96, 108, 55},
+                                                        {97, 109, 59},
+                                                        {98, 110, 57},
+                                                        {99, 111, 13},
+                                                        {101, 112, 28},
+                                                        {102, 113, 42},
+                                                        {103, 114, 54},
+                                                        {104, 115, 27}}};
 
 void drawHighlights(const FaceGeometry& g, const std::vector<KeyEntry>& keys) {
     for (const auto& pair : highlightPairs) {
         const int width = pair.sizeKey < 0 ? g.keyWidth : keys[static_cast<std::size_t>(pair.sizeKey)].width;
-        for (const auto& [number, look] : {std::pair{pair.hover, hoverLook}, std::pair{pair.pressed, pressedLook}}) {
+        for (const auto& [number, look] :
+             {std::pair{pair.hover, hoverLook}, std::pair{pair.pressed, pressedLook}}) {
             if (pair.hover == 104)
                 drawEnterHighlight(number, g, width, look);
             else

@@ -15,7 +15,7 @@ struct KeyboardState {
     int lowerCaseActive = 1, shiftActive = 0, altGrActive = 0;
     int activeKeyboardSprite = 90;
     int pointerOverKey = 0;
-    int currentKey = -1;              // index of the list's current key after the hover walk
+    int currentKey = -1;  // index of the list's current key after the hover walk
     int hoverKeySprite = 0, hoverKeyX = 0, hoverKeyY = 0;
     int pressedKeySprite = 0;
     int lockKeySprite = 0;

@@ -1,4 +1,6 @@
 // The on-screen keyboard at run time: which key is under the pointer, the case locks, typing.
+#include <array>
+
 #include "app/panels.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -18,28 +20,36 @@ bool pointerOnKey(const KeyEntry& key, int x, int y) {
     return key.x <= x && x <= key.x + key.width && key.y <= y && y <= key.y + key.height;
 }
 
-// The hover sprite of the keys with a shape of their own; 0 for the regular keys.
-int specialHoverSprite(int index) {
-    switch (index) {
-    case tabKey: return 94;
-    case 55: case leftAltGr: case rightAltGr: return 96;
-    case 59: return 97;
-    case spaceBar: return 98;
-    case deleteKey: return 99;
-    case capsLock: return 101;
-    case leftShift: return 102;
-    case rightShift: return 103;
-    case enterUpper: case enterLower: return 104;
-    default: return 0;
-    }
+// The keys whose shape and text are fixed by their place: their hover sprite and what they type.
+struct SpecialKey {
+    int index, hoverSprite;
+    const char* text;  // "-1" deletes the last character
+};
+constexpr std::array<SpecialKey, 12> specialKeys{{{deleteKey, 99, "-1"},
+                                                  {tabKey, 94, "        "},
+                                                  {enterUpper, 104, ""},
+                                                  {capsLock, 101, ""},
+                                                  {enterLower, 104, ""},
+                                                  {leftShift, 102, ""},
+                                                  {rightShift, 103, ""},
+                                                  {55, 96, ""},
+                                                  {leftAltGr, 96, ""},
+                                                  {spaceBar, 98, " "},
+                                                  {rightAltGr, 96, ""},
+                                                  {59, 97, ""}}};
+
+const SpecialKey* findSpecialKey(int index) {
+    for (const auto& key : specialKeys)
+        if (key.index == index) return &key;
+    return nullptr;
 }
 
 // The hover sprite and its place for a key; a special key's shape overrides the one-character rule.
 void chooseHoverSprite(KeyboardState& k, int index) {
     const auto& key = k.lowerKeys[static_cast<std::size_t>(index)];
-    if (const int special = specialHoverSprite(index)) {
+    if (const SpecialKey* special = findSpecialKey(index)) {
         const auto& place = index == enterLower ? k.lowerKeys[enterUpper] : key;
-        k.hoverKeySprite = special;
+        k.hoverKeySprite = special->hoverSprite;
         k.hoverKeyX = place.x;
         k.hoverKeyY = place.y;
     } else if (media::characterCount(key.label) == 1) {
@@ -87,16 +97,10 @@ std::string releasedKeyText(Viewer& v) {
     const auto& k = v.keyboard;
     const int index = k.currentKey;
     if (index < 0 || index >= static_cast<int>(keyCount)) return "";
+    if (index == enterUpper || index == enterLower) v.search.onScreenEnterPressed = 1;
+    if (const SpecialKey* special = findSpecialKey(index)) return special->text;
     const auto& list = k.shiftActive ? k.upperKeys : k.altGrActive ? k.altGrKeys : k.lowerKeys;
-    switch (index) {
-    case deleteKey: return "-1";
-    case tabKey: return std::string(8, ' ');
-    case enterUpper:
-    case enterLower: v.search.onScreenEnterPressed = 1; return "";
-    case capsLock: case leftShift: case rightShift: case 55: case leftAltGr: case rightAltGr: case 59: return "";
-    case spaceBar: return " ";
-    default: return list[static_cast<std::size_t>(index)].label;
-    }
+    return list[static_cast<std::size_t>(index)].label;
 }
 
 void displayAt(int sprite, int x, int y, int intensity) {
@@ -110,7 +114,8 @@ void hoverKeys(Viewer& v) {
     k.pointerOverKey = 0;
     for (int index = 0; index < static_cast<int>(k.lowerKeys.size()); ++index) {
         k.currentKey = index;
-        if (pointerOnKey(k.lowerKeys[static_cast<std::size_t>(index)], k.keyboardPointerX, k.keyboardPointerY)) {
+        if (pointerOnKey(k.lowerKeys[static_cast<std::size_t>(index)], k.keyboardPointerX,
+                         k.keyboardPointerY)) {
             k.pointerOverKey = 1;
             chooseHoverSprite(k, index);
             return;
@@ -144,8 +149,10 @@ void showKeyboard(Viewer& v) {
     media::displayTransparentSprite(k.activeKeyboardSprite, x, y, 230);
     if (k.pointerOverKey == 1 && v.frame.keyboardKeyDown == 0)
         displayAt(k.hoverKeySprite, x + k.hoverKeyX, y + k.hoverKeyY, 150);
-    if (k.altGrActive == 1 && k.shiftActive == 0) displayAt(k.lockKeySprite, x + k.altGrKeyX, y + k.altGrKeyY, 150);
-    if (k.shiftActive == 1 && k.altGrActive == 0) displayAt(k.lockKeySprite, x + k.shiftKeyX, y + k.shiftKeyY, 150);
+    if (k.altGrActive == 1 && k.shiftActive == 0)
+        displayAt(k.lockKeySprite, x + k.altGrKeyX, y + k.altGrKeyY, 150);
+    if (k.shiftActive == 1 && k.altGrActive == 0)
+        displayAt(k.lockKeySprite, x + k.shiftKeyX, y + k.shiftKeyY, 150);
 }
 
 void showPressedKey(Viewer& v) {
@@ -155,4 +162,6 @@ void showPressedKey(Viewer& v) {
     displayAt(k.pressedKeySprite, v.layout.keyboardX + k.hoverKeyX, v.layout.keyboardY + k.hoverKeyY, 150);
 }
 
-void resetKeyboardCase(Viewer& v) { setCase(v.keyboard, 1, 0, 0, 90); }
+void resetKeyboardCase(Viewer& v) {
+    setCase(v.keyboard, 1, 0, 0, 90);
+}

@@ -21,8 +21,8 @@ struct RowSpec {
     const char* prefix;
     int lastField;
 };
-constexpr std::array<RowSpec, 5> rows{{{"1stROW_", 15}, {"2ndROW_", 15}, {"3rdROW_", 15},
-                                       {"4thROW_", 14}, {"5thROW_", 6}}};
+constexpr std::array<RowSpec, 5> rows{
+    {{"1stROW_", 15}, {"2ndROW_", 15}, {"3rdROW_", 15}, {"4thROW_", 14}, {"5thROW_", 6}}};
 
 void appendRow(std::vector<KeyEntry>& keys, const std::string& value, int lastField) {
     for (auto& label : parseRowValue(value, lastField)) keys.push_back(KeyEntry{std::move(label)});

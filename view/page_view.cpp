@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int longestTap = 255;   // the glide ends in the first frame past this many milliseconds
+constexpr int longestTap = 255;  // the glide ends in the first frame past this many milliseconds
 constexpr int firstPageImage = 1000;
 
 // The fit of the sprite's current display size into limit, applied to the sprite.
@@ -49,8 +49,7 @@ bool pointerOn(int target, int x, int y) {
 // the old page stays, the counter already shows the new number.
 bool loadFoundPage(Viewer& v, const std::string& file, bool refreshTextView) {
     PageViewState& view = v.view;
-    view.pageCounterText =
-        std::to_string(view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
+    view.pageCounterText = std::to_string(view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
     drawPageCounter(v);
     if (!media::loadSprite(sprite::page, file)) return false;
     fitPage(v);
@@ -108,8 +107,8 @@ void decideZoomApply(Viewer& v) {
 // has been written.
 void finishSinglePagePng(const std::string& png, const std::string& jpeg) {
     if (!media::filePresent(png)) return;
-    if (media::loadImage(firstPageImage, png) &&
-        media::saveImageJpeg(firstPageImage, jpeg, 9) && media::filePresent(jpeg)) {
+    if (media::loadImage(firstPageImage, png) && media::saveImageJpeg(firstPageImage, jpeg, 9) &&
+        media::filePresent(jpeg)) {
         media::deleteFile(png);
     }
     media::freeImage(firstPageImage);
@@ -244,8 +243,7 @@ void singlePageFinish(Viewer& v) {
 
 void drawPage(Viewer& v) {
     if (!media::spriteExists(sprite::page) || v.frame.thumbnailMode) return;
-    media::displaySprite(sprite::page, v.view.pageX + v.view.zoomOffsetX,
-                         v.view.pageY + v.view.zoomOffsetY);
+    media::displaySprite(sprite::page, v.view.pageX + v.view.zoomOffsetX, v.view.pageY + v.view.zoomOffsetY);
 }
 
 void drawStrips(Viewer& v) {

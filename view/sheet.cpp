@@ -122,8 +122,8 @@ void saveSheet(Viewer& v) {
     std::string bytes;
     if (!media::readWholeFile(file, bytes)) return;
     bytes.push_back('\0');
-    bytes += formatSheetTrailer(sheet.thumbnailWidth, sheet.thumbnailHeight, sheet.sheetColumns,
-                                sheet.sheetRows);
+    bytes +=
+        formatSheetTrailer(sheet.thumbnailWidth, sheet.thumbnailHeight, sheet.sheetColumns, sheet.sheetRows);
     media::writeWholeFile(file, bytes);
 }
 
@@ -138,9 +138,8 @@ bool takeCellGrid(Viewer& v) {
     }
     std::string bytes;
     media::readWholeFile(sheetFile(v), bytes);
-    SheetTrailer trailer =
-        parseSheetTrailer(bytes, media::spriteOwnWidth(sprite::thumbnailSheet),
-                          media::spriteOwnHeight(sprite::thumbnailSheet));
+    SheetTrailer trailer = parseSheetTrailer(bytes, media::spriteOwnWidth(sprite::thumbnailSheet),
+                                             media::spriteOwnHeight(sprite::thumbnailSheet));
     sheet.sheetCellWidth = trailer.cellWidth;
     sheet.sheetCellHeight = trailer.cellHeight;
     sheet.sheetColumns = trailer.columns;
@@ -163,8 +162,8 @@ void appendCells(Viewer& v) {
     for (int row = 1; row <= sheet.sheetRows && page <= v.document.pageCount; ++row) {
         int x = 0;
         for (int column = 1; column <= sheet.sheetColumns && page <= v.document.pageCount; ++column) {
-            sheet.thumbnailCells.push_back({originX + x, originY + y, x, y, sheet.sheetCellWidth,
-                                            sheet.sheetCellHeight, page});
+            sheet.thumbnailCells.push_back(
+                {originX + x, originY + y, x, y, sheet.sheetCellWidth, sheet.sheetCellHeight, page});
             x += sheet.sheetCellWidth;
             ++page;
         }
@@ -183,10 +182,8 @@ void labelCell(const ThumbnailCell& cell) {
     media::setFont(font::title);
     media::setDrawingMode(media::mode::transparent);
     std::string number = std::to_string(cell.page);
-    int x = cell.screenX + media::spriteWidth(sprite::cellHighlight) / 2 -
-            media::textWidth(number) / 2 - 8;
-    int y = cell.screenY + media::spriteHeight(sprite::cellHighlight) / 2 -
-            media::textHeight(number) / 2 - 8;
+    int x = cell.screenX + media::spriteWidth(sprite::cellHighlight) / 2 - media::textWidth(number) / 2 - 8;
+    int y = cell.screenY + media::spriteHeight(sprite::cellHighlight) / 2 - media::textHeight(number) / 2 - 8;
     media::drawText(x, y, number, media::rgb(15, 15, 15));
     media::endDrawing();
 }
@@ -214,8 +211,8 @@ SheetTrailer parseSheetTrailer(const std::string& fileBytes, int sheetWidth, int
     trailer.cellHeight = trailerField(fields[1]);
     trailer.columns = trailerField(fields[2]);
     trailer.rows = trailerField(fields[3]);
-    bool positive = trailer.cellWidth > 0 && trailer.cellHeight > 0 && trailer.columns > 0 &&
-                    trailer.rows > 0;
+    bool positive =
+        trailer.cellWidth > 0 && trailer.cellHeight > 0 && trailer.columns > 0 && trailer.rows > 0;
     bool fits = trailer.cellWidth <= sheetWidth && trailer.cellHeight <= sheetHeight &&
                 static_cast<long long>(trailer.columns) * trailer.rows <= mostCells;
     trailer.valid = positive && fits;
@@ -224,8 +221,8 @@ SheetTrailer parseSheetTrailer(const std::string& fileBytes, int sheetWidth, int
 }
 
 std::string formatSheetTrailer(int cellWidth, int cellHeight, int columns, int rows) {
-    return std::to_string(cellWidth) + "|" + std::to_string(cellHeight) + "|" +
-           std::to_string(columns) + "|" + std::to_string(rows);
+    return std::to_string(cellWidth) + "|" + std::to_string(cellHeight) + "|" + std::to_string(columns) +
+           "|" + std::to_string(rows);
 }
 
 void drawThumbWaitSprite(Viewer& v) {
@@ -237,8 +234,8 @@ void drawThumbWaitSprite(Viewer& v) {
     media::Colour grey = media::rgb(100, 100, 100);
     media::fillBox(0, 0, width, height, grey);
     media::setFont(font::large);
-    media::drawText(width / 2 - media::textWidth(waitText) / 2,
-                    height / 2 - media::textHeight("H") / 2, waitText, white, grey);
+    media::drawText(width / 2 - media::textWidth(waitText) / 2, height / 2 - media::textHeight("H") / 2,
+                    waitText, white, grey);
     media::endDrawing();
 }
 
@@ -295,8 +292,8 @@ void showThumbnailMode(Viewer& v) {
     const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
     for (std::size_t index = 0; index < cells.size(); ++index) {
         if (!inside(cells[index], media::mouseX(), media::mouseY())) continue;
-        media::displayTransparentSprite(sprite::cellHighlight, cells[index].screenX,
-                                        cells[index].screenY, 100);
+        media::displayTransparentSprite(sprite::cellHighlight, cells[index].screenX, cells[index].screenY,
+                                        100);
         labelCell(cells[index]);
         v.sheet.hoveredCell = static_cast<int>(index);
         v.frame.cellHovered = 1;

@@ -22,14 +22,14 @@ std::string fileNamePart(const std::string& path) {
 }
 
 std::string pageText(const Viewer& v) {
-    return "Page: " + std::to_string(v.view.currentPage) + "/" +
-           std::to_string(v.document.pageCountShown) + " (Cached) ";
+    return "Page: " + std::to_string(v.view.currentPage) + "/" + std::to_string(v.document.pageCountShown) +
+           " (Cached) ";
 }
 
 std::string parameterText(const Viewer& v) {
     const DocumentState& document = v.document;
-    return "DPI: " + std::to_string(nearest(document.renderDpi)) + ", Size: " +
-           document.pageWidthText + "x" + document.pageHeightText + " ";
+    return "DPI: " + std::to_string(nearest(document.renderDpi)) + ", Size: " + document.pageWidthText + "x" +
+           document.pageHeightText + " ";
 }
 
 }  // namespace
@@ -43,13 +43,12 @@ void drawStatusLine(Viewer& v) {
     std::string page = pageText(v);
     std::string parameters = parameterText(v);
     int lineHeight = media::textHeight("H");
-    media::drawText(layout.detachButtonX - media::textWidth(page), layout.mediumFontSize, page,
-                    nearBlack, lightBand);
+    media::drawText(layout.detachButtonX - media::textWidth(page), layout.mediumFontSize, page, nearBlack,
+                    lightBand);
     media::drawText(layout.detachButtonX - media::textWidth(parameters),
                     layout.mediumFontSize + lineHeight + 1, parameters, nearBlack, lightBand);
-    std::string document =
-        fileNamePart(v.document.documentPath) + " (" + v.document.documentSizeText + ") ";
-    media::drawText(layout.screenWidth - media::textWidth(document) - 2, nearest(2.4 * height),
-                    document, media::rgb(254, 254, 254), media::rgb(100, 100, 100));
+    std::string document = fileNamePart(v.document.documentPath) + " (" + v.document.documentSizeText + ") ";
+    media::drawText(layout.screenWidth - media::textWidth(document) - 2, nearest(2.4 * height), document,
+                    media::rgb(254, 254, 254), media::rgb(100, 100, 100));
     media::endDrawing();
 }

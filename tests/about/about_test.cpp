@@ -1,11 +1,12 @@
 // The about screen: how it ends, Escape while it runs, the music lines and the embedded tune.
+#include "about/about.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
-#include "about/about.h"
 #include "app/app.h"
 #include "app/assets.h"
 #include "media/media.h"
@@ -32,7 +33,8 @@ bool textLitBetween(int top, int bottom) {
     media::beginDrawing(sprite::aboutText);
     bool lit = false;
     for (int y = top; y < bottom && !lit; ++y)
-        for (int x = 0; x < media::spriteWidth(sprite::aboutText) && !lit; ++x) lit = media::pixelColour(x, y) != 0;
+        for (int x = 0; x < media::spriteWidth(sprite::aboutText) && !lit; ++x)
+            lit = media::pixelColour(x, y) != 0;
     media::endDrawing();
     return lit;
 }
@@ -74,10 +76,10 @@ TEST(AboutScreen, EscapeWhileItRunsIsIgnored) {
     ASSERT_EQ(a.v().frame.hoveredButton, 3);
     a.h.press();
     a.h.frames(1);
-    a.h.release();       // the frame takes this one and starts the about screen,
-    a.h.pressEscape();   // which sees Escape go down and up,
-    a.h.press();         // a press that does not end it,
-    a.h.release();       // and the release that does
+    a.h.release();      // the frame takes this one and starts the about screen,
+    a.h.pressEscape();  // which sees Escape go down and up,
+    a.h.press();        // a press that does not end it,
+    a.h.release();      // and the release that does
     a.h.frames(1);
     EXPECT_FLOAT_EQ(a.v().about.aboutScroll, -2.0f);
     EXPECT_FALSE(a.h.ended());
@@ -93,9 +95,9 @@ TEST(AboutText, MusicLinesOnlyWithSound) {
     const int m = a.v().layout.mediumFontSize;
     a.v().layout.soundUnavailable = 0;
     drawAboutSprites(a.v());
-    EXPECT_TRUE(textLitBetween(0, 3 * m));  // "About the amazing" at the top
-    EXPECT_TRUE(textLitBetween(11 * m, 14 * m));  // "Music:" and the credit line
-    EXPECT_TRUE(textLitBetween(146 * m, 147 * m));  // the closing line
+    EXPECT_TRUE(textLitBetween(0, 3 * m));           // "About the amazing" at the top
+    EXPECT_TRUE(textLitBetween(11 * m, 14 * m));     // "Music:" and the credit line
+    EXPECT_TRUE(textLitBetween(146 * m, 147 * m));   // the closing line
     EXPECT_FALSE(textLitBetween(143 * m, 145 * m));  // the gap after the last paragraph
 
     a.v().layout.soundUnavailable = 1;

@@ -119,6 +119,8 @@ TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
     v.tools.toolFolder = tools;
     v.tools.pdftopngPath = path;
     v.document.pageCount = 5;
+    // Only the first converter found by name is looked at: one left by an earlier test would hide ours.
+    for (int i = 0; i < 500 && media::isProgramRunning("pdftopng.exe"); ++i) media::sleepMilliseconds(10);
     startConversion(v);
     for (int i = 0; i < 500 && v.conversion.nextPageToConvert == 1; ++i) {
         conversionTick(v);

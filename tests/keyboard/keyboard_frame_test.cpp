@@ -61,7 +61,8 @@ TEST(KeyboardGeometry, MatchesTheWorkedExampleAt1080By1920) {
     EXPECT_EQ(media::spriteWidth(sprite::keyboardAltGr), 1042);
     EXPECT_EQ(kv.h.v().layout.keyboardX, 19);
     EXPECT_EQ(kv.h.v().layout.keyboardY, 1561);
-    const int rowFirst[] = {0, 14, 28, 42, 55}, rowLast[] = {13, 27, 41, 54, 59}, rowTop[] = {0, 64, 128, 192, 256};
+    const int rowFirst[] = {0, 14, 28, 42, 55}, rowLast[] = {13, 27, 41, 54, 59},
+              rowTop[] = {0, 64, 128, 192, 256};
     for (int r = 0; r < 5; ++r) {
         EXPECT_EQ(kv.key(rowFirst[r]).y, rowTop[r]) << "row " << r + 1;
         EXPECT_EQ(kv.key(rowLast[r]).x + kv.key(rowLast[r]).width, 1040) << "row " << r + 1;
@@ -102,15 +103,15 @@ TEST(KeyHover, EdgesCountAsOverTheKeyAndGapsOverNone) {
     kv.hoverAt(q.x + q.width + 1, q.y);  // between q and w
     EXPECT_EQ(kv.k().pointerOverKey, 0);
     EXPECT_EQ(kv.k().currentKey, 59);
-    EXPECT_EQ(kv.k().hoverKeySprite, 93);  // kept after leaving the keys
+    EXPECT_EQ(kv.k().hoverKeySprite, 93);     // kept after leaving the keys
     kv.hoverAt(q.x + 5, q.y + q.height + 1);  // between rows 2 and 3
     EXPECT_EQ(kv.k().pointerOverKey, 0);
 }
 
 TEST(KeyHover, SpecialShapesOverrideAndEnterTakesItsUpperPlace) {
     KeyboardViewer kv;
-    const int expected[][2] = {{14, 94}, {55, 96}, {56, 96}, {58, 96}, {59, 97}, {57, 98}, {13, 99},
-                               {28, 101}, {42, 102}, {54, 103}, {27, 104}, {41, 104}};
+    const int expected[][2] = {{14, 94}, {55, 96},  {56, 96},  {58, 96},  {59, 97},  {57, 98},
+                               {13, 99}, {28, 101}, {42, 102}, {54, 103}, {27, 104}, {41, 104}};
     for (const auto& [index, hoverSprite] : expected) {
         kv.hoverAt(kv.key(index).x + 3, kv.key(index).y + 3);
         EXPECT_EQ(kv.k().currentKey, index);
@@ -149,7 +150,9 @@ TEST(KeyboardLocks, AltGrFromUpperCaseSwitchesToAltGrAndBack) {
     kv.tap(56);
     EXPECT_EQ(kv.k().lowerCaseActive, 1);
     kv.tap(17);
-    EXPECT_EQ(kv.word(), "\xC3\xA9" "e");
+    EXPECT_EQ(kv.word(),
+              "\xC3\xA9"
+              "e");
 }
 
 TEST(KeyboardLocks, AReleaseOverNoKeyAfterACapsKeyTogglesAgain) {
@@ -200,7 +203,8 @@ TEST(KeyboardTyping, ALabelOfMinusOneDeletesAndALongLabelGetsNoHighlight) {
 
 TEST(KeyboardTyping, SwitchedOffTheFacesAreDrawnButNothingIsTyped) {
     HarnessOptions options;
-    options.configurationText = "[GLOBAL]\nEnableOn-ScreenKeyboard=no\n[KEYBOARD_LAYOUT]\n1stROW_LowerCase=\xC2\xA6q\n";
+    options.configurationText =
+        "[GLOBAL]\nEnableOn-ScreenKeyboard=no\n[KEYBOARD_LAYOUT]\n1stROW_LowerCase=\xC2\xA6q\n";
     KeyboardViewer kv(options);
     EXPECT_TRUE(media::spriteExists(sprite::keyboardLower));
     kv.tap(0);

@@ -30,14 +30,15 @@ TEST(RowValue, FieldOneIsIgnoredAndOnlyTheRowsFieldsCount) {
     const Labels row1 = parseRowValue(twenty, 15);
     ASSERT_EQ(row1.size(), 14u);
     EXPECT_EQ(row1.back(), "k15");
-    EXPECT_EQ(parseRowValue(bar + "  Tab  " + bar + "\tx " + bar + bar + "a b", 6), (Labels{"Tab", "x", "", "a b", ""}));
+    EXPECT_EQ(parseRowValue(bar + "  Tab  " + bar + "\tx " + bar + bar + "a b", 6),
+              (Labels{"Tab", "x", "", "a b", ""}));
     EXPECT_EQ(parseRowValue("", 3), Labels(2, ""));
 }
 
 TEST(KeyboardSwitch, OnlyNoInAnyCaseDisablesAndTheListsAreFilledEitherWay) {
     const std::string layout = "[KEYBOARD_LAYOUT]\n1stROW_LowerCase=" + bar + "a" + bar + "b\n";
-    const std::pair<std::string, int> cases[] = {{"no", 1},  {"No", 1},  {"NO", 1},   {"NO ", 1}, {"YES", 0},
-                                                  {"OFF", 0}, {"0", 0}, {"NOPE", 0}, {"", 0}};
+    const std::pair<std::string, int> cases[] = {{"no", 1},  {"No", 1}, {"NO", 1},   {"NO ", 1}, {"YES", 0},
+                                                 {"OFF", 0}, {"0", 0},  {"NOPE", 0}, {"", 0}};
     for (const auto& [value, disabled] : cases) {
         Viewer v;
         readConfiguration(v, "[global]\nEnableOn-ScreenKeyboard=" + value + "\n" + layout);
@@ -49,7 +50,8 @@ TEST(KeyboardSwitch, OnlyNoInAnyCaseDisablesAndTheListsAreFilledEitherWay) {
 }
 
 TEST(KeyboardLayout, AWindows1252FileReadsLikeItsUtf8Twin) {
-    const std::string head = "[GLOBAL]\r\nEnableOn-ScreenKeyboard=YES\r\n[KEYBOARD_LAYOUT]\r\n4thROW_AltGRCase=";
+    const std::string head =
+        "[GLOBAL]\r\nEnableOn-ScreenKeyboard=YES\r\n[KEYBOARD_LAYOUT]\r\n4thROW_AltGRCase=";
     Viewer fromUtf8, fromWindows;
     readConfiguration(fromUtf8, head + bar + "\xC3\xA9" + bar + "\xE2\x82\xAC" + bar + " x \r\n");
     readConfiguration(fromWindows, head + "\xA6\xE9\xA6\x80\xA6 x \r\n");

@@ -124,6 +124,8 @@ TEST_F(Input, ClipboardKeepsUtf8Text) {
 }
 
 TEST_F(Input, MessageBoxOnTheDummyDriverReturnsAtOnce) {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver == nullptr || std::string(driver) != "dummy") GTEST_SKIP() << "a real box would wait for a click";
     messageBox("Error!", "A test message, also on standard error.");
     SUCCEED();
 }

@@ -2,6 +2,7 @@
 // results checked against an independent count over TextualData.txt.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,9 +66,9 @@ struct RealDocument {
         return pages;
     }
 
-    long long spriteSignature(int sprite) {
-        long long sum = 0;
-        if (!media::beginDrawing(sprite)) return -1;
+    std::uint64_t spriteSignature(int sprite) {
+        std::uint64_t sum = 0;
+        if (!media::beginDrawing(sprite)) return 0;
         const int width = media::spriteOwnWidth(sprite), height = media::spriteOwnHeight(sprite);
         for (int y = 0; y < height; y += 2) {
             for (int x = 0; x < width; x += 2) sum = sum * 31 + media::pixelColour(x, y);
@@ -104,11 +105,11 @@ TEST(TextEndToEnd, WordsOfAMadePdfAreFoundOnTheirPagesAndTheTextViewFollowsAPage
     v.frame.searchPanelOpen = 0;
     v.view.currentPage = 2;
     showTextView(v);
-    const long long secondPage = d.spriteSignature(sprite::textView);
+    const std::uint64_t secondPage = d.spriteSignature(sprite::textView);
     v.view.currentPage = 1;
     showTextView(v);
     v.frame.textViewOpen = 1;
-    const long long firstPage = d.spriteSignature(sprite::textView);
+    const std::uint64_t firstPage = d.spriteSignature(sprite::textView);
     ASSERT_NE(firstPage, secondPage);
     d.h.moveTo(v.layout.screenWidth - 3, v.layout.screenHeight / 2);  // the next-page strip
     d.h.frames(3);

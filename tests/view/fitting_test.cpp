@@ -1,17 +1,21 @@
 // The fit, the easing, whole-pixel rounding, the thumbnail grid choice and the sheet trailer.
+#include "view/fitting.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <string>
 
-#include "view/fitting.h"
 #include "view/sheet.h"
 
 namespace {
 
 TEST(FitInto, MatchesTheSinglePrecisionTableAndEnlargesSmallPictures) {
-    struct Example { int limit, width, height; float fitWidth, fitHeight; };
+    struct Example {
+        int limit, width, height;
+        float fitWidth, fitHeight;
+    };
     const Example examples[] = {
         {1920, 1240, 1754, 1357.3546f, 1920.0f}, {1080, 1240, 1754, 763.51196f, 1080.0f},
         {1080, 1754, 1240, 1080.0f, 763.51196f}, {902, 1754, 1240, 902.0f, 637.67389f},
@@ -74,7 +78,8 @@ TEST(ChooseThumbnailGrid, WorkedExamplesOfTwoAndTenPages) {
 
 TEST(ChooseThumbnailGrid, EveryPageGetsACellWhateverTheInput) {
     for (int pages = -1; pages <= 400; ++pages) {
-        for (auto [a, b] : {std::pair{764.0f, 1080.0f}, {1080.0f, 764.0f}, {1080.0f, 1080.0f}, {0.0f, 0.0f}}) {
+        for (auto [a, b] :
+             {std::pair{764.0f, 1080.0f}, {1080.0f, 764.0f}, {1080.0f, 1080.0f}, {0.0f, 0.0f}}) {
             ThumbnailGrid grid = chooseThumbnailGrid(pages, a, b);
             ASSERT_GE(grid.cellWidth, 1);
             ASSERT_GE(grid.cellHeight, 1);
@@ -101,9 +106,21 @@ TEST(SheetTrailer, WrittenTrailerReadsBackAndOnlyTheTextAfterTheLastZeroCounts) 
 }
 
 TEST(SheetTrailer, MissingGarbledOrAbsurdTrailerGivesNoGrid) {
-    const char* bad[] = {"", "180|255|3", "180|255|3|5|7", "180|x|3|5", "180||3|5", " 180|255|3|5",
-                         "180|255|3|5\n", "-180|255|3|5", "0|255|3|5", "180|255|3|0", "IEND\xae\x42\x60\x82",
-                         "99999999999|1|1|1", "766|255|3|5", "180|1081|3|5", "1|1|100000|100000"};
+    const char* bad[] = {"",
+                         "180|255|3",
+                         "180|255|3|5|7",
+                         "180|x|3|5",
+                         "180||3|5",
+                         " 180|255|3|5",
+                         "180|255|3|5\n",
+                         "-180|255|3|5",
+                         "0|255|3|5",
+                         "180|255|3|0",
+                         "IEND\xae\x42\x60\x82",
+                         "99999999999|1|1|1",
+                         "766|255|3|5",
+                         "180|1081|3|5",
+                         "1|1|100000|100000"};
     for (const char* text : bad) {
         SheetTrailer trailer = parseSheetTrailer(withTrailer(text), 765, 1080);
         EXPECT_FALSE(trailer.valid) << text;

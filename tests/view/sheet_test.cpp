@@ -1,10 +1,11 @@
 // The thumbnail sheet: the build from prepared images, the saved file and its trailer, the cells,
 // thumbnail mode's hover and pick, and the search marks.
+#include "view/sheet.h"
+
 #include <string>
 
 #include "tests/view/view_fixture.h"
 #include "view/fitting.h"
-#include "view/sheet.h"
 
 namespace {
 
@@ -111,7 +112,9 @@ TEST_F(Sheet, UnsoundSheetFilesNeverGiveCellsToPick) {
     release();
     EXPECT_EQ(v().frame.thumbnailMode, 1);
     EXPECT_EQ(v().view.currentPage, 1);
-    media::writeWholeFile(sheetFile(), std::string("garbage\0" "1|1|1|1", 15));
+    media::writeWholeFile(sheetFile(), std::string("garbage\0"
+                                                   "1|1|1|1",
+                                                   15));
     v().sheet = SheetState{};
     EXPECT_FALSE(loadThumbnailSheet(v()));
     EXPECT_EQ(v().sheet.sheetReady, 0);

@@ -18,7 +18,9 @@ namespace viewtest {
 
 constexpr int scratchSprite = 700;
 
-inline media::Colour pageColour(int page) { return media::rgb(20 + page * 10, 120, 200); }
+inline media::Colour pageColour(int page) {
+    return media::rgb(20 + page * 10, 120, 200);
+}
 
 // Writes page's picture, filled with its own colour, as "page-00000N.png" or ".jpg".
 inline bool writePageFile(const std::string& folder, int page, int width, int height, bool jpeg) {
@@ -83,8 +85,14 @@ protected:
     Viewer& v() { return harness->v(); }
     void frames(int count, int ms = 5) { harness->frames(count, ms); }
     void moveTo(int x, int y) { harness->moveTo(x, y); }
-    void press() { harness->press(); frames(1); }
-    void release() { harness->release(); frames(1); }
+    void press() {
+        harness->press();
+        frames(1);
+    }
+    void release() {
+        harness->release();
+        frames(1);
+    }
     // A press and a release duration milliseconds apart, each handled in its own frame.
     void tap(int duration) {
         harness->press();

@@ -41,7 +41,8 @@ struct Noise {
 };
 
 // One cycle shape repeated; a whole number of cycles loops without a click.
-Instrument cycleInstrument(const std::string& name, int cycle, int cycles, int volume, double (*shape)(double)) {
+Instrument cycleInstrument(const std::string& name, int cycle, int cycles, int volume,
+                           double (*shape)(double)) {
     Instrument instrument{name, {}, volume, true};
     for (int i = 0; i < cycle * cycles; ++i)
         instrument.data.push_back(toSample(shape(static_cast<double>(i % cycle) / cycle)));
@@ -49,8 +50,12 @@ Instrument cycleInstrument(const std::string& name, int cycle, int cycles, int v
 }
 
 // The lead: a quarter-duty pulse with its DC offset taken out.
-double pulseShape(double t) { return t < 0.25 ? 72.0 : -24.0; }
-double triangleShape(double t) { return (1.0 - 4.0 * std::abs(t - 0.5)) * 110.0; }
+double pulseShape(double t) {
+    return t < 0.25 ? 72.0 : -24.0;
+}
+double triangleShape(double t) {
+    return (1.0 - 4.0 * std::abs(t - 0.5)) * 110.0;
+}
 double padShape(double t) {
     return 70.0 * std::sin(2 * pi * t) + 22.0 * std::sin(4 * pi * t) + 9.0 * std::sin(6 * pi * t);
 }
@@ -96,8 +101,12 @@ Instrument hat() {
 }
 
 std::vector<Instrument> instruments() {
-    return {cycleInstrument("lead", 32, 8, 44, pulseShape), cycleInstrument("bass", 64, 4, 52, triangleShape),
-            cycleInstrument("pad", 32, 8, 20, padShape), kick(), snare(), hat()};
+    return {cycleInstrument("lead", 32, 8, 44, pulseShape),
+            cycleInstrument("bass", 64, 4, 52, triangleShape),
+            cycleInstrument("pad", 32, 8, 20, padShape),
+            kick(),
+            snare(),
+            hat()};
 }
 enum InstrumentNumber { lead = 1, bass = 2, pad = 3, kickDrum = 4, snareDrum = 5, hatDrum = 6 };
 
@@ -175,7 +184,8 @@ void putBass(Pattern& pattern, int channel, const std::vector<Chord>& chords, bo
 // One bar of drums a string: k kick, s snare, h hat, '.' nothing.
 void putDrums(Pattern& pattern, int channel, const std::vector<std::string>& bars) {
     for (int bar = 0; bar < static_cast<int>(bars.size()); ++bar) {
-        for (int row = 0; row < rowsPerBar && row < static_cast<int>(bars[static_cast<std::size_t>(bar)].size()); ++row) {
+        for (int row = 0;
+             row < rowsPerBar && row < static_cast<int>(bars[static_cast<std::size_t>(bar)].size()); ++row) {
             const char hit = bars[static_cast<std::size_t>(bar)][static_cast<std::size_t>(row)];
             const int r = bar * rowsPerBar + row;
             if (hit == 'k') putNote(pattern, r, channel, kickDrum, "C-2");
@@ -203,31 +213,36 @@ const std::vector<Section> sections = {
     // 0: intro, no melody
     {&verseChords, {"h.h.h.h.h.h.h.h.", "h.h.h.h.h.h.hhh.", basicBeat, fillBeat}, "", true},
     // 1: verse
-    {&verseChords, {basicBeat, basicBeat, basicBeat, turnBeat},
+    {&verseChords,
+     {basicBeat, basicBeat, basicBeat, turnBeat},
      "A-2 --- --- --- C-3 --- E-3 --- D-3 --- C-3 --- B-2 --- C-3 --- "
      "A-2 --- --- --- --- --- --- --- F-2 --- A-2 --- C-3 --- A-2 --- "
      "G-2 --- --- --- E-3 --- --- --- D-3 --- C-3 --- D-3 --- E-3 --- "
      "D-3 --- --- --- --- --- --- --- B-2 --- --- --- ^^^ --- --- ---"},
     // 2: verse, the answer
-    {&verseChords, {basicBeat, basicBeat, basicBeat, fillBeat},
+    {&verseChords,
+     {basicBeat, basicBeat, basicBeat, fillBeat},
      "E-3 --- --- --- E-3 --- D-3 --- C-3 --- --- --- A-2 --- C-3 --- "
      "C-3 --- --- --- A-2 --- --- --- F-2 --- G-2 --- A-2 --- C-3 --- "
      "E-3 --- --- --- G-3 --- --- --- E-3 --- D-3 --- C-3 --- D-3 --- "
      "B-2 --- --- --- --- --- --- --- G-2 --- A-2 --- B-2 --- D-3 ---"},
     // 3: chorus
-    {&chorusChords, {basicBeat, basicBeat, basicBeat, turnBeat},
+    {&chorusChords,
+     {basicBeat, basicBeat, basicBeat, turnBeat},
      "A-3 --- --- --- A-3 --- G-3 --- F-3 --- --- --- C-3 --- F-3 --- "
      "G-3 --- --- --- G-3 --- F-3 --- D-3 --- --- --- B-2 --- D-3 --- "
      "E-3 --- --- --- G-3 --- --- --- B-3 --- --- --- G-3 --- E-3 --- "
      "A-3 --- --- --- --- --- --- --- --- --- --- --- ^^^ --- --- ---"},
     // 4: chorus, climbing to its close
-    {&chorusChords, {basicBeat, basicBeat, turnBeat, fillBeat},
+    {&chorusChords,
+     {basicBeat, basicBeat, turnBeat, fillBeat},
      "A-3 --- --- --- C-3 --- F-3 --- A-3 --- G-3 --- F-3 --- G-3 --- "
      "B-3 --- --- --- G-3 --- D-3 --- G-3 --- --- --- F-3 --- G-3 --- "
      "E-3 --- --- --- B-2 --- E-3 --- G-3 --- F#3 --- E-3 --- D-3 --- "
      "E-3 --- --- --- C-3 --- --- --- A-2 --- --- --- --- --- ^^^ ---"},
     // 5: bridge, half-time, ending on E major to lead back
-    {&bridgeChords, {"k...s...k.k.s...", "k...s...k.k.s...", "k...s...k.k.s..h", fillBeat},
+    {&bridgeChords,
+     {"k...s...k.k.s...", "k...s...k.k.s...", "k...s...k.k.s..h", fillBeat},
      "F-3 --- --- --- --- --- E-3 --- D-3 --- --- --- A-2 --- --- --- "
      "G-3 --- --- --- --- --- F#3 --- E-3 --- --- --- B-2 --- --- --- "
      "A-3 --- G-3 --- F-3 --- C-3 --- F-3 --- A-3 --- C-3 --- A-2 --- "
@@ -250,7 +265,8 @@ Pattern composePattern(const Section& section) {
 // The file.
 
 void putText(std::vector<std::uint8_t>& out, const std::string& text, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i) out.push_back(i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0);
+    for (std::size_t i = 0; i < length; ++i)
+        out.push_back(i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0);
 }
 
 void putWord(std::vector<std::uint8_t>& out, int value) {
@@ -264,7 +280,7 @@ void putInstrumentHeader(std::vector<std::uint8_t>& out, const Instrument* instr
     putWord(out, words);
     out.push_back(0);  // finetune
     out.push_back(static_cast<std::uint8_t>(instrument ? instrument->volume : 0));
-    putWord(out, 0);                                          // loop start, in words
+    putWord(out, 0);                                             // loop start, in words
     putWord(out, instrument && instrument->looped ? words : 1);  // loop length; 1 means none
 }
 
@@ -284,7 +300,8 @@ std::vector<std::uint8_t> composeModule() {
     for (std::size_t i = 0; i < 31; ++i) putInstrumentHeader(out, i < all.size() ? &all[i] : nullptr);
     out.push_back(static_cast<std::uint8_t>(order.size()));
     out.push_back(0);  // restart position
-    for (std::size_t i = 0; i < 128; ++i) out.push_back(static_cast<std::uint8_t>(i < order.size() ? order[i] : 0));
+    for (std::size_t i = 0; i < 128; ++i)
+        out.push_back(static_cast<std::uint8_t>(i < order.size() ? order[i] : 0));
     putText(out, "M.K.", 4);
     for (const Section& section : sections) putPattern(out, composePattern(section));
     for (const Instrument& instrument : all)
