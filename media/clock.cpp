@@ -32,7 +32,9 @@ std::int64_t realMilliseconds() {
 }  // namespace
 
 namespace detail {
-bool testClockActive() { return clock().testClock; }
+bool testClockActive() {
+    return clock().testClock;
+}
 }  // namespace detail
 
 std::int64_t elapsedMilliseconds() {
@@ -48,9 +50,13 @@ void useTestClock(bool on) {
     clock().testClock = on;
 }
 
-void advanceTestClock(std::int64_t ms) { clock().testMilliseconds += ms; }
+void advanceTestClock(std::int64_t ms) {
+    clock().testMilliseconds += ms;
+}
 
-void setTestClock(std::int64_t ms) { clock().testMilliseconds = ms; }
+void setTestClock(std::int64_t ms) {
+    clock().testMilliseconds = ms;
+}
 
 int randomNumber(int maximum) {
     if (maximum <= 0) return 0;
@@ -58,6 +64,8 @@ int randomNumber(int maximum) {
     return distribution(clock().random);
 }
 
-void seedRandom(std::uint32_t seed) { clock().random.seed(seed); }
+void seedRandom(std::uint32_t seed) {
+    clock().random.seed(seed);
+}
 
 }  // namespace media

@@ -27,7 +27,8 @@ std::string findInPath(const std::string& program) {
         if (end == std::string::npos) end = folders.size();
         std::string candidate = folders.substr(start, end - start);
         candidate = (candidate.empty() ? "." : candidate) + "/" + program;
-        if (access(candidate.c_str(), X_OK) == 0 && !std::filesystem::is_directory(candidate)) return candidate;
+        if (access(candidate.c_str(), X_OK) == 0 && !std::filesystem::is_directory(candidate))
+            return candidate;
         start = end + 1;
     }
     return "";
@@ -38,7 +39,8 @@ std::string uniqueTemporaryFile() {
     std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     if (error) folder = "/tmp";
     static int counter = 0;
-    std::string name = "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".txt";
+    std::string name =
+        "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".txt";
     return (folder / name).string();
 }
 

@@ -37,16 +37,16 @@ bool startVideo() {
 
 void handleSystemEvent(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET:
-        remakeAllTextures();
-        break;
-    case SDL_QUIT:
-        latchEscape();
-        break;
-    default:
-        takeInputEvent(event);
-        break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            remakeAllTextures();
+            break;
+        case SDL_QUIT:
+            latchEscape();
+            break;
+        default:
+            takeInputEvent(event);
+            break;
     }
 }
 
@@ -164,9 +164,10 @@ bool openWindow(int width, int height, const std::string& title, WindowFlags fla
     detail::DisplayState& state = display();
     if (width <= 0 || height <= 0 || !detail::startVideo()) return false;
     if (state.window != nullptr) return false;
-    Uint32 windowFlags = (flags.borderless ? SDL_WINDOW_BORDERLESS : 0) | (flags.hidden ? SDL_WINDOW_HIDDEN : 0);
-    state.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                    windowFlags);
+    Uint32 windowFlags =
+        (flags.borderless ? SDL_WINDOW_BORDERLESS : 0) | (flags.hidden ? SDL_WINDOW_HIDDEN : 0);
+    state.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                    height, windowFlags);
     if (state.window == nullptr) {
         std::fprintf(stderr, "Window: %s\n", SDL_GetError());
         return false;
@@ -252,9 +253,13 @@ void releasePointer(bool release) {
     applyPointerCapture();
 }
 
-std::string windowTitle() { return display().window != nullptr ? display().title : std::string(); }
+std::string windowTitle() {
+    return display().window != nullptr ? display().title : std::string();
+}
 
-bool windowHasCaption() { return display().window != nullptr && display().hasCaption; }
+bool windowHasCaption() {
+    return display().window != nullptr && display().hasCaption;
+}
 
 void captureFrames(bool on) {
     display().capturing = on;

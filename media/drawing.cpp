@@ -48,7 +48,9 @@ detail::Sprite* targetSprite() {
     return sprite;
 }
 
-void changed(detail::Sprite& sprite) { detail::refreshTexture(sprite); }
+void changed(detail::Sprite& sprite) {
+    detail::refreshTexture(sprite);
+}
 
 void setRenderColour(SDL_Renderer* renderer, Colour colour) {
     SDL_SetRenderDrawColor(renderer, static_cast<Uint8>(red(colour)), static_cast<Uint8>(green(colour)),
@@ -62,7 +64,8 @@ void textOnSprite(detail::Sprite& sprite, int x, int y, const std::string& utf8,
     if ((state.brush.mode & mode::transparent) == 0) {
         raster::Brush cell = state.brush;
         cell.mode &= ~(mode::outlined | mode::gradient);
-        raster::fillBox(sprite.picture, cell, x, y, detail::measureText(font, utf8), TTF_FontHeight(font), back);
+        raster::fillBox(sprite.picture, cell, x, y, detail::measureText(font, utf8), TTF_FontHeight(font),
+                        back);
     }
     SDL_Surface* surface = detail::renderText(font, utf8, front);
     if (surface == nullptr) return;
@@ -70,15 +73,17 @@ void textOnSprite(detail::Sprite& sprite, int x, int y, const std::string& utf8,
     // ARGB8888 words: the alpha byte is the glyphs' coverage.
     std::vector<std::uint8_t> coverage(static_cast<std::size_t>(surface->w) * surface->h);
     for (int row = 0; row < surface->h; ++row) {
-        const auto* words = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) +
-                                                                   static_cast<std::size_t>(row) * surface->pitch);
+        const auto* words =
+            reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(surface->pixels) +
+                                                   static_cast<std::size_t>(row) * surface->pitch);
         for (int column = 0; column < surface->w; ++column) {
-            coverage[static_cast<std::size_t>(row) * surface->w + column] = static_cast<std::uint8_t>(words[column] >> 24);
+            coverage[static_cast<std::size_t>(row) * surface->w + column] =
+                static_cast<std::uint8_t>(words[column] >> 24);
         }
     }
     SDL_UnlockSurface(surface);
-    raster::paintCoverage(sprite.picture, state.brush, x, y, surface->w, surface->h, coverage.data(), surface->w,
-                          front);
+    raster::paintCoverage(sprite.picture, state.brush, x, y, surface->w, surface->h, coverage.data(),
+                          surface->w, front);
     SDL_FreeSurface(surface);
     changed(sprite);
 }
@@ -108,7 +113,9 @@ void textOnDisplay(int x, int y, const std::string& utf8, Colour front, Colour b
 }  // namespace
 
 namespace detail {
-void forgetDrawingTarget() { drawing() = DrawingState{}; }
+void forgetDrawingTarget() {
+    drawing() = DrawingState{};
+}
 }  // namespace detail
 
 bool beginDrawing(int sprite) {
@@ -137,10 +144,18 @@ void endDrawing() {
     state.sprite = -1;
 }
 
-void setFont(int font) { drawing().font = font; }
-void setFrontColour(Colour colour) { drawing().brush.front = colour; }
-void setBackColour(Colour colour) { drawing().brush.back = colour; }
-void setDrawingMode(int modeFlags) { drawing().brush.mode = modeFlags; }
+void setFont(int font) {
+    drawing().font = font;
+}
+void setFrontColour(Colour colour) {
+    drawing().brush.front = colour;
+}
+void setBackColour(Colour colour) {
+    drawing().brush.back = colour;
+}
+void setDrawingMode(int modeFlags) {
+    drawing().brush.mode = modeFlags;
+}
 
 void linearGradient(int x1, int y1, int x2, int y2) {
     raster::Brush& brush = drawing().brush;
@@ -158,7 +173,9 @@ void fillBox(int x, int y, int width, int height, Colour colour) {
     }
 }
 
-void fillBox(int x, int y, int width, int height) { fillBox(x, y, width, height, drawing().brush.front); }
+void fillBox(int x, int y, int width, int height) {
+    fillBox(x, y, width, height, drawing().brush.front);
+}
 
 void roundBox(int x, int y, int width, int height, int radiusX, int radiusY, Colour colour) {
     if (detail::Sprite* sprite = targetSprite()) {
@@ -209,7 +226,9 @@ void drawText(int x, int y, const std::string& utf8, Colour front, Colour back) 
     }
 }
 
-int textWidth(const std::string& utf8) { return detail::measureText(detail::fontFor(drawing().font), utf8); }
+int textWidth(const std::string& utf8) {
+    return detail::measureText(detail::fontFor(drawing().font), utf8);
+}
 
 int textHeight(const std::string& utf8) {
     (void)utf8;

@@ -24,7 +24,7 @@ struct Font {
 
 struct FontStore {
     std::map<int, Font> fonts;
-    Font fallback;                 // the drawing service's default font, opened on first use
+    Font fallback;  // the drawing service's default font, opened on first use
     bool fallbackTried = false;
 };
 
@@ -43,9 +43,8 @@ struct FaceMatch {
 };
 
 bool sameName(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 bool familyMatches(FcPattern* match, const std::string& family) {
@@ -87,8 +86,8 @@ Font openFont(const std::string& faceName, int pointSize, bool bold) {
     if (TTF_WasInit() == 0 && TTF_Init() != 0) return {};
     FaceMatch face;
     if (!matchFace(faceName, bold, false, face) && !matchFace("monospace", bold, true, face)) return {};
-    TTF_Font* handle = TTF_OpenFontIndexDPI(face.file.c_str(), std::max(pointSize, 1), face.index, dotsPerInch,
-                                            dotsPerInch);
+    TTF_Font* handle =
+        TTF_OpenFontIndexDPI(face.file.c_str(), std::max(pointSize, 1), face.index, dotsPerInch, dotsPerInch);
     if (handle == nullptr) {
         std::fprintf(stderr, "Font %s: %s\n", face.file.c_str(), TTF_GetError());
         return {};
@@ -144,7 +143,8 @@ int measureText(TTF_Font* font, const std::string& utf8) {
     int width = 0;
     for (std::size_t at = 0; at < utf8.size();) {
         int advance = 0;
-        if (TTF_GlyphMetrics32(font, nextCodePoint(utf8, at), nullptr, nullptr, nullptr, nullptr, &advance) == 0) {
+        if (TTF_GlyphMetrics32(font, nextCodePoint(utf8, at), nullptr, nullptr, nullptr, nullptr, &advance) ==
+            0) {
             width += advance;
         }
     }

@@ -16,9 +16,9 @@ namespace {
 constexpr int keyCount = 256;
 
 struct InputState {
-    std::deque<int> events;        // window events not yet handed out
-    int x = 0, y = 0;              // the pointer now
-    int readX = 0, readY = 0;      // at the last readMouse
+    std::deque<int> events;    // window events not yet handed out
+    int x = 0, y = 0;          // the pointer now
+    int readX = 0, readY = 0;  // at the last readMouse
     int deltaX = 0, deltaY = 0;
     bool buttons[4] = {false, false, false, false};  // 1 left, 2 right, 3 middle
     std::array<bool, keyCount> down{};
@@ -45,26 +45,26 @@ std::array<int, SDL_NUM_SCANCODES> makeScanTable() {
     table[SDL_SCANCODE_0] = 11;
     for (int i = 0; i < 10; ++i) table[SDL_SCANCODE_F1 + i] = 59 + i;
     const std::pair<SDL_Scancode, int> others[] = {
-        {SDL_SCANCODE_ESCAPE, 1},        {SDL_SCANCODE_MINUS, 12},        {SDL_SCANCODE_EQUALS, 13},
-        {SDL_SCANCODE_BACKSPACE, 14},    {SDL_SCANCODE_TAB, 15},          {SDL_SCANCODE_LEFTBRACKET, 26},
-        {SDL_SCANCODE_RIGHTBRACKET, 27}, {SDL_SCANCODE_RETURN, 28},       {SDL_SCANCODE_LCTRL, 29},
-        {SDL_SCANCODE_SEMICOLON, 39},    {SDL_SCANCODE_APOSTROPHE, 40},   {SDL_SCANCODE_GRAVE, 41},
-        {SDL_SCANCODE_LSHIFT, 42},       {SDL_SCANCODE_BACKSLASH, 43},    {SDL_SCANCODE_NONUSHASH, 43},
-        {SDL_SCANCODE_COMMA, 51},        {SDL_SCANCODE_PERIOD, 52},       {SDL_SCANCODE_SLASH, 53},
-        {SDL_SCANCODE_RSHIFT, 54},       {SDL_SCANCODE_KP_MULTIPLY, 55},  {SDL_SCANCODE_LALT, 56},
-        {SDL_SCANCODE_SPACE, 57},        {SDL_SCANCODE_CAPSLOCK, 58},     {SDL_SCANCODE_NUMLOCKCLEAR, 69},
-        {SDL_SCANCODE_SCROLLLOCK, 70},   {SDL_SCANCODE_KP_7, 71},         {SDL_SCANCODE_KP_8, 72},
-        {SDL_SCANCODE_KP_9, 73},         {SDL_SCANCODE_KP_MINUS, 74},     {SDL_SCANCODE_KP_4, 75},
-        {SDL_SCANCODE_KP_5, 76},         {SDL_SCANCODE_KP_6, 77},         {SDL_SCANCODE_KP_PLUS, 78},
-        {SDL_SCANCODE_KP_1, 79},         {SDL_SCANCODE_KP_2, 80},         {SDL_SCANCODE_KP_3, 81},
-        {SDL_SCANCODE_KP_0, 82},         {SDL_SCANCODE_KP_PERIOD, 83},    {SDL_SCANCODE_NONUSBACKSLASH, 86},
-        {SDL_SCANCODE_F11, 87},          {SDL_SCANCODE_F12, 88},          {SDL_SCANCODE_KP_ENTER, 156},
-        {SDL_SCANCODE_RCTRL, 157},       {SDL_SCANCODE_KP_DIVIDE, 181},   {SDL_SCANCODE_PRINTSCREEN, 183},
-        {SDL_SCANCODE_RALT, 184},        {SDL_SCANCODE_PAUSE, 197},       {SDL_SCANCODE_HOME, 199},
-        {SDL_SCANCODE_UP, 200},          {SDL_SCANCODE_PAGEUP, 201},      {SDL_SCANCODE_LEFT, 203},
-        {SDL_SCANCODE_RIGHT, 205},       {SDL_SCANCODE_END, 207},         {SDL_SCANCODE_DOWN, 208},
-        {SDL_SCANCODE_PAGEDOWN, 209},    {SDL_SCANCODE_INSERT, 210},      {SDL_SCANCODE_DELETE, 211},
-        {SDL_SCANCODE_LGUI, 219},        {SDL_SCANCODE_RGUI, 220},        {SDL_SCANCODE_APPLICATION, 221},
+        {SDL_SCANCODE_ESCAPE, 1},        {SDL_SCANCODE_MINUS, 12},       {SDL_SCANCODE_EQUALS, 13},
+        {SDL_SCANCODE_BACKSPACE, 14},    {SDL_SCANCODE_TAB, 15},         {SDL_SCANCODE_LEFTBRACKET, 26},
+        {SDL_SCANCODE_RIGHTBRACKET, 27}, {SDL_SCANCODE_RETURN, 28},      {SDL_SCANCODE_LCTRL, 29},
+        {SDL_SCANCODE_SEMICOLON, 39},    {SDL_SCANCODE_APOSTROPHE, 40},  {SDL_SCANCODE_GRAVE, 41},
+        {SDL_SCANCODE_LSHIFT, 42},       {SDL_SCANCODE_BACKSLASH, 43},   {SDL_SCANCODE_NONUSHASH, 43},
+        {SDL_SCANCODE_COMMA, 51},        {SDL_SCANCODE_PERIOD, 52},      {SDL_SCANCODE_SLASH, 53},
+        {SDL_SCANCODE_RSHIFT, 54},       {SDL_SCANCODE_KP_MULTIPLY, 55}, {SDL_SCANCODE_LALT, 56},
+        {SDL_SCANCODE_SPACE, 57},        {SDL_SCANCODE_CAPSLOCK, 58},    {SDL_SCANCODE_NUMLOCKCLEAR, 69},
+        {SDL_SCANCODE_SCROLLLOCK, 70},   {SDL_SCANCODE_KP_7, 71},        {SDL_SCANCODE_KP_8, 72},
+        {SDL_SCANCODE_KP_9, 73},         {SDL_SCANCODE_KP_MINUS, 74},    {SDL_SCANCODE_KP_4, 75},
+        {SDL_SCANCODE_KP_5, 76},         {SDL_SCANCODE_KP_6, 77},        {SDL_SCANCODE_KP_PLUS, 78},
+        {SDL_SCANCODE_KP_1, 79},         {SDL_SCANCODE_KP_2, 80},        {SDL_SCANCODE_KP_3, 81},
+        {SDL_SCANCODE_KP_0, 82},         {SDL_SCANCODE_KP_PERIOD, 83},   {SDL_SCANCODE_NONUSBACKSLASH, 86},
+        {SDL_SCANCODE_F11, 87},          {SDL_SCANCODE_F12, 88},         {SDL_SCANCODE_KP_ENTER, 156},
+        {SDL_SCANCODE_RCTRL, 157},       {SDL_SCANCODE_KP_DIVIDE, 181},  {SDL_SCANCODE_PRINTSCREEN, 183},
+        {SDL_SCANCODE_RALT, 184},        {SDL_SCANCODE_PAUSE, 197},      {SDL_SCANCODE_HOME, 199},
+        {SDL_SCANCODE_UP, 200},          {SDL_SCANCODE_PAGEUP, 201},     {SDL_SCANCODE_LEFT, 203},
+        {SDL_SCANCODE_RIGHT, 205},       {SDL_SCANCODE_END, 207},        {SDL_SCANCODE_DOWN, 208},
+        {SDL_SCANCODE_PAGEDOWN, 209},    {SDL_SCANCODE_INSERT, 210},     {SDL_SCANCODE_DELETE, 211},
+        {SDL_SCANCODE_LGUI, 219},        {SDL_SCANCODE_RGUI, 220},       {SDL_SCANCODE_APPLICATION, 221},
     };
     for (const auto& [scancode, pc] : others) table[scancode] = pc;
     return table;
@@ -75,7 +75,9 @@ int pcScanCode(SDL_Scancode scancode) {
     return scancode >= 0 && scancode < SDL_NUM_SCANCODES ? table[scancode] : 0;
 }
 
-bool validKey(int scanCode) { return scanCode > 0 && scanCode < keyCount; }
+bool validKey(int scanCode) {
+    return scanCode > 0 && scanCode < keyCount;
+}
 
 void buttonChange(int which, bool down, int clicks) {
     InputState& state = input();
@@ -87,10 +89,14 @@ void buttonChange(int which, bool down, int clicks) {
 
 int sdlButton(Uint8 button) {
     switch (button) {
-    case SDL_BUTTON_LEFT: return 1;
-    case SDL_BUTTON_RIGHT: return 2;
-    case SDL_BUTTON_MIDDLE: return 3;
-    default: return 0;
+        case SDL_BUTTON_LEFT:
+            return 1;
+        case SDL_BUTTON_RIGHT:
+            return 2;
+        case SDL_BUTTON_MIDDLE:
+            return 3;
+        default:
+            return 0;
     }
 }
 
@@ -100,28 +106,32 @@ namespace detail {
 
 void takeInputEvent(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_MOUSEMOTION:
-        feedMouseMove(event.motion.x, event.motion.y);
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        input().x = event.button.x;
-        input().y = event.button.y;
-        buttonChange(sdlButton(event.button.button), event.type == SDL_MOUSEBUTTONDOWN, event.button.clicks);
-        break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        if (event.key.repeat == 0) feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
-        break;
-    case SDL_TEXTINPUT:
-        feedText(event.text.text);
-        break;
-    default:
-        break;
+        case SDL_MOUSEMOTION:
+            feedMouseMove(event.motion.x, event.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            input().x = event.button.x;
+            input().y = event.button.y;
+            buttonChange(sdlButton(event.button.button), event.type == SDL_MOUSEBUTTONDOWN,
+                         event.button.clicks);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (event.key.repeat == 0)
+                feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
+            break;
+        case SDL_TEXTINPUT:
+            feedText(event.text.text);
+            break;
+        default:
+            break;
     }
 }
 
-void latchEscape() { input().escapeLatched = true; }
+void latchEscape() {
+    input().escapeLatched = true;
+}
 
 }  // namespace detail
 
@@ -148,12 +158,22 @@ void readMouse() {
     state.readY = state.y;
 }
 
-int mouseX() { return input().readX; }
-int mouseY() { return input().readY; }
-int mouseDeltaX() { return input().deltaX; }
-int mouseDeltaY() { return input().deltaY; }
+int mouseX() {
+    return input().readX;
+}
+int mouseY() {
+    return input().readY;
+}
+int mouseDeltaX() {
+    return input().deltaX;
+}
+int mouseDeltaY() {
+    return input().deltaY;
+}
 
-bool mouseButton(int which) { return which >= 1 && which <= 3 && input().buttons[which]; }
+bool mouseButton(int which) {
+    return which >= 1 && which <= 3 && input().buttons[which];
+}
 
 void placeMouse(int x, int y) {
     SDL_Window* window = detail::display().window;
@@ -180,18 +200,26 @@ void readKeyboard() {
     state.textSinceRead.clear();
 }
 
-bool keyDown(int scanCode) { return validKey(scanCode) && input().readDown[scanCode]; }
+bool keyDown(int scanCode) {
+    return validKey(scanCode) && input().readDown[scanCode];
+}
 
-bool keyReleased(int scanCode) { return validKey(scanCode) && input().readReleased[scanCode]; }
+bool keyReleased(int scanCode) {
+    return validKey(scanCode) && input().readReleased[scanCode];
+}
 
-std::string typedCharacter() { return input().readText; }
+std::string typedCharacter() {
+    return input().readText;
+}
 
 void feedMouseMove(int x, int y) {
     input().x = x;
     input().y = y;
 }
 
-void feedMouseButton(bool down, int clicks) { buttonChange(1, down, clicks); }
+void feedMouseButton(bool down, int clicks) {
+    buttonChange(1, down, clicks);
+}
 
 void feedKey(int scanCode, bool down) {
     InputState& state = input();
@@ -201,8 +229,12 @@ void feedKey(int scanCode, bool down) {
     if (down && scanCode == scan::escape) state.escapeLatched = true;
 }
 
-void feedText(const std::string& utf8) { input().textSinceRead += utf8; }
+void feedText(const std::string& utf8) {
+    input().textSinceRead += utf8;
+}
 
-void resetInput() { input() = InputState{}; }
+void resetInput() {
+    input() = InputState{};
+}
 
 }  // namespace media

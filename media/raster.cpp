@@ -21,8 +21,8 @@ namespace {
 struct Paint {
     Colour colour = 0;
     bool gradient = false;
-    double startX = 0, startY = 0;   // the back colour's point
-    double deltaX = 0, deltaY = 0;   // towards the front colour's point
+    double startX = 0, startY = 0;  // the back colour's point
+    double deltaX = 0, deltaY = 0;  // towards the front colour's point
     double lengthSquared = 0;
     Colour back = 0, front = 0;
 };
@@ -184,7 +184,9 @@ Wide floorDivide(Wide a, Wide b) {
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-bool sameRgb(std::uint32_t pixel, Colour colour) { return (pixel & 0xFFFFFFu) == (colour & 0xFFFFFFu); }
+bool sameRgb(std::uint32_t pixel, Colour colour) {
+    return (pixel & 0xFFFFFFu) == (colour & 0xFFFFFFu);
+}
 
 }  // namespace
 
@@ -249,8 +251,8 @@ void circle(Picture& picture, const Brush& brush, int cx, int cy, int radius, Co
     // Larger than any picture: the walk below would take seconds for nothing visible.
     radius = std::min(radius, 1 << 16);
     bool outlined = (brush.mode & mode::outlined) != 0;
-    Paint paint = fillPaint(brush, colour, cy - static_cast<long long>(radius), cy + static_cast<long long>(radius),
-                            cx - static_cast<long long>(radius));
+    Paint paint = fillPaint(brush, colour, cy - static_cast<long long>(radius),
+                            cy + static_cast<long long>(radius), cx - static_cast<long long>(radius));
     int dx = radius, dy = 0, error = 1 - radius;
     while (dx >= dy) {
         if (outlined) {

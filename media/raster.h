@@ -14,9 +14,9 @@ struct Brush {
     Colour front = rgb(255, 255, 255);
     Colour back = rgb(0, 0, 0);
     int mode = mode::standard;
-    bool gradientSet = false;     // without linearGradient a gradient runs from a shape's top to bottom
+    bool gradientSet = false;  // without linearGradient a gradient runs from a shape's top to bottom
     int gradientX1 = 0, gradientY1 = 0, gradientX2 = 0, gradientY2 = 0;
-    bool alphaCapable = false;    // the target keeps an alpha channel of its own
+    bool alphaCapable = false;  // the target keeps an alpha channel of its own
 };
 
 // Pixel words: bytes R, G, B, A in memory order.

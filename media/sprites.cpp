@@ -145,14 +145,16 @@ bool adoptPicture(int number, Picture picture) {
 SDL_Rect destinationOf(const detail::Sprite& sprite, int x, int y) {
     double scaleX = static_cast<double>(sprite.displayWidth) / sprite.picture.width;
     double scaleY = static_cast<double>(sprite.displayHeight) / sprite.picture.height;
-    return SDL_Rect{x, y, static_cast<int>(sprite.clip.w * scaleX + 0.5), static_cast<int>(sprite.clip.h * scaleY + 0.5)};
+    return SDL_Rect{x, y, static_cast<int>(sprite.clip.w * scaleX + 0.5),
+                    static_cast<int>(sprite.clip.h * scaleY + 0.5)};
 }
 
 void drawTexture(detail::Sprite& sprite, SDL_Texture* texture, int x, int y) {
     SDL_Rect source = sprite.clip;
     int divisor = sprite.textureDivisor;
-    if (divisor > 1) source = SDL_Rect{source.x / divisor, source.y / divisor, std::max(1, source.w / divisor),
-                                       std::max(1, source.h / divisor)};
+    if (divisor > 1)
+        source = SDL_Rect{source.x / divisor, source.y / divisor, std::max(1, source.w / divisor),
+                          std::max(1, source.h / divisor)};
     SDL_Rect destination = destinationOf(sprite, x, y);
     if (destination.w <= 0 || destination.h <= 0 || source.w <= 0 || source.h <= 0) return;
     bool scaled = destination.w != source.w || destination.h != source.h;
@@ -232,7 +234,9 @@ void freeSprite(int number) {
     store().sprites.erase(number);
 }
 
-bool spriteExists(int number) { return detail::findSprite(number) != nullptr; }
+bool spriteExists(int number) {
+    return detail::findSprite(number) != nullptr;
+}
 
 int spriteWidth(int number) {
     detail::Sprite* sprite = detail::findSprite(number);
@@ -254,7 +258,9 @@ int spriteOwnHeight(int number) {
     return sprite != nullptr ? sprite->picture.height : 0;
 }
 
-void setSpriteFiltering(bool smooth) { store().smooth = smooth; }
+void setSpriteFiltering(bool smooth) {
+    store().smooth = smooth;
+}
 
 void zoomSprite(int number, int width, int height) {
     detail::Sprite* sprite = detail::findSprite(number);
@@ -304,7 +310,9 @@ void displayTransparentSprite(int number, int x, int y, int intensity) {
     drawTexture(*sprite, texture, x, y);
 }
 
-void setBlending(Blending mode) { store().blending = mode; }
+void setBlending(Blending mode) {
+    store().blending = mode;
+}
 
 bool spritesOverlap(int numberA, int xA, int yA, int numberB, int xB, int yB) {
     detail::Sprite* a = detail::findSprite(numberA);

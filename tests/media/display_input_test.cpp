@@ -1,12 +1,11 @@
 // Input through the media layer's own state: window events one per poll, double-clicks, key releases
 // seen in exactly one read, the Escape latch, typed text and mouse motion; clipboard and chooser.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <string>
-
-#include <sys/stat.h>
 
 #include "display_window.h"
 #include "media/media.h"
@@ -125,7 +124,8 @@ TEST_F(Input, ClipboardKeepsUtf8Text) {
 
 TEST_F(Input, MessageBoxOnTheDummyDriverReturnsAtOnce) {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
-    if (driver == nullptr || std::string(driver) != "dummy") GTEST_SKIP() << "a real box would wait for a click";
+    if (driver == nullptr || std::string(driver) != "dummy")
+        GTEST_SKIP() << "a real box would wait for a click";
     messageBox("Error!", "A test message, also on standard error.");
     SUCCEED();
 }

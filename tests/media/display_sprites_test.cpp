@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
 
 #include "display_window.h"
 #include "media/media.h"
@@ -61,13 +62,13 @@ TEST_F(Sprites, OverlapUsesStrictInequalitiesAtDisplaySizes) {
     ASSERT_TRUE(createSprite(1, 10, 10));
     ASSERT_TRUE(createSprite(2, 4, 4));
     EXPECT_TRUE(spritesOverlap(1, 0, 0, 2, 9, 9));
-    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, 10, 5));   // touching the right edge
-    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, 5, 10));   // touching the bottom edge
-    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, -4, 5));   // touching the left edge
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, 10, 5));  // touching the right edge
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, 5, 10));  // touching the bottom edge
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 2, -4, 5));  // touching the left edge
     EXPECT_TRUE(spritesOverlap(1, 0, 0, 2, -3, -3));
     zoomSprite(1, 20, 20);
     EXPECT_TRUE(spritesOverlap(1, 0, 0, 2, 15, 15));
-    EXPECT_FALSE(spritesOverlap(1, 0, 0, 99, 5, 5));   // no such sprite
+    EXPECT_FALSE(spritesOverlap(1, 0, 0, 99, 5, 5));  // no such sprite
 }
 
 TEST_F(Sprites, TransparentDisplayLeavesPureBlackOutAndOpaqueDisplayDrawsIt) {
@@ -235,6 +236,48 @@ TEST_F(Sprites, DesktopSizeCanBeOverriddenAndTheOverrideRemoved) {
     EXPECT_EQ(desktopHeight(), 1920);
     overrideDesktopSize(0, 0);
     EXPECT_GT(desktopWidth(), 0);
+}
+
+TEST_F(Sprites, SavedSpriteLoadsBackWithItsPixelsWhateverItsClip) {
+    makeHalfBlackSprite(15);
+    clipSprite(15, 0, 0, 5, 5);
+    std::string file = testing::TempDir() + "pagewell_sprite_test.png";
+    ASSERT_TRUE(saveSpritePng(15, file));
+    ASSERT_TRUE(loadSprite(16, file));
+    EXPECT_EQ(spriteOwnWidth(16), 20);
+    EXPECT_EQ(spriteOwnHeight(16), 10);
+    ASSERT_TRUE(beginDrawing(16));
+    EXPECT_EQ(pixelColour(19, 9), red);
+    EXPECT_EQ(pixelColour(0, 0), rgb(0, 0, 0));
+    endDrawing();
+    clearDisplay(grey);
+    displayTransparentSprite(16, 0, 0, 255);  // an opaque picture: its black is left out
+    present();
+    EXPECT_EQ(capturedPixel(2, 2), grey);
+    EXPECT_EQ(capturedPixel(15, 2), red);
+}
+
+TEST_F(Sprites, FailedLoadKeepsTheSpriteThatWasThere) {
+    makeHalfBlackSprite(17);
+    EXPECT_FALSE(loadSprite(17, testing::TempDir() + "no_such_picture.png"));
+    const char notAPicture[] = "not a picture";
+    EXPECT_FALSE(loadSpriteFromMemory(17, notAPicture, sizeof notAPicture));
+    EXPECT_EQ(spriteOwnWidth(17), 20);
+}
+
+TEST_F(Sprites, SavedFrameHoldsWhatWasPresented) {
+    clearDisplay(grey);
+    makeHalfBlackSprite(18);
+    displaySprite(18, 0, 0);
+    present();
+    std::string file = testing::TempDir() + "pagewell_frame_test.png";
+    ASSERT_TRUE(saveCapturedFrame(file));
+    ASSERT_TRUE(loadSprite(19, file));
+    EXPECT_EQ(spriteOwnWidth(19), width);
+    ASSERT_TRUE(beginDrawing(19));
+    EXPECT_EQ(pixelColour(15, 5), red);
+    EXPECT_EQ(pixelColour(50, 50), grey);
+    endDrawing();
 }
 
 TEST_F(Sprites, CapturedPixelOutsideTheFrameIsMinusOne) {

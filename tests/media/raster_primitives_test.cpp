@@ -118,7 +118,8 @@ TEST_F(Raster, OutlinedBoxIsAOnePixelFrame) {
 
 TEST_F(Raster, LinesIncludeBothEndPointsInEveryDirection) {
     open(50, 50);
-    const int ends[][4] = {{1, 1, 40, 9}, {40, 45, 3, 20}, {10, 2, 12, 48}, {30, 30, 30, 30}, {5, 40, 45, 40}};
+    const int ends[][4] = {
+        {1, 1, 40, 9}, {40, 45, 3, 20}, {10, 2, 12, 48}, {30, 30, 30, 30}, {5, 40, 45, 40}};
     for (const auto& e : ends) {
         fillBox(0, 0, 50, 50, black);
         line(e[0], e[1], e[2], e[3], white);
