@@ -27,6 +27,8 @@ bool startVideo() {
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     // A portrait window on a landscape desktop must not minimise when the pointer leaves it.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // After a detach, the press that takes the window back must also reach the program.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "Video system: %s\n", SDL_GetError());
         return false;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_state.h"
 #include "document/conversion.h"
 #include "document/document.h"
 #include "media/media.h"
@@ -100,6 +101,42 @@ TEST_F(OpeningTest, TwoPageDocumentGetsJpegsAndASheet) {
     EXPECT_EQ(v().sheet.sheetReady, 1);
     EXPECT_TRUE(media::filePresent(cacheFile("thumb_sheet.png")));
     EXPECT_EQ(v().conversion.firstPageShown, 1);
+}
+
+namespace {
+int lineHeight() {
+    media::beginDrawing(sprite::infoPanel);
+    media::setFont(font::base);
+    const int height = media::textHeight("H");
+    media::endDrawing();
+    return height;
+}
+media::Colour panelPixel(int x, int y) {
+    media::beginDrawing(sprite::infoPanel);
+    const media::Colour colour = media::pixelColour(x, y);
+    media::endDrawing();
+    return colour;
+}
+}  // namespace
+
+// The fresh panel has one font size of margin below the lines, the cached one two.
+TEST_F(OpeningTest, InformationPanelIsSizedFromItsLines) {
+    const std::string path = numberedPdf(2, "info.pdf");
+    harness.open(path);
+    const DocumentState& d = v().document;
+    const int base = v().layout.baseFontSize;
+    ASSERT_GT(d.infoLines.size(), 3u);
+    EXPECT_EQ(d.infoPanelTextHeight, static_cast<int>(d.infoLines.size()) * lineHeight());
+    EXPECT_GT(d.infoPanelTextWidth, 10);
+    EXPECT_EQ(media::spriteWidth(sprite::infoPanel), d.infoPanelTextWidth + 3 * base);
+    EXPECT_EQ(media::spriteHeight(sprite::infoPanel), d.infoPanelTextHeight + base);
+    EXPECT_EQ(panelPixel(0, 0), media::rgb(0, 0, 0));
+    EXPECT_EQ(panelPixel(2, 2), media::rgb(100, 100, 100));
+    ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), 2); }, 1000000, 5, 30.0));
+    harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 100000, 5, 5.0);
+    harness.open(path);
+    ASSERT_EQ(v().document.documentIsCached, 1);
+    EXPECT_EQ(media::spriteHeight(sprite::infoPanel), d.infoPanelTextHeight + 2 * base);
 }
 
 // The second opening finds Information.ini and every JPEG: nothing is converted again.

@@ -15,7 +15,7 @@ struct HarnessOptions {
     bool realClock = false;       // end-to-end tests with the real tool programs need real time
     bool withConfiguration = true;  // copy Pagewell.ini into the program folder
     bool withTools = true;        // link the real tool folder into the program folder
-    std::string configurationText;  // when set, written as Pagewell.ini instead of the shipped one
+    std::string configurationText = {};  // when set, written as Pagewell.ini instead of the shipped one
 };
 
 class Harness {
