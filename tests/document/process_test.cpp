@@ -133,14 +133,3 @@ TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
     EXPECT_FALSE(media::stopProgram(started));  // already gone
     EXPECT_EQ(v.conversion.nextPageToConvert, 1);
 }
-
-TEST(ToolFolder, BitnessChoosesTheFolder) {
-    Viewer v;
-    v.layout.programFolder = "/opt/pagewell/";
-    setUpToolPaths(v);
-    const std::string bits = media::windowsBitness();
-    EXPECT_EQ(v.tools.toolFolder, "/opt/pagewell/includes/bin" + bits + "/");
-    EXPECT_EQ(v.tools.pdftopngPath, v.tools.toolFolder + "pdftopng.exe");
-    EXPECT_EQ(v.tools.pdfinfoPath, v.tools.toolFolder + "pdfinfo.exe");
-    EXPECT_EQ(v.tools.pdftotextPath, v.tools.toolFolder + "pdftotext.exe");
-}

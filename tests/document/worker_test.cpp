@@ -97,24 +97,6 @@ TEST_F(WorkerTest, PageWhoseImageNeverComesIsSkippedAfterAGracePeriod) {
     EXPECT_TRUE(media::filePresent(pageImageBase(v, 3) + ".jpg"));
 }
 
-TEST_F(WorkerTest, CachedDocumentThumbnailsComeFromTheJpegs) {
-    for (int page = 1; page <= 3; ++page) convert(page);
-    requestThumbnails();
-    ASSERT_TRUE(tickUntilSheetRequested(10.0));
-    v.conversion.worker.join();
-    for (int page = 1; page <= 3; ++page) media::freeImage(page);
-    v.conversion.sheetBuildRequested = 0;
-    v.conversion.thumbnailThread = 9999;
-    v.conversion.thumbnailsFromJpeg = 1;
-    requestThumbnails();
-    ASSERT_TRUE(tickUntilSheetRequested(10.0));
-    v.conversion.worker.join();
-    for (int page = 1; page <= 3; ++page) {
-        EXPECT_EQ(media::imageWidth(page), v.sheet.thumbnailWidth) << page;
-    }
-    EXPECT_EQ(v.conversion.thumbnailsFromJpeg, 0);
-}
-
 TEST_F(WorkerTest, StoppingAWaitingWorkerReturnsAtOnce) {
     requestThumbnails();
     conversionTick(v);
