@@ -202,7 +202,6 @@ void conversionTick(Viewer& v) {
         c.millisecondsSinceCheck = now - c.lastConversionCheck;
     }
     if (c.millisecondsSinceCheck > checkIntervalMilliseconds && c.conversionRunning) {
-        media::reapFinishedPrograms();
         if (!pageConverterRunning()) launchNextConverter(v);
         c.lastConversionCheck = now;
     }

@@ -166,9 +166,11 @@ void openCachedDocument(Viewer& v) {
     }
 }
 
-// The tools could not read the document: it is said so instead of converting nothing.
+// The tools could not read the document: it is said so instead of converting nothing, and the
+// previous document's page no longer stands for it.
 void reportUnreadable(Viewer& v) {
     v.document.documentUnreadable = 1;
+    media::freeSprite(sprite::page);
     showMessagePanel(v, "This document cannot be read.");
 }
 

@@ -130,6 +130,7 @@ void stopDisplay() {
     detail::forgetDrawingTarget();
     detail::releaseAllSprites();
     detail::releaseFonts();
+    stopSound();
     if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
     if (state.window != nullptr) SDL_DestroyWindow(state.window);
     if (TTF_WasInit() != 0) TTF_Quit();

@@ -87,17 +87,19 @@ void applyZoom(PageViewState& view) {
     view.zoomOffsetY = nearest(zoomOffset(media::mouseY(), view.pageY, view.zoomStep, view.zoomOffsetY));
 }
 
-// A shrinking step below the fit size starts the factor again at 1.
+// A shrinking step below the fit size starts the factor again at 1. The bounds are the fitted size:
+// a portrait page on a portrait screen is fitted by width yet narrower than the screen, and a bound of
+// the screen's width would hold its zoom back until one frame's motion exceeded the whole gap.
 void decideZoomApply(Viewer& v) {
     PageViewState& view = v.view;
     float height = static_cast<float>(media::spriteHeight(sprite::page)) * view.zoomFactor;
-    if (height <= static_cast<float>(v.layout.screenHeight) && view.fitByWidth == 0) {
+    if (height <= static_cast<float>(nearest(view.fitHeight)) && view.fitByWidth == 0) {
         view.zoomFactor = 1.0f;
     }
     // The width test alone decides whether the sprite is re-zoomed.
     view.zoomApply = 1;
     float width = static_cast<float>(media::spriteWidth(sprite::page)) * view.zoomFactor;
-    if (width <= static_cast<float>(v.layout.screenWidth) && view.fitByWidth == 1) {
+    if (width <= static_cast<float>(nearest(view.fitWidth)) && view.fitByWidth == 1) {
         view.zoomFactor = 1.0f;
         view.zoomApply = 0;
     }

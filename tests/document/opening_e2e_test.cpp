@@ -177,6 +177,8 @@ TEST_F(OpeningTest, TextFileNamedPdfChangesNothing) {
 }
 
 TEST_F(OpeningTest, UnreadablePdfShowsTheMessageAndConvertsNothing) {
+    openAndConvert(numberedPdf(1, "readable.pdf"), 1);
+    harness.runUntil([&] { return media::spriteExists(sprite::page); }, 100000, 5, 5.0);
     const std::string path = documents + "damaged.pdf";
     std::ofstream(path) << "%PDF-1.4\nthis is not really a PDF document\n";
     harness.open(path);
@@ -185,6 +187,7 @@ TEST_F(OpeningTest, UnreadablePdfShowsTheMessageAndConvertsNothing) {
     EXPECT_EQ(v().document.pageCountShown, 1);
     EXPECT_EQ(v().document.documentUnreadable, 1);
     EXPECT_EQ(v().frame.messagePanelShown, 1);
+    EXPECT_FALSE(media::spriteExists(sprite::page));  // the previous document's page is gone
     EXPECT_EQ(v().conversion.conversionRunning, 0);
     harness.frames(20);
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);

@@ -152,6 +152,25 @@ TEST_F(PageView, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
     EXPECT_GT(media::spriteWidth(sprite::page), 917);  // releasing keeps the zoom
 }
 
+TEST_F(PageView, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelowItsFit) {
+    open(2);  // fitted by width at 764 x 1080, narrower than the 1080-pixel screen
+    moveTo(540, 900);
+    frames(1);
+    press();
+    moveTo(520, 900);  // shrinking from the fit: the size stays
+    frames(1);
+    moveTo(490, 900);
+    frames(1);
+    EXPECT_EQ(media::spriteWidth(sprite::page), 764);
+    moveTo(510, 900);  // 20 and then 30 pixels a frame to the right enlarge it
+    frames(1);
+    moveTo(540, 900);
+    frames(1);
+    EXPECT_GT(media::spriteWidth(sprite::page), 764);
+    EXPECT_GT(media::spriteHeight(sprite::page), 1080);
+    release();
+}
+
 TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
     open(0);
     Viewer& viewer = v();
