@@ -53,7 +53,7 @@ struct OpeningTest : ::testing::Test {
         return path;
     }
     void convert(int pages) {
-        ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), pages); }, 1000000, 5, 30.0))
+        ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), pages); }, 1000000, 5, 60.0))
             << "conversion of " << pages << " pages did not finish";
         if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 100000, 5, 5.0);
     }
@@ -199,7 +199,8 @@ TEST_F(OpeningTest, OpeningAnotherDocumentWhileThumbnailsAreMadeStartsAfresh) {
     const std::string first = numberedPdf(10, "first.pdf");
     const std::string second = numberedPdf(2, "second.pdf");
     harness.open(first);
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.workerRunning == 1; }, 1000000, 5, 30.0));
+    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.thumbnailGenerationActive == 1; }, 1000000,
+                                 5, 60.0));
     harness.open(second);
     EXPECT_EQ(v().conversion.workerRunning, 0);
     EXPECT_EQ(v().conversion.thumbnailGenerationActive, 0);
