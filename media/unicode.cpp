@@ -4,7 +4,9 @@
 
 #include <utf8proc.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace media {
 
@@ -82,8 +84,24 @@ int firstCodePoint(const std::string& utf8) {
     return static_cast<int>(windows1252CodePoint(static_cast<unsigned char>(utf8[0])));
 }
 
+// Length of the run of ASCII bytes from offset, eight at a time: most text is plain ASCII.
+static std::size_t asciiRun(const std::string& bytes, std::size_t offset) {
+    std::size_t start = offset;
+    constexpr std::uint64_t highBits = 0x8080808080808080ull;
+    while (offset + 8 <= bytes.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + offset, 8);
+        if (word & highBits) break;
+        offset += 8;
+    }
+    while (offset < bytes.size() && static_cast<unsigned char>(bytes[offset]) < 0x80) ++offset;
+    return offset - start;
+}
+
 bool isValidUtf8(const std::string& bytes) {
     for (std::size_t offset = 0; offset < bytes.size();) {
+        offset += asciiRun(bytes, offset);
+        if (offset >= bytes.size()) break;
         std::size_t length = validSequenceLength(bytes, offset, nullptr);
         if (!length) return false;
         offset += length;
