@@ -156,6 +156,7 @@ void forgetGestures(Viewer& v) {
     frame.forwardStripHovered = 0;
     frame.pagePressed = 0;
     v.view.panAnimating = 0;
+    v.view.panElapsed = 0;
     frame.frameEvent = 0;
 }
 

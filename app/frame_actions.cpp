@@ -95,7 +95,6 @@ void handleSearchHitPick(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.frameEvent != media::eventLeftUp || !frame.searchPanelOpen) return;
     if (!frame.pointerOverHitList || frame.pointerOverSearchButton) return;
-    resetKeyboardCase(v);
     pickSearchHit(v);
     if (frame.frameEvent == 0) forgetGestures(v);
 }

@@ -264,12 +264,9 @@ void pickSearchHit(Viewer& v) {
         if (hit.rowY <= y && y <= hit.rowY + rowHeight) picked = &hit;
     }
     if (picked == nullptr) return;
+    // The frame loop resets the gesture flags once the event is consumed.
     v.view.currentPage = picked->page;
-    v.view.panAnimating = 0;
     frame.thumbnailMode = 0;
-    frame.toolbarShown = 0;
-    frame.backStripHovered = frame.forwardStripHovered = 0;
-    frame.pagePressed = 0;
     showPage(v, false);
     frame.frameEvent = 0;
 }

@@ -316,14 +316,9 @@ void pickThumbnail(Viewer& v) {
         index >= static_cast<int>(cells.size())) {
         return;
     }
+    // The frame loop resets the gesture flags once the event is consumed.
     v.view.currentPage = cells[index].page;
     frame.thumbnailMode = 0;
-    frame.toolbarShown = 0;
-    frame.backStripHovered = 0;
-    frame.forwardStripHovered = 0;
-    frame.pagePressed = 0;
-    v.view.panAnimating = 0;
-    v.view.panElapsed = 0;
     frame.frameEvent = 0;
     showPage(v, false);
 }

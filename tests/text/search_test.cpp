@@ -161,8 +161,6 @@ TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheL
     EXPECT_EQ(pickAt(3 * f + f), 2);      // boundary of rows 1 and 2
     EXPECT_EQ(v.frame.frameEvent, 0);
     EXPECT_EQ(v.frame.thumbnailMode, 0);
-    EXPECT_EQ(v.frame.toolbarShown, 0);
-    EXPECT_EQ(v.frame.pagePressed, 0);
     EXPECT_EQ(pickAt(3 * f + 46 * f + 3), 47);  // the notice row
     EXPECT_EQ(pickAt(3 * f + 48 * f), 1);       // below the notice: no row, nothing happens
     EXPECT_EQ(v.frame.frameEvent, media::eventLeftUp);
