@@ -89,10 +89,13 @@ void resetDocumentState(Viewer& v) {
     resetSearch(v);
 }
 
+// Pages from 1 on whose JPEG is present, up to the first one missing: the cache is complete only
+// when that reaches the page count, and a count no document has is never walked through.
 int presentJpegPages(const Viewer& v) {
     int present = 0;
-    for (int page = 1; page <= v.document.pageCountShown; ++page) {
-        if (media::filePresent(pageImageBase(v, page) + ".jpg")) ++present;
+    while (present < v.document.pageCountShown &&
+           media::filePresent(pageImageBase(v, present + 1) + ".jpg")) {
+        ++present;
     }
     return present;
 }
@@ -105,6 +108,8 @@ void emptyCacheFolder(const std::string& folder) {
 }
 
 // A folder that existed is a complete cache when it holds Information.ini and every page's JPEG.
+// An information file that gives no page count (damaged, or not written by the information
+// program) cannot show that every page is there: the folder is converted again.
 void testCache(Viewer& v) {
     const std::string& folder = v.document.documentCacheFolder;
     if (media::createFolder(folder, false)) return;
@@ -112,7 +117,7 @@ void testCache(Viewer& v) {
     readCachedInformation(v);
     const int present = presentJpegPages(v);
     media::freeSprite(sprite::thumbnailSheet);
-    if (present == v.document.pageCountShown) {
+    if (v.document.pageCount >= 1 && present == v.document.pageCountShown) {
         v.document.documentIsCached = 1;
     } else {
         emptyCacheFolder(folder);
@@ -158,9 +163,8 @@ void openCachedDocument(Viewer& v) {
     showCachedFirstPage(v);
     v.frame.toolbarShown = 0;
     if (v.document.pageCount <= 1) return;
-    if (media::filePresent(v.document.documentCacheFolder + "thumb_sheet.png")) {
-        loadThumbnailSheet(v);
-    } else {
+    // A sheet file that does not load (cut short, damaged) is made again, as a missing one is.
+    if (!loadThumbnailSheet(v)) {
         v.conversion.thumbnailsFromJpeg = 1;
         v.conversion.thumbnailsWanted = 1;
     }

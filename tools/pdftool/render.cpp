@@ -9,9 +9,10 @@
 namespace {
 
 constexpr unsigned kSecondsPerPage = 120;
-// Bounds on one page image, so that a huge page size cannot exhaust memory.
+// Bounds on one page image, so that a huge page size cannot exhaust memory. The viewer loads no
+// picture above 2^27 pixels: a larger page image would be written and then never shown.
 constexpr double kMaximumSide = 20000.0;
-constexpr double kMaximumPixels = 200.0e6;  // 600 MB of RGB
+constexpr double kMaximumPixels = 100.0e6;  // 300 MB of RGB
 constexpr double kMaximumDotsPerInch = 10000.0;
 constexpr int kNotGiven = -2000000000;
 

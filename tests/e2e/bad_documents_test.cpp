@@ -1,0 +1,209 @@
+// Documents the tools cannot read, or read only with trouble, and file names a shell would misread:
+// the viewer keeps running, frames keep coming, and what it shows matches what the tools could do.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "document/conversion.h"
+#include "media/media.h"
+#include "tests/e2e/e2e_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using BadDocumentTest = E2eTest;
+
+// The opening ends with the message and nothing converting; later frames start nothing.
+void expectReportedUnreadable(Harness& harness, const std::string& path) {
+    Viewer& v = harness.v();
+    EXPECT_EQ(v.document.documentPath, path);
+    EXPECT_EQ(v.document.documentUnreadable, 1);
+    EXPECT_EQ(v.frame.messagePanelShown, 1);
+    EXPECT_EQ(v.document.pageCount, 0);
+    EXPECT_EQ(v.document.pageCountShown, 1);
+    EXPECT_EQ(v.conversion.conversionRunning, 0);
+    harness.frames(30);
+    EXPECT_FALSE(harness.ended());
+    EXPECT_EQ(v.conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v.conversion.thumbnailGenerationActive, 0);
+    for (const std::string& name : filesIn(v.document.documentCacheFolder)) {
+        EXPECT_FALSE(name.starts_with("page-")) << name;
+    }
+}
+
+// The first page shows, page 1's JPEG is written, and the text holds the page's words.
+void expectOnePageShown(E2eTest& test, const std::string& word) {
+    Viewer& v = test.v();
+    ASSERT_TRUE(test.harness.runUntil([&] { return v.conversion.firstPageShown == 1; }, 10000000, 5, 60.0));
+    EXPECT_TRUE(media::spriteExists(sprite::page));
+    EXPECT_TRUE(media::filePresent(test.cacheFile("page-000001.jpg")));
+    EXPECT_EQ(v.document.documentUnreadable, 0);
+    ASSERT_TRUE(test.harness.runUntil([&] { return !v.text.pageTexts.empty(); }, 10000000, 5, 30.0));
+    EXPECT_NE(v.text.pageTexts[0].text.find(word), std::string::npos) << v.text.pageTexts[0].text;
+}
+
+}  // namespace
+
+TEST_F(BadDocumentTest, TruncatedPdfIsRepairedOrReportedNeverHalfConverted) {
+    const std::string whole = readFile(numberedPdf(6, "whole.pdf"));
+    const std::string path = writtenPdf("truncated.pdf", whole.substr(0, whole.size() * 2 / 5));
+    harness.open(path);
+    if (v().document.documentUnreadable) {
+        expectReportedUnreadable(harness, path);
+        return;
+    }
+    // The tools repaired what they could: the conversion ends, whatever pages it could not render.
+    const int pages = v().document.pageCount;
+    EXPECT_GE(pages, 1);
+    EXPECT_TRUE(harness.runUntil(
+        [&] { return !v().conversion.conversionRunning && !v().conversion.thumbnailGenerationActive; },
+        10000000, 5, 60.0));
+    EXPECT_EQ(v().conversion.workerRunning, 0);
+    EXPECT_FALSE(harness.ended());
+}
+
+TEST_F(BadDocumentTest, UserPasswordPdfShowsTheCannotBeReadMessage) {
+    const std::string path = writtenPdf("locked.pdf", userPasswordPdf());
+    harness.open(path);
+    expectReportedUnreadable(harness, path);
+}
+
+TEST_F(BadDocumentTest, PdfWithoutPagesShowsTheCannotBeReadMessage) {
+    const std::string path = writtenPdf("pageless.pdf", pagelessPdf());
+    harness.open(path);
+    expectReportedUnreadable(harness, path);
+}
+
+// An owner password only restricts what may be done with the document; it opens like any other.
+TEST_F(BadDocumentTest, OwnerPasswordOnlyPdfOpensAndConverts) {
+    const std::string path = writtenPdf("restricted.pdf", ownerPasswordOnlyPdf());
+    harness.open(path);
+    EXPECT_EQ(v().document.documentUnreadable, 0);
+    EXPECT_EQ(v().document.pageCount, 1);
+    expectOnePageShown(*this, "Hello");
+}
+
+// An empty file and a text file named .pdf are refused before anything is made for them.
+TEST_F(BadDocumentTest, EmptyFileAndTextFileLeaveTheOpenDocumentAlone) {
+    const std::string real = numberedPdf(1, "real.pdf");
+    harness.open(real);
+    expectOnePageShown(*this, "word1");
+    const std::string folder = v().document.documentCacheFolder;
+    const auto cachesBefore = filesIn(v().layout.cacheRoot);
+    const std::string empty = writtenPdf("empty.pdf", "");
+    const std::string text = writtenPdf("notes.pdf", "Shopping list\nmilk\n");
+    harness.open(empty);
+    harness.open(text);
+    harness.frames(20);
+    EXPECT_EQ(v().document.documentPath, real);
+    EXPECT_EQ(v().document.documentCacheFolder, folder);
+    EXPECT_EQ(v().document.documentUnreadable, 0);
+    EXPECT_TRUE(media::spriteExists(sprite::page));
+    EXPECT_EQ(filesIn(v().layout.cacheRoot), cachesBefore);
+}
+
+// Rendered at 120 dots per inch a 200-inch page would be 24,000 pixels a side: the converter scales
+// it down, the viewer shows it and writes its JPEG.
+TEST_F(BadDocumentTest, HugePageIsConvertedAndShown) {
+    const std::string path = writtenPdf("huge page.pdf", onePagePdf("[0 0 14400 14400]"));
+    harness.open(path);
+    EXPECT_EQ(v().document.pageWidthText, "14400");
+    expectOnePageShown(*this, "Hello");
+    EXPECT_GT(media::spriteWidth(sprite::page), 0);
+    EXPECT_LE(media::spriteWidth(sprite::page), v().layout.screenWidth);
+}
+
+TEST_F(BadDocumentTest, OnePointPageIsConvertedAndShown) {
+    const std::string path = writtenPdf("tiny page.pdf", onePagePdf("[0 0 1 1]"));
+    harness.open(path);
+    EXPECT_EQ(v().document.renderDpi, 600.0f);
+    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown == 1; }, 10000000, 5, 30.0));
+    EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
+    EXPECT_GT(media::spriteWidth(sprite::page), 0);
+    harness.frames(10);
+    EXPECT_FALSE(harness.ended());
+}
+
+// Every command line is an argument vector: quotes, $, backquotes and a newline stay part of the
+// name, a leading dash is never taken for an option, and no command hidden in a name ever runs.
+TEST_F(BadDocumentTest, OddFileNamesAreConvertedEndToEnd) {
+    const std::string marker = "INJECTED";
+    const std::vector<std::string> names = {
+        "with  spaces .pdf",
+        "quotes \"double\" and 'single'.pdf",
+        "dollar $(touch " + marker + ") $HOME.pdf",
+        "back `touch " + marker + "` quote.pdf",
+        "new\nline.pdf",
+        "Ünïcödé ßtraße 文書.pdf",
+        "-dash.pdf",
+    };
+    const std::string source = numberedPdf(2, "source.pdf");
+    int converted = 0;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::string path = documents + name;
+        fs::copy_file(source, path);
+        harness.open(path);
+        EXPECT_EQ(v().document.documentPath, path);
+        EXPECT_EQ(v().document.pageCount, 2);
+        if (!convert(2)) {
+            ADD_FAILURE() << "conversion did not finish";
+            continue;
+        }
+        EXPECT_EQ(v().sheet.sheetReady, 1);
+        ASSERT_TRUE(harness.runUntil([&] { return v().text.pageTexts.size() == 2; }, 10000000, 5, 30.0));
+        EXPECT_NE(v().text.pageTexts[1].text.find("word2"), std::string::npos);
+        ++converted;
+    }
+    EXPECT_EQ(converted, static_cast<int>(names.size()));
+    for (const std::string& folder : {documents, harness.programFolder(), v().tools.toolFolder,
+                                      v().layout.cacheRoot, media::currentFolder()}) {
+        EXPECT_FALSE(fs::exists(folder + marker)) << folder;
+    }
+}
+
+// The converters fail for the pages still to come; the work ends instead of waiting for them, and
+// the cache is not taken as complete afterwards.
+TEST_F(BadDocumentTest, DocumentDeletedWhileConvertingEndsTheWork) {
+    const std::string path = numberedPdf(8, "vanishing.pdf");
+    harness.open(path);
+    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.nextPageToConvert >= 3; }, 10000000, 5, 30.0));
+    fs::remove(path);
+    ASSERT_TRUE(harness.runUntil(
+        [&] {
+            return !v().conversion.conversionRunning && !v().conversion.thumbnailGenerationActive &&
+                   !v().conversion.workerRunning;
+        },
+        10000000, 5, 60.0));
+    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
+    EXPECT_FALSE(media::filePresent(cacheFile("page-000008.jpg")));
+    // A missing page is reported, not shown from nothing.
+    const std::string missing = pageImageFile(v(), 8);
+    EXPECT_TRUE(missing.empty());
+    harness.frames(20);
+    EXPECT_FALSE(harness.ended());
+}
+
+// The file is replaced by a shorter document: the pages beyond it never come, the work ends, and
+// opening the new file converts it, never taking the mixed folder as complete.
+TEST_F(BadDocumentTest, DocumentReplacedWhileConvertingIsConvertedAfreshWhenOpenedAgain) {
+    const std::string path = numberedPdf(8, "replaced.pdf");
+    const std::string shorter = numberedPdf(3, "shorter.pdf");
+    harness.open(path);
+    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.nextPageToConvert >= 3; }, 10000000, 5, 30.0));
+    fs::rename(shorter, path);
+    ASSERT_TRUE(harness.runUntil(
+        [&] { return !v().conversion.conversionRunning && !v().conversion.workerRunning &&
+                     !v().conversion.thumbnailGenerationActive; },
+        10000000, 5, 60.0));
+    harness.open(path);
+    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_EQ(v().document.pageCount, 3);
+    ASSERT_TRUE(convert(3));
+    EXPECT_FALSE(media::filePresent(cacheFile("page-000004.jpg")));
+    harness.open(path);
+    EXPECT_EQ(v().document.documentIsCached, 1);
+}

@@ -1,0 +1,43 @@
+// The fixture of the fault tests: the whole viewer with the real tool programs and the real clock, a
+// folder for documents, and a hard time limit for each case.
+#pragma once
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/viewer.h"
+#include "tests/e2e/fault_support.h"
+#include "tests/support/harness.h"
+#include "tests/support/pdf_maker.h"
+
+inline HarnessOptions realClockOptions() {
+    HarnessOptions options;
+    options.realClock = true;
+    return options;
+}
+
+struct E2eTest : ::testing::Test {
+    HardTimeLimit limit{150};
+    Harness harness{realClockOptions()};
+    std::string documents = makeTemporaryFolder("fault-documents");
+
+    Viewer& v() { return harness.v(); }
+    std::string numberedPdf(int pages, const std::string& name) {
+        const std::string path = documents + name;
+        EXPECT_TRUE(makeNumberedPdf(path, pages));
+        return path;
+    }
+    std::string writtenPdf(const std::string& name, const std::string& bytes) {
+        const std::string path = documents + name;
+        EXPECT_TRUE(writeFile(path, bytes));
+        return path;
+    }
+    // Frames keep coming while the conversion runs; false when it did not finish in time.
+    bool convert(int pages, double seconds = 60.0) {
+        if (!harness.runUntil([&] { return conversionFinished(v(), pages); }, 10000000, 5, seconds)) return false;
+        if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
+        return true;
+    }
+    std::string cacheFile(const std::string& name) { return v().document.documentCacheFolder + name; }
+};

@@ -1,0 +1,357 @@
+// Faults around the conversion: a converter killed mid-page, the tool folder missing, a cache that
+// cannot be written or fills the disk, the program ended mid-conversion, an installed (read-only)
+// program folder. The viewer keeps running and never takes a half-made cache as whole.
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "document/conversion.h"
+#include "document/document.h"
+#include "media/media.h"
+#include "tests/e2e/e2e_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string toolFolder = PAGEWELL_TOOL_FOLDER;
+
+HarnessOptions withoutTools() {
+    HarnessOptions options = realClockOptions();
+    options.withTools = false;
+    return options;
+}
+
+// The tool folder of a program folder, filled with links to the real tools.
+std::string linkRealTools(const std::string& programFolder) {
+    const std::string folder = programFolder + "includes/bin" + media::windowsBitness() + "/";
+    fs::create_directories(folder);
+    for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"}) {
+        fs::create_symlink(toolFolder + name, folder + name);
+    }
+    return folder;
+}
+
+// A page converter that dies by SIGKILL on page 2 after starting its output, as a converter killed
+// mid-write would: the unfinished file under its temporary name stays behind.
+void installDyingConverter(const std::string& tools) {
+    fs::remove(tools + "pdftopng.exe");
+    writeFile(tools + "pdftopng.exe",
+              "#!/bin/sh\n"
+              "for root; do :; done\n"
+              "if [ \"$3\" = 2 ]; then\n"
+              "  printf 'half a page' > \"$(dirname \"$root\")/.$(basename \"$root\")-000002.png.k1ll3d\"\n"
+              "  kill -9 $$\n"
+              "fi\n"
+              "exec '" + toolFolder + "pdftopng.exe' \"$@\"\n");
+    fs::permissions(tools + "pdftopng.exe", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+bool workEnded(Viewer& v) {
+    const ConversionState& c = v.conversion;
+    return !c.conversionRunning && !c.thumbnailGenerationActive && !c.workerRunning && !c.thumbnailsWanted;
+}
+
+// Every page JPEG in the folder is a whole picture.
+void expectEveryJpegWhole(const std::string& folder) {
+    for (const std::string& name : filesIn(folder)) {
+        if (!name.ends_with(".jpg")) continue;
+        EXPECT_TRUE(media::loadImage(4242, folder + name)) << name << " is not a whole picture";
+        media::freeImage(4242);
+    }
+}
+
+using FaultTest = E2eTest;
+
+struct ToolFaultTest : ::testing::Test {
+    HardTimeLimit limit{150};
+    Harness harness{withoutTools()};
+    std::string documents = makeTemporaryFolder("fault-documents");
+    Viewer& v() { return harness.v(); }
+};
+
+}  // namespace
+
+// The page stays not ready (its half file is never taken for it); the others are converted, the
+// work ends, and the next opening converts the whole document again.
+TEST_F(ToolFaultTest, ConverterKilledWhileWritingLeavesItsPageNotReady) {
+    const std::string tools = linkRealTools(harness.programFolder());
+    installDyingConverter(tools);
+    const std::string path = documents + "killed.pdf";
+    ASSERT_TRUE(makeNumberedPdf(path, 3));
+    harness.open(path);
+    const std::string folder = v().document.documentCacheFolder;
+    ASSERT_TRUE(harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 60.0));
+    EXPECT_TRUE(fs::exists(folder + ".page-000002.png.k1ll3d"));
+    EXPECT_FALSE(fs::exists(folder + "page-000002.png"));
+    EXPECT_FALSE(fs::exists(folder + "page-000002.jpg"));
+    EXPECT_TRUE(media::filePresent(folder + "page-000001.jpg"));
+    EXPECT_TRUE(media::filePresent(folder + "page-000003.jpg"));
+    EXPECT_TRUE(pageImageFile(v(), 2).empty());
+    expectEveryJpegWhole(folder);
+
+    fs::remove(tools + "pdftopng.exe");
+    fs::create_symlink(toolFolder + "pdftopng.exe", tools + "pdftopng.exe");
+    harness.open(path);
+    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_FALSE(fs::exists(folder + ".page-000002.png.k1ll3d"));
+    ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), 3); }, 10000000, 5, 60.0));
+    harness.open(path);
+    EXPECT_EQ(v().document.documentIsCached, 1);
+}
+
+// Nothing can run: the document is reported unreadable and the frames go on.
+TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
+    const std::string path = documents + "no tools.pdf";
+    ASSERT_TRUE(makeNumberedPdf(path, 2));
+    harness.open(path);
+    EXPECT_EQ(v().document.documentUnreadable, 1);
+    EXPECT_EQ(v().frame.messagePanelShown, 1);
+    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    harness.frames(100);
+    EXPECT_FALSE(harness.ended());
+    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+}
+
+// The cache root refuses every write: the opening says the document cannot be read and nothing waits.
+TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {
+    const std::string root = v().layout.cacheRoot;
+    std::optional<TestMount> mount;
+    if (permissionsApply()) {
+        ASSERT_EQ(::chmod(root.c_str(), 0555), 0);
+    } else {
+        const std::string why = whyNoMounts();
+        if (!why.empty()) GTEST_SKIP() << "root ignores permission bits and " << why;
+        mount.emplace(root, "1m");
+        ASSERT_TRUE(mount->mounted() && mount->makeReadOnly());
+    }
+    const std::string path = numberedPdf(2, "read only.pdf");
+    harness.open(path);
+    EXPECT_EQ(v().document.documentUnreadable, 1);
+    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    harness.frames(100);
+    EXPECT_FALSE(harness.ended());
+    EXPECT_TRUE(filesIn(root).empty());
+    if (permissionsApply()) ::chmod(root.c_str(), 0755);
+}
+
+// 2 MB hold a few pages only: the rest cannot be written. The work still ends, no page file is
+// taken as whole that is not, and a page whose JPEG could not be written keeps its PNG.
+TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
+    const std::string why = whyNoMounts();
+    if (!why.empty()) GTEST_SKIP() << "a small file system for the cache needs " << why;
+    TestMount mount(v().layout.cacheRoot, "2m");
+    ASSERT_TRUE(mount.mounted());
+    std::vector<TestPage> pages(24);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        for (int line = 0; line < 45; ++line)
+            pages[i].lines.push_back("Page " + std::to_string(i + 1) + " line " + std::to_string(line) +
+                                     " with enough words to give the JPEG some weight, and more");
+    }
+    const std::string path = documents + "too big.pdf";
+    ASSERT_TRUE(makeTestPdf(path, pages));
+    harness.open(path);
+    ASSERT_EQ(v().document.pageCount, 24);
+    ASSERT_TRUE(harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 90.0));
+    harness.frames(20);
+    EXPECT_FALSE(harness.ended());
+    const std::string folder = v().document.documentCacheFolder;
+    // Page 1 was written before the disk filled: it shows, from its JPEG or the PNG kept for it.
+    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_FALSE(pageImageFile(v(), 1).empty());
+    EXPECT_TRUE(pageImageFile(v(), 24).empty());
+    expectEveryJpegWhole(folder);
+    for (const std::string& name : filesIn(folder)) {
+        if (!name.starts_with("page-") || !name.ends_with(".png")) continue;
+        EXPECT_TRUE(media::loadImage(4243, folder + name)) << name;
+        media::freeImage(4243);
+    }
+    // The next opening does not take the folder as complete.
+    harness.open(path);
+    EXPECT_EQ(v().document.documentIsCached, 0);
+}
+
+// The program ends (Escape) while pages are still being converted; the next run finds a folder
+// with some pages only and converts the document again before taking it as complete.
+TEST(ProgramEndTest, EndedDuringConversionIsRebuiltWhenOpenedAgain) {
+    HardTimeLimit limit(150);
+    const std::string documents = makeTemporaryFolder("fault-documents");
+    const std::string path = documents + "interrupted.pdf";
+    ASSERT_TRUE(makeNumberedPdf(path, 6));
+    const std::string saved = documents + "saved cache/";
+    std::string folderName;
+    {
+        Harness first(realClockOptions());
+        first.open(path);
+        ASSERT_TRUE(first.runUntil([&] { return first.v().conversion.nextPageToConvert >= 4; }, 10000000, 5, 30.0));
+        first.pressEscape();
+        first.frames(5);
+        ASSERT_TRUE(first.ended());
+        const std::string folder = first.v().document.documentCacheFolder;
+        folderName = fs::path(folder.substr(0, folder.size() - 1)).filename().string();
+        fs::copy(folder, saved);
+    }
+    Harness second(realClockOptions());
+    fs::copy(saved, second.v().layout.cacheRoot + folderName);
+    second.open(path);
+    EXPECT_EQ(second.v().document.documentIsCached, 0);
+    ASSERT_TRUE(second.runUntil([&] { return conversionFinished(second.v(), 6); }, 10000000, 5, 60.0));
+    second.runUntil([&] { return second.v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
+    second.open(path);
+    EXPECT_EQ(second.v().document.documentIsCached, 1);
+    EXPECT_EQ(second.v().document.pageCount, 6);
+}
+
+namespace {
+
+// The viewer started from a given program folder, as an installed copy is.
+struct InstalledViewer {
+    Viewer v;
+    bool started = false;
+    explicit InstalledViewer(const std::string& programFolder) {
+        media::useTestClock(false);
+        media::resetInput();
+        StartOptions options;
+        options.programFolder = programFolder;
+        options.desktopWidth = 1080;
+        options.desktopHeight = 1920;
+        started = startUp(v, options);
+        media::pumpEvents();
+    }
+    ~InstalledViewer() {
+        stopPageFileWorker(v);
+        media::stopDisplay();
+        media::overrideDesktopSize(0, 0);
+        media::resetInput();
+    }
+    bool runUntil(const std::function<bool()>& done, double seconds) {
+        const std::int64_t start = media::elapsedMilliseconds();
+        while (!done()) {
+            if (media::elapsedMilliseconds() - start > seconds * 1000) return false;
+            if (!runFrame(v)) return false;
+        }
+        return true;
+    }
+};
+
+struct Environment {
+    std::string name;
+    std::optional<std::string> old;
+    Environment(const std::string& variable, const char* value) : name(variable) {
+        if (const char* was = std::getenv(variable.c_str())) old = was;
+        if (value) ::setenv(variable.c_str(), value, 1);
+        else ::unsetenv(variable.c_str());
+    }
+    ~Environment() {
+        if (old) ::setenv(name.c_str(), old->c_str(), 1);
+        else ::unsetenv(name.c_str());
+    }
+};
+
+}  // namespace
+
+// An installed program folder cannot be written: the caches go to $XDG_CACHE_HOME/pagewell/, or to
+// ~/.cache/pagewell/ without it, and documents convert there.
+TEST(InstalledProgramTest, ReadOnlyProgramFolderKeepsItsCachesInTheUserCacheFolder) {
+    HardTimeLimit limit(150);
+    const std::string programFolder = makeTemporaryFolder("fault-installed");
+    std::optional<TestMount> mount;
+    if (!permissionsApply()) {
+        const std::string why = whyNoMounts();
+        if (!why.empty()) GTEST_SKIP() << "root ignores permission bits and " << why;
+        mount.emplace(programFolder, "1m");
+        ASSERT_TRUE(mount->mounted());
+    }
+    fs::copy_file(std::string(PAGEWELL_SOURCE_DIR) + "/Pagewell.ini", programFolder + "Pagewell.ini");
+    linkRealTools(programFolder);
+    if (mount) {
+        ASSERT_TRUE(mount->makeReadOnly());
+    } else {
+        ASSERT_EQ(::chmod(programFolder.c_str(), 0555), 0);
+    }
+    const std::string documents = makeTemporaryFolder("fault-documents");
+    const std::string path = documents + "installed.pdf";
+    ASSERT_TRUE(makeNumberedPdf(path, 2));
+    const std::string home = makeTemporaryFolder("fault-home");
+    const std::string xdg = makeTemporaryFolder("fault-xdg");
+    Environment homeVariable("HOME", home.c_str());
+    {
+        Environment xdgVariable("XDG_CACHE_HOME", xdg.c_str());
+        InstalledViewer installed(programFolder);
+        ASSERT_TRUE(installed.started);
+        EXPECT_EQ(installed.v.layout.cacheRoot, xdg + "pagewell/");
+        openDocumentPath(installed.v, path);
+        EXPECT_EQ(installed.v.document.pageCount, 2);
+        EXPECT_EQ(installed.v.document.documentCacheFolder.rfind(xdg + "pagewell/", 0), 0u);
+        EXPECT_TRUE(installed.runUntil([&] { return conversionFinished(installed.v, 2); }, 60.0));
+    }
+    {
+        Environment xdgVariable("XDG_CACHE_HOME", nullptr);
+        InstalledViewer installed(programFolder);
+        ASSERT_TRUE(installed.started);
+        EXPECT_EQ(installed.v.layout.cacheRoot, home + ".cache/pagewell/");
+        EXPECT_TRUE(media::folderExists(home + ".cache/pagewell/"));
+    }
+    EXPECT_FALSE(fs::exists(programFolder + "cache"));
+    if (!mount) ::chmod(programFolder.c_str(), 0755);
+}
+
+namespace {
+
+std::string configurationBytes(unsigned seed) {
+    std::string bytes(8192, '\0');
+    unsigned state = seed;
+    for (char& c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>((state >> 16) & 0xff);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+// A damaged configuration file or one without its sections: the viewer starts, the search panel
+// and its keyboard work with whatever keys there are, and typing on it breaks nothing.
+TEST(DamagedConfigurationTest, BinaryOrIncompleteConfigurationStillStarts) {
+    HardTimeLimit limit(120);
+    const std::vector<std::pair<std::string, std::string>> configurations = {
+        {"binary", configurationBytes(7)},
+        {"binary with the broken bar", "[KEYBOARD_LAYOUT]\n1stROW_LowerCase=" + configurationBytes(8) + "\n"},
+        {"no sections", "EnableOn-ScreenKeyboard=YES\n1stROW_LowerCase=\xC2\xA6q\xC2\xA6w\n"},
+        {"GLOBAL only", "[GLOBAL]\nEnableOn-ScreenKeyboard=YES\n"},
+        {"empty rows", "[GLOBAL]\nEnableOn-ScreenKeyboard=YES\n[KEYBOARD_LAYOUT]\n1stROW_LowerCase=\n"
+                       "5thROW_LowerCase=\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\n"},
+    };
+    for (const auto& [what, text] : configurations) {
+        SCOPED_TRACE(what);
+        HarnessOptions options;
+        options.configurationText = text;
+        options.desktopWidth = 540;
+        options.desktopHeight = 960;
+        Harness harness(options);
+        ASSERT_TRUE(harness.started());
+        Viewer& v = harness.v();
+        v.frame.searchPanelOpen = 1;
+        harness.frames(3);
+        for (int y = 5; y < 300; y += 41) {
+            for (int x = 5; x < v.layout.screenWidth; x += 67) {
+                harness.moveTo(v.layout.keyboardX + x, v.layout.keyboardY + y);
+                harness.frames(1);
+                harness.press();
+                harness.frames(1);
+                harness.release();
+                harness.frames(1);
+            }
+        }
+        harness.type("ß文");
+        harness.frames(5);
+        EXPECT_FALSE(harness.ended());
+    }
+}

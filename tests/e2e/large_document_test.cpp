@@ -1,0 +1,87 @@
+// A document of 5,000 pages: opening reads the count at once, the first pages come while the rest
+// waits, and opening another document stops the work of the first cleanly.
+#include <dirent.h>
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "document/conversion.h"
+#include "media/media.h"
+#include "tests/e2e/e2e_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int countPageFiles(const std::string& folder) {
+    int count = 0;
+    for (const std::string& name : filesIn(folder)) count += name.starts_with("page-");
+    return count;
+}
+
+// The tool programs started for one document, found by the path on their command line: tools of
+// tests running beside this one are never touched.
+void stopToolsFor(const std::string& documentPath) {
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return;
+    while (struct dirent* entry = ::readdir(proc)) {
+        const int pid = std::atoi(entry->d_name);
+        if (pid <= 0) continue;
+        std::string commandLine = readFile("/proc/" + std::string(entry->d_name) + "/cmdline");
+        if (commandLine.find(documentPath) != std::string::npos && commandLine.find(".exe") != std::string::npos)
+            ::kill(pid, SIGKILL);
+    }
+    ::closedir(proc);
+}
+
+using LargeDocumentTest = E2eTest;
+
+}  // namespace
+
+TEST_F(LargeDocumentTest, FiveThousandPagesOpenAtOnceAndStopCleanlyForTheNextDocument) {
+    const auto madeAt = std::chrono::steady_clock::now();
+    const std::string big = numberedPdf(5000, "five thousand.pdf");
+    const std::string small = numberedPdf(2, "small.pdf");
+    std::fprintf(stderr, "5000-page document written in %.1f s\n",
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - madeAt).count());
+
+    const auto openedAt = std::chrono::steady_clock::now();
+    harness.open(big);
+    const double openSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - openedAt).count();
+    EXPECT_LT(openSeconds, 10.0);
+    EXPECT_EQ(v().document.pageCount, 5000);
+    EXPECT_EQ(v().document.pageCountShown, 5000);
+    EXPECT_EQ(v().conversion.conversionRunning, 1);
+    const std::string bigFolder = v().document.documentCacheFolder;
+
+    // The progress bar grows by a 5000th of the screen per page; page 1 shows once page 2 starts.
+    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.nextPageToConvert > 6; }, 10000000, 5, 60.0));
+    EXPECT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown == 1; }, 10000000, 5, 20.0));
+    EXPECT_TRUE(media::spriteExists(sprite::page));
+    EXPECT_TRUE(media::filePresent(pageImageBase(v(), 3) + ".png"));
+    const float expectedProgress =
+        static_cast<float>(v().conversion.nextPageToConvert - 1) * v().layout.screenWidth / 5000.0f;
+    EXPECT_NEAR(v().conversion.conversionProgress, expectedProgress, 0.01);
+    harness.frames(2);
+    EXPECT_GT(media::spriteWidth(sprite::progressBar), 0);
+    EXPECT_LT(media::spriteWidth(sprite::progressBar), v().layout.screenWidth / 50);
+    // Page 2 is there to turn to, page 4000 is not.
+    EXPECT_FALSE(pageImageFile(v(), 2).empty());
+    EXPECT_TRUE(pageImageFile(v(), 4000).empty());
+
+    harness.open(small);
+    EXPECT_EQ(v().document.pageCount, 2);
+    EXPECT_EQ(v().conversion.workerRunning, 0);
+    ASSERT_TRUE(convert(2));
+    // The first document's converter was stopped: its folder gains no page files any more.
+    const int pagesLeft = countPageFiles(bigFolder);
+    harness.frames(50);
+    media::sleepMilliseconds(300);
+    EXPECT_EQ(countPageFiles(bigFolder), pagesLeft);
+    EXPECT_FALSE(media::filePresent(bigFolder + "page-004000.png"));
+    stopToolsFor(big);  // its text extractor runs on, as it should; the test does not wait for it
+}

@@ -1,0 +1,481 @@
+// Long runs: 100,000 frames of seeded random input over a cached 311-page document, with resident
+// memory compared before and after; and the page-file worker and the search worker busy together.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "document/document.h"
+#include "document/tools.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "tests/support/pdf_maker.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PAGEWELL_SOAK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PAGEWELL_SOAK_ASAN 1
+#endif
+#endif
+#ifdef PAGEWELL_SOAK_ASAN
+// From AddressSanitizer's allocator interface (GCC installs no header for it).
+extern "C" void __sanitizer_purge_allocator();
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A number from the environment, so that a failing run can be repeated with its seed or made longer.
+long environmentNumber(const char* name, long fallback) {
+    const char* text = std::getenv(name);
+    return text != nullptr && *text != '\0' ? std::strtol(text, nullptr, 10) : fallback;
+}
+
+// Freed blocks waiting in AddressSanitizer's quarantine count as resident; they are handed back
+// first, so that what stays is what the program holds.
+void releaseFreedMemory() {
+#ifdef PAGEWELL_SOAK_ASAN
+    __sanitizer_purge_allocator();
+#endif
+}
+
+long residentKilobytes() {
+    releaseFreedMemory();
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+long heapKilobytes() {
+#ifdef PAGEWELL_SOAK_ASAN
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    return -1;
+#endif
+}
+
+bool runTool(const std::string& program, const std::vector<std::string>& arguments,
+             const std::string& outputFile = {}) {
+    media::RunOptions options;
+    options.wait = true;
+    options.standardOutputFile = outputFile;
+    return media::runProgram(program, arguments, options) != 0;
+}
+
+// The cache folder a finished conversion leaves, made quickly: Information.ini and TextualData.txt
+// from the real tools, every page rendered small in one run of the converter and saved as the JPEG
+// the page-file worker writes. No thumb_sheet.png: the first opening builds it from the JPEGs.
+bool writeCachedDocument(Viewer& v, const std::string& pdf, int pageCount, int dpi) {
+    const std::string cache =
+        v.layout.cacheRoot + cacheFolderName(pdf, media::fileModificationTime(pdf)) + "/";
+    media::createFolder(cache, true);
+    if (!runTool(v.tools.pdfinfoPath, informationArguments(pdf), cache + "Information.ini")) return false;
+    if (!runTool(v.tools.pdftotextPath, textExtractorArguments(pdf, cache))) return false;
+    const std::string last = std::to_string(pageCount);
+    if (!runTool(v.tools.pdftopngPath, {"-q", "-f", "1", "-l", last, "-r", std::to_string(dpi), pdf, cache + "page"}))
+        return false;
+    constexpr int scratch = 424242;
+    for (int page = 1; page <= pageCount; ++page) {
+        char base[32];
+        std::snprintf(base, sizeof base, "page-%06d", page);
+        const std::string png = cache + base + ".png";
+        if (!media::loadImage(scratch, png) || !media::saveImageJpeg(scratch, cache + base + ".jpg", 9)) {
+            return false;
+        }
+        media::deleteFile(png);
+    }
+    media::freeImage(scratch);
+    return media::filePresent(cache + "TextualData.txt");
+}
+
+// Where the tool-bar buttons stand, and which of them random input must never touch: Open shows the
+// file chooser, Exit ends the run, About runs its own loop and Detach pauses half a second. A button
+// stays hovered after the pointer leaves the bar, so a later release anywhere would still press it.
+struct ButtonPlace {
+    int centreX = 0, centreY = 0, halfWidth = 0, halfHeight = 0;
+};
+
+ButtonPlace buttonPlace(const Viewer& v, int face, int x) {
+    ButtonPlace place;
+    place.halfWidth = media::spriteWidth(face) / 2;
+    place.halfHeight = media::spriteHeight(face) / 2;
+    place.centreX = x + place.halfWidth;
+    place.centreY = v.layout.mediumFontSize + place.halfHeight;
+    return place;
+}
+
+// Seeded random input: each step is one gesture and the frames it takes.
+class RandomInput {
+public:
+    RandomInput(Harness& h, std::uint32_t seed) : h_(h), random_(seed) {
+        const Layout& layout = h.v().layout;
+        width_ = layout.screenWidth;
+        height_ = layout.screenHeight;
+        pointerHalf_ = media::spriteWidth(sprite::pointer) / 2 + 2;
+        forbidden_ = {buttonPlace(h.v(), sprite::openButton, layout.openButtonX),
+                      buttonPlace(h.v(), sprite::exitButton, layout.exitButtonX),
+                      buttonPlace(h.v(), sprite::aboutButton, layout.aboutButtonX),
+                      buttonPlace(h.v(), sprite::detachButton, layout.detachButtonX)};
+        about_ = forbidden_[2];
+        detach_ = forbidden_[3];
+        allowed_ = {buttonPlace(h.v(), sprite::thumbsButton, layout.thumbsButtonX),
+                    buttonPlace(h.v(), sprite::infoButton, layout.infoButtonX),
+                    buttonPlace(h.v(), sprite::searchButton, layout.searchButtonX),
+                    buttonPlace(h.v(), sprite::textButton, layout.textButtonX)};
+        moveTo(width_ / 2, height_ / 2);
+    }
+
+    long frames() const { return frames_; }
+    int abouts() const { return abouts_; }
+    int detaches() const { return detaches_; }
+
+    void step() {
+        const int roll = pick(0, 999);
+        if (roll < 200) smallMotion();
+        else if (roll < 320) moveTo(pick(0, width_ - 1), pick(0, height_ - 1));
+        else if (roll < 400) toggleButton();
+        else if (roll < 460) holdAndDrag();
+        else if (roll < 520) tap();
+        else if (roll < 560) doubleClick();
+        else if (roll < 620) pressStrip();
+        else if (roll < 700) clickButton(allowed_[pick(0, 3)]);
+        else if (roll < 800) typeText();
+        else if (roll < 830) key(media::scan::backspace);
+        else if (roll < 860) key(media::scan::enter);
+        else if (roll < 880) copyKeys();
+        else if (roll < 940) idle();
+        else if (roll < 990) pickInHitList();
+        else if (roll < 996) clickAbout();
+        else clickDetach();
+    }
+
+private:
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+
+    // Mostly a frame's worth of time; sometimes none, sometimes a stall.
+    int frameMilliseconds() {
+        const int roll = pick(0, 99);
+        if (roll < 5) return 0;
+        if (roll < 95) return pick(3, 17);
+        return pick(100, 400);
+    }
+
+    void run(int count) {
+        for (int i = 0; i < count && !h_.ended(); ++i) {
+            h_.frames(1, frameMilliseconds());
+            ++frames_;
+        }
+    }
+
+    bool over(const ButtonPlace& place, int x, int y) const {
+        return std::abs(x - place.centreX) <= place.halfWidth + pointerHalf_ &&
+               std::abs(y - place.centreY) <= place.halfHeight + pointerHalf_;
+    }
+    bool safe(int x, int y) const {
+        for (const ButtonPlace& place : forbidden_) {
+            if (over(place, x, y)) return false;
+        }
+        return true;
+    }
+
+    // Every position the pointer takes at a frame is away from the forbidden buttons.
+    void moveTo(int x, int y) {
+        while (!safe(x, y)) {
+            x = pick(0, width_ - 1);
+            y = pick(0, height_ - 1);
+        }
+        x_ = x;
+        y_ = y;
+        h_.moveTo(x, y);
+    }
+
+    void smallMotion() {
+        const int steps = pick(1, 4);
+        for (int i = 0; i < steps; ++i) {
+            moveTo(std::clamp(x_ + pick(-30, 30), 0, width_ - 1), std::clamp(y_ + pick(-30, 30), 0, height_ - 1));
+            run(1);
+        }
+    }
+
+    void toggleButton() {
+        if (down_) h_.release();
+        else h_.press();
+        down_ = !down_;
+        run(pick(1, 3));
+    }
+
+    void press() {
+        if (down_) h_.release();
+        h_.press();
+        down_ = true;
+    }
+    void release() {
+        if (!down_) h_.press();
+        h_.release();
+        down_ = false;
+    }
+
+    // A hold of 160 ms or more with sideways motion: the zoom drag.
+    void holdAndDrag() {
+        press();
+        const int steps = pick(3, 20);
+        for (int i = 0; i < steps; ++i) {
+            moveTo(std::clamp(x_ + pick(-60, 60), 0, width_ - 1), y_);
+            h_.advance(pick(10, 60));
+            run(1);
+        }
+        release();
+        run(1);
+    }
+
+    void tap() {
+        press();
+        run(1);
+        release();
+        run(pick(1, 30));  // the glide
+    }
+
+    void doubleClick() {
+        press();
+        run(1);
+        release();
+        run(1);
+        h_.doubleClick();
+        down_ = true;
+        run(1);
+        release();
+        run(pick(1, 5));
+    }
+
+    void pressStrip() {
+        const int stripWidth = media::spriteWidth(sprite::backStrip);
+        const int x = pick(0, 1) == 0 ? pick(0, stripWidth - 1) : pick(width_ - stripWidth, width_ - 1);
+        moveTo(x, pick(height_ / 4, 3 * height_ / 4));
+        run(1);
+        tap();
+    }
+
+    void clickButton(const ButtonPlace& place) {
+        moveTo(place.centreX, place.centreY);
+        run(1);
+        press();
+        run(1);
+        release();
+        run(pick(1, 3));
+    }
+
+    // The about screen returns on the next release: it is queued behind the one that starts it.
+    void clickAbout() {
+        x_ = about_.centreX;
+        y_ = about_.centreY;
+        h_.moveTo(x_, y_);
+        run(1);
+        press();
+        run(1);
+        h_.release();
+        h_.press();
+        h_.release();
+        down_ = false;
+        run(1);
+        ++abouts_;
+        moveTo(pick(0, width_ - 1), pick(height_ / 4, height_ - 1));
+        run(1);
+    }
+
+    // At most a few: each pauses half a second of real time.
+    void clickDetach() {
+        if (detaches_ >= 4) return idle();
+        x_ = detach_.centreX;
+        y_ = detach_.centreY;
+        h_.moveTo(x_, y_);
+        run(1);
+        press();
+        run(1);
+        release();
+        run(1);
+        ++detaches_;
+        moveTo(width_ / 2 + pick(-100, 100), height_ / 2 + pick(-100, 100));
+        run(1);
+    }
+
+    void typeText() {
+        static const std::vector<std::string> words = {"plot", "set", "gnuplot", "x", "ß", "é", "Zz", "1"};
+        const std::string& word = words[pick(0, static_cast<int>(words.size()) - 1)];
+        h_.keyDown(30);  // A
+        h_.type(word);
+        run(1);
+        h_.keyUp(30);
+        run(1);
+    }
+
+    void key(int scanCode) {
+        h_.keyDown(scanCode);
+        run(1);
+        h_.keyUp(scanCode);
+        run(1);
+    }
+
+    void copyKeys() {
+        h_.keyDown(media::scan::leftControl);
+        h_.keyDown(media::scan::c);
+        run(pick(1, 3));
+        h_.keyUp(media::scan::c);
+        run(1);
+        h_.keyUp(media::scan::leftControl);
+        run(1);
+    }
+
+    void idle() { run(pick(5, 40)); }
+
+    // The hit list stands below the search panel, in the upper half.
+    void pickInHitList() {
+        moveTo(pick(width_ / 8, 7 * width_ / 8), pick(height_ / 12, height_ / 2));
+        run(1);
+        tap();
+    }
+
+    Harness& h_;
+    std::mt19937 random_;
+    int width_ = 0, height_ = 0, pointerHalf_ = 0;
+    int x_ = 0, y_ = 0;
+    bool down_ = false;
+    long frames_ = 0;
+    int abouts_ = 0, detaches_ = 0;
+    std::vector<ButtonPlace> forbidden_, allowed_;
+    ButtonPlace about_, detach_;
+};
+
+const std::string gnuplotManual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
+
+}  // namespace
+
+// No sanitizer report (the run stops at the first), no end of the loop, and resident memory after
+// the run within 5 % (plus 2 MB) of what it was after the first 1,000 frames.
+TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
+    const auto seed = static_cast<std::uint32_t>(environmentNumber("PAGEWELL_SOAK_SEED", 311));
+    const long totalFrames = environmentNumber("PAGEWELL_SOAK_FRAMES", 100000);
+    const auto start = Clock::now();
+    Harness h;
+    ASSERT_TRUE(h.started());
+    media::captureFrames(false);  // reading back every frame's pixels would only slow the run
+    media::seedRandom(seed);
+    ASSERT_TRUE(writeCachedDocument(h.v(), gnuplotManual, 311, 16));
+    const double prepared = secondsSince(start);
+
+    h.open(gnuplotManual);
+    ASSERT_EQ(h.v().document.documentIsCached, 1);
+    ASSERT_EQ(h.v().document.pageCount, 311);
+    // The first opening builds the sheet from the page JPEGs (the page-file worker, real time).
+    ASSERT_TRUE(h.runUntil([&] { return h.v().sheet.sheetReady == 1; }, 2000000, 5));
+    ASSERT_GT(h.v().text.pageTexts.size(), 300u);
+    const double sheetBuilt = secondsSince(start);
+
+    RandomInput input(h, seed);
+    while (input.frames() < 1000) input.step();
+    const long residentAfterThousand = residentKilobytes();
+    const long heapAfterThousand = heapKilobytes();
+    const long firstFrames = input.frames();
+
+    long nextReopening = totalFrames / 3;
+    while (input.frames() < totalFrames && !h.ended()) {
+        input.step();
+        // Opening the same document again goes through the resets while a search may be running.
+        if (input.frames() >= nextReopening) {
+            h.open(gnuplotManual);
+            nextReopening += totalFrames / 3;
+        }
+    }
+    const long residentAtEnd = residentKilobytes();
+    const long heapAtEnd = heapKilobytes();
+    std::printf("soak: seed %u, %ld frames (%d about screens, %d detaches); cache %.1f s, sheet %.1f s, "
+                "total %.1f s\n",
+                seed, input.frames(), input.abouts(), input.detaches(), prepared, sheetBuilt, secondsSince(start));
+    std::printf("soak: VmRSS after %ld frames %ld kB, at the end %ld kB (%+.2f %%); heap %ld kB -> %ld kB\n",
+                firstFrames, residentAfterThousand, residentAtEnd,
+                100.0 * (residentAtEnd - residentAfterThousand) / residentAfterThousand, heapAfterThousand,
+                heapAtEnd);
+    EXPECT_FALSE(h.ended());
+    EXPECT_GE(input.frames(), totalFrames);
+    EXPECT_LE(residentAtEnd, residentAfterThousand + residentAfterThousand / 20 + 2048);
+}
+
+namespace {
+
+// Presses Enter for a search of the word typed so far; the search restarts once the last is drawn.
+void requestSearch(Harness& h) {
+    h.keyDown(media::scan::enter);
+    h.frames(1);
+    h.keyUp(media::scan::enter);
+    h.frames(1);
+}
+
+}  // namespace
+
+// A real conversion with the page-file worker running while searches start and finish over and
+// over, and a second opening that stops the worker in the middle; under ThreadSanitizer no report.
+TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
+    HarnessOptions options;
+    options.realClock = true;
+    Harness h(options);
+    ASSERT_TRUE(h.started());
+    const std::string pdf = makeTemporaryFolder("soak-threads") + "numbered.pdf";
+    ASSERT_TRUE(makeNumberedPdf(pdf, 24));
+    Viewer& v = h.v();
+
+    int searchesDuringWorker = 0;
+    auto searchWhileConverting = [&](const std::function<bool()>& done, double maxSeconds) {
+        const auto start = Clock::now();
+        while (!done() && secondsSince(start) < maxSeconds && !h.ended()) {
+            if (!v.text.pageTexts.empty() && !v.frame.searchInputActive) {
+                v.frame.searchPanelOpen = 1;  // the tool bar's Search stays disabled while converting
+                v.frame.searchInputActive = 1;
+                h.type("word");
+                h.frames(1);
+                h.type("1");
+                h.frames(1);
+            }
+            if (v.frame.searchInputActive) {
+                const bool workerBusy = v.conversion.workerRunning.load() != 0;
+                requestSearch(h);
+                if (workerBusy && v.search.searchWorkerState.load() != 0) ++searchesDuringWorker;
+            }
+            h.moveTo(static_cast<int>(secondsSince(start) * 97) % v.layout.screenWidth, v.layout.screenHeight / 2);
+            h.frames(1);
+        }
+        return done();
+    };
+
+    h.open(pdf);
+    ASSERT_TRUE(searchWhileConverting([&] { return v.conversion.workerRunning.load() != 0; }, 120.0));
+    searchWhileConverting([&] { return searchesDuringWorker >= 5; }, 30.0);
+    h.open(pdf);  // stops the worker half-way; the cache is incomplete and is converted again
+    v.frame.searchInputActive = 0;
+    v.search.searchWord.clear();
+    ASSERT_TRUE(searchWhileConverting([&] { return v.sheet.sheetReady == 1; }, 180.0));
+    requestSearch(h);
+    h.runUntil([&] { return !v.search.searchHits.empty(); }, 100000, 5, 10.0);
+    std::printf("soak threads: %d searches started while the page-file worker ran\n", searchesDuringWorker);
+    EXPECT_GE(searchesDuringWorker, 5);
+    ASSERT_FALSE(v.search.searchHits.empty());
+    EXPECT_EQ(v.search.searchHits.front().page, 1);
+}
