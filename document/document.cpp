@@ -163,8 +163,10 @@ void openCachedDocument(Viewer& v) {
     showCachedFirstPage(v);
     v.frame.toolbarShown = 0;
     if (v.document.pageCount <= 1) return;
-    // A sheet file that does not load (cut short, damaged) is made again, as a missing one is.
-    if (!loadThumbnailSheet(v)) {
+    // A sheet file that does not load (cut short, damaged), or whose grid cannot be read so that no
+    // page could be picked from it, is made again, as a missing one is.
+    if (!loadThumbnailSheet(v) || v.sheet.thumbnailCells.empty()) {
+        v.sheet.sheetReady = 0;
         v.conversion.thumbnailsFromJpeg = 1;
         v.conversion.thumbnailsWanted = 1;
     }

@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -149,6 +150,45 @@ SDL_Rect destinationOf(const detail::Sprite& sprite, int x, int y) {
                     static_cast<int>(sprite.clip.h * scaleY + 0.5)};
 }
 
+// The whole source pixels [first, last) of a side of length sourceLength that cover the visible
+// span [visibleStart, visibleEnd) of a destination side starting at start, length length.
+void coveringPixels(int start, int length, int sourceLength, int visibleStart, int visibleEnd, int& first,
+                    int& last) {
+    const double scale = static_cast<double>(length) / sourceLength;
+    first = std::clamp(static_cast<int>(std::floor((visibleStart - start) / scale)), 0, sourceLength);
+    last = std::clamp(static_cast<int>(std::ceil((visibleEnd - start) / scale)), first, sourceLength);
+}
+
+// Cuts a scaled copy down to the source pixels that land on the back buffer (false: none do). The
+// software renderer scales a copy that runs past the edges into a temporary surface as large as the
+// whole destination: for a zoomed page up to 32768 x 32768 pixels, 4 GB, in every frame.
+bool keepVisiblePart(SDL_Rect& source, SDL_Rect& destination) {
+    int outputWidth = 0, outputHeight = 0;
+    if (SDL_GetRendererOutputSize(detail::display().renderer, &outputWidth, &outputHeight) != 0) return true;
+    if (destination.x >= 0 && destination.y >= 0 && destination.x + destination.w <= outputWidth &&
+        destination.y + destination.h <= outputHeight) {
+        return true;
+    }
+    const int visibleLeft = std::max(destination.x, 0), visibleTop = std::max(destination.y, 0);
+    const int visibleRight = std::min(destination.x + destination.w, outputWidth);
+    const int visibleBottom = std::min(destination.y + destination.h, outputHeight);
+    if (visibleLeft >= visibleRight || visibleTop >= visibleBottom) return false;
+    int firstX = 0, lastX = 0, firstY = 0, lastY = 0;
+    coveringPixels(destination.x, destination.w, source.w, visibleLeft, visibleRight, firstX, lastX);
+    coveringPixels(destination.y, destination.h, source.h, visibleTop, visibleBottom, firstY, lastY);
+    if (firstX >= lastX || firstY >= lastY) return false;
+    const double scaleX = static_cast<double>(destination.w) / source.w;
+    const double scaleY = static_cast<double>(destination.h) / source.h;
+    // Both edges of the kept part are placed where the whole copy would have put them.
+    const int left = destination.x + static_cast<int>(std::lround(firstX * scaleX));
+    const int right = destination.x + static_cast<int>(std::lround(lastX * scaleX));
+    const int top = destination.y + static_cast<int>(std::lround(firstY * scaleY));
+    const int bottom = destination.y + static_cast<int>(std::lround(lastY * scaleY));
+    source = SDL_Rect{source.x + firstX, source.y + firstY, lastX - firstX, lastY - firstY};
+    destination = SDL_Rect{left, top, right - left, bottom - top};
+    return destination.w > 0 && destination.h > 0;
+}
+
 void drawTexture(detail::Sprite& sprite, SDL_Texture* texture, int x, int y) {
     SDL_Rect source = sprite.clip;
     int divisor = sprite.textureDivisor;
@@ -158,6 +198,7 @@ void drawTexture(detail::Sprite& sprite, SDL_Texture* texture, int x, int y) {
     SDL_Rect destination = destinationOf(sprite, x, y);
     if (destination.w <= 0 || destination.h <= 0 || source.w <= 0 || source.h <= 0) return;
     bool scaled = destination.w != source.w || destination.h != source.h;
+    if (scaled && !keepVisiblePart(source, destination)) return;
     SDL_SetTextureScaleMode(texture, store().smooth && scaled ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     SDL_RenderCopy(detail::display().renderer, texture, &source, &destination);
 }

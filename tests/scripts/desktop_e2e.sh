@@ -95,6 +95,7 @@ until_shown() {
     if capture "$frame" && "$@"; then
       mv "$frame" "$name.png"
       last="$name.png"
+      echo "$(basename "$name"): $what ($check_detail)" >>"$screen_dir/steps.log"
       return 0
     fi
     if [ "$SECONDS" -ge "$deadline" ]; then
@@ -129,7 +130,7 @@ focus_window() { timeout 3 xdotool windowfocus --sync "$window" >/dev/null 2>&1 
 layout_portrait() {  # 1080x1920: fonts 10, 12, 18, 22; pointer 16; strips 19
   W=1080 H=1920 window_x=0
   strip=19 band=90 band_light=54
-  button_y=27 open_x=39 thumbs_x=94 search_x=223 text_x=297 about_x=353 exit_x=409 detach_x=1047
+  button_y=27 open_x=39 thumbs_x=94 info_x=149 search_x=223 text_x=297 about_x=353 exit_x=409 detach_x=1047
   panel_x=223 panel_w=635 panel_h=88 row=18 medium=12
   keyboard_x=19 keyboard_y=1561 keyboard_w=1042 key_w=67 key_h=62
 }
@@ -137,7 +138,7 @@ layout_portrait() {  # 1080x1920: fonts 10, 12, 18, 22; pointer 16; strips 19
 layout_landscape() {  # 902x1080 centred on 1920x1080: fonts 9, 11, 15, 19; pointer 15; strips 18
   W=902 H=1080 window_x=509
   strip=18 band=81 band_light=49
-  button_y=24 open_x=36 thumbs_x=89 search_x=212 text_x=283 about_x=338 exit_x=392 detach_x=871
+  button_y=24 open_x=36 thumbs_x=89 info_x=141 search_x=212 text_x=283 about_x=338 exit_x=392 detach_x=871
   panel_x=186 panel_w=531 panel_h=76 row=15 medium=11
   keyboard_x=18 keyboard_y=876 keyboard_w=866 key_w=56 key_h=35
 }
@@ -280,6 +281,20 @@ text_view_open() {
   at_least "$dark" 50 $(((W - 2 * strip - 20) * 300))
 }
 
+info_panel() {  # info_panel <min percent> <max percent>: grey of the information panel under the tool bar
+  local grey area=$((200 * 100))
+  grey=$(count_colour $((W / 2 - 100)) $((band + 10)) 200 100 100 100 100)
+  check_detail="$grey information-panel grey pixels"
+  at_least "$grey" "$1" $area && at_most "$grey" "$2" $area
+}
+
+about_text_rising() {  # the credits come up from the bottom edge, faded toward it
+  local lit
+  read -r lit _ < <(bright_box 0 $((H * 3 / 4)) "$W" $((H / 4)) 30)
+  check_detail="$lit lit pixels in the bottom quarter"
+  [ "$lit" -ge 500 ]
+}
+
 decorations() {  # the window's _MOTIF_WM_HINTS decorations word: 0x0 without a title bar
   xprop -id "$window" _MOTIF_WM_HINTS 2>/dev/null | awk -F', ' '/=/ {print $3}'
 }
@@ -287,6 +302,25 @@ decorations() {  # the window's _MOTIF_WM_HINTS decorations word: 0x0 without a 
 window_has_decorations() { [ "$(decorations)" = "0x$1" ]; }
 
 pointer_x() { xdotool getmouselocation 2>/dev/null | sed -n 's/^x:\([0-9]*\) .*/\1/p'; }
+
+# The sheet's grid, from its file's trailer (cell width|cell height|columns|rows after the last 0 byte),
+# into cell_w, cell_h, columns; sheet_w and sheet_h are the sheet picture's size.
+sheet_grid() {
+  local trailer
+  trailer=$(tr '\0' '\n' <"$sheet" | tail -n1)
+  IFS='|' read -r cell_w cell_h columns _ <<<"$trailer"
+  read -r sheet_w sheet_h < <("$probe" size "$sheet" 2>/dev/null)
+  [ "${columns:-0}" -ge 1 ] 2>/dev/null && [ "${cell_w:-0}" -ge 1 ] 2>/dev/null &&
+    [ "${cell_h:-0}" -ge 1 ] 2>/dev/null && [ "${sheet_w:-0}" -ge 1 ] 2>/dev/null
+}
+
+# page_settled: the page band is as it was in the previous poll.
+page_settled() {
+  local settled=1
+  [ -f "$work/previous.png" ] && page_matches "$work/previous.png" || settled=0
+  cp "$frame" "$work/previous.png"
+  [ "$settled" = 1 ]
+}
 
 # ---------------------------------------------------------------------------------------------------
 # One screen, start to Exit
@@ -357,18 +391,40 @@ open_document() {
 
   begin_step "first-page"
   local cache="" deadline=$((SECONDS + 120))
+  sheet=""
   while :; do
     cache=$(ls -d "$build"/cache/*_"desktop-e2e-$screen_name.pdf" 2>/dev/null | head -n1)
-    [ -n "$cache" ] && [ -s "$cache/thumb_sheet.png" ] && break
+    if [ -n "$cache" ] && [ -s "$cache/thumb_sheet.png" ]; then
+      sheet="$cache/thumb_sheet.png"
+      sheet_grid && break
+    fi
     kill -0 "$viewer_pid" 2>/dev/null || fail "the program ended during the conversion"
-    [ "$SECONDS" -ge "$deadline" ] && fail "no thumb_sheet.png in ${cache:-a cache folder} within 120 seconds"
+    [ "$SECONDS" -ge "$deadline" ] && fail "no thumb_sheet.png with its grid in ${cache:-a cache folder} within 120 seconds"
     sleep 0.2
   done
-  sheet="$cache/thumb_sheet.png"
+  # The sheet is saved at the end of a frame that may still show the "Please wait" notice.
   move $((W / 3)) $((H / 2))
-  until_shown "page 1 without the tool bar" 20 eval 'page_shown && toolbar_hidden'
+  rm -f "$work/previous.png"
+  until_shown "page 1, settled, without the tool bar" 20 eval 'page_shown && toolbar_hidden && page_settled'
   fitted_shot=$last
   fitted_width=$(frame=$last page_width)
+}
+
+show_information() {
+  begin_step "toolbar-info"
+  move "$info_x" "$button_y"
+  until_shown "the tool bar" 20 toolbar_shown
+  click
+  begin_step "information"
+  move $((W / 3)) $((H / 2))
+  until_shown "the information panel" 20 info_panel 50 100
+  begin_step "toolbar-info-closed"
+  move "$info_x" "$button_y"
+  until_shown "the tool bar" 20 toolbar_shown
+  click
+  begin_step "information-closed"
+  move $((W / 3)) $((H / 2))
+  until_shown "the page without the information panel" 20 eval 'info_panel 0 10 && page_matches "$fitted_shot"'
 }
 
 turn_pages() {
@@ -419,12 +475,7 @@ pick_thumbnail() {
   until_shown "the tool bar" 20 toolbar_shown
   click
 
-  # The sheet's grid is in its file's trailer: cell width|cell height|columns|rows.
-  local trailer sheet_w sheet_h columns
-  trailer=$(tr '\0' '\n' <"$sheet" | tail -n1)
-  IFS='|' read -r cell_w cell_h columns _ <<<"$trailer"
-  read -r sheet_w sheet_h < <("$probe" size "$sheet")
-  [ "${columns:-0}" -ge 1 ] 2>/dev/null || fail "thumb_sheet.png has no grid trailer ('$trailer')"
+  sheet_grid || fail "thumb_sheet.png has no grid trailer"
   picked_page=3
   cell_x0=$((W / 2 - sheet_w / 2 + ((picked_page - 1) % columns) * cell_w))
   cell_y0=$((H / 2 - sheet_h / 2 + ((picked_page - 1) / columns) * cell_h))
@@ -527,7 +578,7 @@ about() {
   until_shown "the tool bar" 20 toolbar_shown
   click
   begin_step "about"
-  until_shown "the about screen over the page" 20 eval 'page_hidden && toolbar_hidden'
+  until_shown "the about screen over the page" 20 eval 'page_hidden && toolbar_hidden && about_text_rising'
   move $((W / 2)) $((H / 2))
   click
   begin_step "about-closed"
@@ -597,6 +648,7 @@ run_screen() {  # run_screen <name> <desktop WxH> <layout>
   start_screen "$1" "$2"
   check_window
   open_document
+  show_information
   turn_pages
   zoom_and_restore
   pick_thumbnail
