@@ -123,5 +123,6 @@ struct FrameState {
     int quit = 0;                 // the loop ends after this frame (Escape or Exit)
     int skipRestOfFrame = 0;      // re-attach: the rest of the frame, flip included, is skipped
     int messagePanelShown = 0;    // showMessagePanel's panel (sprite::infoMessage) is on screen
+    std::string messagePanelText;  // what the message panel says
     std::int64_t messagePanelSince = 0;  // when it was put up; it goes after a while or a press
 };

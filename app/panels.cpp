@@ -292,5 +292,6 @@ void showMessagePanel(Viewer& v, const std::string& text) {
     drawFrame(width, height, media::rgb(1, 1, 1));
     media::endDrawing();
     v.frame.messagePanelShown = 1;
+    v.frame.messagePanelText = text;
     v.frame.messagePanelSince = media::elapsedMilliseconds();
 }

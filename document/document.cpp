@@ -177,7 +177,14 @@ void openCachedDocument(Viewer& v) {
 void reportUnreadable(Viewer& v) {
     v.document.documentUnreadable = 1;
     media::freeSprite(sprite::page);
-    showMessagePanel(v, "This document cannot be read.");
+    // Without its tool programs the viewer can read no document at all: it says so.
+    if (media::fileSize(v.tools.pdfinfoPath) <= 0) {
+        showMessagePanel(v, "The tool programs are missing from " + v.tools.toolFolder);
+    } else if (!media::folderWritable(v.document.documentCacheFolder)) {
+        showMessagePanel(v, "The cache folder cannot be written: " + v.document.documentCacheFolder);
+    } else {
+        showMessagePanel(v, "This document cannot be read.");
+    }
 }
 
 // Steps 5 to 14 of the opening, for a file that has passed the checks.

@@ -21,6 +21,7 @@ void expectReportedUnreadable(Harness& harness, const std::string& path) {
     EXPECT_EQ(v.document.documentPath, path);
     EXPECT_EQ(v.document.documentUnreadable, 1);
     EXPECT_EQ(v.frame.messagePanelShown, 1);
+    EXPECT_EQ(v.frame.messagePanelText, "This document cannot be read.");
     EXPECT_EQ(v.document.pageCount, 0);
     EXPECT_EQ(v.document.pageCountShown, 1);
     EXPECT_EQ(v.conversion.conversionRunning, 0);

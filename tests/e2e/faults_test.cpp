@@ -114,6 +114,7 @@ TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
     harness.open(path);
     EXPECT_EQ(v().document.documentUnreadable, 1);
     EXPECT_EQ(v().frame.messagePanelShown, 1);
+    EXPECT_EQ(v().frame.messagePanelText.rfind("The tool programs are missing", 0), 0u);
     EXPECT_EQ(v().conversion.conversionRunning, 0);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
@@ -135,6 +136,7 @@ TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {
     const std::string path = numberedPdf(2, "read only.pdf");
     harness.open(path);
     EXPECT_EQ(v().document.documentUnreadable, 1);
+    EXPECT_EQ(v().frame.messagePanelText.rfind("The cache folder cannot be written", 0), 0u);
     EXPECT_EQ(v().conversion.conversionRunning, 0);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
