@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The viewer as its users meet it: the built program in a real X window under Xvfb, first on a
-# 1080x1920 portrait screen, then on a 1920x1080 landscape one, driven with xdotool through Open,
+# 1080x1920 portrait screen, then on a 1920x1080 landscape one, driven with xdotool through Open, Info,
 # page turning, zoom, the thumbnail sheet, search (physical and on-screen keyboard), the text view with
-# its clipboard copy, the about screen, Detach and Exit. Every step is checked on a screenshot; the
-# screenshots stay in <build dir>/test-output/desktop_e2e/<screen>/<nn>-<step>.png.
+# its clipboard copy, the about screen, Detach, opening the document again from its cache, and Exit.
+# Every step is checked on a screenshot; the screenshots stay in
+# <build dir>/test-output/desktop_e2e/<screen>/<nn>-<step>.png, with what each showed in steps.log.
 # Usage: desktop_e2e.sh <build dir> <corpus dir>
 set -uo pipefail
 
@@ -80,7 +81,7 @@ capture() {
   import -silent -window "$window" -quality 11 "png:$1" 2>/dev/null
 }
 
-# until <what> <seconds> <predicate> [args]: captures the window into $frame again and again until the
+# until_shown <what> <seconds> <predicate> [args]: captures the window into $frame again and again until the
 # predicate (a function reading $frame) holds, then keeps that screenshot as <nn>-<step>.png in $last.
 # On the deadline the last screenshot is kept as <nn>-<step>-FAILED.png and the step fails.
 until_shown() {
@@ -182,36 +183,40 @@ toolbar_hidden() {
 
 # The page band: the middle half of the window, clear of the strips, the panels and the keyboard.
 page_x=60
-page_band() { echo "$page_x $((H / 4)) $((W - 2 * page_x)) $((H / 2))"; }
-page_area() { echo $(((W - 2 * page_x) * (H / 2))); }
+page_band=()
+page_area=0
+set_page_band() {
+  page_band=("$page_x" $((H / 4)) $((W - 2 * page_x)) $((H / 2)))
+  page_area=$(((W - 2 * page_x) * (H / 2)))
+}
 
 page_shown() {
   local bright
-  read -r bright _ < <(bright_box $(page_band))
+  read -r bright _ < <(bright_box "${page_band[@]}")
   check_detail="$bright bright pixels in the page band"
-  at_least "$bright" 30 "$(page_area)"
+  at_least "$bright" 30 "$page_area"
 }
 
 page_hidden() {
   local bright
-  read -r bright _ < <(bright_box $(page_band))
+  read -r bright _ < <(bright_box "${page_band[@]}")
   check_detail="$bright bright pixels in the page band"
-  at_most "$bright" 1 "$(page_area)"
+  at_most "$bright" 1 "$page_area"
 }
 
 # page_differs_from <shot> <percent>: the page band changed in at least percent of its pixels.
 page_differs_from() {
   local changed
-  changed=$(differing "$1" $(page_band))
+  changed=$(differing "$1" "${page_band[@]}")
   check_detail="$changed pixels of the page band differ from $(basename "$1")"
-  at_least "$changed" "$2" "$(page_area)"
+  at_least "$changed" "$2" "$page_area"
 }
 
 page_matches() {
   local changed
-  changed=$(differing "$1" $(page_band))
+  changed=$(differing "$1" "${page_band[@]}")
   check_detail="$changed pixels of the page band differ from $(basename "$1")"
-  at_most "$changed" 1 "$(page_area)"
+  at_most "$changed" 1 "$page_area"
 }
 
 # Width of the bright (paper-white) part of the page across the whole window, below the tool-bar zone.
@@ -344,7 +349,8 @@ start_screen() {  # start_screen <name> <desktop WxH>
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  export DISPLAY=":$(head -n1 "$work/display")"
+  DISPLAY=":$(head -n1 "$work/display")"
+  export DISPLAY
   # A desktop's window manager knows the _MOTIF_WM_HINTS atom, through which the title bar is asked
   # for and taken away; on a bare X server SDL finds no such atom and leaves no trace of either.
   xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0 && xprop -root -remove _MOTIF_WM_HINTS ||
@@ -390,7 +396,8 @@ open_document() {
   click
 
   begin_step "first-page"
-  local cache="" deadline=$((SECONDS + 120))
+  local deadline=$((SECONDS + 120))
+  cache=""
   sheet=""
   while :; do
     cache=$(ls -d "$build"/cache/*_"desktop-e2e-$screen_name.pdf" 2>/dev/null | head -n1)
@@ -434,6 +441,7 @@ turn_pages() {
   click
   begin_step "page-2"
   until_shown "page 2" 20 page_differs_from "$fitted_shot" 2
+  # shellcheck disable=SC2034  # read by the check below
   local page_two=$last
 
   begin_step "strip-lit-left"
@@ -482,10 +490,12 @@ pick_thumbnail() {
   begin_step "thumbnail-sheet"
   move $((cell_x0 + cell_w / 2)) $((cell_y0 + cell_h / 2))
   until_shown "the sheet with page 3's cell highlighted" 20 cell_hovered
+  # shellcheck disable=SC2034  # read by the check below
   local sheet_shot=$last
   click
   begin_step "page-3"
   until_shown "page 3" 20 eval 'page_shown && page_differs_from "$sheet_shot" 5 && page_differs_from "$fitted_shot" 2'
+  # shellcheck disable=SC2034  # read by the hit pick's check
   page_three=$last
 }
 
@@ -622,6 +632,35 @@ detach_and_reattach() {
   until_shown "the page after re-attaching" 20 page_shown
 }
 
+# The same document again: its cache folder serves it at once, page 1 and the saved sheet, and nothing
+# in the folder is made anew. A double-click beside the grid leaves the sheet without picking a page.
+reopen_from_cache() {
+  local before after
+  before=$(ls -l --time-style=+%s.%N "$cache") || fail "cannot list the cache folder $cache"
+  begin_step "toolbar-open-again"
+  move "$open_x" "$button_y"
+  until_shown "the tool bar" 20 toolbar_shown
+  click
+  begin_step "cached-page-1"
+  move $((W / 3)) $((H / 2))
+  until_shown "page 1 from the cache" 20 eval 'toolbar_hidden && page_matches "$fitted_shot"'
+  after=$(ls -l --time-style=+%s.%N "$cache")
+  [ "$before" = "$after" ] || fail "the cache folder changed on reopening: $(diff <(echo "$before") <(echo "$after") | tr '\n' ' ')"
+
+  begin_step "toolbar-thumbnails-cached"
+  move "$thumbs_x" "$button_y"
+  until_shown "the tool bar with the sheet ready" 20 toolbar_shown
+  click
+  begin_step "cached-sheet"
+  local gap=$((sheet_w - columns * cell_w))
+  [ "$gap" -ge 20 ] || fail "the sheet leaves no room beside its grid ($gap pixels)"
+  move $((W / 2 - sheet_w / 2 + columns * cell_w + gap / 2)) $((H / 2))
+  until_shown "the saved sheet" 20 page_differs_from "$fitted_shot" 5
+  xdotool click --repeat 2 --delay 60 1
+  begin_step "sheet-left"
+  until_shown "page 1 after leaving the sheet" 20 page_matches "$fitted_shot"
+}
+
 exit_program() {
   begin_step "toolbar-exit"
   move "$exit_x" "$button_y"
@@ -645,6 +684,7 @@ exit_program() {
 run_screen() {  # run_screen <name> <desktop WxH> <layout>
   local started=$SECONDS
   "$3"
+  set_page_band
   start_screen "$1" "$2"
   check_window
   open_document
@@ -656,6 +696,7 @@ run_screen() {  # run_screen <name> <desktop WxH> <layout>
   copy_text
   about
   detach_and_reattach
+  reopen_from_cache
   exit_program
   stop_screen
   echo "PASS [$1] ${W}x${H} window: $step_number steps in $((SECONDS - started)) s; screenshots in $screen_dir"

@@ -146,6 +146,32 @@ public:
     }
 
     long frames() const { return frames_; }
+
+    // Every panel and picture the run can create, made once before memory is first measured: the
+    // hit list and the marked sheet, the thumbnail sheet shown, the text view, the information
+    // panel, a zoom and the about screen.
+    void tour() {
+        clickButton(allowed_[2]);  // Search
+        h_.type("plot");
+        run(2);
+        key(media::scan::enter);
+        while (h_.v().search.searchHits.empty() && frames_ < 2000) run(1);
+        clickButton(allowed_[2]);
+        clickButton(allowed_[0]);  // Thumbnails
+        moveTo(width_ / 3, height_ / 3);
+        run(3);
+        doubleClick();
+        clickButton(allowed_[3]);  // Text
+        run(3);
+        clickButton(allowed_[3]);
+        clickButton(allowed_[1]);  // Info
+        run(3);
+        clickButton(allowed_[1]);
+        moveTo(width_ / 2, height_ / 2);
+        holdAndDrag();
+        doubleClick();
+        clickAbout();
+    }
     int abouts() const { return abouts_; }
     int detaches() const { return detaches_; }
 
@@ -396,18 +422,24 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     const double sheetBuilt = secondsSince(start);
 
     RandomInput input(h, seed);
-    while (input.frames() < 1000) input.step();
+    input.tour();
+    ASSERT_FALSE(h.v().search.searchHits.empty());
+    const long tourFrames = input.frames();
+    while (input.frames() < tourFrames + 1000) input.step();
     const long residentAfterThousand = residentKilobytes();
     const long heapAfterThousand = heapKilobytes();
     const long firstFrames = input.frames();
 
-    long nextReopening = totalFrames / 3;
+    const long stride = std::max(totalFrames / 5, 1L);
+    long nextReport = stride;
     while (input.frames() < totalFrames && !h.ended()) {
         input.step();
-        // Opening the same document again goes through the resets while a search may be running.
-        if (input.frames() >= nextReopening) {
+        if (input.frames() >= nextReport) {
+            std::printf("soak: %ld frames, %.1f s, VmRSS %ld kB, heap %ld kB\n", input.frames(),
+                        secondsSince(start), residentKilobytes(), heapKilobytes());
+            // Opening the same document again goes through the resets while a search may be running.
             h.open(gnuplotManual);
-            nextReopening += totalFrames / 3;
+            nextReport += stride;
         }
     }
     const long residentAtEnd = residentKilobytes();
@@ -415,8 +447,8 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     std::printf("soak: seed %u, %ld frames (%d about screens, %d detaches); cache %.1f s, sheet %.1f s, "
                 "total %.1f s\n",
                 seed, input.frames(), input.abouts(), input.detaches(), prepared, sheetBuilt, secondsSince(start));
-    std::printf("soak: VmRSS after %ld frames %ld kB, at the end %ld kB (%+.2f %%); heap %ld kB -> %ld kB\n",
-                firstFrames, residentAfterThousand, residentAtEnd,
+    std::printf("soak: VmRSS after %ld frames (%ld of them the tour) %ld kB, at the end %ld kB (%+.2f %%); heap %ld kB -> %ld kB\n",
+                firstFrames, tourFrames, residentAfterThousand, residentAtEnd,
                 100.0 * (residentAtEnd - residentAfterThousand) / residentAfterThousand, heapAfterThousand,
                 heapAtEnd);
     EXPECT_FALSE(h.ended());
@@ -464,6 +496,7 @@ TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
                 requestSearch(h);
                 if (workerBusy && v.search.searchWorkerState.load() != 0) ++searchesDuringWorker;
             }
+            if (std::getenv("SOAK_DEBUG")) std::printf("dbg texts %zu panel %d input %d word '%s' state %d worker %d conv %d\n", v.text.pageTexts.size(), v.frame.searchPanelOpen, v.frame.searchInputActive, v.search.searchWord.c_str(), v.search.searchWorkerState.load(), v.conversion.workerRunning.load(), v.conversion.conversionRunning);
             h.moveTo(static_cast<int>(secondsSince(start) * 97) % v.layout.screenWidth, v.layout.screenHeight / 2);
             h.frames(1);
         }
