@@ -23,6 +23,7 @@ struct InputState {
     bool buttons[4] = {false, false, false, false};  // 1 left, 2 right, 3 middle
     std::array<bool, keyCount> down{};
     std::array<bool, keyCount> releasedSinceRead{};
+    std::array<bool, keyCount> pressedSinceRead{};  // a tap between two reads still counts as down
     std::array<bool, keyCount> readDown{};
     std::array<bool, keyCount> readReleased{};
     std::string textSinceRead;
@@ -193,7 +194,10 @@ bool escapePressed() {
 
 void readKeyboard() {
     InputState& state = input();
-    state.readDown = state.down;
+    for (int key = 0; key < keyCount; ++key) {
+        state.readDown[key] = state.down[key] || state.pressedSinceRead[key];
+    }
+    state.pressedSinceRead.fill(false);
     state.readReleased = state.releasedSinceRead;
     state.releasedSinceRead.fill(false);
     state.readText = std::move(state.textSinceRead);
@@ -225,6 +229,7 @@ void feedKey(int scanCode, bool down) {
     InputState& state = input();
     if (!validKey(scanCode)) return;
     if (!down) state.releasedSinceRead[scanCode] = true;
+    if (down) state.pressedSinceRead[scanCode] = true;
     state.down[scanCode] = down;
     if (down && scanCode == scan::escape) state.escapeLatched = true;
 }

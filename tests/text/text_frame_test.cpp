@@ -139,6 +139,21 @@ TEST_F(TextFrames, ControlAndCCopyOnEachReleaseOfCAndCAloneCopiesNothing) {
     EXPECT_EQ(media::clipboardText(), "untouched");
 }
 
+TEST_F(TextFrames, AQuickTapOfCWithinOneFrameStillCopies) {
+    loadText("only page\f", 1);
+    v.view.currentPage = 1;
+    v.frame.textViewOpen = 1;
+    media::setClipboardText("before");
+    h.keyDown(media::scan::leftControl);
+    h.frames(1);
+    h.keyDown(media::scan::c);  // pressed and released between two frames
+    h.keyUp(media::scan::c);
+    h.frames(1);
+    EXPECT_EQ(media::clipboardText(), "only page");
+    h.keyUp(media::scan::leftControl);
+    h.frames(1);
+}
+
 TEST_F(TextFrames, TypingEditsTheWordByCharacterAndReturnWithoutAWordDoesNothing) {
     loadText("Straße\fstrasse\f", 2);
     openSearchPanel();
