@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "display_window.h"
@@ -287,3 +290,52 @@ TEST_F(Sprites, CapturedPixelOutsideTheFrameIsMinusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+long peakResidentKilobytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return -1;
+    char line[256];
+    long peak = -1;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::strncmp(line, "VmHWM:", 6) == 0) peak = std::strtol(line + 6, nullptr, 10);
+    }
+    std::fclose(status);
+    return peak;
+}
+
+}  // namespace
+
+// A page zoomed far past the screen: only its visible part is scaled, where the whole copy would put
+// it. The software renderer used to scale the whole 32768 x 32768 copy (4 GB) in every frame; now
+// at most one source pixel past each edge is scaled.
+TEST_F(Sprites, ZoomedFarPastTheEdgesShowsTheRightPixelsWithoutScalingTheWholeCopy) {
+    constexpr Colour crimson = rgb(200, 0, 0), green = rgb(0, 200, 0), blue = rgb(0, 0, 200),
+                     white = rgb(255, 255, 255);
+    ASSERT_TRUE(createSprite(5, 64, 64));  // four 32 x 32 cells, each 16384 pixels wide when zoomed
+    ASSERT_TRUE(beginDrawing(5));
+    fillBox(0, 0, 32, 32, crimson);
+    fillBox(32, 0, 32, 32, green);
+    fillBox(0, 32, 32, 32, blue);
+    fillBox(32, 32, 32, 32, white);
+    endDrawing();
+    setSpriteFiltering(false);
+    zoomSprite(5, 32768, 32768);
+    const long peakBefore = peakResidentKilobytes();
+    for (int frame = 0; frame < 3; ++frame) {
+        displaySprite(5, width / 2 - 16384, height / 2 - 16384);  // the four cells meet at the centre
+        present();
+    }
+    EXPECT_EQ(capturedPixel(0, 0), crimson);
+    EXPECT_EQ(capturedPixel(width / 2 - 1, height / 2 - 1), crimson);
+    EXPECT_EQ(capturedPixel(width / 2, height / 2 - 1), green);
+    EXPECT_EQ(capturedPixel(width / 2 - 1, height / 2), blue);
+    EXPECT_EQ(capturedPixel(width / 2, height / 2), white);
+    EXPECT_EQ(capturedPixel(width - 1, height - 1), white);
+    EXPECT_LT(peakResidentKilobytes() - peakBefore, 256 * 1024);
+    displaySprite(5, width, 0);  // wholly off the screen: nothing is drawn
+    present();
+    EXPECT_EQ(capturedPixel(width - 1, 0), rgb(0, 0, 0));
+    setSpriteFiltering(true);
+}
