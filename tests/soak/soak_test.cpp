@@ -457,7 +457,7 @@ const std::string gnuplotManual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnu
 }  // namespace
 
 // No sanitizer report (the run stops at the first), no end of the loop, and resident memory after
-// the run within 5 % (plus 2 MB) of what it was after the first 1,000 frames (under AddressSanitizer
+// the run within 5 % (plus 4 MB) of what it was after the first 1,000 frames (under AddressSanitizer
 // not counting its shadow, which grows with every fresh heap address its quarantine makes the
 // program use).
 TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
@@ -523,7 +523,9 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
         change(programAfterThousand, programAtEnd), heapAfterThousand, heapAtEnd);
     EXPECT_FALSE(h.ended());
     EXPECT_GE(input.frames(), totalFrames);
-    EXPECT_LE(programAtEnd, programAfterThousand + programAfterThousand / 20 + 2048);
+    // 4 MB of slack: caches that fill once (glyphs, sound, the allocator's size classes) are still
+    // growing after 1,000 frames and level off by about 20,000, about 3.5 MB above.
+    EXPECT_LE(programAtEnd, programAfterThousand + programAfterThousand / 20 + 4096);
 }
 
 namespace {
