@@ -220,6 +220,12 @@ void zoomDrag(Viewer& v) {
 void firstPageCheck(Viewer& v) {
     ConversionState& conversion = v.conversion;
     if (conversion.nextPageToConvert <= conversion.lastSeenConvertPage) return;
+    // A one-page document is shown by the single-page finish, which also makes its JPEG: a converter
+    // quick enough to finish within its launch frame must not leave the page a PNG for good.
+    if (v.document.pageCount == 1) {
+        conversion.lastSeenConvertPage = conversion.nextPageToConvert;
+        return;
+    }
     std::string file = pageImageFile(v, 1);
     // Counted as shown only once it loads: a failed load is tried again at the next launch.
     if (!file.empty() && !conversion.firstPageShown && media::loadSprite(sprite::page, file)) {

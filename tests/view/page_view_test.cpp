@@ -171,6 +171,24 @@ TEST_F(PageView, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelo
     release();
 }
 
+TEST_F(PageView, AOnePageDocumentConvertedWithinItsLaunchFrameStillBecomesAJpeg) {
+    open(0);
+    Viewer& viewer = v();
+    std::string cache = makeTemporaryFolder("view-quick");
+    viewer.document.documentCacheFolder = cache;
+    viewer.conversion.firstPageShown = 0;
+    viewer.document.pageCount = 1;
+    viewtest::writePageFile(cache, 1, 1240, 1754, false);  // already written at the launch check
+    viewer.conversion.nextPageToConvert = 2;
+    viewer.conversion.lastSeenConvertPage = 0;
+    firstPageCheck(viewer);
+    EXPECT_EQ(viewer.conversion.firstPageShown, 0);
+    singlePageFinish(viewer);
+    EXPECT_EQ(viewer.conversion.firstPageShown, 1);
+    EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
+    EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
+}
+
 TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
     open(0);
     Viewer& viewer = v();
