@@ -24,18 +24,6 @@ bool noPagePng(const std::string& folder) {
     return true;
 }
 
-// Every page has its JPEG, no PNG is left and nothing runs in the background any more.
-bool conversionFinished(Viewer& v, int pages) {
-    const ConversionState& c = v.conversion;
-    if (c.conversionRunning || c.workerRunning || c.thumbnailGenerationActive || c.thumbnailsWanted ||
-        c.sheetBuildRequested)
-        return false;
-    for (int page = 1; page <= pages; ++page) {
-        if (!media::filePresent(pageImageBase(v, page) + ".jpg")) return false;
-    }
-    return noPagePng(v.document.documentCacheFolder);
-}
-
 HarnessOptions withRealClock() {
     HarnessOptions options;
     options.realClock = true;

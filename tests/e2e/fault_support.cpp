@@ -204,20 +204,6 @@ std::vector<std::string> filesIn(const std::string& folder) {
     return names;
 }
 
-bool conversionFinished(Viewer& v, int pages) {
-    const ConversionState& c = v.conversion;
-    if (c.conversionRunning || c.workerRunning || c.thumbnailGenerationActive || c.thumbnailsWanted ||
-        c.sheetBuildRequested)
-        return false;
-    for (int page = 1; page <= pages; ++page) {
-        if (!media::filePresent(pageImageBase(v, page) + ".jpg")) return false;
-    }
-    for (const std::string& name : filesIn(v.document.documentCacheFolder)) {
-        if (name.starts_with("page-") && name.ends_with(".png")) return false;
-    }
-    return true;
-}
-
 bool writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -28,7 +28,6 @@ std::string userPasswordPdf();
 std::string ownerPasswordOnlyPdf();
 
 // Every page has its JPEG, no page PNG is left and no background work remains.
-bool conversionFinished(Viewer& v, int pages);
 // Names of the files in a folder (hidden ones too).
 std::vector<std::string> filesIn(const std::string& folder);
 bool writeFile(const std::string& path, const std::string& bytes);

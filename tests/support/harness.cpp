@@ -158,3 +158,19 @@ void Harness::open(const std::string& pdfPath) {
 media::Colour Harness::pixel(int x, int y) const {
     return media::capturedPixel(x, y);
 }
+
+bool conversionFinished(Viewer& v, int pages) {
+    const ConversionState& c = v.conversion;
+    if (c.conversionRunning || c.workerRunning || c.thumbnailGenerationActive || c.thumbnailsWanted ||
+        c.sheetBuildRequested)
+        return false;
+    for (int page = 1; page <= pages; ++page) {
+        if (!media::filePresent(pageImageBase(v, page) + ".jpg")) return false;
+    }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(v.document.documentCacheFolder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("page-") && name.ends_with(".png")) return false;
+    }
+    return true;
+}

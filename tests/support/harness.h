@@ -59,5 +59,8 @@ private:
     bool ended_ = false;
 };
 
+// Every page has its JPEG, no page PNG is left and nothing runs in the background any more.
+bool conversionFinished(Viewer& v, int pages);
+
 // A fresh, empty temporary folder for a test, removed at exit of the test program.
 std::string makeTemporaryFolder(const std::string& prefix);
