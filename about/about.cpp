@@ -5,17 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/assets.h"
+#include "context/assets.h"
+#include "context/helpers.h"
 #include "media/media.h"
 
 namespace {
 
 constexpr media::Colour white = media::rgb(255, 255, 255);
 constexpr media::Colour black = media::rgb(0, 0, 0);
-
-int roundNearest(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
 
 // Lines are 19 to 80 characters, so that the widest fits font 1 on the narrowest display.
 const std::vector<std::vector<const char*>> prose = {
@@ -103,7 +100,7 @@ std::vector<AboutLine> aboutLines(const Layout& layout) {
 
 void drawAboutText(const Layout& layout) {
     const int width = layout.screenWidth;
-    if (!media::createSprite(sprite::aboutText, width, roundNearest(1.5 * layout.screenHeight))) return;
+    if (!media::createSprite(sprite::aboutText, width, nearest(1.5 * layout.screenHeight))) return;
     if (!media::beginDrawing(sprite::aboutText)) return;
     for (const auto& line : aboutLines(layout)) {
         media::setFont(line.font);
@@ -130,7 +127,7 @@ int aboutFrame(Viewer& v) {
     media::readMouse();
     media::readKeyboard();
     const int screenHeight = v.layout.screenHeight;
-    media::displaySprite(sprite::aboutText, 0, roundNearest(screenHeight + v.about.aboutScroll - 200));
+    media::displaySprite(sprite::aboutText, 0, nearest(screenHeight + v.about.aboutScroll - 200));
     media::displayTransparentSprite(sprite::aboutFadeLight, 0, 0, 200);
     media::displayTransparentSprite(sprite::aboutFadeDark, 0, screenHeight / 2, 200);
     v.about.aboutScroll -= v.about.aboutSpeed;

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 constexpr int aboutTune = 1;
 void prepareAboutTune(Viewer& v);  // start-up step 7

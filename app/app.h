@@ -1,7 +1,7 @@
 // Start-up, the frame loop and the exit sequence.
 #pragma once
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 // Runs start-up in its fixed order. False on a fatal failure (the message box has been shown).
 bool startUp(Viewer& v, const StartOptions& options);
@@ -11,7 +11,3 @@ bool runFrame(Viewer& v);
 void exitSequence(Viewer& v);
 // The program: command line, start-up, loop, exit. Returns the process exit code.
 int runPagewell(int argc, char** argv);
-
-// Frame-step helpers shared with other modules.
-// The pointer hit test: the pointer sprite centred on the mouse overlaps sprite target at (x, y).
-bool pointerOver(const Viewer& v, int target, int x, int y);

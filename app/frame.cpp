@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "document/conversion.h"
+#include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/text_store.h"
 #include "text/text_view.h"
@@ -22,9 +23,9 @@ bool runFrame(Viewer& v) {
     handlePress(v);                 // 10. press on the page or a lit strip; may re-attach
     if (v.frame.skipRestOfFrame) return true;  // re-attached: next frame at once, no flip
     handleRelease(v);                          // 11. release; a tap starts the glide
-    tickGlide(v);                              // 12. glide time
+    glideTick(v);                              // 12. glide time
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
-    stepProgressBar(v);                        // 14. progress bar width after a converter start
+    progressBarStep(v);                        // 14. progress bar width after a converter start
     updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
     displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
     hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
@@ -42,7 +43,7 @@ bool runFrame(Viewer& v) {
     displayTouchRing(v);                       // 16.12 touch ring in frames with motion
     displayProgressBar(v);                     // 16.13 progress bar; pageCounterY for the next frame
     displayThumbWaitNotice(v);                 // 16.14 sheet notice,
-    requestThumbnails(v);                      //       then the thumbnail job once conversion is done
+    thumbnailRequest(v);                       //       then the thumbnail job once conversion is done
     displayWelcome(v);                         // 16.15 welcome panel and logo fade
     displayPageNotReady(v);                    // 16.16 "Page not ready" notice
     displayMessagePanel(v);                    //       a document that cannot be read
@@ -50,19 +51,11 @@ bool runFrame(Viewer& v) {
     handleToolbarRelease(v);                   // 18. Open, Thumbnails, About, Exit, Detach
     if (v.frame.quit) return false;            //    Exit: the exit sequence at once, without a flip
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
-    showPressedKeyboardKey(v);                 // 20. pressed-key highlight
+    showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
     buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
-}
-
-bool pointerOver(const Viewer& v, int target, int x, int y) {
-    (void)v;
-    int width = media::spriteWidth(sprite::pointer);
-    int height = media::spriteHeight(sprite::pointer);
-    return media::spritesOverlap(sprite::pointer, media::mouseX() - width / 2, media::mouseY() - height / 2,
-                                 target, x, y);
 }
 
 void beginFrame(Viewer& v) {
@@ -204,10 +197,6 @@ void handleRelease(Viewer& v) {
     if (tap) startGlide(v);
 }
 
-void tickGlide(Viewer& v) {
-    if (v.view.panAnimating) glideTick(v);
-}
-
 void pulsePointer(FrameState& frame) {
     if (!frame.pointerFading) {
         frame.pointerIntensity += 20;
@@ -217,10 +206,6 @@ void pulsePointer(FrameState& frame) {
         frame.pointerIntensity -= 20;
         if (frame.pointerIntensity < 50) frame.pointerFading = 0;
     }
-}
-
-void stepProgressBar(Viewer& v) {
-    if (v.conversion.conversionRunning) progressBarStep(v);
 }
 
 static bool zoomDragAllowed(const Viewer& v) {

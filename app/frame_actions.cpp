@@ -99,10 +99,6 @@ void handleSearchHitPick(Viewer& v) {
     if (frame.frameEvent == 0) forgetGestures(v);
 }
 
-void showPressedKeyboardKey(Viewer& v) {
-    if (v.frame.searchPanelOpen && keyboardEnabled(v)) showPressedKey(v);
-}
-
 void flipAndClear() {
     media::flipDisplay();
     media::clearDisplay(media::rgb(0, 0, 0));
@@ -111,7 +107,7 @@ void flipAndClear() {
 void typeAndRedrawSearch(Viewer& v) {
     bool typing = v.frame.searchPanelOpen && v.frame.searchInputActive;
     if (typing) typeSearchWord(v);
-    if (v.search.searchWorkerState.load() == 9999) renderHitList(v);
+    if (v.search.searchWorkerState.load() == searchFinished) renderHitList(v);
     if (typing) redrawSearchHeaderIfChanged(v);
 }
 

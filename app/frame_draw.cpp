@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "app/startup_rules.h"
+#include "context/helpers.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -15,11 +16,6 @@ namespace {
 
 // The message panel stays this long unless a press takes it away sooner.
 constexpr std::int64_t messagePanelMilliseconds = 5000;
-
-int windowWidthNow(const Viewer& v) {
-    int width = media::windowWidth();
-    return width > 0 ? width : v.layout.screenWidth;
-}
 
 void displayCentred(const Viewer& v, int number, int intensity) {
     int x = v.layout.screenWidth / 2 - media::spriteWidth(number) / 2;
@@ -56,10 +52,10 @@ const ToolbarButton detachButton{button::detach, sprite::detachButton, sprite::d
 void hoverButton(Viewer& v, const ToolbarButton& b, bool enabled) {
     if (!enabled || !v.frame.toolbarShown || v.frame.zoomDragging) return;
     int x = v.layout.*b.x, y = v.layout.mediumFontSize;
-    if (!pointerOver(v, b.face, x, y)) return;
+    if (!pointerOver(b.face, x, y)) return;
     v.frame.hoveredButton = b.hoverNumber;
     media::displayTransparentSprite(b.overlay, x, y, 60);
-    int tipY = roundHalfEven(1.8 * media::spriteHeight(b.face));
+    int tipY = nearest(1.8 * media::spriteHeight(b.face));
     media::displayTransparentSprite(v.layout.*b.tip, 0, tipY, 255);
 }
 
@@ -102,7 +98,7 @@ void hoverKeyboard(Viewer& v) {
         return;
     }
     hoverKeys(v);
-    bool over = pointerOver(v, v.keyboard.activeKeyboardSprite, v.layout.keyboardX, v.layout.keyboardY);
+    bool over = pointerOver(v.keyboard.activeKeyboardSprite, v.layout.keyboardX, v.layout.keyboardY);
     v.frame.pointerOverKeyboard = over && v.frame.searchPanelOpen;
 }
 
@@ -111,7 +107,7 @@ void hoverKeyboard(Viewer& v) {
 // window) must not make the next release anywhere act as a release on that button.
 void displayToolbar(Viewer& v) {
     FrameState& frame = v.frame;
-    bool inZone = pointerOver(v, sprite::toolbarZone, 0, 0) && !frame.zoomDragging && !frame.thumbnailMode;
+    bool inZone = pointerOver(sprite::toolbarZone, 0, 0) && !frame.zoomDragging && !frame.thumbnailMode;
     frame.toolbarShown = inZone;
     frame.hoveredButton = button::none;
     if (!inZone) return;
@@ -131,7 +127,7 @@ void hoverOpenThumbnailsInfo(Viewer& v) {
 
 void displayInfoPanel(Viewer& v) {
     if (!v.frame.infoPanelOpen) return;
-    int x = windowWidthNow(v) / 2 - media::spriteWidth(sprite::infoPanel) / 2;
+    int x = innerWindowWidth(v) / 2 - media::spriteWidth(sprite::infoPanel) / 2;
     media::displaySprite(sprite::infoPanel, x, media::spriteHeight(sprite::toolbar));
 }
 
@@ -145,7 +141,7 @@ void displayHitListAndTextView(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.searchPanelOpen && !v.search.searchHits.empty()) displayHitList(v);
     if (frame.textViewOpen) {
-        int x = windowWidthNow(v) / 2 - media::spriteWidth(sprite::textView) / 2;
+        int x = innerWindowWidth(v) / 2 - media::spriteWidth(sprite::textView) / 2;
         media::displayTransparentSprite(sprite::textView, x, media::spriteHeight(sprite::toolbar), 250);
     }
     if (frame.searchPanelOpen) {
@@ -209,10 +205,6 @@ void displayThumbWaitNotice(Viewer& v) {
     if (v.conversion.thumbnailGenerationActive.load()) displayCentred(v, sprite::thumbWait, 200);
 }
 
-void requestThumbnails(Viewer& v) {
-    if (v.conversion.thumbnailsWanted && v.document.pageCount > 1) thumbnailRequest(v);
-}
-
 void displayWelcome(Viewer& v) {
     FrameState& frame = v.frame;
     if (!frame.welcomeShown) return;
@@ -237,6 +229,6 @@ void displayMessagePanel(Viewer& v) {
         frame.messagePanelShown = 0;
         return;
     }
-    int x = windowWidthNow(v) / 2 - media::spriteWidth(sprite::infoMessage) / 2;
+    int x = innerWindowWidth(v) / 2 - media::spriteWidth(sprite::infoMessage) / 2;
     media::displaySprite(sprite::infoMessage, x, media::spriteHeight(sprite::toolbar));
 }

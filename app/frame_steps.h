@@ -1,7 +1,7 @@
 // The steps of one frame, in the order runFrame calls them; only the frame loop uses them.
 #pragma once
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 // Input, background work and gestures (frame.cpp).
 void beginFrame(Viewer& v);
@@ -13,9 +13,7 @@ void handlePanelButtonRelease(Viewer& v);
 void handleThumbnailPick(Viewer& v);
 void handlePress(Viewer& v);
 void handleRelease(Viewer& v);
-void tickGlide(Viewer& v);
 void pulsePointer(FrameState& frame);
-void stepProgressBar(Viewer& v);
 void updatePageView(Viewer& v);
 // After a page is picked from the sheet or the hit list, no gesture of the old view goes on.
 void forgetGestures(Viewer& v);
@@ -37,7 +35,6 @@ void displayPageCounter(Viewer& v);
 void displayTouchRing(Viewer& v);
 void displayProgressBar(Viewer& v);
 void displayThumbWaitNotice(Viewer& v);
-void requestThumbnails(Viewer& v);
 void displayWelcome(Viewer& v);
 void displayPageNotReady(Viewer& v);
 void displayMessagePanel(Viewer& v);
@@ -46,7 +43,6 @@ void displayMessagePanel(Viewer& v);
 void handleKeyboardKeys(Viewer& v);
 void handleToolbarRelease(Viewer& v);
 void handleSearchHitPick(Viewer& v);
-void showPressedKeyboardKey(Viewer& v);
 void flipAndClear();
 void typeAndRedrawSearch(Viewer& v);
 void buildRequestedSheet(Viewer& v);

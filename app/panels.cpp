@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/startup_rules.h"
+#include "context/helpers.h"
 #include "media/media.h"
 #include "media/unicode.h"
 #include "view/sheet.h"
@@ -124,7 +125,7 @@ void placeButtons(Layout& layout) {
 void drawBand(const Layout& layout) {
     int width = layout.screenWidth;
     int faceHeight = media::spriteHeight(sprite::thumbsButton);
-    int light = roundHalfEven(1.8 * faceHeight);
+    int light = nearest(1.8 * faceHeight);
     media::createSprite(sprite::toolbar, width, 3 * faceHeight);
     media::beginDrawing(sprite::toolbar);
     media::fillBox(0, 0, width, light, media::rgb(200, 200, 200));
@@ -136,7 +137,7 @@ void drawBand(const Layout& layout) {
 void drawPageNotReadyPanel(const Layout& layout) {
     const std::string text = "Page not ready, please wait 2 seconds";
     int width = labelLength(text) * layout.largeFontSize;
-    int height = roundHalfEven(2.5 * layout.largeFontSize);
+    int height = nearest(2.5 * layout.largeFontSize);
     createFilled(sprite::pageNotReady, width, height, panelGrey);
     media::beginDrawing(sprite::pageNotReady);
     media::setFont(font::large);
@@ -145,15 +146,13 @@ void drawPageNotReadyPanel(const Layout& layout) {
 }
 
 // The search panel is sized from the window's inner width (the display's until the window is detached).
-int searchPanelWidth(const Layout& layout) {
-    int windowWidth = media::windowWidth();
-    if (windowWidth <= 0) windowWidth = layout.screenWidth;
-    return roundHalfEven(windowWidth / 1.7);
+int searchPanelWidth(const Viewer& v) {
+    return nearest(innerWindowWidth(v) / 1.7);
 }
 
 void drawSearchGoButton() {
-    int width = roundHalfEven(media::spriteWidth(sprite::searchHeader) / 4.95);
-    int height = roundHalfEven(media::spriteHeight(sprite::searchHeader) / 2.5);
+    int width = nearest(media::spriteWidth(sprite::searchHeader) / 4.95);
+    int height = nearest(media::spriteHeight(sprite::searchHeader) / 2.5);
     createFilled(sprite::searchGo, width, height, searchGreen);
     media::beginDrawing(sprite::searchGo);
     media::setFont(font::large);
@@ -249,7 +248,7 @@ void drawInfoPlaceholder(Viewer& v) {
 
 void drawSearchPanelSprites(Viewer& v) {
     const Layout& layout = v.layout;
-    int width = searchPanelWidth(layout);
+    int width = searchPanelWidth(v);
     media::createSprite(sprite::searchHeader, width, 4 * layout.titleFontSize);
     int listHeight = layout.screenHeight - media::spriteHeight(sprite::toolbar) -
                      media::spriteHeight(sprite::searchHeader);
@@ -263,16 +262,16 @@ void drawSearchHeader(Viewer& v) {
     int w = media::spriteOwnWidth(sprite::searchHeader);
     int h = media::spriteOwnHeight(sprite::searchHeader);
     int m = v.layout.mediumFontSize;
-    int fieldHeight = roundHalfEven(h / 2.5);
+    int fieldHeight = nearest(h / 2.5);
     if (!media::beginDrawing(sprite::searchHeader)) return;
     media::fillBox(0, 0, w, h, panelGrey);
-    media::fillBox(m, 3 * m, roundHalfEven(w / 1.3), fieldHeight, white);
+    media::fillBox(m, 3 * m, nearest(w / 1.3), fieldHeight, white);
     media::setFont(font::medium);
     media::drawText(m + v.layout.baseFontSize, 4 * m, v.search.searchWord, black, white);
-    media::fillBox(roundHalfEven(w / 1.3), 3 * m, roundHalfEven(w / 4.95), fieldHeight, searchGreen);
+    media::fillBox(nearest(w / 1.3), 3 * m, nearest(w / 4.95), fieldHeight, searchGreen);
     media::setDrawingMode(media::mode::outlined);
     media::fillBox(0, 0, w, h, black);
-    media::fillBox(m, 3 * m, roundHalfEven(w / 1.05), fieldHeight, black);
+    media::fillBox(m, 3 * m, nearest(w / 1.05), fieldHeight, black);
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::large);
     const std::string title = "Search (Results marked in Thumbnails)";
@@ -284,7 +283,7 @@ void showMessagePanel(Viewer& v, const std::string& text) {
     const Layout& layout = v.layout;
     int large = layout.largeFontSize;
     int width = std::min(layout.screenWidth, labelLength(text) * large + 2 * large);
-    int height = roundHalfEven(2.5 * large);
+    int height = nearest(2.5 * large);
     createFilled(sprite::infoMessage, width, height, panelGrey);
     media::beginDrawing(sprite::infoMessage);
     media::setFont(font::large);

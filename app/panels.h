@@ -1,7 +1,7 @@
 // The tool bar's faces, tool tips, the welcome panel and the fixed message panels, drawn at start-up.
 #pragma once
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 void drawToolTips(Viewer& v);
 void drawWelcomePanel(Viewer& v);

@@ -4,9 +4,10 @@
 
 #include "about/about.h"
 #include "app/app.h"
-#include "app/assets.h"
+#include "context/assets.h"
 #include "app/panels.h"
 #include "app/startup_rules.h"
+#include "context/helpers.h"
 #include "document/tools.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -24,7 +25,7 @@ bool failSpriteEngine() {
 }
 
 void setInitialTypingState(Viewer& v) {
-    v.conversion.thumbnailThread = 9999;
+    v.conversion.thumbnailThread = none;
     v.keyboard.lowerCaseActive = 1;
     v.keyboard.shiftActive = 0;
     v.keyboard.altGrActive = 0;
@@ -162,7 +163,7 @@ void drawStrip(int number, int width, int height, bool pointsLeft) {
 }
 
 void drawStripsAndZones(const Layout& layout) {
-    int width = roundHalfEven(1.2 * media::spriteWidth(sprite::pointer));
+    int width = nearest(1.2 * media::spriteWidth(sprite::pointer));
     drawStrip(sprite::backStrip, width, layout.screenHeight, true);
     media::createSprite(sprite::backZone, width, layout.screenHeight, media::alphaCapable);
     drawStrip(sprite::forwardStrip, width, layout.screenHeight, false);

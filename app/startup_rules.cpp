@@ -1,28 +1,25 @@
 // The pure rules of start-up: display size, font sizes, pointer side, program folder, cache root.
 #include "app/startup_rules.h"
 
+#include "context/helpers.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 
-int roundHalfEven(double value) {
-    // The default rounding mode rounds halves to even.
-    return static_cast<int>(std::lrint(value));
-}
-
 DisplaySize portraitDisplaySize(int deskWidth, int deskHeight) {
     if (deskWidth <= deskHeight || deskHeight <= 0) return {deskWidth, deskHeight};
     double aspect = static_cast<double>(deskWidth) / deskHeight;
-    return {roundHalfEven(deskHeight - 100.0 * aspect), deskHeight};
+    return {nearest(deskHeight - 100.0 * aspect), deskHeight};
 }
 
 FontSizes fontSizesFor(int screenWidth) {
     double u = screenWidth / 120.0 + 1.0;
     FontSizes sizes;
-    sizes.base = std::max(6, roundHalfEven(u));
-    sizes.medium = std::max(6, roundHalfEven(u * 1.25));
-    sizes.large = roundHalfEven(u * 1.75);
-    sizes.title = roundHalfEven(u * 2.25);
+    sizes.base = std::max(6, nearest(u));
+    sizes.medium = std::max(6, nearest(u * 1.25));
+    sizes.large = nearest(u * 1.75);
+    sizes.title = nearest(u * 2.25);
     return sizes;
 }
 

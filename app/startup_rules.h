@@ -12,9 +12,6 @@ struct FontSizes {
     int base = 0, medium = 0, large = 0, title = 0;
 };
 
-// Rounds to the nearest whole number, halves to even.
-int roundHalfEven(double value);
-
 // Portrait or square desktops are used whole; a landscape desktop gets a centred portrait window.
 DisplaySize portraitDisplaySize(int deskWidth, int deskHeight);
 FontSizes fontSizesFor(int screenWidth);

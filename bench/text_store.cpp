@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
 #include "text/search.h"

@@ -4,14 +4,14 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/app_state.h"
+#include "context/helpers.h"
+#include "context/viewer.h"
 #include "document/tools.h"
 #include "media/media.h"
 #include "view/fitting.h"
 
 namespace {
 
-constexpr int noWorker = 9999;
 constexpr int checkIntervalMilliseconds = 50;
 constexpr int scratchImage = 999999;      // never a page number
 constexpr int jpegQuality = 9;            // 90 on the 0..100 scale
@@ -206,7 +206,7 @@ void conversionTick(Viewer& v) {
         c.lastConversionCheck = now;
     }
     if (c.millisecondsSinceCheck > checkIntervalMilliseconds && c.thumbnailGenerationActive &&
-        c.thumbnailThread == noWorker) {
+        c.thumbnailThread == none) {
         startPageFileWorker(v);
     }
     pollConverterForWorker(c, now);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 std::string pageImageBase(const Viewer& v, int page);  // cache folder + "page-" + six digits
 // Looks up page's image (JPEG wins over PNG) and returns its file, or "" when not ready. Updates

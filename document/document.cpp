@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int noWorker = 9999;
-
 std::string trimSpaces(const std::string& text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
@@ -66,7 +64,7 @@ void resetConversion(ConversionState& c) {
     c.thumbnailLoadNext = 0;
     c.sheetBuildRequested = 0;
     c.thumbnailsFromJpeg = 0;  // a worker stopped early never cleared it
-    c.thumbnailThread = noWorker;
+    c.thumbnailThread = none;
 }
 
 void resetDocumentState(Viewer& v) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 // The open button: shows the file chooser and opens the chosen PDF.
 void openDocument(Viewer& v);

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/app_state.h"
+#include "context/helpers.h"
+#include "context/viewer.h"
 #include "document/tools.h"
 #include "media/media.h"
 #include "media/unicode.h"

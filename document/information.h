@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 // Pure parsing.
 bool isPagesLine(const std::string& line);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 void setUpToolPaths(Viewer& v);          // bitness and the three paths, at start-up
 // Argument vectors: the words of each program's command line, never passed through a shell.

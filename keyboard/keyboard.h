@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 constexpr std::size_t keyCount = 60;  // keys per list: rows of 14, 14, 14, 13 and 5
 

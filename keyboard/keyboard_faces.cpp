@@ -2,7 +2,8 @@
 #include <array>
 #include <cmath>
 
-#include "app/app_state.h"
+#include "context/helpers.h"
+#include "context/viewer.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "media/unicode.h"
@@ -12,10 +13,6 @@ namespace {
 constexpr media::Colour outlineColour = media::rgb(2, 2, 2);     // K: outlines and labels
 constexpr media::Colour faceColour = media::rgb(200, 200, 200);  // G: the key faces
 constexpr media::Colour notFound = 0xFFFFFFFFu;                  // pixelColour outside the target
-
-int roundNearest(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
 
 struct FaceGeometry {
     int W = 0, H = 0, keyWidth = 0, kh = 0, m = 0;
@@ -44,9 +41,9 @@ FaceGeometry faceGeometry(const Viewer& v) {
     FaceGeometry g;
     g.W = v.layout.screenWidth - media::spriteWidth(sprite::backStrip) -
           media::spriteWidth(sprite::forwardStrip);
-    g.H = roundNearest(v.layout.screenHeight / 5.5);
-    g.keyWidth = roundNearest(g.W / 15.5);
-    g.kh = roundNearest(g.H / 5.6);
+    g.H = nearest(v.layout.screenHeight / 5.5);
+    g.keyWidth = nearest(g.W / 15.5);
+    g.kh = nearest(g.H / 5.6);
     g.m = g.W / 95;
     return g;
 }
@@ -55,7 +52,7 @@ FaceGeometry faceGeometry(const Viewer& v) {
 void computeBaselines(FaceGeometry& g) {
     const int th = media::textHeight("H");
     const int kh = g.kh;
-    g.baseline = {roundNearest(kh / 2 - th / 2.5), (3 * kh) / 2 - th / 2 + 2, (5 * kh) / 2 - th / 2 + 4,
+    g.baseline = {nearest(kh / 2 - th / 2.5), (3 * kh) / 2 - th / 2 + 2, (5 * kh) / 2 - th / 2 + 4,
                   (7 * kh) / 2 - th / 2 + 6, (9 * kh) / 2 - th / 2 + 8};
 }
 
@@ -64,7 +61,7 @@ void drawLabel(int x, int y, const std::string& text) {
 }
 
 void drawLabelCentred(double centreX, int y, const std::string& text) {
-    drawLabel(roundNearest(centreX - media::textWidth(text) / 2.0), y, text);
+    drawLabel(nearest(centreX - media::textWidth(text) / 2.0), y, text);
 }
 
 // A rounded outline in K flood-filled with G from just inside its top-left corner.
@@ -77,12 +74,12 @@ void keyBox(int x, int y, int width, int height, int fillDepth) {
 void drawRegularKeys(const Face& face, int first, int count, double c, int row) {
     const int y = face.rowTop(row);
     for (int index = first; index < first + count; ++index) {
-        keyBox(roundNearest(c), y, face.g.keyWidth, face.g.kh, 2);
+        keyBox(nearest(c), y, face.g.keyWidth, face.g.kh, 2);
         drawLabelCentred(c + face.g.keyWidth / 2.0, face.g.baseline[static_cast<std::size_t>(row - 1)],
                          face.label(index));
-        const int x = roundNearest(c + 2);
+        const int x = nearest(c + 2);
         c = c + face.g.keyWidth + 2;
-        face.store(index, x, y, roundNearest(c - x), face.g.kh);
+        face.store(index, x, y, nearest(c - x), face.g.kh);
     }
 }
 
@@ -110,7 +107,7 @@ void drawLeftKeys(const Face& face) {
     face.store(14, g.m, face.rowTop(2), tabWidth, g.kh);
 
     drawRegularKeys(face, 29, 12, g.W / 7.8, 3);
-    const int capsWidth = roundNearest(g.W / 7.8 - leftScanEdge(face.rowTop(3), g.W));
+    const int capsWidth = nearest(g.W / 7.8 - leftScanEdge(face.rowTop(3), g.W));
     keyBox(g.m, face.rowTop(3), capsWidth, g.kh, 4);
     face.store(28, g.m, face.rowTop(3), capsWidth, g.kh);
 
@@ -124,12 +121,12 @@ void drawLeftKeys(const Face& face) {
 void drawBottomKeys(const Face& face) {
     const auto& g = face.g;
     const int y = face.rowTop(5);
-    const int sideWidth = roundNearest(1.5 * g.keyWidth);
+    const int sideWidth = nearest(1.5 * g.keyWidth);
     const std::array<std::array<int, 3>, 4> keys{
         {{55, g.m, sideWidth},
-         {56, roundNearest(1.55 * g.keyWidth + g.m), sideWidth},
-         {57, roundNearest(3.1 * g.keyWidth + g.m), roundNearest(9.08 * g.keyWidth)},
-         {58, roundNearest(12.21 * g.keyWidth + g.m), sideWidth}}};
+         {56, nearest(1.55 * g.keyWidth + g.m), sideWidth},
+         {57, nearest(3.1 * g.keyWidth + g.m), nearest(9.08 * g.keyWidth)},
+         {58, nearest(12.21 * g.keyWidth + g.m), sideWidth}}};
     for (const auto& [index, x, width] : keys) {
         keyBox(x, y, width, g.kh, 2);
         drawLabelCentred(x + width / 2.0, g.baseline[4] + 5, face.label(index));
@@ -159,8 +156,8 @@ void drawEnter(const Face& face) {
     face.store(41, lowerX, face.rowTop(3), g.W - lowerX - 2, g.kh);
 
     media::setDrawingMode(media::mode::standard);
-    media::fillBox(lowerX, roundNearest(1.98 * g.kh), g.W - lowerX - 3, 8, faceColour);
-    const int leftTop = roundNearest(2.01 * g.kh), rightTop = roundNearest(1.95 * g.kh);
+    media::fillBox(lowerX, nearest(1.98 * g.kh), g.W - lowerX - 3, 8, faceColour);
+    const int leftTop = nearest(2.01 * g.kh), rightTop = nearest(1.95 * g.kh);
     media::line(lowerX, leftTop, lowerX, leftTop + 19, outlineColour);
     media::line(g.W - 3, rightTop, g.W - 3, rightTop + 19, outlineColour);
     media::floodFill(lowerX + 10, g.kh + 4, faceColour,
@@ -217,11 +214,11 @@ void drawHighlight(int number, int width, int height, Look look) {
 
 // The Enter highlight follows the key's inverted-L shape; the rest stays black (transparent).
 void drawEnterHighlight(int number, const FaceGeometry& g, int width, Look look) {
-    const int height = roundNearest(2.05 * g.kh);
+    const int height = nearest(2.05 * g.kh);
     if (!beginGradient(number, width, height, look)) return;
     media::roundBox(0, 0, width, g.kh, 5, 5);
-    media::roundBox(roundNearest(g.keyWidth / 3.4), g.kh + 2, width, g.kh, 5, 5);
-    media::fillBox(roundNearest(g.keyWidth / 3.2), g.kh - 4, width, 8);
+    media::roundBox(nearest(g.keyWidth / 3.4), g.kh + 2, width, g.kh, 5, 5);
+    media::fillBox(nearest(g.keyWidth / 3.2), g.kh - 4, width, 8);
     media::endDrawing();
 }
 

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/app_state.h"
+#include "context/helpers.h"
+#include "context/viewer.h"
 #include "app/panels.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -23,8 +24,6 @@ namespace {
 
 constexpr std::size_t snippetCharacters = 55;
 constexpr int maxListedHits = 46;
-constexpr int workerRunning = 1;
-constexpr int workerFinished = 9999;
 constexpr media::Colour white = media::rgb(255, 255, 255);
 
 // Folds text one character at a time, so that a match in the folded text can be traced back to the
@@ -86,21 +85,17 @@ std::string snippetFrom(const std::string& text, std::size_t start) {
     return text.substr(start, end - start);
 }
 
-int windowWidth(const Viewer& v) {
-    const int width = media::windowWidth();
-    return width > 0 ? width : v.layout.screenWidth;
-}
 int panelX(const Viewer& v) {
-    return windowWidth(v) / 2 - media::spriteWidth(sprite::searchHeader) / 2;
+    return innerWindowWidth(v) / 2 - media::spriteWidth(sprite::searchHeader) / 2;
 }
 int searchGoX(const Viewer& v) {
-    return panelX(v) + static_cast<int>(std::nearbyint(media::spriteWidth(sprite::searchHeader) / 1.3));
+    return panelX(v) + nearest(media::spriteWidth(sprite::searchHeader) / 1.3);
 }
 int searchGoY(const Viewer& v) {
     return media::spriteHeight(sprite::toolbar) + 3 * v.layout.mediumFontSize;
 }
 int hitListX(const Viewer& v) {
-    return windowWidth(v) / 2 - media::spriteWidth(sprite::searchList) / 2;
+    return innerWindowWidth(v) / 2 - media::spriteWidth(sprite::searchList) / 2;
 }
 int hitListTop() {
     return media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
@@ -110,7 +105,7 @@ int hitListTop() {
 // result and, last, the finished marker.
 void searchWorker(Viewer& v) {
     v.search.workerHits = searchPages(v.text.pageTexts, v.search.searchWordForWorker);
-    v.search.searchWorkerState.store(workerFinished);
+    v.search.searchWorkerState.store(searchFinished);
 }
 
 // Rows from 3f down, f apart; the 47th hit takes the notice row, later hits get no row (rowY 0).
@@ -191,7 +186,7 @@ void displayHitCursor(Viewer& v) {
                                top - v.layout.baseFontSize / 2)) {
         return;
     }
-    const int rowsStart = static_cast<int>(std::nearbyint(top + 2.5 * v.layout.largeFontSize));
+    const int rowsStart = nearest(top + 2.5 * v.layout.largeFontSize);
     if (y - media::spriteHeight(sprite::pointer) / 2 <= rowsStart) return;
     frame.pointerOverHitList = 1;
     v.search.pointerYInHitList = y - top;
@@ -203,7 +198,7 @@ void searchButtonHover(Viewer& v) {
     FrameState& frame = v.frame;
     frame.pointerOverSearchButton = frame.searchPanelOpen == 1 && frame.zoomDragging == 0 &&
                                     v.conversion.conversionRunning == 0 &&
-                                    pointerOver(v, sprite::searchGo, searchGoX(v), searchGoY(v));
+                                    pointerOver(sprite::searchGo, searchGoX(v), searchGoY(v));
     // The button also searches for an empty word, which finds nothing.
     if (frame.frameEvent == media::eventLeftUp && frame.pointerOverSearchButton == 1) startSearch(v);
 }
@@ -230,16 +225,16 @@ void typeSearchWord(Viewer& v) {
 // overwritten; a search that is still running is not started again.
 void startSearch(Viewer& v) {
     SearchState& search = v.search;
-    if (search.searchWorkerState.load() == workerRunning) return;
+    if (search.searchWorkerState.load() == searchRunning) return;
     search.worker.join();
     search.searchWordForWorker = search.searchWord;
-    search.searchWorkerState.store(workerRunning);
+    search.searchWorkerState.store(searchRunning);
     if (!search.worker.start([&v] { searchWorker(v); })) search.searchWorkerState.store(0);
 }
 
 void renderHitList(Viewer& v) {
     SearchState& search = v.search;
-    if (search.searchWorkerState.load() != workerFinished) return;
+    if (search.searchWorkerState.load() != searchFinished) return;
     search.worker.join();
     search.searchHits = std::move(search.workerHits);
     search.workerHits.clear();

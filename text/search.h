@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 // Pure: at most one hit per page, in page order, case-insensitive (Unicode case folding).
 std::vector<SearchHit> searchPages(const std::vector<PageText>& pages, const std::string& word);

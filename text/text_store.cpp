@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "context/viewer.h"
 #include "media/media.h"
 #include "media/unicode.h"
 #include "text/characters.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 // Pure steps.
 std::vector<PageText> splitPages(const std::string& fileBytes);  // form feeds and 0 bytes end pages

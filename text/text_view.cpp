@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <string>
 
-#include "app/app_state.h"
+#include "context/helpers.h"
+#include "context/viewer.h"
 #include "media/media.h"
 
 namespace {
@@ -45,7 +46,7 @@ void drawPageLines(const Viewer& v, int spriteHeight) {
         if (onlyBlanks(lines[i])) continue;
         const double y = 3.0 * medium + 1.2 * medium * drawn;
         if (y + v.layout.baseFontSize > spriteHeight) return;
-        media::drawText(v.layout.largeFontSize, static_cast<int>(std::nearbyint(y)), lines[i], white);
+        media::drawText(v.layout.largeFontSize, nearest(y), lines[i], white);
         ++drawn;
     }
 }

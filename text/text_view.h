@@ -1,7 +1,7 @@
 // The text view and the copy to the clipboard.
 #pragma once
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 void showTextView(Viewer& v);
 void checkCopyKeys(Viewer& v);

@@ -1,8 +1,10 @@
-// Aspect-keeping fit, the glide's easing, whole-pixel rounding and the thumbnail grid choice.
+// Aspect-keeping fit, the glide's easing and the thumbnail grid choice.
 #include "view/fitting.h"
 
 #include <climits>
 #include <cmath>
+
+#include "context/rounding.h"
 
 namespace {
 
@@ -56,13 +58,6 @@ int roundedUp(float value) {
 }
 
 }  // namespace
-
-int nearest(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(std::nearbyint(value));
-}
 
 FitSize fitInto(int limit, int width, int height) {
     if (width <= 0 || height <= 0 || limit <= 0) return {0.0f, 0.0f};

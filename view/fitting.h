@@ -16,6 +16,3 @@ struct ThumbnailGrid {
     int cellHeight;
 };
 ThumbnailGrid chooseThumbnailGrid(int pageCount, float pageFitWidth, float pageFitHeight);
-
-// Rounds to the nearest whole number, halves to even.
-int nearest(double value);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/panels.h"
+#include "context/helpers.h"
 #include "document/conversion.h"
 #include "media/media.h"
 #include "text/text_view.h"
@@ -36,13 +37,6 @@ void stopGlide(PageViewState& view) {
 
 void centreMouse(const Viewer& v) {
     media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
-}
-
-// The same test as the main loop's: the pointer sprite centred on the mouse overlaps the target.
-bool pointerOn(int target, int x, int y) {
-    int pointerX = media::mouseX() - media::spriteWidth(sprite::pointer) / 2;
-    int pointerY = media::mouseY() - media::spriteHeight(sprite::pointer) / 2;
-    return media::spritesOverlap(sprite::pointer, pointerX, pointerY, target, x, y);
 }
 
 // Redraws the page counter, loads the page's image and fits it. False when the image does not load:
@@ -258,10 +252,10 @@ void drawStrips(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.toolbarShown) return;
     bool available = !frame.zoomDragging && !frame.thumbnailMode;
-    frame.backStripHovered = available && v.view.currentPage > 1 && pointerOn(sprite::backZone, 0, 0);
+    frame.backStripHovered = available && v.view.currentPage > 1 && pointerOver(sprite::backZone, 0, 0);
     if (frame.backStripHovered) media::displaySprite(sprite::backStrip, 0, 0);
     int forwardX = v.layout.screenWidth - media::spriteWidth(sprite::forwardStrip);
     frame.forwardStripHovered = available && v.view.currentPage < v.document.pageCountShown &&
-                                pointerOn(sprite::forwardZone, forwardX, 0);
+                                pointerOver(sprite::forwardZone, forwardX, 0);
     if (frame.forwardStripHovered) media::displaySprite(sprite::forwardStrip, forwardX, 0);
 }

@@ -1,7 +1,7 @@
 // The page view: fitting, flipping, the glide, the zoom drag, first-page display and drawing.
 #pragma once
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 void fitPage(Viewer& v);
 void showPage(Viewer& v, bool refreshTextView);

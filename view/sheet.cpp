@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "context/helpers.h"
 #include "media/media.h"
 #include "view/fitting.h"
 #include "view/page_view.h"

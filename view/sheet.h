@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 struct SheetTrailer {
     int cellWidth = 0, cellHeight = 0, columns = 0, rows = 0;

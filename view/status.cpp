@@ -1,7 +1,8 @@
 // The status line: page position, conversion parameters and the document's name, in the tool bar.
 #include <string>
 
-#include "app/app_state.h"
+#include "context/helpers.h"
+#include "context/viewer.h"
 #include "media/media.h"
 #include "view/fitting.h"
 #include "view/page_view.h"

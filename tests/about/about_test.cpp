@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/assets.h"
+#include "context/assets.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
 

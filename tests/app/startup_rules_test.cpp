@@ -75,11 +75,3 @@ TEST(WindowTitle, IdentityTextsJoinedByBlanks) {
     EXPECT_EQ(windowTitleFrom("Pagewell", "v1.0 - 10 January 2016", "by Tarnwick"),
               "Pagewell v1.0 - 10 January 2016 by Tarnwick");
 }
-
-TEST(RoundHalfEven, Halves) {
-    EXPECT_EQ(roundHalfEven(12.5), 12);
-    EXPECT_EQ(roundHalfEven(17.5), 18);
-    EXPECT_EQ(roundHalfEven(100.5), 100);
-    EXPECT_EQ(roundHalfEven(-0.5), 0);
-    EXPECT_EQ(roundHalfEven(54.0), 54);
-}

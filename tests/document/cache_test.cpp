@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"
 #include "document/information.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/tools.h"
 #include "media/media.h"

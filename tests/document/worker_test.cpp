@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/tools.h"
 #include "media/media.h"
@@ -45,7 +45,7 @@ struct WorkerTest : ::testing::Test {
         ASSERT_TRUE(media::filePresent(pageImageBase(v, page) + ".png"));
     }
     // The state thumbnailRequest leaves, 50 ms in the past so that the next tick starts the worker.
-    void requestThumbnails() {
+    void thumbnailRequest() {
         v.conversion.thumbnailGenerationActive = 1;
         v.conversion.thumbnailLoadNext = 1;
         v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
@@ -64,7 +64,7 @@ struct WorkerTest : ::testing::Test {
 
 TEST_F(WorkerTest, EveryPngBecomesAJpegAndAThumbnailOfTheCellSize) {
     for (int page = 1; page <= 3; ++page) convert(page);
-    requestThumbnails();
+    thumbnailRequest();
     ASSERT_TRUE(tickUntilSheetRequested(10.0));
     v.conversion.worker.join();
     const ThumbnailGrid grid = chooseThumbnailGrid(3, 764.0f, 1080.0f);
@@ -86,7 +86,7 @@ TEST_F(WorkerTest, PageWhoseImageNeverComesIsSkippedAfterAGracePeriod) {
     convert(1);
     convert(3);
     media::freeImage(2);
-    requestThumbnails();
+    thumbnailRequest();
     const auto start = Clock::now();
     ASSERT_TRUE(tickUntilSheetRequested(15.0));
     EXPECT_GE(secondsSince(start), 1.9);
@@ -98,7 +98,7 @@ TEST_F(WorkerTest, PageWhoseImageNeverComesIsSkippedAfterAGracePeriod) {
 }
 
 TEST_F(WorkerTest, StoppingAWaitingWorkerReturnsAtOnce) {
-    requestThumbnails();
+    thumbnailRequest();
     conversionTick(v);
     ASSERT_EQ(v.conversion.workerRunning, 1);
     const auto start = Clock::now();

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "context/viewer.h"
 #include "document/conversion.h"
 #include "media/media.h"
 #include "tests/e2e/e2e_fixture.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 #include "tests/e2e/fault_support.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 
 // Ends the whole test program when a case runs past its limit: a hang fails, it never stalls.
 class HardTimeLimit {

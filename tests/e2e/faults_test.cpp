@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app.h"
-#include "app/app_state.h"
+#include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"
 #include "media/media.h"

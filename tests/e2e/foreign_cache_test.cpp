@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"
 #include "media/media.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 #include "media/media.h"
 
 struct HarnessOptions {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer.h"
+#include "context/viewer.h"
 #include "media/media.h"
 #include "media/unicode.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "context/viewer.h"
 #include "media/media.h"
 #include "media/unicode.h"
 #include "tests/support/harness.h"

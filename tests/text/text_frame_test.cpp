@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "context/viewer.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
 #include "text/search.h"

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "context/rounding.h"
 #include "view/sheet.h"
 
 namespace {
@@ -56,7 +57,11 @@ TEST(EaseOutExpo, StartsAtTheBeginningEndsExactlyAndCoversMostOfTheWayEarly) {
 TEST(Nearest, RoundsHalvesToEvenAndStaysDefinedOutOfRange) {
     EXPECT_EQ(nearest(0.5), 0);
     EXPECT_EQ(nearest(2.5), 2);
+    EXPECT_EQ(nearest(12.5), 12);
     EXPECT_EQ(nearest(17.5), 18);
+    EXPECT_EQ(nearest(100.5), 100);
+    EXPECT_EQ(nearest(-0.5), 0);
+    EXPECT_EQ(nearest(54.0), 54);
     EXPECT_EQ(nearest(-1.5), -2);
     EXPECT_EQ(nearest(std::nan("")), 0);
     EXPECT_EQ(nearest(1e300), INT_MAX);

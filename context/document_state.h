@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "context/numbers.h"
 #include "media/media.h"
 
 struct DocumentState {
@@ -51,7 +52,7 @@ struct ConversionState {
 
     int thumbnailsWanted = 0;
     std::atomic<int> thumbnailGenerationActive{0};
-    int thumbnailThread = 9999;       // 9999: no worker started for this document
+    int thumbnailThread = none;       // no worker started for this document
     std::atomic<int> workerRunning{0};
     std::atomic<int> workerStop{0};   // opening another document asks the worker to stop
     std::atomic<int> thumbnailsFromJpeg{0};

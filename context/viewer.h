@@ -3,12 +3,14 @@
 
 #include <string>
 
-#include "about/about_state.h"
-#include "app/app_state.h"
-#include "document/document_state.h"
-#include "keyboard/keyboard_state.h"
-#include "text/text_state.h"
-#include "view/view_state.h"
+#include "context/about_state.h"
+#include "context/document_state.h"
+#include "context/frame_state.h"
+#include "context/keyboard_state.h"
+#include "context/layout.h"
+#include "context/numbers.h"
+#include "context/text_state.h"
+#include "context/view_state.h"
 
 struct Viewer {
     Layout layout;

@@ -26,14 +26,18 @@ struct SearchHit {
     int rowY = 0;
 };
 
+// Values of searchWorkerState besides 0 (idle, or the last result drawn).
+constexpr int searchRunning = 1;
+constexpr int searchFinished = 9999;  // the worker has ended; its result is not drawn yet
+
 struct SearchState {
     std::string searchWord;
     std::string searchWordAtFrameStart;
     std::string searchWordForWorker;    // the word as it stood when the search was started
     std::vector<SearchHit> searchHits;  // main thread only: the result drawn in the hit list
-    std::vector<SearchHit> workerHits;  // the worker's result; the main thread takes it on 9999
+    std::vector<SearchHit> workerHits;  // the worker's result; the main thread takes it on searchFinished
     int pointerYInHitList = 0;
     int onScreenEnterPressed = 0;
-    std::atomic<int> searchWorkerState{0};  // 0 idle/drawn, 1 running, 9999 finished, not drawn
+    std::atomic<int> searchWorkerState{0};  // 0, searchRunning or searchFinished
     media::Thread worker;
 };

@@ -1,0 +1,74 @@
+// The viewer's fixed numbers: sprites, fonts, tool-bar buttons and the "none" of a worker's thread.
+#pragma once
+
+// Fixed sprite numbers shared by every part of the viewer.
+namespace sprite {
+constexpr int pointer = 0;
+constexpr int backStrip = 1;
+constexpr int forwardStrip = 2;
+constexpr int toolbar = 3;
+constexpr int progressBar = 4;
+constexpr int welcome = 6;
+constexpr int touchRing = 7;
+constexpr int pageNotReady = 8;
+constexpr int pageCounter = 9;
+constexpr int page = 10;
+constexpr int thumbWait = 12;
+constexpr int openButton = 50;
+constexpr int thumbsButton = 51;
+constexpr int aboutButton = 52;
+constexpr int exitButton = 53;
+constexpr int detachButton = 54;
+constexpr int thumbsButtonOff = 55;
+constexpr int infoButton = 56;
+constexpr int searchButton = 57;
+constexpr int openHover = 60;
+constexpr int thumbsHover = 61;
+constexpr int aboutHover = 62;
+constexpr int exitHover = 63;
+constexpr int detachHover = 64;
+constexpr int infoHover = 66;
+constexpr int searchHover = 67;
+constexpr int thumbnailSheet = 77;
+constexpr int cellHighlight = 78;
+constexpr int markedSheet = 79;
+constexpr int infoPanel = 80;
+constexpr int searchHeader = 81;
+constexpr int searchList = 82;
+constexpr int searchCursor = 83;
+constexpr int searchGo = 84;
+constexpr int textButton = 85;
+constexpr int textView = 86;
+constexpr int textMeasure = 87;
+constexpr int searchButtonOff = 88;
+constexpr int textButtonOff = 89;
+constexpr int keyboardLower = 90;
+constexpr int keyboardUpper = 91;
+constexpr int keyboardAltGr = 92;
+constexpr int textHover = 95;
+constexpr int backZone = 100;
+constexpr int aboutText = 116;
+constexpr int aboutFadeLight = 117;
+constexpr int aboutFadeDark = 118;
+constexpr int logo = 119;
+constexpr int forwardZone = 200;
+constexpr int toolbarZone = 300;
+constexpr int infoMessage = 301;  // the message panel ("This document cannot be read.", ...)
+}  // namespace sprite
+
+// Font numbers.
+namespace font {
+constexpr int base = 0;
+constexpr int medium = 1;
+constexpr int large = 2;
+constexpr int title = 3;
+}  // namespace font
+
+// Tool-bar hover numbers (values of hoveredButton).
+namespace button {
+constexpr int none = 0, open = 1, thumbnails = 2, about = 3, exit = 4, detach = 5, info = 6,
+              search = 7, text = 8;
+}
+
+// A worker's thread number when no worker has been started.
+constexpr int none = 9999;
