@@ -4,9 +4,9 @@
 
 #include "about/about.h"
 #include "app/app.h"
-#include "context/assets.h"
 #include "app/panels.h"
 #include "app/startup_rules.h"
+#include "context/assets.h"
 #include "context/helpers.h"
 #include "document/tools.h"
 #include "keyboard/keyboard.h"

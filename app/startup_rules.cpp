@@ -1,11 +1,11 @@
 // The pure rules of start-up: display size, font sizes, pointer side, program folder, cache root.
 #include "app/startup_rules.h"
 
-#include "context/helpers.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+
+#include "context/helpers.h"
 
 DisplaySize portraitDisplaySize(int deskWidth, int deskHeight) {
     if (deskWidth <= deskHeight || deskHeight <= 0) return {deskWidth, deskHeight};

@@ -17,8 +17,12 @@ using Clock = std::chrono::steady_clock;
 constexpr int pageCount = 311;
 const std::string dpi = "120";
 
-std::string manual() { return std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf"; }
-std::string converter() { return std::string(PAGEWELL_TOOL_FOLDER) + "pdftopng.exe"; }
+std::string manual() {
+    return std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
+}
+std::string converter() {
+    return std::string(PAGEWELL_TOOL_FOLDER) + "pdftopng.exe";
+}
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -49,9 +53,10 @@ double viewerSeconds() {
 bool runConverter(int first, int last, const std::string& root) {
     media::RunOptions options;
     options.wait = true;
-    return media::runProgram(converter(), {"-q", "-f", std::to_string(first), "-l", std::to_string(last),
-                                           "-r", dpi, manual(), root},
-                             options) != 0;
+    return media::runProgram(
+               converter(),
+               {"-q", "-f", std::to_string(first), "-l", std::to_string(last), "-r", dpi, manual(), root},
+               options) != 0;
 }
 
 double onePerPageSeconds(const std::string& folder) {
@@ -67,7 +72,9 @@ double allPagesSeconds(const std::string& folder) {
     return runConverter(1, pageCount, folder + "page") ? secondsSince(start) : -1.0;
 }
 
-void print(const char* name, double value) { std::printf("%s: %.3f\n", name, value); }
+void print(const char* name, double value) {
+    std::printf("%s: %.3f\n", name, value);
+}
 
 }  // namespace
 
@@ -79,6 +86,7 @@ int main() {
     print("document_conversion_process_per_page_seconds", perPage);
     print("document_conversion_one_process_seconds", allPages);
     if (viewer > 0 && perPage > 0) print("document_conversion_viewer_vs_per_page_ratio", viewer / perPage);
-    if (viewer > 0 && allPages > 0) print("document_conversion_viewer_vs_one_process_ratio", viewer / allPages);
+    if (viewer > 0 && allPages > 0)
+        print("document_conversion_viewer_vs_one_process_ratio", viewer / allPages);
     return viewer > 0 && perPage > 0 && allPages > 0 ? 0 : 1;
 }

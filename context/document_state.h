@@ -14,31 +14,31 @@ struct DocumentState {
     std::string documentSizeText;     // the PDF's size in bytes, decimal
     std::string documentCacheFolder;  // ends with "/"
     int documentIsCached = 0;
-    int pageCount = 0;                // pages to convert, extract and thumbnail
-    int pageCountShown = 1;           // the page counter's total and the flip bound
+    int pageCount = 0;       // pages to convert, extract and thumbnail
+    int pageCountShown = 1;  // the page counter's total and the flip bound
     std::vector<std::string> infoLines;
-    int infoPanelTextWidth = 10;      // measured width the information panel grows from
+    int infoPanelTextWidth = 10;  // measured width the information panel grows from
     int infoPanelTextHeight = 0;
-    int documentUnreadable = 0;       // the information program gave no page count: message shown
+    int documentUnreadable = 0;  // the information program gave no page count: message shown
     // From the "Page size:" line.
     std::string pageWidthText = "0", pageHeightText = "0";
     float pageWidthPoints = 0.0f, pageHeightPoints = 0.0f;
     float renderDpi = 0.0f;
     float fallbackDpi = 600.0f;
-    int textExtractionPending = 0;    // the extractor was started; the text store polls its file
+    int textExtractionPending = 0;  // the extractor was started; the text store polls its file
 };
 
 // Tool programs (fixed at start-up).
 struct ToolState {
     int toolBitness = 64;
-    std::string toolFolder;           // programFolder + "includes/bin64/"
+    std::string toolFolder;  // programFolder + "includes/bin64/"
     std::string pdftopngPath, pdfinfoPath, pdftotextPath;
 };
 
 // Page conversion and the page-file worker. Flags shared with the worker are atomic; each has one
 // writer at a time.
 struct ConversionState {
-    int conversionRunning = 0;        // converter starts are still due
+    int conversionRunning = 0;  // converter starts are still due
     int nextPageToConvert = 0;
     int converterProcess = 0;         // the last page converter this viewer started
     float conversionProgress = 0.0f;  // progress bar width in pixels
@@ -47,14 +47,14 @@ struct ConversionState {
     std::int64_t millisecondsSinceCheck = 0;
     int firstPageShown = 0;
     int lastSeenConvertPage = 0;
-    std::string pageImageBase;        // the page looked up last, without extension
-    std::string pageImageExtension;   // ".png" or ".jpg" chosen by the last lookup
+    std::string pageImageBase;       // the page looked up last, without extension
+    std::string pageImageExtension;  // ".png" or ".jpg" chosen by the last lookup
 
     int thumbnailsWanted = 0;
     std::atomic<int> thumbnailGenerationActive{0};
-    int thumbnailThread = none;       // no worker started for this document
+    int thumbnailThread = none;  // no worker started for this document
     std::atomic<int> workerRunning{0};
-    std::atomic<int> workerStop{0};   // opening another document asks the worker to stop
+    std::atomic<int> workerStop{0};  // opening another document asks the worker to stop
     std::atomic<int> thumbnailsFromJpeg{0};
     std::atomic<int> thumbnailLoadNext{0};
     std::atomic<int> sheetBuildRequested{0};

@@ -5,12 +5,12 @@
 
 // Fixed for the run by start-up.
 struct Layout {
-    std::string programTitle;     // "Pagewell"
-    std::string versionText;      // "v1.0 - 10 January 2016"
-    std::string makerLine;        // "by Tarnwick"
-    std::string tempFolder;       // ends with "/"
-    std::string programFolder;    // ends with "/"
-    std::string cacheRoot;        // programFolder + "cache/" (or the user's cache folder)
+    std::string programTitle;   // "Pagewell"
+    std::string versionText;    // "v1.0 - 10 January 2016"
+    std::string makerLine;      // "by Tarnwick"
+    std::string tempFolder;     // ends with "/"
+    std::string programFolder;  // ends with "/"
+    std::string cacheRoot;      // programFolder + "cache/" (or the user's cache folder)
     int deskWidth = 0, deskHeight = 0;
     int screenWidth = 0, screenHeight = 0;
     int baseFontSize = 0, mediumFontSize = 0, largeFontSize = 0, titleFontSize = 0;
@@ -20,7 +20,7 @@ struct Layout {
         aboutButtonX = 0, exitButtonX = 0, detachButtonX = 0;
     int tipOpenSprite = -1, tipThumbsSprite = -1, tipInfoSprite = -1, tipSearchSprite = -1,
         tipAboutSprite = -1, tipExitSprite = -1, tipDetachSprite = -1, tipTextSprite = -1;
-    int textLineChars = 0;        // characters per text-view line
-    int textViewLastLine = 0;     // highest text-view line index
+    int textLineChars = 0;             // characters per text-view line
+    int textViewLastLine = 0;          // highest text-view line index
     int keyboardX = 0, keyboardY = 0;  // where the on-screen keyboard face is shown
 };

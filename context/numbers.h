@@ -66,8 +66,8 @@ constexpr int title = 3;
 
 // Tool-bar hover numbers (values of hoveredButton).
 namespace button {
-constexpr int none = 0, open = 1, thumbnails = 2, about = 3, exit = 4, detach = 5, info = 6,
-              search = 7, text = 8;
+constexpr int none = 0, open = 1, thumbnails = 2, about = 3, exit = 4, detach = 5, info = 6, search = 7,
+              text = 8;
 }
 
 // A worker's thread number when no worker has been started.

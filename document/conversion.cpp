@@ -13,9 +13,9 @@
 namespace {
 
 constexpr int checkIntervalMilliseconds = 50;
-constexpr int scratchImage = 999999;      // never a page number
-constexpr int jpegQuality = 9;            // 90 on the 0..100 scale
-constexpr int idlePassMilliseconds = 5;   // a pass that found nothing waits, so the converter runs
+constexpr int scratchImage = 999999;     // never a page number
+constexpr int jpegQuality = 9;           // 90 on the 0..100 scale
+constexpr int idlePassMilliseconds = 5;  // a pass that found nothing waits, so the converter runs
 // A page whose file has not come this long after the last converter ended never will.
 constexpr std::chrono::milliseconds missingPageGrace{2000};
 
@@ -39,8 +39,7 @@ std::string imageBase(const std::string& cacheFolder, int page) {
 // The thumbnail from the page's JPEG, decoded at a reduced scale first (much cheaper than in full).
 bool thumbnailFromJpeg(const WorkerJob& job, int page) {
     const std::string jpeg = imageBase(job.cacheFolder, page) + ".jpg";
-    return media::filePresent(jpeg) &&
-           media::loadImageScaled(page, jpeg, job.cellWidth, job.cellHeight) &&
+    return media::filePresent(jpeg) && media::loadImageScaled(page, jpeg, job.cellWidth, job.cellHeight) &&
            media::resizeImage(page, job.cellWidth, job.cellHeight);
 }
 

@@ -10,8 +10,8 @@ std::string pageImageBase(const Viewer& v, int page);  // cache folder + "page-"
 // pageImageBase and pageImageExtension.
 std::string pageImageFile(Viewer& v, int page);
 void startConversion(Viewer& v);
-void conversionTick(Viewer& v);          // frame step 5
-void progressBarStep(Viewer& v);         // frame step 14
-void thumbnailRequest(Viewer& v);        // frame step 16.14, after the notice
+void conversionTick(Viewer& v);    // frame step 5
+void progressBarStep(Viewer& v);   // frame step 14
+void thumbnailRequest(Viewer& v);  // frame step 16.14, after the notice
 // Asks a running page-file worker to stop and waits for it.
 void stopPageFileWorker(Viewer& v);

@@ -64,7 +64,9 @@ std::string removeAll(std::string text, const std::string& part) {
     return text;
 }
 
-std::string beforeFirstSpace(const std::string& text) { return text.substr(0, text.find(' ')); }
+std::string beforeFirstSpace(const std::string& text) {
+    return text.substr(0, text.find(' '));
+}
 
 void takePageCount(Viewer& v, const std::string& line) {
     if (!isPagesLine(line)) return;
@@ -75,8 +77,7 @@ void takePageCount(Viewer& v, const std::string& line) {
 void takePageSize(Viewer& v, const std::string& line) {
     if (!isPageSizeLine(line)) return;
     DocumentState& d = v.document;
-    parsePageSizeLine(line, d.pageWidthText, d.pageHeightText, d.pageWidthPoints,
-                      d.pageHeightPoints);
+    parsePageSizeLine(line, d.pageWidthText, d.pageHeightText, d.pageWidthPoints, d.pageHeightPoints);
     d.renderDpi = computeRenderDpi(d.pageWidthPoints, d.pageHeightPoints, d.fallbackDpi);
 }
 
@@ -126,7 +127,9 @@ void drawInfoLines(Viewer& v, bool cachedVariant, int width, int height) {
 
 }  // namespace
 
-bool isPagesLine(const std::string& line) { return line.compare(0, 6, "Pages:") == 0; }
+bool isPagesLine(const std::string& line) {
+    return line.compare(0, 6, "Pages:") == 0;
+}
 
 int parsePagesLine(const std::string& line) {
     const std::size_t first = line.find(':');
@@ -136,7 +139,9 @@ int parsePagesLine(const std::string& line) {
     return readDecimalInteger(line.substr(first + 1, length));
 }
 
-bool isPageSizeLine(const std::string& line) { return line.compare(0, 10, "Page size:") == 0; }
+bool isPageSizeLine(const std::string& line) {
+    return line.compare(0, 10, "Page size:") == 0;
+}
 
 void parsePageSizeLine(const std::string& line, std::string& widthText, std::string& heightText,
                        float& widthPoints, float& heightPoints) {
@@ -146,8 +151,7 @@ void parsePageSizeLine(const std::string& line, std::string& widthText, std::str
     std::string between;
     if (firstX != std::string::npos) {
         const std::size_t secondX = rest.find('x', firstX + 1);
-        const std::size_t length =
-            secondX == std::string::npos ? std::string::npos : secondX - firstX - 1;
+        const std::size_t length = secondX == std::string::npos ? std::string::npos : secondX - firstX - 1;
         between = rest.substr(firstX + 1, length);
     }
     widthText = beforeFirstSpace(trimSpaces(before));

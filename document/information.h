@@ -16,7 +16,7 @@ void parsePageSizeLine(const std::string& line, std::string& widthText, std::str
 float computeRenderDpi(float widthPoints, float heightPoints, float fallbackDpi);
 
 // Steps of opening.
-void readCachedInformation(Viewer& v);   // trimmed lines, page count, panel (cached variant)
-void runInformationStep(Viewer& v);      // runs the information program, lines as read, panel (fresh)
-void readPageData(Viewer& v);            // page count, page size and renderDpi
+void readCachedInformation(Viewer& v);  // trimmed lines, page count, panel (cached variant)
+void runInformationStep(Viewer& v);     // runs the information program, lines as read, panel (fresh)
+void readPageData(Viewer& v);           // page count, page size and renderDpi
 void buildInfoPanel(Viewer& v, bool cachedVariant);

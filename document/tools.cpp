@@ -57,12 +57,18 @@ std::vector<std::string> textExtractorArguments(const std::string& documentPath,
     return {"-q", asOperand(documentPath), asOperand(cacheFolder + "TextualData.txt")};
 }
 
-std::vector<std::string> pageConverterArguments(int page, float renderDpi,
-                                                const std::string& documentPath,
+std::vector<std::string> pageConverterArguments(int page, float renderDpi, const std::string& documentPath,
                                                 const std::string& cacheFolder) {
     const std::string pageText = std::to_string(page);
-    return {"-q", "-f", pageText, "-l", pageText, "-r", wholeDpi(renderDpi),
-            asOperand(documentPath), asOperand(cacheFolder + "page")};
+    return {"-q",
+            "-f",
+            pageText,
+            "-l",
+            pageText,
+            "-r",
+            wholeDpi(renderDpi),
+            asOperand(documentPath),
+            asOperand(cacheFolder + "page")};
 }
 
 bool runInformationProgram(Viewer& v) {
@@ -71,8 +77,8 @@ bool runInformationProgram(Viewer& v) {
     options.workingFolder = folder;
     options.wait = true;
     options.standardOutputFile = folder + "Information.ini";
-    return media::runProgram(v.tools.pdfinfoPath, informationArguments(v.document.documentPath),
-                             options) != 0;
+    return media::runProgram(v.tools.pdfinfoPath, informationArguments(v.document.documentPath), options) !=
+           0;
 }
 
 void startTextExtractor(Viewer& v) {
@@ -95,9 +101,13 @@ void startPageConverter(Viewer& v, int page) {
     raiseRunningProgram(pageConverterName);
 }
 
-bool pageConverterRunning() { return media::isProgramRunning(pageConverterName) != 0; }
+bool pageConverterRunning() {
+    return media::isProgramRunning(pageConverterName) != 0;
+}
 
-void stopPageConverter() { stopFirstRunning(pageConverterName); }
+void stopPageConverter() {
+    stopFirstRunning(pageConverterName);
+}
 
 // Found again by name, so that a process id reused after our converter ended is never hit.
 void stopOwnPageConverter(Viewer& v) {

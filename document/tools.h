@@ -6,22 +6,21 @@
 
 #include "context/viewer.h"
 
-void setUpToolPaths(Viewer& v);          // bitness and the three paths, at start-up
+void setUpToolPaths(Viewer& v);  // bitness and the three paths, at start-up
 // Argument vectors: the words of each program's command line, never passed through a shell.
 std::vector<std::string> informationArguments(const std::string& documentPath);
 std::vector<std::string> textExtractorArguments(const std::string& documentPath,
                                                 const std::string& cacheFolder);
-std::vector<std::string> pageConverterArguments(int page, float renderDpi,
-                                                const std::string& documentPath,
+std::vector<std::string> pageConverterArguments(int page, float renderDpi, const std::string& documentPath,
                                                 const std::string& cacheFolder);
 // Runs pdfinfo on the open document and waits; its standard output becomes the cache folder's
 // Information.ini. False when the program could not be started.
 bool runInformationProgram(Viewer& v);
 void startTextExtractor(Viewer& v);
 void startPageConverter(Viewer& v, int page);
-bool pageConverterRunning();             // any process named pdftopng.exe, ours or not
-void stopPageConverter();                // the first pdftopng.exe found, whoever started it
+bool pageConverterRunning();  // any process named pdftopng.exe, ours or not
+void stopPageConverter();     // the first pdftopng.exe found, whoever started it
 // Stops the page converter this viewer started last, when it still runs; another program's
 // converter is left alone.
 void stopOwnPageConverter(Viewer& v);
-void stopAllTools();                     // the exit order: pdfinfo, pdftotext, pdftopng
+void stopAllTools();  // the exit order: pdfinfo, pdftotext, pdftopng

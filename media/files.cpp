@@ -1,12 +1,10 @@
 // Files and folders: sizes, times, whole-file reading and atomic writing, lines, folder services.
-#include "media/media.h"
-
+#include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
-#include <dirent.h>
 
 #include <atomic>
 #include <cerrno>
@@ -14,6 +12,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <string_view>
+
+#include "media/media.h"
 
 namespace media {
 
@@ -26,7 +26,7 @@ constexpr std::int64_t latestModificationTime = 2147483647;
 int openRegularForReading(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return -1;
-    struct stat status{};
+    struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         return -1;
@@ -51,7 +51,7 @@ std::string uniqueTemporaryName(const std::string& path) {
 
 // A replaced file keeps its permission bits; a new one gets the usual 0666 less the umask.
 mode_t modeFor(const std::string& path) {
-    struct stat status{};
+    struct stat status {};
     if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) return status.st_mode & 07777;
     return 0666;
 }
@@ -62,13 +62,14 @@ std::string withSlash(std::string folder) {
 }
 
 bool isDirectory(const std::string& path) {
-    struct stat status{};
+    struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool createParents(const std::string& path) {
     std::string partial;
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
         partial = path.substr(0, slash);
         if (::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) return false;
     }
@@ -78,23 +79,25 @@ bool createParents(const std::string& path) {
 }  // namespace
 
 std::int64_t fileSize(const std::string& path) {
-    struct stat status{};
+    struct stat status {};
     if (::stat(path.c_str(), &status) != 0) return -1;
     if (S_ISDIR(status.st_mode)) return -2;
     return static_cast<std::int64_t>(status.st_size);
 }
 
-bool filePresent(const std::string& path) { return fileSize(path) > 0; }
+bool filePresent(const std::string& path) {
+    return fileSize(path) > 0;
+}
 
 std::int64_t localSecondsFromUtc(std::int64_t utcSeconds) {
     time_t moment = static_cast<time_t>(utcSeconds);
-    struct tm local{};
+    struct tm local {};
     if (!::localtime_r(&moment, &local)) return utcSeconds;
     return static_cast<std::int64_t>(::timegm(&local));
 }
 
 std::int64_t fileModificationTime(const std::string& path) {
-    struct stat status{};
+    struct stat status {};
     if (::stat(path.c_str(), &status) != 0) return 0;
     std::int64_t local = localSecondsFromUtc(static_cast<std::int64_t>(status.st_mtim.tv_sec));
     if (local < 0 || local > latestModificationTime) return -1;
@@ -109,11 +112,13 @@ bool createFolder(const std::string& path, bool withParents) {
     return ::mkdir(folder.c_str(), 0777) == 0;
 }
 
-bool folderExists(const std::string& path) { return !path.empty() && isDirectory(path); }
+bool folderExists(const std::string& path) {
+    return !path.empty() && isDirectory(path);
+}
 
 // unlink needs write permission on the folder only, so a read-only file goes as well.
 bool deleteFile(const std::string& path) {
-    struct stat status{};
+    struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return false;
     return ::unlink(path.c_str()) == 0;
 }

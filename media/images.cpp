@@ -1,7 +1,4 @@
 // Image codecs (PNG through libpng, JPEG through TurboJPEG), smooth resizing, and the numbered image store.
-#include "media/media.h"
-#include "media/picture.h"
-
 #include <png.h>
 #include <turbojpeg.h>
 
@@ -13,6 +10,9 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+
+#include "media/media.h"
+#include "media/picture.h"
 
 namespace media {
 
@@ -51,7 +51,9 @@ void readPngBytes(png_structp png, png_bytep target, png_size_t length) {
     source->position += length;
 }
 
-void pngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngFailed(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 void pngWarning(png_structp, png_const_charp) {}
 
 // Every colour type and depth becomes 8-bit RGBA, without gamma correction.
@@ -65,7 +67,8 @@ void requestRgba(png_structp png, png_infop info) {
 }
 
 // Only plain C data lives in these two frames, so libpng's longjmp on error skips no destructor.
-bool readPngHeader(png_structp png, png_infop info, PngSource* source, png_uint_32* width, png_uint_32* height) {
+bool readPngHeader(png_structp png, png_infop info, PngSource* source, png_uint_32* width,
+                   png_uint_32* height) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, source, readPngBytes);
     png_read_info(png, info);
@@ -128,8 +131,7 @@ bool acceptableWarning(tjhandle handle) {
     std::string message = tjGetErrorStr2(handle);
     std::transform(message.begin(), message.end(), message.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return message.find("premature end") == std::string::npos &&
-           message.find("bogus") == std::string::npos;
+    return message.find("premature end") == std::string::npos && message.find("bogus") == std::string::npos;
 }
 
 struct JpegHeader {
@@ -260,7 +262,8 @@ std::vector<Tap> axisTaps(int sourceSize, int targetSize) {
             double start = i * scale, end = start + scale;
             tap.first = static_cast<int>(start);
             for (int s = tap.first; s < end && s < sourceSize; ++s)
-                tap.weights.push_back(static_cast<float>((std::min<double>(s + 1, end) - std::max<double>(s, start)) / scale));
+                tap.weights.push_back(
+                    static_cast<float>((std::min<double>(s + 1, end) - std::max<double>(s, start)) / scale));
         } else {
             double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, sourceSize - 1.0);
             tap.first = std::min(static_cast<int>(centre), sourceSize - 1);
@@ -290,7 +293,8 @@ std::vector<float> resizedAcross(const Picture& source, const std::vector<Tap>& 
     std::vector<float> across(outWidth * source.height * 4);
     std::vector<float> row(static_cast<std::size_t>(source.width) * 4);
     for (int y = 0; y < source.height; ++y) {
-        premultipliedRow(&source.pixels[static_cast<std::size_t>(y) * source.width], source.width, row.data());
+        premultipliedRow(&source.pixels[static_cast<std::size_t>(y) * source.width], source.width,
+                         row.data());
         float* target = &across[y * outWidth * 4];
         for (std::size_t i = 0; i < outWidth; ++i) {
             const float* base = &row[static_cast<std::size_t>(taps[i].first) * 4];
@@ -304,7 +308,8 @@ std::vector<float> resizedAcross(const Picture& source, const std::vector<Tap>& 
 }
 
 // Whole rows are weighted and added, which walks memory in order.
-std::vector<float> resizedDown(const std::vector<float>& across, std::size_t rowLength, const std::vector<Tap>& taps) {
+std::vector<float> resizedDown(const std::vector<float>& across, std::size_t rowLength,
+                               const std::vector<Tap>& taps) {
     std::vector<float> result(rowLength * taps.size(), 0.0f);
     for (std::size_t i = 0; i < taps.size(); ++i) {
         float* target = &result[i * rowLength];
@@ -333,7 +338,8 @@ Picture unpremultiplied(const std::vector<float>& values, int width, int height)
             picture.pixels[i] = 0;
             continue;
         }
-        picture.pixels[i] = channel(v[0] / a) | channel(v[1] / a) << 8 | channel(v[2] / a) << 16 | channel(a) << 24;
+        picture.pixels[i] =
+            channel(v[0] / a) | channel(v[1] / a) << 8 | channel(v[2] / a) << 16 | channel(a) << 24;
     }
     return picture;
 }
@@ -385,12 +391,12 @@ bool encodeJpegFile(const Picture& picture, const std::string& file, int quality
     return result == 0 && writeWholeFile(file, encoded);
 }
 
-
 // Can be called from any thread. An empty picture for an invalid source or size.
 Picture resizedPicture(const Picture& source, int width, int height) {
     if (!validPicture(source) || !acceptableSize(width, height)) return {};
     std::vector<float> across = resizedAcross(source, axisTaps(source.width, width));
-    std::vector<float> result = resizedDown(across, static_cast<std::size_t>(width) * 4, axisTaps(source.height, height));
+    std::vector<float> result =
+        resizedDown(across, static_cast<std::size_t>(width) * 4, axisTaps(source.height, height));
     return unpremultiplied(result, width, height);
 }
 
@@ -449,7 +455,9 @@ int imageHeight(int number) {
     return picture ? picture->height : 0;
 }
 
-bool imageExists(int number) { return imagePicture(number) != nullptr; }
+bool imageExists(int number) {
+    return imagePicture(number) != nullptr;
+}
 
 bool resizeImage(int number, int width, int height) {
     auto picture = imagePicture(number);

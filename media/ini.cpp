@@ -1,8 +1,8 @@
 // Configuration files in the INI form: UTF-8 or Windows-1252 text, sections without regard to case.
+#include <algorithm>
+
 #include "media/media.h"
 #include "media/unicode.h"
-
-#include <algorithm>
 
 namespace media {
 
@@ -33,7 +33,9 @@ std::string asUtf8(const std::string& bytes) {
     return text;
 }
 
-bool sameWithoutCase(const std::string& a, const std::string& b) { return caseFold(a) == caseFold(b); }
+bool sameWithoutCase(const std::string& a, const std::string& b) {
+    return caseFold(a) == caseFold(b);
+}
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -68,7 +70,8 @@ bool IniFile::open(const std::string& path) {
         }
         std::size_t equals = line.find('=');
         if (equals == std::string::npos || equals == 0) continue;
-        sections_.back().second.emplace_back(trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)));
+        sections_.back().second.emplace_back(trimmed(line.substr(0, equals)),
+                                             trimmed(line.substr(equals + 1)));
     }
     return true;
 }

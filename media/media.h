@@ -24,27 +24,35 @@ constexpr Colour rgb(int r, int g, int b) {
 constexpr Colour rgba(int r, int g, int b, int a) {
     return rgb(r, g, b) | (static_cast<Colour>(a & 255) << 24);
 }
-constexpr int red(Colour c) { return static_cast<int>(c & 255); }
-constexpr int green(Colour c) { return static_cast<int>((c >> 8) & 255); }
-constexpr int blue(Colour c) { return static_cast<int>((c >> 16) & 255); }
-constexpr int alpha(Colour c) { return static_cast<int>((c >> 24) & 255); }
+constexpr int red(Colour c) {
+    return static_cast<int>(c & 255);
+}
+constexpr int green(Colour c) {
+    return static_cast<int>((c >> 8) & 255);
+}
+constexpr int blue(Colour c) {
+    return static_cast<int>((c >> 16) & 255);
+}
+constexpr int alpha(Colour c) {
+    return static_cast<int>((c >> 24) & 255);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Clock. The millisecond counter and the frame limiter can be taken over by a test: with a test
 // clock, elapsedMilliseconds() returns the test's value and flipDisplay() never sleeps.
 std::int64_t elapsedMilliseconds();
 void sleepMilliseconds(int ms);
-void useTestClock(bool on);       // on: the clock only moves by advanceTestClock
+void useTestClock(bool on);  // on: the clock only moves by advanceTestClock
 void advanceTestClock(std::int64_t ms);
 void setTestClock(std::int64_t ms);
-int randomNumber(int maximum);    // uniform whole number 0..maximum inclusive
+int randomNumber(int maximum);  // uniform whole number 0..maximum inclusive
 void seedRandom(std::uint32_t seed);
 
 // ---------------------------------------------------------------------------------------------
 // Display.
-bool startDisplay();              // initialises the video system; false when it cannot start
-void stopDisplay();               // releases display, sprites, fonts, sound, input and window
-int desktopWidth();               // primary desktop; a test may override it
+bool startDisplay();  // initialises the video system; false when it cannot start
+void stopDisplay();   // releases display, sprites, fonts, sound, input and window
+int desktopWidth();   // primary desktop; a test may override it
 int desktopHeight();
 void overrideDesktopSize(int width, int height);  // for tests; 0, 0 removes the override
 struct WindowFlags {
@@ -52,21 +60,21 @@ struct WindowFlags {
     bool hidden = true;
 };
 bool openWindow(int width, int height, const std::string& title, WindowFlags flags);
-void setWindowTopMost();          // keeps position and size
+void setWindowTopMost();  // keeps position and size
 void showWindow();
 bool openDisplay(int width, int height);  // the sprite display in the window's inner area
 void setFrameRate(int framesPerSecond);
 void clearDisplay(Colour colour);
-void flipDisplay();               // presents, waits for the frame interval, pumps window events
-void toggleWindowCaption();       // adds/removes title bar and frame in place
-int windowWidth();                // inner area
+void flipDisplay();          // presents, waits for the frame interval, pumps window events
+void toggleWindowCaption();  // adds/removes title bar and frame in place
+int windowWidth();           // inner area
 int windowHeight();
 void releasePointer(bool release);  // true frees the pointer (cursor shown), false captures it
 std::string windowTitle();
 bool windowHasCaption();
 // Frame capture for tests and screenshots: when on, flipDisplay keeps a copy of each presented frame.
 void captureFrames(bool on);
-Colour capturedPixel(int x, int y);   // RGB of the last presented frame; 0xFFFFFFFF outside
+Colour capturedPixel(int x, int y);  // RGB of the last presented frame; 0xFFFFFFFF outside
 bool saveCapturedFrame(const std::string& pngFile);
 
 // Window events: one per call, 0 when none.
@@ -74,7 +82,7 @@ constexpr int eventLeftDown = 513;
 constexpr int eventLeftUp = 514;
 constexpr int eventLeftDoubleClick = 515;
 int pollWindowEvent();
-void pumpEvents();                // takes all pending system events into the media layer's state
+void pumpEvents();  // takes all pending system events into the media layer's state
 
 // ---------------------------------------------------------------------------------------------
 // Sprites. A sprite keeps its pixels (RGBA) and a texture made from them.
@@ -86,14 +94,14 @@ bool loadSpriteFromMemory(int number, const void* data, std::size_t length);
 bool copySprite(int source, int destination);
 void freeSprite(int number);
 bool spriteExists(int number);
-int spriteWidth(int number);      // display size (after zoom)
+int spriteWidth(int number);  // display size (after zoom)
 int spriteHeight(int number);
-int spriteOwnWidth(int number);   // pixel size
+int spriteOwnWidth(int number);  // pixel size
 int spriteOwnHeight(int number);
 void setSpriteFiltering(bool smooth);
-void zoomSprite(int number, int width, int height);  // -1 restores the own size of that side
+void zoomSprite(int number, int width, int height);                // -1 restores the own size of that side
 void clipSprite(int number, int x, int y, int width, int height);  // -1 width/height: full extent
-void displaySprite(int number, int x, int y);                        // opaque
+void displaySprite(int number, int x, int y);                      // opaque
 void displayTransparentSprite(int number, int x, int y, int intensity);  // black (or own alpha) left out
 enum class Blending { normal, multiply };
 void setBlending(Blending mode);
@@ -104,27 +112,27 @@ bool saveSpritePng(int number, const std::string& file);  // the whole sprite, w
 // Drawing, between beginDrawing* and endDrawing. Opening a target sets front = white, back = black,
 // mode = default. Primitives are exact and without anti-aliasing; text is anti-aliased.
 namespace mode {
-constexpr int standard = 0;      // text cells take the back colour
-constexpr int transparent = 1;   // text without background
-constexpr int outlined = 2;      // boxes, rounded boxes, circles as one-pixel outlines
-constexpr int alphaBlend = 4;    // colours carry alpha in the fourth byte, blended over what is there
-constexpr int gradient = 8;      // filled shapes painted with the linear gradient back -> front
+constexpr int standard = 0;     // text cells take the back colour
+constexpr int transparent = 1;  // text without background
+constexpr int outlined = 2;     // boxes, rounded boxes, circles as one-pixel outlines
+constexpr int alphaBlend = 4;   // colours carry alpha in the fourth byte, blended over what is there
+constexpr int gradient = 8;     // filled shapes painted with the linear gradient back -> front
 }  // namespace mode
 bool beginDrawing(int sprite);
 bool beginDrawingImage(int image);
-bool beginDrawingDisplay();      // the back buffer: only drawText is supported there
-void endDrawing();               // refreshes the sprite's texture
+bool beginDrawingDisplay();  // the back buffer: only drawText is supported there
+void endDrawing();           // refreshes the sprite's texture
 void setFont(int font);
 void setFrontColour(Colour colour);
 void setBackColour(Colour colour);
 void setDrawingMode(int modeFlags);
-void linearGradient(int x1, int y1, int x2, int y2);  // back colour at (x1,y1), front at (x2,y2)
+void linearGradient(int x1, int y1, int x2, int y2);               // back colour at (x1,y1), front at (x2,y2)
 void fillBox(int x, int y, int width, int height, Colour colour);  // outlined mode: outline only
-void fillBox(int x, int y, int width, int height);   // current front colour, or the gradient
+void fillBox(int x, int y, int width, int height);                 // current front colour, or the gradient
 void roundBox(int x, int y, int width, int height, int radiusX, int radiusY, Colour colour);
 void roundBox(int x, int y, int width, int height, int radiusX, int radiusY);  // front colour/gradient
-void line(int x1, int y1, int x2, int y2, Colour colour);  // both end points included
-void circle(int x, int y, int radius, Colour colour);      // filled unless outlined mode
+void line(int x1, int y1, int x2, int y2, Colour colour);                      // both end points included
+void circle(int x, int y, int radius, Colour colour);                          // filled unless outlined mode
 void floodFill(int x, int y, Colour colour, Colour borderColour);
 Colour pixelColour(int x, int y);  // RGB only; -1 (0xFFFFFFFF) outside the target
 void drawText(int x, int y, const std::string& utf8, Colour front);
@@ -160,15 +168,15 @@ bool loadImageScaled(int number, const std::string& file, int minWidth, int minH
 void readMouse();
 int mouseX();
 int mouseY();
-int mouseDeltaX();                // change since the previous readMouse
+int mouseDeltaX();  // change since the previous readMouse
 int mouseDeltaY();
-bool mouseButton(int which);      // 1 left, 2 right, 3 middle: down now
+bool mouseButton(int which);  // 1 left, 2 right, 3 middle: down now
 void placeMouse(int x, int y);
-bool escapePressed();             // down now, or went down since the previous query
+bool escapePressed();  // down now, or went down since the previous query
 void readKeyboard();
 bool keyDown(int scanCode);
-bool keyReleased(int scanCode);   // true in exactly one read after the key went up
-std::string typedCharacter();     // UTF-8 text typed since the previous read, or empty
+bool keyReleased(int scanCode);  // true in exactly one read after the key went up
+std::string typedCharacter();    // UTF-8 text typed since the previous read, or empty
 namespace scan {
 constexpr int escape = 1, backspace = 14, tab = 15, c = 46, enter = 28, leftControl = 29;
 }
@@ -176,12 +184,12 @@ void feedMouseMove(int x, int y);
 void feedMouseButton(bool down, int clicks);  // left button; clicks >= 2 makes a double-click event
 void feedKey(int scanCode, bool down);
 void feedText(const std::string& utf8);
-void resetInput();                // forgets all input state and queued events
+void resetInput();  // forgets all input state and queued events
 
 // ---------------------------------------------------------------------------------------------
 // Sound. startSound fails when no audio device can be opened; the program goes on without sound.
 bool startSound();
-void stopSound();                 // closes the device and frees the tunes
+void stopSound();  // closes the device and frees the tunes
 bool prepareTune(int number, const void* data, std::size_t length);
 void setTunePosition(int number, int position);
 void playTune(int number);
@@ -198,10 +206,10 @@ bool filePresent(const std::string& path);       // exists with a size above 0
 // Last modification as local time counted in seconds since 1970 as if it were UTC;
 // -1 outside 1970-01-01 00:00:00 .. 2038-01-19 03:14:07, 0 when it cannot be read.
 std::int64_t fileModificationTime(const std::string& path);
-std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);  // the conversion used above
+std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);     // the conversion used above
 bool createFolder(const std::string& path, bool withParents);  // false when it exists or fails
 bool folderExists(const std::string& path);
-bool deleteFile(const std::string& path);       // also when read-only
+bool deleteFile(const std::string& path);  // also when read-only
 // Deletes every file in folder whose name matches pattern ("*" = all), leaving sub-folders; then
 // removes the folder when it has become empty.
 void deleteFilesInFolder(const std::string& folder, const std::string& pattern);
@@ -210,25 +218,25 @@ bool writeWholeFile(const std::string& path, const std::string& contents);
 bool appendToFile(const std::string& path, const std::string& contents);
 std::vector<std::string> readLines(const std::string& path);  // without line ends; none if unreadable
 bool canOpenForReading(const std::string& path);
-std::string executableFolder();   // folder of the running executable, ending in "/"
-std::string currentFolder();      // ending in "/"
-std::string temporaryFolder();    // $TMPDIR or /tmp, ending in "/"
+std::string executableFolder();  // folder of the running executable, ending in "/"
+std::string currentFolder();     // ending in "/"
+std::string temporaryFolder();   // $TMPDIR or /tmp, ending in "/"
 bool folderWritable(const std::string& path);
 
 // ---------------------------------------------------------------------------------------------
 // Programs. Started with an argument vector, never through a shell.
 struct RunOptions {
-    std::string workingFolder;    // empty: the caller's current folder
-    bool wait = false;            // return only when the program has ended
+    std::string workingFolder;       // empty: the caller's current folder
+    bool wait = false;               // return only when the program has ended
     std::string standardOutputFile;  // when set, standard output goes into this file (truncated)
 };
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
-               const RunOptions& options);  // process id, 0 when it could not be started
+               const RunOptions& options);         // process id, 0 when it could not be started
 int isProgramRunning(const std::string& exeName);  // first live (non-zombie) match by name, or 0
-bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure
-void raiseProgramPriority(int processId);           // silently skipped where refused
-void reapFinishedPrograms();                        // collects ended children
-std::string windowsBitness();                       // "64" on a 64-bit system, "32" otherwise
+bool stopProgram(int processId);                   // SIGKILL; false for 0 or failure
+void raiseProgramPriority(int processId);          // silently skipped where refused
+void reapFinishedPrograms();                       // collects ended children
+std::string windowsBitness();                      // "64" on a 64-bit system, "32" otherwise
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.

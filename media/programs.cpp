@@ -1,7 +1,5 @@
 // External programs: starting with posix_spawn, reaping our own children, finding processes by name
 // in /proc, stopping them and raising their priority.
-#include "media/media.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -18,6 +16,8 @@
 #include <fstream>
 #include <mutex>
 #include <set>
+
+#include "media/media.h"
 
 extern char** environ;
 
@@ -105,7 +105,9 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
-std::string baseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+std::string baseName(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
 
 std::string firstLineOf(const std::string& path) {
     std::ifstream stream(path);
@@ -215,12 +217,14 @@ bool stopProgram(int processId) {
 void raiseProgramPriority(int processId) {
     if (processId <= 0) return;
     if (::setpriority(PRIO_PROCESS, static_cast<id_t>(processId), -10) == 0) return;
-    struct rlimit limit{};
+    struct rlimit limit {};
     if (::getrlimit(RLIMIT_NICE, &limit) == 0 && limit.rlim_cur > 20 && limit.rlim_cur != RLIM_INFINITY)
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(processId), 20 - static_cast<int>(limit.rlim_cur));
 }
 
 // The tool folder beside the executable is laid out for the build's own word size.
-std::string windowsBitness() { return sizeof(void*) == 8 ? "64" : "32"; }
+std::string windowsBitness() {
+    return sizeof(void*) == 8 ? "64" : "32";
+}
 
 }  // namespace media

@@ -1,6 +1,4 @@
 // Sound: tracker-module tunes decoded by libmodplug and pulled by an SDL audio device.
-#include "media/media.h"
-
 #include <SDL.h>
 #include <libmodplug/modplug.h>
 
@@ -9,6 +7,8 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+
+#include "media/media.h"
 
 namespace media {
 
@@ -20,7 +20,7 @@ constexpr int bytesPerFrame = outputChannels * 2;
 constexpr int longestDecode = 10 * 60 * 1000;  // ten minutes of sound is about 100 MB
 
 struct Tune {
-    std::string data;               // the module, kept to reload it for a fresh start
+    std::string data;  // the module, kept to reload it for a fresh start
     ModPlugFile* file = nullptr;
     bool playing = false;
 };

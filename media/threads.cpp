@@ -1,10 +1,10 @@
 // Worker threads: std::thread started at the highest priority the system grants, joined on destruction.
-#include "media/media.h"
-
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <thread>
+
+#include "media/media.h"
 
 namespace media {
 
@@ -16,7 +16,7 @@ namespace {
 void raiseCurrentThreadPriority() {
     id_t thread = static_cast<id_t>(::gettid());
     if (::setpriority(PRIO_PROCESS, thread, -20) == 0) return;
-    struct rlimit limit{};
+    struct rlimit limit {};
     if (::getrlimit(RLIMIT_NICE, &limit) == 0 && limit.rlim_cur > 20 && limit.rlim_cur != RLIM_INFINITY)
         ::setpriority(PRIO_PROCESS, thread, 20 - static_cast<int>(limit.rlim_cur));
 }
@@ -46,9 +46,12 @@ bool Thread::start(std::function<void()> procedure) {
 }
 
 void Thread::join() {
-    if (impl_->thread.joinable() && impl_->thread.get_id() != std::this_thread::get_id()) impl_->thread.join();
+    if (impl_->thread.joinable() && impl_->thread.get_id() != std::this_thread::get_id())
+        impl_->thread.join();
 }
 
-bool Thread::joinable() const { return impl_->thread.joinable(); }
+bool Thread::joinable() const {
+    return impl_->thread.joinable();
+}
 
 }  // namespace media

@@ -15,10 +15,10 @@ namespace {
 // Code points of Windows-1252 bytes 0x80..0x9F. The five bytes the code page leaves undefined
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same value, as Windows itself does,
 // so that a repaired text keeps one character per original byte.
-constexpr char32_t windows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char32_t windows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                          0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char32_t windows1252CodePoint(unsigned char byte) {
     if (byte >= 0x80 && byte < 0xA0) return windows1252High[byte - 0x80];
@@ -35,7 +35,8 @@ void appendCodePoint(std::string& text, char32_t codePoint) {
 std::size_t validSequenceLength(const std::string& text, std::size_t offset, utf8proc_int32_t* codePoint) {
     utf8proc_int32_t value = -1;
     const auto* start = reinterpret_cast<const utf8proc_uint8_t*>(text.data()) + offset;
-    utf8proc_ssize_t length = utf8proc_iterate(start, static_cast<utf8proc_ssize_t>(text.size() - offset), &value);
+    utf8proc_ssize_t length =
+        utf8proc_iterate(start, static_cast<utf8proc_ssize_t>(text.size() - offset), &value);
     if (length <= 0 || value < 0) return 0;
     if (codePoint) *codePoint = value;
     return static_cast<std::size_t>(length);

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/panels.h"
 #include "context/helpers.h"
 #include "context/viewer.h"
-#include "app/panels.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "media/unicode.h"

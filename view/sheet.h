@@ -14,7 +14,7 @@ struct SheetTrailer {
 SheetTrailer parseSheetTrailer(const std::string& fileBytes, int sheetWidth, int sheetHeight);
 std::string formatSheetTrailer(int cellWidth, int cellHeight, int columns, int rows);
 
-void drawThumbWaitSprite(Viewer& v);     // sprite 12, at start-up
+void drawThumbWaitSprite(Viewer& v);  // sprite 12, at start-up
 void buildThumbnailSheet(Viewer& v);
 void prepareThumbnailCells(Viewer& v);
 // Loads thumb_sheet.png of a cached document; true when the sheet is ready.

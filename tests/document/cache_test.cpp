@@ -1,11 +1,10 @@
 // The cache folder's name, the page image files and the readings of Information.ini.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
 
 #include <ctime>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "context/viewer.h"
 #include "document/conversion.h"

@@ -1,9 +1,10 @@
 // The information file's two interpreted lines, the conversion resolution and the tools' arguments.
-#include <climits>
+#include "document/information.h"
 
 #include <gtest/gtest.h>
 
-#include "document/information.h"
+#include <climits>
+
 #include "document/tools.h"
 
 using Words = std::vector<std::string>;
@@ -64,14 +65,13 @@ TEST(RenderDpi, TableOfExamples) {
         float width, height, dpi;
     };
     const Example examples[] = {
-        {595.276f, 841.89f, 120.0f},  // A4 portrait
-        {612.0f, 792.0f, 120.0f},     // US Letter
-        {841.89f, 595.276f, 190.0f},  // A4 landscape
-        {419.53f, 595.276f, 190.0f},  // A5 portrait
-        {300.0f, 350.0f, 300.0f},
-        {209.76f, 297.64f, 600.0f},   // A7 portrait
-        {700.0f, 600.0f, 600.0f},     // exactly 600 high: the area rule decides
-        {100.0f, 400.0f, 600.0f},     // exactly 400 high likewise
+        {595.276f, 841.89f, 120.0f},                              // A4 portrait
+        {612.0f, 792.0f, 120.0f},                                 // US Letter
+        {841.89f, 595.276f, 190.0f},                              // A4 landscape
+        {419.53f, 595.276f, 190.0f},                              // A5 portrait
+        {300.0f, 350.0f, 300.0f},    {209.76f, 297.64f, 600.0f},  // A7 portrait
+        {700.0f, 600.0f, 600.0f},                                 // exactly 600 high: the area rule decides
+        {100.0f, 400.0f, 600.0f},                                 // exactly 400 high likewise
     };
     for (const Example& e : examples) {
         EXPECT_EQ(computeRenderDpi(e.width, e.height, 600.0f), e.dpi) << e.width << " x " << e.height;
@@ -97,8 +97,7 @@ TEST(ToolArguments, PageConverterWordsAndWholeResolution) {
 TEST(ToolArguments, PathsPassUnchangedAndNeverAsOptions) {
     const std::string document = "/my docs/it's \"$HOME\" `rm -rf x`; a&b.pdf";
     const std::string folder = "/cache/0_it's_$(x).pdf/";
-    EXPECT_EQ(textExtractorArguments(document, folder),
-              (Words{"-q", document, folder + "TextualData.txt"}));
+    EXPECT_EQ(textExtractorArguments(document, folder), (Words{"-q", document, folder + "TextualData.txt"}));
     EXPECT_EQ(informationArguments(document), Words{document});
     EXPECT_EQ(pageConverterArguments(3, 190.0f, document, folder)[7], document);
     EXPECT_EQ(informationArguments("-n.pdf"), Words{"./-n.pdf"});

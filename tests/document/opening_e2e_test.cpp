@@ -1,8 +1,8 @@
 // Opening documents with the real tool programs: conversion, the page files, the cache and its test.
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
@@ -187,8 +187,8 @@ TEST_F(OpeningTest, OpeningAnotherDocumentWhileThumbnailsAreMadeStartsAfresh) {
     const std::string first = numberedPdf(10, "first.pdf");
     const std::string second = numberedPdf(2, "second.pdf");
     harness.open(first);
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.thumbnailGenerationActive == 1; }, 1000000,
-                                 5, 60.0));
+    ASSERT_TRUE(
+        harness.runUntil([&] { return v().conversion.thumbnailGenerationActive == 1; }, 1000000, 5, 60.0));
     harness.open(second);
     EXPECT_EQ(v().conversion.workerRunning, 0);
     EXPECT_EQ(v().conversion.thumbnailGenerationActive, 0);

@@ -1,10 +1,10 @@
 // The page converter as a process: one at a time, found by name, with its argument vector.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
 #include <chrono>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-
-#include <gtest/gtest.h>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
@@ -63,7 +63,8 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
     for (int i = 0; i < 100 && media::isProgramRunning("pdftopng.exe"); ++i) media::sleepMilliseconds(20);
     const std::string expectedRun =
         "start\narg -q\narg -f\narg 2\narg -l\narg 2\narg -r\narg 190\n"
-        "arg /docs/my file $(x) `y`.pdf\narg " + tools + "cache folder/page\nend\n";
+        "arg /docs/my file $(x) `y`.pdf\narg " +
+        tools + "cache folder/page\nend\n";
     const std::string text = readAll(log);
     EXPECT_NE(text.find(expectedRun), std::string::npos) << text;
     // Every start is followed by its own end before the next start.

@@ -1,8 +1,8 @@
 // The page-file worker: PNG to JPEG and thumbnails, pages that never come, stopping it.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "context/viewer.h"
 #include "document/conversion.h"

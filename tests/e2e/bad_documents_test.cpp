@@ -1,8 +1,8 @@
 // Documents the tools cannot read, or read only with trouble, and file names a shell would misread:
 // the viewer keeps running, frames keep coming, and what it shows matches what the tools could do.
-#include <filesystem>
-
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
@@ -197,8 +197,10 @@ TEST_F(BadDocumentTest, DocumentReplacedWhileConvertingIsConvertedAfreshWhenOpen
     ASSERT_TRUE(harness.runUntil([&] { return v().conversion.nextPageToConvert >= 3; }, 10000000, 5, 30.0));
     fs::rename(shorter, path);
     ASSERT_TRUE(harness.runUntil(
-        [&] { return !v().conversion.conversionRunning && !v().conversion.workerRunning &&
-                     !v().conversion.thumbnailGenerationActive; },
+        [&] {
+            return !v().conversion.conversionRunning && !v().conversion.workerRunning &&
+                   !v().conversion.thumbnailGenerationActive;
+        },
         10000000, 5, 60.0));
     harness.open(path);
     EXPECT_EQ(v().document.documentIsCached, 0);

@@ -2,9 +2,9 @@
 // folder for documents, and a hard time limit for each case.
 #pragma once
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "context/viewer.h"
 #include "tests/e2e/fault_support.h"
@@ -35,7 +35,8 @@ struct E2eTest : ::testing::Test {
     }
     // Frames keep coming while the conversion runs; false when it did not finish in time.
     bool convert(int pages, double seconds = 60.0) {
-        if (!harness.runUntil([&] { return conversionFinished(v(), pages); }, 10000000, 5, seconds)) return false;
+        if (!harness.runUntil([&] { return conversionFinished(v(), pages); }, 10000000, 5, seconds))
+            return false;
         if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
         return true;
     }

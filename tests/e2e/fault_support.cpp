@@ -139,7 +139,9 @@ HardTimeLimit::HardTimeLimit(unsigned seconds) {
     ::alarm(seconds);
 }
 
-HardTimeLimit::~HardTimeLimit() { ::alarm(0); }
+HardTimeLimit::~HardTimeLimit() {
+    ::alarm(0);
+}
 
 std::string handWrittenPdf(const std::vector<std::string>& bodies, const std::string& trailerExtra) {
     std::string pdf = "%PDF-1.4\n";
@@ -155,7 +157,8 @@ std::string handWrittenPdf(const std::vector<std::string>& bodies, const std::st
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
         pdf += entry;
     }
-    pdf += "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R " + trailerExtra + " >>\n";
+    pdf +=
+        "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R " + trailerExtra + " >>\n";
     return pdf + "startxref\n" + std::to_string(xref) + "\n%%EOF\n";
 }
 
@@ -171,11 +174,12 @@ std::string pagelessPdf() {
 
 // The /U entry is not the one the empty password yields, so opening needs the (unknown) password.
 std::string userPasswordPdf() {
-    const std::string encrypt = "<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" + std::string(64, 'A') +
-                                "> /U <" + std::string(64, '5') + "> >>";
-    return handWrittenPdf({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                           "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
-                          "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
+    const std::string encrypt = "<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" +
+                                std::string(64, 'A') + "> /U <" + std::string(64, '5') + "> >>";
+    return handWrittenPdf(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
+        "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
 }
 
 // The standard security handler, revision 2 (RC4, 40-bit): /U is what the empty user password gives,
@@ -192,15 +196,16 @@ std::string ownerPasswordOnlyPdf() {
     const std::string objectKey(reinterpret_cast<const char*>(objectDigest.data()), 10);
     std::vector<std::string> bodies;
     helloPageObjects("[0 0 612 792]", bodies, rc4(objectKey, helloText));
-    bodies.push_back("<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" + hex(owner) + "> /U <" + hex(user) +
-                     "> >>");
+    bodies.push_back("<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" + hex(owner) + "> /U <" +
+                     hex(user) + "> >>");
     return handWrittenPdf(bodies, "/Encrypt 6 0 R /ID [<" + hex(id) + "><" + hex(id) + ">]");
 }
 
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 
@@ -245,4 +250,6 @@ std::string whyNoMounts() {
     return reason;
 }
 
-bool permissionsApply() { return ::geteuid() != 0; }
+bool permissionsApply() {
+    return ::geteuid() != 0;
+}

@@ -1,14 +1,13 @@
 // Faults around the conversion: a converter killed mid-page, the tool folder missing, a cache that
 // cannot be written or fills the disk, the program ended mid-conversion, an installed (read-only)
 // program folder. The viewer keeps running and never takes a half-made cache as whole.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
-
-#include <gtest/gtest.h>
 
 #include "app/app.h"
 #include "context/viewer.h"
@@ -50,8 +49,10 @@ void installDyingConverter(const std::string& tools) {
               "  printf 'half a page' > \"$(dirname \"$root\")/.$(basename \"$root\")-000002.png.k1ll3d\"\n"
               "  kill -9 $$\n"
               "fi\n"
-              "exec '" + toolFolder + "pdftopng.exe' \"$@\"\n");
-    fs::permissions(tools + "pdftopng.exe", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+              "exec '" +
+                  toolFolder + "pdftopng.exe' \"$@\"\n");
+    fs::permissions(tools + "pdftopng.exe",
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
 }
 
 bool workEnded(Viewer& v) {
@@ -192,7 +193,8 @@ TEST(ProgramEndTest, EndedDuringConversionIsRebuiltWhenOpenedAgain) {
     {
         Harness first(realClockOptions());
         first.open(path);
-        ASSERT_TRUE(first.runUntil([&] { return first.v().conversion.nextPageToConvert >= 4; }, 10000000, 5, 30.0));
+        ASSERT_TRUE(
+            first.runUntil([&] { return first.v().conversion.nextPageToConvert >= 4; }, 10000000, 5, 30.0));
         first.pressEscape();
         first.frames(5);
         ASSERT_TRUE(first.ended());
@@ -248,12 +250,16 @@ struct Environment {
     std::optional<std::string> old;
     Environment(const std::string& variable, const char* value) : name(variable) {
         if (const char* was = std::getenv(variable.c_str())) old = was;
-        if (value) ::setenv(variable.c_str(), value, 1);
-        else ::unsetenv(variable.c_str());
+        if (value)
+            ::setenv(variable.c_str(), value, 1);
+        else
+            ::unsetenv(variable.c_str());
     }
     ~Environment() {
-        if (old) ::setenv(name.c_str(), old->c_str(), 1);
-        else ::unsetenv(name.c_str());
+        if (old)
+            ::setenv(name.c_str(), old->c_str(), 1);
+        else
+            ::unsetenv(name.c_str());
     }
 };
 
@@ -328,8 +334,9 @@ TEST(DamagedConfigurationTest, BinaryOrIncompleteConfigurationStillStarts) {
         {"binary with the broken bar", "[KEYBOARD_LAYOUT]\n1stROW_LowerCase=" + configurationBytes(8) + "\n"},
         {"no sections", "EnableOn-ScreenKeyboard=YES\n1stROW_LowerCase=\xC2\xA6q\xC2\xA6w\n"},
         {"GLOBAL only", "[GLOBAL]\nEnableOn-ScreenKeyboard=YES\n"},
-        {"empty rows", "[GLOBAL]\nEnableOn-ScreenKeyboard=YES\n[KEYBOARD_LAYOUT]\n1stROW_LowerCase=\n"
-                       "5thROW_LowerCase=\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\n"},
+        {"empty rows",
+         "[GLOBAL]\nEnableOn-ScreenKeyboard=YES\n[KEYBOARD_LAYOUT]\n1stROW_LowerCase=\n"
+         "5thROW_LowerCase=\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\xC2\xA6\n"},
     };
     for (const auto& [what, text] : configurations) {
         SCOPED_TRACE(what);

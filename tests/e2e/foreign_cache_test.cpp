@@ -1,12 +1,11 @@
 // Cache files the viewer did not write (damaged, huge, absurd) in a folder it then opens as cached:
 // it keeps running, its work stays bounded, and a damaged piece is rebuilt or reported.
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <chrono>
 #include <filesystem>
 #include <random>
-
-#include <gtest/gtest.h>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
@@ -121,7 +120,8 @@ TEST_F(ForeignCacheTest, ZeroPageCountIsRebuilt) {
 
 // A count beyond any document must not make the cache test look for billions of page files.
 TEST_F(ForeignCacheTest, AbsurdPageCountIsRebuiltQuickly) {
-    writeFile(folder + "Information.ini", "Pages:          99999999999\nPage size:      595.276 x 841.89 pts (A4)\n");
+    writeFile(folder + "Information.ini",
+              "Pages:          99999999999\nPage size:      595.276 x 841.89 pts (A4)\n");
     openTimed(10.0);
     expectRebuilt();
 }

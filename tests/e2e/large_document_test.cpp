@@ -1,12 +1,11 @@
 // A document of 5,000 pages: opening reads the count at once, the first pages come while the rest
 // waits, and opening another document stops the work of the first cleanly.
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 
 #include <chrono>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
@@ -32,7 +31,8 @@ void stopToolsFor(const std::string& documentPath) {
         const int pid = std::atoi(entry->d_name);
         if (pid <= 0) continue;
         std::string commandLine = readFile("/proc/" + std::string(entry->d_name) + "/cmdline");
-        if (commandLine.find(documentPath) != std::string::npos && commandLine.find(".exe") != std::string::npos)
+        if (commandLine.find(documentPath) != std::string::npos &&
+            commandLine.find(".exe") != std::string::npos)
             ::kill(pid, SIGKILL);
     }
     ::closedir(proc);
@@ -51,7 +51,8 @@ TEST_F(LargeDocumentTest, FiveThousandPagesOpenAtOnceAndStopCleanlyForTheNextDoc
 
     const auto openedAt = std::chrono::steady_clock::now();
     harness.open(big);
-    const double openSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - openedAt).count();
+    const double openSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - openedAt).count();
     EXPECT_LT(openSeconds, 10.0);
     EXPECT_EQ(v().document.pageCount, 5000);
     EXPECT_EQ(v().document.pageCountShown, 5000);

@@ -1,14 +1,13 @@
 // Files and folders: sizes, the modification-time rule, folder clean-up, whole-file and line reading.
-#include "media/media.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
 #include <cstdlib>
 #include <ctime>
+
+#include "media/media.h"
 
 namespace {
 
@@ -85,7 +84,9 @@ TEST_F(Files, ModificationTimeIsLocalAndCutAtTheEndsOfItsRange) {
     std::string file = folder + "dated";
     ASSERT_TRUE(media::writeWholeFile(file, "x"));
     TimeZone zone("XST-2");
-    struct utimbuf times{1000000000, 1000000000};
+    struct utimbuf times {
+        1000000000, 1000000000
+    };
     ASSERT_EQ(::utime(file.c_str(), &times), 0);
     EXPECT_EQ(media::fileModificationTime(file), 1000000000 + 7200);
     times = {2147483647 - 3600, 2147483647 - 3600};  // local time 2038-01-19 04:14:07: past the end
@@ -102,7 +103,9 @@ TEST_F(Files, ModificationTimeBeforeNineteenSeventyLocalTimeIsOutOfRange) {
     EXPECT_LT(media::localSecondsFromUtc(3 * 3600), 0);
     std::string file = folder + "old";
     ASSERT_TRUE(media::writeWholeFile(file, "x"));
-    struct utimbuf times{3 * 3600, 3 * 3600};
+    struct utimbuf times {
+        3 * 3600, 3 * 3600
+    };
     ASSERT_EQ(::utime(file.c_str(), &times), 0);
     EXPECT_EQ(media::fileModificationTime(file), -1);
     times = {5 * 3600, 5 * 3600};
@@ -135,7 +138,8 @@ TEST_F(Files, DeleteRemovesReadOnlyFilesButNeverFolders) {
 
 TEST_F(Files, DeleteFilesInFolderMatchesThePatternAndLeavesSubFolders) {
     ASSERT_TRUE(media::createFolder(folder + "sub/", false));
-    for (const char* name : {"page-000001.png", "page-000002.png", "page-000001.jpg", ".hidden.png", "Info.ini"})
+    for (const char* name :
+         {"page-000001.png", "page-000002.png", "page-000001.jpg", ".hidden.png", "Info.ini"})
         ASSERT_TRUE(media::writeWholeFile(folder + name, "x"));
     ::chmod((folder + "page-000002.png").c_str(), 0400);
     media::deleteFilesInFolder(folder, "*.png");
@@ -163,7 +167,7 @@ TEST_F(Files, WholeFilesAppendAndReplaceKeepingPermissions) {
     EXPECT_EQ(read, bytes + "tail");
     ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
     ASSERT_TRUE(media::writeWholeFile(file, "new"));
-    struct stat status{};
+    struct stat status {};
     ASSERT_EQ(::stat(file.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
     ASSERT_TRUE(media::readWholeFile(file, read));

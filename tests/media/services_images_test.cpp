@@ -1,12 +1,12 @@
 // Image codecs, resizing and the numbered image store.
-#include "media/media.h"
-#include "media/picture.h"
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <thread>
-#include <unistd.h>
+
+#include "media/media.h"
+#include "media/picture.h"
 
 namespace {
 
@@ -21,20 +21,24 @@ std::uint32_t pixel(int r, int g, int b, int a = 255) {
 }
 
 media::Picture gradientPicture(int width, int height) {
-    media::Picture picture{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+    media::Picture picture{width, height,
+                           std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) picture.pixels[y * width + x] = pixel(x * 255 / width, y * 255 / height, 90);
+        for (int x = 0; x < width; ++x)
+            picture.pixels[y * width + x] = pixel(x * 255 / width, y * 255 / height, 90);
     return picture;
 }
 
 media::Picture flatPicture(int width, int height, std::uint32_t colour) {
-    return media::Picture{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour)};
+    return media::Picture{width, height,
+                          std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour)};
 }
 
 int channelDistance(std::uint32_t a, std::uint32_t b) {
     int worst = 0;
     for (int shift = 0; shift < 32; shift += 8)
-        worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
+        worst = std::max(
+            worst, std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
     return worst;
 }
 
@@ -66,15 +70,21 @@ std::string storedZlib(const std::string& raw) {
         b = (b + a) % 65521;
     }
     auto length = static_cast<std::uint16_t>(raw.size());
-    std::string stream = {'\x78', '\x01', '\x01', static_cast<char>(length & 255), static_cast<char>(length >> 8),
-                          static_cast<char>(~length & 255), static_cast<char>((~length >> 8) & 255)};
+    std::string stream = {'\x78',
+                          '\x01',
+                          '\x01',
+                          static_cast<char>(length & 255),
+                          static_cast<char>(length >> 8),
+                          static_cast<char>(~length & 255),
+                          static_cast<char>((~length >> 8) & 255)};
     return stream + raw + bigEndian(b << 16 | a);
 }
 
 // scanlines: the filtered image data (a 0 filter byte before each row, or each pass's row).
 std::string handMadePng(int width, int height, int depth, int colourType, bool interlaced,
                         const std::string& scanlines, const std::string& extraChunks = "") {
-    std::string header = bigEndian(static_cast<std::uint32_t>(width)) + bigEndian(static_cast<std::uint32_t>(height));
+    std::string header =
+        bigEndian(static_cast<std::uint32_t>(width)) + bigEndian(static_cast<std::uint32_t>(height));
     header += {static_cast<char>(depth), static_cast<char>(colourType), 0, 0, static_cast<char>(interlaced)};
     return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + extraChunks +
            chunk("IDAT", storedZlib(scanlines)) + chunk("IEND", "");
@@ -89,7 +99,8 @@ media::Picture decoded(const std::string& png) {
 TEST(PngVariants, PaletteWithTransparencyBecomesRgba) {
     std::string palette = chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6));
     std::string transparency = chunk("tRNS", std::string("\xFF\x40", 2));
-    media::Picture picture = decoded(handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency));
+    media::Picture picture =
+        decoded(handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency));
     EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{pixel(255, 0, 0), pixel(0, 128, 255, 0x40)}));
 }
 
@@ -104,8 +115,8 @@ TEST(PngVariants, InterlacedImageIsAssembledFromItsPasses) {
     // 2 x 2 grey: pass 1 holds (0,0), pass 6 holds (1,0), pass 7 holds the second row.
     std::string passes = std::string("\0\x0A", 2) + std::string("\0\x14", 2) + std::string("\0\x1E\x28", 3);
     media::Picture picture = decoded(handMadePng(2, 2, 8, 0, true, passes));
-    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20), pixel(30, 30, 30),
-                                                         pixel(40, 40, 40)}));
+    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20),
+                                                          pixel(30, 30, 30), pixel(40, 40, 40)}));
 }
 
 TEST(PngVariants, HugeDeclaredSizeIsRefusedWithoutAllocating) {
@@ -179,7 +190,8 @@ TEST_F(ImageFiles, TruncatedOrGarbageFilesFailWithoutTouchingThePicture) {
     for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 7919 % 251);
     EXPECT_FALSE(media::decodeImageMemory(garbage.data(), garbage.size(), picture));
     std::string damaged = png;
-    for (std::size_t i = 60; i < damaged.size() - 20; i += 7) damaged[i] = static_cast<char>(damaged[i] ^ 0x5A);
+    for (std::size_t i = 60; i < damaged.size() - 20; i += 7)
+        damaged[i] = static_cast<char>(damaged[i] ^ 0x5A);
     EXPECT_FALSE(media::decodeImageMemory(damaged.data(), damaged.size(), picture));
     EXPECT_EQ(picture.pixels, untouched.pixels);
     EXPECT_FALSE(media::decodeImageFile(folder + "missing.png", picture));

@@ -1,14 +1,13 @@
 // External programs with real child processes: starting, arguments, working folder, output capture,
 // finding by name, reaping and stopping.
-#include "media/media.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <thread>
+
+#include "media/media.h"
 
 namespace {
 
@@ -85,9 +84,9 @@ TEST_F(Programs, EndedChildIsReapedAndNoLongerFound) {
 }
 
 TEST_F(Programs, ArgumentsReachTheChildUnchanged) {
-    std::vector<std::string> arguments = {"-n",          "with space",   "\"quoted\"", "it's",
-                                          "$HOME",       "`id`",         "$(id)",      "a;b|c&d>e",
-                                          "--leading",   "",             "tab\there",  "ünïcödé"};
+    std::vector<std::string> arguments = {"-n",        "with space", "\"quoted\"", "it's",
+                                          "$HOME",     "`id`",       "$(id)",      "a;b|c&d>e",
+                                          "--leading", "",           "tab\there",  "ünïcödé"};
     std::string output = folder + "out.txt";
     media::RunOptions options;
     options.wait = true;

@@ -1,10 +1,10 @@
 // Tracker-module tunes: decoding without a device and the tune controls.
-#include "media/media.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+
+#include "media/media.h"
 
 namespace {
 
@@ -35,7 +35,8 @@ std::string squareWaveModule() {
         module[cell + 1] = static_cast<char>(period & 255);
         module[cell + 2] = 0x10;  // sample 1, no effect
     }
-    for (int i = 0; i < sampleWords * 2; ++i) module[2108 + i] = static_cast<char>(i < sampleWords ? 100 : -100);
+    for (int i = 0; i < sampleWords * 2; ++i)
+        module[2108 + i] = static_cast<char>(i < sampleWords ? 100 : -100);
     return module;
 }
 

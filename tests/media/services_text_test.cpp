@@ -1,10 +1,9 @@
 // Characters (UTF-8 cutting, Windows-1252 repair, case folding) and configuration files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include "media/media.h"
 #include "media/unicode.h"
-
-#include <gtest/gtest.h>
-
-#include <unistd.h>
 
 namespace {
 
@@ -49,8 +48,11 @@ TEST(Characters, InvalidUtf8IsRecognisedAndRepairedAsWindows1252) {
     for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF8\x88\x80\x80\x80", "\xE2\x82", "\xFF", "a\x80"})
         EXPECT_FALSE(media::isValidUtf8(bad)) << bad;
     EXPECT_EQ(media::repairToUtf8(mixed), mixed);
-    EXPECT_EQ(media::repairToUtf8("caf\xE9 \x80 5\xA6" "6 ok \xC3\xA9"), "café € 5¦6 ok é");
-    EXPECT_EQ(media::repairToUtf8("\x81\x9D"), "\xC2\x81\xC2\x9D") << "undefined bytes keep their C1 code points";
+    EXPECT_EQ(media::repairToUtf8("caf\xE9 \x80 5\xA6"
+                                  "6 ok \xC3\xA9"),
+              "café € 5¦6 ok é");
+    EXPECT_EQ(media::repairToUtf8("\x81\x9D"), "\xC2\x81\xC2\x9D")
+        << "undefined bytes keep their C1 code points";
     EXPECT_TRUE(media::isValidUtf8(media::repairToUtf8("\xC0\xAF\xED\xA0\x80\xFF\xFE")));
 }
 
@@ -76,8 +78,9 @@ protected:
 
 TEST_F(Configuration, SectionsWithoutCaseAndTrimmedValues) {
     media::IniFile ini;
-    ASSERT_TRUE(ini.open(write("a.ini", "\xEF\xBB\xBFtop=1\r\n[Global]\r\n  Enable = \t1 \t\r\n"
-                                        "; comment=9\n[KEYBOARD_LAYOUT]\nrow=a¦b¦c\nempty=\nrow=second\n")));
+    ASSERT_TRUE(ini.open(write("a.ini",
+                               "\xEF\xBB\xBFtop=1\r\n[Global]\r\n  Enable = \t1 \t\r\n"
+                               "; comment=9\n[KEYBOARD_LAYOUT]\nrow=a¦b¦c\nempty=\nrow=second\n")));
     ini.selectSection("GLOBAL");
     EXPECT_EQ(ini.read("Enable", "0"), "1");
     EXPECT_EQ(ini.read("row", "none"), "none") << "keys belong to their own section";

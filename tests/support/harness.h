@@ -12,9 +12,9 @@
 struct HarnessOptions {
     int desktopWidth = 1080;
     int desktopHeight = 1920;
-    bool realClock = false;       // end-to-end tests with the real tool programs need real time
-    bool withConfiguration = true;  // copy Pagewell.ini into the program folder
-    bool withTools = true;        // link the real tool folder into the program folder
+    bool realClock = false;              // end-to-end tests with the real tool programs need real time
+    bool withConfiguration = true;       // copy Pagewell.ini into the program folder
+    bool withTools = true;               // link the real tool folder into the program folder
     std::string configurationText = {};  // when set, written as Pagewell.ini instead of the shipped one
 };
 
@@ -32,18 +32,18 @@ public:
 
     // Runs frames, moving the test clock by msPerFrame before each (with the real clock: none).
     void frames(int count, int msPerFrame = 5);
-    void advance(int ms);                   // moves the test clock without running a frame
+    void advance(int ms);  // moves the test clock without running a frame
     // Runs frames until done() or maxFrames; with the real clock it also gives up after maxSeconds.
     bool runUntil(const std::function<bool()>& done, int maxFrames = 100000, int msPerFrame = 5,
                   double maxSeconds = 120.0);
 
-    void moveTo(int x, int y);              // the pointer moves (fed input)
-    void press();                           // left button down (one click)
-    void release();                         // left button up
-    void doubleClick();                     // left button down as a double-click
+    void moveTo(int x, int y);  // the pointer moves (fed input)
+    void press();               // left button down (one click)
+    void release();             // left button up
+    void doubleClick();         // left button down as a double-click
     void keyDown(int scanCode);
     void keyUp(int scanCode);
-    void type(const std::string& utf8);     // text input
+    void type(const std::string& utf8);  // text input
     void pressEscape();
 
     // Opens a document through the normal opening steps, as if chosen in the file chooser.

@@ -5,7 +5,7 @@
 #include <vector>
 
 struct TestPage {
-    double widthPoints = 595.276;   // A4 portrait
+    double widthPoints = 595.276;  // A4 portrait
     double heightPoints = 841.89;
     std::vector<std::string> lines;  // text lines drawn top-down
 };
