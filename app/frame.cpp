@@ -141,24 +141,16 @@ void handlePanelButtonRelease(Viewer& v) {
     }
 }
 
-void forgetGestures(Viewer& v) {
-    FrameState& frame = v.frame;
-    frame.thumbnailMode = 0;
-    frame.toolbarShown = 0;
-    frame.backStripHovered = 0;
-    frame.forwardStripHovered = 0;
-    frame.pagePressed = 0;
-    v.view.panAnimating = 0;
-    v.view.panElapsed = 0;
-    frame.frameEvent = 0;
-}
-
 void handleThumbnailPick(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered) return;
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     pickThumbnail(v);
-    if (frame.frameEvent == 0) forgetGestures(v);
+}
+
+// The text view follows the page when a strip turns it.
+static void refreshTextView(Viewer& v) {
+    if (v.frame.textViewOpen) showTextView(v);
 }
 
 static void reattachWindow(Viewer& v) {
@@ -180,8 +172,8 @@ void handlePress(Viewer& v) {
         }
     }
     bool workerRunning = v.conversion.workerRunning.load() != 0;
-    if (frame.backStripHovered && !workerRunning && !frame.pagePressed) previousPage(v);
-    if (frame.forwardStripHovered && !workerRunning && !frame.pagePressed) nextPage(v);
+    if (frame.backStripHovered && !workerRunning && !frame.pagePressed && previousPage(v)) refreshTextView(v);
+    if (frame.forwardStripHovered && !workerRunning && !frame.pagePressed && nextPage(v)) refreshTextView(v);
     frame.pagePressed = 1;
 }
 

@@ -2,7 +2,7 @@
 #include "about/about.h"
 #include "app/app.h"
 #include "app/frame_steps.h"
-#include "document/document.h"
+#include "app/opening.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/search.h"
@@ -78,6 +78,8 @@ void handleToolbarRelease(Viewer& v) {
             aboutScreen(v);
             frame.hoveredButton = button::none;
             frame.exitSuppressed = 1;
+            // The release that ended the screen belongs to it, not to the page or the hit list below.
+            consumeEvent(frame);
             break;
         case button::exit:
             frame.quit = 1;
@@ -95,8 +97,8 @@ void handleSearchHitPick(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.frameEvent != media::eventLeftUp || !frame.searchPanelOpen) return;
     if (!frame.pointerOverHitList || frame.pointerOverSearchButton) return;
+    resetKeyboardCase(v);
     pickSearchHit(v);
-    if (frame.frameEvent == 0) forgetGestures(v);
 }
 
 void flipAndClear() {

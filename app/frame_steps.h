@@ -15,8 +15,6 @@ void handlePress(Viewer& v);
 void handleRelease(Viewer& v);
 void pulsePointer(FrameState& frame);
 void updatePageView(Viewer& v);
-// After a page is picked from the sheet or the hit list, no gesture of the old view goes on.
-void forgetGestures(Viewer& v);
 
 // The draw phase, back to front (frame_draw.cpp).
 void displayPageOrSheet(Viewer& v);

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/opening.h"
 #include "app/panels.h"
 #include "document/conversion.h"
-#include "document/document.h"
 #include "document/tools.h"
 #include "media/media.h"
 #include "view/page_view.h"

@@ -4,11 +4,12 @@
 #include <chrono>
 #include <cstdio>
 
+#include "context/check.h"
+#include "context/fitting.h"
 #include "context/helpers.h"
 #include "context/viewer.h"
 #include "document/tools.h"
 #include "media/media.h"
-#include "view/fitting.h"
 
 namespace {
 
@@ -135,6 +136,7 @@ void startPageFileWorker(Viewer& v) {
     ConversionState& c = v.conversion;
     WorkerJob job{v.document.documentCacheFolder, v.document.pageCount, v.view.pageFitWidth,
                   v.view.pageFitHeight, c.thumbnailsFromJpeg != 0};
+    PAGEWELL_CHECK(c.workerRunning == 0 && c.thumbnailThread == none, "no page-file worker runs already");
     c.worker.join();  // a worker of this document never ran; one of an earlier one has ended
     c.thumbnailThread = 1;
     c.workerStop = 0;

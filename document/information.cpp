@@ -11,7 +11,6 @@
 #include "document/tools.h"
 #include "media/media.h"
 #include "media/unicode.h"
-#include "view/fitting.h"
 
 namespace {
 

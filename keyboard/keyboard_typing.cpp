@@ -1,10 +1,11 @@
 // The on-screen keyboard at run time: which key is under the pointer, the case locks, typing.
 #include <array>
 
-#include "app/panels.h"
+#include "context/check.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "media/unicode.h"
+#include "text/search.h"
 
 namespace {
 
@@ -131,6 +132,8 @@ void keyboardPress(Viewer& v) {
 void handleKeyRelease(Viewer& v) {
     auto& k = v.keyboard;
     if (!keyboardUsable(k)) return;
+    PAGEWELL_CHECK(k.currentKey >= 0 && k.currentKey < static_cast<int>(keyCount),
+                   "the key hover walk ran earlier in this frame");
     applyLockKey(k);
     v.frame.keyboardKeyDown = 0;
     k.typedKeyText = releasedKeyText(v);

@@ -4,12 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/panels.h"
+#include "context/fitting.h"
 #include "context/helpers.h"
 #include "document/conversion.h"
 #include "media/media.h"
-#include "text/text_view.h"
-#include "view/fitting.h"
 
 namespace {
 
@@ -30,25 +28,19 @@ void resetZoom(PageViewState& view) {
     view.zoomOffsetY = 0;
 }
 
-void stopGlide(PageViewState& view) {
-    view.panAnimating = 0;
-    view.panElapsed = 0;
-}
-
 void centreMouse(const Viewer& v) {
     media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
 }
 
 // Redraws the page counter, loads the page's image and fits it. False when the image does not load:
 // the old page stays, the counter already shows the new number.
-bool loadFoundPage(Viewer& v, const std::string& file, bool refreshTextView) {
+bool loadFoundPage(Viewer& v, const std::string& file) {
     PageViewState& view = v.view;
     view.pageCounterText = std::to_string(view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
     drawPageCounter(v);
     if (!media::loadSprite(sprite::page, file)) return false;
     fitPage(v);
     drawStatusLine(v);
-    if (refreshTextView && v.frame.textViewOpen) showTextView(v);
     if (view.currentPage == 1) v.frame.backStripHovered = 0;
     if (view.currentPage == v.document.pageCountShown) v.frame.forwardStripHovered = 0;
     return true;
@@ -57,7 +49,7 @@ bool loadFoundPage(Viewer& v, const std::string& file, bool refreshTextView) {
 // Moves currentPage by step when that page's image exists; otherwise raises the not-ready notice.
 bool turnTo(Viewer& v, int step) {
     PageViewState& view = v.view;
-    stopGlide(view);
+    stopGlide(v);
     view.currentPage += step;
     bool found = !pageImageFile(v, view.currentPage).empty();
     view.pageNotReady = found ? 0 : 1;
@@ -137,34 +129,54 @@ void fitPage(Viewer& v) {
     resetZoom(view);
 }
 
-void showPage(Viewer& v, bool refreshTextView) {
+bool showPage(Viewer& v) {
     std::string file = pageImageFile(v, v.view.currentPage);
-    if (file.empty()) return;
-    loadFoundPage(v, file, refreshTextView);
+    return !file.empty() && loadFoundPage(v, file);
+}
+
+void stopGlide(Viewer& v) {
+    v.view.panAnimating = 0;
+    v.view.panElapsed = 0;
+}
+
+void resetPageView(Viewer& v) {
+    v.view.fitWidth = v.view.fitHeight = 0.0f;
+    v.view.currentPage = 1;
+    stopGlide(v);
+    v.view.pageNotReady = 0;
+}
+
+void showCachedFirstPage(Viewer& v) {
+    const std::string firstPage = pageImageBase(v, 1) + ".jpg";
+    if (!media::filePresent(firstPage) || v.conversion.firstPageShown) return;
+    centreMouse(v);
+    if (!media::loadSprite(sprite::page, firstPage)) return;
+    v.conversion.firstPageShown = 1;
+    fitPage(v);
 }
 
 void restoreFit(Viewer& v) {
-    stopGlide(v.view);
+    stopGlide(v);
     fitPage(v);
     v.view.previousZoomDelta = v.view.zoomDelta;
 }
 
-void previousPage(Viewer& v) {
+bool previousPage(Viewer& v) {
     turnTo(v, -1);
     if (v.view.currentPage < 1) v.view.currentPage = 1;
     // Also when the previous page was missing: the same page is reloaded, which ends any zoom.
-    showPage(v, true);
+    return showPage(v);
 }
 
-void nextPage(Viewer& v) {
+bool nextPage(Viewer& v) {
     bool found = turnTo(v, 1);
     if (v.view.currentPage > v.document.pageCountShown) v.view.currentPage = v.document.pageCountShown;
-    if (found) showPage(v, true);
+    return found && showPage(v);
 }
 
 void pressOnPage(Viewer& v, int pressX, int pressY) {
     // The elapsed time goes too, so that the next tap glides from the start position.
-    stopGlide(v.view);
+    stopGlide(v);
     v.view.panShiftX = v.layout.screenWidth / 2 - pressX;
     v.view.panShiftY = v.layout.screenHeight / 2 - pressY;
 }
@@ -192,7 +204,7 @@ void glidePosition(Viewer& v) {
     view.pageY = nearest(easeOutExpo(elapsed, static_cast<float>(view.panStartY),
                                      static_cast<float>(view.panShiftY), duration));
     if (view.panElapsed > longestTap) {
-        stopGlide(view);
+        stopGlide(v);
         view.panStartX = view.pageX;
         view.panStartY = view.pageY;
         view.previousZoomDelta = view.zoomDelta;

@@ -4,10 +4,18 @@
 #include "context/viewer.h"
 
 void fitPage(Viewer& v);
-void showPage(Viewer& v, bool refreshTextView);
+// Looks up the image of currentPage and, when it exists, redraws the page counter, loads it into the
+// page sprite, fits it and redraws the status line. True when the new page is on the sprite.
+bool showPage(Viewer& v);
 void restoreFit(Viewer& v);
-void previousPage(Viewer& v);
-void nextPage(Viewer& v);
+// The strip actions; true when a page was loaded (the caller refreshes what follows the page).
+bool previousPage(Viewer& v);
+bool nextPage(Viewer& v);
+void stopGlide(Viewer& v);
+// An opening: page 1, no fit yet, no glide, no not-ready notice.
+void resetPageView(Viewer& v);
+// A cached document: page 1's JPEG on the page sprite, fitted.
+void showCachedFirstPage(Viewer& v);
 // A press on the page view: stops the glide and takes the shift from the press point.
 void pressOnPage(Viewer& v, int pressX, int pressY);
 void startGlide(Viewer& v);
@@ -19,3 +27,5 @@ void singlePageFinish(Viewer& v);
 void drawPage(Viewer& v);
 void drawStrips(Viewer& v);
 void drawStatusLine(Viewer& v);
+// Redraws the page counter (9) with currentPage "/" pageCountShown.
+void drawPageCounter(Viewer& v);

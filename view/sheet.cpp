@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "context/check.h"
+#include "context/fitting.h"
 #include "context/helpers.h"
 #include "media/media.h"
-#include "view/fitting.h"
 #include "view/page_view.h"
 
 namespace {
@@ -266,6 +267,7 @@ void prepareThumbnailCells(Viewer& v) {
     SheetState& sheet = v.sheet;
     sheet.thumbnailCells.clear();
     sheet.hoveredCell = -1;
+    v.frame.cellHovered = 0;  // the hover test finds a cell of the new grid again
     if (!takeCellGrid(v)) {
         media::freeSprite(sprite::cellHighlight);
         return;
@@ -283,8 +285,12 @@ bool loadThumbnailSheet(Viewer& v) {
     return true;
 }
 
+void forgetSheet(Viewer& v) {
+    v.sheet.sheetReady = 0;
+    v.sheet.sheetJustBuilt = 0;
+}
+
 void showThumbnailMode(Viewer& v) {
-    v.frame.searchPanelOpen = 0;
     bool marked = !v.search.searchHits.empty() && media::spriteExists(sprite::markedSheet);
     int x = v.layout.screenWidth / 2 - media::spriteOwnWidth(sprite::thumbnailSheet) / 2;
     int y = v.layout.screenHeight / 2 - media::spriteOwnHeight(sprite::thumbnailSheet) / 2;
@@ -298,30 +304,24 @@ void showThumbnailMode(Viewer& v) {
         labelCell(cells[index]);
         v.sheet.hoveredCell = static_cast<int>(index);
         v.frame.cellHovered = 1;
-        v.frame.hoveredButton = button::none;
         return;
     }
 }
 
 void pickThumbnail(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent == media::eventLeftDoubleClick && frame.thumbnailMode) {
-        frame.thumbnailMode = 0;
-        frame.frameEvent = 0;
-        return;
-    }
     const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
-    int index = v.sheet.hoveredCell;
+    const int index = v.sheet.hoveredCell;
     if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered ||
-        frame.pointerOverHitList || frame.pointerOverSearchButton || index < 0 ||
-        index >= static_cast<int>(cells.size())) {
+        frame.pointerOverHitList || frame.pointerOverSearchButton) {
         return;
     }
-    // The frame loop resets the gesture flags once the event is consumed.
+    PAGEWELL_CHECK(index >= 0 && index < static_cast<int>(cells.size()),
+                   "a hovered cell lies inside the grid");
     v.view.currentPage = cells[index].page;
-    frame.thumbnailMode = 0;
-    frame.frameEvent = 0;
-    showPage(v, false);
+    endGesturesForPick(frame);
+    stopGlide(v);
+    showPage(v);
 }
 
 void markHitsOnSheet(Viewer& v) {

@@ -19,6 +19,10 @@ void buildThumbnailSheet(Viewer& v);
 void prepareThumbnailCells(Viewer& v);
 // Loads thumb_sheet.png of a cached document; true when the sheet is ready.
 bool loadThumbnailSheet(Viewer& v);
+// An opening: no sheet until this document's is loaded or built.
+void forgetSheet(Viewer& v);
+// The sheet and the hover of its cells; the loop closes the search panel first.
 void showThumbnailMode(Viewer& v);
+// A release on a hovered cell shows its page; the gestures end and the event is consumed.
 void pickThumbnail(Viewer& v);
 void markHitsOnSheet(Viewer& v);

@@ -4,6 +4,7 @@
 #include "app/panels.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
+#include "text/search.h"
 
 namespace {
 

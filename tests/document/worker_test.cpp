@@ -4,13 +4,13 @@
 #include <chrono>
 #include <filesystem>
 
+#include "context/fitting.h"
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/tools.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
-#include "view/fitting.h"
 
 namespace {
 

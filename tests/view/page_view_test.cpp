@@ -2,8 +2,8 @@
 // zoom drag, and the first page of a conversion.
 #include <cmath>
 
+#include "context/fitting.h"
 #include "tests/view/view_fixture.h"
-#include "view/fitting.h"
 
 namespace {
 

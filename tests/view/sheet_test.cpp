@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "context/fitting.h"
 #include "tests/view/view_fixture.h"
-#include "view/fitting.h"
 
 namespace {
 

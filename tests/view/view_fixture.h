@@ -76,7 +76,7 @@ protected:
         viewer.conversion.firstPageShown = 1;
         viewer.frame.welcomeShown = 0;
         viewer.view.currentPage = 1;
-        showPage(viewer, false);
+        showPage(viewer);
         frames(1);  // the pointer placed at start-up arrives as motion in the next frame
         moveTo(700, 1000);
         frames(2);

@@ -1,0 +1,97 @@
+// Opening a document: the file chooser, then every feature's part of an opening, in its fixed order.
+#include "app/opening.h"
+
+#include "app/panels.h"
+#include "document/document.h"
+#include "keyboard/keyboard.h"
+#include "media/media.h"
+#include "text/search.h"
+#include "text/text_store.h"
+#include "view/page_view.h"
+#include "view/sheet.h"
+
+namespace {
+
+void placePointerAtCentre(const Viewer& v) {
+    media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
+}
+
+// The layers of the previous document close and every feature forgets it.
+void resetFeatures(Viewer& v) {
+    FrameState& frame = v.frame;
+    frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = 0;
+    frame.cellHovered = 0;
+    forgetSheet(v);
+    resetKeyboardCase(v);
+    resetSearch(v);
+}
+
+void loadOrExtractText(Viewer& v) {
+    if (extractedTextPresent(v)) {
+        loadExtractedText(v);
+    } else {
+        startTextExtraction(v);
+    }
+}
+
+// A cached document shows page 1 at once and its saved sheet; a sheet that does not load (cut short,
+// damaged), or whose grid cannot be read so that no page could be picked from it, is made again.
+void showCachedDocument(Viewer& v) {
+    showCachedFirstPage(v);
+    v.frame.toolbarShown = 0;
+    if (v.document.pageCount <= 1) return;
+    if (!loadThumbnailSheet(v) || v.sheet.thumbnailCells.empty()) {
+        v.sheet.sheetReady = 0;
+        requestThumbnailsFromJpeg(v);
+    }
+}
+
+std::string problemText(const Viewer& v, OpenProblem problem) {
+    switch (problem) {
+        case OpenProblem::toolsMissing:
+            return "The tool programs are missing from " + v.tools.toolFolder;
+        case OpenProblem::cacheUnwritable:
+            return "The cache folder cannot be written: " + v.document.documentCacheFolder;
+        default:
+            return "This document cannot be read.";
+    }
+}
+
+// The tools could not read the document: it is said so instead of converting nothing, and the
+// previous document's page no longer stands for it.
+void reportProblem(Viewer& v, OpenProblem problem) {
+    media::freeSprite(sprite::page);
+    showMessagePanel(v, problemText(v, problem));
+}
+
+}  // namespace
+
+void openDocument(Viewer& v) {
+    bool chooserAvailable = true;
+    const std::string chosen =
+        media::chooseFileToOpen("Select PDF file", "*.pdf", "PDF (*.pdf)|*.pdf", &chooserAvailable);
+    if (!chooserAvailable) showMessagePanel(v, "No file chooser found: install zenity or kdialog.");
+    openDocumentPath(v, chosen);
+}
+
+void openDocumentPath(Viewer& v, const std::string& chosenPath) {
+    const Choice choice = acceptChosenDocument(v, chosenPath);  // steps 1-4
+    if (choice == Choice::refused) {
+        v.frame.toolbarShown = 0;
+        v.frame.hoveredButton = button::none;
+        placePointerAtCentre(v);
+    }
+    if (choice != Choice::accepted) return;
+    resetFeatures(v);       // 5. the layers close; sheet, keyboard case and hit list reset
+    prepareCacheFolder(v);  // 5-8. document state, cache folder and its test, information
+    loadOrExtractText(v);   // 9. the text at once when cached, else the extractor starts
+    resetPageView(v);       // 10. page 1, no glide, no notice
+    v.frame.hoveredButton = button::none;
+    v.frame.welcomeShown = 0;
+    placePointerAtCentre(v);
+    readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
+    drawPageCounter(v);                               // 12.
+    const OpenProblem problem = startMissingWork(v);  // 13. conversion when not cached
+    if (v.document.documentIsCached) showCachedDocument(v);  // 14.
+    if (problem != OpenProblem::none) reportProblem(v, problem);
+}
