@@ -61,6 +61,7 @@ bool runFrame(Viewer& v) {
 void beginFrame(Viewer& v) {
     v.frame.exitSuppressed = 0;
     v.frame.skipRestOfFrame = 0;
+    v.frame.searchOpenedThisFrame = 0;
     v.frame.frameEvent = media::pollWindowEvent();
     media::readMouse();
     media::readKeyboard();
@@ -112,6 +113,7 @@ static void toggleSearchPanel(Viewer& v) {
     } else {
         frame.searchPanelOpen = 1;
         frame.textViewOpen = 0;
+        frame.searchOpenedThisFrame = 1;
     }
 }
 

@@ -90,7 +90,10 @@ void handleToolbarRelease(Viewer& v) {
         default:
             break;
     }
-    if (frame.hoveredButton == button::search && frame.searchPanelOpen) restoreSearchWord(v);
+    // The panel opened by this frame's release takes typing even when the pointer slid off the
+    // button in the same frame.
+    const bool openedBySearch = frame.hoveredButton == button::search || frame.searchOpenedThisFrame;
+    if (openedBySearch && frame.searchPanelOpen) restoreSearchWord(v);
 }
 
 void handleSearchHitPick(Viewer& v) {

@@ -24,6 +24,7 @@ void resetFeatures(Viewer& v) {
     forgetSheet(v);
     resetKeyboardCase(v);
     resetSearch(v);
+    clearTextStore(v);
 }
 
 void loadOrExtractText(Viewer& v) {

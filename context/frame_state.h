@@ -28,13 +28,14 @@ struct FrameState {
     int pointerOverHitList = 0, pointerOverSearchButton = 0;  // the search's hover tests
     int cellHovered = 0;                                      // the sheet's hover test
     int searchInputActive = 0;                                // the loop (Search button)
-    int keyboardKeyDown = 0;       // the on-screen keyboard (press, release); the tool-bar actions clear it
-    int welcomeShown = 1;          // the loop: start-up until a document is opened
-    int welcomeFade = 0;           // the loop
-    int quit = 0;                  // the loop: the loop ends after this frame (Escape or Exit)
-    int skipRestOfFrame = 0;       // the loop: re-attach skips the rest of the frame, flip included
-    int messagePanelShown = 0;     // the loop: the message panel (sprite::infoMessage) is on screen
-    std::string messagePanelText;  // the loop: what the message panel says
+    int searchOpenedThisFrame = 0;  // the loop: this frame's release on Search opened the panel
+    int keyboardKeyDown = 0;        // the on-screen keyboard (press, release); the tool-bar actions clear it
+    int welcomeShown = 1;           // the loop: start-up until a document is opened
+    int welcomeFade = 0;            // the loop
+    int quit = 0;                   // the loop: the loop ends after this frame (Escape or Exit)
+    int skipRestOfFrame = 0;        // the loop: re-attach skips the rest of the frame, flip included
+    int messagePanelShown = 0;      // the loop: the message panel (sprite::infoMessage) is on screen
+    std::string messagePanelText;   // the loop: what the message panel says
     std::int64_t messagePanelSince = 0;  // the loop: when it was put up; it goes after a while or a press
 };
 

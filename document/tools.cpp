@@ -116,8 +116,8 @@ void stopOwnPageConverter(Viewer& v) {
     v.conversion.converterProcess = 0;
 }
 
+// Only the programs this viewer started: another viewer's converter or extractor goes on.
 void stopAllTools() {
-    stopFirstRunning(informationProgramName);
-    stopFirstRunning(textExtractorName);
-    stopFirstRunning(pageConverterName);
+    for (const char* name : {informationProgramName, textExtractorName, pageConverterName})
+        media::stopProgram(media::ownProgramRunning(name));
 }

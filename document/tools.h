@@ -23,4 +23,4 @@ void stopPageConverter();     // the first pdftopng.exe found, whoever started i
 // Stops the page converter this viewer started last, when it still runs; another program's
 // converter is left alone.
 void stopOwnPageConverter(Viewer& v);
-void stopAllTools();  // the exit order: pdfinfo, pdftotext, pdftopng
+void stopAllTools();  // the exit order: pdfinfo, pdftotext, pdftopng; only our own

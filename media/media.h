@@ -231,12 +231,13 @@ struct RunOptions {
     std::string standardOutputFile;  // when set, standard output goes into this file (truncated)
 };
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
-               const RunOptions& options);         // process id, 0 when it could not be started
-int isProgramRunning(const std::string& exeName);  // first live (non-zombie) match by name, or 0
-bool stopProgram(int processId);                   // SIGKILL; false for 0 or failure
-void raiseProgramPriority(int processId);          // silently skipped where refused
-void reapFinishedPrograms();                       // collects ended children
-std::string windowsBitness();                      // "64" on a 64-bit system, "32" otherwise
+               const RunOptions& options);          // process id, 0 when it could not be started
+int isProgramRunning(const std::string& exeName);   // first live (non-zombie) match by name, or 0
+int ownProgramRunning(const std::string& exeName);  // the same among the programs started here, or 0
+bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure
+void raiseProgramPriority(int processId);           // silently skipped where refused
+void reapFinishedPrograms();                        // collects ended children
+std::string windowsBitness();                       // "64" on a 64-bit system, "32" otherwise
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.

@@ -202,6 +202,20 @@ int isProgramRunning(const std::string& exeName) {
     return 0;
 }
 
+int ownProgramRunning(const std::string& exeName) {
+    std::string wanted = lowerCase(baseName(exeName));
+    if (wanted.empty()) return 0;
+    reapFinishedPrograms();
+    std::set<pid_t> children;
+    {
+        std::lock_guard lock(registry().mutex);
+        children = registry().children;
+    }
+    for (pid_t pid : children)
+        if (nameMatches(pid, wanted) && !isZombieOrDead(pid)) return static_cast<int>(pid);
+    return 0;
+}
+
 bool stopProgram(int processId) {
     if (processId <= 0) return false;
     pid_t pid = static_cast<pid_t>(processId);

@@ -342,7 +342,9 @@ void displayTransparentSprite(int number, int x, int y, int intensity) {
     if (texture == nullptr) return;
     Uint8 strength = static_cast<Uint8>(std::clamp(intensity, 0, 255));
     SDL_SetTextureBlendMode(texture, multiply ? SDL_BLENDMODE_MUL : SDL_BLENDMODE_BLEND);
-    SDL_SetTextureAlphaMod(texture, strength);
+    // SDL's multiply keeps dst x (1 - alpha) of what was there: an intensity below 255 taken as alpha
+    // too would let the text show through where the picture is black. It scales the colour only.
+    SDL_SetTextureAlphaMod(texture, multiply ? 255 : strength);
     if (multiply) {
         SDL_SetTextureColorMod(texture, strength, strength, strength);
     } else {

@@ -145,6 +145,14 @@ void drawHitList(const Viewer& v) {
     media::clipSprite(sprite::searchList, 0, 0, width, 3 * f + f * rows);
 }
 
+// The list's drawn height below its top: the title band and one row per listed hit (the notice row
+// counts as the 47th).
+int listedRowsBottom(const Viewer& v) {
+    const int f = v.layout.largeFontSize;
+    const auto hits = static_cast<int>(v.search.searchHits.size());
+    return 3 * f + f * (hits > maxListedHits ? maxListedHits + 1 : hits);
+}
+
 }  // namespace
 
 std::vector<SearchHit> searchPages(const std::vector<PageText>& pages, const std::string& word) {
@@ -173,7 +181,8 @@ void displayHitList(Viewer& v) {
     media::displaySprite(sprite::searchList, hitListX(v), hitListTop());
 }
 
-// The row marker follows the pointer over the list's rows; the list's title band is left out.
+// The row marker follows the pointer over the list's rows: the title band above them and the grey
+// sprite's empty rest below them are not the list, so the page and the keyboard there keep their presses.
 void displayHitCursor(Viewer& v) {
     FrameState& frame = v.frame;
     frame.pointerOverHitList = 0;
@@ -186,6 +195,7 @@ void displayHitCursor(Viewer& v) {
     }
     const int rowsStart = nearest(top + 2.5 * v.layout.largeFontSize);
     if (y - media::spriteHeight(sprite::pointer) / 2 <= rowsStart) return;
+    if (y - top > listedRowsBottom(v)) return;
     frame.pointerOverHitList = 1;
     v.search.pointerYInHitList = y - top;
     media::displayTransparentSprite(sprite::searchCursor, hitListX(v),

@@ -155,6 +155,12 @@ std::vector<std::string> cutDisplayLines(const std::string& text, int lineChars,
     return lines;
 }
 
+void clearTextStore(Viewer& v) {
+    v.text.pageTexts.clear();
+    v.text.textLines.clear();
+    v.text.extractedWordCount = 0;
+}
+
 void loadExtractedText(Viewer& v) {
     const std::string file = v.document.documentCacheFolder + "TextualData.txt";
     if (media::fileSize(file) <= 0) return;

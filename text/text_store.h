@@ -15,3 +15,6 @@ std::vector<std::string> cutDisplayLines(const std::string& text, int lineChars,
 
 // Reads the file when its size is above 0; otherwise leaves the request pending.
 void loadExtractedText(Viewer& v);
+// An opening: the previous document's text is neither shown, copied nor searched any more. The search
+// worker must have ended (resetSearch).
+void clearTextStore(Viewer& v);

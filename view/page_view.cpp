@@ -93,13 +93,22 @@ void decideZoomApply(Viewer& v) {
 
 // Turns the converter's PNG of a one-page document into its JPEG; the PNG goes only once the JPEG
 // has been written.
-void finishSinglePagePng(const std::string& png, const std::string& jpeg) {
-    if (!media::filePresent(png)) return;
-    if (media::loadImage(firstPageImage, png) && media::saveImageJpeg(firstPageImage, jpeg, 9) &&
-        media::filePresent(jpeg)) {
-        media::deleteFile(png);
+// What the single-page finish found: the page to show, if any.
+enum class SinglePage { notYet, jpeg, pngOnly };
+
+// Turns the converter's PNG of a one-page document into its JPEG; the PNG goes only once the JPEG
+// has been written. A PNG that loads but whose JPEG cannot be written (a full or read-only disk) is
+// shown as it is: trying again would re-encode the page every frame and never show it.
+SinglePage finishSinglePagePng(const std::string& png, const std::string& jpeg) {
+    if (!media::filePresent(png)) return media::filePresent(jpeg) ? SinglePage::jpeg : SinglePage::notYet;
+    SinglePage result = SinglePage::notYet;
+    if (media::loadImage(firstPageImage, png)) {
+        const bool saved = media::saveImageJpeg(firstPageImage, jpeg, 9) && media::filePresent(jpeg);
+        if (saved) media::deleteFile(png);
+        result = saved ? SinglePage::jpeg : SinglePage::pngOnly;
     }
     media::freeImage(firstPageImage);
+    return result;
 }
 
 }  // namespace
@@ -245,10 +254,10 @@ void firstPageCheck(Viewer& v) {
 void singlePageFinish(Viewer& v) {
     if (v.document.pageCount != 1 || v.conversion.firstPageShown) return;
     std::string base = v.document.documentCacheFolder + "page-000001";
-    finishSinglePagePng(base + ".png", base + ".jpg");
-    if (!media::filePresent(base + ".jpg")) return;
+    const SinglePage found = finishSinglePagePng(base + ".png", base + ".jpg");
+    if (found == SinglePage::notYet) return;
     // The pointer is centred only once the page shows, so an unreadable file cannot pin it there.
-    if (!media::loadSprite(sprite::page, base + ".jpg")) return;
+    if (!media::loadSprite(sprite::page, base + (found == SinglePage::jpeg ? ".jpg" : ".png"))) return;
     centreMouse(v);
     v.conversion.firstPageShown = 1;
     v.document.pageCount = 0;
