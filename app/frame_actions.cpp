@@ -1,4 +1,5 @@
-// The frame's steps after the drawing: keyboard keys, tool-bar releases, hit picks, flip, search, sheet.
+// The frame's steps after the drawing: keyboard keys, tool-bar releases, handed documents, hit picks,
+// flip, search, sheet.
 #include "about/about.h"
 #include "app/app.h"
 #include "app/frame_steps.h"
@@ -89,6 +90,14 @@ void handleToolbarRelease(Viewer& v) {
             break;
     }
     if (frame.hoveredButton == button::search && frame.searchPanelOpen) restoreSearchWord(v);
+}
+
+// A later start of the program handed its document over (or only asked for the front).
+void openHandedDocument(Viewer& v) {
+    std::string path;
+    if (!media::takeHandedDocument(path)) return;
+    media::raiseWindow();
+    if (!path.empty()) openNamedDocument(v, path);
 }
 
 void handleSearchHitPick(Viewer& v) {
