@@ -104,12 +104,16 @@ std::string systemError(const std::string& what) {
 }
 
 // Held while a start looks at the socket file and replaces it, so that two starts at once never
-// both replace a stale one. The lock goes with the descriptor, also when the process dies.
+// both replace a stale one. The lock goes with the descriptor, also when the process dies. Some other
+// program holding a lock on the folder for long only costs the protection, never a hang.
 class FolderLock {
 public:
     explicit FolderLock(const std::string& folder)
         : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0) flock(fd_, LOCK_EX);
+        for (int attempt = 0; fd_ >= 0 && attempt < 200; ++attempt) {
+            if (flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     }
     ~FolderLock() {
         if (fd_ >= 0) close(fd_);
@@ -184,7 +188,7 @@ Handover handOver(int fd, const std::string& document, Clock::time_point deadlin
 
 bool rememberSocketFile(InstanceState& state) {
     struct stat info {};
-    if (stat(state.socketPath.c_str(), &info) != 0) return false;
+    if (lstat(state.socketPath.c_str(), &info) != 0) return false;
     state.device = info.st_dev;
     state.inode = info.st_ino;
     return true;
@@ -215,31 +219,38 @@ InstanceClaim separate(const std::string& problem) {
     return {InstanceRole::separate, problem + "; this viewer runs on its own"};
 }
 
-// One look at the socket under the folder lock: hand over to its viewer, or take its place.
-// Returns false when the look must be repeated (a viewer that just ended, a full queue).
+enum class Look { connected, settled, again };
+
+// Under the folder lock: connects to the viewer holding the socket, or takes the socket over when
+// nobody answers on it, or settles on running separately.
+Look lookAtSocket(const std::string& folder, const std::string& path, const sockaddr_un& address, int& fd,
+                  InstanceClaim& claim) {
+    FolderLock lock(folder);
+    SocketFile file = inspectSocketFile(path);
+    if (file == SocketFile::foreign) {
+        claim = separate(path + " belongs to another user");
+        return Look::settled;
+    }
+    Reach reach = file == SocketFile::ours ? connectTo(address, fd) : Reach::nobody;
+    if (reach == Reach::connected) return Look::connected;
+    if (reach == Reach::busy) return Look::again;
+    if (reach == Reach::failed) {
+        claim = separate(systemError("cannot reach the viewer at " + path));
+    } else {
+        if (file == SocketFile::ours) unlink(path.c_str());  // left by a viewer that crashed
+        claim = listenAt(path, address) ? InstanceClaim{InstanceRole::owner, ""}
+                                        : separate(systemError("cannot listen at " + path));
+    }
+    return Look::settled;
+}
+
+// One look at the socket: hand over to its viewer, or take its place. Returns false when the look
+// must be repeated (a viewer that ended meanwhile, a full queue).
 bool claimOnce(const std::string& folder, const std::string& path, const sockaddr_un& address,
                const std::string& document, Clock::time_point deadline, InstanceClaim& claim) {
     int fd = -1;
-    {
-        FolderLock lock(folder);
-        SocketFile file = inspectSocketFile(path);
-        if (file == SocketFile::foreign) {
-            claim = separate(path + " belongs to another user");
-            return true;
-        }
-        Reach reach = file == SocketFile::ours ? connectTo(address, fd) : Reach::nobody;
-        if (reach == Reach::busy) return false;
-        if (reach == Reach::failed) {
-            claim = separate(systemError("cannot reach the viewer at " + path));
-            return true;
-        }
-        if (reach == Reach::nobody) {
-            if (file == SocketFile::ours) unlink(path.c_str());  // left by a viewer that crashed
-            claim = listenAt(path, address) ? InstanceClaim{InstanceRole::owner, ""}
-                                            : separate(systemError("cannot listen at " + path));
-            return true;
-        }
-    }
+    Look look = lookAtSocket(folder, path, address, fd, claim);
+    if (look != Look::connected) return look == Look::settled;
     if (!peerIsUs(fd)) {
         close(fd);
         claim = separate("the viewer at " + path + " runs as another user");

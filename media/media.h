@@ -256,7 +256,7 @@ struct InstanceClaim {
 };
 // Hands document (an absolute path; "" only brings the viewer to the front) to the viewer running
 // for this user and display, or claims the socket when none does; a socket left by a viewer that
-// crashed is replaced. Blocks for at most a few seconds, before the display is started.
+// crashed is replaced. Waits ten seconds at most for the running viewer; called before the display starts.
 InstanceClaim claimInstance(const std::string& document);
 // A document handed over by a later start, one per call, "" when it only asked for the front. False
 // when none came. Never blocks; call it once a frame.
