@@ -50,6 +50,7 @@ bool runFrame(Viewer& v) {
     handleKeyboardKeys(v);                     // 17. on-screen keyboard press and release
     handleToolbarRelease(v);                   // 18. Open, Thumbnails, About, Exit, Detach
     if (v.frame.quit) return false;            //    Exit: the exit sequence at once, without a flip
+    openHandedDocument(v);                     //    a document from a later start, opened as with Open
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black

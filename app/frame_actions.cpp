@@ -1,4 +1,5 @@
-// The frame's steps after the drawing: keyboard keys, tool-bar releases, hit picks, flip, search, sheet.
+// The frame's steps after the drawing: keyboard keys, tool-bar releases, handed documents, hit picks,
+// flip, search, sheet.
 #include "about/about.h"
 #include "app/app.h"
 #include "app/frame_steps.h"
@@ -94,6 +95,14 @@ void handleToolbarRelease(Viewer& v) {
     // button in the same frame.
     const bool openedBySearch = frame.hoveredButton == button::search || frame.searchOpenedThisFrame;
     if (openedBySearch && frame.searchPanelOpen) restoreSearchWord(v);
+}
+
+// A later start of the program handed its document over (or only asked for the front).
+void openHandedDocument(Viewer& v) {
+    std::string path;
+    if (!media::takeHandedDocument(path)) return;
+    media::raiseWindow();
+    if (!path.empty()) openNamedDocument(v, path);
 }
 
 void handleSearchHitPick(Viewer& v) {

@@ -40,6 +40,7 @@ void displayMessagePanel(Viewer& v);
 // After the drawing (frame_actions.cpp).
 void handleKeyboardKeys(Viewer& v);
 void handleToolbarRelease(Viewer& v);
+void openHandedDocument(Viewer& v);
 void handleSearchHitPick(Viewer& v);
 void flipAndClear();
 void typeAndRedrawSearch(Viewer& v);

@@ -256,6 +256,14 @@ void releasePointer(bool release) {
     applyPointerCapture();
 }
 
+void raiseWindow() {
+    SDL_Window* window = display().window;
+    if (window == nullptr) return;
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window);
+    SDL_RaiseWindow(window);
+    applyPointerCapture();
+}
+
 std::string windowTitle() {
     return display().window != nullptr ? display().title : std::string();
 }

@@ -1,5 +1,6 @@
-// The media layer: display, sprites, drawing, fonts, images, input, sound, files, programs, threads.
-// It is the only part of the viewer that talks to SDL, libpng, libjpeg, libmodplug, processes and threads.
+// The media layer: display, sprites, drawing, fonts, images, input, sound, files, programs, the viewer's
+// socket, threads. It is the only part of the viewer that talks to SDL, libpng, libjpeg, libmodplug,
+// processes, sockets and threads.
 // Objects (sprites, fonts, images, tunes) are addressed by small non-negative numbers; creating an object
 // under a number in use frees the previous one. An operation on a number holding no object does nothing
 // and returns 0 / false. Everything here runs on the main thread unless a function says otherwise.
@@ -70,6 +71,7 @@ void toggleWindowCaption();  // adds/removes title bar and frame in place
 int windowWidth();           // inner area
 int windowHeight();
 void releasePointer(bool release);  // true frees the pointer (cursor shown), false captures it
+void raiseWindow();                 // restores a minimised window and asks to bring it to the front
 std::string windowTitle();
 bool windowHasCaption();
 // Frame capture for tests and screenshots: when on, flipDisplay keeps a copy of each presented frame.
@@ -238,6 +240,33 @@ bool stopProgram(int processId);                    // SIGKILL; false for 0 or f
 void raiseProgramPriority(int processId);           // silently skipped where refused
 void reapFinishedPrograms();                        // collects ended children
 std::string windowsBitness();                       // "64" on a 64-bit system, "32" otherwise
+
+// ---------------------------------------------------------------------------------------------
+// One viewer per user and display. The first viewer listens on a socket (mode 0600) in
+// $XDG_RUNTIME_DIR, or in a private folder it makes under the temporary folder; a later start hands
+// its document to that viewer instead of opening a window of its own.
+enum class InstanceRole {
+    owner,       // this process holds the socket and takes documents from later starts
+    handedOver,  // a running viewer took the document: this process is done
+    separate,    // no safe socket (another user's, no private folder): run on without one
+    unanswered,  // a viewer holds the socket but takes no connection
+};
+struct InstanceClaim {
+    InstanceRole role = InstanceRole::separate;
+    std::string problem;  // for standard error; empty when all went as it should
+};
+// Hands document (an absolute path; "" only brings the viewer to the front) to the viewer running
+// for this user and display, or claims the socket when none does; a socket left by a viewer that
+// crashed is replaced. Waits ten seconds at most for the running viewer; called before the display starts.
+InstanceClaim claimInstance(const std::string& document);
+// A document handed over by a later start, one per call, "" when it only asked for the front. False
+// when none came. Never blocks; call it once a frame.
+bool takeHandedDocument(std::string& path);
+// Closes the socket and removes its file, unless another viewer has replaced it meanwhile.
+void releaseInstance();
+std::string instanceSocketPath();                            // the socket this viewer holds, or ""
+std::string instanceFolder();                                // where the socket lives; "" when nowhere safe
+std::string instanceSocketName(const std::string& display);  // unsafe characters made "_"
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.
