@@ -2,11 +2,9 @@
 #include "about/about.h"
 #include "app/app.h"
 #include "app/frame_steps.h"
-#include "document/document.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/search.h"
-#include "view/page_view.h"
 #include "view/sheet.h"
 
 namespace {
@@ -28,14 +26,6 @@ bool keyboardTakesRelease(const Viewer& v) {
     const FrameState& frame = v.frame;
     return frame.frameEvent == media::eventLeftUp && frame.searchPanelOpen && keyboardEnabled(v) &&
            !frame.textViewOpen;
-}
-
-// The file chooser is another program's window: the pointer is free while it is up.
-void openFromToolbar(Viewer& v) {
-    media::releasePointer(true);
-    openDocument(v);
-    drawStatusLine(v);
-    media::releasePointer(false);
 }
 
 void detachWindow(Viewer& v) {
@@ -68,7 +58,7 @@ void handleToolbarRelease(Viewer& v) {
     if (frame.frameEvent != media::eventLeftUp) return;
     switch (frame.hoveredButton) {
         case button::open:
-            openFromToolbar(v);
+            startOpenDialog(v);  // the document opens once the chooser ends (handleDialogs)
             break;
         case button::thumbnails:
             frame.thumbnailMode = 1;
