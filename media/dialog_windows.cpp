@@ -86,8 +86,9 @@ std::string viewerWindowId() {
 }
 
 void attachDialogWindows(const std::vector<int>& processIds) {
+    if (processIds.empty()) return;
     X11Owner owner = viewerOnX11();
-    if (owner.connection == nullptr || processIds.empty()) return;
+    if (owner.connection == nullptr) return;
     Display* connection = owner.connection;
     XErrorHandler previous = XSetErrorHandler(ignoreErrors);
     Window root = DefaultRootWindow(connection);
