@@ -104,13 +104,6 @@ TEST_F(Dialogs, ACancelledChooserAnswersEmptyAndALineEndIsDropped) {
     }
 }
 
-TEST_F(Dialogs, AChooserThatCannotRunIsReportedAtOnce) {
-    setenv("PAGEWELL_FILE_DIALOG", "/nonexistent/chooser", 1);
-    EXPECT_FALSE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf"));
-    EXPECT_FALSE(dialogRunning());
-    EXPECT_EQ(takeChosenFile(), std::nullopt);
-}
-
 // A viewer that ends while its chooser is up leaves no chooser behind.
 TEST_F(Dialogs, StoppingTheDisplayEndsAChooserStillUp) {
     useChooser("/never.pdf");
