@@ -1,5 +1,8 @@
 // The file chooser and message boxes run beside the frame loop: while one is up the viewer keeps
 // drawing and, as any modal dialog's owner, takes no presses; the chosen file opens when it ends.
+#include <optional>
+#include <string>
+
 #include "app/frame_steps.h"
 #include "app/panels.h"
 #include "document/document.h"
