@@ -11,6 +11,7 @@
 
 bool runFrame(Viewer& v) {
     beginFrame(v);                  // 1. exitSuppressed 0; the frame's one event; mouse and keyboard
+    handleDialogs(v);               //    a chosen file opens; presses are dropped while a dialog is up
     checkCopyKeys(v);               // 2. Control+C copies the current page's text
     storeKeyboardPointer(v);        // 3. pointer relative to the on-screen keyboard
     hideToolbarWhenDetached(v);     // 4. so a press in the tool-bar zone reaches the re-attach

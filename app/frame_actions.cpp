@@ -7,7 +7,6 @@
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/search.h"
-#include "view/page_view.h"
 #include "view/sheet.h"
 
 namespace {
@@ -29,14 +28,6 @@ bool keyboardTakesRelease(const Viewer& v) {
     const FrameState& frame = v.frame;
     return frame.frameEvent == media::eventLeftUp && frame.searchPanelOpen && keyboardEnabled(v) &&
            !frame.textViewOpen;
-}
-
-// The file chooser is another program's window: the pointer is free while it is up.
-void openFromToolbar(Viewer& v) {
-    media::releasePointer(true);
-    openDocument(v);
-    drawStatusLine(v);
-    media::releasePointer(false);
 }
 
 void detachWindow(Viewer& v) {
@@ -69,7 +60,7 @@ void handleToolbarRelease(Viewer& v) {
     if (frame.frameEvent != media::eventLeftUp) return;
     switch (frame.hoveredButton) {
         case button::open:
-            openFromToolbar(v);
+            startOpenDialog(v);  // the document opens once the chooser ends (handleDialogs)
             break;
         case button::thumbnails:
             frame.thumbnailMode = 1;

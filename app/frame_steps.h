@@ -37,6 +37,12 @@ void displayWelcome(Viewer& v);
 void displayPageNotReady(Viewer& v);
 void displayMessagePanel(Viewer& v);
 
+// Dialogs beside the loop (dialogs.cpp).
+// The Open button: starts the file chooser; without one a message panel says so.
+void startOpenDialog(Viewer& v);
+// A chooser that has ended opens its file; while a dialog is up, the frame's event is dropped.
+void handleDialogs(Viewer& v);
+
 // After the drawing (frame_actions.cpp).
 void handleKeyboardKeys(Viewer& v);
 void handleToolbarRelease(Viewer& v);

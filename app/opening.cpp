@@ -1,4 +1,4 @@
-// Opening a document: the file chooser, then every feature's part of an opening, in its fixed order.
+// Opening a document: every feature's part of an opening, in its fixed order.
 #include "app/opening.h"
 
 #include "app/panels.h"
@@ -66,14 +66,6 @@ void reportProblem(Viewer& v, OpenProblem problem) {
 }
 
 }  // namespace
-
-void openDocument(Viewer& v) {
-    bool chooserAvailable = true;
-    const std::string chosen =
-        media::chooseFileToOpen("Select PDF file", "*.pdf", "PDF (*.pdf)|*.pdf", &chooserAvailable);
-    if (!chooserAvailable) showMessagePanel(v, "No file chooser found: install zenity or kdialog.");
-    openDocumentPath(v, chosen);
-}
 
 void openDocumentPath(Viewer& v, const std::string& chosenPath) {
     const Choice choice = acceptChosenDocument(v, chosenPath);  // steps 1-4

@@ -1,11 +1,9 @@
-// Opening a document: the file chooser, then every feature's part of an opening, in its fixed order.
+// Opening a document: every feature's part of an opening, in its fixed order.
 #pragma once
 
 #include <string>
 
 #include "context/viewer.h"
 
-// The Open button: shows the file chooser and opens the chosen PDF.
-void openDocument(Viewer& v);
 // The opening steps for a path chosen by the user (the chooser, the command line, tests).
 void openDocumentPath(Viewer& v, const std::string& chosenPath);

@@ -52,8 +52,19 @@ void handleSystemEvent(const SDL_Event& event) {
     }
 }
 
+// A captured pointer could not reach a dialog's window.
+void applyPointerCapture() {
+    DisplayState& state = display();
+    if (state.window == nullptr) return;
+    bool shown = (SDL_GetWindowFlags(state.window) & SDL_WINDOW_SHOWN) != 0;
+    bool captured = state.pointerCaptured && !dialogsUp();
+    SDL_SetWindowGrab(state.window, captured && shown ? SDL_TRUE : SDL_FALSE);
+    SDL_ShowCursor(captured ? SDL_DISABLE : SDL_ENABLE);
+}
+
 }  // namespace detail
 
+using detail::applyPointerCapture;
 using detail::display;
 
 namespace {
@@ -96,14 +107,6 @@ void captureFrame() {
     }
 }
 
-void applyPointerCapture() {
-    detail::DisplayState& state = display();
-    if (state.window == nullptr) return;
-    bool shown = (SDL_GetWindowFlags(state.window) & SDL_WINDOW_SHOWN) != 0;
-    SDL_SetWindowGrab(state.window, state.pointerCaptured && shown ? SDL_TRUE : SDL_FALSE);
-    SDL_ShowCursor(state.pointerCaptured ? SDL_DISABLE : SDL_ENABLE);
-}
-
 SDL_Renderer* createRenderer(SDL_Window* window) {
     // With no flags SDL takes the first driver that works, accelerated ones first, and honours
     // SDL_RENDER_DRIVER; the software renderer is the last resort.
@@ -127,6 +130,7 @@ bool startDisplay() {
 
 void stopDisplay() {
     detail::DisplayState& state = display();
+    detail::stopDialogs();
     detail::forgetDrawingTarget();
     detail::releaseAllSprites();
     detail::releaseFonts();
@@ -230,6 +234,7 @@ void flipDisplay() {
     }
     waitForFrameInterval();
     pumpEvents();
+    detail::tendDialogs();
 }
 
 void toggleWindowCaption() {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "media/media.h"
 #include "media/picture.h"
@@ -36,6 +37,19 @@ struct DisplayState {
 DisplayState& display();
 bool startVideo();                               // the video subsystem alone (desktop size, clipboard)
 void handleSystemEvent(const SDL_Event& event);  // display-side events: render resets, quit
+void applyPointerCapture();                      // grab and cursor as asked, free while a dialog is up
+
+// ---- dialogs.cpp
+bool dialogsUp();    // a helper dialog runs
+void tendDialogs();  // once a frame: ended helpers are collected, their new windows attached
+void stopDialogs();  // ends every helper still up
+
+// ---- dialog_windows.cpp (X11)
+std::string viewerWindowId();  // the viewer window's X11 id in decimal; "" when not on X11
+// Each managed window of these processes that has no owner becomes a transient child of the viewer's
+// window. Does nothing without a window manager (no _NET_CLIENT_LIST): nothing is stacked then.
+void attachDialogWindows(const std::vector<int>& processIds);
+void forgetDialogWindows();  // no dialog is up: window ids may be reused
 
 // ---- sprites.cpp
 struct Sprite {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -239,7 +240,9 @@ int ownProgramRunning(const std::string& exeName);  // the same among the progra
 bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure
 void raiseProgramPriority(int processId);           // silently skipped where refused
 void reapFinishedPrograms();                        // collects ended children
-std::string windowsBitness();                       // "64" on a 64-bit system, "32" otherwise
+// A program started here without waiting: true until it has ended (it is then reaped).
+bool programRunning(int processId);
+std::string windowsBitness();  // "64" on a 64-bit system, "32" otherwise
 
 // ---------------------------------------------------------------------------------------------
 // One viewer per user and display. The first viewer listens on a socket (mode 0600) in
@@ -302,13 +305,28 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
-// Dialogs and the clipboard.
-void messageBox(const std::string& title, const std::string& text);  // modal; also to stderr
+// Dialogs and the clipboard. The file chooser and message boxes are helper programs (zenity, else
+// kdialog) made transient, modal children of the viewer's window, so that a window manager stacks
+// them above the always-on-top viewer. They run beside the frame loop: the viewer keeps drawing while
+// one is up, and the pointer is free until the last one has ended. stopDisplay ends any still up.
+// Their state is followed in flipDisplay.
 void setClipboardText(const std::string& utf8);
 std::string clipboardText();
-// The desktop's file chooser (zenity, else kdialog; PAGEWELL_FILE_DIALOG names another program
-// printing the chosen path). Returns the path or "" when cancelled. chooserAvailable tells whether
-// any chooser could be run.
+// Writes the text to stderr and shows it. Once the window is shown, the box is a helper program and
+// the call returns at once; before that (start-up), or with no helper installed, SDL's box waits to
+// be closed.
+void messageBox(const std::string& title, const std::string& text);
+// Starts the desktop's file chooser; PAGEWELL_FILE_DIALOG names another program that prints the
+// chosen path. The pattern is "description|filter", e.g. "PDF (*.pdf)|*.pdf". False when no chooser
+// program could be started, or one is up already.
+bool startFileChooser(const std::string& title, const std::string& defaultFile, const std::string& pattern);
+bool fileChooserRunning();
+// The chooser's answer once it has ended: the path, or "" when it was cancelled. Handed out once;
+// nullopt while the chooser is up, or when none has ended since the last answer was taken.
+std::optional<std::string> takeChosenFile();
+bool dialogRunning();  // a file chooser or a message box is up
+// The chooser, waited for: the path, or "" when cancelled. chooserAvailable tells whether any chooser
+// could be run.
 std::string chooseFileToOpen(const std::string& title, const std::string& defaultFile,
                              const std::string& pattern, bool* chooserAvailable = nullptr);
 

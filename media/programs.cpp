@@ -191,6 +191,17 @@ void reapFinishedPrograms() {
     }
 }
 
+bool programRunning(int processId) {
+    if (processId <= 0) return false;
+    pid_t pid = static_cast<pid_t>(processId);
+    if (!isOurChild(pid)) return false;  // never started here, or already reaped
+    int status = 0;
+    pid_t result = ::waitpid(pid, &status, WNOHANG);
+    if (result == 0) return true;
+    forgetChild(pid);
+    return false;
+}
+
 // Scans in ascending process-id order; a program the viewer started and that has ended is reaped
 // first, so it never counts as running.
 int isProgramRunning(const std::string& exeName) {
