@@ -84,7 +84,6 @@ bool startVideo() {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // A touch screen reaches the program only through SDL's mouse emulation (pointer.cpp).
     SDL_SetHintWithPriority(SDL_HINT_TOUCH_MOUSE_EVENTS, "1", SDL_HINT_OVERRIDE);
-    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
     if (!startVideoDriver()) return false;
     state.videoStarted = true;
     return true;

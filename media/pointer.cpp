@@ -28,8 +28,8 @@ struct QueuedEvent {
     int x, y;  // where it happened
 };
 
-// The left button as one button over both sources. A contact lasts from the first source's press to
-// the last source's release.
+// The left button as one button over both sources. A contact lasts from its owner's press to its
+// owner's release; the other source's copy of it is taken in silence.
 struct LeftButton {
     std::array<bool, 2> held{};      // by source
     std::array<bool, 2> echo{};      // a copy of an ended contact is being dropped, up to its release
@@ -73,11 +73,12 @@ bool nearContactStart(const LeftButton& left, int x, int y) {
     return std::abs(x - left.startX) <= echoRadius && std::abs(y - left.startY) <= echoRadius;
 }
 
-// One motion stream: during a contact only its owner moves the pointer, and a copy's motion is dropped.
+// One motion stream: during a contact only its owner moves the pointer, and for a moment after it the
+// other source's copy of it is still arriving.
 bool motionIgnored(int source, Uint32 time) {
     const LeftButton& left = pointer().left;
     if (contactHeld(left)) return source != left.owner;
-    return left.echo[source] || copiesEndedContact(left, source, time);
+    return left.ended && source != left.owner && static_cast<Uint32>(time - left.endTime) <= echoMilliseconds;
 }
 
 // Motion made with the left button held is gathered apart: it is the drag, not the jump to a press.
@@ -142,6 +143,8 @@ void pressLeft(int source, int x, int y, int clicks, Uint32 time) {
     state.events.push_back({takePressCount(clicks) % 2 == 0 ? eventLeftDoubleClick : eventLeftDown, x, y});
 }
 
+// The owner's release ends the contact at once; a copy still held then lets go unseen, so a copy's
+// lost release cannot keep the button down.
 void releaseLeft(int source, int x, int y, Uint32 time) {
     PointerState& state = pointer();
     LeftButton& left = state.left;
@@ -150,18 +153,23 @@ void releaseLeft(int source, int x, int y, Uint32 time) {
         return;
     }
     bool matched = left.held[source];
+    if (matched && source != left.owner) {
+        left.held[source] = false;
+        return;
+    }
     // A release whose press was never seen: only the mouse's counts, and not as a copy of a touch.
     if (!matched && (source == fromTouch || contactHeld(left) || copiesEndedContact(left, source, time)))
         return;
-    left.held[source] = false;
-    if (!matched || source == left.owner) moveTo(x, y);
-    if (contactHeld(left)) return;  // the other source still holds this contact
+    moveTo(x, y);
+    const int other = 1 - source;
+    left.echo[other] = left.echo[other] || left.held[other];
+    left.held = {};
     state.buttons[1] = false;
     if (matched) {
         left.ended = true;
         left.endTime = time;
     }
-    state.events.push_back({eventLeftUp, state.x, state.y});
+    state.events.push_back({eventLeftUp, x, y});
 }
 
 void changeButton(int which, bool down, int source, int x, int y, int clicks, Uint32 time) {

@@ -38,6 +38,11 @@ struct ClickRun {
     std::vector<int> presses;
 };
 
+void PrintTo(const ClickRun& run, std::ostream* out) {
+    *out << "clicks";
+    for (int clicks : run.clicks) *out << " " << clicks;
+}
+
 class PressesInARow : public DisplayWindow, public testing::WithParamInterface<ClickRun> {};
 
 TEST_P(PressesInARow, EverySecondPressOfARunIsADoubleClick) {
@@ -141,6 +146,10 @@ struct PointerBatch {
     std::vector<Seen> expected;
 };
 
+void PrintTo(const PointerBatch& batch, std::ostream* out) {
+    *out << batch.name;
+}
+
 class PointerIntake : public DisplayWindow, public testing::WithParamInterface<PointerBatch> {};
 
 TEST_P(PointerIntake, OneContactIsOnePressAndOneReleaseWhereItHappened) {
@@ -183,6 +192,10 @@ INSTANTIATE_TEST_SUITE_P(
         PointerBatch{"MouseClickOnTheSpotLaterCounts",
                      joined({sdlTap(100, 60, 1, 1000), serverTap(100, 60, 1, 2000)}),
                      {{down, 100, 60}, {up, 100, 60}, {down, 100, 60}, {up, 100, 60}}},
+        PointerBatch{"LostReleaseOfTheCopyLeavesNoButtonHeld",
+                     {motion(touch, 40, 40, 1000), button(touch, true, 40, 40, 1, 1000),
+                      button(mouse, true, 40, 40, 2, 1001), button(touch, false, 40, 40, 1, 1040)},
+                     {{down, 40, 40}, {up, 40, 40}}},
         PointerBatch{"TouchpadFingersAlonePressNothing",
                      {finger(true, 50, 50, 1000), finger(false, 50, 50, 1040)},
                      {}},
@@ -207,11 +220,12 @@ TEST_F(Input, TouchDragSeenTwiceIsOneDragOfTheOwnersMotion) {
     EXPECT_EQ(std::make_pair(heldDeltaX(), heldDeltaY()), std::make_pair(40, 10));
     EXPECT_EQ(std::make_pair(mouseX(), mouseY()), std::make_pair(90, 50));
     for (const SDL_Event& event : {button(touch, false, 95, 50, 1, 1060), motion(mouse, 95, 50, 1061),
-                                   button(mouse, false, 95, 50, 2, 1061), motion(mouse, 110, 70, 1300)}) {
+                                   button(mouse, false, 95, 50, 2, 1061), motion(mouse, 110, 70, 1900)}) {
         media::detail::handleSystemEvent(event);
     }
     readMouse();
     EXPECT_EQ(heldDeltaX(), 5);  // up to the release, not the copy's motion after it
+    EXPECT_EQ(mouseX(), 110);    // the mouse moves the pointer again once the copy is over
     EXPECT_EQ(drainWindowEvents(), (std::vector<Seen>{{down, 50, 40}, {up, 95, 50}}));
 }
 
