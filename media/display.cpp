@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "media/display_internal.h"
@@ -21,6 +23,57 @@ DisplayState& display() {
     return state;
 }
 
+// SDL drivers that show nothing on a screen. Asked for nothing in particular, SDL falls back to one
+// of them without a word when no display answers, and the program would run unseen.
+bool driverShowsWindow(const std::string& name) {
+    return name != "offscreen" && name != "dummy" && name != "evdev";
+}
+
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// SDL's drivers that show a window, in SDL's order of preference, as SDL_VIDEODRIVER's list form.
+std::string windowDriverList() {
+    std::string list;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        std::string name = SDL_GetVideoDriver(i);
+        if (driverShowsWindow(name)) list += (list.empty() ? "" : ",") + name;
+    }
+    return list;
+}
+
+void reportNoDisplay(const std::string& chosen) {
+    std::string display = environment("DISPLAY"), wayland = environment("WAYLAND_DISPLAY");
+    std::string where = "DISPLAY " + (display.empty() ? "not set" : "\"" + display + "\"") +
+                        ", WAYLAND_DISPLAY " + (wayland.empty() ? "not set" : "\"" + wayland + "\"");
+    if (!chosen.empty()) where = "SDL_VIDEODRIVER \"" + chosen + "\"";
+    std::fprintf(stderr, "Pagewell cannot open the display (%s): %s\n", where.c_str(), SDL_GetError());
+}
+
+// An X server resets when its last client leaves, and refuses connections meanwhile (ECONNRESET or
+// EAGAIN for a few milliseconds): a viewer started just after a client such as xdpyinfo ended meets
+// such a reset. Start-up therefore tries again for about two seconds while a display is named.
+bool startVideoDriver() {
+    const std::string chosen = environment("SDL_VIDEODRIVER");
+    if (chosen.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, windowDriverList().c_str());
+    const bool displayNamed = !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty();
+    const int attempts = chosen.empty() && displayNamed ? 8 : 1;
+    bool started = false;
+    for (int attempt = 0; attempt < attempts && !started; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(std::min(25 << attempt, 400)));
+        started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    if (chosen.empty()) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (!started) reportNoDisplay(chosen);
+    return started;
+}
+
+}  // namespace
+
 bool startVideo() {
     DisplayState& state = display();
     if (state.videoStarted) return true;
@@ -29,10 +82,9 @@ bool startVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // After a detach, the press that takes the window back must also reach the program.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "Video system: %s\n", SDL_GetError());
-        return false;
-    }
+    // A touch screen reaches the program only through SDL's mouse emulation (pointer.cpp).
+    SDL_SetHintWithPriority(SDL_HINT_TOUCH_MOUSE_EVENTS, "1", SDL_HINT_OVERRIDE);
+    if (!startVideoDriver()) return false;
     state.videoStarted = true;
     return true;
 }
@@ -267,6 +319,11 @@ void raiseWindow() {
     if ((SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window);
     SDL_RaiseWindow(window);
     applyPointerCapture();
+}
+
+std::string videoDriver() {
+    const char* name = display().videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
+    return name != nullptr ? name : "";
 }
 
 std::string windowTitle() {

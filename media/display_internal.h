@@ -35,7 +35,8 @@ struct DisplayState {
     Picture captured;  // the last presented frame while capturing
 };
 DisplayState& display();
-bool startVideo();                               // the video subsystem alone (desktop size, clipboard)
+bool startVideo();  // the video subsystem alone (desktop size, clipboard)
+bool driverShowsWindow(const std::string& sdlDriverName);
 void handleSystemEvent(const SDL_Event& event);  // display-side events: render resets, quit
 void applyPointerCapture();                      // grab and cursor as asked, free while a dialog is up
 
@@ -76,8 +77,12 @@ SDL_Surface* renderText(TTF_Font* font, const std::string& utf8, Colour front);
 void releaseFonts();
 
 // ---- input.cpp
-void takeInputEvent(const SDL_Event& event);
-void latchEscape();  // the window was closed: the program ends as on Escape
+void takeInputEvent(const SDL_Event& event);  // keys, text and the pointer's events
+void latchEscape();                           // the window was closed: the program ends as on Escape
+
+// ---- pointer.cpp
+void takePointerEvent(const SDL_Event& event);  // mouse motion and buttons, touch through SDL's emulation
+void resetPointer();
 
 // ---- drawing.cpp
 void forgetDrawingTarget();

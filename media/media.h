@@ -52,9 +52,11 @@ void seedRandom(std::uint32_t seed);
 
 // ---------------------------------------------------------------------------------------------
 // Display.
-bool startDisplay();  // initialises the video system; false when it cannot start
-void stopDisplay();   // releases display, sprites, fonts, sound, input and window
-int desktopWidth();   // primary desktop; a test may override it
+// Initialises the video system. Unless SDL_VIDEODRIVER names a driver, only a driver that shows a
+// window is taken; false, with the reason on standard error, when none can start.
+bool startDisplay();
+void stopDisplay();  // releases display, sprites, fonts, sound, input and window
+int desktopWidth();  // primary desktop; a test may override it
 int desktopHeight();
 void overrideDesktopSize(int width, int height);  // for tests; 0, 0 removes the override
 struct WindowFlags {
@@ -74,17 +76,24 @@ int windowHeight();
 void releasePointer(bool release);  // true frees the pointer (cursor shown), false captures it
 void raiseWindow();                 // restores a minimised window and asks to bring it to the front
 std::string windowTitle();
+std::string videoDriver();  // SDL's name of the driver in use; empty before startDisplay
 bool windowHasCaption();
 // Frame capture for tests and screenshots: when on, flipDisplay keeps a copy of each presented frame.
 void captureFrames(bool on);
 Colour capturedPixel(int x, int y);  // RGB of the last presented frame; 0xFFFFFFFF outside
 bool saveCapturedFrame(const std::string& pngFile);
 
-// Window events: one per call, 0 when none.
+// Window events: one per call, 0 when none. A press is 513, except the second press of a pair
+// (SDL's click count 2, 4, 6 ...), which is 515. A touch is one press and one release, however many
+// ways the system reports it.
 constexpr int eventLeftDown = 513;
 constexpr int eventLeftUp = 514;
 constexpr int eventLeftDoubleClick = 515;
 int pollWindowEvent();
+// Where the event last handed out by pollWindowEvent happened, in window pixels: a touch's press is
+// there even when the pointer jumped to it in the same frame. After a poll that gave 0: the pointer then.
+int eventX();
+int eventY();
 void pumpEvents();  // takes all pending system events into the media layer's state
 
 // ---------------------------------------------------------------------------------------------
@@ -173,6 +182,10 @@ int mouseX();
 int mouseY();
 int mouseDeltaX();  // change since the previous readMouse
 int mouseDeltaY();
+// The motion made with the left button held, since the previous readMouse: the drag, without the jump
+// that brought the pointer to the press (a touch lands somewhere new) and without motion after release.
+int heldDeltaX();
+int heldDeltaY();
 bool mouseButton(int which);  // 1 left, 2 right, 3 middle: down now
 void placeMouse(int x, int y);
 bool escapePressed();  // down now, or went down since the previous query
@@ -183,8 +196,11 @@ std::string typedCharacter();    // UTF-8 text typed since the previous read, or
 namespace scan {
 constexpr int escape = 1, backspace = 14, tab = 15, c = 46, enter = 28, leftControl = 29;
 }
-void feedMouseMove(int x, int y);
-void feedMouseButton(bool down, int clicks);  // left button; clicks >= 2 makes a double-click event
+void feedMouseMove(int x, int y);             // motion; held motion while the left button is down
+void feedMouseButton(bool down, int clicks);  // left button where the pointer is; clicks 2, 4, ... is 515
+// The pointer jumps to (x, y) and the left button changes there, as a touch does: the jump is not
+// held motion, and the press is judged at (x, y) whatever the pointer's previous place.
+void feedMouseButtonAt(int x, int y, bool down, int clicks);
 void feedKey(int scanCode, bool down);
 void feedText(const std::string& utf8);
 void resetInput();  // forgets all input state and queued events
