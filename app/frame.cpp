@@ -60,13 +60,36 @@ bool runFrame(Viewer& v) {
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
 }
 
+// A touch lands without hovering first. Its press (or release) waits one frame when it happened away
+// from where the last draw phase tested the pointer, so that this frame's draw phase tests the tool
+// bar, its buttons, the strips, the sheet and the panels where it happened, as a mouse's hover would
+// have; the next frame then handles it there. An event is held back once at most.
+static void takeFrameEvent(FrameState& frame) {
+    if (frame.heldEvent != 0) {
+        frame.frameEvent = frame.heldEvent;
+        frame.heldEvent = 0;
+        return;
+    }
+    frame.frameEvent = media::pollWindowEvent();
+    if (frame.frameEvent == 0) return;
+    frame.eventX = media::eventX();
+    frame.eventY = media::eventY();
+    if (frame.eventX != frame.hoverX || frame.eventY != frame.hoverY) {
+        frame.heldEvent = frame.frameEvent;
+        frame.frameEvent = 0;
+    }
+}
+
 void beginFrame(Viewer& v) {
-    v.frame.exitSuppressed = 0;
-    v.frame.skipRestOfFrame = 0;
-    v.frame.searchOpenedThisFrame = 0;
-    v.frame.frameEvent = media::pollWindowEvent();
+    FrameState& frame = v.frame;
+    frame.exitSuppressed = 0;
+    frame.skipRestOfFrame = 0;
+    frame.searchOpenedThisFrame = 0;
+    takeFrameEvent(frame);
     media::readMouse();
     media::readKeyboard();
+    frame.hoverX = media::mouseX();  // where this frame's draw phase tests the pointer
+    frame.hoverY = media::mouseY();
 }
 
 void storeKeyboardPointer(Viewer& v) {
@@ -93,6 +116,9 @@ static bool stripLit(const FrameState& frame) {
 
 void handleDoubleClick(Viewer& v) {
     FrameState& frame = v.frame;
+    // On a lit strip a second quick press turns the page again: there a fit was never what was meant.
+    if (frame.frameEvent == media::eventLeftDoubleClick && stripLit(frame))
+        frame.frameEvent = media::eventLeftDown;
     if (frame.frameEvent != media::eventLeftDoubleClick) return;
     if (pageGestureAllowed(frame) && !frame.textViewOpen && !frame.pointerOverKeyboard) {
         restoreFit(v);
@@ -169,7 +195,7 @@ void handlePress(Viewer& v) {
     if (frame.frameEvent != media::eventLeftDown || !pageGestureAllowed(frame)) return;
     if (!stripLit(frame) && !frame.toolbarShown && !frame.pagePressed) {
         frame.pressTime = media::elapsedMilliseconds();
-        pressOnPage(v, media::mouseX(), media::mouseY());
+        pressOnPage(v, frame.eventX, frame.eventY);
         if (frame.windowDetached) {
             reattachWindow(v);
             return;

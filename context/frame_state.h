@@ -8,9 +8,12 @@
 
 // All flags are 0 or 1.
 struct FrameState {
-    int frameEvent = 0;     // the loop (513 down, 514 up, 515 double-click); 0 once consumed
-    int hoveredButton = 0;  // the loop: button:: value under the pointer
-    int toolbarShown = 0;   // the loop: the pointer is in the tool-bar zone and the bar is drawn
+    int frameEvent = 0;          // the loop (513 down, 514 up, 515 double-click); 0 once consumed
+    int eventX = 0, eventY = 0;  // the loop: where the frame's event happened
+    int heldEvent = 0;           // the loop: an event held back a frame until hovered where it happened
+    int hoverX = 0, hoverY = 0;  // the loop: the pointer position this frame's draw phase tests
+    int hoveredButton = 0;       // the loop: button:: value under the pointer
+    int toolbarShown = 0;        // the loop: the pointer is in the tool-bar zone and the bar is drawn
     // The view's strip drawing (lit strips) and page change (cleared at the first and last page).
     int backStripHovered = 0, forwardStripHovered = 0;
     int pagePressed = 0;   // the loop: the button went down on the page view and is still down

@@ -111,9 +111,10 @@ int spriteHeight(int number);
 int spriteOwnWidth(int number);  // pixel size
 int spriteOwnHeight(int number);
 void setSpriteFiltering(bool smooth);
-void zoomSprite(int number, int width, int height);                // -1 restores the own size of that side
-void clipSprite(int number, int x, int y, int width, int height);  // -1 width/height: full extent
-void displaySprite(int number, int x, int y);                      // opaque
+constexpr int largestDisplaySide = 1 << 15;          // a sprite is never displayed larger on either side
+void zoomSprite(int number, int width, int height);  // -1 restores the own size of that side
+void clipSprite(int number, int x, int y, int width, int height);        // -1 width/height: full extent
+void displaySprite(int number, int x, int y);                            // opaque
 void displayTransparentSprite(int number, int x, int y, int intensity);  // black (or own alpha) left out
 enum class Blending { normal, multiply };
 void setBlending(Blending mode);

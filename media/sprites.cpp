@@ -26,7 +26,7 @@ SpriteStore& store() {
     return state;
 }
 
-constexpr int largestSide = 1 << 15;
+constexpr int largestSide = largestDisplaySide;
 constexpr int firstFreeNumber = 1000;
 
 void destroyTextures(detail::Sprite& sprite) {

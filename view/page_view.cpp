@@ -1,6 +1,7 @@
 // The page view: fitting, flipping, the tap glide, the zoom drag, first-page display and drawing.
 #include "view/page_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -59,7 +60,24 @@ bool turnTo(Viewer& v, int step) {
 
 float zoomOffset(int pointer, int pagePosition, float zoomStep, int offset) {
     float moved = static_cast<float>(pointer - pagePosition) * (zoomStep - 1.0f);
-    return -(moved + zoomStep * static_cast<float>(std::abs(offset)));
+    return -(moved + zoomStep * std::fabs(static_cast<float>(offset)));
+}
+
+// The largest factor at which the display layer still draws the page at its true size: beyond it
+// the page would stretch while the offsets went on growing.
+float largestZoomFactor(const PageViewState& view) {
+    const float fitted = static_cast<float>(std::max(nearest(view.fitWidth), nearest(view.fitHeight)));
+    return fitted > 0.0f ? static_cast<float>(media::largestDisplaySide - 1) / fitted : 1.0f;
+}
+
+// One frame's zoom step: a long leftward drag shrinks the page but never makes the step zero or
+// negative, and the factor stops at the largest one, the step (and so the offsets) with it.
+void stepZoomFactor(PageViewState& view) {
+    constexpr float smallestStep = 0.1f;
+    view.zoomStep = std::max(view.zoomDelta * 0.1f + 1.0f, smallestStep);
+    const float largest = largestZoomFactor(view);
+    if (view.zoomFactor * view.zoomStep > largest) view.zoomStep = std::max(largest / view.zoomFactor, 1.0f);
+    view.zoomFactor = std::min(view.zoomFactor * view.zoomStep, std::max(largest, view.zoomFactor));
 }
 
 // Displays the page at the accumulated zoom factor, keeping the point under the pointer in place.
@@ -91,8 +109,6 @@ void decideZoomApply(Viewer& v) {
     }
 }
 
-// Turns the converter's PNG of a one-page document into its JPEG; the PNG goes only once the JPEG
-// has been written.
 // What the single-page finish found: the page to show, if any.
 enum class SinglePage { notYet, jpeg, pngOnly };
 
@@ -223,11 +239,11 @@ void glidePosition(Viewer& v) {
 void zoomDrag(Viewer& v) {
     PageViewState& view = v.view;
     v.frame.zoomDragging = 1;
-    view.zoomDelta = static_cast<float>(media::mouseDeltaX()) / 10.0f;
+    // Only motion made with the button held: never the jump that brought a touch to the page.
+    view.zoomDelta = static_cast<float>(media::heldDeltaX()) / 10.0f;
     if (view.zoomDelta == view.previousZoomDelta) return;
     decideZoomApply(v);
-    view.zoomStep = view.zoomDelta * 0.1f + 1.0f;
-    view.zoomFactor = view.zoomFactor * view.zoomStep;
+    stepZoomFactor(view);
     if (view.zoomApply) applyZoom(view);
     view.previousZoomDelta = view.zoomDelta;
 }
