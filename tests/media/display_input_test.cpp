@@ -87,38 +87,23 @@ constexpr Uint32 mouse = 0, touch = SDL_TOUCH_MOUSEID;
 
 SDL_Event motion(Uint32 which, int x, int y, Uint32 time) {
     SDL_Event event{};
-    event.motion = SDL_MouseMotionEvent{};
-    event.motion.type = SDL_MOUSEMOTION;
-    event.motion.timestamp = time;
-    event.motion.which = which;
-    event.motion.x = x;
-    event.motion.y = y;
+    event.motion = {SDL_MOUSEMOTION, time, 1, which, 0, x, y, 0, 0};
     return event;
 }
 
 SDL_Event button(Uint32 which, bool down, int x, int y, int clicks, Uint32 time) {
+    const Uint32 type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    const Uint8 state = down ? SDL_PRESSED : SDL_RELEASED, count = static_cast<Uint8>(clicks);
     SDL_Event event{};
-    event.button = SDL_MouseButtonEvent{};
-    event.button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.timestamp = time;
-    event.button.which = which;
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.button.clicks = static_cast<Uint8>(clicks);
-    event.button.x = x;
-    event.button.y = y;
+    event.button = {type, time, 1, which, SDL_BUTTON_LEFT, state, count, 0, x, y};
     return event;
 }
 
 // A finger on a touch screen at window pixel (x, y) of the 120 x 80 test window.
 SDL_Event finger(bool down, int x, int y, Uint32 time) {
     SDL_Event event{};
-    event.tfinger = SDL_TouchFingerEvent{};
-    event.tfinger.type = down ? SDL_FINGERDOWN : SDL_FINGERUP;
-    event.tfinger.timestamp = time;
-    event.tfinger.touchId = 7;
-    event.tfinger.x = static_cast<float>(x) / 120.0f;  // normalised over the test window
-    event.tfinger.y = static_cast<float>(y) / 80.0f;
+    event.tfinger = {
+        down ? Uint32{SDL_FINGERDOWN} : Uint32{SDL_FINGERUP}, time, 7, 0, x / 120.0f, y / 80.0f, 0, 0, 1, 1};
     return event;
 }
 
