@@ -253,8 +253,10 @@ void stopDialogs() {
 void messageBox(const std::string& title, const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
     // A video driver without a screen (the tests' dummy): a box shown some other way would wait for ever.
+    // Without any video driver the display could not be opened: a box there would wait unseen, or
+    // stand on a display the viewer itself could not reach; the message on standard error is all.
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr && !detail::driverShowsWindow(driver)) return;
+    if (driver == nullptr || !detail::driverShowsWindow(driver)) return;
     if (windowShown() && startDialog(messageHelper(title, text), "")) return;
     showWaitingBox(title, text);
 }
