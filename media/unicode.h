@@ -16,6 +16,9 @@ std::string characterSlice(const std::string& utf8, std::size_t first, std::size
 std::string withoutLastCharacter(const std::string& utf8);
 // Code point of the first character, 0 for empty text.
 int firstCodePoint(const std::string& utf8);
+// Display columns of a character in a monospace face: 2 for the East Asian wide and fullwidth
+// characters (ideographs, kana, Hangul, fullwidth forms), 1 for every other, zero-width ones included.
+int displayColumns(int codePoint);
 bool isValidUtf8(const std::string& bytes);
 // Valid UTF-8 is returned as it is; every byte that does not start a valid UTF-8 sequence is taken
 // as Windows-1252 and re-encoded.
