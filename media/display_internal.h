@@ -61,6 +61,7 @@ struct FontFace {
     int index = 0;  // the face's index within its file
     int pointSize = 0;
     bool bold = false;
+    int columnWidth = 0;  // the one advance of a monospace font's glyphs; 0 for a proportional font
 };
 const FontFace* fontFor(int number);  // the loaded font, else the default font; nullptr when none
 // The face that draws a character the font lacks, found through fontconfig once per point size, style
@@ -69,7 +70,8 @@ TTF_Font* fallbackFace(const FontFace& font, Uint32 codePoint);
 void releaseFonts();
 
 // ---- text_runs.cpp
-// The sum of the advances of the glyphs that draw the text, each from the face that has it.
+// The sum of the advances of the glyphs that draw the text, each from the face that has it; under a
+// monospace font a fallback glyph's advance is at most the width of its display columns.
 int measureText(const FontFace* font, const std::string& utf8);
 // The text in the colour, anti-aliased, as an ARGB8888 surface whose alpha is the coverage; runs of
 // characters drawn by fallback faces sit on the font's baseline, each where the advances before it end.

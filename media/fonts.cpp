@@ -131,7 +131,11 @@ FontFace openFont(const std::string& faceName, int pointSize, bool bold) {
     if (!matchFace(faceName, bold, false, face) && !matchFace("monospace", bold, true, face)) return {};
     TTF_Font* handle = openFace(face, pointSize, bold);
     if (handle == nullptr) return {};
-    return FontFace{handle, face.file, face.index, pointSize, bold};
+    int columnWidth = 0;
+    if (TTF_FontFaceIsFixedWidth(handle) != 0) {
+        TTF_GlyphMetrics32(handle, '0', nullptr, nullptr, nullptr, nullptr, &columnWidth);
+    }
+    return FontFace{handle, face.file, face.index, pointSize, bold, columnWidth};
 }
 
 void closeFont(FontFace& font) {

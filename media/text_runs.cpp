@@ -1,5 +1,6 @@
 // Text measured and rendered with a loaded font: characters the font lacks come from fallback faces,
-// and the text is split into runs where the face changes.
+// right-to-left text stands in its display order, and the text is split into runs where the face or
+// the direction changes.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
@@ -10,6 +11,7 @@
 
 #include "media/display_internal.h"
 #include "media/media.h"
+#include "media/unicode.h"
 
 namespace media::detail {
 
@@ -52,25 +54,87 @@ int advanceOf(TTF_Font* face, Uint32 codePoint) {
     return advance;
 }
 
+struct Glyph {
+    TTF_Font* face = nullptr;
+    int advance = 0;
+    bool squeezed = false;  // its own advance was wider than its columns
+    std::size_t begin = 0;  // its bytes in the text
+    std::size_t end = 0;
+};
+
+// Lines of a monospace font are cut by display columns, so a glyph from a fallback face takes at most
+// the room of its columns there (a proportional Hebrew letter is wider than one column); the wider
+// glyph then overlaps its neighbour a little instead of pushing the line past its measure.
+Glyph placeGlyph(const FontFace& font, Uint32 codePoint) {
+    TTF_Font* face = faceFor(font, codePoint);
+    const int advance = advanceOf(face, codePoint);
+    if (face == font.handle || font.columnWidth == 0) return {face, advance, false};
+    const int room = displayColumns(static_cast<int>(codePoint)) * font.columnWidth;
+    return advance > room ? Glyph{face, room, true} : Glyph{face, advance, false};
+}
+
 struct Run {
     TTF_Font* face = nullptr;
     std::size_t begin = 0;  // bytes of the text
     std::size_t end = 0;
-    int x = 0;  // the advances of the runs before it
+    int x = 0;                 // the advances of the runs to its left
+    bool rightToLeft = false;  // shaped and drawn right to left
+    bool closed = false;       // ends with a squeezed glyph: the next glyph starts a run at its own place
+    std::size_t last = 0;      // the index of its last glyph in display order
 };
 
-std::vector<Run> splitRuns(const FontFace& font, const std::string& utf8) {
-    std::vector<Run> runs;
-    int x = 0;
+// The glyphs in the text's order and the indexes of their display order, left to right.
+std::vector<Glyph> glyphsOf(const FontFace& font, const std::string& utf8, std::vector<std::size_t>& order,
+                            std::vector<int>& levels) {
+    std::vector<Glyph> glyphs;
+    std::u32string codePoints;
     for (std::size_t at = 0; at < utf8.size();) {
         const std::size_t begin = at;
-        const Uint32 codePoint = nextCodePoint(utf8, at);
-        TTF_Font* face = faceFor(font, codePoint);
-        if (runs.empty() || runs.back().face != face) runs.push_back({face, begin, at, x});
-        runs.back().end = at;
-        x += advanceOf(face, codePoint);
+        codePoints += nextCodePoint(utf8, at);
+        glyphs.push_back(placeGlyph(font, codePoints.back()));
+        glyphs.back().begin = begin;
+        glyphs.back().end = at;
+    }
+    levels = hasRightToLeft(codePoints) ? bidiLevels(codePoints) : std::vector<int>(glyphs.size(), 0);
+    order = visualOrder(levels);
+    return glyphs;
+}
+
+// Consecutive glyphs of one face and direction, in display order, that are neighbours in the text too
+// form one run; a right-to-left run is shaped from its text, which its glyphs show in reverse.
+std::vector<Run> splitRuns(const FontFace& font, const std::string& utf8) {
+    std::vector<std::size_t> order;
+    std::vector<int> levels;
+    const std::vector<Glyph> glyphs = glyphsOf(font, utf8, order, levels);
+    std::vector<Run> runs;
+    int x = 0;
+    for (const std::size_t i : order) {
+        const Glyph& glyph = glyphs[i];
+        const bool rightToLeft = levels[i] % 2 == 1;
+        const bool joins = !runs.empty() && runs.back().face == glyph.face && !runs.back().closed &&
+                           runs.back().rightToLeft == rightToLeft &&
+                           i == (rightToLeft ? runs.back().last - 1 : runs.back().last + 1);
+        if (!joins) runs.push_back({glyph.face, glyph.begin, glyph.end, x, rightToLeft});
+        Run& run = runs.back();
+        run.begin = std::min(run.begin, glyph.begin);
+        run.end = std::max(run.end, glyph.end);
+        run.closed = glyph.squeezed;
+        run.last = i;
+        x += glyph.advance;
     }
     return runs;
+}
+
+// HarfBuzz's script tag for a right-to-left run, from its first letter beyond the Latin ones: Arabic
+// letters join only when shaped as Arabic.
+const char* scriptOf(const std::string& utf8) {
+    for (std::size_t at = 0; at < utf8.size();) {
+        const Uint32 c = nextCodePoint(utf8, at);
+        if (c < 0x590) continue;
+        if ((c >= 0x600 && c < 0x900) || (c >= 0xFB50 && c < 0xFF00)) return "Arab";
+        return c < 0x600 || (c >= 0xFB1D && c < 0xFB50) ? "Hebr" : "Zzzz";
+    }
+    return "Zzzz";
 }
 
 SDL_Surface* renderRun(TTF_Font* face, const std::string& utf8, SDL_Color colour) {
@@ -81,13 +145,25 @@ SDL_Surface* renderRun(TTF_Font* face, const std::string& utf8, SDL_Color colour
     return converted;
 }
 
+// Faces keep the left-to-right direction and the unknown script ("Zzzz") between right-to-left runs.
+SDL_Surface* renderRightToLeft(TTF_Font* face, const std::string& utf8, SDL_Color colour) {
+    TTF_SetFontDirection(face, TTF_DIRECTION_RTL);
+    TTF_SetFontScriptName(face, scriptOf(utf8));
+    SDL_Surface* rendered = renderRun(face, utf8, colour);
+    TTF_SetFontDirection(face, TTF_DIRECTION_LTR);
+    TTF_SetFontScriptName(face, "Zzzz");
+    return rendered;
+}
+
 // The runs blended onto one clear surface of the font's height, their baselines on the font's.
 SDL_Surface* composeRuns(const FontFace& font, const std::string& utf8, const std::vector<Run>& runs,
                          SDL_Color colour) {
     std::vector<SDL_Surface*> pieces;
     int width = 0;
     for (const Run& run : runs) {
-        pieces.push_back(renderRun(run.face, utf8.substr(run.begin, run.end - run.begin), colour));
+        const std::string text = utf8.substr(run.begin, run.end - run.begin);
+        pieces.push_back(run.rightToLeft ? renderRightToLeft(run.face, text, colour)
+                                         : renderRun(run.face, text, colour));
         if (pieces.back() != nullptr) width = std::max(width, run.x + pieces.back()->w);
     }
     SDL_Surface* composed = width > 0 ? SDL_CreateRGBSurfaceWithFormat(0, width, TTF_FontHeight(font.handle),
@@ -113,10 +189,7 @@ SDL_Surface* composeRuns(const FontFace& font, const std::string& utf8, const st
 int measureText(const FontFace* font, const std::string& utf8) {
     if (font == nullptr) return 0;
     int width = 0;
-    for (std::size_t at = 0; at < utf8.size();) {
-        const Uint32 codePoint = nextCodePoint(utf8, at);
-        width += advanceOf(faceFor(*font, codePoint), codePoint);
-    }
+    for (std::size_t at = 0; at < utf8.size();) width += placeGlyph(*font, nextCodePoint(utf8, at)).advance;
     return width;
 }
 
@@ -127,7 +200,9 @@ SDL_Surface* renderText(const FontFace* font, const std::string& utf8, Colour fr
     // Plain ASCII, the common case, takes no look at the characters.
     if (isAscii(utf8)) return renderRun(font->handle, utf8, colour);
     const std::vector<Run> runs = splitRuns(*font, utf8);
-    if (runs.size() == 1 && runs.front().face == font->handle) return renderRun(font->handle, utf8, colour);
+    if (runs.size() == 1 && runs.front().face == font->handle && !runs.front().rightToLeft) {
+        return renderRun(font->handle, utf8, colour);
+    }
     return composeRuns(*font, utf8, runs, colour);
 }
 
