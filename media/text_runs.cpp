@@ -189,6 +189,10 @@ SDL_Surface* composeRuns(const FontFace& font, const std::string& utf8, const st
 int measureText(const FontFace* font, const std::string& utf8) {
     if (font == nullptr) return 0;
     int width = 0;
+    if (isAscii(utf8)) {
+        for (const char c : utf8) width += advanceOf(font->handle, static_cast<Uint32>(c));
+        return width;
+    }
     for (std::size_t at = 0; at < utf8.size();) width += placeGlyph(*font, nextCodePoint(utf8, at)).advance;
     return width;
 }

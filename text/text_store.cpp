@@ -71,12 +71,17 @@ void trimBlanks(std::string& text) {
 // one character is taken, so a wide character on a one-column line still moves the cut on.
 std::size_t advanceColumns(const std::string& text, std::size_t pos, std::size_t columns) {
     std::size_t used = 0;
-    while (pos < text.size()) {
+    while (pos < text.size() && used < columns) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {  // most text is ASCII: one byte, one column
+            ++pos;
+            ++used;
+            continue;
+        }
         // Only characters from U+1100 on can be wide; their UTF-8 lead bytes are 0xE1 and above.
-        const bool maybeWide = static_cast<unsigned char>(text[pos]) >= 0xE1;
-        const std::size_t width = maybeWide ? static_cast<std::size_t>(media::displayColumns(
-                                                  static_cast<int>(text::codePointAt(text, pos))))
-                                            : 1;
+        const int codePoint = static_cast<int>(text::codePointAt(text, pos));
+        const std::size_t width =
+            lead >= 0xE1 ? static_cast<std::size_t>(media::displayColumns(codePoint)) : 1;
         if (used > 0 && used + width > columns) break;
         used += width;
         pos += text::characterLength(text, pos);
