@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,10 @@ struct Sample {
     const char* text;
 };
 
+void PrintTo(const Sample& sample, std::ostream* out) {
+    *out << sample.script;
+}
+
 class ScriptGlyphs : public Scripts, public ::testing::WithParamInterface<Sample> {};
 
 TEST_P(ScriptGlyphs, EveryCharacterIsDrawnByAFaceThatHasItNotAsTheBox) {
@@ -106,6 +111,10 @@ struct Placement {
     const char* text;
     const char* shown;  // the same characters as they stand from left to right
 };
+
+void PrintTo(const Placement& placement, std::ostream* out) {
+    *out << placement.name;
+}
 
 class Placements : public Scripts, public ::testing::WithParamInterface<Placement> {};
 

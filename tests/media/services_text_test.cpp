@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <ostream>
+
 #include "media/media.h"
 #include "media/unicode.h"
 
@@ -94,6 +96,10 @@ struct BidiCase {
     const char* logical;
     const char* shown;
 };
+
+void PrintTo(const BidiCase& bidiCase, std::ostream* out) {
+    *out << bidiCase.name;
+}
 
 class DisplayOrder : public ::testing::TestWithParam<BidiCase> {};
 
