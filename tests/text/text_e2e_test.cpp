@@ -84,7 +84,7 @@ constexpr media::Colour panelGrey = media::rgb(30, 30, 30);
 constexpr media::Colour white = media::rgb(255, 255, 255);
 const std::string noFaceHasIt = "\U0010FFFD";  // drawn as the font's missing-glyph box
 
-// Finds missing-glyph boxes in text drawn white in font 0 on the text view's grey: the box as the font
+// Finds missing-glyph boxes in text drawn white in the text view's font on its grey: the box as the font
 // draws it is the template, compared with the pixels at each character's place along a line.
 struct BoxFinder {
     int spriteNumber = -1;  // a scratch sprite holding the template at (0, 0)
