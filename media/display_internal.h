@@ -1,5 +1,5 @@
 // Inside the media layer's display side: window, renderer, sprite store, fonts and input hooks shared
-// by display.cpp, sprites.cpp, drawing.cpp, fonts.cpp and input.cpp. Main thread only.
+// by display.cpp, sprites.cpp, drawing.cpp, fonts.cpp, text_runs.cpp and input.cpp. Main thread only.
 #pragma once
 
 #include <SDL.h>
@@ -70,11 +70,27 @@ void remakeAllTextures();             // the renderer lost its textures, or a re
 void releaseAllSprites();
 
 // ---- fonts.cpp
-TTF_Font* fontFor(int number);  // the loaded font, else the default font; nullptr when none
-int measureText(TTF_Font* font, const std::string& utf8);
-// The text in the colour, anti-aliased, as an ARGB8888 surface whose alpha is the coverage.
-SDL_Surface* renderText(TTF_Font* font, const std::string& utf8, Colour front);
+struct FontFace {
+    TTF_Font* handle = nullptr;
+    std::string file;
+    int index = 0;  // the face's index within its file
+    int pointSize = 0;
+    bool bold = false;
+    int columnWidth = 0;  // the one advance of a monospace font's glyphs; 0 for a proportional font
+};
+const FontFace* fontFor(int number);  // the loaded font, else the default font; nullptr when none
+// The face that draws a character the font lacks, found through fontconfig once per point size, style
+// and range of characters and then kept; the font itself (its missing-glyph box) when no face has it.
+TTF_Font* fallbackFace(const FontFace& font, Uint32 codePoint);
 void releaseFonts();
+
+// ---- text_runs.cpp
+// The sum of the advances of the glyphs that draw the text, each from the face that has it; under a
+// monospace font a fallback glyph's advance is at most the width of its display columns.
+int measureText(const FontFace* font, const std::string& utf8);
+// The text in the colour, anti-aliased, as an ARGB8888 surface whose alpha is the coverage; runs of
+// characters drawn by fallback faces sit on the font's baseline, each where the advances before it end.
+SDL_Surface* renderText(const FontFace* font, const std::string& utf8, Colour front);
 
 // ---- input.cpp
 void takeInputEvent(const SDL_Event& event);  // keys, text and the pointer's events

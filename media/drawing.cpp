@@ -59,13 +59,13 @@ void setRenderColour(SDL_Renderer* renderer, Colour colour) {
 
 void textOnSprite(detail::Sprite& sprite, int x, int y, const std::string& utf8, Colour front, Colour back) {
     DrawingState& state = drawing();
-    TTF_Font* font = detail::fontFor(state.font);
+    const detail::FontFace* font = detail::fontFor(state.font);
     if (font == nullptr) return;
     if ((state.brush.mode & mode::transparent) == 0) {
         raster::Brush cell = state.brush;
         cell.mode &= ~(mode::outlined | mode::gradient);
-        raster::fillBox(sprite.picture, cell, x, y, detail::measureText(font, utf8), TTF_FontHeight(font),
-                        back);
+        raster::fillBox(sprite.picture, cell, x, y, detail::measureText(font, utf8),
+                        TTF_FontHeight(font->handle), back);
     }
     SDL_Surface* surface = detail::renderText(font, utf8, front);
     if (surface == nullptr) return;
@@ -90,10 +90,10 @@ void textOnSprite(detail::Sprite& sprite, int x, int y, const std::string& utf8,
 
 void textOnDisplay(int x, int y, const std::string& utf8, Colour front, Colour back) {
     SDL_Renderer* renderer = detail::display().renderer;
-    TTF_Font* font = detail::fontFor(drawing().font);
+    const detail::FontFace* font = detail::fontFor(drawing().font);
     if (renderer == nullptr || font == nullptr) return;
     if ((drawing().brush.mode & mode::transparent) == 0) {
-        SDL_Rect cell{x, y, detail::measureText(font, utf8), TTF_FontHeight(font)};
+        SDL_Rect cell{x, y, detail::measureText(font, utf8), TTF_FontHeight(font->handle)};
         SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
         setRenderColour(renderer, back);
         SDL_RenderFillRect(renderer, &cell);
@@ -232,8 +232,8 @@ int textWidth(const std::string& utf8) {
 
 int textHeight(const std::string& utf8) {
     (void)utf8;
-    TTF_Font* font = detail::fontFor(drawing().font);
-    return font != nullptr ? TTF_FontHeight(font) : 0;
+    const detail::FontFace* font = detail::fontFor(drawing().font);
+    return font != nullptr ? TTF_FontHeight(font->handle) : 0;
 }
 
 void drawImage(int image, int x, int y) {

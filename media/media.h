@@ -160,6 +160,10 @@ void drawImage(int image, int x, int y, int width, int height);  // scaled, smoo
 // Font -1 (or a font never loaded) is the drawing service's default font.
 bool loadFont(int number, const std::string& faceName, int pointSize, bool bold);
 std::string fontFile(int number);  // the file the font was loaded from (for diagnostics and tests)
+// Characters a font lacks are drawn from a fallback face that has them, found through fontconfig; a
+// character no installed face has shows the font's missing-glyph box. The number of searches for such
+// a face so far (for diagnostics and tests): one per point size, style and range of characters.
+int fallbackFaceLookups();
 
 // ---------------------------------------------------------------------------------------------
 // Images: pixel pictures without a texture. Every image function may be called from any thread.
