@@ -5,8 +5,10 @@
 #include <fstream>
 
 #include "app/panels.h"
+#include "context/helpers.h"
 #include "document/conversion.h"
 #include "document/information.h"
+#include "document/password_panel.h"
 #include "document/tools.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -67,8 +69,18 @@ void resetConversion(ConversionState& c) {
     c.thumbnailThread = none;
 }
 
+// The previous document's password goes from memory, and files are made as usual again: its
+// page-file worker, which wrote private files, has been stopped by then.
+void forgetPassword(Viewer& v) {
+    closePasswordPanel(v);
+    forgetSecret(v.document.documentPassword);
+    v.document.documentNeedsPassword = 0;
+    media::keepNewFilesPrivate(false);
+}
+
 void resetDocumentState(Viewer& v) {
     stopPageFileWorker(v);  // it reads the state reset below
+    forgetPassword(v);
     FrameState& frame = v.frame;
     frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = 0;
     frame.cellHovered = 0;
@@ -185,14 +197,8 @@ void reportUnreadable(Viewer& v) {
     }
 }
 
-// Steps 5 to 14 of the opening, for a file that has passed the checks.
-void openAcceptedDocument(Viewer& v) {
-    resetDocumentState(v);
-    const std::string& path = v.document.documentPath;
-    v.document.documentCacheFolder =
-        v.layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
-    testCache(v);
-    if (!v.document.documentIsCached) runInformationStep(v);
+// The steps of the opening after the information: text, view, page data, conversion.
+void finishOpening(Viewer& v) {
     startText(v);
     resetView(v);
     readPageData(v);
@@ -206,6 +212,58 @@ void openAcceptedDocument(Viewer& v) {
     }
 }
 
+// A cache folder made for a locked document says so, so that opening it again asks again.
+std::string lockedMarker(const Viewer& v) {
+    return v.document.documentCacheFolder + "PasswordRequired.txt";
+}
+
+// Whatever is made for a locked document holds its decrypted content: from here on its cache folder
+// and every file the viewer or the tools write are readable by the user alone.
+void keepCachePrivate(Viewer& v) {
+    v.document.documentNeedsPassword = 1;
+    media::keepNewFilesPrivate(true);
+    media::makeFolderPrivate(v.document.documentCacheFolder);
+    if (!media::filePresent(lockedMarker(v)))
+        media::writeWholeFile(lockedMarker(v),
+                              "Locked by a password: Pagewell asks for it at each opening.\n");
+}
+
+// Nothing of the previous document stands for this one while it waits for its password, and
+// nothing of this one shows before it: not its text, nor the information its cache holds.
+void awaitPassword(Viewer& v) {
+    keepCachePrivate(v);
+    media::freeSprite(sprite::page);
+    v.text.pageTexts.clear();
+    v.text.textLines.clear();
+    v.document.textExtractionPending = 0;
+    v.document.infoLines.clear();
+    buildInfoPanel(v, v.document.documentIsCached != 0);
+    resetView(v);
+    drawPageCounter(v);
+    openPasswordPanel(v);
+}
+
+bool documentLocked(Viewer& v, int informationStatus) {
+    if (v.document.documentIsCached) return media::fileSize(lockedMarker(v)) >= 0;
+    return informationStatus == toolNeedsPassword;
+}
+
+// Steps 5 to 14 of the opening, for a file that has passed the checks; a locked document waits for
+// its password between the information and the rest.
+void openAcceptedDocument(Viewer& v) {
+    resetDocumentState(v);
+    const std::string& path = v.document.documentPath;
+    v.document.documentCacheFolder =
+        v.layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
+    testCache(v);
+    const int informationStatus = v.document.documentIsCached ? 0 : runInformationStep(v);
+    if (documentLocked(v, informationStatus)) {
+        awaitPassword(v);
+    } else {
+        finishOpening(v);
+    }
+}
+
 }  // namespace
 
 std::string cacheFolderName(const std::string& documentPath, std::int64_t modificationTime) {
@@ -215,6 +273,27 @@ std::string cacheFolderName(const std::string& documentPath, std::int64_t modifi
         if (c == ' ') c = '_';
     }
     return std::to_string(modificationTime) + "_" + name;
+}
+
+bool tryDocumentPassword(Viewer& v) {
+    const bool cached = v.document.documentIsCached != 0;
+    const int status = cached ? testDocumentPassword(v) : runInformationStep(v);
+    if (status == toolNeedsPassword) return false;
+    closePasswordPanel(v);
+    if (status == 0) {
+        if (cached) readCachedInformation(v);
+        finishOpening(v);
+    } else {
+        reportUnreadable(v);
+    }
+    return true;
+}
+
+void abandonLockedDocument(Viewer& v) {
+    closePasswordPanel(v);
+    forgetSecret(v.document.documentPassword);
+    v.document.documentUnreadable = 1;
+    showMessagePanel(v, "This document needs its password to be opened.");
 }
 
 void openDocument(Viewer& v) {
