@@ -170,6 +170,7 @@ void openPasswordPanel(Viewer& v) {
     v.frame.searchPanelOpen = 0;
     v.frame.searchInputActive = 0;
     v.frame.keyboardKeyDown = 0;
+    v.frame.messagePanelShown = 0;  // an earlier document's message would hide the panel
     createPanelSprites(v);
     drawPanel(v);
 }

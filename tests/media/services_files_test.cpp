@@ -177,6 +177,40 @@ TEST_F(Files, WholeFilesAppendAndReplaceKeepingPermissions) {
     EXPECT_FALSE(media::writeWholeFile(folder + "no/such/file", "x"));
 }
 
+// While a locked document is open, what the program and the programs it starts create is private;
+// afterwards files are made as before.
+TEST_F(Files, NewFilesArePrivateOnlyWhileAskedAndSoAreTheChildrens) {
+    const mode_t usual = ::umask(022);
+    media::keepNewFilesPrivate(true);
+    ASSERT_TRUE(media::createFolder(folder + "private/", false));
+    ASSERT_TRUE(media::writeWholeFile(folder + "private/own", "x"));
+    ASSERT_GT(
+        media::runProgram("/usr/bin/touch", {folder + "private/child"}, media::RunOptions{"", true, "", {}}),
+        0);
+    EXPECT_EQ(media::fileMode(folder + "private/"), 0700);
+    EXPECT_EQ(media::fileMode(folder + "private/own"), 0600);
+    EXPECT_EQ(media::fileMode(folder + "private/child"), 0600);
+    media::keepNewFilesPrivate(false);
+    ASSERT_TRUE(media::writeWholeFile(folder + "usual", "x"));
+    EXPECT_EQ(media::fileMode(folder + "usual"), 0644);
+    ::umask(usual);
+    media::deleteFilesInFolder(folder + "private/", "*");
+}
+
+TEST_F(Files, AFolderMadePrivateTakesItsFilesAlong) {
+    ASSERT_TRUE(media::createFolder(folder + "sub/", false));
+    ASSERT_TRUE(media::createFolder(folder + "sub/deeper/", false));
+    ASSERT_TRUE(media::writeWholeFile(folder + "sub/shared", "x"));
+    ASSERT_EQ(::chmod((folder + "sub/shared").c_str(), 0664), 0);
+    ASSERT_EQ(::chmod((folder + "sub/").c_str(), 0775), 0);
+    EXPECT_TRUE(media::makeFolderPrivate(folder + "sub"));
+    EXPECT_EQ(media::fileMode(folder + "sub/"), 0700);
+    EXPECT_EQ(media::fileMode(folder + "sub/shared"), 0600);
+    EXPECT_NE(media::fileMode(folder + "sub/deeper/"), 0600) << "a folder inside keeps its own mode";
+    EXPECT_FALSE(media::makeFolderPrivate(folder + "missing/"));
+    EXPECT_EQ(media::fileMode(folder + "missing"), -1);
+}
+
 TEST_F(Files, ReadLinesDropsLineEndsOfEitherKind) {
     ASSERT_TRUE(media::writeWholeFile(folder + "lines", "one\r\ntwo\n\nfour\r\nlast without end"));
     std::vector<std::string> expected = {"one", "two", "", "four", "last without end"};
