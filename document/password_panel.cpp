@@ -37,7 +37,7 @@ Rows rowsFor(const Viewer& v, int panelWidth) {
     rows.margin = v.layout.mediumFontSize;
     rows.fieldHeight = nearest(4 * v.layout.titleFontSize / 2.5);
     rows.buttonX = nearest(panelWidth / 1.3);
-    rows.openY = 3 * rows.margin;
+    rows.openY = 4 * rows.margin;  // the title's descenders stay clear of the field
     rows.cancelY = rows.openY + rows.fieldHeight + rows.margin;
     return rows;
 }
@@ -112,8 +112,9 @@ void drawPanel(Viewer& v) {
     media::fillBox(rows.margin, rows.openY, fieldWidth, rows.fieldHeight, white);
     media::setFont(font::medium);
     const int textX = rows.margin + v.layout.baseFontSize;
-    media::drawText(textX, rows.openY + rows.margin,
-                    maskedPassword(p.typedPassword, fieldWidth - 2 * v.layout.baseFontSize), black, white);
+    const std::string masked = maskedPassword(p.typedPassword, fieldWidth - 2 * v.layout.baseFontSize);
+    media::drawText(textX, rows.openY + rows.fieldHeight / 2 - media::textHeight(maskCharacter) / 2, masked,
+                    black, white);
     media::setDrawingMode(media::mode::outlined);
     media::fillBox(0, 0, w, h, black);
     media::fillBox(rows.margin, rows.openY, fieldWidth + media::spriteOwnWidth(sprite::passwordOpen),
