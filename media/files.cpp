@@ -254,10 +254,4 @@ bool makeFolderPrivate(const std::string& folder) {
     return good;
 }
 
-int fileMode(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return -1;
-    return static_cast<int>(status.st_mode & 07777);
-}
-
 }  // namespace media

@@ -227,7 +227,6 @@ bool folderWritable(const std::string& path);
 void keepNewFilesPrivate(bool on);
 // The folder (0700) and the files directly in it (0600) become readable by the user alone.
 bool makeFolderPrivate(const std::string& folder);
-int fileMode(const std::string& path);  // permission bits (07777), -1 when missing
 
 // ---------------------------------------------------------------------------------------------
 // Programs. Started with an argument vector, never through a shell.
