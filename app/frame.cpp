@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "document/conversion.h"
+#include "app/password_panel.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/text_store.h"
@@ -35,6 +36,7 @@ bool runFrame(Viewer& v) {
     hoverOpenThumbnailsInfo(v);                // 16.5 hover tint and tip: Open, Thumbnails, Info
     displayInfoPanel(v);                       // 16.6 information panel
     displaySearchLayer(v);                     // 16.7 search panel, Search button, on-screen keyboard
+    displayPasswordPanel(v);                   //      or the password panel with it, for a locked document
     displayHitListAndTextView(v);              // 16.8 hit list, text view, hit-list cursor
     hoverSearchTextAboutExit(v);               // 16.9 hover: Search, Text, About, Exit,
     hoverSearchGo(v);                          //      the search panel's Search button (starts a search),
@@ -56,6 +58,7 @@ bool runFrame(Viewer& v) {
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
+    typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel
     buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
 }

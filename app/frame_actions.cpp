@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "app/opening.h"
+#include "context/helpers.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/search.h"
@@ -18,7 +19,7 @@ bool keyboardEnabled(const Viewer& v) {
 // A press that no other control takes goes to the on-screen keyboard.
 bool keyboardTakesPress(const Viewer& v) {
     const FrameState& frame = v.frame;
-    return frame.frameEvent == media::eventLeftDown && frame.searchPanelOpen && keyboardEnabled(v) &&
+    return frame.frameEvent == media::eventLeftDown && typingPanelOpen(v) && keyboardEnabled(v) &&
            !frame.textViewOpen && !frame.zoomDragging && !frame.backStripHovered &&
            !frame.forwardStripHovered && !frame.toolbarShown && !frame.pointerOverSearchButton &&
            !frame.pointerOverHitList;
@@ -26,7 +27,7 @@ bool keyboardTakesPress(const Viewer& v) {
 
 bool keyboardTakesRelease(const Viewer& v) {
     const FrameState& frame = v.frame;
-    return frame.frameEvent == media::eventLeftUp && frame.searchPanelOpen && keyboardEnabled(v) &&
+    return frame.frameEvent == media::eventLeftUp && typingPanelOpen(v) && keyboardEnabled(v) &&
            !frame.textViewOpen;
 }
 

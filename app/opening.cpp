@@ -2,7 +2,10 @@
 #include "app/opening.h"
 
 #include "app/panels.h"
+#include "app/password_panel.h"
+#include "context/helpers.h"
 #include "document/document.h"
+#include "document/information.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/search.h"
@@ -21,6 +24,7 @@ void resetFeatures(Viewer& v) {
     FrameState& frame = v.frame;
     frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = 0;
     frame.cellHovered = 0;
+    closePasswordPanel(v);
     forgetSheet(v);
     resetKeyboardCase(v);
     resetSearch(v);
@@ -65,6 +69,34 @@ void reportProblem(Viewer& v, OpenProblem problem) {
     showMessagePanel(v, problemText(v, problem));
 }
 
+// Nothing of a locked document shows before its password, nor does anything of the previous one
+// stand for it: its information is not shown, and the panel asks.
+void awaitPassword(Viewer& v) {
+    keepCachePrivate(v);
+    media::freeSprite(sprite::page);
+    v.document.infoLines.clear();
+    buildInfoPanel(v, v.document.documentIsCached != 0);
+    resetPageView(v);
+    v.frame.hoveredButton = button::none;
+    v.frame.welcomeShown = 0;
+    drawPageCounter(v);
+    openPasswordPanel(v);
+}
+
+// Steps 9 to 14, once the document can be read.
+void finishOpening(Viewer& v) {
+    loadOrExtractText(v);  // 9. the text at once when cached, else the extractor starts
+    resetPageView(v);      // 10. page 1, no glide, no notice
+    v.frame.hoveredButton = button::none;
+    v.frame.welcomeShown = 0;
+    placePointerAtCentre(v);
+    readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
+    drawPageCounter(v);                               // 12.
+    const OpenProblem problem = startMissingWork(v);  // 13. conversion when not cached
+    if (v.document.documentIsCached) showCachedDocument(v);  // 14.
+    if (problem != OpenProblem::none) reportProblem(v, problem);
+}
+
 }  // namespace
 
 void openDocumentPath(Viewer& v, const std::string& chosenPath) {
@@ -75,16 +107,30 @@ void openDocumentPath(Viewer& v, const std::string& chosenPath) {
         placePointerAtCentre(v);
     }
     if (choice != Choice::accepted) return;
-    resetFeatures(v);       // 5. the layers close; sheet, keyboard case and hit list reset
+    resetFeatures(v);       // 5. the layers close; sheet, keyboard case, hit list and text reset
     prepareCacheFolder(v);  // 5-8. document state, cache folder and its test, information
-    loadOrExtractText(v);   // 9. the text at once when cached, else the extractor starts
-    resetPageView(v);       // 10. page 1, no glide, no notice
-    v.frame.hoveredButton = button::none;
-    v.frame.welcomeShown = 0;
-    placePointerAtCentre(v);
-    readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
-    drawPageCounter(v);                               // 12.
-    const OpenProblem problem = startMissingWork(v);  // 13. conversion when not cached
-    if (v.document.documentIsCached) showCachedDocument(v);  // 14.
-    if (problem != OpenProblem::none) reportProblem(v, problem);
+    if (documentLocked(v)) {
+        awaitPassword(v);  // the opening goes on once the password is given
+        return;
+    }
+    finishOpening(v);
+}
+
+bool submitPassword(Viewer& v) {
+    const PasswordTry result = tryDocumentPassword(v);
+    if (result == PasswordTry::wrong) return false;
+    closePasswordPanel(v);
+    if (result == PasswordTry::accepted) {
+        finishOpening(v);
+    } else {
+        reportProblem(v, OpenProblem::unreadable);
+    }
+    return true;
+}
+
+void abandonLockedDocument(Viewer& v) {
+    closePasswordPanel(v);
+    forgetSecret(v.document.documentPassword);
+    v.document.documentUnreadable = 1;
+    showMessagePanel(v, "This document needs its password to be opened.");
 }

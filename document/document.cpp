@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "context/helpers.h"
 #include "document/conversion.h"
 #include "document/information.h"
 #include "document/tools.h"
@@ -48,10 +49,12 @@ void resetConversion(ConversionState& c) {
 
 void resetDocumentState(Viewer& v) {
     stopPageFileWorker(v);  // it reads the state reset below
+    forgetPassword(v);      // the worker wrote private files till now
     v.document.pageCount = 0;
     v.document.pageCountShown = 1;  // the cache test counts pages up to it
     v.document.documentIsCached = 0;
     v.document.documentUnreadable = 0;
+    v.document.textExtractionPending = 0;  // the previous document's text is no longer awaited
     resetConversion(v.conversion);
     v.document.documentCacheFolder.clear();
     v.document.infoPanelTextWidth = 10;
@@ -94,6 +97,11 @@ void testCache(Viewer& v) {
     }
 }
 
+// A cache folder made for a locked document says so, so that opening it again asks again.
+std::string lockedMarker(const Viewer& v) {
+    return v.document.documentCacheFolder + "PasswordRequired.txt";
+}
+
 // Without its tool programs the viewer can read no document at all, and without a writable cache
 // folder it can convert none: each is named rather than blamed on the document.
 OpenProblem problemOfUnreadable(const Viewer& v) {
@@ -128,7 +136,36 @@ void prepareCacheFolder(Viewer& v) {
     v.document.documentCacheFolder =
         v.layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     testCache(v);
-    if (!v.document.documentIsCached) runInformationStep(v);
+    v.document.informationStatus = v.document.documentIsCached ? 0 : runInformationStep(v);
+}
+
+bool documentLocked(const Viewer& v) {
+    if (v.document.documentIsCached) return media::fileSize(lockedMarker(v)) >= 0;
+    return v.document.informationStatus == toolNeedsPassword;
+}
+
+void keepCachePrivate(Viewer& v) {
+    v.document.documentNeedsPassword = 1;
+    media::keepNewFilesPrivate(true);
+    media::makeFolderPrivate(v.document.documentCacheFolder);
+    if (!media::filePresent(lockedMarker(v)))
+        media::writeWholeFile(lockedMarker(v),
+                              "Locked by a password: Pagewell asks for it at each opening.\n");
+}
+
+PasswordTry tryDocumentPassword(Viewer& v) {
+    const bool cached = v.document.documentIsCached != 0;
+    const int status = cached ? testDocumentPassword(v) : runInformationStep(v);
+    if (status == toolNeedsPassword) return PasswordTry::wrong;
+    if (status != 0) return PasswordTry::unreadable;
+    if (cached) readCachedInformation(v);
+    return PasswordTry::accepted;
+}
+
+void forgetPassword(Viewer& v) {
+    forgetSecret(v.document.documentPassword);
+    v.document.documentNeedsPassword = 0;
+    media::keepNewFilesPrivate(false);
 }
 
 bool extractedTextPresent(const Viewer& v) {

@@ -38,6 +38,18 @@ OpenProblem startMissingWork(Viewer& v);
 // A cached document without a usable sheet: the page-file worker prepares the thumbnails from the
 // JPEG files.
 void requestThumbnailsFromJpeg(Viewer& v);
+// A document locked by a password: the information program asked for one, or the cache folder says
+// the document needed one when it was made.
+bool documentLocked(const Viewer& v);
+// From here on the cache folder and every file the viewer or the tools write are the user's alone,
+// and the folder says so for the next opening.
+void keepCachePrivate(Viewer& v);
+enum class PasswordTry { wrong, accepted, unreadable };
+// Tries documentPassword with the information program. A cached document's information is read
+// again once it is accepted.
+PasswordTry tryDocumentPassword(Viewer& v);
+// The previous document's password goes from memory, and files are made as usual again.
+void forgetPassword(Viewer& v);
 // The cache folder's name: T "_" F, T = modification time (local, -1 outside 1970..2038, 0 unread),
 // F = the file name with every space replaced by "_".
 std::string cacheFolderName(const std::string& documentPath, std::int64_t modificationTime);

@@ -184,10 +184,11 @@ void readCachedInformation(Viewer& v) {
     buildInfoPanel(v, true);
 }
 
-void runInformationStep(Viewer& v) {
-    runInformationProgram(v);
+int runInformationStep(Viewer& v) {
+    const int status = runInformationProgram(v);
     v.document.infoLines = shownLines(readInformationLines(v));
     buildInfoPanel(v, false);
+    return status;
 }
 
 void readPageData(Viewer& v) {

@@ -246,6 +246,11 @@ std::string executableFolder();  // folder of the running executable, ending in 
 std::string currentFolder();     // ending in "/"
 std::string temporaryFolder();   // $TMPDIR or /tmp, ending in "/"
 bool folderWritable(const std::string& path);
+// While on, every file and folder the program creates, and every program it starts, is readable by
+// the user alone (umask 077); off goes back to the umask the program started with. Main thread.
+void keepNewFilesPrivate(bool on);
+// The folder (0700) and the files directly in it (0600) become readable by the user alone.
+bool makeFolderPrivate(const std::string& folder);
 
 // ---------------------------------------------------------------------------------------------
 // Programs. Started with an argument vector, never through a shell.
@@ -253,9 +258,14 @@ struct RunOptions {
     std::string workingFolder;       // empty: the caller's current folder
     bool wait = false;               // return only when the program has ended
     std::string standardOutputFile;  // when set, standard output goes into this file (truncated)
+    // Changes to the child's environment alone: "NAME=value" sets NAME, a bare "NAME" removes it.
+    // The program's own environment is never changed.
+    std::vector<std::string> environment;
 };
+// Process id, 0 when it could not be started. With wait, exitStatus (when given) receives the
+// program's exit status, or -1 when a signal ended it.
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
-               const RunOptions& options);          // process id, 0 when it could not be started
+               const RunOptions& options, int* exitStatus = nullptr);
 int isProgramRunning(const std::string& exeName);   // first live (non-zombie) match by name, or 0
 int ownProgramRunning(const std::string& exeName);  // the same among the programs started here, or 0
 bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure

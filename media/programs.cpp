@@ -52,10 +52,32 @@ bool isOurChild(pid_t pid) {
     return registry().children.count(pid) > 0;
 }
 
-void waitForChild(pid_t pid) {
+// The child's exit status, or -1 when a signal ended it (or it could not be waited for).
+int waitForChild(pid_t pid) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t result = 0;
+    while ((result = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
+    return result == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string variableName(const std::string& entry) {
+    return entry.substr(0, entry.find('='));
+}
+
+// The program's environment with the caller's changes; the strings stay owned by environ and changes.
+std::vector<char*> childEnvironment(const std::vector<std::string>& changes) {
+    std::set<std::string> changed;
+    for (const std::string& change : changes) changed.insert(variableName(change));
+    std::vector<char*> entries;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        if (changed.count(variableName(*entry)) == 0) entries.push_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        if (change.find('=') != std::string::npos) entries.push_back(const_cast<char*>(change.c_str()));
+    }
+    entries.push_back(nullptr);
+    return entries;
 }
 
 // RAII for the spawn attribute and file action objects.
@@ -160,7 +182,8 @@ std::vector<pid_t> processIdentifiers() {
 // glibc's posix_spawn reports a failed exec (missing program, no permission) as its result, so a
 // non-zero result always means the program did not start.
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
-               const RunOptions& options) {
+               const RunOptions& options, int* exitStatus) {
+    if (exitStatus) *exitStatus = -1;
     if (program.empty()) return 0;
     SpawnSetup setup;
     if (!prepareSignals(setup.attributes) || !prepareFileActions(setup.actions, options)) return 0;
@@ -168,13 +191,17 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> environment = childEnvironment(options.environment);
     pid_t pid = 0;
-    if (::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ) != 0)
+    if (::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(),
+                      environment.data()) != 0)
         return 0;
-    if (options.wait)
-        waitForChild(pid);
-    else
+    if (options.wait) {
+        const int status = waitForChild(pid);
+        if (exitStatus) *exitStatus = status;
+    } else {
         rememberChild(pid);
+    }
     return static_cast<int>(pid);
 }
 
