@@ -1,8 +1,8 @@
 // The frame loop: runFrame lists the frame's steps in their fixed order; input and gesture steps.
 #include "app/app.h"
 #include "app/frame_steps.h"
-#include "document/conversion.h"
 #include "app/password_panel.h"
+#include "document/conversion.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/text_store.h"

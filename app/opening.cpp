@@ -77,6 +77,7 @@ void awaitPassword(Viewer& v) {
     v.document.infoLines.clear();
     buildInfoPanel(v, v.document.documentIsCached != 0);
     resetPageView(v);
+    resetConversionCounters(v);
     v.frame.hoveredButton = button::none;
     v.frame.welcomeShown = 0;
     drawPageCounter(v);

@@ -177,7 +177,7 @@ void startTextExtraction(Viewer& v) {
     v.document.textExtractionPending = 1;
 }
 
-void readOpenedDocument(Viewer& v) {
+void resetConversionCounters(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
     c.nextPageToConvert = 0;
@@ -185,6 +185,10 @@ void readOpenedDocument(Viewer& v) {
     c.lastSeenConvertPage = 0;
     v.document.pageCountShown = 1;
     v.document.pageCount = 0;
+}
+
+void readOpenedDocument(Viewer& v) {
+    resetConversionCounters(v);
     readPageData(v);
 }
 

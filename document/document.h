@@ -31,6 +31,8 @@ void prepareCacheFolder(Viewer& v);
 bool extractedTextPresent(const Viewer& v);
 // Starts the text extractor; the text store polls for its file (textExtractionPending).
 void startTextExtraction(Viewer& v);
+// The previous document's conversion counters and page count are forgotten.
+void resetConversionCounters(Viewer& v);
 // The conversion counters reset and the page count, page size and renderDpi read.
 void readOpenedDocument(Viewer& v);
 // Starts the page conversion of a document that is not cached; says what kept it from starting.
