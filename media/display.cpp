@@ -228,6 +228,7 @@ void flipDisplay() {
         if (state.capturing) captureFrame();
         SDL_RenderPresent(state.renderer);
     }
+    detail::countFrame(state.renderer != nullptr, false);
     waitForFrameInterval();
     pumpEvents();
 }

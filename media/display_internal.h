@@ -37,6 +37,9 @@ DisplayState& display();
 bool startVideo();                               // the video subsystem alone (desktop size, clipboard)
 void handleSystemEvent(const SDL_Event& event);  // display-side events: render resets, quit
 
+// ---- frame_counts.cpp
+void countFrame(bool presented, bool partial);
+
 // ---- sprites.cpp
 struct Sprite {
     Picture picture;  // RGBA; a sprite without alpha keeps alpha 255 everywhere

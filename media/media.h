@@ -72,6 +72,15 @@ int windowHeight();
 void releasePointer(bool release);  // true frees the pointer (cursor shown), false captures it
 std::string windowTitle();
 bool windowHasCaption();
+// Frames flipped since the program started, those of them that reached the screen, and those that
+// reached it as changed rectangles only. With PAGEWELL_FRAME_COUNTS=<file> in the environment the counts
+// are also rewritten into that file at every flip, as one line: "frames N presented N partial N".
+struct FrameCounts {
+    std::int64_t frames = 0;
+    std::int64_t presented = 0;
+    std::int64_t partial = 0;
+};
+FrameCounts frameCounts();
 // Frame capture for tests and screenshots: when on, flipDisplay keeps a copy of each presented frame.
 void captureFrames(bool on);
 Colour capturedPixel(int x, int y);  // RGB of the last presented frame; 0xFFFFFFFF outside
