@@ -1,5 +1,5 @@
 // Inside the media layer's display side: window, renderer, sprite store, fonts and input hooks shared
-// by display.cpp, sprites.cpp, drawing.cpp, fonts.cpp and input.cpp. Main thread only.
+// by display.cpp, compose.cpp, sprites.cpp, drawing.cpp, fonts.cpp and input.cpp. Main thread only.
 #pragma once
 
 #include <SDL.h>
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "media/draw_list.h"
 #include "media/media.h"
 #include "media/picture.h"
 
@@ -15,6 +16,9 @@ namespace media::detail {
 
 // ---- clock.cpp
 bool testClockActive();
+void startFramePacing();  // the next frame is due one interval from now
+// Sleeps until the next frame is due, frames being interval nanoseconds apart; never with a test clock.
+void waitForNextFrame(std::int64_t interval);
 
 // ---- display.cpp
 struct DisplayState {
@@ -28,14 +32,23 @@ struct DisplayState {
     bool pointerCaptured = true;  // the program draws its own pointer
     int desktopOverrideWidth = 0;
     int desktopOverrideHeight = 0;
+    bool software = false;  // SDL's software renderer, drawing into the window's surface
     std::int64_t frameIntervalNanoseconds = 0;
-    std::int64_t lastFlipNanoseconds = 0;
     bool capturing = false;
     Picture captured;  // the last presented frame while capturing
 };
 DisplayState& display();
 bool startVideo();                               // the video subsystem alone (desktop size, clipboard)
-void handleSystemEvent(const SDL_Event& event);  // display-side events: render resets, quit
+void handleSystemEvent(const SDL_Event& event);  // display-side events: render resets, exposure, quit
+std::uint64_t rendererGeneration();              // changes whenever a renderer is made or destroyed
+bool readFrame(Picture& frame);                  // what the renderer's output holds now, RGBA
+void captureFrame();                             // into display().captured
+
+// ---- compose.cpp
+void addDrawStep(DrawStep step);  // a step of the frame being drawn
+void presentFrame();              // draws the frame's steps, as far as needed, and presents them
+void redrawWhole();               // the screen's content is not known: the next frame is drawn whole
+void forgetDrawSteps();           // the renderer goes or lost its textures: no step can be drawn again
 
 // ---- frame_counts.cpp
 void countFrame(bool presented, bool partial);
@@ -47,10 +60,11 @@ struct Sprite {
     int displayWidth = 0;  // after zoom
     int displayHeight = 0;
     SDL_Rect clip{0, 0, 0, 0};
-    SDL_Texture* texture = nullptr;        // pure black left out, or the sprite's own alpha
-    SDL_Texture* opaqueTexture = nullptr;  // every pixel opaque; made on demand for multiply blending
-    int textureDivisor = 1;  // the texture holds the picture shrunk by this when it was too large
+    TextureHandle texture;        // pure black left out, or the sprite's own alpha
+    TextureHandle opaqueTexture;  // every pixel opaque; made on demand for multiply blending
+    int textureDivisor = 1;       // the texture holds the picture shrunk by this when it was too large
     bool textureStale = true;
+    std::uint64_t version = 0;  // changes with the pixels (newContentVersion)
 };
 Sprite* findSprite(int number);
 void refreshTexture(Sprite& sprite);  // after drawing: the texture follows the pixels
@@ -63,6 +77,7 @@ int measureText(TTF_Font* font, const std::string& utf8);
 // The text in the colour, anti-aliased, as an ARGB8888 surface whose alpha is the coverage.
 SDL_Surface* renderText(TTF_Font* font, const std::string& utf8, Colour front);
 void releaseFonts();
+std::uint64_t fontGeneration();  // changes whenever a font is loaded or released
 
 // ---- input.cpp
 void takeInputEvent(const SDL_Event& event);
@@ -70,5 +85,6 @@ void latchEscape();  // the window was closed: the program ends as on Escape
 
 // ---- drawing.cpp
 void forgetDrawingTarget();
+void releaseTextTextures();  // the texts drawn on the display, kept for the frames that repeat them
 
 }  // namespace media::detail

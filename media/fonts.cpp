@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -26,6 +27,7 @@ struct FontStore {
     std::map<int, Font> fonts;
     Font fallback;  // the drawing service's default font, opened on first use
     bool fallbackTried = false;
+    std::uint64_t generation = 0;
 };
 
 FontStore& store() {
@@ -162,7 +164,12 @@ SDL_Surface* renderText(TTF_Font* font, const std::string& utf8, Colour front) {
     return converted;
 }
 
+std::uint64_t fontGeneration() {
+    return store().generation;
+}
+
 void releaseFonts() {
+    ++store().generation;
     for (auto& [number, font] : store().fonts) closeFont(font);
     store().fonts.clear();
     closeFont(store().fallback);
@@ -180,6 +187,7 @@ bool loadFont(int number, const std::string& faceName, int pointSize, bool bold)
     auto found = store().fonts.find(number);
     if (found != store().fonts.end()) closeFont(found->second);
     store().fonts[number] = font;
+    ++store().generation;
     return true;
 }
 
