@@ -320,7 +320,9 @@ int main() {
     session.work = makeTemporaryFolder("pagewell-window-idle");
     pid_t server = startServer(session);
     if (server == 0) {
-        std::fprintf(stderr, "window_idle: Xvfb did not start\n");
+        std::ifstream log(session.work + "xvfb.log");
+        std::fprintf(stderr, "window_idle: Xvfb did not start\n%s\n",
+                     std::string(std::istreambuf_iterator<char>(log), {}).c_str());
         return 1;
     }
     std::printf("window_idle.fps_cap: %d\n", frameCap);

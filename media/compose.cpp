@@ -23,14 +23,15 @@ using detail::TextureHandle;
 // A texture's part scaled to a size, by the renderer's own scaling, as a full copy would scale it.
 struct ScaledCopy {
     std::uint64_t content = 0;
+    bool opaqueVariant = false;
     Rect source;
     int width = 0, height = 0;
     bool smooth = false;
     TextureHandle texture;
 
     bool serves(const DrawStep& step) const {
-        return content == step.content && source == step.source && width == step.destination.w &&
-               height == step.destination.h && smooth == step.smooth;
+        return content == step.content && opaqueVariant == step.opaqueVariant && source == step.source &&
+               width == step.destination.w && height == step.destination.h && smooth == step.smooth;
     }
 };
 
@@ -104,7 +105,8 @@ TextureHandle scaledCopyFor(const DrawStep& step) {
     auto found =
         std::find_if(scaled.begin(), scaled.end(), [&](const ScaledCopy& c) { return c.serves(step); });
     if (found != scaled.end()) return found->texture;
-    ScaledCopy copy{step.content, step.source, step.destination.w, step.destination.h, step.smooth, {}};
+    ScaledCopy copy{step.content,       step.opaqueVariant, step.source, step.destination.w,
+                    step.destination.h, step.smooth,        {}};
     copy.texture = scaleCopy(step);
     if (copy.texture) scaled.push_back(copy);
     return copy.texture;

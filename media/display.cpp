@@ -32,10 +32,6 @@ bool startVideo() {
     DisplayState& state = display();
     if (state.videoStarted) return true;
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-    // The software renderer's frame goes to the X server as a shared-memory image, changed rectangles
-    // alone. SDL would otherwise hand the whole frame to a second, OpenGL renderer for every present:
-    // llvmpipe on a machine without a graphics processor, several milliseconds a frame.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // A portrait window on a landscape desktop must not minimise when the pointer leaves it.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // After a detach, the press that takes the window back must also reach the program.
@@ -44,6 +40,13 @@ bool startVideo() {
         std::fprintf(stderr, "Video system: %s\n", SDL_GetError());
         return false;
     }
+    // Under X the software renderer's frame goes to the server as a shared-memory image, the changed
+    // rectangles alone. SDL would otherwise hand the whole frame to a second, OpenGL renderer at every
+    // present: llvmpipe on a machine without a graphics processor, several milliseconds a frame. (Other
+    // window systems may offer no window surface of their own; there SDL keeps its choice.)
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && SDL_strcmp(driver, "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     state.videoStarted = true;
     return true;
 }

@@ -137,8 +137,9 @@ bool sameDrawing(const DrawStep& a, const DrawStep& b) {
         case DrawStep::Kind::fill:
             return a.colour == b.colour && a.destination == b.destination;
         case DrawStep::Kind::copy:
-            return a.content == b.content && a.source == b.source && a.destination == b.destination &&
-                   a.blend == b.blend && a.alpha == b.alpha && a.tint == b.tint && a.smooth == b.smooth;
+            return a.content == b.content && a.opaqueVariant == b.opaqueVariant && a.source == b.source &&
+                   a.destination == b.destination && a.blend == b.blend && a.alpha == b.alpha &&
+                   a.tint == b.tint && a.smooth == b.smooth;
     }
     return false;
 }

@@ -34,10 +34,11 @@ std::uint64_t newContentVersion();
 struct DrawStep {
     enum class Kind : std::uint8_t { clear, fill, copy };
     Kind kind = Kind::clear;
-    Colour colour = 0;        // clear, fill: RGB
-    Rect destination;         // fill, copy: on the display
-    Rect source;              // copy: in the texture's pixels
-    std::uint64_t content{};  // copy: the texture's pixels, by their version
+    Colour colour = 0;           // clear, fill: RGB
+    Rect destination;            // fill, copy: on the display
+    Rect source;                 // copy: in the texture's pixels
+    std::uint64_t content{};     // copy: the texture's pixels, by their version
+    bool opaqueVariant = false;  // copy: a sprite's texture with every pixel made opaque
     Blend blend = Blend::none;
     std::uint8_t alpha = 255;  // alpha modulation
     std::uint8_t tint = 255;   // colour modulation, the same for red, green and blue

@@ -215,7 +215,8 @@ void drawTexture(const detail::Sprite& sprite, Look look, int x, int y) {
     step.kind = detail::DrawStep::Kind::copy;
     step.source = detail::Rect{source.x, source.y, source.w, source.h};
     step.destination = detail::Rect{destination.x, destination.y, destination.w, destination.h};
-    step.content = sprite.version * 2 + (look.opaqueTexture ? 1 : 0);
+    step.content = sprite.version;
+    step.opaqueVariant = look.opaqueTexture;
     step.blend = look.blend;
     step.alpha = look.alpha;
     step.tint = look.tint;
