@@ -21,6 +21,20 @@ std::uint64_t& generation() {
     return counter;
 }
 
+// Shown, uncovered or resized, the window shows nothing of the frames drawn before.
+bool windowNeedsFrame(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 DisplayState& display() {
@@ -49,20 +63,6 @@ bool startVideo() {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     state.videoStarted = true;
     return true;
-}
-
-// Shown, uncovered or resized, the window shows nothing of the frames drawn before.
-bool windowNeedsFrame(const SDL_WindowEvent& event) {
-    switch (event.event) {
-        case SDL_WINDOWEVENT_SHOWN:
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_MAXIMIZED:
-            return true;
-        default:
-            return false;
-    }
 }
 
 void handleSystemEvent(const SDL_Event& event) {
