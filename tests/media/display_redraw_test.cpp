@@ -11,6 +11,7 @@
 #include "media/draw_list.h"
 #include "media/media.h"
 #include "tests/view/view_fixture.h"
+#include "text/text_view.h"
 #include "view/fitting.h"
 #include "view/sheet.h"
 
@@ -368,6 +369,33 @@ TEST_F(ViewerRedraw, PageStripsTurningGlideZoomAndTheThumbnailSheet) {
     buildThumbnailSheet(viewer);
     viewer.frame.thumbnailMode = 1;
     circle(12, 540, 960, 250);  // cells hovered, their page numbers written on the display
+    expectNoDifference();
+}
+
+TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
+    open(6);
+    std::string text;
+    for (int p = 1; p <= 6; ++p) text += "hit on page " + std::to_string(p) + "\nmore words\f";
+    ASSERT_TRUE(media::writeWholeFile(folder + "TextualData.txt", text));
+    Viewer& viewer = v();
+    viewer.document.textExtractionPending = 1;
+    frames(1);
+    viewer.frame.searchPanelOpen = 1;
+    viewer.frame.searchInputActive = 1;
+    circle(10, 540, 1500, 250);  // the keys' hover
+    harness->type("hit");
+    frames(2);
+    harness->keyDown(scan::enter);
+    frames(1);
+    harness->keyUp(scan::enter);
+    ASSERT_TRUE(harness->runUntil([&] { return viewer.search.searchWorkerState.load() == 0; }, 2000));
+    EXPECT_EQ(viewer.search.searchHits.size(), 6u);
+    circle(10, 540, 300, 150);  // the hit list's rows and cursor
+    viewer.frame.searchPanelOpen = 0;
+    viewer.frame.searchInputActive = 0;
+    viewer.frame.textViewOpen = 1;
+    showTextView(viewer);
+    circle(5, 540, 900, 200);
     expectNoDifference();
 }
 
