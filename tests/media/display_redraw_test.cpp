@@ -388,6 +388,7 @@ TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
     harness->keyDown(scan::enter);
     frames(1);
     harness->keyUp(scan::enter);
+    frames(1);
     ASSERT_TRUE(harness->runUntil([&] { return viewer.search.searchWorkerState.load() == 0; }, 2000));
     EXPECT_EQ(viewer.search.searchHits.size(), 6u);
     circle(10, 540, 300, 150);  // the hit list's rows and cursor
