@@ -9,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +50,30 @@ bool onPath(const std::string& program) {
     return false;
 }
 
+// The programs started and not yet waited for: an interrupted run ends them as well.
+std::atomic<pid_t> running[16];
+
+void remember(pid_t pid) {
+    for (std::atomic<pid_t>& slot : running) {
+        pid_t empty = 0;
+        if (slot.compare_exchange_strong(empty, pid)) return;
+    }
+}
+
+void forget(pid_t pid) {
+    for (std::atomic<pid_t>& slot : running) {
+        pid_t expected = pid;
+        slot.compare_exchange_strong(expected, 0);
+    }
+}
+
+extern "C" void endRunningPrograms(int signal) {
+    for (std::atomic<pid_t>& slot : running) {
+        if (pid_t pid = slot.load(); pid > 0) kill(pid, SIGTERM);
+    }
+    _exit(128 + signal);
+}
+
 // Starts a program with the given environment; descriptor extraFd (when >= 0) becomes its descriptor 3.
 pid_t spawn(const std::vector<std::string>& words, char** environment, int extraFd = -1,
             const std::string& logFile = "/dev/null") {
@@ -62,13 +88,20 @@ pid_t spawn(const std::vector<std::string>& words, char** environment, int extra
     pid_t pid = 0;
     int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environment);
     posix_spawn_file_actions_destroy(&actions);
-    return failed == 0 ? pid : 0;
+    if (failed != 0) return 0;
+    remember(pid);
+    return pid;
+}
+
+bool reaped(pid_t pid, int options, int* status = nullptr) {
+    if (waitpid(pid, status, options) != pid) return false;
+    forget(pid);
+    return true;
 }
 
 bool waitForExit(pid_t pid, double seconds) {
     for (double waited = 0; waited < seconds; waited += 0.05) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return true;
+        if (reaped(pid, WNOHANG)) return true;
         pause(0.05);
     }
     return false;
@@ -79,8 +112,23 @@ void stop(pid_t pid) {
     kill(pid, SIGTERM);
     if (!waitForExit(pid, 3.0)) {
         kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+        reaped(pid, 0);
     }
+}
+
+// Reads the display number the server writes, up to its line end: the server writes the number and
+// the line end separately and ends itself when the second write finds the pipe closed.
+std::string readDisplayNumber(int channel) {
+    std::string line;
+    pollfd ready{channel, POLLIN, 0};
+    char byte = 0;
+    while (line.size() < 16 && poll(&ready, 1, 10000) == 1 && read(channel, &byte, 1) == 1 && byte != '\n') {
+        line += byte;
+    }
+    if (byte != '\n' || line.empty()) return "";
+    char name[24];
+    std::snprintf(name, sizeof name, ":%d", std::atoi(line.c_str()));
+    return name;
 }
 
 // The X server picks a free display itself and writes its number to descriptor 3.
@@ -91,13 +139,7 @@ pid_t startXvfb(const std::string& work, std::string& display) {
         spawn({"Xvfb", "-displayfd", "3", "-noreset", "-screen", "0", "1080x1920x24", "-nolisten", "tcp"},
               environ, channel[1], work + "xvfb.log");
     close(channel[1]);
-    pollfd ready{channel[0], POLLIN, 0};
-    char number[16] = {};
-    if (pid > 0 && poll(&ready, 1, 10000) == 1 && read(channel[0], number, sizeof number - 1) > 0) {
-        char name[24];
-        std::snprintf(name, sizeof name, ":%d", std::atoi(number));
-        display = name;
-    }
+    display = pid > 0 ? readDisplayNumber(channel[0]) : "";
     close(channel[0]);
     return pid;
 }
@@ -141,7 +183,7 @@ bool xdotool(Session& session, std::vector<std::string> words) {
     words.insert(words.begin(), "xdotool");
     pid_t pid = spawn(words, session.environment.get(), -1, session.work + "xdotool.log");
     int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return pid > 0 && reaped(pid, 0, &status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool windowShown(Session& session, double seconds) {
@@ -312,6 +354,8 @@ pid_t startServer(Session& session) {
 }  // namespace
 
 int main() {
+    std::signal(SIGPIPE, SIG_IGN);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, endRunningPrograms);
     if (!onPath("Xvfb") || !onPath("xdotool")) {
         std::printf("window_idle: skipped, Xvfb or xdotool is not installed\n");
         return 0;
