@@ -1,5 +1,6 @@
 // Inside the media layer's display side: window, renderer, sprite store, fonts and input hooks shared
-// by display.cpp, sprites.cpp, drawing.cpp, fonts.cpp, text_runs.cpp and input.cpp. Main thread only.
+// by display.cpp, compose.cpp, sprites.cpp, drawing.cpp, fonts.cpp, text_runs.cpp and input.cpp. Main
+// thread only.
 #pragma once
 
 #include <SDL.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "media/draw_list.h"
 #include "media/media.h"
 #include "media/picture.h"
 
@@ -16,6 +18,9 @@ namespace media::detail {
 
 // ---- clock.cpp
 bool testClockActive();
+void startFramePacing();  // the next frame is due one interval from now
+// Sleeps until the next frame is due, frames being interval nanoseconds apart; never with a test clock.
+void waitForNextFrame(std::int64_t interval);
 
 // ---- display.cpp
 struct DisplayState {
@@ -29,16 +34,28 @@ struct DisplayState {
     bool pointerCaptured = true;  // the program draws its own pointer
     int desktopOverrideWidth = 0;
     int desktopOverrideHeight = 0;
+    bool software = false;  // SDL's software renderer, drawing into the window's surface
     std::int64_t frameIntervalNanoseconds = 0;
-    std::int64_t lastFlipNanoseconds = 0;
     bool capturing = false;
     Picture captured;  // the last presented frame while capturing
 };
 DisplayState& display();
 bool startVideo();  // the video subsystem alone (desktop size, clipboard)
 bool driverShowsWindow(const std::string& sdlDriverName);
-void handleSystemEvent(const SDL_Event& event);  // display-side events: render resets, quit
+void handleSystemEvent(const SDL_Event& event);  // display-side events: render resets, exposure, quit
 void applyPointerCapture();                      // grab and cursor as asked, free while a dialog is up
+std::uint64_t rendererGeneration();              // changes whenever a renderer is made or destroyed
+bool readFrame(Picture& frame);                  // what the renderer's output holds now, RGBA
+void captureFrame();                             // into display().captured
+
+// ---- compose.cpp
+void addDrawStep(DrawStep step);  // a step of the frame being drawn
+void presentFrame();              // draws the frame's steps, as far as needed, and presents them
+void redrawWhole();               // the screen's content is not known: the next frame is drawn whole
+void forgetDrawSteps();           // the renderer goes or lost its textures: no step can be drawn again
+
+// ---- frame_counts.cpp
+void countFrame(bool presented, bool partial);
 
 // ---- dialogs.cpp
 bool dialogsUp();    // a helper dialog runs
@@ -59,10 +76,11 @@ struct Sprite {
     int displayWidth = 0;  // after zoom
     int displayHeight = 0;
     SDL_Rect clip{0, 0, 0, 0};
-    SDL_Texture* texture = nullptr;        // pure black left out, or the sprite's own alpha
-    SDL_Texture* opaqueTexture = nullptr;  // every pixel opaque; made on demand for multiply blending
-    int textureDivisor = 1;  // the texture holds the picture shrunk by this when it was too large
+    TextureHandle texture;        // pure black left out, or the sprite's own alpha
+    TextureHandle opaqueTexture;  // every pixel opaque; made on demand for multiply blending
+    int textureDivisor = 1;       // the texture holds the picture shrunk by this when it was too large
     bool textureStale = true;
+    std::uint64_t version = 0;  // changes with the pixels (newContentVersion)
 };
 Sprite* findSprite(int number);
 void refreshTexture(Sprite& sprite);  // after drawing: the texture follows the pixels
@@ -83,6 +101,7 @@ const FontFace* fontFor(int number);  // the loaded font, else the default font;
 // and range of characters and then kept; the font itself (its missing-glyph box) when no face has it.
 TTF_Font* fallbackFace(const FontFace& font, Uint32 codePoint);
 void releaseFonts();
+std::uint64_t fontGeneration();  // changes whenever a font is loaded or released
 
 // ---- text_runs.cpp
 // The sum of the advances of the glyphs that draw the text, each from the face that has it; under a
@@ -102,5 +121,6 @@ void resetPointer();
 
 // ---- drawing.cpp
 void forgetDrawingTarget();
+void releaseTextTextures();  // the texts drawn on the display, kept for the frames that repeat them
 
 }  // namespace media::detail

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -45,6 +46,7 @@ struct FontStore {
     FontFace defaultFont;  // the drawing service's default font, opened on first use
     bool defaultTried = false;
     FallbackStore fallback;
+    std::uint64_t generation = 0;
 };
 
 FontStore& store() {
@@ -237,7 +239,12 @@ TTF_Font* fallbackFace(const FontFace& font, Uint32 codePoint) {
     return face;
 }
 
+std::uint64_t fontGeneration() {
+    return store().generation;
+}
+
 void releaseFonts() {
+    ++store().generation;
     for (auto& [number, font] : store().fonts) closeFont(font);
     store().fonts.clear();
     closeFont(store().defaultFont);
@@ -256,6 +263,7 @@ bool loadFont(int number, const std::string& faceName, int pointSize, bool bold)
     auto found = store().fonts.find(number);
     if (found != store().fonts.end()) closeFont(found->second);
     store().fonts[number] = font;
+    ++store().generation;
     return true;
 }
 

@@ -69,7 +69,10 @@ void showWindow();
 bool openDisplay(int width, int height);  // the sprite display in the window's inner area
 void setFrameRate(int framesPerSecond);
 void clearDisplay(Colour colour);
-void flipDisplay();          // presents, waits for the frame interval, pumps window events
+// Presents the frame drawn since the last flip, sleeps until the next frame is due and takes the
+// window's events. A frame that draws exactly what the last one drew is not drawn or presented again;
+// with the software renderer, only the rectangles in which it differs are drawn and presented.
+void flipDisplay();
 void toggleWindowCaption();  // adds/removes title bar and frame in place
 int windowWidth();           // inner area
 int windowHeight();
@@ -78,6 +81,30 @@ void raiseWindow();                 // restores a minimised window and asks to b
 std::string windowTitle();
 std::string videoDriver();  // SDL's name of the driver in use; empty before startDisplay
 bool windowHasCaption();
+// Frames flipped since the program started, those of them that reached the screen, and those that
+// reached it as changed rectangles only. With PAGEWELL_FRAME_COUNTS=<file> in the environment the counts
+// are also rewritten into that file at every flip, as one line: "frames N presented N partial N".
+struct FrameCounts {
+    std::int64_t frames = 0;
+    std::int64_t presented = 0;
+    std::int64_t partial = 0;
+};
+FrameCounts frameCounts();
+// How flipDisplay brings frames to the screen: changedOnly (the default) as said there; whole draws
+// and presents every frame whole; checked (for tests) works as changedOnly and then, with the software
+// renderer, draws each frame whole as well and compares the two pixel for pixel. Setting it clears
+// the check's counts.
+enum class Redrawing { changedOnly, whole, checked };
+void setRedrawing(Redrawing mode);
+struct RedrawCheck {
+    std::int64_t framesChecked = 0;
+    std::int64_t framesDiffering = 0;
+    // The first differing pixel: its place, its colour as drawn and as drawn whole, and its frame.
+    int firstX = -1, firstY = -1;
+    Colour drawn = 0, whole = 0;
+    std::int64_t frame = 0;
+};
+RedrawCheck redrawCheck();
 // Frame capture for tests and screenshots: when on, flipDisplay keeps a copy of each presented frame.
 void captureFrames(bool on);
 Colour capturedPixel(int x, int y);  // RGB of the last presented frame; 0xFFFFFFFF outside
