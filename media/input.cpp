@@ -19,6 +19,7 @@ struct InputState {
     std::array<bool, keyCount> releasedSinceRead{};
     std::array<bool, keyCount> pressedSinceRead{};  // a tap between two reads still counts as down
     std::array<bool, keyCount> readDown{};
+    std::array<bool, keyCount> readPressed{};
     std::array<bool, keyCount> readReleased{};
     std::string textSinceRead;
     std::string readText;
@@ -83,12 +84,13 @@ void takeInputEvent(const SDL_Event& event) {
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
             takePointerEvent(event);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (event.key.repeat == 0)
-                feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
+            // A held key's repeats count as presses, so that a held Page Down goes on turning pages.
+            feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
             break;
         case SDL_TEXTINPUT:
             feedText(event.text.text);
@@ -122,6 +124,7 @@ void readKeyboard() {
     for (int key = 0; key < keyCount; ++key) {
         state.readDown[key] = state.down[key] || state.pressedSinceRead[key];
     }
+    state.readPressed = state.pressedSinceRead;
     state.pressedSinceRead.fill(false);
     state.readReleased = state.releasedSinceRead;
     state.releasedSinceRead.fill(false);
@@ -135,6 +138,10 @@ bool keyDown(int scanCode) {
 
 bool keyReleased(int scanCode) {
     return validKey(scanCode) && input().readReleased[scanCode];
+}
+
+bool keyPressed(int scanCode) {
+    return validKey(scanCode) && input().readPressed[scanCode];
 }
 
 std::string typedCharacter() {
