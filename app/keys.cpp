@@ -34,7 +34,7 @@ enum class Action {
 
 struct KeyBinding {
     int scanCode;
-    bool withControl;  // the key counts only with either Control held
+    bool withControl;  // the key counts only when pressed with either Control held
     Action onPage;     // on the page view
     Action onSheet;    // in thumbnail mode
 };
@@ -69,10 +69,6 @@ bool typingTaken(const Viewer& v) {
 // A modal dialog owns the input while it is up, as it owns the presses.
 bool inputTaken(const Viewer& v) {
     return typingTaken(v) || media::dialogRunning();
-}
-
-bool controlHeld() {
-    return media::keyDown(media::scan::leftControl) || media::keyDown(media::scan::rightControl);
 }
 
 // A turn as the press on a lit strip makes it: only where that strip would light, never while the
@@ -148,9 +144,10 @@ void perform(Viewer& v, Action action) {
 }
 
 void handleKeys(Viewer& v) {
-    const bool control = controlHeld();
     for (const KeyBinding& binding : keyTable) {
-        if (!media::keyPressed(binding.scanCode) || (binding.withControl && !control)) continue;
+        const bool pressed = binding.withControl ? media::keyPressedWithControl(binding.scanCode)
+                                                 : media::keyPressed(binding.scanCode);
+        if (!pressed) continue;
         perform(v, v.frame.thumbnailMode ? binding.onSheet : binding.onPage);
         if (media::dialogRunning()) return;  // Open started the chooser: it takes the rest
     }

@@ -18,8 +18,11 @@ struct InputState {
     std::array<bool, keyCount> down{};
     std::array<bool, keyCount> releasedSinceRead{};
     std::array<bool, keyCount> pressedSinceRead{};  // a tap between two reads still counts as down
+    // Pressed while a Control key was down: Control may well be let go again before the next read.
+    std::array<bool, keyCount> pressedWithControlSinceRead{};
     std::array<bool, keyCount> readDown{};
     std::array<bool, keyCount> readPressed{};
+    std::array<bool, keyCount> readPressedWithControl{};
     std::array<bool, keyCount> readReleased{};
     std::string textSinceRead;
     std::string readText;
@@ -126,6 +129,8 @@ void readKeyboard() {
     }
     state.readPressed = state.pressedSinceRead;
     state.pressedSinceRead.fill(false);
+    state.readPressedWithControl = state.pressedWithControlSinceRead;
+    state.pressedWithControlSinceRead.fill(false);
     state.readReleased = state.releasedSinceRead;
     state.releasedSinceRead.fill(false);
     state.readText = std::move(state.textSinceRead);
@@ -144,6 +149,10 @@ bool keyPressed(int scanCode) {
     return validKey(scanCode) && input().readPressed[scanCode];
 }
 
+bool keyPressedWithControl(int scanCode) {
+    return validKey(scanCode) && input().readPressedWithControl[scanCode];
+}
+
 std::string typedCharacter() {
     return input().readText;
 }
@@ -153,6 +162,8 @@ void feedKey(int scanCode, bool down) {
     if (!validKey(scanCode)) return;
     if (!down) state.releasedSinceRead[scanCode] = true;
     if (down) state.pressedSinceRead[scanCode] = true;
+    if (down && (state.down[scan::leftControl] || state.down[scan::rightControl]))
+        state.pressedWithControlSinceRead[scanCode] = true;
     state.down[scanCode] = down;
     if (down && scanCode == scan::escape) state.escapeLatched = true;
 }

@@ -195,6 +195,8 @@ bool keyDown(int scanCode);
 bool keyReleased(int scanCode);  // true in exactly one read after the key went up
 // True in exactly one read after the key went down or, held, repeated at the system's typing rate.
 bool keyPressed(int scanCode);
+// The same, counting only presses made while either Control key was down (and perhaps let go since).
+bool keyPressedWithControl(int scanCode);
 std::string typedCharacter();  // UTF-8 text typed since the previous read, or empty
 // Wheel notches turned since the previous readMouse: positive away from the user, negative toward.
 int mouseWheel();
