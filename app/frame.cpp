@@ -25,6 +25,7 @@ bool runFrame(Viewer& v) {
     handlePress(v);                 // 10. press on the page or a lit strip; may re-attach
     if (v.frame.skipRestOfFrame) return true;  // re-attached: next frame at once, no flip
     handleRelease(v);                          // 11. release; a tap starts the glide
+    handleKeysAndWheel(v);                     // 11a. keys and the wheel turn, zoom, open, walk the sheet
     glideTick(v);                              // 12. glide time
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
@@ -108,8 +109,7 @@ void loadPendingText(Viewer& v) {
     if (v.document.textExtractionPending) loadExtractedText(v);
 }
 
-// Panels that keep a gesture away from the page: the sheet, the hit list, the Search button.
-static bool pageGestureAllowed(const FrameState& frame) {
+bool pageGestureAllowed(const FrameState& frame) {
     return !frame.thumbnailMode && !frame.pointerOverHitList && !frame.pointerOverSearchButton;
 }
 
@@ -181,8 +181,7 @@ void handleThumbnailPick(Viewer& v) {
     pickThumbnail(v);
 }
 
-// The text view follows the page when a strip turns it.
-static void refreshTextView(Viewer& v) {
+void refreshTextView(Viewer& v) {
     if (v.frame.textViewOpen) showTextView(v);
 }
 

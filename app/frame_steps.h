@@ -15,6 +15,13 @@ void handlePress(Viewer& v);
 void handleRelease(Viewer& v);
 void pulsePointer(FrameState& frame);
 void updatePageView(Viewer& v);
+// Panels that keep a gesture away from the page: the sheet, the hit list, the Search button.
+bool pageGestureAllowed(const FrameState& frame);
+// The text view follows the page when a strip, a key or the wheel turns it.
+void refreshTextView(Viewer& v);
+
+// The keyboard's and the wheel's page turns, zoom, Open and sheet walk (keys.cpp).
+void handleKeysAndWheel(Viewer& v);
 
 // The draw phase, back to front (frame_draw.cpp).
 void displayPageOrSheet(Viewer& v);

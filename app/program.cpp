@@ -53,7 +53,15 @@ void printUsage() {
         "  --new-window  start a separate viewer, even when one runs on this display\n"
         "  --help        show this help and exit\n"
         "  --version     show the version and exit\n\n"
-        "A viewer already running on this display takes the file and comes to the front.\n"
+        "A viewer already running on this display takes the file and comes to the front.\n\n"
+        "Keys (while no panel takes typing):\n"
+        "  Page Down, Right, Down, Space      next page (the mouse wheel: toward you)\n"
+        "  Page Up, Left, Up, Backspace       previous page (the mouse wheel: away from you)\n"
+        "  Home, End                          first page, last page\n"
+        "  Control+O                          open a PDF\n"
+        "  Control+plus, Control+minus        zoom in, out about the middle of the screen\n"
+        "  Control+0                          fit the page again\n"
+        "  arrows, Home, End, Return          on the thumbnail sheet: move the highlight, open its page\n\n"
         "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
 }
 

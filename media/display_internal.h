@@ -116,7 +116,8 @@ void takeInputEvent(const SDL_Event& event);  // keys, text and the pointer's ev
 void latchEscape();                           // the window was closed: the program ends as on Escape
 
 // ---- pointer.cpp
-void takePointerEvent(const SDL_Event& event);  // mouse motion and buttons, touch through SDL's emulation
+void takePointerEvent(
+    const SDL_Event& event);  // mouse motion, buttons and wheel, touch through SDL's emulation
 void resetPointer();
 
 // ---- drawing.cpp

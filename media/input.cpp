@@ -18,7 +18,11 @@ struct InputState {
     std::array<bool, keyCount> down{};
     std::array<bool, keyCount> releasedSinceRead{};
     std::array<bool, keyCount> pressedSinceRead{};  // a tap between two reads still counts as down
+    // Pressed while a Control key was down: Control may well be let go again before the next read.
+    std::array<bool, keyCount> pressedWithControlSinceRead{};
     std::array<bool, keyCount> readDown{};
+    std::array<bool, keyCount> readPressed{};
+    std::array<bool, keyCount> readPressedWithControl{};
     std::array<bool, keyCount> readReleased{};
     std::string textSinceRead;
     std::string readText;
@@ -83,12 +87,13 @@ void takeInputEvent(const SDL_Event& event) {
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
             takePointerEvent(event);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (event.key.repeat == 0)
-                feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
+            // A held key's repeats count as presses, so that a held Page Down goes on turning pages.
+            feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
             break;
         case SDL_TEXTINPUT:
             feedText(event.text.text);
@@ -122,7 +127,10 @@ void readKeyboard() {
     for (int key = 0; key < keyCount; ++key) {
         state.readDown[key] = state.down[key] || state.pressedSinceRead[key];
     }
+    state.readPressed = state.pressedSinceRead;
     state.pressedSinceRead.fill(false);
+    state.readPressedWithControl = state.pressedWithControlSinceRead;
+    state.pressedWithControlSinceRead.fill(false);
     state.readReleased = state.releasedSinceRead;
     state.releasedSinceRead.fill(false);
     state.readText = std::move(state.textSinceRead);
@@ -137,6 +145,14 @@ bool keyReleased(int scanCode) {
     return validKey(scanCode) && input().readReleased[scanCode];
 }
 
+bool keyPressed(int scanCode) {
+    return validKey(scanCode) && input().readPressed[scanCode];
+}
+
+bool keyPressedWithControl(int scanCode) {
+    return validKey(scanCode) && input().readPressedWithControl[scanCode];
+}
+
 std::string typedCharacter() {
     return input().readText;
 }
@@ -146,6 +162,8 @@ void feedKey(int scanCode, bool down) {
     if (!validKey(scanCode)) return;
     if (!down) state.releasedSinceRead[scanCode] = true;
     if (down) state.pressedSinceRead[scanCode] = true;
+    if (down && (state.down[scan::leftControl] || state.down[scan::rightControl]))
+        state.pressedWithControlSinceRead[scanCode] = true;
     state.down[scanCode] = down;
     if (down && scanCode == scan::escape) state.escapeLatched = true;
 }

@@ -224,16 +224,26 @@ bool escapePressed();  // down now, or went down since the previous query
 void readKeyboard();
 bool keyDown(int scanCode);
 bool keyReleased(int scanCode);  // true in exactly one read after the key went up
-std::string typedCharacter();    // UTF-8 text typed since the previous read, or empty
+// True in exactly one read after the key went down or, held, repeated at the system's typing rate.
+bool keyPressed(int scanCode);
+// The same, counting only presses made while either Control key was down (and perhaps let go since).
+bool keyPressedWithControl(int scanCode);
+std::string typedCharacter();  // UTF-8 text typed since the previous read, or empty
+// Wheel notches turned since the previous readMouse: positive away from the user, negative toward.
+int mouseWheel();
 namespace scan {
-constexpr int escape = 1, backspace = 14, tab = 15, c = 46, enter = 28, leftControl = 29;
+constexpr int escape = 1, zero = 11, minus = 12, equals = 13, backspace = 14, tab = 15, o = 24, enter = 28,
+              leftControl = 29, c = 46, space = 57, keypadMinus = 74, keypadPlus = 78, keypadZero = 82,
+              keypadEnter = 156, rightControl = 157, home = 199, up = 200, pageUp = 201, left = 203,
+              right = 205, end = 207, down = 208, pageDown = 209;
 }
 void feedMouseMove(int x, int y);             // motion; held motion while the left button is down
 void feedMouseButton(bool down, int clicks);  // left button where the pointer is; clicks 2, 4, ... is 515
 // The pointer jumps to (x, y) and the left button changes there, as a touch does: the jump is not
 // held motion, and the press is judged at (x, y) whatever the pointer's previous place.
 void feedMouseButtonAt(int x, int y, bool down, int clicks);
-void feedKey(int scanCode, bool down);
+void feedMouseWheel(int notches);       // positive away from the user
+void feedKey(int scanCode, bool down);  // a down while the key is down is a repeat
 void feedText(const std::string& utf8);
 void resetInput();  // forgets all input state and queued events
 

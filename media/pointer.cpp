@@ -1,5 +1,5 @@
-// The pointer: its position and motion, the left button's window events queued with the place each
-// happened at, and a touch screen merged with the mouse into one pointer.
+// The pointer: its position, motion and wheel, the left button's window events queued with the place
+// each happened at, and a touch screen merged with the mouse into one pointer.
 #include <SDL.h>
 
 #include <algorithm>
@@ -48,6 +48,7 @@ struct PointerState {
     int deltaX = 0, deltaY = 0;
     int heldX = 0, heldY = 0;  // motion with the left button held, gathered since the last readMouse
     int heldDeltaX = 0, heldDeltaY = 0;
+    int wheel = 0, readWheel = 0;   // notches since the last readMouse, and at it
     std::array<bool, 4> buttons{};  // 1 left, 2 right, 3 middle
     LeftButton left;
     bool clickChain = false;  // SDL's click count is running
@@ -218,6 +219,10 @@ void takePointerEvent(const SDL_Event& event) {
                          sourceOf(event.button.which), event.button.x, event.button.y, event.button.clicks,
                          event.button.timestamp);
             break;
+        // SDL's mark of a reversed wheel is not undone: a user who chose "natural" scrolling keeps it here.
+        case SDL_MOUSEWHEEL:
+            pointer().wheel += event.wheel.y;
+            break;
         default:
             break;
     }
@@ -261,6 +266,8 @@ void readMouse() {
     state.heldDeltaY = state.heldY;
     state.heldX = 0;
     state.heldY = 0;
+    state.readWheel = state.wheel;
+    state.wheel = 0;
 }
 
 int mouseX() {
@@ -282,6 +289,10 @@ int heldDeltaY() {
     return pointer().heldDeltaY;
 }
 
+int mouseWheel() {
+    return pointer().readWheel;
+}
+
 bool mouseButton(int which) {
     return which >= 1 && which <= 3 && pointer().buttons[which];
 }
@@ -298,6 +309,10 @@ void placeMouse(int x, int y) {
 
 void feedMouseMove(int x, int y) {
     moveTo(x, y);
+}
+
+void feedMouseWheel(int notches) {
+    pointer().wheel += notches;
 }
 
 void feedMouseButton(bool down, int clicks) {

@@ -70,25 +70,43 @@ float largestZoomFactor(const PageViewState& view) {
     return fitted > 0.0f ? static_cast<float>(media::largestDisplaySide - 1) / fitted : 1.0f;
 }
 
-// One frame's zoom step: a long leftward drag shrinks the page but never makes the step zero or
-// negative, and the factor stops at the largest one, the step (and so the offsets) with it.
-void stepZoomFactor(PageViewState& view) {
+// One zoom step for a motion of delta (a frame's drag ÷ 10): a long leftward drag shrinks the page but
+// never makes the step zero or negative, and the factor stops at the largest one, the step (and so the
+// offsets) with it.
+void stepZoomFactor(PageViewState& view, float delta) {
     constexpr float smallestStep = 0.1f;
-    view.zoomStep = std::max(view.zoomDelta * 0.1f + 1.0f, smallestStep);
+    view.zoomStep = std::max(delta * 0.1f + 1.0f, smallestStep);
     const float largest = largestZoomFactor(view);
     if (view.zoomFactor * view.zoomStep > largest) view.zoomStep = std::max(largest / view.zoomFactor, 1.0f);
     view.zoomFactor = std::min(view.zoomFactor * view.zoomStep, std::max(largest, view.zoomFactor));
 }
 
-// Displays the page at the accumulated zoom factor, keeping the point under the pointer in place.
-void applyZoom(PageViewState& view) {
+// Displays the page at the accumulated zoom factor, keeping the screen point (x, y) in place.
+void applyZoom(PageViewState& view, int x, int y) {
     media::zoomSprite(sprite::page, nearest(view.fitWidth), nearest(view.fitHeight));
     int width = media::spriteWidth(sprite::page);
     int height = media::spriteHeight(sprite::page);
     media::zoomSprite(sprite::page, nearest(static_cast<float>(width) * view.zoomFactor),
                       nearest(static_cast<float>(height) * view.zoomFactor));
-    view.zoomOffsetX = nearest(zoomOffset(media::mouseX(), view.pageX, view.zoomStep, view.zoomOffsetX));
-    view.zoomOffsetY = nearest(zoomOffset(media::mouseY(), view.pageY, view.zoomStep, view.zoomOffsetY));
+    view.zoomOffsetX = nearest(zoomOffset(x, view.pageX, view.zoomStep, view.zoomOffsetX));
+    view.zoomOffsetY = nearest(zoomOffset(y, view.pageY, view.zoomStep, view.zoomOffsetY));
+}
+
+// The page at its fit size where it stands, unzoomed.
+void showAtFitSize(PageViewState& view) {
+    media::zoomSprite(sprite::page, nearest(view.fitWidth), nearest(view.fitHeight));
+    view.zoomFactor = 1.0f;
+    view.zoomOffsetX = 0;
+    view.zoomOffsetY = 0;
+}
+
+// The offsets never leave part of the page's fitted place uncovered: a step out about a point that
+// is not the one a step in was made about would otherwise push the page's corner into the screen.
+void keepFitCovered(PageViewState& view) {
+    const int spareWidth = media::spriteWidth(sprite::page) - nearest(view.fitWidth);
+    const int spareHeight = media::spriteHeight(sprite::page) - nearest(view.fitHeight);
+    view.zoomOffsetX = std::clamp(view.zoomOffsetX, -std::max(spareWidth, 0), 0);
+    view.zoomOffsetY = std::clamp(view.zoomOffsetY, -std::max(spareHeight, 0), 0);
 }
 
 // A shrinking step below the fit size starts the factor again at 1. The bounds are the fitted size:
@@ -199,6 +217,12 @@ bool nextPage(Viewer& v) {
     return found && showPage(v);
 }
 
+bool goToPage(Viewer& v, int page) {
+    const int current = v.view.currentPage;
+    if (page < 1 || page > v.document.pageCountShown || page == current) return false;
+    return turnTo(v, page - current) && showPage(v);
+}
+
 void pressOnPage(Viewer& v, int pressX, int pressY) {
     // The elapsed time goes too, so that the next tap glides from the start position.
     stopGlide(v);
@@ -243,9 +267,23 @@ void zoomDrag(Viewer& v) {
     view.zoomDelta = static_cast<float>(media::heldDeltaX()) / 10.0f;
     if (view.zoomDelta == view.previousZoomDelta) return;
     decideZoomApply(v);
-    stepZoomFactor(view);
-    if (view.zoomApply) applyZoom(view);
+    stepZoomFactor(view, view.zoomDelta);
+    if (view.zoomApply) applyZoom(view, media::mouseX(), media::mouseY());
     view.previousZoomDelta = view.zoomDelta;
+}
+
+void zoomStepAbout(Viewer& v, float delta, int x, int y) {
+    PageViewState& view = v.view;
+    if (!media::spriteExists(sprite::page) || view.fitWidth <= 0.0f) return;
+    // A drag can leave the factor below 1 with the page at its fit size; a step starts from the fit.
+    view.zoomFactor = std::max(view.zoomFactor, 1.0f);
+    stepZoomFactor(view, delta);
+    if (view.zoomFactor <= 1.0f) {
+        showAtFitSize(view);
+        return;
+    }
+    applyZoom(view, x, y);
+    keepFitCovered(view);
 }
 
 void firstPageCheck(Viewer& v) {

@@ -11,6 +11,9 @@ void restoreFit(Viewer& v);
 // The strip actions; true when a page was loaded (the caller refreshes what follows the page).
 bool previousPage(Viewer& v);
 bool nextPage(Viewer& v);
+// Goes to page (1..pageCountShown, not the one shown) as a flip does: the page shown stays, with the
+// not-ready notice, when that page's image is missing. True when the page was loaded.
+bool goToPage(Viewer& v, int page);
 void stopGlide(Viewer& v);
 // An opening: page 1, no fit yet, no glide, no not-ready notice.
 void resetPageView(Viewer& v);
@@ -22,6 +25,10 @@ void startGlide(Viewer& v);
 void glideTick(Viewer& v);
 void glidePosition(Viewer& v);
 void zoomDrag(Viewer& v);
+// One zoom step about the screen point (x, y), as a drag of delta × 10 pixels in one frame makes it,
+// within the drag's largest factor; a step that would take the page below its fit size shows it at
+// the fit size, and the zoomed page always covers its fitted place.
+void zoomStepAbout(Viewer& v, float delta, int x, int y);
 void firstPageCheck(Viewer& v);
 void singlePageFinish(Viewer& v);
 void drawPage(Viewer& v);

@@ -266,6 +266,43 @@ TEST_F(Input, ATapBetweenTwoReadsCountsAsDownAndReleasedInThatReadOnly) {
     EXPECT_FALSE(keyDown(-3));
 }
 
+// A held key turns pages at the system's typing rate: each repeat is a press of its own. A press with
+// Control is known as such even when Control goes up before the next read. Wheel notches add up until
+// the mouse is read.
+TEST_F(Input, KeyPressesAndRepeatsAreSeenInOneReadEachAndWheelNotchesPerReadOfTheMouse) {
+    SDL_Event event{};
+    event.key = SDL_KeyboardEvent{SDL_KEYDOWN, 0, 0, SDL_PRESSED, 0, 0, 0, {SDL_SCANCODE_PAGEDOWN, 0, 0, 0}};
+    media::detail::handleSystemEvent(event);
+    readKeyboard();
+    EXPECT_TRUE(keyPressed(scan::pageDown));
+    readKeyboard();
+    EXPECT_FALSE(keyPressed(scan::pageDown));  // held, not pressed again
+    event.key.repeat = 1;
+    media::detail::handleSystemEvent(event);
+    readKeyboard();
+    EXPECT_TRUE(keyPressed(scan::pageDown));
+    EXPECT_FALSE(keyPressedWithControl(scan::pageDown));
+    feedKey(scan::rightControl, true);
+    readKeyboard();
+    feedKey(scan::minus, true);  // Control let go again before the next read: still pressed with it
+    feedKey(scan::rightControl, false);
+    feedKey(scan::zero, true);
+    readKeyboard();
+    EXPECT_TRUE(keyPressedWithControl(scan::minus));
+    EXPECT_FALSE(keyPressedWithControl(scan::zero));
+    event = SDL_Event{};
+    event.wheel = SDL_MouseWheelEvent{};
+    event.wheel.type = SDL_MOUSEWHEEL;
+    event.wheel.y = -1;
+    media::detail::handleSystemEvent(event);
+    media::detail::handleSystemEvent(event);
+    feedMouseWheel(3);
+    readMouse();
+    EXPECT_EQ(mouseWheel(), 1);
+    readMouse();
+    EXPECT_EQ(mouseWheel(), 0);
+}
+
 TEST_F(Input, EscapeIsLatchedUntilTheNextQuery) {
     EXPECT_FALSE(escapePressed());
     feedKey(scan::escape, true);
