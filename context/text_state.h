@@ -20,7 +20,7 @@ struct TextState {
 };
 
 struct SearchHit {
-    std::string snippet;  // at most 55 characters from the first match
+    std::string snippet;  // at most 55 display columns from the first match
     std::string pageLabel;
     int page = 0;
     int rowY = 0;

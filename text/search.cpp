@@ -14,12 +14,14 @@
 #include "media/media.h"
 #include "media/unicode.h"
 #include "text/characters.h"
+#include "text/text_store.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
 
 namespace {
 
-constexpr std::size_t snippetCharacters = 55;
+// A snippet fills at most this many display columns: 55 characters of most scripts, fewer wide ones.
+constexpr std::size_t snippetColumns = 55;
 constexpr int maxListedHits = 46;
 constexpr media::Colour white = media::rgb(255, 255, 255);
 constexpr media::Colour black = media::rgb(0, 0, 0);
@@ -79,7 +81,7 @@ private:
 };
 
 std::string snippetFrom(const std::string& text, std::size_t start) {
-    const std::size_t end = text::advanceCharacters(text, start, snippetCharacters);
+    const std::size_t end = advanceColumns(text, start, snippetColumns);
     return text.substr(start, end - start);
 }
 

@@ -67,28 +67,6 @@ void trimBlanks(std::string& text) {
     text.erase(0, first);
 }
 
-// Byte offset just after the characters from pos that fill at most `columns` display columns. At least
-// one character is taken, so a wide character on a one-column line still moves the cut on.
-std::size_t advanceColumns(const std::string& text, std::size_t pos, std::size_t columns) {
-    std::size_t used = 0;
-    while (pos < text.size() && used < columns) {
-        const auto lead = static_cast<unsigned char>(text[pos]);
-        if (lead < 0x80) {  // most text is ASCII: one byte, one column
-            ++pos;
-            ++used;
-            continue;
-        }
-        // Only characters from U+1100 on can be wide; their UTF-8 lead bytes are 0xE1 and above.
-        const int codePoint = static_cast<int>(text::codePointAt(text, pos));
-        const std::size_t width =
-            lead >= 0xE1 ? static_cast<std::size_t>(media::displayColumns(codePoint)) : 1;
-        if (used > 0 && used + width > columns) break;
-        used += width;
-        pos += text::characterLength(text, pos);
-    }
-    return pos;
-}
-
 std::string extractedWordsLine(long long count) {
     return "Extracted words:" + std::to_string(count) + " (single searcable words)";
 }
@@ -126,6 +104,26 @@ void buildTextLines(Viewer& v) {
 }
 
 }  // namespace
+
+std::size_t advanceColumns(const std::string& text, std::size_t pos, std::size_t columns) {
+    std::size_t used = 0;
+    while (pos < text.size() && used < columns) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {  // most text is ASCII: one byte, one column
+            ++pos;
+            ++used;
+            continue;
+        }
+        // Only characters from U+1100 on can be wide; their UTF-8 lead bytes are 0xE1 and above.
+        const int codePoint = static_cast<int>(text::codePointAt(text, pos));
+        const std::size_t width =
+            lead >= 0xE1 ? static_cast<std::size_t>(media::displayColumns(codePoint)) : 1;
+        if (used > 0 && used + width > columns) break;
+        used += width;
+        pos += text::characterLength(text, pos);
+    }
+    return pos;
+}
 
 std::vector<PageText> splitPages(const std::string& fileBytes) {
     std::vector<PageText> pages;

@@ -75,6 +75,10 @@ TEST(SearchPages, SnippetsAreCharactersOfTheOriginalText) {
     const std::string snippet = searchPages({{"É" + accents, 1}}, "éé")[0].snippet;
     EXPECT_EQ(media::characterCount(snippet), 55u);
     EXPECT_EQ(snippet.substr(0, 2), "É");
+    // Wide characters take two columns of the hit row: 27 of them fill 54, a 28th would not fit.
+    std::string wide;
+    for (int i = 0; i < 40; ++i) wide += "検索";
+    EXPECT_EQ(media::characterCount(searchPages({{wide, 1}}, "検")[0].snippet), 27u);
 }
 
 TEST(SearchPages, MatchesAfterCharactersWhoseFoldingChangesLength) {
