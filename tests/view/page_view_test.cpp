@@ -282,6 +282,19 @@ TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
     release();
 }
 
+// A finger lands again while the viewer still holds the page pressed, its lift lost on the way: the
+// jump to the second contact is no drag, whatever it does to the pointer.
+TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
+    open(2, 1240, 1754, landscapeDesktop());
+    media::feedMouseButtonAt(150, 500, true, 1);
+    frames(3);
+    ASSERT_EQ(v().frame.pagePressed, 1);
+    media::feedMouseButtonAt(650, 500, true, 1);
+    frames(3);
+    expectPage(v(), 764, 1080, 69, 0, 0);
+    EXPECT_EQ(v().view.zoomOffsetX, 0);
+}
+
 TEST_F(PageView, AOnePageDocumentConvertedWithinItsLaunchFrameStillBecomesAJpeg) {
     open(0);
     Viewer& viewer = v();
