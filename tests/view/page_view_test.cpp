@@ -33,7 +33,7 @@ void expectPortraitFit(Viewer& v) {
 
 using PageView = viewtest::ViewerWithPages;
 
-class PageGestures : public viewtest::ViewerWithPagesByPointer {
+class PageGestures : public viewtest::ByPointer<viewtest::ViewerWithPages> {
 protected:
     void flipAt(int x) {
         moveTo(x, 960);

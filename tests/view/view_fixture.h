@@ -133,10 +133,12 @@ protected:
     PointerStyle pointer = PointerStyle::mouse;  // for every harness open() makes
 };
 
-// The same, run once with the mouse and once with touch (INSTANTIATE_TEST_SUITE_P with pointerStyles).
-class ViewerWithPagesByPointer : public ViewerWithPages, public ::testing::WithParamInterface<PointerStyle> {
+// A fixture made from ViewerWithPages whose suite runs once with the mouse and once with touch
+// (INSTANTIATE_TEST_SUITE_P with pointerStyles).
+template <class Fixture>
+class ByPointer : public Fixture, public ::testing::WithParamInterface<PointerStyle> {
 protected:
-    ViewerWithPagesByPointer() { pointer = GetParam(); }
+    ByPointer() { this->pointer = GetParam(); }
 };
 
 }  // namespace viewtest
