@@ -29,6 +29,10 @@ struct HarnessOptions {
 // Frame suites that must hold for either pointer run once with each:
 // INSTANTIATE_TEST_SUITE_P(Pointer, Fixture, pointerStyles, pointerStyleName).
 inline const auto pointerStyles = ::testing::Values(PointerStyle::mouse, PointerStyle::touch);
+inline HarnessOptions withPointer(PointerStyle style, HarnessOptions options = {}) {
+    options.pointer = style;
+    return options;
+}
 inline std::string pointerStyleName(const ::testing::TestParamInfo<PointerStyle>& info) {
     return info.param == PointerStyle::touch ? "Touch" : "Mouse";
 }
