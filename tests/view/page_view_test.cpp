@@ -202,6 +202,20 @@ TEST_P(PageGestures, TapsLandingOnTheLitRightStripTurnPagesAndNeverZoom) {
     }
 }
 
+// The strip's flag keeps its value behind the tool bar; the press on Info is still the tool bar's.
+TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
+    open(4);
+    flipAt(v().layout.screenWidth - 3);
+    ASSERT_EQ(v().view.currentPage, 2);
+    frames(60, 5);
+    moveTo(149, 27);  // Info
+    frames(1);
+    press();
+    release();
+    EXPECT_EQ(v().view.currentPage, 2);
+    EXPECT_EQ(v().frame.infoPanelOpen, 1);
+}
+
 // SDL counts the presses of a burst 1, 2, 3, 4: every second one arrives as a double-click (515),
 // which on a lit strip still turns the page. Away from the strips it restores the fit.
 TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRestoresTheFit) {
