@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "context/viewer.h"
@@ -32,6 +33,9 @@ inline const auto pointerStyles = ::testing::Values(PointerStyle::mouse, Pointer
 inline HarnessOptions withPointer(PointerStyle style, HarnessOptions options = {}) {
     options.pointer = style;
     return options;
+}
+inline void PrintTo(PointerStyle style, std::ostream* out) {
+    *out << (style == PointerStyle::touch ? "touch" : "mouse");
 }
 inline std::string pointerStyleName(const ::testing::TestParamInfo<PointerStyle>& info) {
     return info.param == PointerStyle::touch ? "Touch" : "Mouse";
