@@ -113,8 +113,16 @@ bool pageGestureAllowed(const FrameState& frame) {
     return !frame.thumbnailMode && !frame.pointerOverHitList && !frame.pointerOverSearchButton;
 }
 
+// A strip is lit only while it is drawn. Behind the tool bar its flag keeps its value, but a press
+// there belongs to the tool bar: a finger that leaves a strip for a button must not turn the page.
+static bool backStripLit(const FrameState& frame) {
+    return frame.backStripHovered && !frame.toolbarShown;
+}
+static bool forwardStripLit(const FrameState& frame) {
+    return frame.forwardStripHovered && !frame.toolbarShown;
+}
 static bool stripLit(const FrameState& frame) {
-    return frame.backStripHovered || frame.forwardStripHovered;
+    return backStripLit(frame) || forwardStripLit(frame);
 }
 
 void handleDoubleClick(Viewer& v) {
@@ -204,8 +212,8 @@ void handlePress(Viewer& v) {
         }
     }
     bool workerRunning = v.conversion.workerRunning.load() != 0;
-    if (frame.backStripHovered && !workerRunning && !frame.pagePressed && previousPage(v)) refreshTextView(v);
-    if (frame.forwardStripHovered && !workerRunning && !frame.pagePressed && nextPage(v)) refreshTextView(v);
+    if (backStripLit(frame) && !workerRunning && !frame.pagePressed && previousPage(v)) refreshTextView(v);
+    if (forwardStripLit(frame) && !workerRunning && !frame.pagePressed && nextPage(v)) refreshTextView(v);
     frame.pagePressed = 1;
 }
 

@@ -85,6 +85,9 @@ Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
     // later on top of the test's own pointer moves.
     media::pumpEvents();
     media::captureFrames(true);
+    pointer_ = options_.pointer;
+    fingerX_ = media::mouseX();
+    fingerY_ = media::mouseY();
 }
 
 // Tool programs are found by name; stopping them all here could hit those of tests running beside
@@ -126,16 +129,33 @@ bool Harness::runUntil(const std::function<bool()>& done, int maxFrames, int msP
 }
 
 void Harness::moveTo(int x, int y) {
-    media::feedMouseMove(x, y);
+    if (pointer_ == PointerStyle::mouse || fingerDown_) media::feedMouseMove(x, y);
+    fingerX_ = x;
+    fingerY_ = y;
 }
-void Harness::press() {
-    media::feedMouseButton(true, 1);
+
+void Harness::press(int clicks) {
+    if (pointer_ == PointerStyle::mouse) {
+        media::feedMouseButton(true, clicks);
+        return;
+    }
+    const bool jumped = fingerX_ != media::mouseX() || fingerY_ != media::mouseY();
+    media::feedMouseButtonAt(fingerX_, fingerY_, true, clicks);
+    fingerDown_ = true;
+    if (jumped) frames(1, 0);
 }
+
 void Harness::release() {
-    media::feedMouseButton(false, 1);
+    if (pointer_ == PointerStyle::mouse) {
+        media::feedMouseButton(false, 1);
+        return;
+    }
+    media::feedMouseButtonAt(fingerX_, fingerY_, false, 1);
+    fingerDown_ = false;
 }
+
 void Harness::doubleClick() {
-    media::feedMouseButton(true, 2);
+    press(2);
 }
 void Harness::keyDown(int scanCode) {
     media::feedKey(scanCode, true);

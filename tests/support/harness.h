@@ -2,12 +2,20 @@
 // renderer, input fed through the media layer, a clock the test moves.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "context/viewer.h"
 #include "media/media.h"
+
+// How the test's pointer reaches a place. A mouse moves there (the viewer sees it in the frames
+// before it presses); a finger lands there: the pointer jumps and presses in the same frame, and only
+// a drag with the finger down is motion.
+enum class PointerStyle { mouse, touch };
 
 struct HarnessOptions {
     int desktopWidth = 1080;
@@ -16,7 +24,22 @@ struct HarnessOptions {
     bool withConfiguration = true;       // copy Pagewell.ini into the program folder
     bool withTools = true;               // link the real tool folder into the program folder
     std::string configurationText = {};  // when set, written as Pagewell.ini instead of the shipped one
+    PointerStyle pointer = PointerStyle::mouse;
 };
+
+// Frame suites that must hold for either pointer run once with each:
+// INSTANTIATE_TEST_SUITE_P(Pointer, Fixture, pointerStyles, pointerStyleName).
+inline const auto pointerStyles = ::testing::Values(PointerStyle::mouse, PointerStyle::touch);
+inline HarnessOptions withPointer(PointerStyle style, HarnessOptions options = {}) {
+    options.pointer = style;
+    return options;
+}
+inline void PrintTo(PointerStyle style, std::ostream* out) {
+    *out << (style == PointerStyle::touch ? "touch" : "mouse");
+}
+inline std::string pointerStyleName(const ::testing::TestParamInfo<PointerStyle>& info) {
+    return info.param == PointerStyle::touch ? "Touch" : "Mouse";
+}
 
 class Harness {
 public:
@@ -37,10 +60,20 @@ public:
     bool runUntil(const std::function<bool()>& done, int maxFrames = 100000, int msPerFrame = 5,
                   double maxSeconds = 120.0);
 
-    void moveTo(int x, int y);  // the pointer moves (fed input)
-    void press();               // left button down (one click)
-    void release();             // left button up
-    void doubleClick();         // left button down as a double-click
+    PointerStyle pointerStyle() const { return pointer_; }
+    void usePointer(PointerStyle style) { pointer_ = style; }
+    bool hoversBeforePress() const { return pointer_ == PointerStyle::mouse; }
+
+    // Mouse: the pointer moves (fed motion). Touch: where the finger lands next, or, while it is
+    // down, the drag to there (fed motion).
+    void moveTo(int x, int y);
+    // Left button down; clicks is the system's count of quick presses at one place (2, 4, ... make
+    // a double-click). A finger that lands away from where the viewer last saw the pointer is held
+    // back one frame by the viewer so that it can hover there first: that frame runs here, taking no
+    // time, so that a test's next frame handles the press whichever the pointer style.
+    void press(int clicks = 1);
+    void release();      // left button up, where the pointer (or the finger) is
+    void doubleClick();  // press(2)
     void keyDown(int scanCode);
     void keyUp(int scanCode);
     void type(const std::string& utf8);  // text input
@@ -57,6 +90,9 @@ private:
     std::unique_ptr<Viewer> viewer_;
     bool started_ = false;
     bool ended_ = false;
+    PointerStyle pointer_ = PointerStyle::mouse;
+    int fingerX_ = 0, fingerY_ = 0;  // where the finger is or lands next
+    bool fingerDown_ = false;
 };
 
 // Every page has its JPEG, no page PNG is left and nothing runs in the background any more.

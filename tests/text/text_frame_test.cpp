@@ -27,6 +27,8 @@ bool spriteHasInk(int sprite, int x0, int y0, int x1, int y1, media::Colour back
 }
 
 struct TextFrames : ::testing::Test {
+    explicit TextFrames(PointerStyle pointer = PointerStyle::mouse) : h(withPointer(pointer)) {}
+
     Harness h;
     Viewer& v = h.v();
 
@@ -75,6 +77,14 @@ struct TextFrames : ::testing::Test {
                             media::spriteOwnWidth(sprite::textView), y + 10, panelGrey);
     }
 };
+
+// Presses on the search panel's button, the hit list and the tool bar's Search: each case runs with the
+// mouse and with touch.
+struct TextPresses : TextFrames, ::testing::WithParamInterface<PointerStyle> {
+    TextPresses() : TextFrames(GetParam()) {}
+};
+
+INSTANTIATE_TEST_SUITE_P(Pointer, TextPresses, pointerStyles, pointerStyleName);
 
 }  // namespace
 
@@ -176,7 +186,7 @@ TEST_F(TextFrames, TypingEditsTheWordByCharacterAndReturnWithoutAWordDoesNothing
     EXPECT_EQ(v.search.searchHits[0].snippet, "Straße");
 }
 
-TEST_F(TextFrames, TheOnScreenEnterWaitsForAWordAndTheSearchButtonSearchesAnEmptyWord) {
+TEST_P(TextPresses, TheOnScreenEnterWaitsForAWordAndTheSearchButtonSearchesAnEmptyWord) {
     loadText("alpha\fbeta\f", 2);
     openSearchPanel();
     v.search.onScreenEnterPressed = 1;
@@ -202,7 +212,7 @@ TEST_F(TextFrames, TheOnScreenEnterWaitsForAWordAndTheSearchButtonSearchesAnEmpt
     EXPECT_TRUE(v.search.searchHits.empty());
 }
 
-TEST_F(TextFrames, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySeventh) {
+TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySeventh) {
     std::string file;
     for (int page = 1; page <= 60; ++page) file += "hit on page " + std::to_string(page) + "\f";
     loadText(file, 60);
@@ -247,13 +257,15 @@ TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
     EXPECT_EQ(v.frame.pointerOverHitList, 0);
 }
 
-TEST_F(TextFrames, ThePanelOpenedByAReleaseThatSlidesOffTheButtonTakesTyping) {
+TEST_P(TextPresses, ThePanelOpenedByAReleaseThatSlidesOffTheButtonTakesTyping) {
     loadText("alpha\f", 1);
     const int x = v.layout.searchButtonX + media::spriteWidth(sprite::searchButton) / 2;
     const int y = v.layout.mediumFontSize + 5;
     h.moveTo(x, y);
     h.frames(2);
-    ASSERT_EQ(v.frame.hoveredButton, button::search);
+    if (h.hoversBeforePress()) {
+        ASSERT_EQ(v.frame.hoveredButton, button::search);
+    }
     h.press();
     h.frames(1);
     h.release();

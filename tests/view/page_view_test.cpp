@@ -1,5 +1,6 @@
 // The page view in running frames: fitting, flips and strips, the tap glide, the double-click, the
-// zoom drag, and the first page of a conversion.
+// zoom drag, and the first page of a conversion; the gestures with the mouse and with touch.
+#include <algorithm>
 #include <cmath>
 
 #include "context/fitting.h"
@@ -14,15 +15,26 @@ HarnessOptions landscapeDesktop() {
     return options;
 }
 
-class PageView : public viewtest::ViewerWithPages {
+void expectPage(Viewer& v, int width, int height, int x, int y, int fitByWidth) {
+    EXPECT_EQ(media::spriteWidth(sprite::page), width);
+    EXPECT_EQ(media::spriteHeight(sprite::page), height);
+    EXPECT_EQ(v.view.pageX, x);
+    EXPECT_EQ(v.view.pageY, y);
+    EXPECT_EQ(v.view.fitByWidth, fitByWidth);
+}
+
+// The fitted A4 page of the 1080 x 1920 screen, centred and unzoomed.
+void expectPortraitFit(Viewer& v) {
+    expectPage(v, 764, 1080, 158, 420, 1);
+    EXPECT_EQ(v.view.zoomFactor, 1.0f);
+    EXPECT_EQ(v.view.zoomOffsetX, 0);
+    EXPECT_EQ(v.view.zoomOffsetY, 0);
+}
+
+using PageView = viewtest::ViewerWithPages;
+
+class PageGestures : public viewtest::ByPointer<viewtest::ViewerWithPages> {
 protected:
-    void expectPage(int width, int height, int x, int y, int fitByWidth) {
-        EXPECT_EQ(media::spriteWidth(sprite::page), width);
-        EXPECT_EQ(media::spriteHeight(sprite::page), height);
-        EXPECT_EQ(v().view.pageX, x);
-        EXPECT_EQ(v().view.pageY, y);
-        EXPECT_EQ(v().view.fitByWidth, fitByWidth);
-    }
     void flipAt(int x) {
         moveTo(x, 960);
         frames(1);
@@ -31,20 +43,22 @@ protected:
     }
 };
 
+INSTANTIATE_TEST_SUITE_P(Pointer, PageGestures, pointerStyles, pointerStyleName);
+
 TEST_F(PageView, PagesAreFittedIntoTheScreenAndCentred) {
     open(2);
-    expectPage(764, 1080, 158, 420, 1);  // the height fit is too wide: refitted against the width
+    expectPage(v(), 764, 1080, 158, 420, 1);  // the height fit is too wide: refitted against the width
     EXPECT_EQ(v().view.fitWidth, 763.51196f);
     EXPECT_EQ(v().view.pageFitWidth, 764.0f);
     EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(1)));
     EXPECT_EQ(harness->pixel(100, 960), media::rgb(0, 0, 0));
     open(2, 1240, 1754, landscapeDesktop());
-    expectPage(764, 1080, 69, 0, 0);
+    expectPage(v(), 764, 1080, 69, 0, 0);
     open(2, 1754, 1240, landscapeDesktop());
-    expectPage(902, 638, 0, 221, 1);
+    expectPage(v(), 902, 638, 0, 221, 1);
 }
 
-TEST_F(PageView, StripsTurnPagesButNeverLightAtTheEndsAndMissingPagesRaiseTheNotice) {
+TEST_P(PageGestures, StripsTurnPagesButNeverLightAtTheEndsAndMissingPagesRaiseTheNotice) {
     open(4, 1240, 1754, {}, {3});
     int right = v().layout.screenWidth - 3;
     flipAt(2);
@@ -71,7 +85,7 @@ TEST_F(PageView, StripsTurnPagesButNeverLightAtTheEndsAndMissingPagesRaiseTheNot
     EXPECT_EQ(v().view.currentPage, 3);
 }
 
-TEST_F(PageView, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
+TEST_P(PageGestures, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
     open(2);
     moveTo(700, 1200);
     frames(1);
@@ -89,7 +103,7 @@ TEST_F(PageView, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
     EXPECT_EQ(v().view.panStartX, v().view.pageX);
 }
 
-TEST_F(PageView, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
+TEST_P(PageGestures, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
     open(2);
     moveTo(700, 1200);
     frames(1);
@@ -113,7 +127,7 @@ TEST_F(PageView, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
     EXPECT_NEAR(v().view.pageY, 420 + (960 - 1000) * 0.98, 2.0);
 }
 
-TEST_F(PageView, DoubleClickStopsTheGlideAndRestoresTheFit) {
+TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
     open(2);
     moveTo(700, 1200);
     frames(1);
@@ -131,7 +145,7 @@ TEST_F(PageView, DoubleClickStopsTheGlideAndRestoresTheFit) {
     EXPECT_EQ(v().view.panAnimating, 0);
 }
 
-TEST_F(PageView, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
+TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
     open(2, 1240, 1754, landscapeDesktop());
     moveTo(380, 500);
     frames(1);
@@ -152,7 +166,7 @@ TEST_F(PageView, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
     EXPECT_GT(media::spriteWidth(sprite::page), 917);  // releasing keeps the zoom
 }
 
-TEST_F(PageView, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelowItsFit) {
+TEST_P(PageGestures, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelowItsFit) {
     open(2);  // fitted by width at 764 x 1080, narrower than the 1080-pixel screen
     moveTo(540, 900);
     frames(1);
@@ -169,6 +183,130 @@ TEST_F(PageView, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelo
     EXPECT_GT(media::spriteWidth(sprite::page), 764);
     EXPECT_GT(media::spriteHeight(sprite::page), 1080);
     release();
+}
+
+// A finger lands on the lit strip from the middle of the page, then lands further right each time:
+// none of those jumps is a drag, so every tap turns a page and none zooms or moves the page.
+TEST_P(PageGestures, TapsLandingOnTheLitRightStripTurnPagesAndNeverZoom) {
+    open(5);
+    const int right = v().layout.screenWidth;
+    moveTo(540, 960);
+    frames(1);
+    int page = 1;
+    for (int x : {right - 16, right - 9, right - 4, right - 1}) {
+        flipAt(x);
+        frames(60, 5);  // no quick second press
+        EXPECT_EQ(v().view.currentPage, ++page) << "x " << x;
+        expectPortraitFit(v());
+        EXPECT_EQ(v().frame.zoomDragging, 0);
+    }
+}
+
+// The strip's flag keeps its value behind the tool bar; the press on Info is still the tool bar's.
+TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
+    open(4);
+    flipAt(v().layout.screenWidth - 3);
+    ASSERT_EQ(v().view.currentPage, 2);
+    frames(60, 5);
+    moveTo(149, 27);  // Info
+    frames(1);
+    press();
+    release();
+    EXPECT_EQ(v().view.currentPage, 2);
+    EXPECT_EQ(v().frame.infoPanelOpen, 1);
+}
+
+// SDL counts the presses of a burst 1, 2, 3, 4: every second one arrives as a double-click (515),
+// which on a lit strip still turns the page. Away from the strips it restores the fit.
+TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRestoresTheFit) {
+    open(6);
+    moveTo(v().layout.screenWidth - 3, 960);
+    frames(1);
+    for (int clicks = 1; clicks <= 4; ++clicks) {  // 160 ms in all
+        harness->press(clicks);
+        frames(1, 20);
+        harness->release();
+        frames(1, 20);
+        EXPECT_EQ(v().view.currentPage, 1 + clicks) << "press " << clicks;
+    }
+    moveTo(500, 900);
+    frames(1);
+    press();
+    moveTo(520, 900);  // the first step from the fit is not shown yet
+    frames(1);
+    moveTo(560, 900);
+    frames(1);
+    release();
+    ASSERT_GT(media::spriteWidth(sprite::page), 764);
+    frames(60, 5);
+    harness->press(1);  // a tap that starts a glide, then the second press of the pair
+    frames(1, 20);
+    harness->release();
+    frames(1, 20);
+    harness->press(2);
+    frames(1, 20);
+    expectPortraitFit(v());
+    EXPECT_EQ(v().view.panAnimating, 0);
+    EXPECT_EQ(v().view.currentPage, 5);
+}
+
+// The drag runs from the left edge to the right one in growing steps: its factor would pass 200,
+// far beyond what the display layer draws, so the page stops at that size and its offsets with it.
+TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRestoresTheFit) {
+    open(2);
+    moveTo(10, 900);
+    frames(1);
+    press();
+    auto largerSide = [] {
+        return std::max(media::spriteWidth(sprite::page), media::spriteHeight(sprite::page));
+    };
+    for (int x : {210, 411, 613, 816, 1020}) {
+        moveTo(x, 900);
+        frames(1);
+        EXPECT_LT(largerSide(), media::largestDisplaySide) << "x " << x;
+    }
+    const int side = largerSide(), offsetX = v().view.zoomOffsetX, offsetY = v().view.zoomOffsetY;
+    EXPECT_GE(side, media::largestDisplaySide - 2);
+    moveTo(1070, 900);
+    frames(1);
+    EXPECT_EQ(largerSide(), side);
+    EXPECT_EQ(v().view.zoomOffsetX, offsetX);
+    EXPECT_EQ(v().view.zoomOffsetY, offsetY);
+    release();
+    harness->doubleClick();
+    frames(1);
+    expectPortraitFit(v());
+}
+
+// A leftward drag of 600 pixels in one frame would make the step 1 - 6 = -5: a negative page.
+TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
+    open(2, 1240, 1754, landscapeDesktop());
+    moveTo(100, 500);
+    frames(1);
+    press();
+    moveTo(300, 500);
+    frames(1);
+    ASSERT_GT(v().view.zoomFactor, 2.0f);
+    moveTo(-300, 500);
+    frames(1);
+    EXPECT_GT(v().view.zoomStep, 0.0f);
+    EXPECT_GT(v().view.zoomFactor, 0.0f);
+    EXPECT_GT(media::spriteWidth(sprite::page), 0);
+    EXPECT_GT(media::spriteHeight(sprite::page), 0);
+    release();
+}
+
+// A finger lands again while the viewer still holds the page pressed, its lift lost on the way: the
+// jump to the second contact is no drag, whatever it does to the pointer.
+TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
+    open(2, 1240, 1754, landscapeDesktop());
+    media::feedMouseButtonAt(150, 500, true, 1);
+    frames(3);
+    ASSERT_EQ(v().frame.pagePressed, 1);
+    media::feedMouseButtonAt(650, 500, true, 1);
+    frames(3);
+    expectPage(v(), 764, 1080, 69, 0, 0);
+    EXPECT_EQ(v().view.zoomOffsetX, 0);
 }
 
 TEST_F(PageView, AOnePageDocumentConvertedWithinItsLaunchFrameStillBecomesAJpeg) {

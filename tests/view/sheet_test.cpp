@@ -20,6 +20,10 @@ protected:
     }
 };
 
+class SheetPicks : public viewtest::ByPointer<Sheet> {};
+
+INSTANTIATE_TEST_SUITE_P(Pointer, SheetPicks, pointerStyles, pointerStyleName);
+
 TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
     open(10);
     buildSheet();
@@ -78,7 +82,7 @@ TEST_F(Sheet, PagesWhoseImageNeverCameLeaveTheirCellEmpty) {
     EXPECT_TRUE(viewtest::near(sheetPixel(450, 382), viewtest::pageColour(6)));
 }
 
-TEST_F(Sheet, UnsoundSheetFilesNeverGiveCellsToPick) {
+TEST_P(SheetPicks, UnsoundSheetFilesNeverGiveCellsToPick) {
     open(10);
     buildSheet();
     std::string bytes;
@@ -101,22 +105,29 @@ TEST_F(Sheet, UnsoundSheetFilesNeverGiveCellsToPick) {
     EXPECT_EQ(v().sheet.sheetReady, 0);
 }
 
-TEST_F(Sheet, HoverTintsACellAndAReleaseOnItOpensItsPage) {
+TEST_P(SheetPicks, HoverTintsACellAndAReleaseOnItOpensItsPage) {
     open(10);
     buildSheet();
     v().frame.thumbnailMode = 1;
     pointAt(cell(1).screenX + cell(1).width, cell(1).screenY + cell(1).height);
-    EXPECT_EQ(v().sheet.hoveredCell, 0);  // the earlier cell wins on a shared border
+    if (hoversBeforePress()) {
+        EXPECT_EQ(v().sheet.hoveredCell, 0);  // the earlier cell wins on a shared border
+    }
     pointAt(cell(3).screenX + cell(3).width + 40, cell(3).screenY + 50);
-    EXPECT_EQ(v().frame.cellHovered, 0);  // beside the grid, inside the sheet
+    if (hoversBeforePress()) {
+        EXPECT_EQ(v().frame.cellHovered, 0);  // beside the grid, inside the sheet
+    }
     press();
     release();
     EXPECT_EQ(v().frame.thumbnailMode, 1);
     pointAt(cell(7).screenX + 90, cell(7).screenY + 120);
-    EXPECT_EQ(v().sheet.hoveredCell, 6);
-    media::Colour tinted = harness->pixel(cell(7).screenX + 20, cell(7).screenY + 20);
-    EXPECT_GT(media::blue(tinted), media::blue(viewtest::pageColour(7)));
+    if (hoversBeforePress()) {
+        EXPECT_EQ(v().sheet.hoveredCell, 6);
+        media::Colour tinted = harness->pixel(cell(7).screenX + 20, cell(7).screenY + 20);
+        EXPECT_GT(media::blue(tinted), media::blue(viewtest::pageColour(7)));
+    }
     press();
+    EXPECT_EQ(v().sheet.hoveredCell, 6);  // a finger's press is hovered where it landed
     release();
     EXPECT_EQ(v().frame.thumbnailMode, 0);
     EXPECT_EQ(v().view.currentPage, 7);

@@ -63,6 +63,7 @@ protected:
     void open(int pageCount, int width = 1240, int height = 1754, HarnessOptions options = {},
               std::initializer_list<int> missingPages = {}) {
         options.withTools = false;
+        options.pointer = pointer;
         harness.reset();  // one display at a time
         harness = std::make_unique<Harness>(options);
         ASSERT_TRUE(harness->started());
@@ -125,8 +126,19 @@ protected:
         frames(1, 1);
     }
 
+    bool hoversBeforePress() const { return pointer == PointerStyle::mouse; }
+
     std::unique_ptr<Harness> harness;
     std::string folder;
+    PointerStyle pointer = PointerStyle::mouse;  // for every harness open() makes
+};
+
+// A fixture made from ViewerWithPages whose suite runs once with the mouse and once with touch
+// (INSTANTIATE_TEST_SUITE_P with pointerStyles).
+template <class Fixture>
+class ByPointer : public Fixture, public ::testing::WithParamInterface<PointerStyle> {
+protected:
+    ByPointer() { this->pointer = GetParam(); }
 };
 
 }  // namespace viewtest
