@@ -62,5 +62,6 @@ struct ConversionState {
     // runs, so that the worker can give up on a page whose file will never come.
     std::atomic<int> converterRunning{1};
     std::int64_t lastConverterPoll = 0;
+    int pageFileThreads = 0;  // threads sharing the worker's pages; 0: one a processor core
     media::Thread worker;
 };

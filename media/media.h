@@ -162,6 +162,19 @@ void freeImage(int number);
 // by minHeight); a cheap start for thumbnails. Any thread. False when unreadable.
 bool loadImageScaled(int number, const std::string& file, int minWidth, int minHeight);
 
+// Page files. Turns the converter's PNG into the page's JPEG (baseline, 3 components, quality
+// quality0to10 * 10) and stores a thumbnail of thumbnailWidth x thumbnailHeight as image
+// thumbnailImage, made from the same decoded pixels as loadImageScaled and resizeImage would make it
+// from the JPEG. Nothing is written when the PNG cannot be read (not there yet, cut short). Deletes
+// nothing. Any thread.
+struct PageConversion {
+    bool pngRead = false;
+    bool jpegWritten = false;
+    bool thumbnailMade = false;
+};
+PageConversion convertPagePng(const std::string& png, const std::string& jpeg, int quality0to10,
+                              int thumbnailImage, int thumbnailWidth, int thumbnailHeight);
+
 // ---------------------------------------------------------------------------------------------
 // Input. Read once per frame. Keys are PC scan codes (left Control 29, C 46, Backspace 14, Enter 28,
 // Escape 1, ...). A test can feed input through the feed* functions instead of the system.
@@ -240,6 +253,7 @@ std::string windowsBitness();                      // "64" on a 64-bit system, "
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.
+int processorCount();  // the processor cores this process may run on, at least 1
 class Thread {
 public:
     Thread();
