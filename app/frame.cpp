@@ -6,6 +6,7 @@
 #include "media/media.h"
 #include "text/text_store.h"
 #include "text/text_view.h"
+#include "view/page_prefetch.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
 
@@ -53,6 +54,7 @@ bool runFrame(Viewer& v) {
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
+    prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
     buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned

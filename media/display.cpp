@@ -128,6 +128,7 @@ bool startDisplay() {
 void stopDisplay() {
     detail::DisplayState& state = display();
     detail::forgetDrawingTarget();
+    stopPrefetch();
     detail::releaseAllSprites();
     detail::releaseFonts();
     stopSound();

@@ -176,6 +176,15 @@ PageConversion convertPagePng(const std::string& png, const std::string& jpeg, i
                               int thumbnailImage, int thumbnailWidth, int thumbnailHeight);
 
 // ---------------------------------------------------------------------------------------------
+// Prefetch. Image files decoded ahead on a thread of the media layer, at most three pictures, so that
+// loadSprite of one of them costs no decoding. A prefetched picture is used only while its file is
+// unchanged (path, size, modification time, the file itself); otherwise loadSprite decodes the file
+// as it is now. Main thread.
+void prefetchImages(const std::vector<std::string>& files);  // the wanted files, most wanted first
+bool prefetchedImageReady(const std::string& file);          // loadSprite would take it without decoding
+void stopPrefetch();  // forgets every picture and ends the thread; stopDisplay calls it
+
+// ---------------------------------------------------------------------------------------------
 // Input. Read once per frame. Keys are PC scan codes (left Control 29, C 46, Backspace 14, Enter 28,
 // Escape 1, ...). A test can feed input through the feed* functions instead of the system.
 void readMouse();
