@@ -1,6 +1,7 @@
 // The frame loop: runFrame lists the frame's steps in their fixed order; input and gesture steps.
 #include "app/app.h"
 #include "app/frame_steps.h"
+#include "app/later_sprites.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -54,6 +55,7 @@ bool runFrame(Viewer& v) {
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
+    prepareLaterSprites(v);                    //     once: what the first frame did not need
     prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
     buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready
