@@ -10,6 +10,7 @@
 #include "view/page_prefetch.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
+#include "view/sheet_loading.h"
 
 bool runFrame(Viewer& v) {
     beginFrame(v);                  // 1. exitSuppressed 0; the frame's one event; mouse and keyboard
@@ -58,7 +59,8 @@ bool runFrame(Viewer& v) {
     prepareLaterSprites(v);                    //     once: what the first frame did not need
     prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
-    buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready
+    buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready,
+    loadDecodedSheet(v);                       //     or a saved one once it is decoded
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
 }
 

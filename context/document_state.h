@@ -25,7 +25,7 @@ struct DocumentState {
     float pageWidthPoints = 0.0f, pageHeightPoints = 0.0f;
     float renderDpi = 0.0f;
     float fallbackDpi = 600.0f;
-    int textExtractionPending = 0;  // the extractor was started; the text store polls its file
+    int textExtractionPending = 0;  // the text store reads TextualData.txt once it is there
 };
 
 // Tool programs (fixed at start-up).

@@ -12,7 +12,7 @@
 #include "media/media.h"
 #include "text/text_store.h"
 #include "view/page_view.h"
-#include "view/sheet.h"
+#include "view/sheet_loading.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ void resetDocumentState(Viewer& v) {
     v.document.documentIsCached = 0;
     v.document.documentUnreadable = 0;
     resetConversion(v.conversion);
-    v.sheet.sheetReady = v.sheet.sheetJustBuilt = 0;
+    v.sheet.sheetReady = v.sheet.sheetJustBuilt = v.sheet.sheetLoadPending = 0;
     v.view.fitWidth = v.view.fitHeight = 0.0f;
     resetKeyboardCase(v);
     v.document.documentCacheFolder.clear();
@@ -122,9 +122,10 @@ void testCache(Viewer& v) {
     }
 }
 
+// A text file already there is read by the next frame's text step: page 1 does not wait for it.
 void startText(Viewer& v) {
     if (media::filePresent(v.document.documentCacheFolder + "TextualData.txt")) {
-        loadExtractedText(v);
+        v.document.textExtractionPending = 1;
         return;
     }
     startTextExtractor(v);
@@ -161,13 +162,7 @@ void openCachedDocument(Viewer& v) {
     showCachedFirstPage(v);
     v.frame.toolbarShown = 0;
     if (v.document.pageCount <= 1) return;
-    // A sheet file that does not load (cut short, damaged), or whose grid cannot be read so that no
-    // page could be picked from it, is made again, as a missing one is.
-    if (!loadThumbnailSheet(v) || v.sheet.thumbnailCells.empty()) {
-        v.sheet.sheetReady = 0;
-        v.conversion.thumbnailsFromJpeg = 1;
-        v.conversion.thumbnailsWanted = 1;
-    }
+    requestSavedSheet(v);
 }
 
 // The tools could not read the document: it is said so instead of converting nothing, and the

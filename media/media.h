@@ -182,6 +182,7 @@ PageConversion convertPagePng(const std::string& png, const std::string& jpeg, i
 // as it is now. Main thread.
 void prefetchImages(const std::vector<std::string>& files);  // the wanted files, most wanted first
 bool prefetchedImageReady(const std::string& file);          // loadSprite would take it without decoding
+bool prefetchFailed(const std::string& file);  // wanted but not decodable as it is: loadSprite decodes afresh
 void stopPrefetch();  // forgets every picture and ends the thread; stopDisplay calls it
 
 // ---------------------------------------------------------------------------------------------

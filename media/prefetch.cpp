@@ -115,6 +115,11 @@ public:
                            [&](const Prefetched& p) { return p.file == file && p.stamp == now; });
     }
 
+    bool failed(const std::string& file) {
+        std::lock_guard lock(mutex_);
+        return std::any_of(failed_.begin(), failed_.end(), [&](const Failed& f) { return f.file == file; });
+    }
+
     // Main thread: forgets every picture, frees the hidden sprites and ends the thread.
     void stop() {
         for (int sprite : halt()) freeSprite(sprite);
@@ -262,6 +267,10 @@ void prefetchImages(const std::vector<std::string>& files) {
 
 bool prefetchedImageReady(const std::string& file) {
     return prefetcher().ready(file);
+}
+
+bool prefetchFailed(const std::string& file) {
+    return prefetcher().failed(file);
 }
 
 void stopPrefetch() {

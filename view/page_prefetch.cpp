@@ -3,6 +3,7 @@
 
 #include "document/conversion.h"
 #include "media/media.h"
+#include "view/sheet_loading.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ void addPage(const Viewer& v, int page, std::vector<std::string>& files) {
 
 std::vector<std::string> neighbourPageFiles(const Viewer& v) {
     std::vector<std::string> files;
+    std::string sheet = pendingSheetFile(v);
+    if (!sheet.empty()) files.push_back(std::move(sheet));
     if (v.document.documentCacheFolder.empty() || v.conversion.workerRunning) return files;
     if (!media::spriteExists(sprite::page)) return files;
     const int page = v.view.currentPage;
