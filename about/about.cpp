@@ -163,13 +163,9 @@ void aboutScreen(Viewer& v) {
         event = aboutFrame(v);
     } while (event != media::eventLeftUp && v.about.aboutScroll >= end);
     if (v.layout.soundUnavailable == 0) media::stopTune(aboutTune);
-    v.frame.hoveredButton = 0;
     media::setFrameRate(240);
     media::flipDisplay();
     media::setBlending(media::Blending::normal);
-    v.frame.exitSuppressed = 1;
-    // The release that ended the screen belongs to it, not to the page or the hit list below the
-    // pointer; and an Escape pressed while it ran must not end the program afterwards.
-    v.frame.frameEvent = 0;
+    // An Escape pressed while it ran must not end the program afterwards.
     media::escapePressed();
 }

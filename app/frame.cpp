@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "app/later_sprites.h"
+#include "app/password_panel.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -14,6 +15,7 @@
 
 bool runFrame(Viewer& v) {
     beginFrame(v);                  // 1. exitSuppressed 0; the frame's one event; mouse and keyboard
+    handleDialogs(v);               //    a chosen file opens; presses are dropped while a dialog is up
     checkCopyKeys(v);               // 2. Control+C copies the current page's text
     storeKeyboardPointer(v);        // 3. pointer relative to the on-screen keyboard
     hideToolbarWhenDetached(v);     // 4. so a press in the tool-bar zone reaches the re-attach
@@ -26,10 +28,12 @@ bool runFrame(Viewer& v) {
     handlePress(v);                 // 10. press on the page or a lit strip; may re-attach
     if (v.frame.skipRestOfFrame) return true;  // re-attached: next frame at once, no flip
     handleRelease(v);                          // 11. release; a tap starts the glide
+    handleKeysAndWheel(v);                     // 11a. keys and the wheel turn, zoom, open, walk the sheet
     glideTick(v);                              // 12. glide time
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
     updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
+    prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
     displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
     hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
     displayToolbar(v);                         // 16.3 band and buttons while the pointer is in the zone
@@ -37,6 +41,7 @@ bool runFrame(Viewer& v) {
     hoverOpenThumbnailsInfo(v);                // 16.5 hover tint and tip: Open, Thumbnails, Info
     displayInfoPanel(v);                       // 16.6 information panel
     displaySearchLayer(v);                     // 16.7 search panel, Search button, on-screen keyboard
+    displayPasswordPanel(v);                   //      or the password panel with it, for a locked document
     displayHitListAndTextView(v);              // 16.8 hit list, text view, hit-list cursor
     hoverSearchTextAboutExit(v);               // 16.9 hover: Search, Text, About, Exit,
     hoverSearchGo(v);                          //      the search panel's Search button (starts a search),
@@ -53,23 +58,49 @@ bool runFrame(Viewer& v) {
     handleKeyboardKeys(v);                     // 17. on-screen keyboard press and release
     handleToolbarRelease(v);                   // 18. Open, Thumbnails, About, Exit, Detach
     if (v.frame.quit) return false;            //    Exit: the exit sequence at once, without a flip
+    openHandedDocument(v);                     //    a document from a later start, opened as with Open
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
     prepareLaterSprites(v);                    //     once: what the first frame did not need
     prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
+    typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel
     buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready,
     loadDecodedSheet(v);                       //     or a saved one once it is decoded
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
 }
 
+// A touch lands without hovering first. Its press (or release) waits one frame when it happened away
+// from where the last draw phase tested the pointer, so that this frame's draw phase tests the tool
+// bar, its buttons, the strips, the sheet and the panels where it happened, as a mouse's hover would
+// have; the next frame then handles it there. An event is held back once at most.
+static void takeFrameEvent(FrameState& frame) {
+    if (frame.heldEvent != 0) {
+        frame.frameEvent = frame.heldEvent;
+        frame.heldEvent = 0;
+        return;
+    }
+    frame.frameEvent = media::pollWindowEvent();
+    if (frame.frameEvent == 0) return;
+    frame.eventX = media::eventX();
+    frame.eventY = media::eventY();
+    if (frame.eventX != frame.hoverX || frame.eventY != frame.hoverY) {
+        frame.heldEvent = frame.frameEvent;
+        frame.frameEvent = 0;
+    }
+}
+
 void beginFrame(Viewer& v) {
-    v.frame.exitSuppressed = 0;
-    v.frame.skipRestOfFrame = 0;
-    v.frame.frameEvent = media::pollWindowEvent();
+    FrameState& frame = v.frame;
+    frame.exitSuppressed = 0;
+    frame.skipRestOfFrame = 0;
+    frame.searchOpenedThisFrame = 0;
+    takeFrameEvent(frame);
     media::readMouse();
     media::readKeyboard();
+    frame.hoverX = media::mouseX();  // where this frame's draw phase tests the pointer
+    frame.hoverY = media::mouseY();
 }
 
 void storeKeyboardPointer(Viewer& v) {
@@ -85,8 +116,7 @@ void loadPendingText(Viewer& v) {
     if (v.document.textExtractionPending) loadExtractedText(v);
 }
 
-// Panels that keep a gesture away from the page: the sheet, the hit list, the Search button.
-static bool pageGestureAllowed(const FrameState& frame) {
+bool pageGestureAllowed(const FrameState& frame) {
     return !frame.thumbnailMode && !frame.pointerOverHitList && !frame.pointerOverSearchButton;
 }
 
@@ -96,6 +126,9 @@ static bool stripLit(const FrameState& frame) {
 
 void handleDoubleClick(Viewer& v) {
     FrameState& frame = v.frame;
+    // On a lit strip a second quick press turns the page again: there a fit was never what was meant.
+    if (frame.frameEvent == media::eventLeftDoubleClick && stripLit(frame))
+        frame.frameEvent = media::eventLeftDown;
     if (frame.frameEvent != media::eventLeftDoubleClick) return;
     if (pageGestureAllowed(frame) && !frame.textViewOpen && !frame.pointerOverKeyboard) {
         restoreFit(v);
@@ -118,6 +151,7 @@ static void toggleSearchPanel(Viewer& v) {
     } else {
         frame.searchPanelOpen = 1;
         frame.textViewOpen = 0;
+        frame.searchOpenedThisFrame = 1;
     }
 }
 
@@ -147,24 +181,15 @@ void handlePanelButtonRelease(Viewer& v) {
     }
 }
 
-void forgetGestures(Viewer& v) {
-    FrameState& frame = v.frame;
-    frame.thumbnailMode = 0;
-    frame.toolbarShown = 0;
-    frame.backStripHovered = 0;
-    frame.forwardStripHovered = 0;
-    frame.pagePressed = 0;
-    v.view.panAnimating = 0;
-    v.view.panElapsed = 0;
-    frame.frameEvent = 0;
-}
-
 void handleThumbnailPick(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered) return;
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     pickThumbnail(v);
-    if (frame.frameEvent == 0) forgetGestures(v);
+}
+
+void refreshTextView(Viewer& v) {
+    if (v.frame.textViewOpen) showTextView(v);
 }
 
 static void reattachWindow(Viewer& v) {
@@ -179,15 +204,15 @@ void handlePress(Viewer& v) {
     if (frame.frameEvent != media::eventLeftDown || !pageGestureAllowed(frame)) return;
     if (!stripLit(frame) && !frame.toolbarShown && !frame.pagePressed) {
         frame.pressTime = media::elapsedMilliseconds();
-        pressOnPage(v, media::mouseX(), media::mouseY());
+        pressOnPage(v, frame.eventX, frame.eventY);
         if (frame.windowDetached) {
             reattachWindow(v);
             return;
         }
     }
     bool workerRunning = v.conversion.workerRunning.load() != 0;
-    if (frame.backStripHovered && !workerRunning && !frame.pagePressed) previousPage(v);
-    if (frame.forwardStripHovered && !workerRunning && !frame.pagePressed) nextPage(v);
+    if (frame.backStripHovered && !workerRunning && !frame.pagePressed && previousPage(v)) refreshTextView(v);
+    if (frame.forwardStripHovered && !workerRunning && !frame.pagePressed && nextPage(v)) refreshTextView(v);
     frame.pagePressed = 1;
 }
 

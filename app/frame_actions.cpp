@@ -1,12 +1,13 @@
-// The frame's steps after the drawing: keyboard keys, tool-bar releases, hit picks, flip, search, sheet.
+// The frame's steps after the drawing: keyboard keys, tool-bar releases, handed documents, hit picks,
+// flip, search, sheet.
 #include "about/about.h"
 #include "app/app.h"
 #include "app/frame_steps.h"
-#include "document/document.h"
+#include "app/opening.h"
+#include "context/helpers.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/search.h"
-#include "view/page_view.h"
 #include "view/sheet.h"
 
 namespace {
@@ -18,7 +19,7 @@ bool keyboardEnabled(const Viewer& v) {
 // A press that no other control takes goes to the on-screen keyboard.
 bool keyboardTakesPress(const Viewer& v) {
     const FrameState& frame = v.frame;
-    return frame.frameEvent == media::eventLeftDown && frame.searchPanelOpen && keyboardEnabled(v) &&
+    return frame.frameEvent == media::eventLeftDown && typingPanelOpen(v) && keyboardEnabled(v) &&
            !frame.textViewOpen && !frame.zoomDragging && !frame.backStripHovered &&
            !frame.forwardStripHovered && !frame.toolbarShown && !frame.pointerOverSearchButton &&
            !frame.pointerOverHitList;
@@ -26,16 +27,8 @@ bool keyboardTakesPress(const Viewer& v) {
 
 bool keyboardTakesRelease(const Viewer& v) {
     const FrameState& frame = v.frame;
-    return frame.frameEvent == media::eventLeftUp && frame.searchPanelOpen && keyboardEnabled(v) &&
+    return frame.frameEvent == media::eventLeftUp && typingPanelOpen(v) && keyboardEnabled(v) &&
            !frame.textViewOpen;
-}
-
-// The file chooser is another program's window: the pointer is free while it is up.
-void openFromToolbar(Viewer& v) {
-    media::releasePointer(true);
-    openDocument(v);
-    drawStatusLine(v);
-    media::releasePointer(false);
 }
 
 void detachWindow(Viewer& v) {
@@ -68,7 +61,7 @@ void handleToolbarRelease(Viewer& v) {
     if (frame.frameEvent != media::eventLeftUp) return;
     switch (frame.hoveredButton) {
         case button::open:
-            openFromToolbar(v);
+            startOpenDialog(v);  // the document opens once the chooser ends (handleDialogs)
             break;
         case button::thumbnails:
             frame.thumbnailMode = 1;
@@ -78,6 +71,8 @@ void handleToolbarRelease(Viewer& v) {
             aboutScreen(v);
             frame.hoveredButton = button::none;
             frame.exitSuppressed = 1;
+            // The release that ended the screen belongs to it, not to the page or the hit list below.
+            consumeEvent(frame);
             break;
         case button::exit:
             frame.quit = 1;
@@ -88,15 +83,26 @@ void handleToolbarRelease(Viewer& v) {
         default:
             break;
     }
-    if (frame.hoveredButton == button::search && frame.searchPanelOpen) restoreSearchWord(v);
+    // The panel opened by this frame's release takes typing even when the pointer slid off the
+    // button in the same frame.
+    const bool openedBySearch = frame.hoveredButton == button::search || frame.searchOpenedThisFrame;
+    if (openedBySearch && frame.searchPanelOpen) restoreSearchWord(v);
+}
+
+// A later start of the program handed its document over (or only asked for the front).
+void openHandedDocument(Viewer& v) {
+    std::string path;
+    if (!media::takeHandedDocument(path)) return;
+    media::raiseWindow();
+    if (!path.empty()) openNamedDocument(v, path);
 }
 
 void handleSearchHitPick(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.frameEvent != media::eventLeftUp || !frame.searchPanelOpen) return;
     if (!frame.pointerOverHitList || frame.pointerOverSearchButton) return;
+    resetKeyboardCase(v);
     pickSearchHit(v);
-    if (frame.frameEvent == 0) forgetGestures(v);
 }
 
 void flipAndClear() {

@@ -99,7 +99,7 @@ void hoverKeyboard(Viewer& v) {
     }
     hoverKeys(v);
     bool over = pointerOver(v.keyboard.activeKeyboardSprite, v.layout.keyboardX, v.layout.keyboardY);
-    v.frame.pointerOverKeyboard = over && v.frame.searchPanelOpen;
+    v.frame.pointerOverKeyboard = over && typingPanelOpen(v);
 }
 
 // The tool bar shows while the pointer is in its zone. A button stays hovered only while the bar is

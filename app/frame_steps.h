@@ -15,8 +15,13 @@ void handlePress(Viewer& v);
 void handleRelease(Viewer& v);
 void pulsePointer(FrameState& frame);
 void updatePageView(Viewer& v);
-// After a page is picked from the sheet or the hit list, no gesture of the old view goes on.
-void forgetGestures(Viewer& v);
+// Panels that keep a gesture away from the page: the sheet, the hit list, the Search button.
+bool pageGestureAllowed(const FrameState& frame);
+// The text view follows the page when a strip, a key or the wheel turns it.
+void refreshTextView(Viewer& v);
+
+// The keyboard's and the wheel's page turns, zoom, Open and sheet walk (keys.cpp).
+void handleKeysAndWheel(Viewer& v);
 
 // The draw phase, back to front (frame_draw.cpp).
 void displayPageOrSheet(Viewer& v);
@@ -39,9 +44,16 @@ void displayWelcome(Viewer& v);
 void displayPageNotReady(Viewer& v);
 void displayMessagePanel(Viewer& v);
 
+// Dialogs beside the loop (dialogs.cpp).
+// The Open button: starts the file chooser; without one a message panel says so.
+void startOpenDialog(Viewer& v);
+// A chooser that has ended opens its file; while a dialog is up, the frame's event is dropped.
+void handleDialogs(Viewer& v);
+
 // After the drawing (frame_actions.cpp).
 void handleKeyboardKeys(Viewer& v);
 void handleToolbarRelease(Viewer& v);
+void openHandedDocument(Viewer& v);
 void handleSearchHitPick(Viewer& v);
 void flipAndClear();
 void typeAndRedrawSearch(Viewer& v);

@@ -3,6 +3,7 @@
 
 #include "about/about.h"
 #include "app/panels.h"
+#include "context/helpers.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 
@@ -38,4 +39,9 @@ void prepareLaterSprites(Viewer& v) {
     // The keyboard's place is known from here on: the pointer's place on it follows.
     v.keyboard.keyboardPointerX = media::mouseX() - v.layout.keyboardX;
     v.keyboard.keyboardPointerY = media::mouseY() - v.layout.keyboardY;
+}
+
+void prepareLaterSpritesWhenShown(Viewer& v) {
+    if (v.layout.laterSpritesDrawn) return;
+    if (typingPanelOpen(v) || pointerOver(sprite::toolbarZone, 0, 0)) prepareLaterSprites(v);
 }

@@ -7,6 +7,8 @@
 #include "context/helpers.h"
 #include "media/media.h"
 #include "media/unicode.h"
+#include "text/search.h"
+#include "view/page_view.h"
 #include "view/sheet.h"
 
 namespace {
@@ -203,19 +205,6 @@ void drawMessagePanels(Viewer& v) {
     drawPageCounter(v);
 }
 
-void drawPageCounter(Viewer& v) {
-    int width = media::spriteOwnWidth(sprite::pageCounter);
-    int height = media::spriteOwnHeight(sprite::pageCounter);
-    v.view.pageCounterText =
-        std::to_string(v.view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
-    if (!media::beginDrawing(sprite::pageCounter)) return;
-    media::fillBox(0, 0, width, height, media::rgb(1, 1, 1));
-    media::setFont(font::base);
-    drawCentred(width, height, v.view.pageCounterText, "H", 1, media::rgb(200, 200, 200),
-                media::rgb(1, 1, 1));
-    media::endDrawing();
-}
-
 void drawToolbar(Viewer& v) {
     Layout& layout = v.layout;
     drawTextButton(layout, sprite::openButton, sprite::openHover, "Open", 0);
@@ -256,27 +245,6 @@ void drawSearchPanelSprites(Viewer& v) {
     createFilled(sprite::searchCursor, width, 2 * layout.baseFontSize, media::rgb(0, 255, 0));
     drawSearchGoButton();
     drawSearchHeader(v);
-}
-
-void drawSearchHeader(Viewer& v) {
-    int w = media::spriteOwnWidth(sprite::searchHeader);
-    int h = media::spriteOwnHeight(sprite::searchHeader);
-    int m = v.layout.mediumFontSize;
-    int fieldHeight = nearest(h / 2.5);
-    if (!media::beginDrawing(sprite::searchHeader)) return;
-    media::fillBox(0, 0, w, h, panelGrey);
-    media::fillBox(m, 3 * m, nearest(w / 1.3), fieldHeight, white);
-    media::setFont(font::medium);
-    media::drawText(m + v.layout.baseFontSize, 4 * m, v.search.searchWord, black, white);
-    media::fillBox(nearest(w / 1.3), 3 * m, nearest(w / 4.95), fieldHeight, searchGreen);
-    media::setDrawingMode(media::mode::outlined);
-    media::fillBox(0, 0, w, h, black);
-    media::fillBox(m, 3 * m, nearest(w / 1.05), fieldHeight, black);
-    media::setDrawingMode(media::mode::transparent);
-    media::setFont(font::large);
-    const std::string title = "Search (Results marked in Thumbnails)";
-    media::drawText(w / 2 - media::textWidth(title) / 2, m, title, white);
-    media::endDrawing();
 }
 
 void showMessagePanel(Viewer& v, const std::string& text) {

@@ -9,9 +9,5 @@ void drawMessagePanels(Viewer& v);       // page-not-ready (8), page counter (9)
 void drawToolbar(Viewer& v);             // faces, hover overlays, positions, the band
 void drawInfoPlaceholder(Viewer& v);     // infoPanel (80) "Load a PDF first..."
 void drawSearchPanelSprites(Viewer& v);  // 81..84
-// Redraws the search panel (81) from its title and the current search word.
-void drawSearchHeader(Viewer& v);
-// Redraws the page counter (9) with currentPage "/" pageCountShown.
-void drawPageCounter(Viewer& v);
 // Shows a centred message panel in the information panel's place (the document cannot be read).
 void showMessagePanel(Viewer& v, const std::string& text);

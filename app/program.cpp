@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/opening.h"
 #include "app/panels.h"
 #include "document/conversion.h"
-#include "document/document.h"
 #include "document/tools.h"
 #include "media/media.h"
 #include "view/page_view.h"
@@ -17,6 +17,7 @@ namespace {
 struct CommandLine {
     bool help = false;
     bool version = false;
+    bool newWindow = false;
     std::string error;
     std::string document;
 };
@@ -32,6 +33,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
             line.help = true;
         } else if (!optionsEnded && argument == "--version") {
             line.version = true;
+        } else if (!optionsEnded && argument == "--new-window") {
+            line.newWindow = true;
         } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
             line.error = "unknown option " + argument;
         } else if (line.document.empty()) {
@@ -45,10 +48,20 @@ CommandLine parseCommandLine(int argc, char** argv) {
 
 void printUsage() {
     std::printf(
-        "Usage: pagewell [file.pdf]\n"
+        "Usage: pagewell [--new-window] [file.pdf]\n"
         "A portrait-first PDF viewer for touch screens and mice.\n\n"
-        "  --help      show this help and exit\n"
-        "  --version   show the version and exit\n\n"
+        "  --new-window  start a separate viewer, even when one runs on this display\n"
+        "  --help        show this help and exit\n"
+        "  --version     show the version and exit\n\n"
+        "A viewer already running on this display takes the file and comes to the front.\n\n"
+        "Keys (while no panel takes typing):\n"
+        "  Page Down, Right, Down, Space      next page (the mouse wheel: toward you)\n"
+        "  Page Up, Left, Up, Backspace       previous page (the mouse wheel: away from you)\n"
+        "  Home, End                          first page, last page\n"
+        "  Control+O                          open a PDF\n"
+        "  Control+plus, Control+minus        zoom in, out about the middle of the screen\n"
+        "  Control+0                          fit the page again\n"
+        "  arrows, Home, End, Return          on the thumbnail sheet: move the highlight, open its page\n\n"
         "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
 }
 
@@ -57,9 +70,23 @@ std::string absolutePath(const std::string& path) {
     return media::currentFolder() + path;
 }
 
+// Another viewer for this user and display takes the document and comes to the front. Returns this
+// process's exit code when that viewer has it, -1 when this process goes on as a viewer.
+int handToRunningViewer(const std::string& document) {
+    std::string path = document.empty() ? document : absolutePath(document);
+    if (!path.empty() && (media::fileSize(path) <= 0 || !media::canOpenForReading(path)))
+        std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
+    media::InstanceClaim claim = media::claimInstance(path);
+    if (!claim.problem.empty()) std::fprintf(stderr, "pagewell: %s\n", claim.problem.c_str());
+    if (claim.role == media::InstanceRole::handedOver) return 0;
+    return claim.role == media::InstanceRole::unanswered ? 1 : -1;
+}
+
+}  // namespace
+
 // A file named on the command line takes the same steps as one chosen with the Open button;
 // one that cannot be read is said so, where the chooser's cancel would say nothing.
-void openFromCommandLine(Viewer& v, const std::string& document) {
+void openNamedDocument(Viewer& v, const std::string& document) {
     std::string path = absolutePath(document);
     if (media::fileSize(path) <= 0 || !media::canOpenForReading(path)) {
         std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
@@ -69,6 +96,8 @@ void openFromCommandLine(Viewer& v, const std::string& document) {
     openDocumentPath(v, path);
     drawStatusLine(v);
 }
+
+namespace {
 
 // PAGEWELL_SAVE_FRAME=<file.png> saves one presented frame, once the screen has settled: a
 // screenshot for scripts on displays that offer no capture tool of their own.
@@ -99,6 +128,7 @@ void exitSequence(Viewer& v) {
     stopAllTools();
     stopPageFileWorker(v);
     media::stopDisplay();
+    media::releaseInstance();
 }
 
 int runPagewell(int argc, char** argv) {
@@ -115,14 +145,19 @@ int runPagewell(int argc, char** argv) {
         std::printf("Pagewell v1.0 - 10 January 2016 by Tarnwick\n");
         return 0;
     }
+    if (!line.newWindow) {
+        int handedOverCode = handToRunningViewer(line.document);
+        if (handedOverCode >= 0) return handedOverCode;
+    }
     auto viewer = std::make_unique<Viewer>();
     StartOptions options;
     options.documentToOpen = line.document;
     if (!startUp(*viewer, options)) {
         media::stopDisplay();
+        media::releaseInstance();
         return 1;
     }
-    if (!options.documentToOpen.empty()) openFromCommandLine(*viewer, options.documentToOpen);
+    if (!options.documentToOpen.empty()) openNamedDocument(*viewer, options.documentToOpen);
     FrameDump dump = frameDumpFromEnvironment();
     while (runFrame(*viewer)) saveFrameWhenDue(dump);
     exitSequence(*viewer);

@@ -102,7 +102,7 @@ void showCopies(Harness& h, const std::string& jpeg, int pageCount) {
     v.conversion.firstPageShown = 1;
     v.frame.welcomeShown = 0;
     v.view.currentPage = 1;
-    showPage(v, false);
+    showPage(v);
     h.frames(2);
 }
 

@@ -20,6 +20,11 @@ struct DocumentState {
     int infoPanelTextWidth = 10;  // measured width the information panel grows from
     int infoPanelTextHeight = 0;
     int documentUnreadable = 0;  // the information program gave no page count: message shown
+    // The document is locked by a password: its cache folder and files are readable by the user
+    // alone, and the tools get documentPassword, kept for this opening only and never written.
+    int documentNeedsPassword = 0;
+    int informationStatus = 0;  // the information program's exit status at this opening
+    std::string documentPassword;
     // From the "Page size:" line.
     std::string pageWidthText = "0", pageHeightText = "0";
     float pageWidthPoints = 0.0f, pageHeightPoints = 0.0f;

@@ -1,8 +1,9 @@
-// Small helpers every feature shares: rounding, the pointer hit test, the window's inner width.
+// Small helpers every feature shares: rounding, the pointer hit test, the window's inner width, typing.
 #include "context/helpers.h"
 
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "media/media.h"
 
@@ -24,4 +25,19 @@ bool pointerOver(int target, int x, int y) {
 int innerWindowWidth(const Viewer& v) {
     const int width = media::windowWidth();
     return width > 0 ? width : v.layout.screenWidth;
+}
+
+bool typingPanelOpen(const Viewer& v) {
+    return v.frame.searchPanelOpen || v.password.passwordPanelOpen;
+}
+
+std::string& typingTarget(Viewer& v) {
+    return v.password.passwordPanelOpen ? v.password.typedPassword : v.search.searchWord;
+}
+
+// explicit_bzero is never optimised away, unlike a plain fill of memory about to be freed.
+void forgetSecret(std::string& secret) {
+    secret.resize(secret.capacity());
+    explicit_bzero(secret.data(), secret.size());
+    secret.clear();
 }

@@ -20,7 +20,7 @@ struct Layout {
         aboutButtonX = 0, exitButtonX = 0, detachButtonX = 0;
     int tipOpenSprite = -1, tipThumbsSprite = -1, tipInfoSprite = -1, tipSearchSprite = -1,
         tipAboutSprite = -1, tipExitSprite = -1, tipDetachSprite = -1, tipTextSprite = -1;
-    int textLineChars = 0;             // characters per text-view line
+    int textLineChars = 0;             // display columns per text-view line
     int textViewLastLine = 0;          // highest text-view line index
     int keyboardX = 0, keyboardY = 0;  // where the on-screen keyboard face is shown
     int laterSpritesDrawn = 0;         // tips, keyboard and about screen: after the first frame

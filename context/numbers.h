@@ -53,7 +53,10 @@ constexpr int aboutFadeDark = 118;
 constexpr int logo = 119;
 constexpr int forwardZone = 200;
 constexpr int toolbarZone = 300;
-constexpr int infoMessage = 301;  // the message panel ("This document cannot be read.", ...)
+constexpr int infoMessage = 301;     // the message panel ("This document cannot be read.", ...)
+constexpr int passwordPanel = 302;   // the password panel with its masked field
+constexpr int passwordOpen = 303;    // its Open button
+constexpr int passwordCancel = 304;  // its Cancel button
 }  // namespace sprite
 
 // Font numbers.

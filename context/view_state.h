@@ -44,6 +44,7 @@ struct SheetState {
     int sheetJustBuilt = 0;
     int sheetLoadPending = 0;  // a saved sheet is being decoded in the background
     int hoveredCell = -1;      // index into thumbnailCells
+    int keyboardCell = -1;     // index into thumbnailCells the arrow keys highlight; -1 none
     int sheetEndRow = 0;
     float thumbFitWidth = 0.0f, thumbFitHeight = 0.0f;
 };

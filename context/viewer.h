@@ -9,6 +9,7 @@
 #include "context/keyboard_state.h"
 #include "context/layout.h"
 #include "context/numbers.h"
+#include "context/password_state.h"
 #include "context/text_state.h"
 #include "context/view_state.h"
 
@@ -24,6 +25,7 @@ struct Viewer {
     SearchState search;
     KeyboardState keyboard;
     AboutState about;
+    PasswordState password;
 
     Viewer() = default;
     Viewer(const Viewer&) = delete;
@@ -33,6 +35,7 @@ struct Viewer {
         conversion.workerStop = 1;
         conversion.worker.join();
         search.worker.join();
+        media::keepNewFilesPrivate(false);  // a locked document's private files end with it
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "context/check.h"
+#include "context/fitting.h"
 #include "context/helpers.h"
 #include "context/viewer.h"
 #include "document/page_file_worker.h"

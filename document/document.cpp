@@ -1,18 +1,14 @@
-// Opening a document: the file chooser, the signature check, the cache folder and its test, the
-// resets, and the start of whatever work the cache still lacks.
+// Opening a document, the document's own steps: the choice checked, its state reset, the cache folder
+// named and tested, the information read and the work the cache still lacks started.
 #include "document/document.h"
 
 #include <fstream>
 
-#include "app/panels.h"
+#include "context/helpers.h"
 #include "document/conversion.h"
 #include "document/information.h"
 #include "document/tools.h"
-#include "keyboard/keyboard.h"
 #include "media/media.h"
-#include "text/text_store.h"
-#include "view/page_view.h"
-#include "view/sheet_loading.h"
 
 namespace {
 
@@ -29,10 +25,6 @@ std::string absolutePath(const std::string& path) {
     return media::currentFolder() + path;
 }
 
-void placePointerAtCentre(const Viewer& v) {
-    media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
-}
-
 bool choiceAccepted(const std::string& path) {
     return !path.empty() && media::fileSize(path) > 0 && media::canOpenForReading(path);
 }
@@ -41,18 +33,6 @@ bool beginsWithPdfSignature(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     char start[5] = {};
     return file.read(start, sizeof start) && std::string(start, sizeof start) == "%PDF-";
-}
-
-// A search still running would write into the hit list being emptied: it is waited for.
-void resetSearch(Viewer& v) {
-    v.search.worker.join();
-    v.search.searchWorkerState = 0;
-    v.search.searchHits.clear();
-    if (media::beginDrawing(sprite::searchList)) {
-        media::fillBox(0, 0, media::spriteOwnWidth(sprite::searchList),
-                       media::spriteOwnHeight(sprite::searchList), media::rgb(100, 100, 100));
-        media::endDrawing();
-    }
 }
 
 void resetConversion(ConversionState& c) {
@@ -69,22 +49,17 @@ void resetConversion(ConversionState& c) {
 
 void resetDocumentState(Viewer& v) {
     stopPageFileWorker(v);  // it reads the state reset below
-    FrameState& frame = v.frame;
-    frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = 0;
-    frame.cellHovered = 0;
+    forgetPassword(v);      // the worker wrote private files till now
     v.document.pageCount = 0;
     v.document.pageCountShown = 1;  // the cache test counts pages up to it
     v.document.documentIsCached = 0;
     v.document.documentUnreadable = 0;
+    v.document.textExtractionPending = 0;  // the previous document's text is no longer awaited
     resetConversion(v.conversion);
-    v.sheet.sheetReady = v.sheet.sheetJustBuilt = v.sheet.sheetLoadPending = 0;
-    v.view.fitWidth = v.view.fitHeight = 0.0f;
-    resetKeyboardCase(v);
     v.document.documentCacheFolder.clear();
     v.document.infoPanelTextWidth = 10;
     v.document.infoPanelTextHeight = 0;
     media::zoomSprite(sprite::progressBar, -1, -1);
-    resetSearch(v);
 }
 
 // Pages from 1 on whose JPEG is present, up to the first one missing: the cache is complete only
@@ -122,83 +97,17 @@ void testCache(Viewer& v) {
     }
 }
 
-// A text file already there is read by the next frame's text step: page 1 does not wait for it.
-void startText(Viewer& v) {
-    if (media::filePresent(v.document.documentCacheFolder + "TextualData.txt")) {
-        v.document.textExtractionPending = 1;
-        return;
-    }
-    startTextExtractor(v);
-    v.document.textExtractionPending = 1;
+// A cache folder made for a locked document says so, so that opening it again asks again.
+std::string lockedMarker(const Viewer& v) {
+    return v.document.documentCacheFolder + "PasswordRequired.txt";
 }
 
-void resetView(Viewer& v) {
-    ConversionState& c = v.conversion;
-    c.conversionProgress = 0.0f;
-    c.nextPageToConvert = 0;
-    c.firstPageShown = 0;
-    c.lastSeenConvertPage = 0;
-    v.document.pageCountShown = 1;
-    v.document.pageCount = 0;
-    v.view.currentPage = 1;
-    v.view.panAnimating = 0;
-    v.view.panElapsed = 0;
-    v.view.pageNotReady = 0;
-    v.frame.hoveredButton = 0;
-    v.frame.welcomeShown = 0;
-    placePointerAtCentre(v);
-}
-
-void showCachedFirstPage(Viewer& v) {
-    const std::string firstPage = pageImageBase(v, 1) + ".jpg";
-    if (!media::filePresent(firstPage) || v.conversion.firstPageShown) return;
-    placePointerAtCentre(v);
-    if (!media::loadSprite(sprite::page, firstPage)) return;
-    v.conversion.firstPageShown = 1;
-    fitPage(v);
-}
-
-void openCachedDocument(Viewer& v) {
-    showCachedFirstPage(v);
-    v.frame.toolbarShown = 0;
-    if (v.document.pageCount <= 1) return;
-    requestSavedSheet(v);
-}
-
-// The tools could not read the document: it is said so instead of converting nothing, and the
-// previous document's page no longer stands for it.
-void reportUnreadable(Viewer& v) {
-    v.document.documentUnreadable = 1;
-    media::freeSprite(sprite::page);
-    // Without its tool programs the viewer can read no document at all: it says so.
-    if (media::fileSize(v.tools.pdfinfoPath) <= 0) {
-        showMessagePanel(v, "The tool programs are missing from " + v.tools.toolFolder);
-    } else if (!media::folderWritable(v.document.documentCacheFolder)) {
-        showMessagePanel(v, "The cache folder cannot be written: " + v.document.documentCacheFolder);
-    } else {
-        showMessagePanel(v, "This document cannot be read.");
-    }
-}
-
-// Steps 5 to 14 of the opening, for a file that has passed the checks.
-void openAcceptedDocument(Viewer& v) {
-    resetDocumentState(v);
-    const std::string& path = v.document.documentPath;
-    v.document.documentCacheFolder =
-        v.layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
-    testCache(v);
-    if (!v.document.documentIsCached) runInformationStep(v);
-    startText(v);
-    resetView(v);
-    readPageData(v);
-    drawPageCounter(v);
-    if (v.document.documentIsCached) {
-        openCachedDocument(v);
-    } else if (v.document.pageCount < 1) {
-        reportUnreadable(v);
-    } else {
-        startConversion(v);
-    }
+// Without its tool programs the viewer can read no document at all, and without a writable cache
+// folder it can convert none: each is named rather than blamed on the document.
+OpenProblem problemOfUnreadable(const Viewer& v) {
+    if (media::fileSize(v.tools.pdfinfoPath) <= 0) return OpenProblem::toolsMissing;
+    if (!media::folderWritable(v.document.documentCacheFolder)) return OpenProblem::cacheUnwritable;
+    return OpenProblem::unreadable;
 }
 
 }  // namespace
@@ -212,26 +121,88 @@ std::string cacheFolderName(const std::string& documentPath, std::int64_t modifi
     return std::to_string(modificationTime) + "_" + name;
 }
 
-void openDocument(Viewer& v) {
-    bool chooserAvailable = true;
-    const std::string chosen =
-        media::chooseFileToOpen("Select PDF file", "*.pdf", "PDF (*.pdf)|*.pdf", &chooserAvailable);
-    if (!chooserAvailable) {
-        showMessagePanel(v, "No file chooser found: install zenity or kdialog.");
-    }
-    openDocumentPath(v, chosen);
-}
-
-void openDocumentPath(Viewer& v, const std::string& chosenPath) {
+Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
     const std::string path = absolutePath(trimSpaces(chosenPath));
-    if (!choiceAccepted(path)) {
-        v.frame.toolbarShown = 0;
-        v.frame.hoveredButton = 0;
-        placePointerAtCentre(v);
-        return;
-    }
-    if (!beginsWithPdfSignature(path)) return;
+    if (!choiceAccepted(path)) return Choice::refused;
+    if (!beginsWithPdfSignature(path)) return Choice::notPdf;
     v.document.documentPath = path;
     v.document.documentSizeText = std::to_string(media::fileSize(path));
-    openAcceptedDocument(v);
+    return Choice::accepted;
+}
+
+void prepareCacheFolder(Viewer& v) {
+    resetDocumentState(v);
+    const std::string& path = v.document.documentPath;
+    v.document.documentCacheFolder =
+        v.layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
+    testCache(v);
+    v.document.informationStatus = v.document.documentIsCached ? 0 : runInformationStep(v);
+}
+
+bool documentLocked(const Viewer& v) {
+    if (v.document.documentIsCached) return media::fileSize(lockedMarker(v)) >= 0;
+    return v.document.informationStatus == toolNeedsPassword;
+}
+
+void keepCachePrivate(Viewer& v) {
+    v.document.documentNeedsPassword = 1;
+    media::keepNewFilesPrivate(true);
+    media::makeFolderPrivate(v.document.documentCacheFolder);
+    if (!media::filePresent(lockedMarker(v)))
+        media::writeWholeFile(lockedMarker(v),
+                              "Locked by a password: Pagewell asks for it at each opening.\n");
+}
+
+PasswordTry tryDocumentPassword(Viewer& v) {
+    const bool cached = v.document.documentIsCached != 0;
+    const int status = cached ? testDocumentPassword(v) : runInformationStep(v);
+    if (status == toolNeedsPassword) return PasswordTry::wrong;
+    if (status != 0) return PasswordTry::unreadable;
+    if (cached) readCachedInformation(v);
+    return PasswordTry::accepted;
+}
+
+void forgetPassword(Viewer& v) {
+    forgetSecret(v.document.documentPassword);
+    v.document.documentNeedsPassword = 0;
+    media::keepNewFilesPrivate(false);
+}
+
+bool extractedTextPresent(const Viewer& v) {
+    return media::filePresent(v.document.documentCacheFolder + "TextualData.txt");
+}
+
+void startTextExtraction(Viewer& v) {
+    startTextExtractor(v);
+    v.document.textExtractionPending = 1;
+}
+
+void resetConversionCounters(Viewer& v) {
+    ConversionState& c = v.conversion;
+    c.conversionProgress = 0.0f;
+    c.nextPageToConvert = 0;
+    c.firstPageShown = 0;
+    c.lastSeenConvertPage = 0;
+    v.document.pageCountShown = 1;
+    v.document.pageCount = 0;
+}
+
+void readOpenedDocument(Viewer& v) {
+    resetConversionCounters(v);
+    readPageData(v);
+}
+
+OpenProblem startMissingWork(Viewer& v) {
+    if (v.document.documentIsCached) return OpenProblem::none;
+    if (v.document.pageCount < 1) {
+        v.document.documentUnreadable = 1;
+        return problemOfUnreadable(v);
+    }
+    startConversion(v);
+    return OpenProblem::none;
+}
+
+void requestThumbnailsFromJpeg(Viewer& v) {
+    v.conversion.thumbnailsFromJpeg = 1;
+    v.conversion.thumbnailsWanted = 1;
 }

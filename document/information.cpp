@@ -11,7 +11,6 @@
 #include "document/tools.h"
 #include "media/media.h"
 #include "media/unicode.h"
-#include "view/fitting.h"
 
 namespace {
 
@@ -185,10 +184,11 @@ void readCachedInformation(Viewer& v) {
     buildInfoPanel(v, true);
 }
 
-void runInformationStep(Viewer& v) {
-    runInformationProgram(v);
+int runInformationStep(Viewer& v) {
+    const int status = runInformationProgram(v);
     v.document.infoLines = shownLines(readInformationLines(v));
     buildInfoPanel(v, false);
+    return status;
 }
 
 void readPageData(Viewer& v) {

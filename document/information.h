@@ -17,6 +17,7 @@ float computeRenderDpi(float widthPoints, float heightPoints, float fallbackDpi)
 
 // Steps of opening.
 void readCachedInformation(Viewer& v);  // trimmed lines, page count, panel (cached variant)
-void runInformationStep(Viewer& v);     // runs the information program, lines as read, panel (fresh)
-void readPageData(Viewer& v);           // page count, page size and renderDpi
+// Runs the information program, lines as read, panel (fresh); returns the program's exit status.
+int runInformationStep(Viewer& v);
+void readPageData(Viewer& v);  // page count, page size and renderDpi
 void buildInfoPanel(Viewer& v, bool cachedVariant);

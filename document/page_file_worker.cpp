@@ -5,10 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "context/check.h"
+#include "context/fitting.h"
 #include "document/conversion.h"
 #include "document/tools.h"
 #include "media/media.h"
-#include "view/fitting.h"
 
 namespace {
 
@@ -167,6 +168,7 @@ void startPageFileWorker(Viewer& v) {
     const int threads = c.pageFileThreads > 0 ? c.pageFileThreads : media::processorCount();
     WorkerJob job{v.document.documentCacheFolder, v.document.pageCount,      v.view.pageFitWidth,
                   v.view.pageFitHeight,           c.thumbnailsFromJpeg != 0, threads};
+    PAGEWELL_CHECK(c.workerRunning == 0 && c.thumbnailThread == none, "no page-file worker runs already");
     c.worker.join();  // a worker of this document never ran; one of an earlier one has ended
     c.thumbnailThread = 1;
     c.workerStop = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "context/helpers.h"
 #include "media/media.h"
 
 namespace {
@@ -11,6 +12,7 @@ namespace {
 const char* const pageConverterName = "pdftopng.exe";
 const char* const textExtractorName = "pdftotext.exe";
 const char* const informationProgramName = "pdfinfo.exe";
+const std::string passwordVariable = "PAGEWELL_PASSWORD";
 
 // A path starting with "-" would be taken for an option; "./-x" names the same file.
 std::string asOperand(const std::string& path) {
@@ -33,6 +35,29 @@ void raiseRunningProgram(const std::string& exeName) {
 
 void stopFirstRunning(const std::string& exeName) {
     media::stopProgram(media::isProgramRunning(exeName));
+}
+
+// Starts a tool for the open document. A locked document's password goes into the child's
+// environment alone: never on a command line, which every user can read in /proc, and never into
+// the viewer's own environment. The copy made for the start is wiped once the child has it.
+int runTool(const Viewer& v, const std::string& program, const std::vector<std::string>& arguments,
+            media::RunOptions options, int* exitStatus = nullptr) {
+    options.environment = {passwordVariable};  // one the viewer inherited is never passed on
+    if (v.document.documentNeedsPassword)
+        options.environment = {passwordVariable + "=" + v.document.documentPassword};
+    const int pid = media::runProgram(program, arguments, options, exitStatus);
+    forgetSecret(options.environment.front());
+    return pid;
+}
+
+int runInformationInto(Viewer& v, const std::string& outputFile) {
+    media::RunOptions options;
+    options.workingFolder = v.document.documentCacheFolder;
+    options.wait = true;
+    options.standardOutputFile = outputFile;
+    int status = -1;
+    runTool(v, v.tools.pdfinfoPath, informationArguments(v.document.documentPath), options, &status);
+    return status;
 }
 
 }  // namespace
@@ -71,22 +96,19 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
             asOperand(cacheFolder + "page")};
 }
 
-bool runInformationProgram(Viewer& v) {
-    const std::string& folder = v.document.documentCacheFolder;
-    media::RunOptions options;
-    options.workingFolder = folder;
-    options.wait = true;
-    options.standardOutputFile = folder + "Information.ini";
-    return media::runProgram(v.tools.pdfinfoPath, informationArguments(v.document.documentPath), options) !=
-           0;
+int runInformationProgram(Viewer& v) {
+    return runInformationInto(v, v.document.documentCacheFolder + "Information.ini");
+}
+
+int testDocumentPassword(Viewer& v) {
+    return runInformationInto(v, "/dev/null");
 }
 
 void startTextExtractor(Viewer& v) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    media::runProgram(v.tools.pdftotextPath,
-                      textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder),
-                      options);
+    runTool(v, v.tools.pdftotextPath,
+            textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder), options);
     raiseRunningProgram(textExtractorName);
 }
 
@@ -94,10 +116,10 @@ void startPageConverter(Viewer& v, int page) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
     v.conversion.converterProcess =
-        media::runProgram(v.tools.pdftopngPath,
-                          pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
-                                                 v.document.documentCacheFolder),
-                          options);
+        runTool(v, v.tools.pdftopngPath,
+                pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
+                                       v.document.documentCacheFolder),
+                options);
     raiseRunningProgram(pageConverterName);
 }
 
@@ -116,8 +138,8 @@ void stopOwnPageConverter(Viewer& v) {
     v.conversion.converterProcess = 0;
 }
 
+// Only the programs this viewer started: another viewer's converter or extractor goes on.
 void stopAllTools() {
-    stopFirstRunning(informationProgramName);
-    stopFirstRunning(textExtractorName);
-    stopFirstRunning(pageConverterName);
+    for (const char* name : {informationProgramName, textExtractorName, pageConverterName})
+        media::stopProgram(media::ownProgramRunning(name));
 }

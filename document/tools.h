@@ -13,9 +13,13 @@ std::vector<std::string> textExtractorArguments(const std::string& documentPath,
                                                 const std::string& cacheFolder);
 std::vector<std::string> pageConverterArguments(int page, float renderDpi, const std::string& documentPath,
                                                 const std::string& cacheFolder);
+// The exit status of a tool program that could not open a document for want of its password.
+constexpr int toolNeedsPassword = 4;
 // Runs pdfinfo on the open document and waits; its standard output becomes the cache folder's
-// Information.ini. False when the program could not be started.
-bool runInformationProgram(Viewer& v);
+// Information.ini. Returns its exit status, -1 when it could not be started or was killed.
+int runInformationProgram(Viewer& v);
+// Runs pdfinfo with the document's password and waits, its output dropped: its exit status as above.
+int testDocumentPassword(Viewer& v);
 void startTextExtractor(Viewer& v);
 void startPageConverter(Viewer& v, int page);
 bool pageConverterRunning();  // any process named pdftopng.exe, ours or not
@@ -23,4 +27,4 @@ void stopPageConverter();     // the first pdftopng.exe found, whoever started i
 // Stops the page converter this viewer started last, when it still runs; another program's
 // converter is left alone.
 void stopOwnPageConverter(Viewer& v);
-void stopAllTools();  // the exit order: pdfinfo, pdftotext, pdftopng
+void stopAllTools();  // the exit order: pdfinfo, pdftotext, pdftopng; only our own

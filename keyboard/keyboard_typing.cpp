@@ -1,10 +1,12 @@
 // The on-screen keyboard at run time: which key is under the pointer, the case locks, typing.
 #include <array>
 
-#include "app/panels.h"
+#include "context/check.h"
+#include "context/helpers.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "media/unicode.h"
+#include "text/search.h"
 
 namespace {
 
@@ -131,15 +133,17 @@ void keyboardPress(Viewer& v) {
 void handleKeyRelease(Viewer& v) {
     auto& k = v.keyboard;
     if (!keyboardUsable(k)) return;
+    PAGEWELL_CHECK(k.currentKey >= 0 && k.currentKey < static_cast<int>(keyCount),
+                   "the key hover walk ran earlier in this frame");
     applyLockKey(k);
     v.frame.keyboardKeyDown = 0;
     k.typedKeyText = releasedKeyText(v);
-    auto& word = v.search.searchWord;
+    auto& word = typingTarget(v);
     if (k.typedKeyText == "-1")
         word = media::withoutLastCharacter(word);
     else
         word += k.typedKeyText;
-    drawSearchHeader(v);
+    if (!v.password.passwordPanelOpen) drawSearchHeader(v);  // the password panel redraws itself
 }
 
 void showKeyboard(Viewer& v) {
@@ -157,7 +161,7 @@ void showKeyboard(Viewer& v) {
 
 void showPressedKey(Viewer& v) {
     auto& k = v.keyboard;
-    if (v.frame.keyboardKeyDown != 1 || v.frame.searchPanelOpen != 1 || !keyboardUsable(k)) return;
+    if (v.frame.keyboardKeyDown != 1 || !typingPanelOpen(v) || !keyboardUsable(k)) return;
     k.pressedKeySprite = pressedKeySpriteFor(k.hoverKeySprite);  // follows the pointer while held
     displayAt(k.pressedKeySprite, v.layout.keyboardX + k.hoverKeyX, v.layout.keyboardY + k.hoverKeyY, 150);
 }

@@ -1,12 +1,18 @@
-// Message boxes, the clipboard, and the desktop's file chooser run as a helper program.
+// Message boxes, the clipboard, and the desktop's file chooser: dialogs run as helper programs beside
+// the frame loop, followed once a frame.
 #include <SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "media/display_internal.h"
@@ -15,6 +21,28 @@
 namespace media {
 
 namespace {
+
+// A helper program showing a dialog. A chooser's standard output goes into its answer file.
+struct Dialog {
+    int processId = 0;
+    std::string answerFile;  // empty for a message box
+};
+
+struct DialogState {
+    std::vector<Dialog> running;
+    std::optional<std::string> chosen;  // the ended chooser's answer, until it is taken
+};
+
+DialogState& dialogs() {
+    static DialogState state;
+    return state;
+}
+
+// A program and its arguments; no program when none is installed.
+struct Helper {
+    std::string program;
+    std::vector<std::string> arguments;
+};
 
 // The program's full path when it can be run from a folder of PATH; empty otherwise.
 std::string findInPath(const std::string& program) {
@@ -44,20 +72,20 @@ std::string uniqueTemporaryFile() {
     return (folder / name).string();
 }
 
-// Runs the chooser, its standard output into a temporary file; the first line is the answer.
-bool runChooser(const std::string& program, const std::vector<std::string>& arguments, std::string& chosen) {
-    std::string output = uniqueTemporaryFile();
-    RunOptions options;
-    options.wait = true;
-    options.standardOutputFile = output;
-    bool started = runProgram(program, arguments, options) != 0;
-    std::ifstream file(output);
-    std::getline(file, chosen);
-    file.close();
+void removeFile(const std::string& file) {
     std::error_code error;
-    std::filesystem::remove(output, error);
+    std::filesystem::remove(file, error);
+}
+
+// The first line the chooser printed; the file is removed.
+std::string readAnswer(const std::string& file) {
+    std::string chosen;
+    std::ifstream stream(file);
+    std::getline(stream, chosen);
+    stream.close();
+    removeFile(file);
     if (!chosen.empty() && chosen.back() == '\r') chosen.pop_back();
-    return started;
+    return chosen;
 }
 
 // "PDF (*.pdf)|*.pdf" -> description and filter, the filter's ";" separators made into blanks.
@@ -71,34 +99,121 @@ void splitPattern(const std::string& pattern, std::string& description, std::str
     if (description.empty()) description = filter;
 }
 
-std::vector<std::string> zenityArguments(const std::string& title, const std::string& defaultFile,
-                                         const std::string& pattern) {
+// The viewer's window as the dialog's owner, where the helper can be told of it.
+void addZenityOwner(std::vector<std::string>& arguments) {
+    arguments.push_back("--modal");
+    std::string window = detail::viewerWindowId();
+    if (!window.empty()) arguments.push_back("--attach=" + window);
+}
+
+void addKdialogOwner(std::vector<std::string>& arguments) {
+    std::string window = detail::viewerWindowId();
+    if (!window.empty()) arguments.insert(arguments.end(), {"--attach", window});
+}
+
+std::vector<std::string> zenityChooserArguments(const std::string& title, const std::string& defaultFile,
+                                                const std::string& pattern) {
     std::string description, filter;
     splitPattern(pattern, description, filter);
     std::vector<std::string> arguments{"--file-selection", "--title=" + title};
     if (!defaultFile.empty()) arguments.push_back("--filename=" + defaultFile);
     if (!pattern.empty()) arguments.push_back("--file-filter=" + description + " | " + filter);
     arguments.push_back("--file-filter=All files | *");
+    addZenityOwner(arguments);
     return arguments;
 }
 
-std::vector<std::string> kdialogArguments(const std::string& title, const std::string& defaultFile,
-                                          const std::string& pattern) {
+std::vector<std::string> kdialogChooserArguments(const std::string& title, const std::string& defaultFile,
+                                                 const std::string& pattern) {
     std::string description, filter;
     splitPattern(pattern, description, filter);
     std::vector<std::string> arguments{"--getopenfilename", defaultFile.empty() ? "." : defaultFile};
     if (!pattern.empty()) arguments.push_back(filter + "|" + description);
     arguments.insert(arguments.end(), {"--title", title});
+    addKdialogOwner(arguments);
     return arguments;
 }
 
-}  // namespace
+// PAGEWELL_FILE_DIALOG, else zenity, else kdialog.
+Helper chooserHelper(const std::string& title, const std::string& defaultFile, const std::string& pattern) {
+    const char* custom = std::getenv("PAGEWELL_FILE_DIALOG");
+    if (custom != nullptr && *custom != '\0') return {findInPath(custom), {}};
+    if (std::string zenity = findInPath("zenity"); !zenity.empty())
+        return {zenity, zenityChooserArguments(title, defaultFile, pattern)};
+    if (std::string kdialog = findInPath("kdialog"); !kdialog.empty())
+        return {kdialog, kdialogChooserArguments(title, defaultFile, pattern)};
+    return {};
+}
 
-void messageBox(const std::string& title, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-    // The dummy video driver has no screen: a box shown some other way would wait for ever.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver != nullptr && std::string(driver) == "dummy") return;
+bool titleNamesAnError(const std::string& title) {
+    std::string lower = title;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower.find("error") != std::string::npos;
+}
+
+// zenity reads backslash escapes in its text: a backslash of the message is written twice.
+std::string zenityText(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        escaped += c;
+        if (c == '\\') escaped += c;
+    }
+    return escaped;
+}
+
+Helper messageHelper(const std::string& title, const std::string& text) {
+    bool error = titleNamesAnError(title);
+    if (std::string zenity = findInPath("zenity"); !zenity.empty()) {
+        std::vector<std::string> arguments{error ? "--error" : "--info", "--title=" + title,
+                                           "--text=" + zenityText(text), "--no-markup"};
+        addZenityOwner(arguments);
+        return {zenity, arguments};
+    }
+    if (std::string kdialog = findInPath("kdialog"); !kdialog.empty()) {
+        std::vector<std::string> arguments{error ? "--error" : "--msgbox", text, "--title", title};
+        addKdialogOwner(arguments);
+        return {kdialog, arguments};
+    }
+    return {};
+}
+
+bool startDialog(const Helper& helper, const std::string& answerFile) {
+    if (helper.program.empty()) return false;
+    RunOptions options;
+    options.standardOutputFile = answerFile;
+    int processId = runProgram(helper.program, helper.arguments, options);
+    if (processId == 0) {
+        if (!answerFile.empty()) removeFile(answerFile);
+        return false;
+    }
+    dialogs().running.push_back({processId, answerFile});
+    if (dialogs().running.size() == 1) detail::applyPointerCapture();
+    return true;
+}
+
+// Ended helpers leave the list; an ended chooser leaves its answer. The pointer is captured again
+// (where the viewer wants it so) once the last dialog has gone.
+void finishEndedDialogs() {
+    DialogState& state = dialogs();
+    if (state.running.empty()) return;
+    std::erase_if(state.running, [&state](const Dialog& dialog) {
+        if (programRunning(dialog.processId)) return false;
+        if (!dialog.answerFile.empty()) state.chosen = readAnswer(dialog.answerFile);
+        return true;
+    });
+    if (!state.running.empty()) return;
+    detail::forgetDialogWindows();
+    detail::applyPointerCapture();
+}
+
+bool windowShown() {
+    SDL_Window* window = detail::display().window;
+    return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0;
+}
+
+// SDL's own box, which waits to be closed.
+void showWaitingBox(const std::string& title, const std::string& text) {
     // A captured pointer could not reach the box's button.
     SDL_Window* window = detail::display().window;
     if (window != nullptr) SDL_SetWindowGrab(window, SDL_FALSE);
@@ -106,7 +221,44 @@ void messageBox(const std::string& title, const std::string& text) {
     SDL_ShowCursor(SDL_ENABLE);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), window);
     SDL_ShowCursor(cursor);
-    if (window != nullptr) releasePointer(!detail::display().pointerCaptured);
+    detail::applyPointerCapture();
+}
+
+}  // namespace
+
+namespace detail {
+
+bool dialogsUp() {
+    return !dialogs().running.empty();
+}
+
+void tendDialogs() {
+    finishEndedDialogs();
+    std::vector<int> processIds;
+    for (const Dialog& dialog : dialogs().running) processIds.push_back(dialog.processId);
+    attachDialogWindows(processIds);
+}
+
+void stopDialogs() {
+    for (const Dialog& dialog : dialogs().running) {
+        stopProgram(dialog.processId);
+        if (!dialog.answerFile.empty()) removeFile(dialog.answerFile);
+    }
+    dialogs() = DialogState{};
+    forgetDialogWindows();
+}
+
+}  // namespace detail
+
+void messageBox(const std::string& title, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    // A video driver without a screen (the tests' dummy): a box shown some other way would wait for ever.
+    // Without any video driver the display could not be opened: a box there would wait unseen, or
+    // stand on a display the viewer itself could not reach; the message on standard error is all.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || !detail::driverShowsWindow(driver)) return;
+    if (windowShown() && startDialog(messageHelper(title, text), "")) return;
+    showWaitingBox(title, text);
 }
 
 void setClipboardText(const std::string& utf8) {
@@ -121,21 +273,38 @@ std::string clipboardText() {
     return result;
 }
 
+bool startFileChooser(const std::string& title, const std::string& defaultFile, const std::string& pattern) {
+    if (fileChooserRunning()) return false;
+    dialogs().chosen.reset();
+    return startDialog(chooserHelper(title, defaultFile, pattern), uniqueTemporaryFile());
+}
+
+bool fileChooserRunning() {
+    finishEndedDialogs();
+    const std::vector<Dialog>& running = dialogs().running;
+    return std::any_of(running.begin(), running.end(),
+                       [](const Dialog& dialog) { return !dialog.answerFile.empty(); });
+}
+
+std::optional<std::string> takeChosenFile() {
+    finishEndedDialogs();
+    std::optional<std::string> chosen = dialogs().chosen;
+    dialogs().chosen.reset();
+    return chosen;
+}
+
+bool dialogRunning() {
+    finishEndedDialogs();
+    return detail::dialogsUp();
+}
+
 std::string chooseFileToOpen(const std::string& title, const std::string& defaultFile,
                              const std::string& pattern, bool* chooserAvailable) {
-    std::string chosen;
-    bool ran = false;
-    const char* custom = std::getenv("PAGEWELL_FILE_DIALOG");
-    if (custom != nullptr && *custom != '\0') {
-        std::string program = findInPath(custom);
-        ran = !program.empty() && runChooser(program, {}, chosen);
-    } else if (std::string zenity = findInPath("zenity"); !zenity.empty()) {
-        ran = runChooser(zenity, zenityArguments(title, defaultFile, pattern), chosen);
-    } else if (std::string kdialog = findInPath("kdialog"); !kdialog.empty()) {
-        ran = runChooser(kdialog, kdialogArguments(title, defaultFile, pattern), chosen);
-    }
-    if (chooserAvailable != nullptr) *chooserAvailable = ran;
-    return ran ? chosen : std::string();
+    bool started = startFileChooser(title, defaultFile, pattern);
+    if (chooserAvailable != nullptr) *chooserAvailable = started;
+    if (!started) return "";
+    while (fileChooserRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return takeChosenFile().value_or("");
 }
 
 }  // namespace media

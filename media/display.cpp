@@ -1,11 +1,13 @@
-// The window and the sprite display: start and stop, desktop size, the frame limiter, flipping,
-// caption and pointer capture, frame capture, and the system events of the display.
+// The window and the sprite display: start and stop, desktop size, flipping, caption and pointer
+// capture, frame capture, and the system events of the display.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "media/display_internal.h"
@@ -16,10 +18,84 @@ namespace media {
 
 namespace detail {
 
+namespace {
+
+std::uint64_t& generation() {
+    static std::uint64_t counter = 0;
+    return counter;
+}
+
+// Shown, uncovered or resized, the window shows nothing of the frames drawn before.
+bool windowNeedsFrame(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 DisplayState& display() {
     static DisplayState state;
     return state;
 }
+
+// SDL drivers that show nothing on a screen. Asked for nothing in particular, SDL falls back to one
+// of them without a word when no display answers, and the program would run unseen.
+bool driverShowsWindow(const std::string& name) {
+    return name != "offscreen" && name != "dummy" && name != "evdev";
+}
+
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// SDL's drivers that show a window, in SDL's order of preference, as SDL_VIDEODRIVER's list form.
+std::string windowDriverList() {
+    std::string list;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        std::string name = SDL_GetVideoDriver(i);
+        if (driverShowsWindow(name)) list += (list.empty() ? "" : ",") + name;
+    }
+    return list;
+}
+
+void reportNoDisplay(const std::string& chosen) {
+    std::string display = environment("DISPLAY"), wayland = environment("WAYLAND_DISPLAY");
+    std::string where = "DISPLAY " + (display.empty() ? "not set" : "\"" + display + "\"") +
+                        ", WAYLAND_DISPLAY " + (wayland.empty() ? "not set" : "\"" + wayland + "\"");
+    if (!chosen.empty()) where = "SDL_VIDEODRIVER \"" + chosen + "\"";
+    std::fprintf(stderr, "Pagewell cannot open the display (%s): %s\n", where.c_str(), SDL_GetError());
+}
+
+// An X server resets when its last client leaves, and refuses connections meanwhile (ECONNRESET or
+// EAGAIN for a few milliseconds): a viewer started just after a client such as xdpyinfo ended meets
+// such a reset. Start-up therefore tries again for about two seconds while a display is named.
+bool startVideoDriver() {
+    const std::string chosen = environment("SDL_VIDEODRIVER");
+    if (chosen.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, windowDriverList().c_str());
+    const bool displayNamed = !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty();
+    const int attempts = chosen.empty() && displayNamed ? 8 : 1;
+    bool started = false;
+    for (int attempt = 0; attempt < attempts && !started; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(std::min(25 << attempt, 400)));
+        started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    if (chosen.empty()) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (!started) reportNoDisplay(chosen);
+    return started;
+}
+
+}  // namespace
 
 bool startVideo() {
     DisplayState& state = display();
@@ -29,10 +105,16 @@ bool startVideo() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // After a detach, the press that takes the window back must also reach the program.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "Video system: %s\n", SDL_GetError());
-        return false;
-    }
+    // A touch screen reaches the program only through SDL's mouse emulation (pointer.cpp).
+    SDL_SetHintWithPriority(SDL_HINT_TOUCH_MOUSE_EVENTS, "1", SDL_HINT_OVERRIDE);
+    if (!startVideoDriver()) return false;
+    // Under X the software renderer's frame goes to the server as a shared-memory image, the changed
+    // rectangles alone. SDL would otherwise hand the whole frame to a second, OpenGL renderer at every
+    // present: llvmpipe on a machine without a graphics processor, several milliseconds a frame. (Other
+    // window systems may offer no window surface of their own; there SDL keeps its choice.)
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && SDL_strcmp(driver, "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     state.videoStarted = true;
     return true;
 }
@@ -41,7 +123,12 @@ void handleSystemEvent(const SDL_Event& event) {
     switch (event.type) {
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
+            forgetDrawSteps();
+            releaseTextTextures();
             remakeAllTextures();
+            break;
+        case SDL_WINDOWEVENT:
+            if (windowNeedsFrame(event.window)) redrawWhole();
             break;
         case SDL_QUIT:
             latchEscape();
@@ -52,57 +139,46 @@ void handleSystemEvent(const SDL_Event& event) {
     }
 }
 
-}  // namespace detail
-
-using detail::display;
-
-namespace {
-
-std::int64_t nowNanoseconds() {
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+// A captured pointer could not reach a dialog's window.
+void applyPointerCapture() {
+    DisplayState& state = display();
+    if (state.window == nullptr) return;
+    bool shown = (SDL_GetWindowFlags(state.window) & SDL_WINDOW_SHOWN) != 0;
+    bool captured = state.pointerCaptured && !dialogsUp();
+    SDL_SetWindowGrab(state.window, captured && shown ? SDL_TRUE : SDL_FALSE);
+    SDL_ShowCursor(captured ? SDL_DISABLE : SDL_ENABLE);
 }
 
-// Sleeps for most of the rest of the frame interval and spins on the counter for the last bit,
-// because a sleep may overshoot by a millisecond or more.
-void waitForFrameInterval() {
-    detail::DisplayState& state = display();
-    if (state.frameIntervalNanoseconds <= 0 || detail::testClockActive()) {
-        state.lastFlipNanoseconds = nowNanoseconds();
-        return;
-    }
-    const std::int64_t due = state.lastFlipNanoseconds + state.frameIntervalNanoseconds;
-    const std::int64_t spinMargin = 1'500'000;
-    std::int64_t now = nowNanoseconds();
-    if (due - now > spinMargin) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(due - now - spinMargin));
-    }
-    while ((now = nowNanoseconds()) < due) {
-    }
-    // A frame that came late starts the next interval from now instead of rushing to catch up.
-    state.lastFlipNanoseconds = now - due > state.frameIntervalNanoseconds ? now : due;
+std::uint64_t rendererGeneration() {
+    return generation();
+}
+
+bool readFrame(Picture& frame) {
+    DisplayState& state = display();
+    int width = 0, height = 0;
+    frame = Picture{};
+    if (SDL_GetRendererOutputSize(state.renderer, &width, &height) != 0 || width <= 0 || height <= 0)
+        return false;
+    frame.width = width;
+    frame.height = height;
+    frame.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    if (SDL_RenderReadPixels(state.renderer, nullptr, SDL_PIXELFORMAT_RGBA32, frame.pixels.data(),
+                             width * 4) == 0)
+        return true;
+    frame = Picture{};
+    return false;
 }
 
 void captureFrame() {
-    detail::DisplayState& state = display();
-    int width = 0, height = 0;
-    if (SDL_GetRendererOutputSize(state.renderer, &width, &height) != 0 || width <= 0 || height <= 0) return;
-    state.captured.width = width;
-    state.captured.height = height;
-    state.captured.pixels.assign(static_cast<std::size_t>(width) * height, 0);
-    if (SDL_RenderReadPixels(state.renderer, nullptr, SDL_PIXELFORMAT_RGBA32, state.captured.pixels.data(),
-                             width * 4) != 0) {
-        state.captured = Picture{};
-    }
+    readFrame(display().captured);
 }
 
-void applyPointerCapture() {
-    detail::DisplayState& state = display();
-    if (state.window == nullptr) return;
-    bool shown = (SDL_GetWindowFlags(state.window) & SDL_WINDOW_SHOWN) != 0;
-    SDL_SetWindowGrab(state.window, state.pointerCaptured && shown ? SDL_TRUE : SDL_FALSE);
-    SDL_ShowCursor(state.pointerCaptured ? SDL_DISABLE : SDL_ENABLE);
-}
+}  // namespace detail
+
+using detail::applyPointerCapture;
+using detail::display;
+
+namespace {
 
 SDL_Renderer* createRenderer(SDL_Window* window) {
     // With no flags SDL takes the first driver that works, accelerated ones first, and honours
@@ -110,7 +186,13 @@ SDL_Renderer* createRenderer(SDL_Window* window) {
     SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
     if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     if (renderer == nullptr) std::fprintf(stderr, "Renderer: %s\n", SDL_GetError());
+    ++detail::generation();
     return renderer;
+}
+
+bool softwareRenderer(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    return SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 }
 
 }  // namespace
@@ -127,12 +209,18 @@ bool startDisplay() {
 
 void stopDisplay() {
     detail::DisplayState& state = display();
+    detail::stopDialogs();
     detail::forgetDrawingTarget();
     stopPrefetch();
+    detail::forgetDrawSteps();
+    detail::releaseTextTextures();
     detail::releaseAllSprites();
     detail::releaseFonts();
     stopSound();
-    if (state.renderer != nullptr) SDL_DestroyRenderer(state.renderer);
+    if (state.renderer != nullptr) {
+        SDL_DestroyRenderer(state.renderer);
+        ++detail::generation();
+    }
     if (state.window != nullptr) SDL_DestroyWindow(state.window);
     if (TTF_WasInit() != 0) TTF_Quit();
     if (state.videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -191,6 +279,7 @@ void showWindow() {
     SDL_ShowWindow(state.window);
     SDL_RaiseWindow(state.window);
     applyPointerCapture();
+    detail::redrawWhole();
 }
 
 bool openDisplay(int width, int height) {
@@ -202,12 +291,13 @@ bool openDisplay(int width, int height) {
     }
     state.width = width;
     state.height = height;
-    SDL_SetRenderDrawBlendMode(state.renderer, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(state.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(state.renderer);
-    state.lastFlipNanoseconds = nowNanoseconds();
-    applyPointerCapture();
+    state.software = softwareRenderer(state.renderer);
+    detail::forgetDrawSteps();
+    detail::releaseTextTextures();
     detail::remakeAllTextures();
+    clearDisplay(rgb(0, 0, 0));
+    detail::startFramePacing();
+    applyPointerCapture();
     return true;
 }
 
@@ -216,21 +306,19 @@ void setFrameRate(int framesPerSecond) {
 }
 
 void clearDisplay(Colour colour) {
-    SDL_Renderer* renderer = display().renderer;
-    if (renderer == nullptr) return;
-    SDL_SetRenderDrawColor(renderer, static_cast<Uint8>(red(colour)), static_cast<Uint8>(green(colour)),
-                           static_cast<Uint8>(blue(colour)), 255);
-    SDL_RenderClear(renderer);
+    if (display().renderer == nullptr) return;
+    detail::DrawStep step;
+    step.kind = detail::DrawStep::Kind::clear;
+    step.colour = colour & 0xFFFFFFu;
+    detail::addDrawStep(std::move(step));
 }
 
 void flipDisplay() {
     detail::DisplayState& state = display();
-    if (state.renderer != nullptr) {
-        if (state.capturing) captureFrame();
-        SDL_RenderPresent(state.renderer);
-    }
-    waitForFrameInterval();
+    if (state.renderer != nullptr) detail::presentFrame();
+    detail::waitForNextFrame(state.frameIntervalNanoseconds);
     pumpEvents();
+    detail::tendDialogs();
 }
 
 void toggleWindowCaption() {
@@ -238,6 +326,7 @@ void toggleWindowCaption() {
     if (state.window == nullptr) return;
     state.hasCaption = !state.hasCaption;
     SDL_SetWindowBordered(state.window, state.hasCaption ? SDL_TRUE : SDL_FALSE);
+    detail::redrawWhole();
 }
 
 int windowWidth() {
@@ -257,6 +346,19 @@ void releasePointer(bool release) {
     applyPointerCapture();
 }
 
+void raiseWindow() {
+    SDL_Window* window = display().window;
+    if (window == nullptr) return;
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window);
+    SDL_RaiseWindow(window);
+    applyPointerCapture();
+}
+
+std::string videoDriver() {
+    const char* name = display().videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
+    return name != nullptr ? name : "";
+}
+
 std::string windowTitle() {
     return display().window != nullptr ? display().title : std::string();
 }
@@ -265,8 +367,10 @@ bool windowHasCaption() {
     return display().window != nullptr && display().hasCaption;
 }
 
+// A frame equal to the last is not drawn again: capturing starts with a frame drawn whole.
 void captureFrames(bool on) {
     display().capturing = on;
+    if (on) detail::redrawWhole();
     if (!on) display().captured = Picture{};
 }
 

@@ -1,10 +1,12 @@
 // The drawing target (a sprite or the back buffer), its pen, and the drawing operations that pass
-// the work to the rasteriser or, for text on the back buffer, to the renderer.
+// the work to the rasteriser or, for text on the back buffer, to the frame's drawing steps.
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "media/display_internal.h"
 #include "media/media.h"
@@ -52,20 +54,63 @@ void changed(detail::Sprite& sprite) {
     detail::refreshTexture(sprite);
 }
 
-void setRenderColour(SDL_Renderer* renderer, Colour colour) {
-    SDL_SetRenderDrawColor(renderer, static_cast<Uint8>(red(colour)), static_cast<Uint8>(green(colour)),
-                           static_cast<Uint8>(blue(colour)), 255);
+// A text rendered for the display, kept while frames keep drawing it (a hovered label is drawn
+// afresh in every frame).
+struct DisplayText {
+    const detail::FontFace* font = nullptr;
+    std::uint64_t fontGeneration = 0;
+    std::string text;
+    Colour front = 0;
+    detail::TextureHandle texture;
+    std::uint64_t content = 0;
+    int width = 0, height = 0;
+    std::int64_t lastFrame = 0;  // the frame count when it was last drawn
+};
+
+std::vector<DisplayText>& displayTexts() {
+    static std::vector<DisplayText> texts;
+    return texts;
+}
+
+DisplayText makeDisplayText(const detail::FontFace* font, const std::string& utf8, Colour front) {
+    DisplayText made{font, detail::fontGeneration(), utf8, front, {}, 0, 0, 0, 0};
+    SDL_Surface* surface = detail::renderText(font, utf8, front);
+    if (surface == nullptr) return made;
+    made.texture = detail::adoptTexture(SDL_CreateTextureFromSurface(detail::display().renderer, surface));
+    made.content = detail::newContentVersion();
+    made.width = surface->w;
+    made.height = surface->h;
+    SDL_FreeSurface(surface);
+    return made;
+}
+
+const DisplayText* displayText(const detail::FontFace* font, const std::string& utf8, Colour front) {
+    std::vector<DisplayText>& texts = displayTexts();
+    const std::int64_t frame = frameCounts().frames;
+    std::erase_if(texts, [&](const DisplayText& t) { return t.lastFrame < frame - 1; });
+    auto found = std::find_if(texts.begin(), texts.end(), [&](const DisplayText& t) {
+        return t.font == font && t.fontGeneration == detail::fontGeneration() && t.text == utf8 &&
+               t.front == front;
+    });
+    if (found == texts.end()) {
+        DisplayText made = makeDisplayText(font, utf8, front);
+        if (!made.texture) return nullptr;
+        texts.push_back(std::move(made));
+        found = texts.end() - 1;
+    }
+    found->lastFrame = frame;
+    return &*found;
 }
 
 void textOnSprite(detail::Sprite& sprite, int x, int y, const std::string& utf8, Colour front, Colour back) {
     DrawingState& state = drawing();
-    TTF_Font* font = detail::fontFor(state.font);
+    const detail::FontFace* font = detail::fontFor(state.font);
     if (font == nullptr) return;
     if ((state.brush.mode & mode::transparent) == 0) {
         raster::Brush cell = state.brush;
         cell.mode &= ~(mode::outlined | mode::gradient);
-        raster::fillBox(sprite.picture, cell, x, y, detail::measureText(font, utf8), TTF_FontHeight(font),
-                        back);
+        raster::fillBox(sprite.picture, cell, x, y, detail::measureText(font, utf8),
+                        TTF_FontHeight(font->handle), back);
     }
     SDL_Surface* surface = detail::renderText(font, utf8, front);
     if (surface == nullptr) return;
@@ -89,25 +134,26 @@ void textOnSprite(detail::Sprite& sprite, int x, int y, const std::string& utf8,
 }
 
 void textOnDisplay(int x, int y, const std::string& utf8, Colour front, Colour back) {
-    SDL_Renderer* renderer = detail::display().renderer;
-    TTF_Font* font = detail::fontFor(drawing().font);
-    if (renderer == nullptr || font == nullptr) return;
-    if ((drawing().brush.mode & mode::transparent) == 0) {
-        SDL_Rect cell{x, y, detail::measureText(font, utf8), TTF_FontHeight(font)};
-        SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
-        setRenderColour(renderer, back);
-        SDL_RenderFillRect(renderer, &cell);
+    const detail::FontFace* font = detail::fontFor(drawing().font);
+    if (detail::display().renderer == nullptr || font == nullptr) return;
+    int cellWidth = detail::measureText(font, utf8);
+    if ((drawing().brush.mode & mode::transparent) == 0 && cellWidth > 0) {
+        detail::DrawStep cell;
+        cell.kind = detail::DrawStep::Kind::fill;
+        cell.destination = detail::Rect{x, y, cellWidth, TTF_FontHeight(font->handle)};
+        cell.colour = back & 0xFFFFFFu;
+        detail::addDrawStep(std::move(cell));
     }
-    SDL_Surface* surface = detail::renderText(font, utf8, front);
-    if (surface == nullptr) return;
-    SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, surface);
-    if (texture != nullptr) {
-        SDL_Rect where{x, y, surface->w, surface->h};
-        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-        SDL_RenderCopy(renderer, texture, nullptr, &where);
-        SDL_DestroyTexture(texture);
-    }
-    SDL_FreeSurface(surface);
+    const DisplayText* text = displayText(font, utf8, front);
+    if (text == nullptr) return;
+    detail::DrawStep glyphs;
+    glyphs.kind = detail::DrawStep::Kind::copy;
+    glyphs.source = detail::Rect{0, 0, text->width, text->height};
+    glyphs.destination = detail::Rect{x, y, text->width, text->height};
+    glyphs.content = text->content;
+    glyphs.blend = detail::Blend::normal;
+    glyphs.texture = text->texture;
+    detail::addDrawStep(std::move(glyphs));
 }
 
 }  // namespace
@@ -115,6 +161,10 @@ void textOnDisplay(int x, int y, const std::string& utf8, Colour front, Colour b
 namespace detail {
 void forgetDrawingTarget() {
     drawing() = DrawingState{};
+}
+
+void releaseTextTextures() {
+    displayTexts().clear();
 }
 }  // namespace detail
 
@@ -232,8 +282,8 @@ int textWidth(const std::string& utf8) {
 
 int textHeight(const std::string& utf8) {
     (void)utf8;
-    TTF_Font* font = detail::fontFor(drawing().font);
-    return font != nullptr ? TTF_FontHeight(font) : 0;
+    const detail::FontFace* font = detail::fontFor(drawing().font);
+    return font != nullptr ? TTF_FontHeight(font->handle) : 0;
 }
 
 void drawImage(int image, int x, int y) {

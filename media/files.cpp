@@ -229,4 +229,29 @@ bool folderWritable(const std::string& path) {
     return true;
 }
 
+void keepNewFilesPrivate(bool on) {
+    static const mode_t started = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mask;
+    }();
+    ::umask(on ? (started | 077) : started);
+}
+
+bool makeFolderPrivate(const std::string& folder) {
+    const std::string base = withSlash(folder);
+    if (!isDirectory(base) || ::chmod(base.c_str(), 0700) != 0) return false;
+    DIR* directory = ::opendir(base.c_str());
+    if (!directory) return false;
+    bool good = true;
+    while (struct dirent* entry = ::readdir(directory)) {
+        struct stat status {};
+        const std::string path = base + entry->d_name;
+        if (::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode))
+            good = ::chmod(path.c_str(), 0600) == 0 && good;
+    }
+    ::closedir(directory);
+    return good;
+}
+
 }  // namespace media

@@ -1,14 +1,18 @@
-// Numbered fonts found through fontconfig and opened with SDL_ttf at 96 dots per inch; text measuring
-// by glyph advances and text rendering into coverage surfaces.
+// Numbered fonts found through fontconfig and opened with SDL_ttf at 96 dots per inch, and the fallback
+// faces that draw the characters a font lacks, looked up once per size and range of characters.
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "media/display_internal.h"
 #include "media/media.h"
@@ -17,15 +21,32 @@ namespace media {
 
 namespace {
 
-struct Font {
-    TTF_Font* handle = nullptr;
+using detail::FontFace;
+
+// A face that fontconfig offers for characters, with the characters it has.
+struct Candidate {
     std::string file;
+    int index = 0;
+    bool boldFace = false;
+    FcCharSet* characters = nullptr;  // a reference of our own
+};
+
+// Opened fallback faces are shared by every range they serve; a range's faces are tried in order.
+struct FallbackStore {
+    std::vector<Candidate> candidates[2];  // regular, bold: fontconfig's order of preference
+    bool candidatesSorted[2] = {false, false};
+    std::map<std::tuple<std::string, int, int, bool>, TTF_Font*> opened;     // file, index, size, bold
+    std::map<std::tuple<int, bool, Uint32>, std::vector<TTF_Font*>> ranges;  // size, bold, range
+    std::set<std::tuple<int, bool, Uint32>> missing;  // size, bold, character: no installed face has it
+    int lookups = 0;
 };
 
 struct FontStore {
-    std::map<int, Font> fonts;
-    Font fallback;  // the drawing service's default font, opened on first use
-    bool fallbackTried = false;
+    std::map<int, FontFace> fonts;
+    FontFace defaultFont;  // the drawing service's default font, opened on first use
+    bool defaultTried = false;
+    FallbackStore fallback;
+    std::uint64_t generation = 0;
 };
 
 FontStore& store() {
@@ -35,6 +56,8 @@ FontStore& store() {
 
 constexpr int dotsPerInch = 96;
 constexpr int defaultPointSize = 10;
+// Characters share their fallback faces in ranges of this many code points (a script's block or part).
+constexpr int rangeBits = 8;
 
 struct FaceMatch {
     std::string file;
@@ -55,118 +78,178 @@ bool familyMatches(FcPattern* match, const std::string& family) {
     return false;
 }
 
-// fontconfig always answers with some face; a named face is taken only when its family is the one
-// asked for, since a missing monospace face would otherwise come back as a proportional one.
-bool matchFace(const std::string& family, bool bold, bool anyFamily, FaceMatch& result) {
-    if (!FcInit()) return false;
+// The request for a family and weight, with fontconfig's defaults filled in.
+FcPattern* facePattern(const std::string& family, bool bold) {
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
+    return pattern;
+}
+
+bool readFace(FcPattern* font, FaceMatch& result) {
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch) return false;
+    result.file = reinterpret_cast<const char*>(file);
+    int weight = FC_WEIGHT_REGULAR;
+    FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+    result.boldFace = weight >= FC_WEIGHT_BOLD;
+    result.index = 0;
+    FcPatternGetInteger(font, FC_INDEX, 0, &result.index);
+    return true;
+}
+
+// fontconfig always answers with some face; a named face is taken only when its family is the one
+// asked for, since a missing monospace face would otherwise come back as a proportional one.
+bool matchFace(const std::string& family, bool bold, bool anyFamily, FaceMatch& result) {
+    if (!FcInit()) return false;
+    FcPattern* pattern = facePattern(family, bold);
     FcResult outcome = FcResultNoMatch;
     FcPattern* match = FcFontMatch(nullptr, pattern, &outcome);
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
-    FcChar8* file = nullptr;
-    bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
-                 (anyFamily || familyMatches(match, family));
-    if (found) {
-        result.file = reinterpret_cast<const char*>(file);
-        int weight = FC_WEIGHT_REGULAR;
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-        result.boldFace = weight >= FC_WEIGHT_BOLD;
-        FcPatternGetInteger(match, FC_INDEX, 0, &result.index);
-    }
+    bool found = (anyFamily || familyMatches(match, family)) && readFace(match, result);
     FcPatternDestroy(match);
     return found;
 }
 
-Font openFont(const std::string& faceName, int pointSize, bool bold) {
-    if (TTF_WasInit() == 0 && TTF_Init() != 0) return {};
-    FaceMatch face;
-    if (!matchFace(faceName, bold, false, face) && !matchFace("monospace", bold, true, face)) return {};
+TTF_Font* openFace(const FaceMatch& face, int pointSize, bool bold) {
+    if (TTF_WasInit() == 0 && TTF_Init() != 0) return nullptr;
     TTF_Font* handle =
         TTF_OpenFontIndexDPI(face.file.c_str(), std::max(pointSize, 1), face.index, dotsPerInch, dotsPerInch);
     if (handle == nullptr) {
         std::fprintf(stderr, "Font %s: %s\n", face.file.c_str(), TTF_GetError());
-        return {};
+        return nullptr;
     }
     if (bold && !face.boldFace) TTF_SetFontStyle(handle, TTF_STYLE_BOLD);
     // Text is measured by advances alone; rendering must not move glyphs by kerning pairs.
     TTF_SetFontKerning(handle, 0);
-    return Font{handle, face.file};
+    return handle;
 }
 
-void closeFont(Font& font) {
+FontFace openFont(const std::string& faceName, int pointSize, bool bold) {
+    FaceMatch face;
+    if (!matchFace(faceName, bold, false, face) && !matchFace("monospace", bold, true, face)) return {};
+    TTF_Font* handle = openFace(face, pointSize, bold);
+    if (handle == nullptr) return {};
+    int columnWidth = 0;
+    if (TTF_FontFaceIsFixedWidth(handle) != 0) {
+        TTF_GlyphMetrics32(handle, '0', nullptr, nullptr, nullptr, nullptr, &columnWidth);
+    }
+    return FontFace{handle, face.file, face.index, pointSize, bold, columnWidth};
+}
+
+void closeFont(FontFace& font) {
     if (font.handle != nullptr && TTF_WasInit() != 0) TTF_CloseFont(font.handle);
-    font = Font{};
+    font = FontFace{};
 }
 
-// Decodes one UTF-8 character at text[at], moving at past it; a broken sequence gives U+FFFD.
-Uint32 nextCodePoint(const std::string& text, std::size_t& at) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = byte(at);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    if (length == 0 || at + length > text.size()) {
-        ++at;
-        return 0xFFFD;
+// Every outline face fontconfig knows, best first for a monospace request; trimmed to the faces that
+// add characters the earlier ones lack.
+std::vector<Candidate> sortedCandidates(bool bold) {
+    std::vector<Candidate> candidates;
+    if (!FcInit()) return candidates;
+    FcPattern* pattern = facePattern("monospace", bold);
+    FcResult outcome = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &outcome);
+    FcPatternDestroy(pattern);
+    if (sorted == nullptr) return candidates;
+    for (int i = 0; i < sorted->nfont; ++i) {
+        FcBool outline = FcFalse;
+        FcCharSet* characters = nullptr;
+        FaceMatch face;
+        if (FcPatternGetBool(sorted->fonts[i], FC_OUTLINE, 0, &outline) != FcResultMatch || !outline)
+            continue;
+        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &characters) != FcResultMatch) continue;
+        if (!readFace(sorted->fonts[i], face)) continue;
+        candidates.push_back({face.file, face.index, face.boldFace, FcCharSetCopy(characters)});
     }
-    Uint32 code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            ++at;
-            return 0xFFFD;
-        }
-        code = (code << 6) | (byte(at + i) & 0x3F);
+    FcFontSetDestroy(sorted);
+    return candidates;
+}
+
+const std::vector<Candidate>& candidatesFor(bool bold) {
+    FallbackStore& fallback = store().fallback;
+    if (!fallback.candidatesSorted[bold]) {
+        fallback.candidatesSorted[bold] = true;
+        fallback.candidates[bold] = sortedCandidates(bold);
     }
-    at += length;
-    return code;
+    return fallback.candidates[bold];
+}
+
+TTF_Font* openShared(const Candidate& candidate, int pointSize, bool bold) {
+    TTF_Font*& handle = store().fallback.opened[{candidate.file, candidate.index, pointSize, bold}];
+    if (handle == nullptr)
+        handle = openFace({candidate.file, candidate.index, candidate.boldFace}, pointSize, bold);
+    return handle;
+}
+
+// The first face in fontconfig's order that has the character, other than the font itself.
+TTF_Font* lookUpFallback(const FontFace& font, Uint32 codePoint) {
+    ++store().fallback.lookups;
+    for (const Candidate& candidate : candidatesFor(font.bold)) {
+        if (!FcCharSetHasChar(candidate.characters, codePoint)) continue;
+        if (candidate.file == font.file && candidate.index == font.index) continue;
+        TTF_Font* face = openShared(candidate, font.pointSize, font.bold);
+        if (face != nullptr && TTF_GlyphIsProvided32(face, codePoint) != 0) return face;
+    }
+    return nullptr;
+}
+
+void releaseFallback() {
+    FallbackStore& fallback = store().fallback;
+    for (auto& [key, handle] : fallback.opened) {
+        if (handle != nullptr && TTF_WasInit() != 0) TTF_CloseFont(handle);
+    }
+    for (auto& candidates : fallback.candidates) {
+        for (Candidate& candidate : candidates) FcCharSetDestroy(candidate.characters);
+    }
+    fallback = FallbackStore{};
 }
 
 }  // namespace
 
 namespace detail {
 
-TTF_Font* fontFor(int number) {
+const FontFace* fontFor(int number) {
     auto found = store().fonts.find(number);
-    if (found != store().fonts.end()) return found->second.handle;
-    if (!store().fallbackTried) {
-        store().fallbackTried = true;
-        store().fallback = openFont("monospace", defaultPointSize, false);
+    if (found != store().fonts.end()) return &found->second;
+    if (!store().defaultTried) {
+        store().defaultTried = true;
+        store().defaultFont = openFont("monospace", defaultPointSize, false);
     }
-    return store().fallback.handle;
+    return store().defaultFont.handle != nullptr ? &store().defaultFont : nullptr;
 }
 
-int measureText(TTF_Font* font, const std::string& utf8) {
-    if (font == nullptr) return 0;
-    int width = 0;
-    for (std::size_t at = 0; at < utf8.size();) {
-        int advance = 0;
-        if (TTF_GlyphMetrics32(font, nextCodePoint(utf8, at), nullptr, nullptr, nullptr, nullptr, &advance) ==
-            0) {
-            width += advance;
-        }
+TTF_Font* fallbackFace(const FontFace& font, Uint32 codePoint) {
+    FallbackStore& fallback = store().fallback;
+    std::vector<TTF_Font*>& faces = fallback.ranges[{font.pointSize, font.bold, codePoint >> rangeBits}];
+    for (TTF_Font* face : faces) {
+        if (TTF_GlyphIsProvided32(face, codePoint) != 0) return face;
     }
-    return width;
+    const std::tuple<int, bool, Uint32> character{font.pointSize, font.bold, codePoint};
+    if (fallback.missing.count(character) != 0) return font.handle;
+    TTF_Font* face = lookUpFallback(font, codePoint);
+    if (face == nullptr) {
+        fallback.missing.insert(character);
+        return font.handle;
+    }
+    faces.push_back(face);
+    return face;
 }
 
-SDL_Surface* renderText(TTF_Font* font, const std::string& utf8, Colour front) {
-    if (font == nullptr || utf8.empty()) return nullptr;
-    SDL_Color colour{static_cast<Uint8>(red(front)), static_cast<Uint8>(green(front)),
-                     static_cast<Uint8>(blue(front)), 255};
-    SDL_Surface* rendered = TTF_RenderUTF8_Blended(font, utf8.c_str(), colour);
-    if (rendered == nullptr) return nullptr;
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(rendered, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(rendered);
-    return converted;
+std::uint64_t fontGeneration() {
+    return store().generation;
 }
 
 void releaseFonts() {
+    ++store().generation;
     for (auto& [number, font] : store().fonts) closeFont(font);
     store().fonts.clear();
-    closeFont(store().fallback);
-    store().fallbackTried = false;
+    closeFont(store().defaultFont);
+    store().defaultTried = false;
+    releaseFallback();
     // fontconfig keeps its configuration until told to let it go.
     FcFini();
 }
@@ -175,18 +258,23 @@ void releaseFonts() {
 
 bool loadFont(int number, const std::string& faceName, int pointSize, bool bold) {
     if (number < 0) return false;
-    Font font = openFont(faceName, pointSize, bold);
+    FontFace font = openFont(faceName, pointSize, bold);
     if (font.handle == nullptr) return false;
     auto found = store().fonts.find(number);
     if (found != store().fonts.end()) closeFont(found->second);
     store().fonts[number] = font;
+    ++store().generation;
     return true;
 }
 
 std::string fontFile(int number) {
     auto found = store().fonts.find(number);
     if (found != store().fonts.end()) return found->second.file;
-    return number == -1 && detail::fontFor(-1) != nullptr ? store().fallback.file : std::string();
+    return number == -1 && detail::fontFor(-1) != nullptr ? store().defaultFont.file : std::string();
+}
+
+int fallbackFaceLookups() {
+    return store().fallback.lookups;
 }
 
 }  // namespace media

@@ -1,9 +1,8 @@
-// Mouse, keyboard and window events: SDL's events (or a test's fed input) gathered into the media
-// layer's own state, read once a frame; keys named by PC scan codes.
+// The keyboard, and the intake of SDL's input events (or a test's fed input) into the media layer's
+// own state, read once a frame; keys named by PC scan codes. The pointer's side is in pointer.cpp.
 #include <SDL.h>
 
 #include <array>
-#include <deque>
 #include <string>
 
 #include "media/display_internal.h"
@@ -16,15 +15,14 @@ namespace {
 constexpr int keyCount = 256;
 
 struct InputState {
-    std::deque<int> events;    // window events not yet handed out
-    int x = 0, y = 0;          // the pointer now
-    int readX = 0, readY = 0;  // at the last readMouse
-    int deltaX = 0, deltaY = 0;
-    bool buttons[4] = {false, false, false, false};  // 1 left, 2 right, 3 middle
     std::array<bool, keyCount> down{};
     std::array<bool, keyCount> releasedSinceRead{};
     std::array<bool, keyCount> pressedSinceRead{};  // a tap between two reads still counts as down
+    // Pressed while a Control key was down: Control may well be let go again before the next read.
+    std::array<bool, keyCount> pressedWithControlSinceRead{};
     std::array<bool, keyCount> readDown{};
+    std::array<bool, keyCount> readPressed{};
+    std::array<bool, keyCount> readPressedWithControl{};
     std::array<bool, keyCount> readReleased{};
     std::string textSinceRead;
     std::string readText;
@@ -80,27 +78,6 @@ bool validKey(int scanCode) {
     return scanCode > 0 && scanCode < keyCount;
 }
 
-void buttonChange(int which, bool down, int clicks) {
-    InputState& state = input();
-    if (which < 1 || which > 3) return;
-    state.buttons[which] = down;
-    if (which != 1) return;
-    state.events.push_back(!down ? eventLeftUp : clicks >= 2 ? eventLeftDoubleClick : eventLeftDown);
-}
-
-int sdlButton(Uint8 button) {
-    switch (button) {
-        case SDL_BUTTON_LEFT:
-            return 1;
-        case SDL_BUTTON_RIGHT:
-            return 2;
-        case SDL_BUTTON_MIDDLE:
-            return 3;
-        default:
-            return 0;
-    }
-}
-
 }  // namespace
 
 namespace detail {
@@ -108,19 +85,15 @@ namespace detail {
 void takeInputEvent(const SDL_Event& event) {
     switch (event.type) {
         case SDL_MOUSEMOTION:
-            feedMouseMove(event.motion.x, event.motion.y);
-            break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            input().x = event.button.x;
-            input().y = event.button.y;
-            buttonChange(sdlButton(event.button.button), event.type == SDL_MOUSEBUTTONDOWN,
-                         event.button.clicks);
+        case SDL_MOUSEWHEEL:
+            takePointerEvent(event);
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (event.key.repeat == 0)
-                feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
+            // A held key's repeats count as presses, so that a held Page Down goes on turning pages.
+            feedKey(pcScanCode(event.key.keysym.scancode), event.type == SDL_KEYDOWN);
             break;
         case SDL_TEXTINPUT:
             feedText(event.text.text);
@@ -142,49 +115,6 @@ void pumpEvents() {
     while (SDL_PollEvent(&event) != 0) detail::handleSystemEvent(event);
 }
 
-int pollWindowEvent() {
-    InputState& state = input();
-    if (state.events.empty()) pumpEvents();
-    if (state.events.empty()) return 0;
-    int event = state.events.front();
-    state.events.pop_front();
-    return event;
-}
-
-void readMouse() {
-    InputState& state = input();
-    state.deltaX = state.x - state.readX;
-    state.deltaY = state.y - state.readY;
-    state.readX = state.x;
-    state.readY = state.y;
-}
-
-int mouseX() {
-    return input().readX;
-}
-int mouseY() {
-    return input().readY;
-}
-int mouseDeltaX() {
-    return input().deltaX;
-}
-int mouseDeltaY() {
-    return input().deltaY;
-}
-
-bool mouseButton(int which) {
-    return which >= 1 && which <= 3 && input().buttons[which];
-}
-
-void placeMouse(int x, int y) {
-    SDL_Window* window = detail::display().window;
-    if (window != nullptr) SDL_WarpMouseInWindow(window, x, y);
-    input().x = x;
-    input().y = y;
-    input().readX = x;
-    input().readY = y;
-}
-
 bool escapePressed() {
     InputState& state = input();
     bool pressed = state.down[scan::escape] || state.escapeLatched;
@@ -197,7 +127,10 @@ void readKeyboard() {
     for (int key = 0; key < keyCount; ++key) {
         state.readDown[key] = state.down[key] || state.pressedSinceRead[key];
     }
+    state.readPressed = state.pressedSinceRead;
     state.pressedSinceRead.fill(false);
+    state.readPressedWithControl = state.pressedWithControlSinceRead;
+    state.pressedWithControlSinceRead.fill(false);
     state.readReleased = state.releasedSinceRead;
     state.releasedSinceRead.fill(false);
     state.readText = std::move(state.textSinceRead);
@@ -212,17 +145,16 @@ bool keyReleased(int scanCode) {
     return validKey(scanCode) && input().readReleased[scanCode];
 }
 
+bool keyPressed(int scanCode) {
+    return validKey(scanCode) && input().readPressed[scanCode];
+}
+
+bool keyPressedWithControl(int scanCode) {
+    return validKey(scanCode) && input().readPressedWithControl[scanCode];
+}
+
 std::string typedCharacter() {
     return input().readText;
-}
-
-void feedMouseMove(int x, int y) {
-    input().x = x;
-    input().y = y;
-}
-
-void feedMouseButton(bool down, int clicks) {
-    buttonChange(1, down, clicks);
 }
 
 void feedKey(int scanCode, bool down) {
@@ -230,6 +162,8 @@ void feedKey(int scanCode, bool down) {
     if (!validKey(scanCode)) return;
     if (!down) state.releasedSinceRead[scanCode] = true;
     if (down) state.pressedSinceRead[scanCode] = true;
+    if (down && (state.down[scan::leftControl] || state.down[scan::rightControl]))
+        state.pressedWithControlSinceRead[scanCode] = true;
     state.down[scanCode] = down;
     if (down && scanCode == scan::escape) state.escapeLatched = true;
 }
@@ -240,6 +174,7 @@ void feedText(const std::string& utf8) {
 
 void resetInput() {
     input() = InputState{};
+    detail::resetPointer();
 }
 
 }  // namespace media

@@ -1,5 +1,6 @@
-// The media layer: display, sprites, drawing, fonts, images, input, sound, files, programs, threads.
-// It is the only part of the viewer that talks to SDL, libpng, libjpeg, libmodplug, processes and threads.
+// The media layer: display, sprites, drawing, fonts, images, input, sound, files, programs, the viewer's
+// socket, threads. It is the only part of the viewer that talks to SDL, libpng, libjpeg, libmodplug,
+// processes, sockets and threads.
 // Objects (sprites, fonts, images, tunes) are addressed by small non-negative numbers; creating an object
 // under a number in use frees the previous one. An operation on a number holding no object does nothing
 // and returns 0 / false. Everything here runs on the main thread unless a function says otherwise.
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,9 +52,11 @@ void seedRandom(std::uint32_t seed);
 
 // ---------------------------------------------------------------------------------------------
 // Display.
-bool startDisplay();  // initialises the video system; false when it cannot start
-void stopDisplay();   // releases display, sprites, fonts, sound, input and window
-int desktopWidth();   // primary desktop; a test may override it
+// Initialises the video system. Unless SDL_VIDEODRIVER names a driver, only a driver that shows a
+// window is taken; false, with the reason on standard error, when none can start.
+bool startDisplay();
+void stopDisplay();  // releases display, sprites, fonts, sound, input and window
+int desktopWidth();  // primary desktop; a test may override it
 int desktopHeight();
 void overrideDesktopSize(int width, int height);  // for tests; 0, 0 removes the override
 struct WindowFlags {
@@ -65,23 +69,58 @@ void showWindow();
 bool openDisplay(int width, int height);  // the sprite display in the window's inner area
 void setFrameRate(int framesPerSecond);
 void clearDisplay(Colour colour);
-void flipDisplay();          // presents, waits for the frame interval, pumps window events
+// Presents the frame drawn since the last flip, sleeps until the next frame is due and takes the
+// window's events. A frame that draws exactly what the last one drew is not drawn or presented again;
+// with the software renderer, only the rectangles in which it differs are drawn and presented.
+void flipDisplay();
 void toggleWindowCaption();  // adds/removes title bar and frame in place
 int windowWidth();           // inner area
 int windowHeight();
 void releasePointer(bool release);  // true frees the pointer (cursor shown), false captures it
+void raiseWindow();                 // restores a minimised window and asks to bring it to the front
 std::string windowTitle();
+std::string videoDriver();  // SDL's name of the driver in use; empty before startDisplay
 bool windowHasCaption();
+// Frames flipped since the program started, those of them that reached the screen, and those that
+// reached it as changed rectangles only. With PAGEWELL_FRAME_COUNTS=<file> in the environment the counts
+// are also rewritten into that file at every flip, as one line: "frames N presented N partial N".
+struct FrameCounts {
+    std::int64_t frames = 0;
+    std::int64_t presented = 0;
+    std::int64_t partial = 0;
+};
+FrameCounts frameCounts();
+// How flipDisplay brings frames to the screen: changedOnly (the default) as said there; whole draws
+// and presents every frame whole; checked (for tests) works as changedOnly and then, with the software
+// renderer, draws each frame whole as well and compares the two pixel for pixel. Setting it clears
+// the check's counts.
+enum class Redrawing { changedOnly, whole, checked };
+void setRedrawing(Redrawing mode);
+struct RedrawCheck {
+    std::int64_t framesChecked = 0;
+    std::int64_t framesDiffering = 0;
+    // The first differing pixel: its place, its colour as drawn and as drawn whole, and its frame.
+    int firstX = -1, firstY = -1;
+    Colour drawn = 0, whole = 0;
+    std::int64_t frame = 0;
+};
+RedrawCheck redrawCheck();
 // Frame capture for tests and screenshots: when on, flipDisplay keeps a copy of each presented frame.
 void captureFrames(bool on);
 Colour capturedPixel(int x, int y);  // RGB of the last presented frame; 0xFFFFFFFF outside
 bool saveCapturedFrame(const std::string& pngFile);
 
-// Window events: one per call, 0 when none.
+// Window events: one per call, 0 when none. A press is 513, except the second press of a pair
+// (SDL's click count 2, 4, 6 ...), which is 515. A touch is one press and one release, however many
+// ways the system reports it.
 constexpr int eventLeftDown = 513;
 constexpr int eventLeftUp = 514;
 constexpr int eventLeftDoubleClick = 515;
 int pollWindowEvent();
+// Where the event last handed out by pollWindowEvent happened, in window pixels: a touch's press is
+// there even when the pointer jumped to it in the same frame. After a poll that gave 0: the pointer then.
+int eventX();
+int eventY();
 void pumpEvents();  // takes all pending system events into the media layer's state
 
 // ---------------------------------------------------------------------------------------------
@@ -99,9 +138,10 @@ int spriteHeight(int number);
 int spriteOwnWidth(int number);  // pixel size
 int spriteOwnHeight(int number);
 void setSpriteFiltering(bool smooth);
-void zoomSprite(int number, int width, int height);                // -1 restores the own size of that side
-void clipSprite(int number, int x, int y, int width, int height);  // -1 width/height: full extent
-void displaySprite(int number, int x, int y);                      // opaque
+constexpr int largestDisplaySide = 1 << 15;          // a sprite is never displayed larger on either side
+void zoomSprite(int number, int width, int height);  // -1 restores the own size of that side
+void clipSprite(int number, int x, int y, int width, int height);        // -1 width/height: full extent
+void displaySprite(int number, int x, int y);                            // opaque
 void displayTransparentSprite(int number, int x, int y, int intensity);  // black (or own alpha) left out
 enum class Blending { normal, multiply };
 void setBlending(Blending mode);
@@ -147,6 +187,10 @@ void drawImage(int image, int x, int y, int width, int height);  // scaled, smoo
 // Font -1 (or a font never loaded) is the drawing service's default font.
 bool loadFont(int number, const std::string& faceName, int pointSize, bool bold);
 std::string fontFile(int number);  // the file the font was loaded from (for diagnostics and tests)
+// Characters a font lacks are drawn from a fallback face that has them, found through fontconfig; a
+// character no installed face has shows the font's missing-glyph box. The number of searches for such
+// a face so far (for diagnostics and tests): one per point size, style and range of characters.
+int fallbackFaceLookups();
 
 // ---------------------------------------------------------------------------------------------
 // Images: pixel pictures without a texture. Every image function may be called from any thread.
@@ -193,19 +237,36 @@ int mouseX();
 int mouseY();
 int mouseDeltaX();  // change since the previous readMouse
 int mouseDeltaY();
+// The motion made with the left button held, since the previous readMouse: the drag, without the jump
+// that brought the pointer to the press (a touch lands somewhere new) and without motion after release.
+int heldDeltaX();
+int heldDeltaY();
 bool mouseButton(int which);  // 1 left, 2 right, 3 middle: down now
 void placeMouse(int x, int y);
 bool escapePressed();  // down now, or went down since the previous query
 void readKeyboard();
 bool keyDown(int scanCode);
 bool keyReleased(int scanCode);  // true in exactly one read after the key went up
-std::string typedCharacter();    // UTF-8 text typed since the previous read, or empty
+// True in exactly one read after the key went down or, held, repeated at the system's typing rate.
+bool keyPressed(int scanCode);
+// The same, counting only presses made while either Control key was down (and perhaps let go since).
+bool keyPressedWithControl(int scanCode);
+std::string typedCharacter();  // UTF-8 text typed since the previous read, or empty
+// Wheel notches turned since the previous readMouse: positive away from the user, negative toward.
+int mouseWheel();
 namespace scan {
-constexpr int escape = 1, backspace = 14, tab = 15, c = 46, enter = 28, leftControl = 29;
+constexpr int escape = 1, zero = 11, minus = 12, equals = 13, backspace = 14, tab = 15, o = 24, enter = 28,
+              leftControl = 29, c = 46, space = 57, keypadMinus = 74, keypadPlus = 78, keypadZero = 82,
+              keypadEnter = 156, rightControl = 157, home = 199, up = 200, pageUp = 201, left = 203,
+              right = 205, end = 207, down = 208, pageDown = 209;
 }
-void feedMouseMove(int x, int y);
-void feedMouseButton(bool down, int clicks);  // left button; clicks >= 2 makes a double-click event
-void feedKey(int scanCode, bool down);
+void feedMouseMove(int x, int y);             // motion; held motion while the left button is down
+void feedMouseButton(bool down, int clicks);  // left button where the pointer is; clicks 2, 4, ... is 515
+// The pointer jumps to (x, y) and the left button changes there, as a touch does: the jump is not
+// held motion, and the press is judged at (x, y) whatever the pointer's previous place.
+void feedMouseButtonAt(int x, int y, bool down, int clicks);
+void feedMouseWheel(int notches);       // positive away from the user
+void feedKey(int scanCode, bool down);  // a down while the key is down is a repeat
 void feedText(const std::string& utf8);
 void resetInput();  // forgets all input state and queued events
 
@@ -245,6 +306,11 @@ std::string executableFolder();  // folder of the running executable, ending in 
 std::string currentFolder();     // ending in "/"
 std::string temporaryFolder();   // $TMPDIR or /tmp, ending in "/"
 bool folderWritable(const std::string& path);
+// While on, every file and folder the program creates, and every program it starts, is readable by
+// the user alone (umask 077); off goes back to the umask the program started with. Main thread.
+void keepNewFilesPrivate(bool on);
+// The folder (0700) and the files directly in it (0600) become readable by the user alone.
+bool makeFolderPrivate(const std::string& folder);
 
 // ---------------------------------------------------------------------------------------------
 // Programs. Started with an argument vector, never through a shell.
@@ -252,14 +318,49 @@ struct RunOptions {
     std::string workingFolder;       // empty: the caller's current folder
     bool wait = false;               // return only when the program has ended
     std::string standardOutputFile;  // when set, standard output goes into this file (truncated)
+    // Changes to the child's environment alone: "NAME=value" sets NAME, a bare "NAME" removes it.
+    // The program's own environment is never changed.
+    std::vector<std::string> environment;
 };
+// Process id, 0 when it could not be started. With wait, exitStatus (when given) receives the
+// program's exit status, or -1 when a signal ended it.
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
-               const RunOptions& options);         // process id, 0 when it could not be started
-int isProgramRunning(const std::string& exeName);  // first live (non-zombie) match by name, or 0
-bool stopProgram(int processId);                   // SIGKILL; false for 0 or failure
-void raiseProgramPriority(int processId);          // silently skipped where refused
-void reapFinishedPrograms();                       // collects ended children
-std::string windowsBitness();                      // "64" on a 64-bit system, "32" otherwise
+               const RunOptions& options, int* exitStatus = nullptr);
+int isProgramRunning(const std::string& exeName);   // first live (non-zombie) match by name, or 0
+int ownProgramRunning(const std::string& exeName);  // the same among the programs started here, or 0
+bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure
+void raiseProgramPriority(int processId);           // silently skipped where refused
+void reapFinishedPrograms();                        // collects ended children
+// A program started here without waiting: true until it has ended (it is then reaped).
+bool programRunning(int processId);
+std::string windowsBitness();  // "64" on a 64-bit system, "32" otherwise
+
+// ---------------------------------------------------------------------------------------------
+// One viewer per user and display. The first viewer listens on a socket (mode 0600) in
+// $XDG_RUNTIME_DIR, or in a private folder it makes under the temporary folder; a later start hands
+// its document to that viewer instead of opening a window of its own.
+enum class InstanceRole {
+    owner,       // this process holds the socket and takes documents from later starts
+    handedOver,  // a running viewer took the document: this process is done
+    separate,    // no safe socket (another user's, no private folder): run on without one
+    unanswered,  // a viewer holds the socket but takes no connection
+};
+struct InstanceClaim {
+    InstanceRole role = InstanceRole::separate;
+    std::string problem;  // for standard error; empty when all went as it should
+};
+// Hands document (an absolute path; "" only brings the viewer to the front) to the viewer running
+// for this user and display, or claims the socket when none does; a socket left by a viewer that
+// crashed is replaced. Waits ten seconds at most for the running viewer; called before the display starts.
+InstanceClaim claimInstance(const std::string& document);
+// A document handed over by a later start, one per call, "" when it only asked for the front. False
+// when none came. Never blocks; call it once a frame.
+bool takeHandedDocument(std::string& path);
+// Closes the socket and removes its file, unless another viewer has replaced it meanwhile.
+void releaseInstance();
+std::string instanceSocketPath();                            // the socket this viewer holds, or ""
+std::string instanceFolder();                                // where the socket lives; "" when nowhere safe
+std::string instanceSocketName(const std::string& display);  // unsafe characters made "_"
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.
@@ -296,13 +397,28 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
-// Dialogs and the clipboard.
-void messageBox(const std::string& title, const std::string& text);  // modal; also to stderr
+// Dialogs and the clipboard. The file chooser and message boxes are helper programs (zenity, else
+// kdialog) made transient, modal children of the viewer's window, so that a window manager stacks
+// them above the always-on-top viewer. They run beside the frame loop: the viewer keeps drawing while
+// one is up, and the pointer is free until the last one has ended. stopDisplay ends any still up.
+// Their state is followed in flipDisplay.
 void setClipboardText(const std::string& utf8);
 std::string clipboardText();
-// The desktop's file chooser (zenity, else kdialog; PAGEWELL_FILE_DIALOG names another program
-// printing the chosen path). Returns the path or "" when cancelled. chooserAvailable tells whether
-// any chooser could be run.
+// Writes the text to stderr and shows it. Once the window is shown, the box is a helper program and
+// the call returns at once; before that (start-up), or with no helper installed, SDL's box waits to
+// be closed.
+void messageBox(const std::string& title, const std::string& text);
+// Starts the desktop's file chooser; PAGEWELL_FILE_DIALOG names another program that prints the
+// chosen path. The pattern is "description|filter", e.g. "PDF (*.pdf)|*.pdf". False when no chooser
+// program could be started, or one is up already.
+bool startFileChooser(const std::string& title, const std::string& defaultFile, const std::string& pattern);
+bool fileChooserRunning();
+// The chooser's answer once it has ended: the path, or "" when it was cancelled. Handed out once;
+// nullopt while the chooser is up, or when none has ended since the last answer was taken.
+std::optional<std::string> takeChosenFile();
+bool dialogRunning();  // a file chooser or a message box is up
+// The chooser, waited for: the path, or "" when cancelled. chooserAvailable tells whether any chooser
+// could be run.
 std::string chooseFileToOpen(const std::string& title, const std::string& defaultFile,
                              const std::string& pattern, bool* chooserAvailable = nullptr);
 

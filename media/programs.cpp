@@ -52,10 +52,32 @@ bool isOurChild(pid_t pid) {
     return registry().children.count(pid) > 0;
 }
 
-void waitForChild(pid_t pid) {
+// The child's exit status, or -1 when a signal ended it (or it could not be waited for).
+int waitForChild(pid_t pid) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t result = 0;
+    while ((result = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
+    return result == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string variableName(const std::string& entry) {
+    return entry.substr(0, entry.find('='));
+}
+
+// The program's environment with the caller's changes; the strings stay owned by environ and changes.
+std::vector<char*> childEnvironment(const std::vector<std::string>& changes) {
+    std::set<std::string> changed;
+    for (const std::string& change : changes) changed.insert(variableName(change));
+    std::vector<char*> entries;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        if (changed.count(variableName(*entry)) == 0) entries.push_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        if (change.find('=') != std::string::npos) entries.push_back(const_cast<char*>(change.c_str()));
+    }
+    entries.push_back(nullptr);
+    return entries;
 }
 
 // RAII for the spawn attribute and file action objects.
@@ -160,7 +182,8 @@ std::vector<pid_t> processIdentifiers() {
 // glibc's posix_spawn reports a failed exec (missing program, no permission) as its result, so a
 // non-zero result always means the program did not start.
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
-               const RunOptions& options) {
+               const RunOptions& options, int* exitStatus) {
+    if (exitStatus) *exitStatus = -1;
     if (program.empty()) return 0;
     SpawnSetup setup;
     if (!prepareSignals(setup.attributes) || !prepareFileActions(setup.actions, options)) return 0;
@@ -168,13 +191,17 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    std::vector<char*> environment = childEnvironment(options.environment);
     pid_t pid = 0;
-    if (::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ) != 0)
+    if (::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(),
+                      environment.data()) != 0)
         return 0;
-    if (options.wait)
-        waitForChild(pid);
-    else
+    if (options.wait) {
+        const int status = waitForChild(pid);
+        if (exitStatus) *exitStatus = status;
+    } else {
         rememberChild(pid);
+    }
     return static_cast<int>(pid);
 }
 
@@ -191,6 +218,17 @@ void reapFinishedPrograms() {
     }
 }
 
+bool programRunning(int processId) {
+    if (processId <= 0) return false;
+    pid_t pid = static_cast<pid_t>(processId);
+    if (!isOurChild(pid)) return false;  // never started here, or already reaped
+    int status = 0;
+    pid_t result = ::waitpid(pid, &status, WNOHANG);
+    if (result == 0) return true;
+    forgetChild(pid);
+    return false;
+}
+
 // Scans in ascending process-id order; a program the viewer started and that has ended is reaped
 // first, so it never counts as running.
 int isProgramRunning(const std::string& exeName) {
@@ -198,6 +236,20 @@ int isProgramRunning(const std::string& exeName) {
     if (wanted.empty()) return 0;
     reapFinishedPrograms();
     for (pid_t pid : processIdentifiers())
+        if (nameMatches(pid, wanted) && !isZombieOrDead(pid)) return static_cast<int>(pid);
+    return 0;
+}
+
+int ownProgramRunning(const std::string& exeName) {
+    std::string wanted = lowerCase(baseName(exeName));
+    if (wanted.empty()) return 0;
+    reapFinishedPrograms();
+    std::set<pid_t> children;
+    {
+        std::lock_guard lock(registry().mutex);
+        children = registry().children;
+    }
+    for (pid_t pid : children)
         if (nameMatches(pid, wanted) && !isZombieOrDead(pid)) return static_cast<int>(pid);
     return 0;
 }

@@ -26,14 +26,13 @@ SpriteStore& store() {
     return state;
 }
 
-constexpr int largestSide = 1 << 15;
+constexpr int largestSide = largestDisplaySide;
 constexpr int firstFreeNumber = 1000;
 
+// A frame not yet flipped keeps the textures it shows.
 void destroyTextures(detail::Sprite& sprite) {
-    if (sprite.texture != nullptr) SDL_DestroyTexture(sprite.texture);
-    if (sprite.opaqueTexture != nullptr) SDL_DestroyTexture(sprite.opaqueTexture);
-    sprite.texture = nullptr;
-    sprite.opaqueTexture = nullptr;
+    sprite.texture.reset();
+    sprite.opaqueTexture.reset();
     sprite.textureStale = true;
 }
 
@@ -75,7 +74,7 @@ int largestTextureSide(SDL_Renderer* renderer) {
     return std::min(info.max_texture_width, info.max_texture_height);  // 0: no limit
 }
 
-SDL_Texture* makeTexture(const detail::Sprite& sprite, bool opaque, int& divisor) {
+detail::TextureHandle makeTexture(const detail::Sprite& sprite, bool opaque, int& divisor) {
     SDL_Renderer* renderer = detail::display().renderer;
     Picture pixels = texturePixels(sprite, opaque);
     int limit = largestTextureSide(renderer);
@@ -88,18 +87,20 @@ SDL_Texture* makeTexture(const detail::Sprite& sprite, bool opaque, int& divisor
                                              pixels.width, pixels.height);
     if (texture == nullptr) {
         std::fprintf(stderr, "Sprite texture %dx%d: %s\n", pixels.width, pixels.height, SDL_GetError());
-        return nullptr;
+        return {};
     }
     SDL_UpdateTexture(texture, nullptr, pixels.pixels.data(), pixels.width * 4);
-    return texture;
+    return detail::adoptTexture(texture);
 }
 
-// The texture is made when the sprite is first shown after a change, so drawing many times costs one upload.
-SDL_Texture* textureFor(detail::Sprite& sprite, bool opaque) {
-    if (detail::display().renderer == nullptr) return nullptr;
-    if (sprite.textureStale && sprite.texture != nullptr && sprite.textureDivisor == 1) {
+// The texture is made when the sprite is first shown after a change, so drawing many times costs one
+// upload. It is refreshed in place only when no frame still to be flipped shows its earlier pixels.
+detail::TextureHandle textureFor(detail::Sprite& sprite, bool opaque) {
+    if (detail::display().renderer == nullptr) return {};
+    if (sprite.textureStale && sprite.texture && sprite.texture.use_count() == 1 &&
+        sprite.textureDivisor == 1) {
         Picture pixels = texturePixels(sprite, false);
-        SDL_UpdateTexture(sprite.texture, nullptr, pixels.pixels.data(), pixels.width * 4);
+        SDL_UpdateTexture(sprite.texture.get(), nullptr, pixels.pixels.data(), pixels.width * 4);
         sprite.textureStale = false;
     }
     if (sprite.textureStale) {
@@ -108,7 +109,7 @@ SDL_Texture* textureFor(detail::Sprite& sprite, bool opaque) {
         sprite.textureStale = false;
     }
     if (!opaque || sprite.alphaCapable) return sprite.texture;
-    if (sprite.opaqueTexture == nullptr) {
+    if (!sprite.opaqueTexture) {
         int divisor = 1;
         sprite.opaqueTexture = makeTexture(sprite, true, divisor);
     }
@@ -122,6 +123,7 @@ detail::Sprite newSprite(Picture picture, bool alphaCapableFlag) {
     sprite.clip = SDL_Rect{0, 0, picture.width, picture.height};
     sprite.picture = std::move(picture);
     sprite.alphaCapable = alphaCapableFlag;
+    sprite.version = detail::newContentVersion();
     return sprite;
 }
 
@@ -186,7 +188,17 @@ bool keepVisiblePart(SDL_Rect& source, SDL_Rect& destination) {
     return destination.w > 0 && destination.h > 0;
 }
 
-void drawTexture(detail::Sprite& sprite, SDL_Texture* texture, int x, int y) {
+// How a display call draws the sprite: its texture, blending and modulation.
+struct Look {
+    detail::TextureHandle texture;
+    bool opaqueTexture = false;  // the texture with every pixel opaque
+    detail::Blend blend = detail::Blend::none;
+    std::uint8_t alpha = 255;
+    std::uint8_t tint = 255;
+};
+
+// Adds the copy to the frame's steps; it is drawn when the frame is flipped.
+void drawTexture(const detail::Sprite& sprite, Look look, int x, int y) {
     SDL_Rect source = sprite.clip;
     int divisor = sprite.textureDivisor;
     if (divisor > 1)
@@ -196,8 +208,18 @@ void drawTexture(detail::Sprite& sprite, SDL_Texture* texture, int x, int y) {
     if (destination.w <= 0 || destination.h <= 0 || source.w <= 0 || source.h <= 0) return;
     bool scaled = destination.w != source.w || destination.h != source.h;
     if (scaled && !keepVisiblePart(source, destination)) return;
-    SDL_SetTextureScaleMode(texture, store().smooth && scaled ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
-    SDL_RenderCopy(detail::display().renderer, texture, &source, &destination);
+    detail::DrawStep step;
+    step.kind = detail::DrawStep::Kind::copy;
+    step.source = detail::Rect{source.x, source.y, source.w, source.h};
+    step.destination = detail::Rect{destination.x, destination.y, destination.w, destination.h};
+    step.content = sprite.version;
+    step.opaqueVariant = look.opaqueTexture;
+    step.blend = look.blend;
+    step.alpha = look.alpha;
+    step.tint = look.tint;
+    step.smooth = store().smooth && scaled;
+    step.texture = std::move(look.texture);
+    detail::addDrawStep(std::move(step));
 }
 
 }  // namespace
@@ -210,9 +232,9 @@ Sprite* findSprite(int number) {
 }
 
 void refreshTexture(Sprite& sprite) {
-    if (sprite.opaqueTexture != nullptr) SDL_DestroyTexture(sprite.opaqueTexture);
-    sprite.opaqueTexture = nullptr;
+    sprite.opaqueTexture.reset();
     sprite.textureStale = true;
+    sprite.version = newContentVersion();
 }
 
 void remakeAllTextures() {
@@ -348,30 +370,25 @@ void clipSprite(int number, int x, int y, int width, int height) {
 void displaySprite(int number, int x, int y) {
     detail::Sprite* sprite = detail::findSprite(number);
     if (sprite == nullptr) return;
-    SDL_Texture* texture = textureFor(*sprite, false);
-    if (texture == nullptr) return;
-    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
-    SDL_SetTextureAlphaMod(texture, 255);
-    SDL_SetTextureColorMod(texture, 255, 255, 255);
-    drawTexture(*sprite, texture, x, y);
+    Look look{textureFor(*sprite, false)};
+    if (look.texture) drawTexture(*sprite, std::move(look), x, y);
 }
 
 void displayTransparentSprite(int number, int x, int y, int intensity) {
     detail::Sprite* sprite = detail::findSprite(number);
     if (sprite == nullptr) return;
     bool multiply = store().blending == Blending::multiply;
+    auto strength = static_cast<std::uint8_t>(std::clamp(intensity, 0, 255));
+    Look look;
     // Multiplying ignores the source's alpha: black darkens instead of being left out.
-    SDL_Texture* texture = textureFor(*sprite, multiply);
-    if (texture == nullptr) return;
-    Uint8 strength = static_cast<Uint8>(std::clamp(intensity, 0, 255));
-    SDL_SetTextureBlendMode(texture, multiply ? SDL_BLENDMODE_MUL : SDL_BLENDMODE_BLEND);
-    SDL_SetTextureAlphaMod(texture, strength);
-    if (multiply) {
-        SDL_SetTextureColorMod(texture, strength, strength, strength);
-    } else {
-        SDL_SetTextureColorMod(texture, 255, 255, 255);
-    }
-    drawTexture(*sprite, texture, x, y);
+    look.texture = textureFor(*sprite, multiply);
+    look.opaqueTexture = multiply && !sprite->alphaCapable;
+    look.blend = multiply ? detail::Blend::multiply : detail::Blend::normal;
+    // SDL's multiply keeps dst x (1 - alpha) of what was there: an intensity below 255 taken as alpha
+    // too would let the text show through where the picture is black. It scales the colour only.
+    look.alpha = multiply ? 255 : strength;
+    look.tint = multiply ? strength : 255;
+    if (look.texture) drawTexture(*sprite, std::move(look), x, y);
 }
 
 void setBlending(Blending mode) {

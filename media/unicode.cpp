@@ -85,6 +85,13 @@ int firstCodePoint(const std::string& utf8) {
     return static_cast<int>(windows1252CodePoint(static_cast<unsigned char>(utf8[0])));
 }
 
+// utf8proc's width of 2 follows the East Asian Width classes W and F. Its 0 for combining and format
+// characters is taken as 1: a line may then end a column early, but never runs past its width.
+int displayColumns(int codePoint) {
+    if (codePoint < 0x1100) return 1;  // nothing wide comes before the Hangul Jamo
+    return utf8proc_charwidth(static_cast<utf8proc_int32_t>(codePoint)) == 2 ? 2 : 1;
+}
+
 // Length of the run of ASCII bytes from offset, eight at a time: most text is plain ASCII.
 static std::size_t asciiRun(const std::string& bytes, std::size_t offset) {
     std::size_t start = offset;

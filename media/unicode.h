@@ -1,8 +1,10 @@
-// Characters: UTF-8 counting and cutting, Windows-1252 repair, Unicode case folding. Any thread.
+// Characters: UTF-8 counting and cutting, Windows-1252 repair, Unicode case folding, display columns
+// and the display order of right-to-left text. Any thread.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace media {
 
@@ -16,7 +18,16 @@ std::string characterSlice(const std::string& utf8, std::size_t first, std::size
 std::string withoutLastCharacter(const std::string& utf8);
 // Code point of the first character, 0 for empty text.
 int firstCodePoint(const std::string& utf8);
+// Display columns of a character in a monospace face: 2 for the East Asian wide and fullwidth
+// characters (ideographs, kana, Hangul, fullwidth forms), 1 for every other, zero-width ones included.
+int displayColumns(int codePoint);
 bool isValidUtf8(const std::string& bytes);
+// Right-to-left text (Hebrew, Arabic and their kin) in a line: bidi.cpp. A line is laid out as a
+// left-to-right paragraph. Levels: 0 left-to-right, 1 right-to-left, 2 a number within
+// right-to-left text; the order lists the characters' indexes as they stand from left to right.
+bool hasRightToLeft(const std::u32string& codePoints);
+std::vector<int> bidiLevels(const std::u32string& codePoints);
+std::vector<std::size_t> visualOrder(const std::vector<int>& levels);
 // Valid UTF-8 is returned as it is; every byte that does not start a valid UTF-8 sequence is taken
 // as Windows-1252 and re-encoded.
 std::string repairToUtf8(const std::string& bytes);

@@ -37,4 +37,16 @@ inline std::size_t advanceCharacters(const std::string& s, std::size_t pos, std:
     return pos;
 }
 
+// Code point of the character that starts at byte pos, as characterLength delimits it; a sequence cut
+// short by the text's end gives its lead byte's bits alone.
+inline char32_t codePointAt(const std::string& s, std::size_t pos) {
+    const std::size_t length = characterLength(s, pos);
+    const auto lead = static_cast<unsigned char>(s[pos]);
+    if (length == 1) return lead;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i)
+        code = (code << 6) | (static_cast<unsigned char>(s[pos + i]) & 0x3F);
+    return code;
+}
+
 }  // namespace text

@@ -9,11 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app.h"
-#include "app/panels.h"
 #include "context/helpers.h"
 #include "context/viewer.h"
-#include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "media/unicode.h"
 #include "text/characters.h"
@@ -25,6 +22,7 @@ namespace {
 constexpr std::size_t snippetCharacters = 55;
 constexpr int maxListedHits = 46;
 constexpr media::Colour white = media::rgb(255, 255, 255);
+constexpr media::Colour black = media::rgb(0, 0, 0);
 
 // Folds text one character at a time, so that a match in the folded text can be traced back to the
 // character of the original text it starts in (folding may change byte lengths: "ß" becomes "ss").
@@ -147,6 +145,14 @@ void drawHitList(const Viewer& v) {
     media::clipSprite(sprite::searchList, 0, 0, width, 3 * f + f * rows);
 }
 
+// The list's drawn height below its top: the title band and one row per listed hit (the notice row
+// counts as the 47th).
+int listedRowsBottom(const Viewer& v) {
+    const int f = v.layout.largeFontSize;
+    const auto hits = static_cast<int>(v.search.searchHits.size());
+    return 3 * f + f * (hits > maxListedHits ? maxListedHits + 1 : hits);
+}
+
 }  // namespace
 
 std::vector<SearchHit> searchPages(const std::vector<PageText>& pages, const std::string& word) {
@@ -175,7 +181,8 @@ void displayHitList(Viewer& v) {
     media::displaySprite(sprite::searchList, hitListX(v), hitListTop());
 }
 
-// The row marker follows the pointer over the list's rows; the list's title band is left out.
+// The row marker follows the pointer over the list's rows: the title band above them and the grey
+// sprite's empty rest below them are not the list, so the page and the keyboard there keep their presses.
 void displayHitCursor(Viewer& v) {
     FrameState& frame = v.frame;
     frame.pointerOverHitList = 0;
@@ -188,6 +195,7 @@ void displayHitCursor(Viewer& v) {
     }
     const int rowsStart = nearest(top + 2.5 * v.layout.largeFontSize);
     if (y - media::spriteHeight(sprite::pointer) / 2 <= rowsStart) return;
+    if (y - top > listedRowsBottom(v)) return;
     frame.pointerOverHitList = 1;
     v.search.pointerYInHitList = y - top;
     media::displayTransparentSprite(sprite::searchCursor, hitListX(v),
@@ -250,7 +258,6 @@ void pickSearchHit(Viewer& v) {
         frame.pointerOverHitList != 1 || frame.pointerOverSearchButton != 0) {
         return;
     }
-    resetKeyboardCase(v);
     const int y = v.search.pointerYInHitList;
     const int rowHeight = v.layout.largeFontSize;
     const SearchHit* picked = nullptr;
@@ -259,11 +266,10 @@ void pickSearchHit(Viewer& v) {
         if (hit.rowY <= y && y <= hit.rowY + rowHeight) picked = &hit;
     }
     if (picked == nullptr) return;
-    // The frame loop resets the gesture flags once the event is consumed.
     v.view.currentPage = picked->page;
-    frame.thumbnailMode = 0;
-    showPage(v, false);
-    frame.frameEvent = 0;
+    endGesturesForPick(frame);
+    stopGlide(v);
+    showPage(v);
 }
 
 void redrawSearchHeaderIfChanged(Viewer& v) {
@@ -272,4 +278,37 @@ void redrawSearchHeaderIfChanged(Viewer& v) {
         v.search.searchWord != v.search.searchWordAtFrameStart) {
         drawSearchHeader(v);
     }
+}
+
+// A search still running would write into the hit list being emptied: it is waited for.
+void resetSearch(Viewer& v) {
+    v.search.worker.join();
+    v.search.searchWorkerState = 0;
+    v.search.searchHits.clear();
+    if (media::beginDrawing(sprite::searchList)) {
+        media::fillBox(0, 0, media::spriteOwnWidth(sprite::searchList),
+                       media::spriteOwnHeight(sprite::searchList), media::rgb(100, 100, 100));
+        media::endDrawing();
+    }
+}
+
+void drawSearchHeader(Viewer& v) {
+    int w = media::spriteOwnWidth(sprite::searchHeader);
+    int h = media::spriteOwnHeight(sprite::searchHeader);
+    int m = v.layout.mediumFontSize;
+    int fieldHeight = nearest(h / 2.5);
+    if (!media::beginDrawing(sprite::searchHeader)) return;
+    media::fillBox(0, 0, w, h, media::rgb(100, 100, 100));
+    media::fillBox(m, 3 * m, nearest(w / 1.3), fieldHeight, white);
+    media::setFont(font::medium);
+    media::drawText(m + v.layout.baseFontSize, 4 * m, v.search.searchWord, black, white);
+    media::fillBox(nearest(w / 1.3), 3 * m, nearest(w / 4.95), fieldHeight, media::rgb(100, 200, 100));
+    media::setDrawingMode(media::mode::outlined);
+    media::fillBox(0, 0, w, h, black);
+    media::fillBox(m, 3 * m, nearest(w / 1.05), fieldHeight, black);
+    media::setDrawingMode(media::mode::transparent);
+    media::setFont(font::large);
+    const std::string title = "Search (Results marked in Thumbnails)";
+    media::drawText(w / 2 - media::textWidth(title) / 2, m, title, white);
+    media::endDrawing();
 }

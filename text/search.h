@@ -16,5 +16,11 @@ void searchButtonHover(Viewer& v);  // draw step 16.9: Search-button hover and s
 void typeSearchWord(Viewer& v);     // frame step 22
 void startSearch(Viewer& v);
 void renderHitList(Viewer& v);
+// A release on a row of the hit list shows its page; the gestures end and the event is consumed. The
+// loop puts the on-screen keyboard back to lower case first.
 void pickSearchHit(Viewer& v);
+// An opening: the search worker waited for, the hit list emptied.
+void resetSearch(Viewer& v);
 void redrawSearchHeaderIfChanged(Viewer& v);
+// Redraws the search panel (81) from its title and the current search word.
+void drawSearchHeader(Viewer& v);

@@ -67,6 +67,28 @@ void trimBlanks(std::string& text) {
     text.erase(0, first);
 }
 
+// Byte offset just after the characters from pos that fill at most `columns` display columns. At least
+// one character is taken, so a wide character on a one-column line still moves the cut on.
+std::size_t advanceColumns(const std::string& text, std::size_t pos, std::size_t columns) {
+    std::size_t used = 0;
+    while (pos < text.size() && used < columns) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {  // most text is ASCII: one byte, one column
+            ++pos;
+            ++used;
+            continue;
+        }
+        // Only characters from U+1100 on can be wide; their UTF-8 lead bytes are 0xE1 and above.
+        const int codePoint = static_cast<int>(text::codePointAt(text, pos));
+        const std::size_t width =
+            lead >= 0xE1 ? static_cast<std::size_t>(media::displayColumns(codePoint)) : 1;
+        if (used > 0 && used + width > columns) break;
+        used += width;
+        pos += text::characterLength(text, pos);
+    }
+    return pos;
+}
+
 std::string extractedWordsLine(long long count) {
     return "Extracted words:" + std::to_string(count) + " (single searcable words)";
 }
@@ -142,17 +164,25 @@ long long countBlanks(const std::string& text) {
     return count;
 }
 
-std::vector<std::string> cutDisplayLines(const std::string& text, int lineChars, int maxLines) {
+// A cut by character count would be sound only where every character is one column wide; an
+// ideograph or kana takes two columns of the monospace face, so lines are cut by display columns.
+std::vector<std::string> cutDisplayLines(const std::string& text, int lineColumns, int maxLines) {
     std::vector<std::string> lines;
     if (maxLines < 1) return lines;
-    const std::size_t perLine = lineChars > 0 ? static_cast<std::size_t>(lineChars) : 1;
+    const std::size_t perLine = lineColumns > 0 ? static_cast<std::size_t>(lineColumns) : 1;
     std::size_t start = 0;
     do {
-        const std::size_t end = text::advanceCharacters(text, start, perLine);
+        const std::size_t end = advanceColumns(text, start, perLine);
         lines.push_back(text.substr(start, end - start));
         start = end;
     } while (start < text.size() && lines.size() < static_cast<std::size_t>(maxLines));
     return lines;
+}
+
+void clearTextStore(Viewer& v) {
+    v.text.pageTexts.clear();
+    v.text.textLines.clear();
+    v.text.extractedWordCount = 0;
 }
 
 void loadExtractedText(Viewer& v) {

@@ -10,8 +10,12 @@
 std::vector<PageText> splitPages(const std::string& fileBytes);  // form feeds and 0 bytes end pages
 std::string normalisePageText(std::string text);                 // blank runs 22..2 reduced, trimmed
 long long countBlanks(const std::string& text);
-// Cuts text into lines of lineChars characters, at most maxLines lines.
-std::vector<std::string> cutDisplayLines(const std::string& text, int lineChars, int maxLines);
+// Cuts text into lines of at most lineColumns display columns (a wide character takes two), at most
+// maxLines lines.
+std::vector<std::string> cutDisplayLines(const std::string& text, int lineColumns, int maxLines);
 
 // Reads the file when its size is above 0; otherwise leaves the request pending.
 void loadExtractedText(Viewer& v);
+// An opening: the previous document's text is neither shown, copied nor searched any more. The search
+// worker must have ended (resetSearch).
+void clearTextStore(Viewer& v);

@@ -1,15 +1,14 @@
 // The page view: fitting, flipping, the tap glide, the zoom drag, first-page display and drawing.
 #include "view/page_view.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "app/panels.h"
+#include "context/fitting.h"
 #include "context/helpers.h"
 #include "document/conversion.h"
 #include "media/media.h"
-#include "text/text_view.h"
-#include "view/fitting.h"
 
 namespace {
 
@@ -30,25 +29,19 @@ void resetZoom(PageViewState& view) {
     view.zoomOffsetY = 0;
 }
 
-void stopGlide(PageViewState& view) {
-    view.panAnimating = 0;
-    view.panElapsed = 0;
-}
-
 void centreMouse(const Viewer& v) {
     media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
 }
 
 // Redraws the page counter, loads the page's image and fits it. False when the image does not load:
 // the old page stays, the counter already shows the new number.
-bool loadFoundPage(Viewer& v, const std::string& file, bool refreshTextView) {
+bool loadFoundPage(Viewer& v, const std::string& file) {
     PageViewState& view = v.view;
     view.pageCounterText = std::to_string(view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
     drawPageCounter(v);
     if (!media::loadSprite(sprite::page, file)) return false;
     fitPage(v);
     drawStatusLine(v);
-    if (refreshTextView && v.frame.textViewOpen) showTextView(v);
     if (view.currentPage == 1) v.frame.backStripHovered = 0;
     if (view.currentPage == v.document.pageCountShown) v.frame.forwardStripHovered = 0;
     return true;
@@ -57,7 +50,7 @@ bool loadFoundPage(Viewer& v, const std::string& file, bool refreshTextView) {
 // Moves currentPage by step when that page's image exists; otherwise raises the not-ready notice.
 bool turnTo(Viewer& v, int step) {
     PageViewState& view = v.view;
-    stopGlide(view);
+    stopGlide(v);
     view.currentPage += step;
     bool found = !pageImageFile(v, view.currentPage).empty();
     view.pageNotReady = found ? 0 : 1;
@@ -67,18 +60,53 @@ bool turnTo(Viewer& v, int step) {
 
 float zoomOffset(int pointer, int pagePosition, float zoomStep, int offset) {
     float moved = static_cast<float>(pointer - pagePosition) * (zoomStep - 1.0f);
-    return -(moved + zoomStep * static_cast<float>(std::abs(offset)));
+    return -(moved + zoomStep * std::fabs(static_cast<float>(offset)));
 }
 
-// Displays the page at the accumulated zoom factor, keeping the point under the pointer in place.
-void applyZoom(PageViewState& view) {
+// The largest factor at which the display layer still draws the page at its true size: beyond it
+// the page would stretch while the offsets went on growing.
+float largestZoomFactor(const PageViewState& view) {
+    const float fitted = static_cast<float>(std::max(nearest(view.fitWidth), nearest(view.fitHeight)));
+    return fitted > 0.0f ? static_cast<float>(media::largestDisplaySide - 1) / fitted : 1.0f;
+}
+
+// One zoom step for a motion of delta (a frame's drag ÷ 10): a long leftward drag shrinks the page but
+// never makes the step zero or negative, and the factor stops at the largest one, the step (and so the
+// offsets) with it.
+void stepZoomFactor(PageViewState& view, float delta) {
+    constexpr float smallestStep = 0.1f;
+    view.zoomStep = std::max(delta * 0.1f + 1.0f, smallestStep);
+    const float largest = largestZoomFactor(view);
+    if (view.zoomFactor * view.zoomStep > largest) view.zoomStep = std::max(largest / view.zoomFactor, 1.0f);
+    view.zoomFactor = std::min(view.zoomFactor * view.zoomStep, std::max(largest, view.zoomFactor));
+}
+
+// Displays the page at the accumulated zoom factor, keeping the screen point (x, y) in place.
+void applyZoom(PageViewState& view, int x, int y) {
     media::zoomSprite(sprite::page, nearest(view.fitWidth), nearest(view.fitHeight));
     int width = media::spriteWidth(sprite::page);
     int height = media::spriteHeight(sprite::page);
     media::zoomSprite(sprite::page, nearest(static_cast<float>(width) * view.zoomFactor),
                       nearest(static_cast<float>(height) * view.zoomFactor));
-    view.zoomOffsetX = nearest(zoomOffset(media::mouseX(), view.pageX, view.zoomStep, view.zoomOffsetX));
-    view.zoomOffsetY = nearest(zoomOffset(media::mouseY(), view.pageY, view.zoomStep, view.zoomOffsetY));
+    view.zoomOffsetX = nearest(zoomOffset(x, view.pageX, view.zoomStep, view.zoomOffsetX));
+    view.zoomOffsetY = nearest(zoomOffset(y, view.pageY, view.zoomStep, view.zoomOffsetY));
+}
+
+// The page at its fit size where it stands, unzoomed.
+void showAtFitSize(PageViewState& view) {
+    media::zoomSprite(sprite::page, nearest(view.fitWidth), nearest(view.fitHeight));
+    view.zoomFactor = 1.0f;
+    view.zoomOffsetX = 0;
+    view.zoomOffsetY = 0;
+}
+
+// The offsets never leave part of the page's fitted place uncovered: a step out about a point that
+// is not the one a step in was made about would otherwise push the page's corner into the screen.
+void keepFitCovered(PageViewState& view) {
+    const int spareWidth = media::spriteWidth(sprite::page) - nearest(view.fitWidth);
+    const int spareHeight = media::spriteHeight(sprite::page) - nearest(view.fitHeight);
+    view.zoomOffsetX = std::clamp(view.zoomOffsetX, -std::max(spareWidth, 0), 0);
+    view.zoomOffsetY = std::clamp(view.zoomOffsetY, -std::max(spareHeight, 0), 0);
 }
 
 // A shrinking step below the fit size starts the factor again at 1. The bounds are the fitted size:
@@ -99,15 +127,22 @@ void decideZoomApply(Viewer& v) {
     }
 }
 
+// What the single-page finish found: the page to show, if any.
+enum class SinglePage { notYet, jpeg, pngOnly };
+
 // Turns the converter's PNG of a one-page document into its JPEG; the PNG goes only once the JPEG
-// has been written.
-void finishSinglePagePng(const std::string& png, const std::string& jpeg) {
-    if (!media::filePresent(png)) return;
-    if (media::loadImage(firstPageImage, png) && media::saveImageJpeg(firstPageImage, jpeg, 9) &&
-        media::filePresent(jpeg)) {
-        media::deleteFile(png);
+// has been written. A PNG that loads but whose JPEG cannot be written (a full or read-only disk) is
+// shown as it is: trying again would re-encode the page every frame and never show it.
+SinglePage finishSinglePagePng(const std::string& png, const std::string& jpeg) {
+    if (!media::filePresent(png)) return media::filePresent(jpeg) ? SinglePage::jpeg : SinglePage::notYet;
+    SinglePage result = SinglePage::notYet;
+    if (media::loadImage(firstPageImage, png)) {
+        const bool saved = media::saveImageJpeg(firstPageImage, jpeg, 9) && media::filePresent(jpeg);
+        if (saved) media::deleteFile(png);
+        result = saved ? SinglePage::jpeg : SinglePage::pngOnly;
     }
     media::freeImage(firstPageImage);
+    return result;
 }
 
 }  // namespace
@@ -137,34 +172,60 @@ void fitPage(Viewer& v) {
     resetZoom(view);
 }
 
-void showPage(Viewer& v, bool refreshTextView) {
+bool showPage(Viewer& v) {
     std::string file = pageImageFile(v, v.view.currentPage);
-    if (file.empty()) return;
-    loadFoundPage(v, file, refreshTextView);
+    return !file.empty() && loadFoundPage(v, file);
+}
+
+void stopGlide(Viewer& v) {
+    v.view.panAnimating = 0;
+    v.view.panElapsed = 0;
+}
+
+void resetPageView(Viewer& v) {
+    v.view.fitWidth = v.view.fitHeight = 0.0f;
+    v.view.currentPage = 1;
+    stopGlide(v);
+    v.view.pageNotReady = 0;
+}
+
+void showCachedFirstPage(Viewer& v) {
+    const std::string firstPage = pageImageBase(v, 1) + ".jpg";
+    if (!media::filePresent(firstPage) || v.conversion.firstPageShown) return;
+    centreMouse(v);
+    if (!media::loadSprite(sprite::page, firstPage)) return;
+    v.conversion.firstPageShown = 1;
+    fitPage(v);
 }
 
 void restoreFit(Viewer& v) {
-    stopGlide(v.view);
+    stopGlide(v);
     fitPage(v);
     v.view.previousZoomDelta = v.view.zoomDelta;
 }
 
-void previousPage(Viewer& v) {
+bool previousPage(Viewer& v) {
     turnTo(v, -1);
     if (v.view.currentPage < 1) v.view.currentPage = 1;
     // Also when the previous page was missing: the same page is reloaded, which ends any zoom.
-    showPage(v, true);
+    return showPage(v);
 }
 
-void nextPage(Viewer& v) {
+bool nextPage(Viewer& v) {
     bool found = turnTo(v, 1);
     if (v.view.currentPage > v.document.pageCountShown) v.view.currentPage = v.document.pageCountShown;
-    if (found) showPage(v, true);
+    return found && showPage(v);
+}
+
+bool goToPage(Viewer& v, int page) {
+    const int current = v.view.currentPage;
+    if (page < 1 || page > v.document.pageCountShown || page == current) return false;
+    return turnTo(v, page - current) && showPage(v);
 }
 
 void pressOnPage(Viewer& v, int pressX, int pressY) {
     // The elapsed time goes too, so that the next tap glides from the start position.
-    stopGlide(v.view);
+    stopGlide(v);
     v.view.panShiftX = v.layout.screenWidth / 2 - pressX;
     v.view.panShiftY = v.layout.screenHeight / 2 - pressY;
 }
@@ -192,7 +253,7 @@ void glidePosition(Viewer& v) {
     view.pageY = nearest(easeOutExpo(elapsed, static_cast<float>(view.panStartY),
                                      static_cast<float>(view.panShiftY), duration));
     if (view.panElapsed > longestTap) {
-        stopGlide(view);
+        stopGlide(v);
         view.panStartX = view.pageX;
         view.panStartY = view.pageY;
         view.previousZoomDelta = view.zoomDelta;
@@ -202,13 +263,27 @@ void glidePosition(Viewer& v) {
 void zoomDrag(Viewer& v) {
     PageViewState& view = v.view;
     v.frame.zoomDragging = 1;
-    view.zoomDelta = static_cast<float>(media::mouseDeltaX()) / 10.0f;
+    // Only motion made with the button held: never the jump that brought a touch to the page.
+    view.zoomDelta = static_cast<float>(media::heldDeltaX()) / 10.0f;
     if (view.zoomDelta == view.previousZoomDelta) return;
     decideZoomApply(v);
-    view.zoomStep = view.zoomDelta * 0.1f + 1.0f;
-    view.zoomFactor = view.zoomFactor * view.zoomStep;
-    if (view.zoomApply) applyZoom(view);
+    stepZoomFactor(view, view.zoomDelta);
+    if (view.zoomApply) applyZoom(view, media::mouseX(), media::mouseY());
     view.previousZoomDelta = view.zoomDelta;
+}
+
+void zoomStepAbout(Viewer& v, float delta, int x, int y) {
+    PageViewState& view = v.view;
+    if (!media::spriteExists(sprite::page) || view.fitWidth <= 0.0f) return;
+    // A drag can leave the factor below 1 with the page at its fit size; a step starts from the fit.
+    view.zoomFactor = std::max(view.zoomFactor, 1.0f);
+    stepZoomFactor(view, delta);
+    if (view.zoomFactor <= 1.0f) {
+        showAtFitSize(view);
+        return;
+    }
+    applyZoom(view, x, y);
+    keepFitCovered(view);
 }
 
 void firstPageCheck(Viewer& v) {
@@ -233,10 +308,10 @@ void firstPageCheck(Viewer& v) {
 void singlePageFinish(Viewer& v) {
     if (v.document.pageCount != 1 || v.conversion.firstPageShown) return;
     std::string base = v.document.documentCacheFolder + "page-000001";
-    finishSinglePagePng(base + ".png", base + ".jpg");
-    if (!media::filePresent(base + ".jpg")) return;
+    const SinglePage found = finishSinglePagePng(base + ".png", base + ".jpg");
+    if (found == SinglePage::notYet) return;
     // The pointer is centred only once the page shows, so an unreadable file cannot pin it there.
-    if (!media::loadSprite(sprite::page, base + ".jpg")) return;
+    if (!media::loadSprite(sprite::page, base + (found == SinglePage::jpeg ? ".jpg" : ".png"))) return;
     centreMouse(v);
     v.conversion.firstPageShown = 1;
     v.document.pageCount = 0;

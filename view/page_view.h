@@ -4,18 +4,35 @@
 #include "context/viewer.h"
 
 void fitPage(Viewer& v);
-void showPage(Viewer& v, bool refreshTextView);
+// Looks up the image of currentPage and, when it exists, redraws the page counter, loads it into the
+// page sprite, fits it and redraws the status line. True when the new page is on the sprite.
+bool showPage(Viewer& v);
 void restoreFit(Viewer& v);
-void previousPage(Viewer& v);
-void nextPage(Viewer& v);
+// The strip actions; true when a page was loaded (the caller refreshes what follows the page).
+bool previousPage(Viewer& v);
+bool nextPage(Viewer& v);
+// Goes to page (1..pageCountShown, not the one shown) as a flip does: the page shown stays, with the
+// not-ready notice, when that page's image is missing. True when the page was loaded.
+bool goToPage(Viewer& v, int page);
+void stopGlide(Viewer& v);
+// An opening: page 1, no fit yet, no glide, no not-ready notice.
+void resetPageView(Viewer& v);
+// A cached document: page 1's JPEG on the page sprite, fitted.
+void showCachedFirstPage(Viewer& v);
 // A press on the page view: stops the glide and takes the shift from the press point.
 void pressOnPage(Viewer& v, int pressX, int pressY);
 void startGlide(Viewer& v);
 void glideTick(Viewer& v);
 void glidePosition(Viewer& v);
 void zoomDrag(Viewer& v);
+// One zoom step about the screen point (x, y), as a drag of delta × 10 pixels in one frame makes it,
+// within the drag's largest factor; a step that would take the page below its fit size shows it at
+// the fit size, and the zoomed page always covers its fitted place.
+void zoomStepAbout(Viewer& v, float delta, int x, int y);
 void firstPageCheck(Viewer& v);
 void singlePageFinish(Viewer& v);
 void drawPage(Viewer& v);
 void drawStrips(Viewer& v);
 void drawStatusLine(Viewer& v);
+// Redraws the page counter (9) with currentPage "/" pageCountShown.
+void drawPageCounter(Viewer& v);

@@ -1,12 +1,15 @@
-// The thumbnail sheet: notice, build, saved file with its trailer, cells, thumbnail mode, hit marks.
+// The thumbnail sheet: notice, build, saved file with its trailer, cells, thumbnail mode and its
+// keyboard highlight, hit marks.
 #include "view/sheet.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "context/check.h"
+#include "context/fitting.h"
 #include "context/helpers.h"
 #include "media/media.h"
-#include "view/fitting.h"
 #include "view/page_view.h"
 
 namespace {
@@ -15,10 +18,6 @@ constexpr media::Colour white = media::rgb(255, 255, 255);
 constexpr const char* sheetFileName = "thumb_sheet.png";
 constexpr const char* waitText = "Please wait...Generating Thumbnail Sheet";
 constexpr long long mostCells = 1000000;
-
-std::string sheetFile(const Viewer& v) {
-    return v.document.documentCacheFolder + sheetFileName;
-}
 
 // A decimal field of the trailer: digits only, positive, within the int range.
 int trailerField(const std::string& text) {
@@ -177,7 +176,7 @@ bool inside(const ThumbnailCell& cell, int x, int y) {
            y <= cell.screenY + cell.height;
 }
 
-// The page number over the hovered cell, written straight onto the display.
+// The page number over a highlighted cell, written straight onto the display.
 void labelCell(const ThumbnailCell& cell) {
     if (!media::beginDrawingDisplay()) return;
     media::setFont(font::title);
@@ -187,6 +186,54 @@ void labelCell(const ThumbnailCell& cell) {
     int y = cell.screenY + media::spriteHeight(sprite::cellHighlight) / 2 - media::textHeight(number) / 2 - 8;
     media::drawText(x, y, number, media::rgb(15, 15, 15));
     media::endDrawing();
+}
+
+void highlightCell(const ThumbnailCell& cell) {
+    media::displayTransparentSprite(sprite::cellHighlight, cell.screenX, cell.screenY, 100);
+    labelCell(cell);
+}
+
+// The first cell under the pointer (on a shared border the earlier one), or -1.
+int cellUnderPointer(const std::vector<ThumbnailCell>& cells) {
+    for (std::size_t index = 0; index < cells.size(); ++index) {
+        if (inside(cells[index], media::mouseX(), media::mouseY())) return static_cast<int>(index);
+    }
+    return -1;
+}
+
+// Where an arrow key takes the highlight in a grid of count cells, columns to a row, filled row by row.
+int movedCell(int from, CellMove move, int count, int columns) {
+    switch (move) {
+        case CellMove::left:
+            return std::max(from - 1, 0);
+        case CellMove::right:
+            return std::min(from + 1, count - 1);
+        case CellMove::up:
+            return from >= columns ? from - columns : from;
+        case CellMove::down:  // into a shorter last row: its last cell
+            return from / columns < (count - 1) / columns ? std::min(from + columns, count - 1) : from;
+        case CellMove::first:
+            return 0;
+        case CellMove::last:
+            return count - 1;
+    }
+    return from;
+}
+
+int cellOfPage(const std::vector<ThumbnailCell>& cells, int page) {
+    for (std::size_t index = 0; index < cells.size(); ++index) {
+        if (cells[index].page == page) return static_cast<int>(index);
+    }
+    return 0;
+}
+
+// Shows the cell's page as a pick from the sheet does; the gestures end and the event is consumed.
+void openCell(Viewer& v, int index) {
+    v.view.currentPage = v.sheet.thumbnailCells[index].page;
+    v.sheet.keyboardCell = -1;
+    endGesturesForPick(v.frame);
+    stopGlide(v);
+    showPage(v);
 }
 
 void markCell(const SheetState& sheet, const ThumbnailCell& cell) {
@@ -266,6 +313,8 @@ void prepareThumbnailCells(Viewer& v) {
     SheetState& sheet = v.sheet;
     sheet.thumbnailCells.clear();
     sheet.hoveredCell = -1;
+    sheet.keyboardCell = -1;
+    v.frame.cellHovered = 0;  // the hover test finds a cell of the new grid again
     if (!takeCellGrid(v)) {
         media::freeSprite(sprite::cellHighlight);
         return;
@@ -283,45 +332,75 @@ bool loadThumbnailSheet(Viewer& v) {
     return true;
 }
 
+std::string sheetFile(const Viewer& v) {
+    return v.document.documentCacheFolder + sheetFileName;
+}
+
+void forgetSheet(Viewer& v) {
+    v.sheet.sheetReady = 0;
+    v.sheet.sheetJustBuilt = 0;
+    v.sheet.sheetLoadPending = 0;
+}
+
 void showThumbnailMode(Viewer& v) {
-    v.frame.searchPanelOpen = 0;
     bool marked = !v.search.searchHits.empty() && media::spriteExists(sprite::markedSheet);
     int x = v.layout.screenWidth / 2 - media::spriteOwnWidth(sprite::thumbnailSheet) / 2;
     int y = v.layout.screenHeight / 2 - media::spriteOwnHeight(sprite::thumbnailSheet) / 2;
     media::displaySprite(marked ? sprite::markedSheet : sprite::thumbnailSheet, x, y);
     v.frame.cellHovered = 0;
-    const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
-    for (std::size_t index = 0; index < cells.size(); ++index) {
-        if (!inside(cells[index], media::mouseX(), media::mouseY())) continue;
-        media::displayTransparentSprite(sprite::cellHighlight, cells[index].screenX, cells[index].screenY,
-                                        100);
-        labelCell(cells[index]);
-        v.sheet.hoveredCell = static_cast<int>(index);
+    SheetState& sheet = v.sheet;
+    const std::vector<ThumbnailCell>& cells = sheet.thumbnailCells;
+    const int hovered = cellUnderPointer(cells);
+    if (hovered >= 0) {
+        highlightCell(cells[hovered]);
+        sheet.hoveredCell = hovered;
         v.frame.cellHovered = 1;
-        v.frame.hoveredButton = button::none;
-        return;
+        // The pointer moving over a cell takes the highlight back from the arrow keys.
+        if (media::mouseDeltaX() != 0 || media::mouseDeltaY() != 0) sheet.keyboardCell = -1;
     }
+    const int chosen = sheet.keyboardCell;
+    if (chosen >= 0 && chosen != hovered && chosen < static_cast<int>(cells.size()))
+        highlightCell(cells[chosen]);
 }
 
 void pickThumbnail(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent == media::eventLeftDoubleClick && frame.thumbnailMode) {
-        frame.thumbnailMode = 0;
-        frame.frameEvent = 0;
-        return;
-    }
     const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
-    int index = v.sheet.hoveredCell;
+    const int index = v.sheet.hoveredCell;
     if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered ||
-        frame.pointerOverHitList || frame.pointerOverSearchButton || index < 0 ||
-        index >= static_cast<int>(cells.size())) {
+        frame.pointerOverHitList || frame.pointerOverSearchButton) {
         return;
     }
-    // The frame loop resets the gesture flags once the event is consumed.
-    v.view.currentPage = cells[index].page;
-    frame.thumbnailMode = 0;
-    frame.frameEvent = 0;
-    showPage(v, false);
+    PAGEWELL_CHECK(index >= 0 && index < static_cast<int>(cells.size()),
+                   "a hovered cell lies inside the grid");
+    openCell(v, index);
+}
+
+void moveCellHighlight(Viewer& v, CellMove move) {
+    SheetState& sheet = v.sheet;
+    const int count = static_cast<int>(sheet.thumbnailCells.size());
+    if (!v.frame.thumbnailMode || !sheet.sheetReady || count == 0) return;
+    int from = sheet.keyboardCell;
+    if (from < 0 && v.frame.cellHovered) from = sheet.hoveredCell;
+    const bool arrow = move != CellMove::first && move != CellMove::last;
+    if ((from < 0 || from >= count) && arrow) {
+        sheet.keyboardCell = cellOfPage(sheet.thumbnailCells, v.view.currentPage);
+        return;
+    }
+    sheet.keyboardCell = movedCell(from, move, count, std::max(sheet.sheetColumns, 1));
+}
+
+void pickHighlightedCell(Viewer& v) {
+    const SheetState& sheet = v.sheet;
+    int index = sheet.keyboardCell;
+    if (index < 0 && v.frame.cellHovered) index = sheet.hoveredCell;
+    if (!v.frame.thumbnailMode || !sheet.sheetReady) return;
+    if (index < 0 || index >= static_cast<int>(sheet.thumbnailCells.size())) return;
+    openCell(v, index);
+}
+
+void forgetCellHighlight(Viewer& v) {
+    v.sheet.keyboardCell = -1;
 }
 
 void markHitsOnSheet(Viewer& v) {

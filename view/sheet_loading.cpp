@@ -1,26 +1,22 @@
 // A cached document's saved thumbnail sheet, decoded off the frame's path after the opening.
 #include "view/sheet_loading.h"
 
+#include "document/document.h"
 #include "media/media.h"
 #include "view/sheet.h"
 
 namespace {
 
-std::string savedSheetFile(const Viewer& v) {
-    return v.document.documentCacheFolder + "thumb_sheet.png";
-}
-
 void makeSheetAgain(Viewer& v) {
     v.sheet.sheetReady = 0;
-    v.conversion.thumbnailsFromJpeg = 1;
-    v.conversion.thumbnailsWanted = 1;
+    requestThumbnailsFromJpeg(v);
 }
 
 }  // namespace
 
 void requestSavedSheet(Viewer& v) {
     v.sheet.sheetReady = 0;
-    if (!media::filePresent(savedSheetFile(v))) {
+    if (!media::filePresent(sheetFile(v))) {
         makeSheetAgain(v);
         return;
     }
@@ -28,12 +24,12 @@ void requestSavedSheet(Viewer& v) {
 }
 
 std::string pendingSheetFile(const Viewer& v) {
-    return v.sheet.sheetLoadPending ? savedSheetFile(v) : std::string();
+    return v.sheet.sheetLoadPending ? sheetFile(v) : std::string();
 }
 
 void loadDecodedSheet(Viewer& v) {
     if (!v.sheet.sheetLoadPending) return;
-    const std::string file = savedSheetFile(v);
+    const std::string file = sheetFile(v);
     if (!media::prefetchedImageReady(file) && !media::prefetchFailed(file)) return;
     v.sheet.sheetLoadPending = 0;
     if (!loadThumbnailSheet(v) || v.sheet.thumbnailCells.empty()) makeSheetAgain(v);

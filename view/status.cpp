@@ -1,10 +1,10 @@
-// The status line: page position, conversion parameters and the document's name, in the tool bar.
+// The status line (page position, conversion parameters, the document's name, in the tool bar) and the
+// page counter under the page.
 #include <string>
 
 #include "context/helpers.h"
 #include "context/viewer.h"
 #include "media/media.h"
-#include "view/fitting.h"
 #include "view/page_view.h"
 
 namespace {
@@ -51,5 +51,19 @@ void drawStatusLine(Viewer& v) {
     std::string document = fileNamePart(v.document.documentPath) + " (" + v.document.documentSizeText + ") ";
     media::drawText(layout.screenWidth - media::textWidth(document) - 2, nearest(2.4 * height), document,
                     media::rgb(254, 254, 254), media::rgb(100, 100, 100));
+    media::endDrawing();
+}
+
+void drawPageCounter(Viewer& v) {
+    int width = media::spriteOwnWidth(sprite::pageCounter);
+    int height = media::spriteOwnHeight(sprite::pageCounter);
+    v.view.pageCounterText =
+        std::to_string(v.view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
+    if (!media::beginDrawing(sprite::pageCounter)) return;
+    media::fillBox(0, 0, width, height, media::rgb(1, 1, 1));
+    media::setFont(font::base);
+    const std::string& text = v.view.pageCounterText;
+    media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("H") / 2 + 1, text,
+                    media::rgb(200, 200, 200), media::rgb(1, 1, 1));
     media::endDrawing();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/frame_steps.h"
 #include "context/assets.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
@@ -41,9 +42,10 @@ bool textLitBetween(int top, int bottom) {
 
 TEST(AboutScreen, ReleaseInTheFirstFrameEndsItAtOnce) {
     AboutViewer a;
-    a.v().frame.hoveredButton = 3;
+    a.v().frame.hoveredButton = button::about;
+    a.v().frame.frameEvent = media::eventLeftUp;
     media::feedMouseButton(false, 1);
-    aboutScreen(a.v());
+    handleToolbarRelease(a.v());  // the release on " ? " starts the about screen
     EXPECT_FLOAT_EQ(a.v().about.aboutScroll, -1.0f);
     EXPECT_EQ(a.v().frame.hoveredButton, 0);
     EXPECT_EQ(a.v().frame.exitSuppressed, 1);

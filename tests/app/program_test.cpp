@@ -24,7 +24,10 @@ int run(std::vector<std::string> arguments) {
 TEST(CommandLine, HelpAndVersionPrintAndEndWithoutAWindow) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(run({"--help"}), 0);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Usage: pagewell [file.pdf]"), std::string::npos);
+    std::string help = testing::internal::GetCapturedStdout();
+    EXPECT_NE(help.find("Usage: pagewell [--new-window] [file.pdf]"), std::string::npos);
+    EXPECT_NE(help.find("  --new-window  start a separate viewer"), std::string::npos);
+    EXPECT_NE(help.find("  Page Down, Right, Down, Space      next page"), std::string::npos);
     testing::internal::CaptureStdout();
     EXPECT_EQ(run({"--version"}), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Pagewell v1.0 - 10 January 2016 by Tarnwick\n");

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -133,4 +134,28 @@ TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
     startConversion(v);
     EXPECT_FALSE(media::stopProgram(started));  // already gone
     EXPECT_EQ(v.conversion.nextPageToConvert, 1);
+}
+
+// Exit stops the tool programs this viewer started; another viewer's go on.
+TEST(PageConverterProcess, ExitStopsOnlyOurOwnTools) {
+    const std::string tools = makeTemporaryFolder("tools-own");
+    const std::string path = tools + "pdftopng.exe";
+    std::ofstream(path) << "#!/bin/sh\nsleep 30\n";
+    chmod(path.c_str(), 0755);
+    ASSERT_EQ(std::system(("'" + path + "' >/dev/null 2>&1 &").c_str()), 0);  // another viewer's
+    int foreign = 0;
+    for (int i = 0; i < 100 && foreign == 0; ++i, media::sleepMilliseconds(20))
+        foreign = media::isProgramRunning("pdftopng.exe");
+    ASSERT_NE(foreign, 0);
+    Viewer v;
+    v.tools.toolFolder = tools;
+    v.tools.pdftopngPath = path;
+    startPageConverter(v, 1);
+    const int own = v.conversion.converterProcess;
+    ASSERT_NE(own, 0);
+    EXPECT_EQ(media::ownProgramRunning("pdftopng.exe"), own);
+    stopAllTools();
+    EXPECT_EQ(media::ownProgramRunning("pdftopng.exe"), 0);
+    EXPECT_EQ(media::isProgramRunning("pdftopng.exe"), foreign);
+    media::stopProgram(foreign);
 }

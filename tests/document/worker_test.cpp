@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "context/fitting.h"
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/tools.h"
@@ -13,7 +14,6 @@
 #include "media/picture.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
-#include "view/fitting.h"
 
 namespace {
 

@@ -4,8 +4,10 @@
 
 #include <filesystem>
 
+#include "app/opening.h"
 #include "context/viewer.h"
 #include "document/conversion.h"
+#include "document/document.h"
 #include "media/media.h"
 #include "tests/e2e/e2e_fixture.h"
 
@@ -16,12 +18,13 @@ namespace fs = std::filesystem;
 using BadDocumentTest = E2eTest;
 
 // The opening ends with the message and nothing converting; later frames start nothing.
-void expectReportedUnreadable(Harness& harness, const std::string& path) {
+void expectReportedUnreadable(Harness& harness, const std::string& path,
+                              const std::string& message = "This document cannot be read.") {
     Viewer& v = harness.v();
     EXPECT_EQ(v.document.documentPath, path);
     EXPECT_EQ(v.document.documentUnreadable, 1);
     EXPECT_EQ(v.frame.messagePanelShown, 1);
-    EXPECT_EQ(v.frame.messagePanelText, "This document cannot be read.");
+    EXPECT_EQ(v.frame.messagePanelText, message);
     EXPECT_EQ(v.document.pageCount, 0);
     EXPECT_EQ(v.document.pageCountShown, 1);
     EXPECT_EQ(v.conversion.conversionRunning, 0);
@@ -65,10 +68,21 @@ TEST_F(BadDocumentTest, TruncatedPdfIsRepairedOrReportedNeverHalfConverted) {
     EXPECT_FALSE(harness.ended());
 }
 
-TEST_F(BadDocumentTest, UserPasswordPdfShowsTheCannotBeReadMessage) {
+// No password opens this lock: every guess is refused, and giving up says why the document stays shut.
+TEST_F(BadDocumentTest, UserPasswordPdfAsksForThePasswordAndGivingUpSaysSo) {
     const std::string path = writtenPdf("locked.pdf", userPasswordPdf());
     harness.open(path);
-    expectReportedUnreadable(harness, path);
+    EXPECT_EQ(v().password.passwordPanelOpen, 1);
+    harness.type("guess");
+    harness.frames(1);
+    harness.keyDown(media::scan::enter);
+    harness.frames(1);
+    harness.keyUp(media::scan::enter);
+    harness.frames(1);
+    EXPECT_EQ(v().password.wrongPassword, 1);
+    EXPECT_EQ(v().password.passwordPanelOpen, 1);
+    abandonLockedDocument(v());
+    expectReportedUnreadable(harness, path, "This document needs its password to be opened.");
 }
 
 TEST_F(BadDocumentTest, PdfWithoutPagesShowsTheCannotBeReadMessage) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "context/viewer.h"
+#include "tests/support/protected_pdf.h"
 
 // Ends the whole test program when a case runs past its limit: a hang fails, it never stalls.
 class HardTimeLimit {
@@ -16,8 +17,6 @@ public:
     HardTimeLimit& operator=(const HardTimeLimit&) = delete;
 };
 
-// A PDF written from object bodies (object k is bodies[k-1]); trailerExtra goes into the trailer.
-std::string handWrittenPdf(const std::vector<std::string>& bodies, const std::string& trailerExtra = "");
 // One page with the given media box showing "Hello".
 std::string onePagePdf(const std::string& mediaBox);
 // A catalog whose page tree has no pages.

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/app.h"
+#include "app/opening.h"
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"

@@ -228,7 +228,7 @@ TEST_F(ForeignCacheTest, TruncatedPageJpegIsNotShownAsWhole) {
     EXPECT_EQ(v().conversion.firstPageShown, 1);
     const int widthBefore = media::spriteOwnWidth(sprite::page);
     v().view.currentPage = 2;
-    showPage(v(), false);
+    showPage(v());
     EXPECT_EQ(media::spriteOwnWidth(sprite::page), widthBefore);
     harness.frames(10);
     EXPECT_FALSE(harness.ended());

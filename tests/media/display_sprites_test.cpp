@@ -126,6 +126,14 @@ TEST_F(Sprites, MultiplyBlendingMultipliesAndDarkensWithBlack) {
     EXPECT_NEAR(media::red(product), 200 * 200 / 255, 2);
     EXPECT_EQ(media::green(product), 0);
     EXPECT_EQ(capturedPixel(30, 5), rgb(200, 200, 200));
+    // Below full intensity black still darkens fully (the about screen's edges); colours are scaled.
+    clearDisplay(rgb(200, 200, 200));
+    setBlending(Blending::multiply);
+    displayTransparentSprite(8, 0, 0, 200);
+    setBlending(Blending::normal);
+    present();
+    EXPECT_EQ(capturedPixel(5, 5), rgb(0, 0, 0));
+    EXPECT_NEAR(media::red(capturedPixel(15, 5)), 200 * 200 / 255 * 200 / 255, 3);
 }
 
 TEST_F(Sprites, ZoomedSpriteCoversItsDisplaySize) {

@@ -40,6 +40,11 @@ private:
     std::string previous_;
 };
 
+int modeOf(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 0777) : -1;
+}
+
 class Files : public ::testing::Test {
 protected:
     std::string folder = freshFolder();
@@ -175,6 +180,26 @@ TEST_F(Files, WholeFilesAppendAndReplaceKeepingPermissions) {
     EXPECT_FALSE(media::readWholeFile(folder + "missing", read));
     EXPECT_FALSE(media::readWholeFile(folder, read)) << "a folder is not a file";
     EXPECT_FALSE(media::writeWholeFile(folder + "no/such/file", "x"));
+}
+
+// While a locked document is open, what the program and the programs it starts create is private;
+// afterwards files are made as before.
+TEST_F(Files, NewFilesArePrivateOnlyWhileAskedAndSoAreTheChildrens) {
+    const mode_t usual = ::umask(022);
+    media::keepNewFilesPrivate(true);
+    ASSERT_TRUE(media::createFolder(folder + "private/", false));
+    ASSERT_TRUE(media::writeWholeFile(folder + "private/own", "x"));
+    ASSERT_GT(
+        media::runProgram("/usr/bin/touch", {folder + "private/child"}, media::RunOptions{"", true, "", {}}),
+        0);
+    EXPECT_EQ(modeOf(folder + "private/"), 0700);
+    EXPECT_EQ(modeOf(folder + "private/own"), 0600);
+    EXPECT_EQ(modeOf(folder + "private/child"), 0600);
+    media::keepNewFilesPrivate(false);
+    ASSERT_TRUE(media::writeWholeFile(folder + "usual", "x"));
+    EXPECT_EQ(modeOf(folder + "usual"), 0644);
+    ::umask(usual);
+    media::deleteFilesInFolder(folder + "private/", "*");
 }
 
 TEST_F(Files, ReadLinesDropsLineEndsOfEitherKind) {

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "media/media.h"
@@ -101,7 +103,7 @@ TEST_F(Programs, StandardOutputFileIsTruncatedAndWorkingFolderHonoured) {
     ASSERT_TRUE(media::createFolder(folder + "work/", false));
     std::string output = folder + "pwd.txt";
     ASSERT_TRUE(media::writeWholeFile(output, std::string(1000, 'x')));
-    media::RunOptions options{folder + "work/", true, output};
+    media::RunOptions options{folder + "work/", true, output, {}};
     ASSERT_GT(media::runProgram("/bin/pwd", {}, options), 0);
     std::vector<std::string> lines = media::readLines(output);
     ASSERT_EQ(lines.size(), 1u);
@@ -112,9 +114,48 @@ TEST_F(Programs, ProgramWithoutFolderIsFoundInTheWorkingFolder) {
     ASSERT_TRUE(media::createFolder(folder + "work/", false));
     ASSERT_TRUE(media::writeWholeFile(folder + "work/tool", "#!/bin/sh\necho tool ran \"$1\"\n"));
     ::chmod((folder + "work/tool").c_str(), 0755);
-    media::RunOptions options{folder + "work/", true, folder + "tool.txt"};
+    media::RunOptions options{folder + "work/", true, folder + "tool.txt", {}};
     ASSERT_GT(media::runProgram("./tool", {"x y"}, options), 0);
     EXPECT_EQ(media::readLines(folder + "tool.txt"), (std::vector<std::string>{"tool ran x y"}));
+}
+
+// A password handed to a tool goes into that child's environment alone, never into the program's.
+TEST_F(Programs, EnvironmentChangesReachTheChildAloneAndReplaceOrRemoveVariables) {
+    ::setenv("PAGEWELL_TEST_KEPT", "kept", 1);
+    ::setenv("PAGEWELL_TEST_REPLACED", "old", 1);
+    ::setenv("PAGEWELL_TEST_REMOVED", "there", 1);
+    media::RunOptions options;
+    options.wait = true;
+    options.standardOutputFile = folder + "env.txt";
+    options.environment = {"PAGEWELL_TEST_ADDED=a value", "PAGEWELL_TEST_REPLACED=new",
+                           "PAGEWELL_TEST_REMOVED"};
+    ASSERT_GT(media::runProgram("/usr/bin/env", {}, options), 0);
+    std::vector<std::string> seen;
+    for (const std::string& line : media::readLines(folder + "env.txt"))
+        if (line.rfind("PAGEWELL_TEST_", 0) == 0) seen.push_back(line);
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"PAGEWELL_TEST_ADDED=a value", "PAGEWELL_TEST_KEPT=kept",
+                                              "PAGEWELL_TEST_REPLACED=new"}));
+    EXPECT_EQ(std::getenv("PAGEWELL_TEST_ADDED"), nullptr);
+    EXPECT_STREQ(std::getenv("PAGEWELL_TEST_REPLACED"), "old");
+    EXPECT_STREQ(std::getenv("PAGEWELL_TEST_REMOVED"), "there");
+    for (const char* name : {"PAGEWELL_TEST_KEPT", "PAGEWELL_TEST_REPLACED", "PAGEWELL_TEST_REMOVED"})
+        ::unsetenv(name);
+}
+
+TEST_F(Programs, AWaitedProgramsExitStatusIsReported) {
+    media::RunOptions wait;
+    wait.wait = true;
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{"-c", "exit 0"}, 0}, {{"-c", "exit 4"}, 4}, {{"-c", "exit 255"}, 255}, {{"-c", "kill -9 $$"}, -1}};
+    for (const auto& [arguments, expected] : cases) {
+        int status = 1234;
+        EXPECT_GT(media::runProgram("/bin/sh", arguments, wait, &status), 0) << arguments[1];
+        EXPECT_EQ(status, expected) << arguments[1];
+    }
+    int status = 1234;
+    EXPECT_EQ(media::runProgram(folder + "missing", {}, wait, &status), 0);
+    EXPECT_EQ(status, -1);
 }
 
 TEST_F(Programs, ProgramsThatCannotStartGiveZero) {
@@ -122,9 +163,9 @@ TEST_F(Programs, ProgramsThatCannotStartGiveZero) {
     EXPECT_EQ(media::runProgram("", {}, {}), 0);
     ASSERT_TRUE(media::writeWholeFile(folder + "not_executable", "#!/bin/sh\n"));
     EXPECT_EQ(media::runProgram(folder + "not_executable", {}, {}), 0);
-    media::RunOptions badFolder{folder + "no/such/folder/", false, ""};
+    media::RunOptions badFolder{folder + "no/such/folder/", false, "", {}};
     EXPECT_EQ(media::runProgram("/bin/true", {}, badFolder), 0);
-    media::RunOptions badOutput{"", true, folder + "no/such/out.txt"};
+    media::RunOptions badOutput{"", true, folder + "no/such/out.txt", {}};
     EXPECT_EQ(media::runProgram("/bin/true", {}, badOutput), 0);
 }
 

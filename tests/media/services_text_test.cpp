@@ -1,6 +1,8 @@
-// Characters (UTF-8 cutting, Windows-1252 repair, case folding) and configuration files.
+// Characters (UTF-8 cutting, Windows-1252 repair, case folding, display columns) and configuration files.
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <ostream>
 
 #include "media/media.h"
 #include "media/unicode.h"
@@ -65,6 +67,58 @@ TEST(Characters, CaseFoldingCoversGreekCyrillicAndGerman) {
     EXPECT_TRUE(media::isValidUtf8(media::caseFold("A\xFF")));
     EXPECT_EQ(media::asciiUpper("abc-é-xyz"), "ABC-é-XYZ");
 }
+
+TEST(Characters, WideAndFullwidthCharactersTakeTwoColumnsEveryOtherOne) {
+    // Ideographs, kana, Hangul, fullwidth forms, the ideographic space and comma, an emoji, plane 2.
+    for (int wide :
+         {0x65E5, 0x4E2D, 0x3042, 0x30A2, 0x30FC, 0xAC00, 0xFF21, 0x3000, 0x3001, 0x1F600, 0x20000})
+        EXPECT_EQ(media::displayColumns(wide), 2) << std::hex << wide;
+    // Latin, Greek, Cyrillic, Arabic, Hebrew, halfwidth katakana, ambiguous symbols, a combining mark,
+    // a zero-width space (taken as one: a line may end early but never runs long), a musical symbol.
+    for (int narrow :
+         {0x41, 0xE9, 0x3B1, 0x436, 0x627, 0x5D0, 0xFF71, 0x2460, 0x203B, 0x301, 0x200B, 0x1D11E})
+        EXPECT_EQ(media::displayColumns(narrow), 1) << std::hex << narrow;
+}
+
+// Right-to-left text in a left-to-right line: the characters as they stand from left to right.
+std::string displayed(const std::string& utf8) {
+    std::u32string codePoints;
+    for (std::size_t i = 0; i < media::characterCount(utf8); ++i)
+        codePoints += static_cast<char32_t>(media::firstCodePoint(media::characterSlice(utf8, i, 1)));
+    std::string shown;
+    for (std::size_t i : media::visualOrder(media::bidiLevels(codePoints)))
+        shown += media::characterSlice(utf8, i, 1);
+    return shown;
+}
+
+struct BidiCase {
+    const char* name;
+    const char* logical;
+    const char* shown;
+};
+
+void PrintTo(const BidiCase& bidiCase, std::ostream* out) {
+    *out << bidiCase.name;
+}
+
+class DisplayOrder : public ::testing::TestWithParam<BidiCase> {};
+
+TEST_P(DisplayOrder, RightToLeftRunsStandReversedAndNumbersKeepTheirOrder) {
+    EXPECT_EQ(displayed(GetParam().logical), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, DisplayOrder,
+    ::testing::Values(BidiCase{"HebrewWordInLatin", "ab אבג cd", "ab גבא cd"},
+                      BidiCase{"NumberBetweenHebrewWords", "אבג 123 דה", "הד 123 גבא"},
+                      BidiCase{"CommaAndBlankBetweenHebrewWords", "אב, גד", "דג ,בא"},
+                      BidiCase{"NumberAfterLatinStaysLatin", "abc 12 אב", "abc 12 בא"},
+                      BidiCase{"DecimalAndPercentAfterHebrew", "אב 1.5%", "1.5% בא"},
+                      BidiCase{"ArabicIndicDigits", "عدد ١٢", "١٢ ددع"},
+                      BidiCase{"FullStopAtTheEndStaysAtTheEnd", "אב.", "בא."},
+                      BidiCase{"BracketsBetweenLatinAndHebrew", "a (אב) b", "a (בא) b"},
+                      BidiCase{"NoRightToLeftText", "plain ελληνικά 日本", "plain ελληνικά 日本"}),
+    [](const ::testing::TestParamInfo<BidiCase>& info) { return std::string(info.param.name); });
 
 class Configuration : public ::testing::Test {
 protected:

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The viewer as its users meet it: the built program in a real X window under Xvfb, first on a
 # 1080x1920 portrait screen, then on a 1920x1080 landscape one, driven with xdotool through Open, Info,
-# page turning, zoom, the thumbnail sheet, search (physical and on-screen keyboard), the text view with
-# its clipboard copy, the about screen, Detach, opening the document again from its cache, and Exit.
+# page turning, the keys and the wheel, zoom, the thumbnail sheet, search (physical and on-screen
+# keyboard), the text view with its clipboard copy, the about screen, Detach, opening the document
+# again from its cache, and Exit.
 # Every step is checked on a screenshot; the screenshots stay in
 # <build dir>/test-output/desktop_e2e/<screen>/<nn>-<step>.png, with what each showed in steps.log.
 # Usage: desktop_e2e.sh <build dir> <corpus dir>
@@ -452,6 +453,30 @@ turn_pages() {
   until_shown "page 1 again" 20 eval 'page_differs_from "$page_two" 2 && page_matches "$fitted_shot"'
 }
 
+# The same turns and the zoom from the physical keyboard and the mouse wheel, as X delivers them.
+keys_and_wheel() {
+  begin_step "key-page-down"
+  move $((W / 3)) $((H / 2))
+  focus_window
+  xdotool key Next
+  until_shown "page 2 after Page Down" 20 page_differs_from "$fitted_shot" 2
+  begin_step "wheel-away"
+  xdotool click 4
+  until_shown "page 1 after the wheel turned away" 20 page_matches "$fitted_shot"
+  begin_step "wheel-toward"
+  xdotool click 5
+  until_shown "page 2 after the wheel turned toward the user" 20 page_differs_from "$fitted_shot" 2
+  begin_step "key-home"
+  xdotool key Home
+  until_shown "page 1 after Home" 20 page_matches "$fitted_shot"
+  begin_step "key-zoom-in"
+  xdotool key ctrl+plus ctrl+KP_Add
+  until_shown "a page larger than its fit after Control + plus" 20 zoomed_wider
+  begin_step "key-fit"
+  xdotool key ctrl+0
+  until_shown "the fitted page after Control + 0" 20 fit_restored
+}
+
 zoom_and_restore() {
   begin_step "zoomed"
   local x=$((W / 3)) y=$((H / 2))
@@ -690,6 +715,7 @@ run_screen() {  # run_screen <name> <desktop WxH> <layout>
   open_document
   show_information
   turn_pages
+  keys_and_wheel
   zoom_and_restore
   pick_thumbnail
   search

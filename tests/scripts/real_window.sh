@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The built program in a real X window (Xvfb, 1080x1920): its window, its size, the welcome panel in
-# the presented frame, and Escape ending it within a second.
+# the presented frame, a second start handing over to it instead of opening a second window, and
+# Escape ending it within a second.
 # Usage: real_window.sh <build dir> [corpus dir]
 set -uo pipefail
 
@@ -33,6 +34,9 @@ export DISPLAY=":$(head -n1 "$work/display")"
 
 unset PAGEWELL_FILE_DIALOG
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
+# The viewer's socket lives here, apart from any viewer of the desktop running the tests.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 PAGEWELL_SAVE_FRAME="$work/frame.png" "$program" >"$work/viewer.log" 2>&1 &
 viewer_pid=$!
 
@@ -77,6 +81,13 @@ print(f"welcome panel: {bright} bright pixels; above it: {outside}")
 sys.exit(0 if bright > 200 and outside == 0 else 1)
 PY
 
+timeout 60 "$program" >"$work/second.log" 2>&1
+status=$?
+[ "$status" = 0 ] || fail "a second start on the same display ended with status $status: $(cat "$work/second.log")"
+windows=$(xdotool search --onlyvisible --name Pagewell 2>/dev/null | wc -l)
+[ "$windows" = 1 ] || fail "$windows Pagewell windows after a second start, not 1"
+kill -0 "$viewer_pid" 2>/dev/null || fail "the first viewer ended after the second start"
+
 xdotool mousemove --sync 540 1500 2>/dev/null
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --clearmodifiers Escape
@@ -89,4 +100,4 @@ wait "$viewer_pid"
 status=$?
 viewer_pid=""
 [ "$status" = 0 ] || fail "the program exited with status $status"
-echo "PASS: window 1080x1920, welcome panel shown, Escape ended the program"
+echo "PASS: window 1080x1920, welcome panel shown, a second start handed over, Escape ended the program"

@@ -243,6 +243,8 @@ public:
             key(media::scan::enter);
         else if (roll < 880)
             copyKeys();
+        else if (roll < 905)
+            navigate();
         else if (roll < 940)
             idle();
         else if (roll < 990)
@@ -429,6 +431,26 @@ private:
         h_.keyUp(media::scan::c);
         run(1);
         h_.keyUp(media::scan::leftControl);
+        run(1);
+    }
+
+    // A turning, jumping, zooming or sheet key (Control + O would start the chooser), or the wheel.
+    void navigate() {
+        namespace scan = media::scan;
+        if (pick(0, 3) == 0) {
+            media::feedMouseWheel(pick(-3, 3));
+            run(1);
+            return;
+        }
+        const int keys[] = {scan::pageDown, scan::up,     scan::space, scan::home, scan::end,
+                            scan::enter,    scan::equals, scan::minus, scan::zero};
+        const int index = pick(0, 8);
+        const bool control = index >= 6;  // the last three zoom and fit with Control
+        if (control) h_.keyDown(scan::leftControl);
+        h_.keyDown(keys[index]);
+        run(pick(1, 3));
+        h_.keyUp(keys[index]);
+        if (control) h_.keyUp(scan::leftControl);
         run(1);
     }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/opening.h"
 #include "document/conversion.h"
 #include "document/document.h"
 #include "view/page_view.h"

@@ -1,4 +1,5 @@
-// Writes test PDF documents with cairo's PDF surface: one page per TestPage, text in a standard font.
+// Writes test PDF documents with cairo's PDF surface: one page per TestPage, text in a standard font
+// or the one named for a line.
 #include "tests/support/pdf_maker.h"
 
 #include <cairo-pdf.h>
@@ -15,12 +16,14 @@ void drawPageLines(cairo_t* cr, const TestPage& page) {
     // Small pages (A7 and below) get a small margin so their lines still fit.
     double margin = std::min(36.0, page.widthPoints / 10.0);
     cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, kFontSize);
     double y = margin + kFontSize;
-    for (const std::string& line : page.lines) {
+    for (std::size_t i = 0; i < page.lines.size(); ++i) {
+        const bool named = i < page.lineFonts.size() && !page.lineFonts[i].empty();
+        cairo_select_font_face(cr, named ? page.lineFonts[i].c_str() : "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                               CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(cr, kFontSize);
         cairo_move_to(cr, margin, y);
-        cairo_show_text(cr, line.c_str());
+        cairo_show_text(cr, page.lines[i].c_str());
         y += kLineHeight;
     }
 }

@@ -7,7 +7,9 @@
 struct TestPage {
     double widthPoints = 595.276;  // A4 portrait
     double heightPoints = 841.89;
-    std::vector<std::string> lines;  // text lines drawn top-down
+    std::vector<std::string> lines;      // text lines drawn top-down
+    std::vector<std::string> lineFonts;  // a line's font family where given, else DejaVu Sans: cairo
+                                         // embeds the one face, so CJK lines need a CJK family
 };
 
 // Writes a PDF with the given pages; false on failure.

@@ -1,12 +1,14 @@
-// End to end with the real tool programs: extracted text, the text view after a page turn, and search
-// results checked against an independent count over TextualData.txt.
+// End to end with the real tool programs: extracted text, the text view after a page turn and for a
+// page in many scripts, and search results checked against an independent count over TextualData.txt.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "context/helpers.h"
 #include "context/viewer.h"
 #include "media/media.h"
 #include "media/unicode.h"
@@ -78,6 +80,58 @@ struct RealDocument {
     }
 };
 
+constexpr media::Colour panelGrey = media::rgb(30, 30, 30);
+constexpr media::Colour white = media::rgb(255, 255, 255);
+const std::string noFaceHasIt = "\U0010FFFD";  // drawn as the font's missing-glyph box
+
+// Finds missing-glyph boxes in text drawn white in the text view's font on its grey: the box as the font
+// draws it is the template, compared with the pixels at each character's place along a line.
+struct BoxFinder {
+    int spriteNumber = -1;  // a scratch sprite holding the template at (0, 0)
+    int boxWidth = 0, boxHeight = 0;
+
+    BoxFinder() {
+        spriteNumber = media::createSpriteAnyNumber(64, 64);
+        media::beginDrawing(spriteNumber);
+        media::setFont(font::base);
+        media::fillBox(0, 0, 64, 64, panelGrey);
+        media::setDrawingMode(media::mode::transparent);
+        media::drawText(0, 0, noFaceHasIt, white);
+        boxWidth = media::textWidth(noFaceHasIt);
+        boxHeight = media::textHeight(noFaceHasIt);
+        media::endDrawing();
+    }
+    ~BoxFinder() { media::freeSprite(spriteNumber); }
+
+    std::vector<int> block(int sprite, int x, int y) const {
+        std::vector<int> grey;
+        media::beginDrawing(sprite);
+        for (int row = 0; row < boxHeight; ++row) {
+            for (int column = 0; column < boxWidth; ++column)
+                grey.push_back(media::red(media::pixelColour(x + column, y + row)));
+        }
+        media::endDrawing();
+        return grey;
+    }
+
+    // The indexes of the characters of the line drawn at (x, y) on the sprite that show the box.
+    std::vector<std::size_t> boxesIn(int sprite, int x, int y, const std::string& line) const {
+        const std::vector<int> box = block(spriteNumber, 0, 0);
+        std::vector<std::size_t> found;
+        for (std::size_t i = 0; i < media::characterCount(line); ++i) {
+            media::beginDrawing(sprite);
+            media::setFont(font::base);
+            const int at = x + media::textWidth(media::characterSlice(line, 0, i));
+            media::endDrawing();
+            const std::vector<int> here = block(sprite, at, y);
+            int differing = 0;
+            for (std::size_t p = 0; p < box.size(); ++p) differing += std::abs(here[p] - box[p]) > 40;
+            if (differing * 50 <= static_cast<int>(box.size())) found.push_back(i);
+        }
+        return found;
+    }
+};
+
 class CorpusSearch : public ::testing::TestWithParam<const char*> {};
 
 }  // namespace
@@ -119,6 +173,69 @@ TEST(TextEndToEnd, WordsOfAMadePdfAreFoundOnTheirPagesAndTheTextViewFollowsAPage
     d.h.frames(2);
     ASSERT_EQ(v.view.currentPage, 2);
     EXPECT_EQ(d.spriteSignature(sprite::textView), secondPage);
+}
+
+// Two lines of each script as a real manual would have them; the CJK lines in the CJK face the set-up
+// installs, since cairo embeds the one face a line is drawn in.
+TestPage manyScriptsPage() {
+    const std::string cjk = "WenQuanYi Micro Hei";
+    TestPage page;
+    page.lines = {"日本語の説明書：設定を変更するには、メニューから項目を選びます。",
+                  "ファイルを開いて、ページをめくり、テキストを検索してコピーできます。",
+                  "中文说明：打开文件以后，可以翻页、搜索和复制全部文本。",
+                  "繁體中文：每一頁的文字都可以在這個視窗裡閱讀。",
+                  "Ελληνικά: η αναζήτηση βρίσκει λέξεις σε κάθε σελίδα του εγγράφου.",
+                  "Кириллица: поиск находит слова на каждой странице документа.",
+                  "العربية: البحث يجد الكلمات في كل صفحة من المستند",
+                  "日本語の文章がパネルの端まで続いても、行は表示幅で折り返されます。",
+                  "漢字と仮名は二桁分の幅を取り、ラテン文字は一桁分の幅を取ります。"};
+    page.lineFonts = {cjk, cjk, cjk, cjk, "", "", "", cjk, cjk};
+    return page;
+}
+
+TEST(TextEndToEnd, TheTextViewOfAManyScriptPdfShowsEveryGlyphAndNoLineRunsPastThePanel) {
+    const std::string pdf = makeTemporaryFolder("pagewell-scripts-pdf") + "scripts.pdf";
+    ASSERT_TRUE(makeTestPdf(pdf, {manyScriptsPage()}));
+    RealDocument d;
+    ASSERT_TRUE(d.openAndWaitForText(pdf));
+    Viewer& v = d.v;
+    const std::string& text = v.text.pageTexts.at(0).text;
+    for (const char* sample : {"日本語の説明書", "中文说明", "繁體中文", "Ελληνικά", "Кириллица", "ص"}) {
+        ASSERT_NE(text.find(sample), std::string::npos) << sample << " missing from " << text;
+    }
+    v.view.currentPage = 1;
+    showTextView(v);
+
+    const BoxFinder finder;
+    const int width = media::spriteOwnWidth(sprite::textView);
+    const double medium = v.layout.mediumFontSize;
+    int drawn = 0, wideLines = 0;
+    for (const std::string& line : v.text.textLines.at(1)) {
+        if (line.find_first_not_of(' ') == std::string::npos) continue;
+        const int y = nearest(3.0 * medium + 1.2 * medium * drawn++);
+        media::beginDrawing(sprite::textView);
+        media::setFont(font::base);
+        EXPECT_LE(v.layout.largeFontSize + media::textWidth(line), width) << line;
+        wideLines += media::textWidth(line) > v.layout.textLineChars * media::textWidth("A") * 3 / 4;
+        media::endDrawing();
+        EXPECT_TRUE(finder.boxesIn(sprite::textView, v.layout.largeFontSize, y, line).empty()) << line;
+    }
+    EXPECT_GE(drawn, 4);
+    EXPECT_GE(wideLines, 2) << "lines of ideographs fill the panel's width";
+    media::beginDrawing(sprite::textView);
+    for (int y = 3 * v.layout.baseFontSize + 1; y < media::spriteOwnHeight(sprite::textView); ++y) {
+        ASSERT_EQ(media::pixelColour(width - 1, y), panelGrey) << "ink at the panel's right edge, row " << y;
+    }
+    media::endDrawing();
+
+    // The finder itself sees a box drawn among ideographs.
+    const std::string withBox = "ab" + noFaceHasIt + "日本";
+    media::beginDrawing(sprite::textView);
+    media::setFont(font::base);
+    media::drawText(v.layout.largeFontSize, 0, withBox, white);
+    media::endDrawing();
+    EXPECT_EQ(finder.boxesIn(sprite::textView, v.layout.largeFontSize, 0, withBox),
+              std::vector<std::size_t>{2});
 }
 
 TEST_P(CorpusSearch, HitsAreThePagesHoldingTheWordInTheExtractedText) {

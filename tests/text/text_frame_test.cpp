@@ -227,3 +227,51 @@ TEST_F(TextFrames, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySev
     EXPECT_EQ(v.view.currentPage, 47);
     EXPECT_EQ(v.frame.pointerOverHitList, 0);
 }
+
+TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
+    loadText("hit one\fhit two\fhit three\f", 3);
+    openSearchPanel();
+    h.type("hit");
+    h.frames(1);
+    tapKey(media::scan::enter);
+    ASSERT_TRUE(waitForSearch());
+    h.frames(1);
+    const int f = v.layout.largeFontSize;
+    const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
+    const int x = v.layout.screenWidth / 2;
+    h.moveTo(x, top + 3 * f + 2 * f + f / 2);  // the third row
+    h.frames(1);
+    EXPECT_EQ(v.frame.pointerOverHitList, 1);
+    h.moveTo(x, top + 3 * f + 4 * f);  // below the last row: the page and the keyboard keep it
+    h.frames(1);
+    EXPECT_EQ(v.frame.pointerOverHitList, 0);
+}
+
+TEST_F(TextFrames, ThePanelOpenedByAReleaseThatSlidesOffTheButtonTakesTyping) {
+    loadText("alpha\f", 1);
+    const int x = v.layout.searchButtonX + media::spriteWidth(sprite::searchButton) / 2;
+    const int y = v.layout.mediumFontSize + 5;
+    h.moveTo(x, y);
+    h.frames(2);
+    ASSERT_EQ(v.frame.hoveredButton, button::search);
+    h.press();
+    h.frames(1);
+    h.release();
+    h.moveTo(v.layout.screenWidth / 2, y);  // off the button in the frame of the release
+    h.frames(1);
+    ASSERT_EQ(v.frame.searchPanelOpen, 1);
+    EXPECT_EQ(v.frame.searchInputActive, 1);
+    h.type("x");
+    h.frames(1);
+    EXPECT_EQ(v.search.searchWord, "x");
+}
+
+TEST_F(TextFrames, OpeningAnotherDocumentForgetsTheTextOfThePreviousOne) {
+    loadText("alpha\fbeta\f", 2);
+    ASSERT_FALSE(v.text.pageTexts.empty());
+    const std::string pdf = makeTemporaryFolder("pagewell-next") + "next.pdf";
+    ASSERT_TRUE(media::writeWholeFile(pdf, "%PDF-1.4\nnot really a document\n"));
+    h.open(pdf);
+    EXPECT_TRUE(v.text.pageTexts.empty());
+    EXPECT_TRUE(v.text.textLines.empty());
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -141,6 +142,62 @@ TEST(CutDisplayLines, NeverCutsACharacterApart) {
     EXPECT_EQ(lines[0], "é€𝄞é€𝄞é€𝄞é");
     EXPECT_EQ(lines[2], "𝄞");
     EXPECT_EQ(lines[0] + lines[1] + lines[2], text);
+}
+
+struct ColumnCut {
+    const char* name;
+    std::string text;
+    int columns;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const ColumnCut& cut, std::ostream* out) {
+    *out << cut.name;
+}
+
+class CutByColumns : public ::testing::TestWithParam<ColumnCut> {};
+
+TEST_P(CutByColumns, WideCharactersTakeTwoColumnsOfTheLine) {
+    EXPECT_EQ(cutDisplayLines(GetParam().text, GetParam().columns, 10), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CutByColumns,
+    ::testing::Values(ColumnCut{"Ideographs", "日本語です", 4, {"日本", "語で", "す"}},
+                      ColumnCut{"WideCharacterAtTheEdgeMovesDown", "abc日本", 4, {"abc", "日本"}},
+                      ColumnCut{"MixedWidthsFillTheLine", "a日b本c", 4, {"a日b", "本c"}},
+                      ColumnCut{"OneColumnLineStillAdvances", "日本", 1, {"日", "本"}},
+                      ColumnCut{"FullwidthWideHalfwidthNarrow", "ＡＢｱｲｳ", 4, {"ＡＢ", "ｱｲｳ"}},
+                      ColumnCut{"GreekCyrillicArabicOneEach", "αβγжзиعرب", 3, {"αβγ", "жзи", "عرب"}},
+                      ColumnCut{"Hangul", "한국어", 5, {"한국", "어"}}),
+    [](const ::testing::TestParamInfo<ColumnCut>& info) { return std::string(info.param.name); });
+
+// Random text of narrow and wide characters: the lines join up to the text, none is wider than the
+// line, and each is as full as it can be (the next character would not have fitted).
+TEST(CutDisplayLines, LinesAreAsFullAsTheColumnsAllowAndNoWider) {
+    const std::vector<std::string> pieces = {"a", " ", "é", "ж", "ع", "日", "の", "한", "Ａ", "😀", "\u0301"};
+    auto columnsOf = [](const std::string& character) {
+        return media::displayColumns(media::firstCodePoint(character));
+    };
+    std::mt19937 random(11);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = static_cast<int>(random() % 300); i > 0; --i) text += pieces[random() % pieces.size()];
+        const int columns = 1 + static_cast<int>(random() % 12);
+        const auto lines = cutDisplayLines(text, columns, 1000);
+        std::string joined;
+        for (std::size_t l = 0; l < lines.size(); ++l) {
+            int used = 0;
+            for (std::size_t c = 0; c < media::characterCount(lines[l]); ++c)
+                used += columnsOf(media::characterSlice(lines[l], c, 1));
+            ASSERT_TRUE(used <= columns || media::characterCount(lines[l]) == 1) << lines[l];
+            if (l + 1 < lines.size()) {
+                ASSERT_GT(used + columnsOf(lines[l + 1]), columns) << lines[l];
+            }
+            joined += lines[l];
+        }
+        ASSERT_EQ(joined, text) << "round " << round;
+    }
 }
 
 TEST_F(StoreFixture, AMissingOrEmptyFileLeavesTheRequestPendingAndTheStoreAsItWas) {

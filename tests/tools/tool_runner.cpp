@@ -31,9 +31,19 @@ bool waitWithLimit(pid_t pid, double seconds, int& status) {
     return false;
 }
 
+std::vector<char*> environmentWith(const std::vector<std::string>& additions) {
+    std::vector<char*> entries;
+    for (char** entry = environ; *entry; ++entry)
+        if (std::string(*entry).rfind("PAGEWELL_PASSWORD=", 0) != 0) entries.push_back(*entry);
+    for (const std::string& addition : additions) entries.push_back(const_cast<char*>(addition.c_str()));
+    entries.push_back(nullptr);
+    return entries;
+}
+
 // One run; killedFromOutside is set when something else sent the process SIGKILL.
 ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arguments,
-                    double timeLimitSeconds, bool& killedFromOutside) {
+                    double timeLimitSeconds, const std::vector<std::string>& environment,
+                    bool& killedFromOutside) {
     ToolRun run;
     ScratchFolder capture;
     std::string program = std::string(PAGEWELL_TOOL_FOLDER) + name;
@@ -50,7 +60,8 @@ ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arg
     posix_spawn_file_actions_addopen(&actions, 2, capture.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     pid_t pid = 0;
-    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    std::vector<char*> envp = environmentWith(environment);
+    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return run;
     int status = 0;
@@ -66,11 +77,12 @@ ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arg
 
 // Viewer tests running at the same time stop converters by name ("pdftopng.exe") with SIGKILL; a crash
 // never ends with SIGKILL, so such a run is simply repeated.
-ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments, double timeLimitSeconds) {
+ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments, double timeLimitSeconds,
+                const std::vector<std::string>& environment) {
     ToolRun run;
     for (int attempt = 0; attempt < 3; ++attempt) {
         bool killedFromOutside = false;
-        run = runToolOnce(name, arguments, timeLimitSeconds, killedFromOutside);
+        run = runToolOnce(name, arguments, timeLimitSeconds, environment, killedFromOutside);
         if (!killedFromOutside) break;
     }
     return run;

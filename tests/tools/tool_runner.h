@@ -12,9 +12,10 @@ struct ToolRun {
 };
 
 // Runs the tool folder's program `name` ("pdfinfo.exe") with arguments, standard input from /dev/null,
-// killing it after timeLimitSeconds.
+// killing it after timeLimitSeconds. environment ("NAME=value") is added to the test's own, from
+// which any PAGEWELL_PASSWORD is left out.
 ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments,
-                double timeLimitSeconds = 60);
+                double timeLimitSeconds = 60, const std::vector<std::string>& environment = {});
 
 // A fresh folder under /tmp whose name holds a space; removed with its content at the end.
 class ScratchFolder {

@@ -38,7 +38,6 @@ TEST(ToolFailures, DocumentsThatCannotBeReadGiveAMessageAndNoOutput) {
         {"text.pdf", "This is a plain text file, not a PDF document.\n"},
         {"empty.pdf", ""},
         {"image.pdf", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, '\0')},
-        {"encrypted.pdf", passwordProtectedPdf()},
     };
     for (const auto& [name, content] : cases) {
         ASSERT_TRUE(writeWholeFile(folder.path(name), content));

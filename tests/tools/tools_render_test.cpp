@@ -83,7 +83,7 @@ TEST(PdfToPng, DrawsThePageContent) {
     ASSERT_EQ(render(folder.path("hello.pdf"), 1, 1, 72, folder.path("p")).exitCode, 0);
     std::string png = readWholeFile(pageFile(folder.path("p"), 1));
     // An empty white 200 x 100 page compresses to far less than one with text on it.
-    ASSERT_TRUE(makeTestPdf(folder.path("blank.pdf"), {TestPage{200, 100, {}}}));
+    ASSERT_TRUE(makeTestPdf(folder.path("blank.pdf"), {TestPage{200, 100, {}, {}}}));
     ASSERT_EQ(render(folder.path("blank.pdf"), 1, 1, 72, folder.path("b")).exitCode, 0);
     std::string blank = readWholeFile(pageFile(folder.path("b"), 1));
     EXPECT_GT(png.size(), blank.size() + 200);

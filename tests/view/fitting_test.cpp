@@ -1,5 +1,5 @@
 // The fit, the easing, whole-pixel rounding, the thumbnail grid choice and the sheet trailer.
-#include "view/fitting.h"
+#include "context/fitting.h"
 
 #include <gtest/gtest.h>
 

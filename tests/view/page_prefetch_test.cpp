@@ -7,6 +7,7 @@
 
 #include "document/conversion.h"
 #include "tests/view/view_fixture.h"
+#include "view/sheet.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheWorkerRuns) {
+TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheWorkerRunsTheSheetFirst) {
     open(5, 400, 560, {}, {4});
     ASSERT_TRUE(viewtest::writePageFile(folder, 2, 400, 560, false));  // page 2 has both files
     ASSERT_TRUE(viewtest::writePageFile(folder, 4, 400, 560, false));  // page 4 only its PNG
@@ -46,6 +47,11 @@ TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheW
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png")})) << "page 5 is the last";
     v().conversion.workerRunning = 1;
     EXPECT_TRUE(neighbourPageFiles(v()).empty());
+    // A cached document's saved sheet waiting to be loaded comes before any page, worker or not.
+    v().sheet.sheetLoadPending = 1;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{sheetFile(v())}));
+    v().conversion.workerRunning = 0;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{sheetFile(v()), file(4, ".png")}));
 }
 
 TEST_F(PagePrefetch, StripPressShowsTheDecodedPageInItsFrame) {

@@ -2,8 +2,8 @@
 // zoom drag, and the first page of a conversion.
 #include <cmath>
 
+#include "context/fitting.h"
 #include "tests/view/view_fixture.h"
-#include "view/fitting.h"
 
 namespace {
 
@@ -210,6 +210,22 @@ TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
     EXPECT_EQ(viewer.conversion.firstPageShown, 1);
     EXPECT_EQ(viewer.document.pageCount, 0);
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
+}
+
+TEST_F(PageView, ASinglePageWhoseJpegCannotBeWrittenShowsItsPngOnce) {
+    open(0);
+    Viewer& viewer = v();
+    std::string cache = makeTemporaryFolder("view-no-jpeg");
+    viewer.document.documentCacheFolder = cache;
+    viewer.conversion.firstPageShown = 0;
+    viewer.document.pageCount = 1;
+    viewtest::writePageFile(cache, 1, 1240, 1754, false);
+    media::createFolder(cache + "page-000001.jpg", false);  // nothing can be written under that name
+    singlePageFinish(viewer);
+    EXPECT_EQ(viewer.conversion.firstPageShown, 1);
+    EXPECT_EQ(viewer.document.pageCount, 0);  // no retry in every later frame
+    EXPECT_EQ(media::spriteWidth(sprite::page), 764);
+    EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));
 }
 
 }  // namespace

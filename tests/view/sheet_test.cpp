@@ -4,32 +4,13 @@
 
 #include <string>
 
+#include "context/fitting.h"
 #include "tests/view/view_fixture.h"
-#include "view/fitting.h"
 
 namespace {
 
 class Sheet : public viewtest::ViewerWithPages {
 protected:
-    // What the page-file worker leaves behind: the grid, and images 1..pageCount at the cell size.
-    void buildFromImages(std::initializer_list<int> missing = {}) {
-        Viewer& viewer = v();
-        ThumbnailGrid grid = chooseThumbnailGrid(viewer.document.pageCount, viewer.view.pageFitWidth,
-                                                 viewer.view.pageFitHeight);
-        viewer.sheet.sheetColumns = grid.columns;
-        viewer.sheet.sheetRows = grid.rows;
-        viewer.sheet.thumbnailWidth = grid.cellWidth;
-        viewer.sheet.thumbnailHeight = grid.cellHeight;
-        for (int page = 1; page <= viewer.document.pageCount; ++page) {
-            if (std::find(missing.begin(), missing.end(), page) != missing.end()) continue;
-            char name[32];
-            std::snprintf(name, sizeof name, "page-%06d.jpg", page);
-            ASSERT_TRUE(media::loadImage(page, folder + name));
-            ASSERT_TRUE(media::resizeImage(page, grid.cellWidth, grid.cellHeight));
-        }
-        viewer.conversion.thumbnailGenerationActive = 1;
-        buildThumbnailSheet(viewer);
-    }
     media::Colour sheetPixel(int x, int y) { return viewtest::spritePixel(sprite::thumbnailSheet, x, y); }
     std::string sheetFile() { return folder + "thumb_sheet.png"; }
     const ThumbnailCell& cell(int page) { return v().sheet.thumbnailCells.at(page - 1); }
@@ -41,7 +22,7 @@ protected:
 
 TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
     open(10);
-    buildFromImages();
+    buildSheet();
     const SheetState& sheet = v().sheet;
     EXPECT_EQ(media::spriteOwnWidth(sprite::thumbnailSheet), 765);
     EXPECT_EQ(media::spriteOwnHeight(sprite::thumbnailSheet), 1080);
@@ -78,7 +59,7 @@ TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
 
 TEST_F(Sheet, TwoPagesReachPastTheSheetAndFindNoEndLine) {
     open(2);
-    buildFromImages();
+    buildSheet();
     EXPECT_EQ(media::spriteOwnWidth(sprite::thumbnailSheet), 764);
     EXPECT_EQ(media::spriteOwnHeight(sprite::thumbnailSheet), 1080);
     EXPECT_EQ(v().sheet.thumbnailWidth, 540);
@@ -89,7 +70,7 @@ TEST_F(Sheet, TwoPagesReachPastTheSheetAndFindNoEndLine) {
 
 TEST_F(Sheet, PagesWhoseImageNeverCameLeaveTheirCellEmpty) {
     open(10);
-    buildFromImages({1, 5});
+    buildSheet({1, 5});
     EXPECT_EQ(v().sheet.sheetEndRow, 1020);
     EXPECT_EQ(cell(6).sheetX, 360);
     EXPECT_EQ(sheetPixel(90, 127), media::rgb(0, 0, 0));
@@ -99,7 +80,7 @@ TEST_F(Sheet, PagesWhoseImageNeverCameLeaveTheirCellEmpty) {
 
 TEST_F(Sheet, UnsoundSheetFilesNeverGiveCellsToPick) {
     open(10);
-    buildFromImages();
+    buildSheet();
     std::string bytes;
     media::readWholeFile(sheetFile(), bytes);
     media::writeWholeFile(sheetFile(), bytes.substr(0, bytes.rfind('\0') + 1) + "180|x|3|5");
@@ -122,7 +103,7 @@ TEST_F(Sheet, UnsoundSheetFilesNeverGiveCellsToPick) {
 
 TEST_F(Sheet, HoverTintsACellAndAReleaseOnItOpensItsPage) {
     open(10);
-    buildFromImages();
+    buildSheet();
     v().frame.thumbnailMode = 1;
     pointAt(cell(1).screenX + cell(1).width, cell(1).screenY + cell(1).height);
     EXPECT_EQ(v().sheet.hoveredCell, 0);  // the earlier cell wins on a shared border
@@ -153,7 +134,7 @@ TEST_F(Sheet, SearchHitsAreMarkedOnACopyOnlyOnceTheSheetExists) {
     v().search.searchHits.push_back(SearchHit{"", "", 4, 0});
     markHitsOnSheet(v());
     EXPECT_FALSE(media::spriteExists(sprite::markedSheet));
-    buildFromImages();
+    buildSheet();
     markHitsOnSheet(v());
     ASSERT_TRUE(media::spriteExists(sprite::markedSheet));
     media::Colour marked = viewtest::spritePixel(sprite::markedSheet, 40, 300);

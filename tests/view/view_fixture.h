@@ -10,9 +10,11 @@
 #include <memory>
 #include <string>
 
+#include "context/fitting.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
 #include "view/page_view.h"
+#include "view/sheet.h"
 
 namespace viewtest {
 
@@ -76,10 +78,31 @@ protected:
         viewer.conversion.firstPageShown = 1;
         viewer.frame.welcomeShown = 0;
         viewer.view.currentPage = 1;
-        showPage(viewer, false);
+        showPage(viewer);
         frames(1);  // the pointer placed at start-up arrives as motion in the next frame
         moveTo(700, 1000);
         frames(2);
+    }
+
+    // What the page-file worker leaves behind (the grid, images 1..pageCount at the cell size, pages in
+    // missing without one), built into the sheet.
+    void buildSheet(std::initializer_list<int> missing = {}) {
+        Viewer& viewer = v();
+        ThumbnailGrid grid = chooseThumbnailGrid(viewer.document.pageCount, viewer.view.pageFitWidth,
+                                                 viewer.view.pageFitHeight);
+        viewer.sheet.sheetColumns = grid.columns;
+        viewer.sheet.sheetRows = grid.rows;
+        viewer.sheet.thumbnailWidth = grid.cellWidth;
+        viewer.sheet.thumbnailHeight = grid.cellHeight;
+        for (int page = 1; page <= viewer.document.pageCount; ++page) {
+            if (std::find(missing.begin(), missing.end(), page) != missing.end()) continue;
+            char name[32];
+            std::snprintf(name, sizeof name, "page-%06d.jpg", page);
+            ASSERT_TRUE(media::loadImage(page, folder + name));
+            ASSERT_TRUE(media::resizeImage(page, grid.cellWidth, grid.cellHeight));
+        }
+        viewer.conversion.thumbnailGenerationActive = 1;
+        buildThumbnailSheet(viewer);
     }
 
     Viewer& v() { return harness->v(); }

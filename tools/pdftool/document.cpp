@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 #include "tool.h"
@@ -12,6 +13,14 @@
 namespace {
 
 std::string currentProgramName = "pdftool";
+
+// The password taken from the environment; given is false when the variable was not set at all.
+struct Password {
+    bool given = false;
+    std::string text;
+};
+Password documentPassword;
+bool privateOutput = false;
 
 // The watchdog's handler may only use async-signal-safe calls, so it reads a fixed buffer.
 char watchedTemporary[4096];
@@ -32,14 +41,27 @@ void printWarning(void*, const char* message) {
     std::fprintf(stderr, "%s: warning: %s\n", currentProgramName.c_str(), message);
 }
 
-// Opens and checks the document; MuPDF errors arrive as a message in errorText.
-pdf_document* openChecked(fz_context* ctx, const char* path, int* pageCount, std::string& errorText) {
+// A document locked by a user password opens with the password given, or not at all. An owner
+// password alone locks nothing: the empty user password opens such a document without asking.
+void unlock(fz_context* ctx, pdf_document* pdf, bool& locked) {
+    if (!pdf_needs_password(ctx, pdf)) return;
+    locked = true;
+    if (!documentPassword.given) fz_throw(ctx, FZ_ERROR_GENERIC, "the document needs a password");
+    if (!pdf_authenticate_password(ctx, pdf, documentPassword.text.c_str()))
+        fz_throw(ctx, FZ_ERROR_GENERIC, "the password is not correct");
+    locked = false;
+    privateOutput = true;
+}
+
+// Opens and checks the document; MuPDF errors arrive as a message in errorText, and locked tells
+// whether a missing or wrong password was the reason.
+pdf_document* openChecked(fz_context* ctx, const char* path, int* pageCount, std::string& errorText,
+                          bool& locked) {
     pdf_document* pdf = nullptr;
     fz_var(pdf);
     fz_try(ctx) {
         pdf = pdf_open_document(ctx, path);
-        if (pdf_needs_password(ctx, pdf))
-            fz_throw(ctx, FZ_ERROR_GENERIC, "the document is protected by a password");
+        unlock(ctx, pdf, locked);
         *pageCount = pdf_count_pages(ctx, pdf);
         if (*pageCount <= 0)
             fz_throw(ctx, FZ_ERROR_GENERIC, "no pages found (damaged or not a PDF document)");
@@ -72,6 +94,19 @@ bool isNonEmptyFile(const std::string& path) {
 
 }  // namespace
 
+void takePasswordFromEnvironment() {
+    char* value = std::getenv("PAGEWELL_PASSWORD");
+    if (!value) return;
+    documentPassword.given = true;
+    documentPassword.text = value;
+    // /proc/<pid>/environ shows the block as it is now: the password's bytes go from it.
+    std::memset(value, 0, std::strlen(value));
+}
+
+bool outputIsPrivate() {
+    return privateOutput;
+}
+
 void setProgramName(const std::string& name) {
     currentProgramName = name;
 }
@@ -84,24 +119,25 @@ void reportError(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", currentProgramName.c_str(), text.c_str());
 }
 
-bool openPdf(const std::string& path, bool quiet, PdfSession& session) {
-    if (!isNonEmptyFile(path)) return false;
+int openPdf(const std::string& path, bool quiet, PdfSession& session) {
+    if (!isNonEmptyFile(path)) return kExitFailure;
     session.ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
     if (!session.ctx) {
         reportError("cannot start the PDF library (out of memory)");
-        return false;
+        return kExitFailure;
     }
     // Errors are reported once, by us, with the document's name; MuPDF's own lines would repeat them.
     fz_set_error_callback(session.ctx, ignoreMessage, nullptr);
     fz_set_warning_callback(session.ctx, quiet ? ignoreMessage : printWarning, nullptr);
     std::string errorText;
-    session.pdf = openChecked(session.ctx, path.c_str(), &session.pageCount, errorText);
+    bool locked = false;
+    session.pdf = openChecked(session.ctx, path.c_str(), &session.pageCount, errorText, locked);
     if (!session.pdf) {
         reportError("cannot open '" + path + "': " + errorText);
         closePdf(session);
-        return false;
+        return locked ? kExitPassword : kExitFailure;
     }
-    return true;
+    return kExitOk;
 }
 
 void closePdf(PdfSession& session) {

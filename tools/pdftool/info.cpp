@@ -192,7 +192,7 @@ int runInfo(const std::vector<std::string>& arguments) {
     }
     armWatchdog(60);
     PdfSession session;
-    if (!openPdf(arguments[0], true, session)) return kExitFailure;
+    if (int status = openPdf(arguments[0], true, session); status != kExitOk) return status;
     FirstPage first;
     std::string errorText;
     if (!readFirstPage(session, first, errorText)) {

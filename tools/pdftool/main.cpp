@@ -33,6 +33,7 @@ void detachStandardInput() {
 
 int main(int argc, char** argv) {
     detachStandardInput();
+    takePasswordFromEnvironment();
     std::string name = lowerBaseName(argc > 0 ? argv[0] : nullptr);
     setProgramName(name.empty() ? "pdftool" : name);
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -18,11 +18,11 @@ std::string temporaryPattern(const std::string& finalPath) {
     return folder + "." + name + ".XXXXXX";
 }
 
-// mkstemp creates 0600; the finished file gets the usual permissions.
+// mkstemp creates 0600; the finished file gets the usual permissions, or stays private.
 void applyUsualPermissions(int descriptor) {
     mode_t mask = umask(0);
     umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
+    fchmod(descriptor, (outputIsPrivate() ? 0600 : 0666) & ~mask);
 }
 
 }  // namespace

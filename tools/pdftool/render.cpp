@@ -184,7 +184,7 @@ int runRender(const std::vector<std::string>& arguments) {
     }
     armWatchdog(kSecondsPerPage);
     PdfSession session;
-    if (!openPdf(request.document, request.quiet, session)) return kExitFailure;
+    if (int status = openPdf(request.document, request.quiet, session); status != kExitOk) return status;
     bool ok = checkRange(request, session.pageCount);
     if (ok) ok = renderRange(session, request);
     closePdf(session);

@@ -125,7 +125,7 @@ int runText(const std::vector<std::string>& arguments) {
     }
     armWatchdog(kSecondsPerPage);
     PdfSession session;
-    if (!openPdf(document, quiet, session)) return kExitFailure;
+    if (int status = openPdf(document, quiet, session); status != kExitOk) return status;
     TemporaryOutput file;
     bool ok = openTemporaryOutput(output, file);
     if (ok && !writePages(session, file.file)) {

@@ -15,6 +15,16 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitTimeOut = 3;
+// The document needs a password, and none or a wrong one was given.
+constexpr int kExitPassword = 4;
+
+// The password for documents locked by one comes in the environment variable PAGEWELL_PASSWORD, never
+// on the command line, where every user of the machine can read it. Takes it (once, at start) and
+// wipes it from this process's environment block.
+void takePasswordFromEnvironment();
+// Output made from a document that needed a password holds its decrypted content: it is written
+// readable by its owner alone, whatever the umask.
+bool outputIsPrivate();
 
 // The name the program was started under, for messages ("pdftopng.exe").
 void setProgramName(const std::string& name);
@@ -29,9 +39,10 @@ struct PdfSession {
     int pageCount = 0;
 };
 
-// Opens a PDF that needs no password and has pages; on failure reports why and returns false.
+// Opens a PDF that has pages, unlocking it with the given password where it needs one. Returns
+// kExitOk, or reports why and returns kExitPassword (locked) or kExitFailure (any other reason).
 // quiet silences MuPDF's own warnings.
-bool openPdf(const std::string& path, bool quiet, PdfSession& session);
+int openPdf(const std::string& path, bool quiet, PdfSession& session);
 void closePdf(PdfSession& session);
 fz_document* asDocument(PdfSession& session);
 

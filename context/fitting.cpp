@@ -1,5 +1,5 @@
 // Aspect-keeping fit, the glide's easing and the thumbnail grid choice.
-#include "view/fitting.h"
+#include "context/fitting.h"
 
 #include <climits>
 #include <cmath>

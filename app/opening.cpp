@@ -1,0 +1,136 @@
+// Opening a document: every feature's part of an opening, in its fixed order.
+#include "app/opening.h"
+
+#include "app/panels.h"
+#include "app/password_panel.h"
+#include "context/helpers.h"
+#include "document/document.h"
+#include "document/information.h"
+#include "keyboard/keyboard.h"
+#include "media/media.h"
+#include "text/search.h"
+#include "text/text_store.h"
+#include "view/page_view.h"
+#include "view/sheet.h"
+#include "view/sheet_loading.h"
+
+namespace {
+
+void placePointerAtCentre(const Viewer& v) {
+    media::placeMouse(v.layout.screenWidth / 2, v.layout.screenHeight / 2);
+}
+
+// The layers of the previous document close and every feature forgets it.
+void resetFeatures(Viewer& v) {
+    FrameState& frame = v.frame;
+    frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = 0;
+    frame.cellHovered = 0;
+    closePasswordPanel(v);
+    forgetSheet(v);
+    resetKeyboardCase(v);
+    resetSearch(v);
+    clearTextStore(v);
+}
+
+// A text file already in the cache is read by the next frame's text step: page 1 does not wait for it.
+void loadOrExtractText(Viewer& v) {
+    if (extractedTextPresent(v)) {
+        v.document.textExtractionPending = 1;
+    } else {
+        startTextExtraction(v);
+    }
+}
+
+// A cached document shows page 1 at once; its saved sheet is decoded in the background and loaded by
+// a later frame (view/sheet_loading.cpp).
+void showCachedDocument(Viewer& v) {
+    showCachedFirstPage(v);
+    v.frame.toolbarShown = 0;
+    if (v.document.pageCount <= 1) return;
+    requestSavedSheet(v);
+}
+
+std::string problemText(const Viewer& v, OpenProblem problem) {
+    switch (problem) {
+        case OpenProblem::toolsMissing:
+            return "The tool programs are missing from " + v.tools.toolFolder;
+        case OpenProblem::cacheUnwritable:
+            return "The cache folder cannot be written: " + v.document.documentCacheFolder;
+        default:
+            return "This document cannot be read.";
+    }
+}
+
+// The tools could not read the document: it is said so instead of converting nothing, and the
+// previous document's page no longer stands for it.
+void reportProblem(Viewer& v, OpenProblem problem) {
+    media::freeSprite(sprite::page);
+    showMessagePanel(v, problemText(v, problem));
+}
+
+// Nothing of a locked document shows before its password, nor does anything of the previous one
+// stand for it: its information is not shown, and the panel asks.
+void awaitPassword(Viewer& v) {
+    keepCachePrivate(v);
+    media::freeSprite(sprite::page);
+    v.document.infoLines.clear();
+    buildInfoPanel(v, v.document.documentIsCached != 0);
+    resetPageView(v);
+    resetConversionCounters(v);
+    v.frame.hoveredButton = button::none;
+    v.frame.welcomeShown = 0;
+    drawPageCounter(v);
+    openPasswordPanel(v);
+}
+
+// Steps 9 to 14, once the document can be read.
+void finishOpening(Viewer& v) {
+    loadOrExtractText(v);  // 9. the text at once when cached, else the extractor starts
+    resetPageView(v);      // 10. page 1, no glide, no notice
+    v.frame.hoveredButton = button::none;
+    v.frame.welcomeShown = 0;
+    placePointerAtCentre(v);
+    readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
+    drawPageCounter(v);                               // 12.
+    const OpenProblem problem = startMissingWork(v);  // 13. conversion when not cached
+    if (v.document.documentIsCached) showCachedDocument(v);  // 14.
+    if (problem != OpenProblem::none) reportProblem(v, problem);
+}
+
+}  // namespace
+
+void openDocumentPath(Viewer& v, const std::string& chosenPath) {
+    const Choice choice = acceptChosenDocument(v, chosenPath);  // steps 1-4
+    if (choice == Choice::refused) {
+        v.frame.toolbarShown = 0;
+        v.frame.hoveredButton = button::none;
+        placePointerAtCentre(v);
+    }
+    if (choice != Choice::accepted) return;
+    resetFeatures(v);       // 5. the layers close; sheet, keyboard case, hit list and text reset
+    prepareCacheFolder(v);  // 5-8. document state, cache folder and its test, information
+    if (documentLocked(v)) {
+        awaitPassword(v);  // the opening goes on once the password is given
+        return;
+    }
+    finishOpening(v);
+}
+
+bool submitPassword(Viewer& v) {
+    const PasswordTry result = tryDocumentPassword(v);
+    if (result == PasswordTry::wrong) return false;
+    closePasswordPanel(v);
+    if (result == PasswordTry::accepted) {
+        finishOpening(v);
+    } else {
+        reportProblem(v, OpenProblem::unreadable);
+    }
+    return true;
+}
+
+void abandonLockedDocument(Viewer& v) {
+    closePasswordPanel(v);
+    forgetSecret(v.document.documentPassword);
+    v.document.documentUnreadable = 1;
+    showMessagePanel(v, "This document needs its password to be opened.");
+}

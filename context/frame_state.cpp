@@ -1,0 +1,15 @@
+// The two ways a feature ends the frame's event or the gestures.
+#include "context/frame_state.h"
+
+void consumeEvent(FrameState& frame) {
+    frame.frameEvent = 0;
+}
+
+void endGesturesForPick(FrameState& frame) {
+    frame.thumbnailMode = 0;
+    frame.toolbarShown = 0;
+    frame.backStripHovered = 0;
+    frame.forwardStripHovered = 0;
+    frame.pagePressed = 0;
+    consumeEvent(frame);
+}

@@ -1,0 +1,115 @@
+// Frame tests of the Open button's chooser beside the loop: frames go on while it is up, presses on
+// the viewer are dropped as a modal dialog's owner drops them, and the chosen file opens when it ends.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "app/app.h"
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "tests/support/pdf_maker.h"
+
+namespace {
+
+constexpr int buttonY = 27;
+constexpr int openX = 39, infoX = 149, exitX = 409;
+constexpr int pageX = 540, pageY = 960;
+
+void clickAt(Harness& h, int x, int y) {
+    h.moveTo(x, y);
+    h.frames(1);
+    h.press();
+    h.frames(1);
+    h.release();
+    h.frames(1);
+}
+
+// A chooser that answers with the path only once the test creates the go file.
+struct HeldChooser {
+    std::string folder = makeTemporaryFolder("pagewell-chooser");
+    explicit HeldChooser(const std::string& answer) {
+        std::string script = folder + "chooser";
+        std::ofstream(script) << "#!/bin/sh\nwhile [ ! -e '" << folder << "go' ]; do sleep 0.01; done\necho '"
+                              << answer << "'\n";
+        chmod(script.c_str(), 0755);
+        setenv("PAGEWELL_FILE_DIALOG", script.c_str(), 1);
+    }
+    ~HeldChooser() { setenv("PAGEWELL_FILE_DIALOG", "", 1); }
+    void letGo() const { std::ofstream(folder + "go") << "go"; }
+};
+
+// Frames until the chooser has ended and its answer has been taken; false after twenty seconds.
+bool framesUntilChooserDone(Harness& h) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (media::fileChooserRunning() && std::chrono::steady_clock::now() < deadline) {
+        h.frames(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    h.frames(1);
+    return !media::dialogRunning();
+}
+
+}  // namespace
+
+TEST(DialogFrame, PressesAreDroppedWhileTheChooserIsUpAndTheChosenFileOpensWhenItEnds) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    std::string document = h.programFolder() + "chosen two pages.pdf";
+    ASSERT_TRUE(makeNumberedPdf(document, 2));
+    HeldChooser chooser(document);
+
+    clickAt(h, openX, buttonY);
+    ASSERT_TRUE(media::fileChooserRunning());
+    std::set<int> intensities;
+    for (int frame = 0; frame < 22; ++frame) {
+        h.frames(1);
+        intensities.insert(h.v().frame.pointerIntensity);
+    }
+    EXPECT_GT(intensities.size(), 5u) << "the frames go on: the pointer pulses";
+    clickAt(h, exitX, buttonY);
+    EXPECT_FALSE(h.ended()) << "Exit pressed on the viewer while the chooser is up";
+    clickAt(h, infoX, buttonY);
+    EXPECT_EQ(h.v().frame.infoPanelOpen, 0);
+    h.moveTo(pageX, pageY);
+    h.frames(1);
+    h.press();
+    h.frames(1);
+    EXPECT_EQ(h.v().frame.pagePressed, 0);
+    h.release();
+    h.frames(1);
+    EXPECT_TRUE(h.v().document.documentPath.empty());
+
+    chooser.letGo();
+    ASSERT_TRUE(framesUntilChooserDone(h));
+    EXPECT_EQ(h.v().document.documentPath, document);
+    EXPECT_EQ(h.v().document.pageCountShown, 2);
+    clickAt(h, infoX, buttonY);
+    EXPECT_EQ(h.v().frame.infoPanelOpen, 1) << "presses reach the viewer again";
+}
+
+// Cancelling keeps the open document; with no chooser at all a message panel says what is missing.
+TEST(DialogFrame, ACancelledOrMissingChooserLeavesTheViewerAsItWas) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    HeldChooser cancelled("");
+    clickAt(h, openX, buttonY);
+    cancelled.letGo();
+    ASSERT_TRUE(framesUntilChooserDone(h));
+    EXPECT_TRUE(h.v().document.documentPath.empty());
+    EXPECT_EQ(h.v().frame.toolbarShown, 0);
+    EXPECT_EQ(h.v().frame.messagePanelShown, 0);
+
+    setenv("PAGEWELL_FILE_DIALOG", "/nonexistent/chooser", 1);
+    clickAt(h, openX, buttonY);
+    setenv("PAGEWELL_FILE_DIALOG", "", 1);
+    EXPECT_FALSE(media::dialogRunning());
+    EXPECT_EQ(h.v().frame.messagePanelShown, 1);
+    EXPECT_NE(h.v().frame.messagePanelText.find("zenity"), std::string::npos);
+    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+}

@@ -1,0 +1,141 @@
+// Dialogs beside the frame loop: a chooser runs while frames go on and hands its answer out once,
+// one chooser at a time, helper programs found on PATH and given their words without a shell, and
+// no helper outliving the display.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "display_window.h"
+#include "media/media.h"
+
+using namespace media;
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void writeScript(const std::string& path, const std::string& body) {
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    chmod(path.c_str(), 0755);
+}
+
+// A chooser program that prints its answer only once the test lets it go, so that the test sees it
+// running; it notes its process id first.
+class Dialogs : public DisplayWindow {
+protected:
+    std::string folder;
+
+    void SetUp() override {
+        DisplayWindow::SetUp();
+        folder = testing::TempDir() + "pagewell_dialogs_" + std::to_string(getpid()) + "/";
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override {
+        setenv("PAGEWELL_FILE_DIALOG", "", 1);
+        DisplayWindow::TearDown();
+        std::filesystem::remove_all(folder);
+    }
+    void useChooser(const std::string& answer, int exitCode = 0) {
+        writeScript(folder + "chooser", "echo $$ > '" + folder + "pid'\nwhile [ ! -e '" + folder +
+                                            "go' ]; do sleep 0.01; done\nprintf '" + answer + "'\nexit " +
+                                            std::to_string(exitCode) + "\n");
+        setenv("PAGEWELL_FILE_DIALOG", (folder + "chooser").c_str(), 1);
+    }
+    void letGo() { std::ofstream(folder + "go") << "go"; }
+    // Frames until the chooser has ended; false after ten seconds.
+    bool framesUntilChooserEnds() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (fileChooserRunning()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            present();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return true;
+    }
+    int chooserProcess() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (readFile(folder + "pid").empty() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return std::atoi(readFile(folder + "pid").c_str());
+    }
+};
+
+TEST_F(Dialogs, TheChooserRunsWhileFramesGoOnAndHandsItsAnswerOutOnce) {
+    useChooser("/some where/it'\\''s.pdf\\nsecond line\\n");
+    ASSERT_TRUE(startFileChooser("Select PDF file", "*.pdf", "PDF (*.pdf)|*.pdf"));
+    for (int frame = 0; frame < 20; ++frame) present();
+    EXPECT_TRUE(fileChooserRunning());
+    EXPECT_TRUE(dialogRunning());
+    EXPECT_EQ(takeChosenFile(), std::nullopt);
+    EXPECT_FALSE(startFileChooser("Select PDF file", "*.pdf", "PDF (*.pdf)|*.pdf"))
+        << "one chooser at a time";
+
+    letGo();
+    ASSERT_TRUE(framesUntilChooserEnds());
+    EXPECT_FALSE(dialogRunning());
+    EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/some where/it's.pdf"));
+    EXPECT_EQ(takeChosenFile(), std::nullopt) << "the answer is handed out once";
+}
+
+// Cancelling prints nothing (zenity then ends with 1); a Windows-style line end is not part of the path.
+TEST_F(Dialogs, ACancelledChooserAnswersEmptyAndALineEndIsDropped) {
+    const std::pair<const char*, const char*> cases[] = {{"", ""}, {"/tmp/a.pdf\\r\\n", "/tmp/a.pdf"}};
+    for (const auto& [printed, expected] : cases) {
+        std::filesystem::remove(folder + "go");
+        useChooser(printed, std::string(printed).empty() ? 1 : 0);
+        ASSERT_TRUE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf"));
+        letGo();
+        ASSERT_TRUE(framesUntilChooserEnds());
+        EXPECT_EQ(takeChosenFile(), std::optional<std::string>(expected)) << "printed '" << printed << "'";
+    }
+}
+
+// A viewer that ends while its chooser is up leaves no chooser behind.
+TEST_F(Dialogs, StoppingTheDisplayEndsAChooserStillUp) {
+    useChooser("/never.pdf");
+    ASSERT_TRUE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf"));
+    int process = chooserProcess();
+    ASSERT_GT(process, 0);
+    stopDisplay();
+    EXPECT_EQ(kill(process, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_FALSE(dialogRunning());
+    EXPECT_EQ(takeChosenFile(), std::nullopt);
+}
+
+// Without PAGEWELL_FILE_DIALOG the desktop's zenity is run from PATH, modal, each word one argument
+// (a title holding quotes and "$(...)" runs nothing). Without an X11 window there is nothing to attach to.
+TEST_F(Dialogs, ZenityFromThePathGetsItsWordsWithoutAShell) {
+    std::filesystem::create_directories(folder + "bin");
+    writeScript(folder + "bin/zenity", "for word in \"$@\"; do printf '%s\\n' \"$word\"; done > '" + folder +
+                                           "words'\necho /x.pdf\n");
+    std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", (folder + "bin:" + path).c_str(), 1);
+    setenv("PAGEWELL_FILE_DIALOG", "", 1);
+    bool started = startFileChooser("It's $(touch " + folder + "ran)", "*.pdf", "PDF (*.pdf)|*.pdf");
+    bool ended = framesUntilChooserEnds();
+    setenv("PATH", path.c_str(), 1);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/x.pdf"));
+    EXPECT_EQ(readFile(folder + "words"), "--file-selection\n--title=It's $(touch " + folder +
+                                              "ran)\n--filename=*.pdf\n--file-filter=PDF (*.pdf) | *.pdf\n"
+                                              "--file-filter=All files | *\n--modal\n");
+    EXPECT_FALSE(std::filesystem::exists(folder + "ran"));
+}
+
+}  // namespace
