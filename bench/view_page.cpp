@@ -32,6 +32,12 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// From start to the hand-over of the last presented frame, whatever that frame did after it.
+double millisecondsToPresented(Clock::time_point start) {
+    const std::chrono::nanoseconds presented{media::frameCounts().lastPresentedNanoseconds};
+    return std::chrono::duration<double, std::milli>(presented - start.time_since_epoch()).count();
+}
+
 // Processor time of the calling thread: what the frame itself costs, whatever else runs on the machine.
 double threadProcessorMilliseconds() {
     timespec now{};
@@ -134,7 +140,7 @@ void pageTurn(const std::string& jpeg) {
         auto start = Clock::now();
         const double processorStart = threadProcessorMilliseconds();
         h.frames(1);
-        times.push_back(millisecondsSince(start));
+        times.push_back(millisecondsToPresented(start));
         processorTimes.push_back(threadProcessorMilliseconds() - processorStart);
         h.release();
         const double quietStart = threadProcessorMilliseconds();
@@ -215,19 +221,33 @@ void seedCache(Harness& h, bool withSheet) {
     if (!withSheet) fs::remove(target + "/thumb_sheet.png");
 }
 
+// Opening the cached manual in a frame's place (as a handed document or a chosen file is), to the
+// frame that shows page 1 presented; then to the frame that has its saved sheet loaded.
 void reopenCached() {
     Harness h;
     seedCache(h, true);
-    auto start = Clock::now();
-    h.open(manualPath());
-    double reopen = millisecondsSince(start);
+    media::captureFrames(false);
+    h.frames(2);  // the sprites made after the first frame are there, as when a user opens a document
     Viewer& v = h.v();
-    if (!v.document.documentIsCached || !v.sheet.sheetReady) return report("reopen_cached_failed", 1);
+    std::vector<double> times;
+    double sheetLoaded = -1.0;
+    for (int round = 0; round < 5; ++round) {
+        auto start = Clock::now();
+        h.open(manualPath());
+        h.frames(1);
+        times.push_back(millisecondsToPresented(start));
+        if (!v.document.documentIsCached || !v.conversion.firstPageShown)
+            return report("reopen_cached_failed", 1);
+        if (!h.runUntil([&] { return v.sheet.sheetReady == 1; }, 100000, 5, 30.0))
+            return report("reopen_sheet_failed", 1);
+        sheetLoaded = millisecondsSince(start);
+    }
     std::string firstPage = v.document.documentCacheFolder + "page-000001.jpg";
-    double decode = bareDecodeMilliseconds(firstPage);
+    double decode = bareDecodeMilliseconds(firstPage), reopen = median(times);
     report("reopen_cached_311_pages_ms", reopen);
     report("reopen_reference_jpeg_decode_ms", decode);
     report("reopen_ratio_to_decode", reopen / decode);
+    report("reopen_to_sheet_loaded_ms", sheetLoaded);
 }
 
 void sheetBuild() {

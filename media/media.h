@@ -88,6 +88,7 @@ struct FrameCounts {
     std::int64_t frames = 0;
     std::int64_t presented = 0;
     std::int64_t partial = 0;
+    std::int64_t lastPresentedNanoseconds = 0;  // steady clock, when the last presented frame was handed over
 };
 FrameCounts frameCounts();
 // How flipDisplay brings frames to the screen: changedOnly (the default) as said there; whole draws
