@@ -116,7 +116,7 @@ double thumbnailJob(const std::string& pngs, int threads) {
     v.frame.welcomeShown = 0;
     v.view.currentPage = 1;
     v.conversion.firstPageShown = 1;
-    showPage(v, false);
+    showPage(v);
     v.conversion.pageFileThreads = threads;
     v.conversion.thumbnailsWanted = 1;
     const auto start = Clock::now();
