@@ -1,14 +1,17 @@
 // The frame loop: runFrame lists the frame's steps in their fixed order; input and gesture steps.
 #include "app/app.h"
 #include "app/frame_steps.h"
+#include "app/later_sprites.h"
 #include "app/password_panel.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
 #include "text/text_store.h"
 #include "text/text_view.h"
+#include "view/page_prefetch.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
+#include "view/sheet_loading.h"
 
 bool runFrame(Viewer& v) {
     beginFrame(v);                  // 1. exitSuppressed 0; the frame's one event; mouse and keyboard
@@ -30,6 +33,7 @@ bool runFrame(Viewer& v) {
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
     updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
+    prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
     displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
     hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
     displayToolbar(v);                         // 16.3 band and buttons while the pointer is in the zone
@@ -58,9 +62,12 @@ bool runFrame(Viewer& v) {
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
+    prepareLaterSprites(v);                    //     once: what the first frame did not need
+    prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
     typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel
-    buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready
+    buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready,
+    loadDecodedSheet(v);                       //     or a saved one once it is decoded
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
 }
 

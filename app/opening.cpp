@@ -12,6 +12,7 @@
 #include "text/text_store.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
+#include "view/sheet_loading.h"
 
 namespace {
 
@@ -31,24 +32,22 @@ void resetFeatures(Viewer& v) {
     clearTextStore(v);
 }
 
+// A text file already in the cache is read by the next frame's text step: page 1 does not wait for it.
 void loadOrExtractText(Viewer& v) {
     if (extractedTextPresent(v)) {
-        loadExtractedText(v);
+        v.document.textExtractionPending = 1;
     } else {
         startTextExtraction(v);
     }
 }
 
-// A cached document shows page 1 at once and its saved sheet; a sheet that does not load (cut short,
-// damaged), or whose grid cannot be read so that no page could be picked from it, is made again.
+// A cached document shows page 1 at once; its saved sheet is decoded in the background and loaded by
+// a later frame (view/sheet_loading.cpp).
 void showCachedDocument(Viewer& v) {
     showCachedFirstPage(v);
     v.frame.toolbarShown = 0;
     if (v.document.pageCount <= 1) return;
-    if (!loadThumbnailSheet(v) || v.sheet.thumbnailCells.empty()) {
-        v.sheet.sheetReady = 0;
-        requestThumbnailsFromJpeg(v);
-    }
+    requestSavedSheet(v);
 }
 
 std::string problemText(const Viewer& v, OpenProblem problem) {

@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "about/about.h"
 #include "app/app.h"
 #include "app/panels.h"
 #include "app/startup_rules.h"
@@ -69,15 +68,6 @@ bool readDesktopSize(Layout& layout, const StartOptions& options) {
     layout.deskWidth = media::desktopWidth();
     layout.deskHeight = media::desktopHeight();
     return layout.deskWidth > 0 && layout.deskHeight > 0;
-}
-
-void startSoundSystem(Viewer& v) {
-    if (!media::startSound()) {
-        v.layout.soundUnavailable = 1;
-        return;
-    }
-    v.layout.soundUnavailable = 0;
-    prepareAboutTune(v);
 }
 
 void chooseDisplaySize(Layout& layout) {
@@ -254,14 +244,6 @@ void showWindowCentred(Viewer& v) {
     v.frame.pageCounterY = v.layout.screenHeight - media::spriteHeight(sprite::pageCounter);
 }
 
-void placeKeyboard(Viewer& v) {
-    int face = v.keyboard.activeKeyboardSprite;
-    if (!media::spriteExists(face)) return;
-    v.layout.keyboardX = v.layout.screenWidth / 2 - media::spriteWidth(face) / 2;
-    v.layout.keyboardY =
-        media::windowHeight() - media::spriteHeight(face) - media::spriteHeight(sprite::pageCounter) / 2;
-}
-
 }  // namespace
 
 bool startUp(Viewer& v, const StartOptions& options) {
@@ -271,7 +253,7 @@ bool startUp(Viewer& v, const StartOptions& options) {
     setProgramFolder(v.layout, options);             // 4. with the temporary-folder rule
     createCacheRoot(v.layout);                       // 5. cache/ (or the user's cache folder)
     if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
-    startSoundSystem(v);                                                 // 7. and the about tune
+    // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
     setUpToolPaths(v);                                            // 9. bitness and tool paths
     chooseDisplaySize(v.layout);                                  // 10. the portrait rule
@@ -284,22 +266,22 @@ bool startUp(Viewer& v, const StartOptions& options) {
     drawLogo(v.layout);               // 17. logo (119)
     drawPointer(v.layout);            // 18. pointer (0)
     drawStripsAndZones(v.layout);     // 19-22. strips 1, 2, zones 100, 200
-    drawToolTips(v);                  // 23. the eight tips
-    drawProgressBar(v.layout);        // 24. progress bar (4)
-    drawWelcomePanel(v);              // 25. welcome (6)
+    // 23. The eight tips come once the first frame is on screen.
+    drawProgressBar(v.layout);  // 24. progress bar (4)
+    drawWelcomePanel(v);        // 25. welcome (6)
     v.frame.welcomeShown = 1;
-    drawAboutSprites(v);        // 26. about text and fades
+    // 26. The about text and fades come once the first frame is on screen.
     drawTouchRing();            // 27. touch ring (7)
     drawMessagePanels(v);       // 28. panels 8, 12, 9
     drawToolbar(v);             // 29. faces, overlays, positions, band
     drawToolbarZone(v.layout);  // 30. tool-bar zone (300)
     drawInfoPlaceholder(v);     // 31. info (80), search 81..84
     drawSearchPanelSprites(v);
-    readKeyboardLayout(v);   // 32. Pagewell.ini
-    drawKeyboards(v);        // 33. faces 90..92 and highlights
+    readKeyboardLayout(v);  // 32. Pagewell.ini
+    // 33. The keyboard faces and highlights come once the first frame is on screen.
     drawTextView(v.layout);  // 34. text view (86) and its measure
     drawStatusLine(v);       // 35. status line
     showWindowCentred(v);    // 36. pointer centred, window shown
-    placeKeyboard(v);        // 37. keyboardX, keyboardY
-    return true;             // 38. the caller enters the loop
+    // 37. keyboardX, keyboardY: with the keyboard faces.
+    return true;  // 38. the caller enters the loop
 }

@@ -30,7 +30,7 @@ struct DocumentState {
     float pageWidthPoints = 0.0f, pageHeightPoints = 0.0f;
     float renderDpi = 0.0f;
     float fallbackDpi = 600.0f;
-    int textExtractionPending = 0;  // the extractor was started; the text store polls its file
+    int textExtractionPending = 0;  // the text store reads TextualData.txt once it is there
 };
 
 // Tool programs (fixed at start-up).
@@ -67,5 +67,6 @@ struct ConversionState {
     // runs, so that the worker can give up on a page whose file will never come.
     std::atomic<int> converterRunning{1};
     std::int64_t lastConverterPoll = 0;
+    int pageFileThreads = 0;  // threads sharing the worker's pages; 0: one a processor core
     media::Thread worker;
 };

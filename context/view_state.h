@@ -42,8 +42,9 @@ struct SheetState {
     std::vector<ThumbnailCell> thumbnailCells;
     int sheetReady = 0;
     int sheetJustBuilt = 0;
-    int hoveredCell = -1;   // index into thumbnailCells
-    int keyboardCell = -1;  // index into thumbnailCells the arrow keys highlight; -1 none
+    int sheetLoadPending = 0;  // a saved sheet is being decoded in the background
+    int hoveredCell = -1;      // index into thumbnailCells
+    int keyboardCell = -1;     // index into thumbnailCells the arrow keys highlight; -1 none
     int sheetEndRow = 0;
     float thumbFitWidth = 0.0f, thumbFitHeight = 0.0f;
 };

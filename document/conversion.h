@@ -6,6 +6,7 @@
 #include "context/viewer.h"
 
 std::string pageImageBase(const Viewer& v, int page);  // cache folder + "page-" + six digits
+std::string pageImageBase(const std::string& cacheFolder, int page);
 // Looks up page's image (JPEG wins over PNG) and returns its file, or "" when not ready. Updates
 // pageImageBase and pageImageExtension.
 std::string pageImageFile(Viewer& v, int page);

@@ -211,6 +211,7 @@ void stopDisplay() {
     detail::DisplayState& state = display();
     detail::stopDialogs();
     detail::forgetDrawingTarget();
+    stopPrefetch();
     detail::forgetDrawSteps();
     detail::releaseTextTextures();
     detail::releaseAllSprites();

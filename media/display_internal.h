@@ -86,6 +86,15 @@ Sprite* findSprite(int number);
 void refreshTexture(Sprite& sprite);  // after drawing: the texture follows the pixels
 void remakeAllTextures();             // the renderer lost its textures, or a renderer appeared
 void releaseAllSprites();
+bool hasOwnAlpha(const Picture& picture);
+bool adoptPicture(int number, Picture picture, bool ownAlpha);  // false for an unacceptable size
+void prepareTexture(int number);    // makes the texture now rather than at the sprite's first display
+bool moveSprite(int from, int to);  // replaces whatever was under to
+
+// ---- prefetch.cpp
+// Puts the prefetched picture of imageFile under sprite number when it was decoded from the file as
+// it is now; false otherwise (nothing changes then).
+bool takePrefetchedSprite(const std::string& imageFile, int number);
 
 // ---- fonts.cpp
 struct FontFace {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -57,7 +58,12 @@ namespace detail {
 void countFrame(bool presented, bool partial) {
     FrameCounts& counts = state().counts;
     ++counts.frames;
-    if (presented) ++counts.presented;
+    if (presented) {
+        ++counts.presented;
+        counts.lastPresentedNanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                              std::chrono::steady_clock::now().time_since_epoch())
+                                              .count();
+    }
     if (partial) ++counts.partial;
     report(counts);
 }

@@ -56,26 +56,27 @@ void pngFailed(png_structp png, png_const_charp) {
 }
 void pngWarning(png_structp, png_const_charp) {}
 
-// Every colour type and depth becomes 8-bit RGBA, without gamma correction.
-void requestRgba(png_structp png, png_infop info) {
+// Every colour type and depth becomes 8-bit RGB or RGBA, without gamma correction.
+void requestSamples(png_structp png, png_infop info, int bytesPerPixel) {
     png_set_expand(png);
     png_set_scale_16(png);
     png_set_gray_to_rgb(png);
-    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    if (bytesPerPixel == 4) png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    if (bytesPerPixel == 3) png_set_strip_alpha(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
 }
 
 // Only plain C data lives in these two frames, so libpng's longjmp on error skips no destructor.
-bool readPngHeader(png_structp png, png_infop info, PngSource* source, png_uint_32* width,
+bool readPngHeader(png_structp png, png_infop info, PngSource* source, int bytesPerPixel, png_uint_32* width,
                    png_uint_32* height) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, source, readPngBytes);
     png_read_info(png, info);
     *width = png_get_image_width(png, info);
     *height = png_get_image_height(png, info);
-    requestRgba(png, info);
-    return png_get_rowbytes(png, info) == static_cast<png_size_t>(*width) * 4;
+    requestSamples(png, info, bytesPerPixel);
+    return png_get_rowbytes(png, info) == static_cast<png_size_t>(*width) * bytesPerPixel;
 }
 
 bool readPngRows(png_structp png, png_bytepp rows) {
@@ -84,34 +85,49 @@ bool readPngRows(png_structp png, png_bytepp rows) {
     return true;
 }
 
-bool readPngPicture(png_structp png, png_infop info, PngSource& source, Picture& picture) {
-    png_uint_32 width = 0;
-    png_uint_32 height = 0;
-    if (!readPngHeader(png, info, &source, &width, &height) || !acceptableSize(width, height)) return false;
-    Picture decoded;
-    decoded.width = static_cast<int>(width);
-    decoded.height = static_cast<int>(height);
-    decoded.pixels.assign(static_cast<std::size_t>(width) * height, 0);
-    std::vector<png_bytep> rows(height);
-    for (png_uint_32 y = 0; y < height; ++y)
-        rows[y] = reinterpret_cast<png_bytep>(&decoded.pixels[static_cast<std::size_t>(y) * width]);
-    if (!readPngRows(png, rows.data())) return false;
-    picture = std::move(decoded);
-    return true;
-}
-
-// Reading stops after the image data, so bytes after the PNG (the sheet's trailer) are never looked at.
-bool decodePng(const unsigned char* data, std::size_t length, Picture& picture) {
+// Decodes into the rows of the buffer that pixelsFor(width, height) hands back, bytesPerPixel to a
+// pixel. Reading stops after the image data, so bytes after the PNG (the sheet's trailer) are never
+// looked at.
+template <typename PixelsFor>
+bool decodePng(const unsigned char* data, std::size_t length, int bytesPerPixel, PixelsFor pixelsFor) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
         return false;
     }
+#ifdef PNG_IGNORE_ADLER32
+    // Every chunk's CRC already covers the compressed bytes; zlib's own checksum of the inflated
+    // stream would check them a second time, at a fifth of the decoding time.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     PngSource source{data, length, 0};
-    bool read = readPngPicture(png, info, source, picture);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    bool read =
+        readPngHeader(png, info, &source, bytesPerPixel, &width, &height) && acceptableSize(width, height);
+    unsigned char* base = read ? pixelsFor(static_cast<int>(width), static_cast<int>(height)) : nullptr;
+    if (base) {
+        std::vector<png_bytep> rows(height);
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+        for (png_uint_32 y = 0; y < height; ++y) rows[y] = base + y * rowBytes;
+        read = readPngRows(png, rows.data());
+    }
     png_destroy_read_struct(&png, &info, nullptr);
-    return read;
+    return read && base;
+}
+
+bool decodePngRgba(const unsigned char* data, std::size_t length, Picture& picture) {
+    Picture decoded;
+    auto pixelsFor = [&decoded](int width, int height) {
+        decoded.width = width;
+        decoded.height = height;
+        decoded.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+        return reinterpret_cast<unsigned char*>(decoded.pixels.data());
+    };
+    if (!decodePng(data, length, 4, pixelsFor)) return false;
+    picture = std::move(decoded);
+    return true;
 }
 
 struct TurboHandle {
@@ -166,19 +182,13 @@ bool decodeJpeg(const unsigned char* data, std::size_t length, tjscalingfactor s
 }
 
 bool decodeBytes(const unsigned char* data, std::size_t length, Picture& picture) {
-    if (looksLikePng(data, length)) return decodePng(data, length, picture);
+    if (looksLikePng(data, length)) return decodePngRgba(data, length, picture);
     if (looksLikeJpeg(data, length)) return decodeJpeg(data, length, tjscalingfactor{1, 1}, picture);
     return false;
 }
 
-// The smallest of 1/8, 1/4, 1/2 that still gives at least the wanted size; 1/1 when none does.
 tjscalingfactor chooseJpegScale(const JpegHeader& header, int minWidth, int minHeight) {
-    for (int denominator : {8, 4, 2}) {
-        tjscalingfactor scale{1, denominator};
-        if (TJSCALED(header.width, scale) >= minWidth && TJSCALED(header.height, scale) >= minHeight)
-            return scale;
-    }
-    return tjscalingfactor{1, 1};
+    return tjscalingfactor{1, reducedScaleDenominator(header.width, header.height, minWidth, minHeight)};
 }
 
 // ---- PNG writing -------------------------------------------------------------------------------
@@ -237,6 +247,21 @@ bool encodePngBytes(const Picture& picture, int level, std::string& encoded) {
     if (written) encoded.assign(reinterpret_cast<const char*>(buffer.bytes), buffer.length);
     std::free(buffer.bytes);
     return written;
+}
+
+// Baseline JPEG, three components without subsampling, written whole or not at all.
+bool encodeJpegPixels(const unsigned char* pixels, int width, int height, int pixelFormat, int quality0to100,
+                      const std::string& file) {
+    TurboHandle turbo(tjInitCompress());
+    if (!turbo.handle) return false;
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    int result = tjCompress2(turbo.handle, pixels, width, 0, height, pixelFormat, &jpeg, &size, TJSAMP_444,
+                             std::clamp(quality0to100, 1, 100), TJFLAG_ACCURATEDCT);
+    std::string encoded;
+    if (result == 0) encoded.assign(reinterpret_cast<const char*>(jpeg), size);
+    tjFree(jpeg);
+    return result == 0 && writeWholeFile(file, encoded);
 }
 
 bool validPicture(const Picture& picture) {
@@ -346,6 +371,17 @@ Picture unpremultiplied(const std::vector<float>& values, int width, int height)
 
 }  // namespace
 
+// The smallest of 1/8, 1/4, 1/2 that still gives at least the wanted size; 1/1 when none does. A side
+// of n pixels becomes n / denominator rounded up, as in a JPEG decoded at that scale.
+int reducedScaleDenominator(int width, int height, int minWidth, int minHeight) {
+    for (int denominator : {8, 4, 2}) {
+        if ((width + denominator - 1) / denominator >= minWidth &&
+            (height + denominator - 1) / denominator >= minHeight)
+            return denominator;
+    }
+    return 1;
+}
+
 // ---- Decoding and encoding -----------------------------------------------------------------------
 
 bool decodeImageMemory(const void* data, std::size_t length, Picture& picture) {
@@ -378,17 +414,33 @@ bool encodePngFile(const Picture& picture, const std::string& file, int compress
 
 bool encodeJpegFile(const Picture& picture, const std::string& file, int quality0to100) {
     if (!validPicture(picture)) return false;
-    TurboHandle turbo(tjInitCompress());
-    if (!turbo.handle) return false;
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    const auto* source = reinterpret_cast<const unsigned char*>(picture.pixels.data());
-    int result = tjCompress2(turbo.handle, source, picture.width, 0, picture.height, TJPF_RGBA, &jpeg, &size,
-                             TJSAMP_444, std::clamp(quality0to100, 1, 100), TJFLAG_ACCURATEDCT);
-    std::string encoded;
-    if (result == 0) encoded.assign(reinterpret_cast<const char*>(jpeg), size);
-    tjFree(jpeg);
-    return result == 0 && writeWholeFile(file, encoded);
+    const auto* pixels = reinterpret_cast<const unsigned char*>(picture.pixels.data());
+    return encodeJpegPixels(pixels, picture.width, picture.height, TJPF_RGBA, quality0to100, file);
+}
+
+bool decodePngRgb(const std::string& file, RgbPicture& picture) {
+    std::string bytes;
+    if (!readWholeFile(file, bytes)) return false;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (!looksLikePng(data, bytes.size())) return false;
+    RgbPicture decoded;
+    auto pixelsFor = [&decoded](int width, int height) {
+        decoded.width = width;
+        decoded.height = height;
+        decoded.bytes.resize(static_cast<std::size_t>(width) * height * 3);
+        return decoded.bytes.data();
+    };
+    if (!decodePng(data, bytes.size(), 3, pixelsFor)) return false;
+    picture = std::move(decoded);
+    return true;
+}
+
+bool encodeJpegRgbFile(const RgbPicture& picture, const std::string& file, int quality0to100) {
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.bytes.size() != static_cast<std::size_t>(picture.width) * picture.height * 3)
+        return false;
+    return encodeJpegPixels(picture.bytes.data(), picture.width, picture.height, TJPF_RGB, quality0to100,
+                            file);
 }
 
 // Can be called from any thread. An empty picture for an invalid source or size.

@@ -88,6 +88,7 @@ struct FrameCounts {
     std::int64_t frames = 0;
     std::int64_t presented = 0;
     std::int64_t partial = 0;
+    std::int64_t lastPresentedNanoseconds = 0;  // steady clock, when the last presented frame was handed over
 };
 FrameCounts frameCounts();
 // How flipDisplay brings frames to the screen: changedOnly (the default) as said there; whole draws
@@ -205,6 +206,29 @@ void freeImage(int number);
 // Decodes a JPEG at a reduced scale (1/2, 1/4 or 1/8 of its size, the largest at least minWidth
 // by minHeight); a cheap start for thumbnails. Any thread. False when unreadable.
 bool loadImageScaled(int number, const std::string& file, int minWidth, int minHeight);
+
+// Page files. Turns the converter's PNG into the page's JPEG (baseline, 3 components, quality
+// quality0to10 * 10) and stores a thumbnail of thumbnailWidth x thumbnailHeight as image
+// thumbnailImage, made from the same decoded pixels as loadImageScaled and resizeImage would make it
+// from the JPEG. Nothing is written when the PNG cannot be read (not there yet, cut short). Deletes
+// nothing. Any thread.
+struct PageConversion {
+    bool pngRead = false;
+    bool jpegWritten = false;
+    bool thumbnailMade = false;
+};
+PageConversion convertPagePng(const std::string& png, const std::string& jpeg, int quality0to10,
+                              int thumbnailImage, int thumbnailWidth, int thumbnailHeight);
+
+// ---------------------------------------------------------------------------------------------
+// Prefetch. Image files decoded ahead on a thread of the media layer, at most three pictures, so that
+// loadSprite of one of them costs no decoding. A prefetched picture is used only while its file is
+// unchanged (path, size, modification time, the file itself); otherwise loadSprite decodes the file
+// as it is now. Main thread.
+void prefetchImages(const std::vector<std::string>& files);  // the wanted files, most wanted first
+bool prefetchedImageReady(const std::string& file);          // loadSprite would take it without decoding
+bool prefetchFailed(const std::string& file);  // wanted but not decodable as it is: loadSprite decodes afresh
+void stopPrefetch();  // forgets every picture and ends the thread; stopDisplay calls it
 
 // ---------------------------------------------------------------------------------------------
 // Input. Read once per frame. Keys are PC scan codes (left Control 29, C 46, Backspace 14, Enter 28,
@@ -341,6 +365,7 @@ std::string instanceSocketName(const std::string& display);  // unsafe character
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.
+int processorCount();  // the processor cores this process may run on, at least 1
 class Thread {
 public:
     Thread();

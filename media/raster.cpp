@@ -92,12 +92,25 @@ void plot(Picture& picture, const Brush& brush, long long x, long long y, Colour
     pixel = pixelWord(mixed, newAlpha);
 }
 
+// One colour, or a gradient whose line is vertical, gives every pixel of a row the same colour: it is
+// worked out once, and copied straight in when nothing is blended.
 void span(Picture& picture, const Brush& brush, long long x1, long long x2, long long y, const Paint& paint) {
     if (y < 0 || y >= picture.height) return;
     int first = static_cast<int>(std::max(x1, 0LL));
     int last = static_cast<int>(std::min<long long>(x2, picture.width - 1));
+    if (first > last) return;
     int row = static_cast<int>(y);
-    for (int x = first; x <= last; ++x) plot(picture, brush, x, row, colourAt(paint, x, row));
+    if (paint.gradient && paint.deltaX != 0.0) {
+        for (int x = first; x <= last; ++x) plot(picture, brush, x, row, colourAt(paint, x, row));
+        return;
+    }
+    Colour colour = colourAt(paint, first, row);
+    if ((brush.mode & mode::alphaBlend) == 0) {
+        std::uint32_t* pixels = &picture.pixels[static_cast<std::size_t>(row) * picture.width];
+        std::fill(pixels + first, pixels + last + 1, pixelWord(colour, 255));
+        return;
+    }
+    for (int x = first; x <= last; ++x) plot(picture, brush, x, row, colour);
 }
 
 void outlineBox(Picture& picture, const Brush& brush, long long x, long long y, int width, int height,
@@ -272,20 +285,35 @@ void circle(Picture& picture, const Brush& brush, int cx, int cy, int radius, Co
 }
 
 // 4-connected fill of every pixel reachable from (x, y) without crossing the border colour (RGB
-// compared exactly). A visited map keeps it finite whatever the fill colour.
+// compared exactly), each painted once. Whole runs of a row are taken at a time; a visited map keeps
+// it finite whatever the fill colour.
 void floodFill(Picture& picture, const Brush& brush, int x, int y, Colour colour, Colour border) {
     if (!inside(picture, x, y)) return;
-    auto index = [&](int px, int py) { return static_cast<std::size_t>(py) * picture.width + px; };
-    std::vector<bool> visited(picture.pixels.size(), false);
+    const int width = picture.width;
+    auto index = [&](int px, int py) { return static_cast<std::size_t>(py) * width + px; };
+    std::vector<std::uint8_t> visited(picture.pixels.size(), 0);
+    auto open = [&](int px, int py) {
+        return visited[index(px, py)] == 0 && !sameRgb(picture.pixels[index(px, py)], border);
+    };
     std::vector<std::pair<int, int>> pending{{x, y}};
     while (!pending.empty()) {
         auto [px, py] = pending.back();
         pending.pop_back();
-        if (!inside(picture, px, py) || visited[index(px, py)]) continue;
-        visited[index(px, py)] = true;
-        if (sameRgb(picture.pixels[index(px, py)], border)) continue;
-        plot(picture, brush, px, py, colour);
-        pending.insert(pending.end(), {{px + 1, py}, {px - 1, py}, {px, py + 1}, {px, py - 1}});
+        if (!open(px, py)) continue;
+        int left = px, right = px;
+        while (left > 0 && open(left - 1, py)) --left;
+        while (right < width - 1 && open(right + 1, py)) ++right;
+        for (int column = left; column <= right; ++column) {
+            visited[index(column, py)] = 1;
+            plot(picture, brush, column, py, colour);
+        }
+        for (int next : {py - 1, py + 1}) {
+            if (next < 0 || next >= picture.height) continue;
+            for (int column = left; column <= right; ++column) {
+                if (open(column, next) && (column == left || !open(column - 1, next)))
+                    pending.emplace_back(column, next);
+            }
+        }
     }
 }
 

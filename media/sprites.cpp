@@ -137,11 +137,8 @@ void putSprite(int number, detail::Sprite sprite) {
 }
 
 bool adoptPicture(int number, Picture picture) {
-    if (!sizeAcceptable(picture.width, picture.height)) return false;
-    bool ownAlpha = std::any_of(picture.pixels.begin(), picture.pixels.end(),
-                                [](std::uint32_t pixel) { return (pixel >> 24) != 255; });
-    putSprite(number, newSprite(std::move(picture), ownAlpha));
-    return true;
+    const bool ownAlpha = detail::hasOwnAlpha(picture);
+    return detail::adoptPicture(number, std::move(picture), ownAlpha);
 }
 
 // Where a sprite's clip goes on the back buffer: the clip scaled by the zoom, at (x, y).
@@ -244,6 +241,30 @@ void remakeAllTextures() {
     for (auto& [number, sprite] : store().sprites) destroyTextures(sprite);
 }
 
+bool hasOwnAlpha(const Picture& picture) {
+    return std::any_of(picture.pixels.begin(), picture.pixels.end(),
+                       [](std::uint32_t pixel) { return (pixel >> 24) != 255; });
+}
+
+bool adoptPicture(int number, Picture picture, bool ownAlpha) {
+    if (!sizeAcceptable(picture.width, picture.height)) return false;
+    putSprite(number, newSprite(std::move(picture), ownAlpha));
+    return true;
+}
+
+void prepareTexture(int number) {
+    if (Sprite* sprite = findSprite(number)) textureFor(*sprite, false);
+}
+
+bool moveSprite(int from, int to) {
+    auto found = store().sprites.find(from);
+    if (found == store().sprites.end()) return false;
+    Sprite sprite = std::move(found->second);
+    store().sprites.erase(found);
+    putSprite(to, std::move(sprite));
+    return true;
+}
+
 void releaseAllSprites() {
     for (auto& [number, sprite] : store().sprites) destroyTextures(sprite);
     store().sprites.clear();
@@ -267,8 +288,10 @@ int createSpriteAnyNumber(int width, int height, bool alphaCapableFlag) {
 }
 
 bool loadSprite(int number, const std::string& imageFile) {
+    if (number < 0) return false;
+    if (detail::takePrefetchedSprite(imageFile, number)) return true;
     Picture picture;
-    if (number < 0 || !decodeImageFile(imageFile, picture)) return false;
+    if (!decodeImageFile(imageFile, picture)) return false;
     return adoptPicture(number, std::move(picture));
 }
 

@@ -1,7 +1,9 @@
 // Worker threads: std::thread started at the highest priority the system grants, joined on destruction.
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "media/media.h"
@@ -22,6 +24,14 @@ void raiseCurrentThreadPriority() {
 }
 
 }  // namespace
+
+int processorCount() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
+        return CPU_COUNT(&allowed);
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 struct Thread::Impl {
     std::thread thread;

@@ -19,10 +19,6 @@ constexpr const char* sheetFileName = "thumb_sheet.png";
 constexpr const char* waitText = "Please wait...Generating Thumbnail Sheet";
 constexpr long long mostCells = 1000000;
 
-std::string sheetFile(const Viewer& v) {
-    return v.document.documentCacheFolder + sheetFileName;
-}
-
 // A decimal field of the trailer: digits only, positive, within the int range.
 int trailerField(const std::string& text) {
     if (text.empty() || text.size() > 9) return 0;
@@ -336,9 +332,14 @@ bool loadThumbnailSheet(Viewer& v) {
     return true;
 }
 
+std::string sheetFile(const Viewer& v) {
+    return v.document.documentCacheFolder + sheetFileName;
+}
+
 void forgetSheet(Viewer& v) {
     v.sheet.sheetReady = 0;
     v.sheet.sheetJustBuilt = 0;
+    v.sheet.sheetLoadPending = 0;
 }
 
 void showThumbnailMode(Viewer& v) {

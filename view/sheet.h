@@ -18,6 +18,7 @@ std::string formatSheetTrailer(int cellWidth, int cellHeight, int columns, int r
 void drawThumbWaitSprite(Viewer& v);  // sprite 12, at start-up
 void buildThumbnailSheet(Viewer& v);
 void prepareThumbnailCells(Viewer& v);
+std::string sheetFile(const Viewer& v);  // the document's thumb_sheet.png
 // Loads thumb_sheet.png of a cached document; true when the sheet is ready.
 bool loadThumbnailSheet(Viewer& v);
 // An opening: no sheet until this document's is loaded or built.

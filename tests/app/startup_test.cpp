@@ -138,6 +138,7 @@ TEST(Panels, SizesOfTheFixedPanels) {
 TEST(Panels, ToolTipsTakeFreeNumbersOfTheirOwn) {
     Harness h;
     ASSERT_TRUE(h.started());
+    h.frames(1);  // the tips are made once the first frame is on screen
     const Layout& layout = h.v().layout;
     const int tips[] = {layout.tipOpenSprite,   layout.tipThumbsSprite, layout.tipInfoSprite,
                         layout.tipSearchSprite, layout.tipAboutSprite,  layout.tipExitSprite,

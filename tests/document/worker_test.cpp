@@ -3,12 +3,15 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "context/fitting.h"
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/tools.h"
 #include "media/media.h"
+#include "media/picture.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 
@@ -107,6 +110,83 @@ TEST_F(WorkerTest, StoppingAWaitingWorkerReturnsAtOnce) {
     EXPECT_EQ(v.conversion.workerRunning, 0);
     EXPECT_EQ(v.conversion.sheetBuildRequested, 0);
     EXPECT_EQ(v.conversion.workerStop, 0);
+}
+
+// Pages 2 and 3 are ready before page 1: they are made at once, yet the sheet waits for page 1.
+TEST_F(WorkerTest, SheetWaitsForAnEarlierPageThatComesLast) {
+    for (int page = 1; page <= 3; ++page) convert(page);
+    const std::string first = pageImageBase(v, 1) + ".png";
+    fs::rename(first, folder + "aside.png");
+    v.conversion.pageFileThreads = 3;
+    thumbnailRequest();
+    const auto start = Clock::now();
+    while (secondsSince(start) < 10.0 && !media::filePresent(pageImageBase(v, 3) + ".jpg")) {
+        conversionTick(v);
+        media::sleepMilliseconds(5);
+    }
+    ASSERT_TRUE(media::filePresent(pageImageBase(v, 2) + ".jpg"));
+    ASSERT_TRUE(media::filePresent(pageImageBase(v, 3) + ".jpg"));
+    media::sleepMilliseconds(100);
+    EXPECT_EQ(v.conversion.sheetBuildRequested, 0);
+    EXPECT_EQ(v.conversion.thumbnailLoadNext, 1);
+    fs::rename(folder + "aside.png", first);
+    ASSERT_TRUE(tickUntilSheetRequested(10.0));
+    v.conversion.worker.join();
+    EXPECT_EQ(v.conversion.thumbnailLoadNext, 4);
+    for (int page = 1; page <= 3; ++page) {
+        EXPECT_TRUE(media::imageExists(page)) << page;
+        EXPECT_FALSE(fs::exists(pageImageBase(v, page) + ".png")) << page;
+    }
+}
+
+// Pages shared among threads give byte for byte the files and pixel for pixel the thumbnails of one
+// thread doing them all, and the sheet is requested once.
+TEST_F(WorkerTest, SeveralThreadsMakeWhatOneThreadMakes) {
+    constexpr int pages = 12;
+    v.document.pageCount = pages;
+    ASSERT_TRUE(makeNumberedPdf(v.document.documentPath, pages));
+    for (int page = 1; page <= pages; ++page) convert(page);
+    const std::string copy = makeTemporaryFolder("worker-copy");
+    for (const auto& entry : fs::directory_iterator(folder))
+        fs::copy(entry.path(), copy + entry.path().filename().string());
+
+    v.conversion.pageFileThreads = 1;
+    thumbnailRequest();
+    ASSERT_TRUE(tickUntilSheetRequested(30.0));
+    v.conversion.worker.join();
+    std::vector<std::shared_ptr<const media::Picture>> alone;
+    for (int page = 1; page <= pages; ++page) alone.push_back(media::imagePicture(page));
+
+    Viewer shared;
+    shared.layout = v.layout;
+    shared.document.documentCacheFolder = copy;
+    shared.document.pageCount = pages;
+    shared.view.pageFitWidth = v.view.pageFitWidth;
+    shared.view.pageFitHeight = v.view.pageFitHeight;
+    shared.conversion.pageFileThreads = 4;
+    shared.conversion.thumbnailGenerationActive = 1;
+    shared.conversion.thumbnailLoadNext = 1;
+    shared.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
+    int requests = 0;
+    for (const auto start = Clock::now();
+         secondsSince(start) < 30.0 && (requests == 0 || shared.conversion.workerRunning);) {
+        conversionTick(shared);
+        if (shared.conversion.sheetBuildRequested.exchange(0)) ++requests;
+        media::sleepMilliseconds(2);
+    }
+    shared.conversion.worker.join();
+    requests += shared.conversion.sheetBuildRequested.exchange(0);
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(shared.conversion.thumbnailLoadNext, pages + 1);
+    for (int page = 1; page <= pages; ++page) {
+        std::string one, many;
+        ASSERT_TRUE(media::readWholeFile(pageImageBase(v, page) + ".jpg", one)) << page;
+        ASSERT_TRUE(media::readWholeFile(pageImageBase(copy, page) + ".jpg", many)) << page;
+        EXPECT_TRUE(one == many) << "page " << page << "'s JPEG differs";
+        const auto picture = media::imagePicture(page);
+        ASSERT_TRUE(picture && alone[page - 1]) << page;
+        EXPECT_EQ(picture->pixels, alone[page - 1]->pixels) << page;
+    }
 }
 
 TEST(ConversionTick, WithoutAPageCountNothingIsDividedByZero) {

@@ -119,6 +119,35 @@ TEST(PngVariants, InterlacedImageIsAssembledFromItsPasses) {
                                                           pixel(30, 30, 30), pixel(40, 40, 40)}));
 }
 
+// The page files' RGB decode gives every variant's colours as the RGBA decode does, alpha left out.
+TEST(PngVariants, RgbDecodeGivesTheColoursOfTheRgbaDecode) {
+    std::string palette = chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6));
+    std::string transparency = chunk("tRNS", std::string("\xFF\x40", 2));
+    std::string passes = std::string("\0\x0A", 2) + std::string("\0\x14", 2) + std::string("\0\x1E\x28", 3);
+    const std::string variants[] = {
+        handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency),
+        handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5)),
+        handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3)), handMadePng(2, 2, 8, 0, true, passes),
+        handMadePng(1, 2, 8, 6, false, std::string("\0\x01\x02\x03\x04\0\xFA\xFB\xFC\x00", 10))};
+    const std::string file = std::string(::testing::TempDir()) + "pw_rgb_variant.png";
+    for (const std::string& png : variants) {
+        const media::Picture rgba = decoded(png);
+        ASSERT_TRUE(media::writeWholeFile(file, png));
+        media::RgbPicture rgb;
+        ASSERT_TRUE(media::decodePngRgb(file, rgb));
+        ASSERT_EQ(rgb.width, rgba.width);
+        ASSERT_EQ(rgb.height, rgba.height);
+        ASSERT_EQ(rgb.bytes.size(), rgba.pixels.size() * 3);
+        for (std::size_t i = 0; i < rgba.pixels.size(); ++i)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(rgb.bytes[i * 3 + c], (rgba.pixels[i] >> (8 * c)) & 255) << i;
+    }
+    media::RgbPicture rgb;
+    ASSERT_TRUE(media::writeWholeFile(file, variants[0].substr(0, variants[0].size() - 20)));
+    EXPECT_FALSE(media::decodePngRgb(file, rgb)) << "a file cut short";
+    media::deleteFile(file);
+}
+
 TEST(PngVariants, HugeDeclaredSizeIsRefusedWithoutAllocating) {
     std::string png = handMadePng(60000, 60000, 8, 0, false, std::string("\0\0", 2));
     media::Picture picture;

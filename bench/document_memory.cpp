@@ -1,0 +1,81 @@
+// Peak resident memory while a 2,415-page document is converted (every page, its text and the sheet),
+// beside the memory right after start-up in the same run; "name: value" lines. The generated document
+// is kept in the build folder for the launch benchmark.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "tests/support/pdf_maker.h"
+
+namespace {
+
+constexpr int pageCount = 2415;
+constexpr double limitMegabytes = 150.0;
+
+void report(const char* name, double value) {
+    std::printf("%s: %.1f\n", name, value);
+}
+
+double megabytesOf(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size())) / 1024.0;
+    }
+    return -1.0;
+}
+
+// A4 pages of sixty lines of text each, numbered, as a long manual's pages are full.
+std::string longDocument() {
+    const std::string path =
+        std::string(PAGEWELL_BUILD_DIR) + "/bench/numbered-" + std::to_string(pageCount) + ".pdf";
+    if (media::fileSize(path) > 0) return path;
+    std::vector<TestPage> pages(pageCount);
+    for (int page = 0; page < pageCount; ++page) {
+        pages[page].lines.push_back("Page " + std::to_string(page + 1));
+        for (int line = 1; line < 60; ++line)
+            pages[page].lines.push_back("Line " + std::to_string(line) +
+                                        ": the quick brown fox jumps over the lazy dog " +
+                                        std::to_string(page * 60 + line));
+    }
+    return makeTestPdf(path, pages) ? path : "";
+}
+
+}  // namespace
+
+int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const std::string pdf = longDocument();
+    if (pdf.empty()) {
+        report("memory_document_failed", 1);
+        return 1;
+    }
+    HarnessOptions options;
+    options.realClock = true;
+    Harness h(options);
+    media::captureFrames(false);  // the harness keeps a copy of every frame for tests; a viewer does not
+    h.frames(2);
+    const double afterStartUp = megabytesOf("VmRSS:");
+    Viewer& v = h.v();
+    const auto start = std::chrono::steady_clock::now();
+    h.open(pdf);
+    auto done = [&] { return v.sheet.sheetReady == 1 && v.document.textExtractionPending == 0; };
+    if (!h.runUntil(done, 100000000, 5, 1800.0) || v.document.pageCount != pageCount) {
+        report("memory_conversion_failed", 1);
+        return 1;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double peak = megabytesOf("VmHWM:");
+    report("memory_2415_pages_conversion_s", seconds);
+    report("memory_2415_pages_peak_resident_mb", peak);
+    report("memory_reference_after_start_up_mb", afterStartUp);
+    report("memory_reference_limit_mb", limitMegabytes);
+    report("memory_peak_ratio_to_limit", peak / limitMegabytes);
+    std::filesystem::remove_all(v.document.documentCacheFolder);  // 2,415 JPEGs
+    return 0;
+}

@@ -1,0 +1,179 @@
+// The page-file worker: every page's PNG made into its JPEG and thumbnail, pages shared among threads.
+#include "document/page_file_worker.h"
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "context/check.h"
+#include "context/fitting.h"
+#include "document/conversion.h"
+#include "document/tools.h"
+#include "media/media.h"
+
+namespace {
+
+constexpr int jpegQuality = 9;           // 90 on the 0..100 scale
+constexpr int idlePassMilliseconds = 5;  // a pass that found nothing waits, so the converter runs
+// A page whose file has not come this long after the last converter ended never will.
+constexpr std::chrono::milliseconds missingPageGrace{2000};
+
+using Clock = std::chrono::steady_clock;
+
+// What the worker needs, copied when it starts: opening another document cannot change it.
+struct WorkerJob {
+    std::string cacheFolder;
+    int pageCount = 0;
+    float pageFitWidth = 0.0f, pageFitHeight = 0.0f;
+    bool fromJpeg = false;
+    int threads = 1;
+    int cellWidth = 1, cellHeight = 1;
+};
+
+// The pages still to claim and those finished, shared by the worker's threads. A page is finished
+// once it has its thumbnail or has been given up on.
+struct PageClaims {
+    std::atomic<int> nextToClaim;
+    std::vector<std::atomic<bool>> finished;  // by page number
+    std::atomic<bool> sheetRequested{false};
+    PageClaims(int firstPage, int pageCount)
+        : nextToClaim(firstPage), finished(static_cast<std::size_t>(pageCount > 0 ? pageCount + 1 : 1)) {}
+};
+
+// The thumbnail from the page's JPEG, decoded at a reduced scale first (much cheaper than in full).
+bool thumbnailFromJpeg(const WorkerJob& job, int page) {
+    const std::string jpeg = pageImageBase(job.cacheFolder, page) + ".jpg";
+    return media::filePresent(jpeg) && media::loadImageScaled(page, jpeg, job.cellWidth, job.cellHeight) &&
+           media::resizeImage(page, job.cellWidth, job.cellHeight);
+}
+
+// PNG -> JPEG and the thumbnail from one decode; the PNG goes only once its JPEG is written. False
+// while the PNG is not there (or does not load).
+bool convertPngPage(const WorkerJob& job, int page) {
+    const std::string base = pageImageBase(job.cacheFolder, page);
+    const std::string png = base + ".png";
+    if (!media::filePresent(png)) return false;
+    const media::PageConversion done =
+        media::convertPagePng(png, base + ".jpg", jpegQuality, page, job.cellWidth, job.cellHeight);
+    if (!done.pngRead) return false;
+    // A page whose thumbnail fails is left out of the sheet rather than tried for ever.
+    if (!done.thumbnailMade) media::freeImage(page);
+    if (done.jpegWritten) media::deleteFile(png);
+    return true;
+}
+
+bool preparePage(const WorkerJob& job, int page) {
+    if (job.fromJpeg) return thumbnailFromJpeg(job, page);
+    return convertPngPage(job, page);
+}
+
+// Since when no converter has been seen running while the thread waited; "never" while one runs.
+struct IdleTimer {
+    bool idle = false;
+    Clock::time_point since{};
+    void reset() { idle = false; }
+};
+
+// True once no converter has run for the whole grace period while the page was missing.
+bool pageGivenUp(const ConversionState& c, IdleTimer& timer) {
+    if (c.converterRunning) {
+        timer.reset();
+        return false;
+    }
+    if (!timer.idle) {
+        timer.idle = true;
+        timer.since = Clock::now();
+    }
+    return Clock::now() - timer.since >= missingPageGrace;
+}
+
+// Tries the page pass after pass until it is prepared or given up on (it then gets the old JPEG's
+// picture if one is there, else none). False when the worker was told to stop.
+bool finishPage(const ConversionState& c, const WorkerJob& job, int page, IdleTimer& idle) {
+    while (!c.workerStop) {
+        if (preparePage(job, page)) {
+            idle.reset();
+            return true;
+        }
+        if (pageGivenUp(c, idle)) {
+            if (!thumbnailFromJpeg(job, page)) media::freeImage(page);
+            return true;
+        }
+        media::sleepMilliseconds(idlePassMilliseconds);
+    }
+    return false;
+}
+
+// thumbnailLoadNext follows the first page not finished. Whichever thread moves it past the last
+// page, exactly one, requests the sheet. Every thread tries after finishing a page, so the run of
+// finished pages is always followed to its end.
+void advanceLoadNext(ConversionState& c, const WorkerJob& job, PageClaims& claims) {
+    int next = c.thumbnailLoadNext;
+    while (next >= 1 && next <= job.pageCount && claims.finished[next]) {
+        if (!c.thumbnailLoadNext.compare_exchange_weak(next, next + 1)) continue;
+        if (next == job.pageCount) {
+            claims.sheetRequested = true;
+            c.sheetBuildRequested = 1;
+        }
+        ++next;
+    }
+}
+
+// One thread's share: pages claimed one at a time until none is left or the worker is stopped.
+void preparePages(ConversionState& c, const WorkerJob& job, PageClaims& claims) {
+    IdleTimer idle;
+    for (int page = claims.nextToClaim++; page <= job.pageCount; page = claims.nextToClaim++) {
+        if (!finishPage(c, job, page, idle)) return;
+        claims.finished[page] = true;
+        advanceLoadNext(c, job, claims);
+    }
+}
+
+void chooseGrid(Viewer& v, WorkerJob& job) {
+    const ThumbnailGrid grid = chooseThumbnailGrid(job.pageCount, job.pageFitWidth, job.pageFitHeight);
+    v.sheet.sheetColumns = grid.columns;
+    v.sheet.sheetRows = grid.rows;
+    v.sheet.thumbnailWidth = grid.cellWidth;
+    v.sheet.thumbnailHeight = grid.cellHeight;
+    job.cellWidth = grid.cellWidth > 0 ? grid.cellWidth : 1;
+    job.cellHeight = grid.cellHeight > 0 ? grid.cellHeight : 1;
+}
+
+// The worker's own thread works through pages beside its helpers and joins them. Touches only
+// files, images, the atomic flags and the grid values, which the main thread reads only after
+// sheetBuildRequested.
+void runPageFileWorker(Viewer& v, WorkerJob job) {
+    ConversionState& c = v.conversion;
+    c.workerRunning = 1;
+    chooseGrid(v, job);
+    PageClaims claims(c.thumbnailLoadNext, job.pageCount);
+    std::vector<std::unique_ptr<media::Thread>> helpers;
+    for (int i = 1; i < job.threads; ++i) {
+        helpers.push_back(std::make_unique<media::Thread>());
+        helpers.back()->start([&c, &job, &claims] { preparePages(c, job, claims); });
+    }
+    preparePages(c, job, claims);
+    helpers.clear();
+    // A job without pages to prepare still ends in a sheet, as one whose pages all came.
+    if (!c.workerStop && !claims.sheetRequested) c.sheetBuildRequested = 1;
+    c.thumbnailGenerationActive = 0;
+    c.thumbnailsFromJpeg = 0;
+    c.workerRunning = 0;
+}
+
+}  // namespace
+
+void startPageFileWorker(Viewer& v) {
+    ConversionState& c = v.conversion;
+    const int threads = c.pageFileThreads > 0 ? c.pageFileThreads : media::processorCount();
+    WorkerJob job{v.document.documentCacheFolder, v.document.pageCount,      v.view.pageFitWidth,
+                  v.view.pageFitHeight,           c.thumbnailsFromJpeg != 0, threads};
+    PAGEWELL_CHECK(c.workerRunning == 0 && c.thumbnailThread == none, "no page-file worker runs already");
+    c.worker.join();  // a worker of this document never ran; one of an earlier one has ended
+    c.thumbnailThread = 1;
+    c.workerStop = 0;
+    c.converterRunning = pageConverterRunning() ? 1 : 0;
+    c.lastConverterPoll = media::elapsedMilliseconds();
+    c.workerRunning = 1;
+    if (!c.worker.start([&v, job] { runPageFileWorker(v, job); })) c.workerRunning = 0;
+}

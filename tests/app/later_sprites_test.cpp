@@ -1,0 +1,121 @@
+// The sprites made after the first frame (tips, keyboard, about screen): the same pixels as made
+// straight after start-up, and made before the first frame's drawing when that frame shows them.
+#include "app/later_sprites.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "media/media.h"
+#include "tests/support/harness.h"
+#include "tests/support/pdf_maker.h"
+
+namespace {
+
+constexpr int highestSpriteNumber = 1100;  // above the fixed numbers and the first free ones
+
+std::set<int> existingSprites() {
+    std::set<int> numbers;
+    for (int n = 0; n <= highestSpriteNumber; ++n) {
+        if (media::spriteExists(n)) numbers.insert(n);
+    }
+    return numbers;
+}
+
+// Size, then every pixel's RGB row by row.
+std::vector<media::Colour> spritePixels(int number) {
+    const int width = media::spriteOwnWidth(number), height = media::spriteOwnHeight(number);
+    std::vector<media::Colour> pixels{static_cast<media::Colour>(width), static_cast<media::Colour>(height)};
+    if (!media::beginDrawing(number)) return pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels.push_back(media::pixelColour(x, y));
+    }
+    media::endDrawing();
+    return pixels;
+}
+
+struct LaterSprites {
+    std::map<int, std::vector<media::Colour>> pixels;
+    int keyboardX = 0, keyboardY = 0;
+};
+
+LaterSprites reference() {
+    Harness h;
+    EXPECT_TRUE(h.started());
+    const std::set<int> before = existingSprites();
+    prepareLaterSprites(h.v());
+    LaterSprites made;
+    for (int n : existingSprites()) {
+        if (!before.count(n)) made.pixels[n] = spritePixels(n);
+    }
+    made.keyboardX = h.v().layout.keyboardX;
+    made.keyboardY = h.v().layout.keyboardY;
+    return made;
+}
+
+TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
+    const LaterSprites expected = reference();
+    ASSERT_GT(expected.pixels.size(), 10u);  // eight tips, three keyboard faces, the about screen
+    Harness h;
+    ASSERT_TRUE(h.started());
+    const std::string pdf = makeTemporaryFolder("later-sprites") + "two.pdf";
+    ASSERT_TRUE(makeNumberedPdf(pdf, 2));
+    h.open(pdf);  // a document named on the command line opens before the first frame
+    h.moveTo(500, 900);
+    h.frames(3);
+    EXPECT_EQ(h.v().layout.keyboardX, expected.keyboardX);
+    EXPECT_EQ(h.v().layout.keyboardY, expected.keyboardY);
+    for (const auto& [number, pixels] : expected.pixels) {
+        ASSERT_TRUE(media::spriteExists(number)) << "sprite " << number;
+        EXPECT_TRUE(spritePixels(number) == pixels) << "sprite " << number;
+    }
+}
+
+// A typing panel up in the first frame (a locked document named on the command line asks for its
+// password at once) shows the on-screen keyboard in that frame.
+TEST(LaterSprites, AFirstFrameWithATypingPanelShowsTheKeyboard) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    Viewer& v = h.v();
+    v.frame.searchPanelOpen = 1;
+    // The keyboard's place as the first frame shows it, and as the next one does.
+    auto keyboardArea = [&] {
+        const int face = v.keyboard.activeKeyboardSprite;
+        std::vector<media::Colour> pixels;
+        for (int y = 0; y < media::spriteHeight(face); y += 3) {
+            for (int x = 0; x < media::spriteWidth(face); x += 3)
+                pixels.push_back(h.pixel(v.layout.keyboardX + x, v.layout.keyboardY + y));
+        }
+        return pixels;
+    };
+    h.frames(1);
+    ASSERT_TRUE(media::spriteExists(v.keyboard.activeKeyboardSprite));
+    const std::vector<media::Colour> first = keyboardArea();
+    h.frames(1);
+    EXPECT_TRUE(first == keyboardArea());
+}
+
+TEST(LaterSprites, AFirstFrameWithThePointerOnTheToolBarHasTheTips) {
+    Harness h;
+    ASSERT_TRUE(h.started());
+    h.moveTo(h.v().layout.openButtonX + 5, h.v().layout.mediumFontSize + 5);
+    // The tip's band as the first frame shows it, and as the next one does, the tips surely made.
+    auto tipBand = [&] {
+        const int top = static_cast<int>(std::lround(1.8 * media::spriteHeight(sprite::openButton)));
+        std::vector<media::Colour> pixels;
+        for (int y = top; y < top + media::spriteHeight(h.v().layout.tipOpenSprite); ++y) {
+            for (int x = 0; x < h.v().layout.screenWidth; ++x) pixels.push_back(h.pixel(x, y));
+        }
+        return pixels;
+    };
+    h.frames(1);
+    ASSERT_EQ(h.v().frame.hoveredButton, button::open);
+    const std::vector<media::Colour> first = tipBand();
+    h.frames(1);
+    EXPECT_TRUE(first == tipBand());
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// The neighbours of the shown page decoded ahead: which files, and the turn that takes them.
+#include "view/page_prefetch.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "document/conversion.h"
+#include "tests/view/view_fixture.h"
+#include "view/sheet.h"
+
+namespace {
+
+class PagePrefetch : public viewtest::ViewerWithPages {
+protected:
+    std::string file(int page, const char* extension) { return pageImageBase(v(), page) + extension; }
+    bool becomesReady(const std::string& name) {
+        const auto start = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+            frames(1);
+            if (media::prefetchedImageReady(name)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+    // The pointer on the forward strip, the strip lit, its page decoded ahead; then the press frame.
+    void pressForwardStrip(const std::string& expectedFile) {
+        moveTo(v().layout.screenWidth - 3, 960);
+        frames(1);
+        ASSERT_TRUE(becomesReady(expectedFile));
+        press();
+        release();
+    }
+};
+
+TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheWorkerRunsTheSheetFirst) {
+    open(5, 400, 560, {}, {4});
+    ASSERT_TRUE(viewtest::writePageFile(folder, 2, 400, 560, false));  // page 2 has both files
+    ASSERT_TRUE(viewtest::writePageFile(folder, 4, 400, 560, false));  // page 4 only its PNG
+    using Files = std::vector<std::string>;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{file(2, ".jpg")})) << "page 1 has no previous page";
+    v().view.currentPage = 3;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png"), file(2, ".jpg")}));
+    v().frame.backStripHovered = 1;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{file(2, ".jpg"), file(4, ".png")}));
+    v().view.currentPage = 5;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png")})) << "page 5 is the last";
+    v().conversion.workerRunning = 1;
+    EXPECT_TRUE(neighbourPageFiles(v()).empty());
+    // A cached document's saved sheet waiting to be loaded comes before any page, worker or not.
+    v().sheet.sheetLoadPending = 1;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{sheetFile(v())}));
+    v().conversion.workerRunning = 0;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{sheetFile(v()), file(4, ".png")}));
+}
+
+TEST_F(PagePrefetch, StripPressShowsTheDecodedPageInItsFrame) {
+    open(4, 620, 877);
+    pressForwardStrip(file(2, ".jpg"));
+    EXPECT_EQ(v().view.currentPage, 2);
+    EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(2)));
+    EXPECT_EQ(media::spriteOwnWidth(sprite::page), 620);
+    pressForwardStrip(file(3, ".jpg"));
+    EXPECT_EQ(v().view.currentPage, 3);
+    EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(3)));
+}
+
+// The worker replaced page 3's PNG by its JPEG after the PNG was decoded ahead: the press shows the
+// JPEG, as it would without prefetching.
+TEST_F(PagePrefetch, PngReplacedByItsJpegAfterTheDecodeShowsTheJpeg) {
+    open(3, 620, 877, {}, {2, 3});
+    ASSERT_TRUE(viewtest::writePageFile(folder, 2, 620, 877, false));
+    ASSERT_TRUE(viewtest::writePageFile(folder, 3, 620, 877, false));
+    pressForwardStrip(file(2, ".png"));
+    ASSERT_EQ(v().view.currentPage, 2);
+    ASSERT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(2)));
+    moveTo(v().layout.screenWidth - 3, 960);
+    ASSERT_TRUE(becomesReady(file(3, ".png")));
+    ASSERT_TRUE(viewtest::writePageFile(folder, 5, 620, 877, true));  // another colour, as page 3's JPEG
+    std::filesystem::rename(file(5, ".jpg"), file(3, ".jpg"));
+    media::deleteFile(file(3, ".png"));
+    press();
+    release();
+    EXPECT_EQ(v().view.currentPage, 3);
+    EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(5)));
+}
+
+}  // namespace

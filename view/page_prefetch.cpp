@@ -1,0 +1,42 @@
+// The pages next to the current one, decoded ahead so that a strip press shows its page in its frame.
+#include "view/page_prefetch.h"
+
+#include "document/conversion.h"
+#include "media/media.h"
+#include "view/sheet_loading.h"
+
+namespace {
+
+// The file a turn to page would load, found as the page lookup finds it (the JPEG wins) but leaving
+// the lookup's own state alone; "" while the page is not ready.
+std::string readyPageFile(const Viewer& v, int page) {
+    const std::string base = pageImageBase(v, page);
+    if (media::filePresent(base + ".jpg")) return base + ".jpg";
+    if (media::filePresent(base + ".png")) return base + ".png";
+    return {};
+}
+
+void addPage(const Viewer& v, int page, std::vector<std::string>& files) {
+    if (page < 1 || page > v.document.pageCountShown) return;
+    std::string file = readyPageFile(v, page);
+    if (!file.empty()) files.push_back(std::move(file));
+}
+
+}  // namespace
+
+std::vector<std::string> neighbourPageFiles(const Viewer& v) {
+    std::vector<std::string> files;
+    std::string sheet = pendingSheetFile(v);
+    if (!sheet.empty()) files.push_back(std::move(sheet));
+    if (v.document.documentCacheFolder.empty() || v.conversion.workerRunning) return files;
+    if (!media::spriteExists(sprite::page)) return files;
+    const int page = v.view.currentPage;
+    const bool backFirst = v.frame.backStripHovered && !v.frame.forwardStripHovered;
+    addPage(v, backFirst ? page - 1 : page + 1, files);
+    addPage(v, backFirst ? page + 1 : page - 1, files);
+    return files;
+}
+
+void prefetchNeighbourPages(const Viewer& v) {
+    media::prefetchImages(neighbourPageFiles(v));
+}
