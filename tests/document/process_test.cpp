@@ -140,7 +140,8 @@ TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
 TEST(PageConverterProcess, ExitStopsOnlyOurOwnTools) {
     const std::string tools = makeTemporaryFolder("tools-own");
     const std::string path = tools + "pdftopng.exe";
-    std::ofstream(path) << "#!/bin/sh\nsleep 30\n";
+    // The sleep holds no output of ours: a stopped script's orphan must not keep the test's pipes open.
+    std::ofstream(path) << "#!/bin/sh\nsleep 30 >/dev/null 2>&1 </dev/null\n";
     chmod(path.c_str(), 0755);
     ASSERT_EQ(std::system(("'" + path + "' >/dev/null 2>&1 &").c_str()), 0);  // another viewer's
     int foreign = 0;
