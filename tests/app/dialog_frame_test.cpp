@@ -21,15 +21,6 @@ constexpr int buttonY = 27;
 constexpr int openX = 39, infoX = 149, exitX = 409;
 constexpr int pageX = 540, pageY = 960;
 
-void clickAt(Harness& h, int x, int y) {
-    h.moveTo(x, y);
-    h.frames(1);
-    h.press();
-    h.frames(1);
-    h.release();
-    h.frames(1);
-}
-
 // A chooser that answers with the path only once the test creates the go file.
 struct HeldChooser {
     std::string folder = makeTemporaryFolder("pagewell-chooser");
@@ -64,7 +55,7 @@ TEST(DialogFrame, PressesAreDroppedWhileTheChooserIsUpAndTheChosenFileOpensWhenI
     ASSERT_TRUE(makeNumberedPdf(document, 2));
     HeldChooser chooser(document);
 
-    clickAt(h, openX, buttonY);
+    h.clickAt(openX, buttonY);
     ASSERT_TRUE(media::fileChooserRunning());
     std::set<int> intensities;
     for (int frame = 0; frame < 22; ++frame) {
@@ -72,9 +63,9 @@ TEST(DialogFrame, PressesAreDroppedWhileTheChooserIsUpAndTheChosenFileOpensWhenI
         intensities.insert(h.v().frame.pointerIntensity);
     }
     EXPECT_GT(intensities.size(), 5u) << "the frames go on: the pointer pulses";
-    clickAt(h, exitX, buttonY);
+    h.clickAt(exitX, buttonY);
     EXPECT_FALSE(h.ended()) << "Exit pressed on the viewer while the chooser is up";
-    clickAt(h, infoX, buttonY);
+    h.clickAt(infoX, buttonY);
     EXPECT_EQ(h.v().frame.infoPanelOpen, 0);
     h.moveTo(pageX, pageY);
     h.frames(1);
@@ -89,7 +80,7 @@ TEST(DialogFrame, PressesAreDroppedWhileTheChooserIsUpAndTheChosenFileOpensWhenI
     ASSERT_TRUE(framesUntilChooserDone(h));
     EXPECT_EQ(h.v().document.documentPath, document);
     EXPECT_EQ(h.v().document.pageCountShown, 2);
-    clickAt(h, infoX, buttonY);
+    h.clickAt(infoX, buttonY);
     EXPECT_EQ(h.v().frame.infoPanelOpen, 1) << "presses reach the viewer again";
 }
 
@@ -98,7 +89,7 @@ TEST(DialogFrame, ACancelledOrMissingChooserLeavesTheViewerAsItWas) {
     Harness h;
     ASSERT_TRUE(h.started());
     HeldChooser cancelled("");
-    clickAt(h, openX, buttonY);
+    h.clickAt(openX, buttonY);
     cancelled.letGo();
     ASSERT_TRUE(framesUntilChooserDone(h));
     EXPECT_TRUE(h.v().document.documentPath.empty());
@@ -106,7 +97,7 @@ TEST(DialogFrame, ACancelledOrMissingChooserLeavesTheViewerAsItWas) {
     EXPECT_EQ(h.v().frame.messagePanelShown, 0);
 
     setenv("PAGEWELL_FILE_DIALOG", "/nonexistent/chooser", 1);
-    clickAt(h, openX, buttonY);
+    h.clickAt(openX, buttonY);
     setenv("PAGEWELL_FILE_DIALOG", "", 1);
     EXPECT_FALSE(media::dialogRunning());
     EXPECT_EQ(h.v().frame.messagePanelShown, 1);

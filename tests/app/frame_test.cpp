@@ -29,16 +29,6 @@ bool near(media::Colour c, int r, int g, int b, int tolerance) {
            std::abs(media::blue(c) - b) <= tolerance;
 }
 
-// Hover, press and release over a point, one event per frame as the loop takes them.
-void clickAt(Harness& h, int x, int y) {
-    h.moveTo(x, y);
-    h.frames(1);
-    h.press();
-    h.frames(1);
-    h.release();
-    h.frames(1);
-}
-
 // Presses on the page, the tool bar and the detached window: each case runs with the mouse and with
 // touch.
 class PressFrame : public ::testing::TestWithParam<PointerStyle> {
@@ -196,7 +186,7 @@ TEST_P(PressFrame, EscapeIsIgnoredInTheFrameTheAboutScreenReturns) {
 
 TEST_P(PressFrame, ExitButtonEndsTheLoop) {
     ASSERT_TRUE(h.started());
-    clickAt(h, exitX, buttonY);
+    h.clickAt(exitX, buttonY);
     EXPECT_TRUE(h.ended());
 }
 
@@ -219,7 +209,7 @@ TEST_P(PressFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
 
 TEST_P(PressFrame, DetachThenAPressOnThePageReattachesAndSkipsTheFrame) {
     ASSERT_TRUE(h.started());
-    clickAt(h, detachX, buttonY);
+    h.clickAt(detachX, buttonY);
     EXPECT_EQ(h.v().frame.windowDetached, 1);
     EXPECT_TRUE(media::windowHasCaption());
     h.moveTo(pageX, pageY);
@@ -240,7 +230,7 @@ TEST_P(PressFrame, DetachThenAPressOnThePageReattachesAndSkipsTheFrame) {
 
 TEST_P(PressFrame, APressInTheToolbarZoneAlsoReattaches) {
     ASSERT_TRUE(h.started());
-    clickAt(h, detachX, buttonY);
+    h.clickAt(detachX, buttonY);
     ASSERT_EQ(h.v().frame.windowDetached, 1);
     h.moveTo(pageX, 60);
     h.frames(1);
@@ -251,7 +241,7 @@ TEST_P(PressFrame, APressInTheToolbarZoneAlsoReattaches) {
 
 TEST_P(PressFrame, InfoTogglesThePlaceholderPanel) {
     ASSERT_TRUE(h.started());
-    clickAt(h, infoX, buttonY);
+    h.clickAt(infoX, buttonY);
     EXPECT_EQ(h.v().frame.infoPanelOpen, 1);
     EXPECT_EQ(h.pixel(450, 95), media::rgb(100, 100, 100));  // panel at (445, 90), 190 x 20
     EXPECT_GT(brightPixels(h, 460, 92, 630, 108, 200), 20);  // "Load a PDF first..."

@@ -157,6 +157,15 @@ void Harness::release() {
 void Harness::doubleClick() {
     press(2);
 }
+
+void Harness::clickAt(int x, int y) {
+    moveTo(x, y);
+    frames(1);
+    press();
+    frames(1);
+    release();
+    frames(1);
+}
 void Harness::keyDown(int scanCode) {
     media::feedKey(scanCode, true);
 }

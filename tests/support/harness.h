@@ -74,6 +74,8 @@ public:
     void press(int clicks = 1);
     void release();      // left button up, where the pointer (or the finger) is
     void doubleClick();  // press(2)
+    // Hover, press and release over a point, one event per frame as the loop takes them.
+    void clickAt(int x, int y);
     void keyDown(int scanCode);
     void keyUp(int scanCode);
     void type(const std::string& utf8);  // text input
