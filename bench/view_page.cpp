@@ -26,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int scratchImage = 900;
 constexpr int repeats = 21;
+constexpr int restingFrames = 4;
 constexpr double frameIntervalMilliseconds = 1000.0 / 240.0;
 
 double millisecondsSince(Clock::time_point start) {
@@ -113,12 +114,16 @@ void showCopies(Harness& h, const std::string& jpeg, int pageCount) {
 }
 
 // The next page's file is decoded ahead while the pointer rests on the strip, as between two presses
-// of a reader; false when that never happens.
+// of a reader; false when that never happens. The frames of that rest (a reader's presses come a tenth
+// of a second apart at the quickest, some 24 frames) prepare the decoded page for the screen.
 bool nextPageDecodedAhead(Harness& h) {
     Viewer& v = h.v();
     const std::string next = pageImageBase(v, v.view.currentPage + 1) + ".jpg";
     for (auto start = Clock::now(); millisecondsSince(start) < 2000.0;) {
-        if (media::prefetchedImageReady(next)) return true;
+        if (media::prefetchedImageReady(next)) {
+            h.frames(restingFrames);
+            return true;
+        }
         h.frames(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

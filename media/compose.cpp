@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "media/display_internal.h"
@@ -40,7 +41,9 @@ struct ComposeState {
     std::vector<DrawStep> shown;     // the steps of the frame on screen, without their textures
     bool wholeNeeded = true;         // what the screen shows is not known
     Redrawing redrawing = Redrawing::changedOnly;
-    std::vector<ScaledCopy> scaled;  // those the frame on screen uses
+    std::vector<ScaledCopy> scaled;   // those the frame on screen uses
+    std::optional<ScaledCopy> ahead;  // made between frames for a frame to come (a page turn)
+    int scaledInFrame = 0;            // made while drawing this frame
     RedrawCheck check;
 };
 
@@ -105,9 +108,16 @@ TextureHandle scaledCopyFor(const DrawStep& step) {
     auto found =
         std::find_if(scaled.begin(), scaled.end(), [&](const ScaledCopy& c) { return c.serves(step); });
     if (found != scaled.end()) return found->texture;
+    std::optional<ScaledCopy>& ahead = compose().ahead;
+    if (ahead && ahead->serves(step)) {
+        scaled.push_back(std::move(*ahead));
+        ahead.reset();
+        return scaled.back().texture;
+    }
     ScaledCopy copy{step.content,       step.opaqueVariant, step.source, step.destination.w,
                     step.destination.h, step.smooth,        {}};
     copy.texture = scaleCopy(step);
+    ++compose().scaledInFrame;
     if (copy.texture) scaled.push_back(copy);
     return copy.texture;
 }
@@ -260,8 +270,19 @@ void presentFrame() {
         if (display().capturing) captureFrame();
         SDL_RenderPresent(renderer());
     }
-    countFrame(plan != Plan::nothing, plan == Plan::rectangles);
+    countFrame(plan != Plan::nothing, plan == Plan::rectangles, compose().scaledInFrame);
+    compose().scaledInFrame = 0;
     finishFrame();
+}
+
+void scaleAhead(const DrawStep& step) {
+    if (!throughScaledCopy(step)) return;
+    ComposeState& state = compose();
+    if (state.ahead && state.ahead->serves(step)) return;
+    state.ahead.reset();  // one at a time: the pictures are large
+    ScaledCopy copy{step.content,       step.opaqueVariant, step.source,    step.destination.w,
+                    step.destination.h, step.smooth,        scaleCopy(step)};
+    if (copy.texture) state.ahead = std::move(copy);
 }
 
 void redrawWhole() {
@@ -273,6 +294,7 @@ void forgetDrawSteps() {
     state.building.clear();
     state.shown.clear();
     state.scaled.clear();
+    state.ahead.reset();
     state.wholeNeeded = true;
 }
 

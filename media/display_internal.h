@@ -51,11 +51,14 @@ void captureFrame();                             // into display().captured
 // ---- compose.cpp
 void addDrawStep(DrawStep step);  // a step of the frame being drawn
 void presentFrame();              // draws the frame's steps, as far as needed, and presents them
-void redrawWhole();               // the screen's content is not known: the next frame is drawn whole
-void forgetDrawSteps();           // the renderer goes or lost its textures: no step can be drawn again
+// Between frames: the scaled copy a later frame's step will need is made now and kept for it, one at
+// a time; nothing when the step needs none.
+void scaleAhead(const DrawStep& step);
+void redrawWhole();      // the screen's content is not known: the next frame is drawn whole
+void forgetDrawSteps();  // the renderer goes or lost its textures: no step can be drawn again
 
 // ---- frame_counts.cpp
-void countFrame(bool presented, bool partial);
+void countFrame(bool presented, bool partial, int scaledCopiesMade);
 
 // ---- dialogs.cpp
 bool dialogsUp();    // a helper dialog runs
@@ -90,6 +93,8 @@ bool hasOwnAlpha(const Picture& picture);
 bool adoptPicture(int number, Picture picture, bool ownAlpha);  // false for an unacceptable size
 void prepareTexture(int number);    // makes the texture now rather than at the sprite's first display
 bool moveSprite(int from, int to);  // replaces whatever was under to
+// Makes now what displaySprite of the sprite, whole, at width x height on the screen will draw.
+void prepareDisplay(int number, int width, int height);
 
 // ---- prefetch.cpp
 // Puts the prefetched picture of imageFile under sprite number when it was decoded from the file as

@@ -55,9 +55,10 @@ void report(const FrameCounts& counts) {
 
 namespace detail {
 
-void countFrame(bool presented, bool partial) {
+void countFrame(bool presented, bool partial, int scaledCopiesMade) {
     FrameCounts& counts = state().counts;
     ++counts.frames;
+    counts.scaledInFrames += scaledCopiesMade;
     if (presented) {
         ++counts.presented;
         counts.lastPresentedNanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(

@@ -88,6 +88,8 @@ struct FrameCounts {
     std::int64_t frames = 0;
     std::int64_t presented = 0;
     std::int64_t partial = 0;
+    std::int64_t scaledInFrames =
+        0;  // scaled copies the frames had to make while drawing (software renderer)
     std::int64_t lastPresentedNanoseconds = 0;  // steady clock, when the last presented frame was handed over
 };
 FrameCounts frameCounts();
@@ -225,8 +227,17 @@ PageConversion convertPagePng(const std::string& png, const std::string& jpeg, i
 // loadSprite of one of them costs no decoding. A prefetched picture is used only while its file is
 // unchanged (path, size, modification time, the file itself); otherwise loadSprite decodes the file
 // as it is now. Main thread.
-void prefetchImages(const std::vector<std::string>& files);  // the wanted files, most wanted first
-bool prefetchedImageReady(const std::string& file);          // loadSprite would take it without decoding
+// The size at which the caller will show the picture of a file ({0, 0}: it does not know).
+struct DisplaySize {
+    int width = 0;
+    int height = 0;
+};
+using DisplaySizeRule =
+    std::function<DisplaySize(const std::string& file, int pictureWidth, int pictureHeight)>;
+// The wanted files, most wanted first. The most wanted picture is also made ready to be shown at the
+// size the rule gives, where showing it scaled would cost the frame that shows it.
+void prefetchImages(const std::vector<std::string>& files, const DisplaySizeRule& displaySize = {});
+bool prefetchedImageReady(const std::string& file);  // loadSprite would take it without decoding
 bool prefetchFailed(const std::string& file);  // wanted but not decodable as it is: loadSprite decodes afresh
 void stopPrefetch();  // forgets every picture and ends the thread; stopDisplay calls it
 

@@ -44,7 +44,8 @@ struct Prefetched {
     FileStamp stamp;
     Picture picture;
     bool ownAlpha = false;
-    int sprite = 0;  // the hidden sprite now holding the picture, texture made; 0 while a picture
+    int sprite = 0;            // the hidden sprite now holding the picture, texture made; 0 while a picture
+    DisplaySize preparedSize;  // the size it was last made ready to be shown at
 };
 
 // Hidden sprites have numbers no caller can use.
@@ -64,7 +65,7 @@ public:
 
     // Main thread. A wish equal to the last one changes nothing but the preparation of one more
     // decoded picture.
-    void want(const std::vector<std::string>& files) {
+    void want(const std::vector<std::string>& files, const DisplaySizeRule& displaySize) {
         std::vector<int> dropped;
         {
             std::lock_guard lock(mutex_);
@@ -79,7 +80,7 @@ public:
             }
         }
         for (int sprite : dropped) freeSprite(sprite);
-        prepareOne();
+        if (!prepareOne()) prepareMostWantedDisplay(displaySize);
     }
 
     // Main thread. Puts the picture of file under sprite number when it was decoded from the file
@@ -173,8 +174,8 @@ private:
     }
 
     // Main thread, between two frames: the most wanted decoded picture becomes a hidden sprite with
-    // its texture, the work a page turn would otherwise do in its frame.
-    void prepareOne() {
+    // its texture, the work a page turn would otherwise do in its frame. False when there was none.
+    bool prepareOne() {
         Picture picture;
         bool ownAlpha = false;
         int number = 0;
@@ -195,6 +196,28 @@ private:
         if (number != 0 && detail::adoptPicture(number, std::move(picture), ownAlpha)) {
             detail::prepareTexture(number);
         }
+        return number != 0;
+    }
+
+    // Main thread, between two frames: the most wanted picture, once a hidden sprite, is scaled to
+    // the size it will be shown at, once for that size.
+    void prepareMostWantedDisplay(const DisplaySizeRule& displaySize) {
+        if (!displaySize) return;
+        int number = 0;
+        DisplaySize size;
+        {
+            std::lock_guard lock(mutex_);
+            if (wanted_.empty()) return;
+            auto found = std::find_if(ready_.begin(), ready_.end(), [&](const Prefetched& p) {
+                return p.file == wanted_.front() && p.sprite != 0;
+            });
+            if (found == ready_.end()) return;
+            size = displaySize(found->file, spriteOwnWidth(found->sprite), spriteOwnHeight(found->sprite));
+            if (size.width == found->preparedSize.width && size.height == found->preparedSize.height) return;
+            found->preparedSize = size;
+            number = found->sprite;
+        }
+        detail::prepareDisplay(number, size.width, size.height);
     }
 
     bool known(const std::string& file) const {
@@ -261,8 +284,8 @@ Prefetcher& prefetcher() {
 
 }  // namespace
 
-void prefetchImages(const std::vector<std::string>& files) {
-    prefetcher().want(files);
+void prefetchImages(const std::vector<std::string>& files, const DisplaySizeRule& displaySize) {
+    prefetcher().want(files, displaySize);
 }
 
 bool prefetchedImageReady(const std::string& file) {

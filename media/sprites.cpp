@@ -197,18 +197,17 @@ struct Look {
     std::uint8_t tint = 255;
 };
 
-// Adds the copy to the frame's steps; it is drawn when the frame is flipped.
-void drawTexture(const detail::Sprite& sprite, Look look, int x, int y) {
+// The step that copies the sprite as shown at (x, y); false when it draws nothing.
+bool copyStep(const detail::Sprite& sprite, Look look, int x, int y, detail::DrawStep& step) {
     SDL_Rect source = sprite.clip;
     int divisor = sprite.textureDivisor;
     if (divisor > 1)
         source = SDL_Rect{source.x / divisor, source.y / divisor, std::max(1, source.w / divisor),
                           std::max(1, source.h / divisor)};
     SDL_Rect destination = destinationOf(sprite, x, y);
-    if (destination.w <= 0 || destination.h <= 0 || source.w <= 0 || source.h <= 0) return;
+    if (destination.w <= 0 || destination.h <= 0 || source.w <= 0 || source.h <= 0) return false;
     bool scaled = destination.w != source.w || destination.h != source.h;
-    if (scaled && !keepVisiblePart(source, destination)) return;
-    detail::DrawStep step;
+    if (scaled && !keepVisiblePart(source, destination)) return false;
     step.kind = detail::DrawStep::Kind::copy;
     step.source = detail::Rect{source.x, source.y, source.w, source.h};
     step.destination = detail::Rect{destination.x, destination.y, destination.w, destination.h};
@@ -219,7 +218,13 @@ void drawTexture(const detail::Sprite& sprite, Look look, int x, int y) {
     step.tint = look.tint;
     step.smooth = store().smooth && scaled;
     step.texture = std::move(look.texture);
-    detail::addDrawStep(std::move(step));
+    return true;
+}
+
+// Adds the copy to the frame's steps; it is drawn when the frame is flipped.
+void drawTexture(const detail::Sprite& sprite, Look look, int x, int y) {
+    detail::DrawStep step;
+    if (copyStep(sprite, std::move(look), x, y, step)) detail::addDrawStep(std::move(step));
 }
 
 }  // namespace
@@ -254,6 +259,25 @@ bool adoptPicture(int number, Picture picture, bool ownAlpha) {
 
 void prepareTexture(int number) {
     if (Sprite* sprite = findSprite(number)) textureFor(*sprite, false);
+}
+
+void prepareDisplay(int number, int width, int height) {
+    Sprite* sprite = findSprite(number);
+    if (sprite == nullptr || width <= 0 || height <= 0) return;
+    Look look{textureFor(*sprite, false)};
+    if (!look.texture) return;
+    // Shown whole at that size for the step, then as it was.
+    const int ownWidth = sprite->displayWidth, ownHeight = sprite->displayHeight;
+    const SDL_Rect ownClip = sprite->clip;
+    sprite->displayWidth = std::min(width, largestSide);
+    sprite->displayHeight = std::min(height, largestSide);
+    sprite->clip = SDL_Rect{0, 0, sprite->picture.width, sprite->picture.height};
+    DrawStep step;
+    const bool drawn = copyStep(*sprite, std::move(look), 0, 0, step);
+    sprite->displayWidth = ownWidth;
+    sprite->displayHeight = ownHeight;
+    sprite->clip = ownClip;
+    if (drawn) scaleAhead(step);
 }
 
 bool moveSprite(int from, int to) {

@@ -3,6 +3,7 @@
 
 #include "document/conversion.h"
 #include "media/media.h"
+#include "view/page_view.h"
 #include "view/sheet_loading.h"
 
 namespace {
@@ -38,5 +39,10 @@ std::vector<std::string> neighbourPageFiles(const Viewer& v) {
 }
 
 void prefetchNeighbourPages(const Viewer& v) {
-    media::prefetchImages(neighbourPageFiles(v));
+    const std::string sheet = pendingSheetFile(v);
+    const Layout layout = v.layout;
+    media::prefetchImages(
+        neighbourPageFiles(v), [sheet, layout](const std::string& file, int width, int height) {
+            return file == sheet ? media::DisplaySize{} : fittedPageSize(layout, width, height);
+        });
 }

@@ -172,6 +172,13 @@ void fitPage(Viewer& v) {
     resetZoom(view);
 }
 
+media::DisplaySize fittedPageSize(const Layout& layout, int width, int height) {
+    FitSize fit = fitInto(layout.screenHeight, width, height);
+    if (std::min(nearest(fit.width), media::largestDisplaySide) > layout.screenWidth)
+        fit = fitInto(layout.screenWidth, width, height);
+    return {nearest(fit.width), nearest(fit.height)};
+}
+
 bool showPage(Viewer& v) {
     std::string file = pageImageFile(v, v.view.currentPage);
     return !file.empty() && loadFoundPage(v, file);

@@ -2,8 +2,11 @@
 #pragma once
 
 #include "context/viewer.h"
+#include "media/media.h"
 
 void fitPage(Viewer& v);
+// The size fitPage gives a page picture of width x height just loaded.
+media::DisplaySize fittedPageSize(const Layout& layout, int width, int height);
 // Looks up the image of currentPage and, when it exists, redraws the page counter, loads it into the
 // page sprite, fits it and redraws the status line. True when the new page is on the sprite.
 bool showPage(Viewer& v);

@@ -121,6 +121,53 @@ TEST_F(Prefetch, AtMostThreePicturesAndOnlyWhileWanted) {
     EXPECT_TRUE(becomesReady(files[2])) << "wishes after a stop start the thread again";
 }
 
+// The most wanted picture is scaled between frames to the size the rule gives; the frame that shows it
+// at that size makes no scaled copy and draws what a fresh load of the file draws, smooth or not.
+TEST_F(Prefetch, MostWantedPictureIsScaledAheadAndDrawnAsAFreshLoadDrawsIt) {
+    media::Picture stripes{300, 400, {}};
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 300; ++x) {
+            const std::uint32_t stripe = x / 7 % 2 != 0 ? 0xFFFFFFu : 0x2040A0u;
+            stripes.pixels.push_back(0xFF000000u | (stripe ^ static_cast<std::uint32_t>(y % 9)));
+        }
+    }
+    ASSERT_TRUE(media::encodePngFile(stripes, folder + "striped.png"));
+    ASSERT_TRUE(media::encodePngFile(stripes, folder + "same.png"));
+    const std::string file = folder + "striped.png";
+    auto frame = [&](const std::string& shown, int& scaled) {
+        const std::int64_t before = media::frameCounts().scaledInFrames;
+        EXPECT_TRUE(media::loadSprite(pageSprite, shown));
+        media::zoomSprite(pageSprite, 53, 71);
+        media::displaySprite(pageSprite, 30, 4);
+        present();
+        scaled = static_cast<int>(media::frameCounts().scaledInFrames - before);
+        std::vector<media::Colour> pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels.push_back(media::capturedPixel(x, y));
+        return pixels;
+    };
+    for (bool smooth : {false, true}) {
+        media::setSpriteFiltering(smooth);
+        int asked = 0;
+        auto rule = [&](const std::string& name, int w, int h) {
+            ++asked;
+            return name == file && w == 300 && h == 400 ? media::DisplaySize{53, 71} : media::DisplaySize{};
+        };
+        media::prefetchImages({file}, rule);
+        ASSERT_TRUE(becomesReady(file));
+        media::prefetchImages({file}, rule);  // a hidden sprite with its texture
+        media::prefetchImages({file}, rule);  // scaled to the rule's size
+        media::prefetchImages({file}, rule);  // once for that size
+        EXPECT_EQ(asked, 2);
+        int scaledAhead = -1, scaledFresh = -1;
+        const auto fromAhead = frame(file, scaledAhead);
+        const auto fresh = frame(folder + "same.png", scaledFresh);
+        EXPECT_EQ(scaledAhead, 0) << smooth;
+        EXPECT_EQ(scaledFresh, 1) << smooth;
+        EXPECT_EQ(fromAhead, fresh) << smooth;
+    }
+}
+
 TEST_F(Prefetch, DamagedFileIsNeverReadyAndStillFailsToLoad) {
     const std::string good = write("good.png", media::rgb(1, 2, 3));
     std::string bytes;

@@ -56,6 +56,14 @@ TEST_F(PageView, PagesAreFittedIntoTheScreenAndCentred) {
     expectPage(v(), 764, 1080, 69, 0, 0);
     open(2, 1754, 1240, landscapeDesktop());
     expectPage(v(), 902, 638, 0, 221, 1);
+    // The size a prefetched page is scaled to ahead is the one fitPage gives it.
+    for (auto [width, height] : {std::pair{620, 877}, {1240, 1754}, {1754, 1240}, {3000, 200}, {90, 2000}}) {
+        ASSERT_TRUE(media::createSprite(sprite::page, width, height));
+        fitPage(v());
+        const media::DisplaySize predicted = fittedPageSize(v().layout, width, height);
+        EXPECT_EQ(predicted.width, media::spriteWidth(sprite::page)) << width << "x" << height;
+        EXPECT_EQ(predicted.height, media::spriteHeight(sprite::page)) << width << "x" << height;
+    }
 }
 
 TEST_P(PageGestures, StripsTurnPagesButNeverLightAtTheEndsAndMissingPagesRaiseTheNotice) {
