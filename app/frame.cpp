@@ -113,7 +113,8 @@ void hideToolbarWhenDetached(Viewer& v) {
 }
 
 void loadPendingText(Viewer& v) {
-    if (v.document.textExtractionPending) loadExtractedText(v);
+    const bool due = media::frameCounts().frames >= v.document.textReadFromFrame;
+    if (v.document.textExtractionPending && due) loadExtractedText(v);
 }
 
 bool pageGestureAllowed(const FrameState& frame) {

@@ -1,4 +1,5 @@
-// What no first frame shows, made once the first frame is on screen: tool tips, keyboard, about screen.
+// What no first frame shows, made once the first frame is on screen: tool tips, text view, keyboard,
+// about screen.
 #include "app/later_sprites.h"
 
 #include "about/about.h"
@@ -33,6 +34,7 @@ void prepareLaterSprites(Viewer& v) {
     v.layout.laterSpritesDrawn = 1;
     startSoundSystem(v);  // the about text names the music only when there is sound
     drawToolTips(v);
+    drawTextView(v.layout);
     drawKeyboards(v);
     placeKeyboard(v);
     drawAboutSprites(v);

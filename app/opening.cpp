@@ -32,11 +32,14 @@ void resetFeatures(Viewer& v) {
     clearTextStore(v);
 }
 
-// A text file already in the cache is read by the next frame's text step: page 1 does not wait for it.
+// A text file already in the cache is read by the text step of the frame after the one that shows
+// page 1: page 1 does not wait for it.
 void loadOrExtractText(Viewer& v) {
     if (extractedTextPresent(v)) {
         v.document.textExtractionPending = 1;
+        v.document.textReadFromFrame = media::frameCounts().frames + 1;
     } else {
+        v.document.textReadFromFrame = 0;
         startTextExtraction(v);
     }
 }

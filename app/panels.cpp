@@ -262,3 +262,26 @@ void showMessagePanel(Viewer& v, const std::string& text) {
     v.frame.messagePanelText = text;
     v.frame.messagePanelSince = media::elapsedMilliseconds();
 }
+
+TextViewSize textViewSize(const Layout& layout) {
+    int width =
+        layout.screenWidth - media::spriteWidth(sprite::backStrip) - media::spriteWidth(sprite::forwardStrip);
+    int height =
+        layout.screenHeight - media::spriteHeight(sprite::toolbar) - media::spriteHeight(sprite::pageCounter);
+    return {width, height};
+}
+
+void drawTextView(const Layout& layout) {
+    const auto [width, height] = textViewSize(layout);
+    media::createSprite(sprite::textView, width, height);
+    media::beginDrawing(sprite::textView);
+    media::fillBox(0, 0, width, height, media::rgb(30, 30, 30));
+    media::setDrawingMode(media::mode::outlined);
+    media::fillBox(0, 0, width, height, black);
+    media::setDrawingMode(media::mode::transparent);
+    media::setFont(font::base);
+    std::string text = "Load a PDF first...";
+    media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("pH") / 2, text,
+                    white);
+    media::endDrawing();
+}

@@ -9,5 +9,11 @@ void drawMessagePanels(Viewer& v);       // page-not-ready (8), page counter (9)
 void drawToolbar(Viewer& v);             // faces, hover overlays, positions, the band
 void drawInfoPlaceholder(Viewer& v);     // infoPanel (80) "Load a PDF first..."
 void drawSearchPanelSprites(Viewer& v);  // 81..84
+struct TextViewSize {
+    int width;
+    int height;
+};
+TextViewSize textViewSize(const Layout& layout);  // between the strips, below the tool bar
+void drawTextView(const Layout& layout);          // textView (86) "Load a PDF first..."
 // Shows a centred message panel in the information panel's place (the document cannot be read).
 void showMessagePanel(Viewer& v, const std::string& text);

@@ -7,6 +7,7 @@
 #include "app/startup_rules.h"
 #include "context/assets.h"
 #include "context/helpers.h"
+#include "document/document.h"
 #include "document/tools.h"
 #include "keyboard/keyboard.h"
 #include "media/media.h"
@@ -16,6 +17,7 @@ namespace {
 
 const media::Colour white = media::rgb(255, 255, 255);
 const media::Colour black = media::rgb(0, 0, 0);
+const char* const fontFace = "Lucida Console";  // every numbered font
 const media::Colour nearBlack = media::rgb(1, 0, 0);
 
 bool failSpriteEngine() {
@@ -86,6 +88,13 @@ bool openHiddenWindow(const Layout& layout) {
     return true;
 }
 
+// A cached document named on the command line: its first page is decoded beside the start-up.
+void decodeFirstPageAhead(const Viewer& v, const std::string& document) {
+    if (document.empty()) return;
+    std::string firstPage = cachedFirstPageFile(v.layout, document);
+    if (media::filePresent(firstPage)) media::prefetchImages({firstPage});
+}
+
 void setPageDefaults(Viewer& v) {
     v.view.currentPage = 1;
     v.document.pageCountShown = 1;
@@ -110,7 +119,7 @@ void loadFonts(Layout& layout) {
     const int pointSizes[4] = {sizes.base, sizes.medium, sizes.large, sizes.title};
     for (int number = font::base; number <= font::title; ++number) {
         bool bold = number >= font::large;
-        if (!media::loadFont(number, "Lucida Console", pointSizes[number], bold))
+        if (!media::loadFont(number, fontFace, pointSizes[number], bold))
             std::fprintf(stderr,
                          "Pagewell: font %d could not be loaded; texts fall back to the default font\n",
                          number);
@@ -189,14 +198,20 @@ void drawToolbarZone(const Layout& layout) {
     media::endDrawing();
 }
 
-// Characters per text-view line: the longest run of "A" that still leaves 3 medium units of margin.
+// Characters per text-view line: the first run of "A" (1 to 501) that no longer leaves 3 medium units
+// of margin, or 501. A longer run is never narrower, so the run is found by halving.
 int measureLineChars(int viewWidth, int margin) {
-    std::string text;
-    for (int count = 1; count <= 501; ++count) {
-        text += 'A';
-        if (media::textWidth(text) + margin > viewWidth) return count;
+    auto tooWide = [&](int count) { return media::textWidth(std::string(count, 'A')) + margin > viewWidth; };
+    int low = 1, high = 501;  // the answer lies in [low, high]
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (tooWide(middle)) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
     }
-    return 501;
+    return low;
 }
 
 // The last line index whose line still fits the view's height.
@@ -208,33 +223,16 @@ int measureLastLine(const Layout& layout, int viewHeight) {
     }
 }
 
-void measureTextView(Layout& layout, int width, int height) {
-    media::copySprite(sprite::textView, sprite::textMeasure);
+// The text view's lines, measured with the base font; its sprite comes after the first frame.
+void measureTextView(Layout& layout) {
+    const TextViewSize size = textViewSize(layout);
+    media::createSprite(sprite::textMeasure, 1, 1);
     media::beginDrawing(sprite::textMeasure);
     media::setFont(font::base);
-    layout.textLineChars = measureLineChars(width, 3 * layout.mediumFontSize);
-    layout.textViewLastLine = measureLastLine(layout, height);
+    layout.textLineChars = measureLineChars(size.width, 3 * layout.mediumFontSize);
+    layout.textViewLastLine = measureLastLine(layout, size.height);
     media::endDrawing();
     media::freeSprite(sprite::textMeasure);
-}
-
-void drawTextView(Layout& layout) {
-    int width =
-        layout.screenWidth - media::spriteWidth(sprite::backStrip) - media::spriteWidth(sprite::forwardStrip);
-    int height =
-        layout.screenHeight - media::spriteHeight(sprite::toolbar) - media::spriteHeight(sprite::pageCounter);
-    media::createSprite(sprite::textView, width, height);
-    measureTextView(layout, width, height);
-    media::beginDrawing(sprite::textView);
-    media::fillBox(0, 0, width, height, media::rgb(30, 30, 30));
-    media::setDrawingMode(media::mode::outlined);
-    media::fillBox(0, 0, width, height, black);
-    media::setDrawingMode(media::mode::transparent);
-    media::setFont(font::base);
-    std::string text = "Load a PDF first...";
-    media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("pH") / 2, text,
-                    white);
-    media::endDrawing();
 }
 
 void showWindowCentred(Viewer& v) {
@@ -247,11 +245,13 @@ void showWindowCentred(Viewer& v) {
 }  // namespace
 
 bool startUp(Viewer& v, const StartOptions& options) {
-    setInitialTypingState(v);                        // 1. case flags, no page-file worker
-    setIdentityTexts(v.layout);                      // 2. title, version, maker
-    v.layout.tempFolder = media::temporaryFolder();  // 3.
-    setProgramFolder(v.layout, options);             // 4. with the temporary-folder rule
-    createCacheRoot(v.layout);                       // 5. cache/ (or the user's cache folder)
+    media::lookUpFontsAhead({fontFace});              // fontconfig starts beside the display
+    setInitialTypingState(v);                         // 1. case flags, no page-file worker
+    setIdentityTexts(v.layout);                       // 2. title, version, maker
+    v.layout.tempFolder = media::temporaryFolder();   // 3.
+    setProgramFolder(v.layout, options);              // 4. with the temporary-folder rule
+    createCacheRoot(v.layout);                        // 5. cache/ (or the user's cache folder)
+    decodeFirstPageAhead(v, options.documentToOpen);  //    while the display starts
     if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
@@ -279,9 +279,9 @@ bool startUp(Viewer& v, const StartOptions& options) {
     drawSearchPanelSprites(v);
     readKeyboardLayout(v);  // 32. Pagewell.ini
     // 33. The keyboard faces and highlights come once the first frame is on screen.
-    drawTextView(v.layout);  // 34. text view (86) and its measure
-    drawStatusLine(v);       // 35. status line
-    showWindowCentred(v);    // 36. pointer centred, window shown
+    measureTextView(v.layout);  // 34. the text view's measure; its sprite (86) after the first frame
+    drawStatusLine(v);          // 35. status line
+    showWindowCentred(v);       // 36. pointer centred, window shown
     // 37. keyboardX, keyboardY: with the keyboard faces.
     return true;  // 38. the caller enters the loop
 }

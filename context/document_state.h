@@ -31,6 +31,8 @@ struct DocumentState {
     float renderDpi = 0.0f;
     float fallbackDpi = 600.0f;
     int textExtractionPending = 0;  // the text store reads TextualData.txt once it is there
+    std::int64_t textReadFromFrame =
+        0;  // the opening: a cached text waits until this many frames are flipped
 };
 
 // Tool programs (fixed at start-up).

@@ -98,8 +98,9 @@ void testCache(Viewer& v) {
 }
 
 // A cache folder made for a locked document says so, so that opening it again asks again.
+constexpr const char* lockedMarkerName = "PasswordRequired.txt";
 std::string lockedMarker(const Viewer& v) {
-    return v.document.documentCacheFolder + "PasswordRequired.txt";
+    return v.document.documentCacheFolder + lockedMarkerName;
 }
 
 // Without its tool programs the viewer can read no document at all, and without a writable cache
@@ -119,6 +120,14 @@ std::string cacheFolderName(const std::string& documentPath, std::int64_t modifi
         if (c == ' ') c = '_';
     }
     return std::to_string(modificationTime) + "_" + name;
+}
+
+std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath) {
+    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string folder =
+        layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
+    if (media::fileSize(folder + lockedMarkerName) >= 0) return {};
+    return pageImageBase(folder, 1) + ".jpg";
 }
 
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {

@@ -2,9 +2,12 @@
 // capture, frame capture, and the system events of the display.
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -95,6 +98,29 @@ bool startVideoDriver() {
     return started;
 }
 
+// Without a session bus, libdbus would try to start one through dbus-launch when SDL connects, a
+// process start per folder of the search path, for a bus no desktop service listens on. SDL is told
+// there is none; the processes the viewer starts later see the environment as it was.
+class NoBusAutolaunch {
+public:
+    NoBusAutolaunch() {
+        const std::string runtime = environment("XDG_RUNTIME_DIR");
+        const bool busKnown = !environment("DBUS_SESSION_BUS_ADDRESS").empty() ||
+                              (!runtime.empty() && ::access((runtime + "/bus").c_str(), F_OK) == 0);
+        if (busKnown) return;
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+        set_ = true;
+    }
+    ~NoBusAutolaunch() {
+        if (set_) ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+    NoBusAutolaunch(const NoBusAutolaunch&) = delete;
+    NoBusAutolaunch& operator=(const NoBusAutolaunch&) = delete;
+
+private:
+    bool set_ = false;
+};
+
 }  // namespace
 
 bool startVideo() {
@@ -107,7 +133,10 @@ bool startVideo() {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // A touch screen reaches the program only through SDL's mouse emulation (pointer.cpp).
     SDL_SetHintWithPriority(SDL_HINT_TOUCH_MOUSE_EVENTS, "1", SDL_HINT_OVERRIDE);
-    if (!startVideoDriver()) return false;
+    {
+        NoBusAutolaunch noAutolaunch;
+        if (!startVideoDriver()) return false;
+    }
     // Under X the software renderer's frame goes to the server as a shared-memory image, the changed
     // rectangles alone. SDL would otherwise hand the whole frame to a second, OpenGL renderer at every
     // present: llvmpipe on a machine without a graphics processor, several milliseconds a frame. (Other
@@ -195,6 +224,37 @@ bool softwareRenderer(SDL_Renderer* renderer) {
     return SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 }
 
+// The software renderer draws into the window's surface, under X a fresh shared-memory segment: the
+// first frame would meet each of its pages for the first time, some 2,000 page faults. The kernel
+// makes them ready on a thread of their own while start-up goes on; no byte is written there.
+class FramePages {
+public:
+    ~FramePages() { finish(); }
+    void makeReady(SDL_Window* window) {
+        finish();
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        if (surface == nullptr || surface->pixels == nullptr) return;
+        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const auto start = reinterpret_cast<std::uintptr_t>(surface->pixels) / page * page;
+        const auto end =
+            reinterpret_cast<std::uintptr_t>(surface->pixels) +
+            static_cast<std::uintptr_t>(surface->pitch) * static_cast<std::uintptr_t>(surface->h);
+        thread_ = std::thread(
+            [start, end] { ::madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); });
+    }
+    void finish() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
+FramePages& framePages() {
+    static FramePages pages;
+    return pages;
+}
+
 }  // namespace
 
 bool startDisplay() {
@@ -217,6 +277,7 @@ void stopDisplay() {
     detail::releaseAllSprites();
     detail::releaseFonts();
     stopSound();
+    framePages().finish();
     if (state.renderer != nullptr) {
         SDL_DestroyRenderer(state.renderer);
         ++detail::generation();
@@ -292,6 +353,7 @@ bool openDisplay(int width, int height) {
     state.width = width;
     state.height = height;
     state.software = softwareRenderer(state.renderer);
+    if (state.software) framePages().makeReady(state.window);
     detail::forgetDrawSteps();
     detail::releaseTextTextures();
     detail::remakeAllTextures();

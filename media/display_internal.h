@@ -79,10 +79,11 @@ struct Sprite {
     int displayWidth = 0;  // after zoom
     int displayHeight = 0;
     SDL_Rect clip{0, 0, 0, 0};
-    TextureHandle texture;        // pure black left out, or the sprite's own alpha
-    TextureHandle opaqueTexture;  // every pixel opaque; made on demand for multiply blending
-    int textureDivisor = 1;       // the texture holds the picture shrunk by this when it was too large
-    bool textureStale = true;
+    TextureHandle texture;        // pure black left out, or the sprite's own alpha; made on demand
+    TextureHandle opaqueTexture;  // a sprite without alpha: its picture as it is; made on demand
+    int textureDivisor = 1;       // the textures hold the picture shrunk by this when it was too large
+    bool textureStale = true;     // each texture is behind the pixels
+    bool opaqueStale = true;
     std::uint64_t version = 0;  // changes with the pixels (newContentVersion)
 };
 Sprite* findSprite(int number);

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -102,16 +104,50 @@ bool readFace(FcPattern* font, FaceMatch& result) {
 
 // fontconfig always answers with some face; a named face is taken only when its family is the one
 // asked for, since a missing monospace face would otherwise come back as a proportional one.
-bool matchFace(const std::string& family, bool bold, bool anyFamily, FaceMatch& result) {
-    if (!FcInit()) return false;
+std::optional<FaceMatch> askFontconfig(const std::string& family, bool bold, bool anyFamily) {
+    if (!FcInit()) return std::nullopt;
     FcPattern* pattern = facePattern(family, bold);
     FcResult outcome = FcResultNoMatch;
     FcPattern* match = FcFontMatch(nullptr, pattern, &outcome);
     FcPatternDestroy(pattern);
-    if (match == nullptr) return false;
+    if (match == nullptr) return std::nullopt;
+    FaceMatch result;
     bool found = (anyFamily || familyMatches(match, family)) && readFace(match, result);
     FcPatternDestroy(match);
-    return found;
+    return found ? std::optional<FaceMatch>(result) : std::nullopt;
+}
+
+// fontconfig's answers, kept for the program's life. The first ones may be asked for on a thread of
+// their own while the display starts (fontconfig reads its configuration and caches first); the thread
+// is done with before any answer is read.
+using LookupKey = std::tuple<std::string, bool, bool>;  // family, bold, any family
+struct Lookups {
+    std::map<LookupKey, std::optional<FaceMatch>> answers;
+    std::map<LookupKey, std::optional<FaceMatch>> aheadAnswers;  // the thread's own until it is joined
+    std::thread ahead;
+    ~Lookups() { finishAhead(); }
+    void finishAhead() {
+        if (!ahead.joinable()) return;
+        ahead.join();
+        answers.merge(aheadAnswers);
+    }
+};
+
+Lookups& lookups() {
+    static Lookups state;
+    return state;
+}
+
+bool matchFace(const std::string& family, bool bold, bool anyFamily, FaceMatch& result) {
+    Lookups& known = lookups();
+    known.finishAhead();
+    const LookupKey key{family, bold, anyFamily};
+    auto found = known.answers.find(key);
+    if (found == known.answers.end())
+        found = known.answers.emplace(key, askFontconfig(family, bold, anyFamily)).first;
+    if (!found->second) return false;
+    result = *found->second;
+    return true;
 }
 
 TTF_Font* openFace(const FaceMatch& face, int pointSize, bool bold) {
@@ -244,6 +280,8 @@ std::uint64_t fontGeneration() {
 }
 
 void releaseFonts() {
+    lookups().finishAhead();
+    lookups().answers.clear();
     ++store().generation;
     for (auto& [number, font] : store().fonts) closeFont(font);
     store().fonts.clear();
@@ -255,6 +293,19 @@ void releaseFonts() {
 }
 
 }  // namespace detail
+
+void lookUpFontsAhead(const std::vector<std::string>& faceNames) {
+    Lookups& known = lookups();
+    if (known.ahead.joinable()) return;
+    known.ahead = std::thread([faceNames, &answers = known.aheadAnswers] {
+        for (const std::string& family : faceNames) {
+            for (bool bold : {false, true})
+                answers.emplace(LookupKey{family, bold, false}, askFontconfig(family, bold, false));
+        }
+        for (bool bold : {false, true})
+            answers.emplace(LookupKey{"monospace", bold, true}, askFontconfig("monospace", bold, true));
+    });
+}
 
 bool loadFont(int number, const std::string& faceName, int pointSize, bool bold) {
     if (number < 0) return false;

@@ -188,6 +188,9 @@ void drawImage(int image, int x, int y, int width, int height);  // scaled, smoo
 // ---------------------------------------------------------------------------------------------
 // Fonts. The face is found through fontconfig; sizes are points at 96 dots per inch.
 // Font -1 (or a font never loaded) is the drawing service's default font.
+// Asks fontconfig for the faces of these families (regular and bold) on a thread of the media layer,
+// so that loadFont of them later finds the answer waiting; loadFont waits for the thread. Any thread.
+void lookUpFontsAhead(const std::vector<std::string>& faceNames);
 bool loadFont(int number, const std::string& faceName, int pointSize, bool bold);
 std::string fontFile(int number);  // the file the font was loaded from (for diagnostics and tests)
 // Characters a font lacks are drawn from a fallback face that has them, found through fontconfig; a

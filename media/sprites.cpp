@@ -33,7 +33,7 @@ constexpr int firstFreeNumber = 1000;
 void destroyTextures(detail::Sprite& sprite) {
     sprite.texture.reset();
     sprite.opaqueTexture.reset();
-    sprite.textureStale = true;
+    sprite.textureStale = sprite.opaqueStale = true;
 }
 
 // The pixels as the texture takes them: a sprite without alpha leaves its pure black out.
@@ -74,46 +74,63 @@ int largestTextureSide(SDL_Renderer* renderer) {
     return std::min(info.max_texture_width, info.max_texture_height);  // 0: no limit
 }
 
+// The pixels the texture of a variant takes: the picture itself where the variant changes none of
+// them (a sprite with alpha as it is; a sprite without alpha, opaque, keeps alpha 255 everywhere),
+// else a changed copy in scratch.
+const Picture& texturePicture(const detail::Sprite& sprite, bool opaque, Picture& scratch) {
+    if (sprite.alphaCapable != opaque) return sprite.picture;
+    scratch = texturePixels(sprite, opaque);
+    return scratch;
+}
+
 detail::TextureHandle makeTexture(const detail::Sprite& sprite, bool opaque, int& divisor) {
     SDL_Renderer* renderer = detail::display().renderer;
-    Picture pixels = texturePixels(sprite, opaque);
+    Picture scratch;
+    const Picture* pixels = &texturePicture(sprite, opaque, scratch);
     int limit = largestTextureSide(renderer);
     divisor = 1;
-    while (limit > 0 && std::max(pixels.width, pixels.height) > limit && pixels.width > 1) {
-        pixels = halved(pixels);
+    while (limit > 0 && std::max(pixels->width, pixels->height) > limit && pixels->width > 1) {
+        Picture half = halved(*pixels);
+        scratch = std::move(half);
+        pixels = &scratch;
         divisor *= 2;
     }
     SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC,
-                                             pixels.width, pixels.height);
+                                             pixels->width, pixels->height);
     if (texture == nullptr) {
-        std::fprintf(stderr, "Sprite texture %dx%d: %s\n", pixels.width, pixels.height, SDL_GetError());
+        std::fprintf(stderr, "Sprite texture %dx%d: %s\n", pixels->width, pixels->height, SDL_GetError());
         return {};
     }
-    SDL_UpdateTexture(texture, nullptr, pixels.pixels.data(), pixels.width * 4);
+    SDL_UpdateTexture(texture, nullptr, pixels->pixels.data(), pixels->width * 4);
     return detail::adoptTexture(texture);
 }
 
-// The texture is made when the sprite is first shown after a change, so drawing many times costs one
-// upload. It is refreshed in place only when no frame still to be flipped shows its earlier pixels.
+// Brings a texture up to the sprite's pixels: in place when no frame still to be flipped shows its
+// earlier pixels, else anew.
+void bringUpToDate(detail::Sprite& sprite, detail::TextureHandle& texture, bool& stale, bool opaque) {
+    if (texture && !stale) return;
+    if (texture && texture.use_count() == 1 && sprite.textureDivisor == 1) {
+        Picture scratch;
+        const Picture& pixels = texturePicture(sprite, opaque, scratch);
+        SDL_UpdateTexture(texture.get(), nullptr, pixels.pixels.data(), pixels.width * 4);
+    } else {
+        texture.reset();
+        texture = makeTexture(sprite, opaque, sprite.textureDivisor);
+    }
+    stale = false;
+}
+
+// A texture is made when the sprite is first shown after a change, so drawing many times costs one
+// upload. A sprite without alpha shown opaque takes its picture as it is; the texture that leaves its
+// pure black out is made only when it is shown blended.
 detail::TextureHandle textureFor(detail::Sprite& sprite, bool opaque) {
     if (detail::display().renderer == nullptr) return {};
-    if (sprite.textureStale && sprite.texture && sprite.texture.use_count() == 1 &&
-        sprite.textureDivisor == 1) {
-        Picture pixels = texturePixels(sprite, false);
-        SDL_UpdateTexture(sprite.texture.get(), nullptr, pixels.pixels.data(), pixels.width * 4);
-        sprite.textureStale = false;
+    if (opaque && !sprite.alphaCapable) {
+        bringUpToDate(sprite, sprite.opaqueTexture, sprite.opaqueStale, true);
+        return sprite.opaqueTexture;
     }
-    if (sprite.textureStale) {
-        destroyTextures(sprite);
-        sprite.texture = makeTexture(sprite, false, sprite.textureDivisor);
-        sprite.textureStale = false;
-    }
-    if (!opaque || sprite.alphaCapable) return sprite.texture;
-    if (!sprite.opaqueTexture) {
-        int divisor = 1;
-        sprite.opaqueTexture = makeTexture(sprite, true, divisor);
-    }
-    return sprite.opaqueTexture;
+    bringUpToDate(sprite, sprite.texture, sprite.textureStale, false);
+    return sprite.texture;
 }
 
 detail::Sprite newSprite(Picture picture, bool alphaCapableFlag) {
@@ -237,8 +254,7 @@ Sprite* findSprite(int number) {
 }
 
 void refreshTexture(Sprite& sprite) {
-    sprite.opaqueTexture.reset();
-    sprite.textureStale = true;
+    sprite.textureStale = sprite.opaqueStale = true;
     sprite.version = newContentVersion();
 }
 
@@ -258,13 +274,14 @@ bool adoptPicture(int number, Picture picture, bool ownAlpha) {
 }
 
 void prepareTexture(int number) {
-    if (Sprite* sprite = findSprite(number)) textureFor(*sprite, false);
+    if (Sprite* sprite = findSprite(number)) textureFor(*sprite, true);
 }
 
 void prepareDisplay(int number, int width, int height) {
     Sprite* sprite = findSprite(number);
     if (sprite == nullptr || width <= 0 || height <= 0) return;
-    Look look{textureFor(*sprite, false)};
+    Look look{textureFor(*sprite, true)};
+    look.opaqueTexture = !sprite->alphaCapable;
     if (!look.texture) return;
     // Shown whole at that size for the step, then as it was.
     const int ownWidth = sprite->displayWidth, ownHeight = sprite->displayHeight;
@@ -390,11 +407,13 @@ void clipSprite(int number, int x, int y, int width, int height) {
     sprite->clip = SDL_Rect{x, y, width, height};
 }
 
-// Opaque whatever the blending: the fast path for the page.
+// Opaque whatever the blending: the fast path for the page. Without blending, a sprite without alpha
+// shows the same pixels from its picture as it is as from the texture that leaves pure black out.
 void displaySprite(int number, int x, int y) {
     detail::Sprite* sprite = detail::findSprite(number);
     if (sprite == nullptr) return;
-    Look look{textureFor(*sprite, false)};
+    Look look{textureFor(*sprite, true)};
+    look.opaqueTexture = !sprite->alphaCapable;
     if (look.texture) drawTexture(*sprite, std::move(look), x, y);
 }
 
