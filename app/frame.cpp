@@ -62,7 +62,7 @@ bool runFrame(Viewer& v) {
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
-    prepareLaterSprites(v);                    //     once: what the first frame did not need
+    prepareLaterSpriteGroup(v);                //     a group a frame: what the first frame did not need
     prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
     typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel

@@ -1,5 +1,5 @@
-// What no first frame shows, made once the first frame is on screen: tool tips, text view, keyboard,
-// about screen.
+// What no first frame shows, made once the first frame is on screen: tool tips, text view, search
+// panel, keyboard, about screen.
 #include "app/later_sprites.h"
 
 #include "about/about.h"
@@ -29,21 +29,40 @@ void placeKeyboard(Viewer& v) {
 
 }  // namespace
 
+// One group a frame, so that no frame waits for all of them: the tips; the text view and the search
+// panel; the keyboard faces, placed; the sound and the about screen.
+void prepareLaterSpriteGroup(Viewer& v) {
+    Layout& layout = v.layout;
+    switch (layout.laterSpritesDrawn) {
+        case 0:
+            drawToolTips(v);
+            break;
+        case 1:
+            drawTextView(layout);
+            drawSearchPanelSprites(v);
+            break;
+        case 2:
+            drawKeyboards(v);
+            placeKeyboard(v);
+            // The keyboard's place is known from here on: the pointer's place on it follows.
+            v.keyboard.keyboardPointerX = media::mouseX() - layout.keyboardX;
+            v.keyboard.keyboardPointerY = media::mouseY() - layout.keyboardY;
+            break;
+        case 3:
+            startSoundSystem(v);  // the about text names the music only when there is sound
+            drawAboutSprites(v);
+            break;
+        default:
+            return;
+    }
+    ++layout.laterSpritesDrawn;
+}
+
 void prepareLaterSprites(Viewer& v) {
-    if (v.layout.laterSpritesDrawn) return;
-    v.layout.laterSpritesDrawn = 1;
-    startSoundSystem(v);  // the about text names the music only when there is sound
-    drawToolTips(v);
-    drawTextView(v.layout);
-    drawKeyboards(v);
-    placeKeyboard(v);
-    drawAboutSprites(v);
-    // The keyboard's place is known from here on: the pointer's place on it follows.
-    v.keyboard.keyboardPointerX = media::mouseX() - v.layout.keyboardX;
-    v.keyboard.keyboardPointerY = media::mouseY() - v.layout.keyboardY;
+    while (v.layout.laterSpritesDrawn < laterSpriteGroups) prepareLaterSpriteGroup(v);
 }
 
 void prepareLaterSpritesWhenShown(Viewer& v) {
-    if (v.layout.laterSpritesDrawn) return;
+    if (v.layout.laterSpritesDrawn >= laterSpriteGroups) return;
     if (typingPanelOpen(v) || pointerOver(sprite::toolbarZone, 0, 0)) prepareLaterSprites(v);
 }

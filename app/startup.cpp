@@ -275,8 +275,7 @@ bool startUp(Viewer& v, const StartOptions& options) {
     drawMessagePanels(v);       // 28. panels 8, 12, 9
     drawToolbar(v);             // 29. faces, overlays, positions, band
     drawToolbarZone(v.layout);  // 30. tool-bar zone (300)
-    drawInfoPlaceholder(v);     // 31. info (80), search 81..84
-    drawSearchPanelSprites(v);
+    drawInfoPlaceholder(v);     // 31. info (80); search 81..84 after the first frame
     readKeyboardLayout(v);  // 32. Pagewell.ini
     // 33. The keyboard faces and highlights come once the first frame is on screen.
     measureTextView(v.layout);  // 34. the text view's measure; its sprite (86) after the first frame

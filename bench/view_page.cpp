@@ -232,7 +232,7 @@ void reopenCached() {
     Harness h;
     seedCache(h, true);
     media::captureFrames(false);
-    h.frames(2);  // the sprites made after the first frame are there, as when a user opens a document
+    h.frames(6);  // the sprites made after the first frame are there, as when a user opens a document
     Viewer& v = h.v();
     std::vector<double> times;
     double sheetLoaded = -1.0;

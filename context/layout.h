@@ -23,5 +23,5 @@ struct Layout {
     int textLineChars = 0;             // display columns per text-view line
     int textViewLastLine = 0;          // highest text-view line index
     int keyboardX = 0, keyboardY = 0;  // where the on-screen keyboard face is shown
-    int laterSpritesDrawn = 0;         // tips, keyboard and about screen: after the first frame
+    int laterSpritesDrawn = 0;         // groups of tips, text view, keyboard, about screen made so far
 };

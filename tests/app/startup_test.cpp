@@ -1,7 +1,6 @@
 // Start-up through the harness: window, folders, fonts, the tool-bar layout and the fixed sprites.
 #include <gtest/gtest.h>
 
-#include "app/later_sprites.h"
 #include "app/panels.h"
 #include "media/media.h"
 #include "tests/support/harness.h"
@@ -159,8 +158,6 @@ TEST(TextView, MeasureFitsTheView) {
     ASSERT_TRUE(h.started());
     const Layout& layout = h.v().layout;
     EXPECT_EQ(layout.textViewLastLine, 123);
-    EXPECT_FALSE(media::spriteExists(sprite::textView)) << "made once the first frame is on screen";
-    prepareLaterSprites(h.v());
     ASSERT_TRUE(media::beginDrawing(sprite::textView));
     media::setFont(font::base);
     std::string fits(layout.textLineChars - 1, 'A');

@@ -1,6 +1,8 @@
 // The frame-test harness: a temporary program folder, start-up with a test clock, fed input, frames.
 #include "tests/support/harness.h"
 
+#include "app/later_sprites.h"
+
 #include <stdlib.h>
 
 #include <chrono>
@@ -81,6 +83,7 @@ Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
     start.desktopWidth = options_.desktopWidth;
     start.desktopHeight = options_.desktopHeight;
     started_ = startUp(*viewer_, start);
+    if (started_ && options_.laterSpritesAtStart) prepareLaterSprites(*viewer_);
     // Start-up warps the pointer to the centre; the system's motion event for it must not land
     // later on top of the test's own pointer moves.
     media::pumpEvents();

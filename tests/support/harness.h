@@ -25,6 +25,9 @@ struct HarnessOptions {
     bool withTools = true;               // link the real tool folder into the program folder
     std::string configurationText = {};  // when set, written as Pagewell.ini instead of the shipped one
     PointerStyle pointer = PointerStyle::mouse;
+    // The viewer makes what no first frame shows over its first frames; tests get all of it at once
+    // unless they look at that order.
+    bool laterSpritesAtStart = true;
 };
 
 // Frame suites that must hold for either pointer run once with each:
