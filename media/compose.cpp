@@ -285,6 +285,11 @@ void scaleAhead(const DrawStep& step) {
     if (copy.texture) state.ahead = std::move(copy);
 }
 
+void forgetScaledAhead(std::uint64_t content) {
+    std::optional<ScaledCopy>& ahead = compose().ahead;
+    if (ahead && ahead->content == content) ahead.reset();
+}
+
 void redrawWhole() {
     compose().wholeNeeded = true;
 }

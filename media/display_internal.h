@@ -54,6 +54,7 @@ void presentFrame();              // draws the frame's steps, as far as needed, 
 // Between frames: the scaled copy a later frame's step will need is made now and kept for it, one at
 // a time; nothing when the step needs none.
 void scaleAhead(const DrawStep& step);
+void forgetScaledAhead(std::uint64_t content);  // the pixels of that version are gone
 void redrawWhole();      // the screen's content is not known: the next frame is drawn whole
 void forgetDrawSteps();  // the renderer goes or lost its textures: no step can be drawn again
 

@@ -254,6 +254,7 @@ Sprite* findSprite(int number) {
 }
 
 void refreshTexture(Sprite& sprite) {
+    forgetScaledAhead(sprite.version);
     sprite.textureStale = sprite.opaqueStale = true;
     sprite.version = newContentVersion();
 }
@@ -357,6 +358,7 @@ bool copySprite(int source, int destination) {
 void freeSprite(int number) {
     detail::Sprite* sprite = detail::findSprite(number);
     if (sprite == nullptr) return;
+    detail::forgetScaledAhead(sprite->version);
     destroyTextures(*sprite);
     store().sprites.erase(number);
 }
