@@ -245,6 +245,7 @@ void showWindowCentred(Viewer& v) {
 }  // namespace
 
 bool startUp(Viewer& v, const StartOptions& options) {
+    media::prepareStart();                            // before the threads below start
     media::lookUpFontsAhead({fontFace});              // fontconfig starts beside the display
     setInitialTypingState(v);                         // 1. case flags, no page-file worker
     setIdentityTexts(v.layout);                       // 2. title, version, maker
@@ -276,7 +277,7 @@ bool startUp(Viewer& v, const StartOptions& options) {
     drawToolbar(v);             // 29. faces, overlays, positions, band
     drawToolbarZone(v.layout);  // 30. tool-bar zone (300)
     drawInfoPlaceholder(v);     // 31. info (80); search 81..84 after the first frame
-    readKeyboardLayout(v);  // 32. Pagewell.ini
+    readKeyboardLayout(v);      // 32. Pagewell.ini
     // 33. The keyboard faces and highlights come once the first frame is on screen.
     measureTextView(v.layout);  // 34. the text view's measure; its sprite (86) after the first frame
     drawStatusLine(v);          // 35. status line

@@ -3,15 +3,18 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "media/display_internal.h"
 #include "media/media.h"
@@ -98,30 +101,58 @@ bool startVideoDriver() {
     return started;
 }
 
-// Without a session bus, libdbus would try to start one through dbus-launch when SDL connects, a
-// process start per folder of the search path, for a bus no desktop service listens on. SDL is told
-// there is none; the processes the viewer starts later see the environment as it was.
-class NoBusAutolaunch {
-public:
-    NoBusAutolaunch() {
-        const std::string runtime = environment("XDG_RUNTIME_DIR");
-        const bool busKnown = !environment("DBUS_SESSION_BUS_ADDRESS").empty() ||
-                              (!runtime.empty() && ::access((runtime + "/bus").c_str(), F_OK) == 0);
-        if (busKnown) return;
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-        set_ = true;
+// $XDG_CACHE_HOME/pagewell/compose (else under ~/.cache), the user's own and private, as Xlib wants
+// it; "" where it cannot be made, and for root, whose tables Xlib never keeps.
+std::string composeCacheFolder() {
+    if (::geteuid() == 0) return {};
+    std::string base = environment("XDG_CACHE_HOME");
+    if (base.empty() || base[0] != '/') {
+        const std::string home = environment("HOME");
+        if (home.empty() || home[0] != '/') return {};
+        base = home + "/.cache";
     }
-    ~NoBusAutolaunch() {
-        if (set_) ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    std::string folder;
+    for (const std::string& part : {base, base + "/pagewell", base + "/pagewell/compose"}) {
+        folder = part;
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
     }
-    NoBusAutolaunch(const NoBusAutolaunch&) = delete;
-    NoBusAutolaunch& operator=(const NoBusAutolaunch&) = delete;
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+        return {};
+    return folder;
+}
 
-private:
-    bool set_ = false;
-};
+void setForTheStart(const char* name, const std::string& value) {
+    ::setenv(name, value.c_str(), 1);
+    startVariables().emplace_back(name);
+}
 
 }  // namespace
+
+std::vector<std::string>& startVariables() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+void prepareStartEnvironment() {
+    // Without a session bus, libdbus would try to start one through dbus-launch when SDL connects, a
+    // process start per folder of the search path, for a bus no desktop service listens on.
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    const bool busKnown = !environment("DBUS_SESSION_BUS_ADDRESS").empty() ||
+                          (!runtime.empty() && ::access((runtime + "/bus").c_str(), F_OK) == 0);
+    if (!busKnown) setForTheStart("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    // Xlib parses the locale's whole Compose table at every start (some 10 ms) unless it may keep the
+    // parsed table in a folder of the user's; it looks in ~/.compose-cache, which few have.
+    const std::string home = environment("HOME");
+    struct stat status {};
+    const bool cacheKnown = !environment("XCOMPOSECACHE").empty() ||
+                            (!home.empty() && ::stat((home + "/.compose-cache").c_str(), &status) == 0);
+    if (cacheKnown) return;
+    const std::string folder = composeCacheFolder();
+    if (!folder.empty()) setForTheStart("XCOMPOSECACHE", folder);
+}
+
+namespace {}  // namespace
 
 bool startVideo() {
     DisplayState& state = display();
@@ -133,10 +164,8 @@ bool startVideo() {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // A touch screen reaches the program only through SDL's mouse emulation (pointer.cpp).
     SDL_SetHintWithPriority(SDL_HINT_TOUCH_MOUSE_EVENTS, "1", SDL_HINT_OVERRIDE);
-    {
-        NoBusAutolaunch noAutolaunch;
-        if (!startVideoDriver()) return false;
-    }
+    prepareStartEnvironment();
+    if (!startVideoDriver()) return false;
     // Under X the software renderer's frame goes to the server as a shared-memory image, the changed
     // rectangles alone. SDL would otherwise hand the whole frame to a second, OpenGL renderer at every
     // present: llvmpipe on a machine without a graphics processor, several milliseconds a frame. (Other
@@ -256,6 +285,10 @@ FramePages& framePages() {
 }
 
 }  // namespace
+
+void prepareStart() {
+    detail::prepareStartEnvironment();
+}
 
 bool startDisplay() {
     if (!detail::startVideo()) return false;

@@ -23,6 +23,11 @@ void startFramePacing();  // the next frame is due one interval from now
 void waitForNextFrame(std::int64_t interval);
 
 // ---- display.cpp
+// What SDL's start reads from the environment and the viewer sets for it: set once, before any thread
+// of the viewer runs (the environment is not changed under a running thread), and left out of the
+// environment of the programs the viewer starts (programs.cpp). Does nothing once set.
+void prepareStartEnvironment();
+std::vector<std::string>& startVariables();  // the names set
 struct DisplayState {
     bool videoStarted = false;
     SDL_Window* window = nullptr;

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <set>
 
+#include "media/display_internal.h"
 #include "media/media.h"
 
 extern char** environ;
@@ -69,6 +70,8 @@ std::string variableName(const std::string& entry) {
 std::vector<char*> childEnvironment(const std::vector<std::string>& changes) {
     std::set<std::string> changed;
     for (const std::string& change : changes) changed.insert(variableName(change));
+    // What the viewer set for SDL's start alone stays out: the program sees the environment as it was.
+    for (const std::string& name : detail::startVariables()) changed.insert(name);
     std::vector<char*> entries;
     for (char** entry = environ; entry && *entry; ++entry) {
         if (changed.count(variableName(*entry)) == 0) entries.push_back(*entry);
