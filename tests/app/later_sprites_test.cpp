@@ -1,5 +1,6 @@
-// The sprites made after the first frame (tips, text view, search panel, keyboard, about screen): the same pixels as made
-// straight after start-up, and made before the first frame's drawing when that frame shows them.
+// The sprites made after the first frame (tips, text view, search panel, keyboard, about screen): the same
+// pixels as made straight after start-up, and made before the first frame's drawing when that frame shows
+// them.
 #include "app/later_sprites.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,6 @@
 // The frame-test harness: a temporary program folder, start-up with a test clock, fed input, frames.
 #include "tests/support/harness.h"
 
-#include "app/later_sprites.h"
-
 #include <stdlib.h>
 
 #include <chrono>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/later_sprites.h"
 #include "app/opening.h"
 #include "document/conversion.h"
 #include "document/document.h"
