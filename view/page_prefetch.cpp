@@ -30,6 +30,12 @@ std::vector<std::string> neighbourPageFiles(const Viewer& v) {
     std::string sheet = pendingSheetFile(v);
     if (!sheet.empty()) files.push_back(std::move(sheet));
     if (v.document.documentCacheFolder.empty() || v.conversion.workerRunning) return files;
+    // A document being converted: page 1, once its converter has written it (a page file appears
+    // whole, under its name only when complete), is decoded before the frame that shows it.
+    if (!v.conversion.firstPageShown) {
+        if (v.conversion.conversionRunning) addPage(v, 1, files);
+        return files;
+    }
     if (!media::spriteExists(sprite::page)) return files;
     const int page = v.view.currentPage;
     const bool backFirst = v.frame.backStripHovered && !v.frame.forwardStripHovered;

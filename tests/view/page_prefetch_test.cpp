@@ -45,6 +45,12 @@ TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheW
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(2, ".jpg"), file(4, ".png")}));
     v().view.currentPage = 5;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png")})) << "page 5 is the last";
+    v().conversion.firstPageShown = 0;  // a document being converted: page 1 before its frame
+    v().conversion.conversionRunning = 1;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{file(1, ".jpg")}));
+    v().conversion.conversionRunning = 0;
+    EXPECT_TRUE(neighbourPageFiles(v()).empty());
+    v().conversion.firstPageShown = 1;
     v().conversion.workerRunning = 1;
     EXPECT_TRUE(neighbourPageFiles(v()).empty());
     // A cached document's saved sheet waiting to be loaded comes before any page, worker or not.
