@@ -10,7 +10,6 @@
 
 #include "media/media.h"
 #include "tests/support/harness.h"
-#include "view/page_view.h"
 
 namespace {
 
@@ -111,12 +110,7 @@ double thumbnailJob(const std::string& pngs, int threads) {
     const std::string cache = makeTemporaryFolder("bench-thumbnails");
     for (const auto& entry : fs::directory_iterator(pngs))
         fs::copy(entry.path(), cache + entry.path().filename().string());
-    v.document.documentCacheFolder = cache;
-    v.document.pageCount = v.document.pageCountShown = pageCount;
-    v.frame.welcomeShown = 0;
-    v.view.currentPage = 1;
-    v.conversion.firstPageShown = 1;
-    showPage(v);
+    h.showCachedPages(cache, pageCount);
     v.conversion.pageFileThreads = threads;
     v.conversion.thumbnailsWanted = 1;
     const auto start = Clock::now();

@@ -103,13 +103,7 @@ void showCopies(Harness& h, const std::string& jpeg, int pageCount) {
         fs::copy_file(jpeg, cache + name, fs::copy_options::overwrite_existing);
     }
     media::captureFrames(false);  // the harness keeps a copy of every frame for tests; a viewer does not
-    Viewer& v = h.v();
-    v.document.documentCacheFolder = cache;
-    v.document.pageCount = v.document.pageCountShown = pageCount;
-    v.conversion.firstPageShown = 1;
-    v.frame.welcomeShown = 0;
-    v.view.currentPage = 1;
-    showPage(v);
+    h.showCachedPages(cache, pageCount);
     h.frames(2);
 }
 

@@ -168,6 +168,16 @@ void Harness::clickAt(int x, int y) {
     release();
     frames(1);
 }
+void Harness::showCachedPages(const std::string& cacheFolder, int pageCount) {
+    Viewer& viewer = v();
+    viewer.document.documentCacheFolder = cacheFolder;
+    viewer.document.pageCount = viewer.document.pageCountShown = pageCount;
+    viewer.conversion.firstPageShown = 1;
+    viewer.frame.welcomeShown = 0;
+    viewer.view.currentPage = 1;
+    showPage(viewer);
+}
+
 void Harness::keyDown(int scanCode) {
     media::feedKey(scanCode, true);
 }

@@ -79,6 +79,9 @@ public:
     void doubleClick();  // press(2)
     // Hover, press and release over a point, one event per frame as the loop takes them.
     void clickAt(int x, int y);
+    // The viewer shows page 1 of a document whose page files are already in cacheFolder, as a cached
+    // opening leaves it (no frame run).
+    void showCachedPages(const std::string& cacheFolder, int pageCount);
     void keyDown(int scanCode);
     void keyUp(int scanCode);
     void type(const std::string& utf8);  // text input

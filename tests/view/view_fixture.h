@@ -72,14 +72,7 @@ protected:
             if (std::find(missingPages.begin(), missingPages.end(), page) != missingPages.end()) continue;
             ASSERT_TRUE(writePageFile(folder, page, width, height, true));
         }
-        Viewer& viewer = v();
-        viewer.document.documentCacheFolder = folder;
-        viewer.document.pageCount = pageCount;
-        viewer.document.pageCountShown = pageCount;
-        viewer.conversion.firstPageShown = 1;
-        viewer.frame.welcomeShown = 0;
-        viewer.view.currentPage = 1;
-        showPage(viewer);
+        harness->showCachedPages(folder, pageCount);
         frames(1);  // the pointer placed at start-up arrives as motion in the next frame
         moveTo(700, 1000);
         frames(2);
