@@ -1,5 +1,5 @@
 // What no first frame shows, made once the first frame is on screen: tool tips, text view, search
-// panel, keyboard, about screen.
+// panel, keyboard, about screen; and the welcome panel when a document named at start shows instead.
 #include "app/later_sprites.h"
 
 #include "about/about.h"
@@ -29,13 +29,15 @@ void placeKeyboard(Viewer& v) {
 
 }  // namespace
 
-// One group a frame, so that no frame waits for all of them: the tips; the text view and the search
-// panel; the keyboard faces, placed; the sound and the about screen.
+// One group a frame, so that no frame waits for all of them: the tips (and the welcome panel, when
+// start-up left it); the text view and the search panel; the keyboard faces, placed; the sound and
+// the about screen.
 void prepareLaterSpriteGroup(Viewer& v) {
     Layout& layout = v.layout;
     switch (layout.laterSpritesDrawn) {
         case 0:
             drawToolTips(v);
+            if (!welcomeDrawn()) drawWelcome(v);
             break;
         case 1:
             drawTextView(layout);
@@ -63,6 +65,7 @@ void prepareLaterSprites(Viewer& v) {
 }
 
 void prepareLaterSpritesWhenShown(Viewer& v) {
+    if (v.frame.welcomeShown && !welcomeDrawn()) drawWelcome(v);
     if (v.layout.laterSpritesDrawn >= laterSpriteGroups) return;
     if (typingPanelOpen(v) || pointerOver(sprite::toolbarZone, 0, 0)) prepareLaterSprites(v);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/startup_rules.h"
+#include "context/assets.h"
 #include "context/helpers.h"
 #include "media/media.h"
 #include "media/unicode.h"
@@ -180,6 +181,17 @@ void drawToolTips(Viewer& v) {
     layout.tipTextSprite = tip(layout, "Show extracted text from PDF as plain text (turn on off).");
 }
 
+namespace {
+
+void drawLogo(const Layout& layout) {
+    if (!media::loadSpriteFromMemory(sprite::logo, embeddedLogoData(), embeddedLogoSize())) return;
+    int widthDivisor = media::spriteWidth(sprite::logo) / 50;
+    int heightDivisor = media::spriteHeight(sprite::logo) / 63;
+    // A picture smaller than 50 x 63 would divide by zero: it is then shown at its own size.
+    if (widthDivisor <= 0 || heightDivisor <= 0) return;
+    media::zoomSprite(sprite::logo, layout.screenWidth / widthDivisor, layout.screenHeight / heightDivisor);
+}
+
 void drawWelcomePanel(Viewer& v) {
     const Layout& layout = v.layout;
     int m = layout.mediumFontSize;
@@ -195,6 +207,17 @@ void drawWelcomePanel(Viewer& v) {
     media::setFont(font::medium);
     centredLine(17 * m, "\"Best viewed in Portrait with Single Touch Screen\"");
     media::endDrawing();
+}
+
+}  // namespace
+
+void drawWelcome(Viewer& v) {
+    drawLogo(v.layout);   // logo (119)
+    drawWelcomePanel(v);  // welcome (6)
+}
+
+bool welcomeDrawn() {
+    return media::spriteExists(sprite::welcome);
 }
 
 void drawMessagePanels(Viewer& v) {

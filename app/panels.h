@@ -4,7 +4,8 @@
 #include "context/viewer.h"
 
 void drawToolTips(Viewer& v);
-void drawWelcomePanel(Viewer& v);
+void drawWelcome(Viewer& v);  // the logo (119) and the welcome panel (6)
+bool welcomeDrawn();
 void drawMessagePanels(Viewer& v);       // page-not-ready (8), page counter (9); 12 is the sheet's
 void drawToolbar(Viewer& v);             // faces, hover overlays, positions, the band
 void drawInfoPlaceholder(Viewer& v);     // infoPanel (80) "Load a PDF first..."

@@ -5,7 +5,6 @@
 #include "app/app.h"
 #include "app/panels.h"
 #include "app/startup_rules.h"
-#include "context/assets.h"
 #include "context/helpers.h"
 #include "document/document.h"
 #include "document/tools.h"
@@ -124,15 +123,6 @@ void loadFonts(Layout& layout) {
                          "Pagewell: font %d could not be loaded; texts fall back to the default font\n",
                          number);
     }
-}
-
-void drawLogo(const Layout& layout) {
-    if (!media::loadSpriteFromMemory(sprite::logo, embeddedLogoData(), embeddedLogoSize())) return;
-    int widthDivisor = media::spriteWidth(sprite::logo) / 50;
-    int heightDivisor = media::spriteHeight(sprite::logo) / 63;
-    // A picture smaller than 50 x 63 would divide by zero: it is then shown at its own size.
-    if (widthDivisor <= 0 || heightDivisor <= 0) return;
-    media::zoomSprite(sprite::logo, layout.screenWidth / widthDivisor, layout.screenHeight / heightDivisor);
 }
 
 void drawPointer(const Layout& layout) {
@@ -264,12 +254,13 @@ bool startUp(Viewer& v, const StartOptions& options) {
     // 14. Mouse input comes with the display.
     media::setSpriteFiltering(true);  // 15. bilinear zoom
     loadFonts(v.layout);              // 16. fonts 0..3
-    drawLogo(v.layout);               // 17. logo (119)
-    drawPointer(v.layout);            // 18. pointer (0)
-    drawStripsAndZones(v.layout);     // 19-22. strips 1, 2, zones 100, 200
+    // 17. and 25. The logo and the welcome panel: at once when no document is named, else once a
+    // frame may show them (a named document shows its page instead).
+    if (options.documentToOpen.empty()) drawWelcome(v);
+    drawPointer(v.layout);         // 18. pointer (0)
+    drawStripsAndZones(v.layout);  // 19-22. strips 1, 2, zones 100, 200
     // 23. The eight tips come once the first frame is on screen.
     drawProgressBar(v.layout);  // 24. progress bar (4)
-    drawWelcomePanel(v);        // 25. welcome (6)
     v.frame.welcomeShown = 1;
     // 26. The about text and fades come once the first frame is on screen.
     drawTouchRing();            // 27. touch ring (7)

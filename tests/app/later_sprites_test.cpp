@@ -1,6 +1,6 @@
-// The sprites made after the first frame (tips, text view, search panel, keyboard, about screen): the same
-// pixels as made straight after start-up, and made before the first frame's drawing when that frame shows
-// them.
+// The sprites made after the first frame (tips, text view, search panel, keyboard, about screen, and the
+// welcome panel when a named document shows instead): the same pixels as made straight after start-up,
+// and made before the first frame's drawing when that frame shows them.
 #include "app/later_sprites.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +49,13 @@ HarnessOptions inTheirOrder() {
     return options;
 }
 
+HarnessOptions inTheirOrder(const std::string& documentAtStart) {
+    HarnessOptions options = inTheirOrder();
+    options.documentAtStart = documentAtStart;
+    return options;
+}
+
+// With no document named, start-up makes the welcome panel and the logo itself.
 LaterSprites reference() {
     Harness h(inTheirOrder());
     EXPECT_TRUE(h.started());
@@ -56,7 +63,7 @@ LaterSprites reference() {
     prepareLaterSprites(h.v());
     LaterSprites made;
     for (int n : existingSprites()) {
-        if (!before.count(n)) made.pixels[n] = spritePixels(n);
+        if (!before.count(n) || n == sprite::welcome || n == sprite::logo) made.pixels[n] = spritePixels(n);
     }
     made.keyboardX = h.v().layout.keyboardX;
     made.keyboardY = h.v().layout.keyboardY;
@@ -66,11 +73,12 @@ LaterSprites reference() {
 TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
     const LaterSprites expected = reference();
     ASSERT_GT(expected.pixels.size(), 10u);  // eight tips, three keyboard faces, the about screen
-    Harness h(inTheirOrder());
-    ASSERT_TRUE(h.started());
     const std::string pdf = makeTemporaryFolder("later-sprites") + "two.pdf";
     ASSERT_TRUE(makeNumberedPdf(pdf, 2));
-    h.open(pdf);  // a document named on the command line opens before the first frame
+    Harness h(inTheirOrder(pdf));  // named on the command line: its page shows, not the welcome
+    ASSERT_TRUE(h.started());
+    EXPECT_FALSE(media::spriteExists(sprite::welcome));
+    EXPECT_FALSE(media::spriteExists(sprite::logo));
     h.moveTo(500, 900);
     h.frames(1);
     EXPECT_EQ(h.v().layout.laterSpritesDrawn, 1) << "one group a frame";
@@ -81,6 +89,24 @@ TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
         ASSERT_TRUE(media::spriteExists(number)) << "sprite " << number;
         EXPECT_TRUE(spritePixels(number) == pixels) << "sprite " << number;
     }
+}
+
+// A named file that is no document leaves the welcome up: the first frame shows it as a start with
+// no document does.
+TEST(LaterSprites, AFirstFrameThatStillWelcomesHasTheWelcomePanel) {
+    const std::string notPdf = makeTemporaryFolder("later-sprites") + "notes.pdf";
+    ASSERT_TRUE(media::writeWholeFile(notPdf, "plain text, no PDF\n"));
+    std::vector<media::Colour> frames[2];
+    for (int named = 0; named < 2; ++named) {
+        Harness h(inTheirOrder(named ? notPdf : ""));
+        ASSERT_TRUE(h.started());
+        h.frames(1);
+        ASSERT_EQ(h.v().frame.welcomeShown, 1);
+        for (int y = 0; y < h.v().layout.screenHeight; y += 4) {
+            for (int x = 0; x < h.v().layout.screenWidth; x += 4) frames[named].push_back(h.pixel(x, y));
+        }
+    }
+    EXPECT_TRUE(frames[0] == frames[1]);
 }
 
 // A typing panel up in the first frame (a locked document named on the command line asks for its

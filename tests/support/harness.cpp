@@ -81,8 +81,10 @@ Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
     start.programFolder = programFolder_;
     start.desktopWidth = options_.desktopWidth;
     start.desktopHeight = options_.desktopHeight;
+    start.documentToOpen = options_.documentAtStart;
     started_ = startUp(*viewer_, start);
     if (started_ && options_.laterSpritesAtStart) prepareLaterSprites(*viewer_);
+    if (started_ && !options_.documentAtStart.empty()) openNamedDocument(*viewer_, options_.documentAtStart);
     // Start-up warps the pointer to the centre; the system's motion event for it must not land
     // later on top of the test's own pointer moves.
     media::pumpEvents();

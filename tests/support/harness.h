@@ -28,6 +28,8 @@ struct HarnessOptions {
     // The viewer makes what no first frame shows over its first frames; tests get all of it at once
     // unless they look at that order.
     bool laterSpritesAtStart = true;
+    // A document named on the command line: start-up knows of it, and it opens before the first frame.
+    std::string documentAtStart = {};
 };
 
 // Frame suites that must hold for either pointer run once with each:
