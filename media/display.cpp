@@ -284,10 +284,52 @@ FramePages& framePages() {
     return pages;
 }
 
+// The first frames make large pictures on the main thread (the page's texture, its copy scaled to
+// the screen, the sprites): each would meet fresh memory, a page fault per 4 KB, some 4 ms for a
+// page. A block of the main thread's heap has its pages made ready by the kernel on a thread of its
+// own while the display starts, and is given back to the heap once the display is open; those
+// pictures then take memory that is ready. The C library takes large blocks from the heap, not from
+// a mapping of their own, once a block that large has been freed (its dynamic mmap threshold); the
+// block is given back below its trim threshold, so the heap keeps it.
+class WarmHeap {
+public:
+    static constexpr std::size_t bytes = std::size_t{24} << 20;
+    ~WarmHeap() { release(); }
+    void begin() {
+        if (begun_) return;  // once: the program starts once
+        begun_ = true;
+        void* volatile first = std::malloc(bytes);  // volatile: the pair must not be left out
+        std::free(first);
+        block_ = std::malloc(bytes);
+        if (block_ == nullptr) return;
+        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        const auto start = (reinterpret_cast<std::uintptr_t>(block_) + page - 1) / page * page;
+        const auto end = (reinterpret_cast<std::uintptr_t>(block_) + bytes) / page * page;
+        thread_ = std::thread(
+            [start, end] { ::madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); });
+    }
+    void release() {
+        if (thread_.joinable()) thread_.join();
+        std::free(block_);
+        block_ = nullptr;
+    }
+
+private:
+    bool begun_ = false;
+    void* block_ = nullptr;
+    std::thread thread_;
+};
+
+WarmHeap& warmHeap() {
+    static WarmHeap heap;
+    return heap;
+}
+
 }  // namespace
 
 void prepareStart() {
     detail::prepareStartEnvironment();
+    warmHeap().begin();
 }
 
 bool startDisplay() {
@@ -387,6 +429,7 @@ bool openDisplay(int width, int height) {
     state.height = height;
     state.software = softwareRenderer(state.renderer);
     if (state.software) framePages().makeReady(state.window);
+    warmHeap().release();
     detail::forgetDrawSteps();
     detail::releaseTextTextures();
     detail::remakeAllTextures();

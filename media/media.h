@@ -52,8 +52,9 @@ void seedRandom(std::uint32_t seed);
 
 // ---------------------------------------------------------------------------------------------
 // Display.
-// Prepares what the display's start reads from the process environment. Called first, before any
-// media call that starts a thread (lookUpFontsAhead, prefetchImages); startDisplay calls it too.
+// Prepares what the display's start reads from the process environment, and has memory for the first
+// frames' pictures made ready beside the start. Called first, before any media call that starts a
+// thread (lookUpFontsAhead, prefetchImages); startDisplay prepares the environment too.
 void prepareStart();
 // Initialises the video system. Unless SDL_VIDEODRIVER names a driver, only a driver that shows a
 // window is taken; false, with the reason on standard error, when none can start.
