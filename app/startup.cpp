@@ -87,11 +87,14 @@ bool openHiddenWindow(const Layout& layout) {
     return true;
 }
 
-// A cached document named on the command line: its first page is decoded beside the start-up.
+// A cached document named on the command line: its first page is decoded beside the start-up, and
+// the memory its first frame needs is made ready meanwhile.
 void decodeFirstPageAhead(const Viewer& v, const std::string& document) {
     if (document.empty()) return;
     std::string firstPage = cachedFirstPageFile(v.layout, document);
-    if (media::filePresent(firstPage)) media::prefetchImages({firstPage});
+    if (!media::filePresent(firstPage)) return;
+    media::prefetchImages({firstPage});
+    media::readyMemoryForFirstPage();
 }
 
 void setPageDefaults(Viewer& v) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -286,37 +287,44 @@ FramePages& framePages() {
 
 // The first frames make large pictures on the main thread (the page's texture, its copy scaled to
 // the screen, the sprites): each would meet fresh memory, a page fault per 4 KB, some 4 ms for a
-// page. A block of the main thread's heap has its pages made ready by the kernel on a thread of its
-// own while the display starts, and is given back to the heap once the display is open; those
-// pictures then take memory that is ready. The C library takes large blocks from the heap, not from
-// a mapping of their own, once a block that large has been freed (its dynamic mmap threshold); the
-// block is given back below its trim threshold, so the heap keeps it.
+// page. Blocks of the main thread's heap have their pages made ready by the kernel on a thread of
+// their own while the display starts, and are given back to the heap once the display is open; those
+// pictures then take memory that is ready. The C library takes a block from the heap, not from a
+// mapping of its own, once a block as large has been freed (its dynamic mmap threshold), and keeps
+// up to twice that free in the heap (its trim threshold). A freed block of a screen's size sets both
+// as the program's own pictures soon would; the warm blocks stay under the two.
 class WarmHeap {
 public:
-    static constexpr std::size_t bytes = std::size_t{24} << 20;
+    static constexpr std::size_t largestPicture = std::size_t{8} << 20;  // 1080 x 1920 x 4 bytes
+    static constexpr std::size_t blockBytes = largestPicture - (std::size_t{1} << 20);
     ~WarmHeap() { release(); }
     void begin() {
         if (begun_) return;  // once: the program starts once
         begun_ = true;
-        void* volatile first = std::malloc(bytes);  // volatile: the pair must not be left out
+        void* volatile first = std::malloc(largestPicture);  // volatile: the pair must not be left out
         std::free(first);
-        block_ = std::malloc(bytes);
-        if (block_ == nullptr) return;
-        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-        const auto start = (reinterpret_cast<std::uintptr_t>(block_) + page - 1) / page * page;
-        const auto end = (reinterpret_cast<std::uintptr_t>(block_) + bytes) / page * page;
-        thread_ = std::thread(
-            [start, end] { ::madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); });
+        for (void*& block : blocks_) block = std::malloc(blockBytes);
+        thread_ = std::thread([blocks = blocks_] {
+            const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+            for (void* block : blocks) {
+                if (block == nullptr) continue;
+                const auto start = (reinterpret_cast<std::uintptr_t>(block) + page - 1) / page * page;
+                const auto end = (reinterpret_cast<std::uintptr_t>(block) + blockBytes) / page * page;
+                ::madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+            }
+        });
     }
     void release() {
         if (thread_.joinable()) thread_.join();
-        std::free(block_);
-        block_ = nullptr;
+        for (void*& block : blocks_) {
+            std::free(block);
+            block = nullptr;
+        }
     }
 
 private:
     bool begun_ = false;
-    void* block_ = nullptr;
+    std::array<void*, 2> blocks_{};
     std::thread thread_;
 };
 
@@ -329,6 +337,9 @@ WarmHeap& warmHeap() {
 
 void prepareStart() {
     detail::prepareStartEnvironment();
+}
+
+void readyMemoryForFirstPage() {
     warmHeap().begin();
 }
 

@@ -52,10 +52,12 @@ void seedRandom(std::uint32_t seed);
 
 // ---------------------------------------------------------------------------------------------
 // Display.
-// Prepares what the display's start reads from the process environment, and has memory for the first
-// frames' pictures made ready beside the start. Called first, before any media call that starts a
-// thread (lookUpFontsAhead, prefetchImages); startDisplay prepares the environment too.
+// Prepares what the display's start reads from the process environment. Called first, before any
+// media call that starts a thread (lookUpFontsAhead, prefetchImages); startDisplay calls it too.
 void prepareStart();
+// For a start that shows a page in its first frame: memory for that frame's large pictures is made
+// ready beside the display's start, and is the heap's again once the display is open.
+void readyMemoryForFirstPage();
 // Initialises the video system. Unless SDL_VIDEODRIVER names a driver, only a driver that shows a
 // window is taken; false, with the reason on standard error, when none can start.
 bool startDisplay();
