@@ -87,14 +87,14 @@ bool openHiddenWindow(const Layout& layout) {
     return true;
 }
 
-// A cached document named on the command line: its first page is decoded beside the start-up, and
-// the memory its first frame needs is made ready meanwhile.
-void decodeFirstPageAhead(const Viewer& v, const std::string& document) {
-    if (document.empty()) return;
+// A cached document named on the command line: its first page is decoded beside the start-up. True
+// when there is one.
+bool decodeFirstPageAhead(const Viewer& v, const std::string& document) {
+    if (document.empty()) return false;
     std::string firstPage = cachedFirstPageFile(v.layout, document);
-    if (!media::filePresent(firstPage)) return;
+    if (!media::filePresent(firstPage)) return false;
     media::prefetchImages({firstPage});
-    media::readyMemoryForFirstPage();
+    return true;
 }
 
 void setPageDefaults(Viewer& v) {
@@ -238,15 +238,16 @@ void showWindowCentred(Viewer& v) {
 }  // namespace
 
 bool startUp(Viewer& v, const StartOptions& options) {
-    media::prepareStart();                            // before the threads below start
-    media::lookUpFontsAhead({fontFace});              // fontconfig starts beside the display
-    setInitialTypingState(v);                         // 1. case flags, no page-file worker
-    setIdentityTexts(v.layout);                       // 2. title, version, maker
-    v.layout.tempFolder = media::temporaryFolder();   // 3.
-    setProgramFolder(v.layout, options);              // 4. with the temporary-folder rule
-    createCacheRoot(v.layout);                        // 5. cache/ (or the user's cache folder)
-    decodeFirstPageAhead(v, options.documentToOpen);  //    while the display starts
-    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
+    media::prepareStart();                           // before the threads below start
+    media::lookUpFontsAhead({fontFace});             // fontconfig starts beside the display
+    setInitialTypingState(v);                        // 1. case flags, no page-file worker
+    setIdentityTexts(v.layout);                      // 2. title, version, maker
+    v.layout.tempFolder = media::temporaryFolder();  // 3.
+    setProgramFolder(v.layout, options);             // 4. with the temporary-folder rule
+    createCacheRoot(v.layout);                       // 5. cache/ (or the user's cache folder)
+    const bool pageAtStart = decodeFirstPageAhead(v, options.documentToOpen);  // while the display starts
+    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();        // 6.
+    if (pageAtStart) media::readyMemoryForFirstPage();  // while the window and sprites are made
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
     setUpToolPaths(v);                                            // 9. bitness and tool paths

@@ -285,11 +285,11 @@ FramePages& framePages() {
     return pages;
 }
 
-// The first frames make large pictures on the main thread (the page's texture, its copy scaled to
-// the screen, the sprites): each would meet fresh memory, a page fault per 4 KB, some 4 ms for a
-// page. Blocks of the main thread's heap have their pages made ready by the kernel on a thread of
-// their own while the display starts, and are given back to the heap once the display is open; those
-// pictures then take memory that is ready. The C library takes a block from the heap, not from a
+// The first frame makes large pictures on the main thread (the page's texture, its copy scaled to the
+// screen): each would meet fresh memory, a page fault per 4 KB, some 4 ms for a page. Blocks of the
+// main thread's heap have their pages made ready by the kernel on a thread of their own while the
+// window and the sprites are made, and are given back to the heap just before the first texture is;
+// those pictures then take memory that is ready. The C library takes a block from the heap, not from a
 // mapping of its own, once a block as large has been freed (its dynamic mmap threshold), and keeps
 // up to twice that free in the heap (its trim threshold). A freed block of a screen's size sets both
 // as the program's own pictures soon would; the warm blocks stay under the two.
@@ -342,6 +342,14 @@ void prepareStart() {
 void readyMemoryForFirstPage() {
     warmHeap().begin();
 }
+
+namespace detail {
+
+void releaseReadyMemory() {
+    warmHeap().release();
+}
+
+}  // namespace detail
 
 bool startDisplay() {
     if (!detail::startVideo()) return false;
@@ -440,7 +448,6 @@ bool openDisplay(int width, int height) {
     state.height = height;
     state.software = softwareRenderer(state.renderer);
     if (state.software) framePages().makeReady(state.window);
-    warmHeap().release();
     detail::forgetDrawSteps();
     detail::releaseTextTextures();
     detail::remakeAllTextures();

@@ -27,6 +27,8 @@ void waitForNextFrame(std::int64_t interval);
 // of the viewer runs (the environment is not changed under a running thread), and left out of the
 // environment of the programs the viewer starts (programs.cpp). Does nothing once set.
 void prepareStartEnvironment();
+// The memory readyMemoryForFirstPage made ready, the heap's from now on (once; later calls do nothing).
+void releaseReadyMemory();
 std::vector<std::string>& startVariables();  // the names set
 struct DisplayState {
     bool videoStarted = false;

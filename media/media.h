@@ -55,8 +55,9 @@ void seedRandom(std::uint32_t seed);
 // Prepares what the display's start reads from the process environment. Called first, before any
 // media call that starts a thread (lookUpFontsAhead, prefetchImages); startDisplay calls it too.
 void prepareStart();
-// For a start that shows a page in its first frame: memory for that frame's large pictures is made
-// ready beside the display's start, and is the heap's again once the display is open.
+// For a start that shows a page in its first frame, once the display has started: memory for that
+// frame's large pictures is made ready meanwhile, and is the heap's again when the first texture is
+// made.
 void readyMemoryForFirstPage();
 // Initialises the video system. Unless SDL_VIDEODRIVER names a driver, only a driver that shows a
 // window is taken; false, with the reason on standard error, when none can start.
