@@ -254,6 +254,14 @@ bool softwareRenderer(SDL_Renderer* renderer) {
     return SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 }
 
+// The kernel makes the pages holding [data, data + bytes) ready for writing; no byte changes.
+void makePagesReady(const void* data, std::size_t bytes) {
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    const auto start = address / page * page;
+    ::madvise(reinterpret_cast<void*>(start), address + bytes - start, MADV_POPULATE_WRITE);
+}
+
 // The software renderer draws into the window's surface, under X a fresh shared-memory segment: the
 // first frame would meet each of its pages for the first time, some 2,000 page faults. The kernel
 // makes them ready on a thread of their own while start-up goes on; no byte is written there.
@@ -264,13 +272,9 @@ public:
         finish();
         SDL_Surface* surface = SDL_GetWindowSurface(window);
         if (surface == nullptr || surface->pixels == nullptr) return;
-        const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-        const auto start = reinterpret_cast<std::uintptr_t>(surface->pixels) / page * page;
-        const auto end =
-            reinterpret_cast<std::uintptr_t>(surface->pixels) +
-            static_cast<std::uintptr_t>(surface->pitch) * static_cast<std::uintptr_t>(surface->h);
-        thread_ = std::thread(
-            [start, end] { ::madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); });
+        const void* pixels = surface->pixels;
+        const auto bytes = static_cast<std::size_t>(surface->pitch) * static_cast<std::size_t>(surface->h);
+        thread_ = std::thread([pixels, bytes] { makePagesReady(pixels, bytes); });
     }
     void finish() {
         if (thread_.joinable()) thread_.join();
@@ -305,12 +309,8 @@ public:
         std::free(first);
         for (void*& block : blocks_) block = std::malloc(blockBytes);
         thread_ = std::thread([blocks = blocks_] {
-            const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-            for (void* block : blocks) {
-                if (block == nullptr) continue;
-                const auto start = (reinterpret_cast<std::uintptr_t>(block) + page - 1) / page * page;
-                const auto end = (reinterpret_cast<std::uintptr_t>(block) + blockBytes) / page * page;
-                ::madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+            for (const void* block : blocks) {
+                if (block != nullptr) makePagesReady(block, blockBytes);
             }
         });
     }
