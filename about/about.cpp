@@ -7,7 +7,11 @@
 
 #include "context/assets.h"
 #include "context/helpers.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/frame_steps.h"
 #include "app/opening.h"
 #include "app/panels.h"
-#include "media/media.h"
+#include "media/desktop/desktop.h"
 #include "view/page_view.h"
 
 void startOpenDialog(Viewer& v) {

@@ -6,7 +6,12 @@
 #include "app/opening.h"
 #include "context/helpers.h"
 #include "keyboard/keyboard.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "text/search.h"
 #include "view/sheet.h"
 

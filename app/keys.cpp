@@ -3,7 +3,8 @@
 #include <cstdlib>
 
 #include "app/frame_steps.h"
-#include "media/media.h"
+#include "media/desktop/desktop.h"
+#include "media/input/input.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
 

@@ -6,7 +6,9 @@
 #include "app/panels.h"
 #include "context/helpers.h"
 #include "keyboard/keyboard.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/system/system.h"
 
 namespace {
 

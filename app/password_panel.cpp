@@ -7,8 +7,10 @@
 #include "app/opening.h"
 #include "context/helpers.h"
 #include "keyboard/keyboard.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/text/text.h"
 
 namespace {
 

@@ -9,7 +9,10 @@
 #include "app/panels.h"
 #include "document/conversion.h"
 #include "document/tools.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
 #include "media/media.h"
+#include "media/system/system.h"
 #include "view/page_view.h"
 
 namespace {

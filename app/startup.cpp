@@ -9,7 +9,13 @@
 #include "document/document.h"
 #include "document/tools.h"
 #include "keyboard/keyboard.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 #include "view/page_view.h"
 
 namespace {

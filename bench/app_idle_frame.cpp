@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "app/app.h"
-#include "media/media.h"
+#include "media/display/display.h"
 #include "tests/support/harness.h"
 
 namespace {

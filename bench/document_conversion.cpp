@@ -6,7 +6,7 @@
 #include <string>
 
 #include "document/conversion.h"
-#include "media/media.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 

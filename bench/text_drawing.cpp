@@ -6,7 +6,10 @@
 #include <functional>
 #include <string>
 
+#include "media/display/display.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/text/text.h"
 
 namespace {
 

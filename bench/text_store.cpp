@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "context/viewer.h"
-#include "media/media.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "text/search.h"
 

@@ -13,7 +13,9 @@
 
 #include "document/conversion.h"
 #include "document/document.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 #include "view/page_view.h"

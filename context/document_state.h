@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "context/numbers.h"
-#include "media/media.h"
+#include "media/system/system.h"
 
 struct DocumentState {
     std::string documentPath;         // full path of the open PDF; empty before the first

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 
 int nearest(double value) {
     if (std::isnan(value)) return 0;

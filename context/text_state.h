@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "media/media.h"
+#include "media/system/system.h"
 
 struct PageText {
     std::string text;  // normalised, UTF-8

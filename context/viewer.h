@@ -12,6 +12,7 @@
 #include "context/password_state.h"
 #include "context/text_state.h"
 #include "context/view_state.h"
+#include "media/system/system.h"
 
 struct Viewer {
     Layout layout;

@@ -9,7 +9,8 @@
 #include "context/viewer.h"
 #include "document/page_file_worker.h"
 #include "document/tools.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
 
 namespace {
 

@@ -8,7 +8,8 @@
 #include "document/conversion.h"
 #include "document/information.h"
 #include "document/tools.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
 
 namespace {
 

@@ -9,8 +9,10 @@
 #include "context/helpers.h"
 #include "context/viewer.h"
 #include "document/tools.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
 

@@ -8,8 +8,10 @@
 #include "context/check.h"
 #include "context/fitting.h"
 #include "document/conversion.h"
+#include "document/page_files.h"
 #include "document/tools.h"
-#include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 
 namespace {
 
@@ -53,8 +55,8 @@ bool convertPngPage(const WorkerJob& job, int page) {
     const std::string base = pageImageBase(job.cacheFolder, page);
     const std::string png = base + ".png";
     if (!media::filePresent(png)) return false;
-    const media::PageConversion done =
-        media::convertPagePng(png, base + ".jpg", jpegQuality, page, job.cellWidth, job.cellHeight);
+    const PageConversion done =
+        convertPagePng(png, base + ".jpg", jpegQuality, page, job.cellWidth, job.cellHeight);
     if (!done.pngRead) return false;
     // A page whose thumbnail fails is left out of the sheet rather than tried for ever.
     if (!done.thumbnailMade) media::freeImage(page);

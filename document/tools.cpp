@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "context/helpers.h"
-#include "media/media.h"
+#include "media/system/system.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "context/helpers.h"
 #include "context/viewer.h"
 #include "keyboard/keyboard.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "context/check.h"
 #include "context/helpers.h"
 #include "keyboard/keyboard.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/text/text.h"
 #include "text/search.h"
 
 namespace {

@@ -1,9 +1,10 @@
 // The keyboard configuration: Pagewell.ini's on/off switch and the fifteen row values of key labels.
 #include <array>
 
+#include "keyboard/ini.h"
 #include "keyboard/keyboard.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/desktop/desktop.h"
+#include "media/text/text.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void appendRow(std::vector<KeyEntry>& keys, const std::string& value, int lastFi
 }
 
 // Fills one case's list from the five row values of that case ("LowerCase", "UpperCase", "AltGRCase").
-void readCase(const media::IniFile& ini, const std::string& caseName, std::vector<KeyEntry>& keys) {
+void readCase(const IniFile& ini, const std::string& caseName, std::vector<KeyEntry>& keys) {
     keys.clear();
     for (const auto& row : rows) appendRow(keys, ini.read(row.prefix + caseName, ""), row.lastField);
 }
@@ -59,7 +60,7 @@ void readKeyboardLayout(Viewer& v) {
     k.upperKeys.clear();
     k.altGrKeys.clear();
     k.keyboardDisabled = 0;
-    media::IniFile ini;
+    IniFile ini;
     if (!ini.open(v.layout.programFolder + "Pagewell.ini")) {
         media::messageBox("Severe error!",
                           "Could not find Pagewell.ini!\n\nPlease locate or re-install. On-screen keyboard "

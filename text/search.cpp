@@ -11,8 +11,10 @@
 
 #include "context/helpers.h"
 #include "context/viewer.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/text/text.h"
 #include "text/characters.h"
 #include "text/text_store.h"
 #include "view/page_view.h"

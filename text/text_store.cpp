@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "context/viewer.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 #include "text/characters.h"
 
 namespace {

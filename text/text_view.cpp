@@ -7,7 +7,10 @@
 
 #include "context/helpers.h"
 #include "context/viewer.h"
-#include "media/media.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
 
 namespace {
 

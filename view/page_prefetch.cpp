@@ -2,7 +2,8 @@
 #include "view/page_prefetch.h"
 
 #include "document/conversion.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
 #include "view/page_view.h"
 #include "view/sheet_loading.h"
 

@@ -8,7 +8,10 @@
 #include "context/fitting.h"
 #include "context/helpers.h"
 #include "document/conversion.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 
 namespace {
 

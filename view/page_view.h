@@ -2,7 +2,7 @@
 #pragma once
 
 #include "context/viewer.h"
-#include "media/media.h"
+#include "media/display/display.h"
 
 void fitPage(Viewer& v);
 // The size fitPage gives a page picture of width x height just loaded.

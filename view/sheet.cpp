@@ -9,7 +9,10 @@
 #include "context/check.h"
 #include "context/fitting.h"
 #include "context/helpers.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "view/page_view.h"
 
 namespace {

@@ -2,7 +2,8 @@
 #include "view/sheet_loading.h"
 
 #include "document/document.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
 #include "view/sheet.h"
 
 namespace {

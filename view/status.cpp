@@ -4,7 +4,8 @@
 
 #include "context/helpers.h"
 #include "context/viewer.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
 #include "view/page_view.h"
 
 namespace {

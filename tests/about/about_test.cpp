@@ -10,7 +10,10 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "context/assets.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "app/app.h"
-#include "media/media.h"
+#include "media/desktop/desktop.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 

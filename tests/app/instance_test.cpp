@@ -20,7 +20,8 @@
 #include <vector>
 
 #include "document/document.h"
-#include "media/media.h"
+#include "media/desktop/desktop.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
 #include "tests/view/view_fixture.h"
 
 namespace {

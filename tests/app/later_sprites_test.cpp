@@ -10,7 +10,9 @@
 #include <set>
 #include <vector>
 
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 

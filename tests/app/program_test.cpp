@@ -6,7 +6,8 @@
 
 #include "app/app.h"
 #include "app/panels.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "app/panels.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 #include "tests/support/harness.h"
 #include "text/search.h"
 

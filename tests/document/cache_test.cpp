@@ -10,7 +10,7 @@
 #include "document/conversion.h"
 #include "document/document.h"
 #include "document/information.h"
-#include "media/media.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 
 namespace {

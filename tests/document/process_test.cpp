@@ -10,7 +10,7 @@
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/tools.h"
-#include "media/media.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/tools.h"
-#include "media/media.h"
-#include "media/picture.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 

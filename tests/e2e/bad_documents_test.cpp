@@ -8,7 +8,9 @@
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/system/system.h"
 #include "tests/e2e/e2e_fixture.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "document/conversion.h"
-#include "media/media.h"
+#include "media/system/system.h"
 
 namespace fs = std::filesystem;
 

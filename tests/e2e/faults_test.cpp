@@ -14,7 +14,11 @@
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/e2e/e2e_fixture.h"
 
 namespace {

@@ -9,7 +9,8 @@
 
 #include "context/viewer.h"
 #include "document/conversion.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
 #include "tests/e2e/e2e_fixture.h"
 
 namespace {

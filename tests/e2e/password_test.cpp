@@ -13,7 +13,9 @@
 #include <thread>
 
 #include "context/viewer.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "text/search.h"
 

@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "keyboard/ini.h"
 #include "keyboard/keyboard.h"
-#include "media/media.h"
+#include "media/system/system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = "/tmp/pagewell-fuzz-configuration-" + std::to_string(getpid()) + ".ini";
     media::writeWholeFile(path, std::string(reinterpret_cast<const char*>(data), size));
-    media::IniFile file;
+    IniFile file;
     if (file.open(path)) {
         file.selectSection("GLOBAL");
         file.read("EnableOn-ScreenKeyboard", "YES");

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "media/unicode.h"
+#include "media/text/text.h"
 #include "text/text_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "keyboard/keyboard.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "keyboard/keyboard.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -12,8 +12,15 @@
 #include <vector>
 
 #include "display_window.h"
-#include "media/display_internal.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/display/display_internal.h"
+#include "media/input/input.h"
+#include "media/input/input_internal.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 
 using namespace media;
 
@@ -140,7 +147,7 @@ class PointerIntake : public DisplayWindow, public testing::WithParamInterface<P
 TEST_P(PointerIntake, OneContactIsOnePressAndOneReleaseWhereItHappened) {
     feedMouseMove(5, 5);
     readMouse();
-    for (const SDL_Event& event : GetParam().events) media::detail::handleSystemEvent(event);
+    for (const SDL_Event& event : GetParam().events) media::detail::takeInputEvent(event);
     EXPECT_EQ(drainWindowEvents(), GetParam().expected);
     EXPECT_FALSE(mouseButton(1));
     readMouse();
@@ -199,14 +206,14 @@ TEST_F(Input, TouchDragSeenTwiceIsOneDragOfTheOwnersMotion) {
          {motion(touch, 50, 40, 1000), button(touch, true, 50, 40, 1, 1000), motion(mouse, 50, 40, 1001),
           button(mouse, true, 50, 40, 2, 1001), motion(touch, 70, 40, 1020), motion(mouse, 60, 40, 1021),
           motion(touch, 90, 50, 1040), motion(mouse, 80, 45, 1041)}) {
-        media::detail::handleSystemEvent(event);
+        media::detail::takeInputEvent(event);
     }
     readMouse();
     EXPECT_EQ(std::make_pair(heldDeltaX(), heldDeltaY()), std::make_pair(40, 10));
     EXPECT_EQ(std::make_pair(mouseX(), mouseY()), std::make_pair(90, 50));
     for (const SDL_Event& event : {button(touch, false, 95, 50, 1, 1060), motion(mouse, 95, 50, 1061),
                                    button(mouse, false, 95, 50, 2, 1061), motion(mouse, 110, 70, 1900)}) {
-        media::detail::handleSystemEvent(event);
+        media::detail::takeInputEvent(event);
     }
     readMouse();
     EXPECT_EQ(heldDeltaX(), 5);  // up to the release, not the copy's motion after it
@@ -272,13 +279,13 @@ TEST_F(Input, ATapBetweenTwoReadsCountsAsDownAndReleasedInThatReadOnly) {
 TEST_F(Input, KeyPressesAndRepeatsAreSeenInOneReadEachAndWheelNotchesPerReadOfTheMouse) {
     SDL_Event event{};
     event.key = SDL_KeyboardEvent{SDL_KEYDOWN, 0, 0, SDL_PRESSED, 0, 0, 0, {SDL_SCANCODE_PAGEDOWN, 0, 0, 0}};
-    media::detail::handleSystemEvent(event);
+    media::detail::takeInputEvent(event);
     readKeyboard();
     EXPECT_TRUE(keyPressed(scan::pageDown));
     readKeyboard();
     EXPECT_FALSE(keyPressed(scan::pageDown));  // held, not pressed again
     event.key.repeat = 1;
-    media::detail::handleSystemEvent(event);
+    media::detail::takeInputEvent(event);
     readKeyboard();
     EXPECT_TRUE(keyPressed(scan::pageDown));
     EXPECT_FALSE(keyPressedWithControl(scan::pageDown));
@@ -294,8 +301,8 @@ TEST_F(Input, KeyPressesAndRepeatsAreSeenInOneReadEachAndWheelNotchesPerReadOfTh
     event.wheel = SDL_MouseWheelEvent{};
     event.wheel.type = SDL_MOUSEWHEEL;
     event.wheel.y = -1;
-    media::detail::handleSystemEvent(event);
-    media::detail::handleSystemEvent(event);
+    media::detail::takeInputEvent(event);
+    media::detail::takeInputEvent(event);
     feedMouseWheel(3);
     readMouse();
     EXPECT_EQ(mouseWheel(), 1);

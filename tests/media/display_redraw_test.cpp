@@ -9,8 +9,14 @@
 #include <vector>
 
 #include "context/fitting.h"
-#include "media/draw_list.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/display/draw_list.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 #include "tests/view/view_fixture.h"
 #include "text/text_view.h"
 #include "view/sheet.h"

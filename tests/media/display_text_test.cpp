@@ -5,7 +5,13 @@
 #include <string>
 
 #include "display_window.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 
 using namespace media;
 

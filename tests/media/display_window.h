@@ -6,7 +6,11 @@
 
 #include <cstdlib>
 
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 
 class DisplayWindow : public ::testing::Test {
 protected:

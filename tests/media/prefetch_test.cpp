@@ -7,7 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "media/picture.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/media/display_window.h"
 
 namespace {

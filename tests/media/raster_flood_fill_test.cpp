@@ -6,7 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "media/raster.h"
+#include "media/pictures/pictures.h"
+#include "media/pictures/raster.h"
 
 namespace {
 

@@ -2,7 +2,13 @@
 // lines, circles, flood fills, gradients and alpha blending. No window needed.
 #include <gtest/gtest.h>
 
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 
 using namespace media;
 

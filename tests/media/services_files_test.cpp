@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "media/media.h"
+#include "media/system/system.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "media/media.h"
-#include "media/picture.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 
 namespace {
 

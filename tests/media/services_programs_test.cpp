@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "media/media.h"
+#include "media/system/system.h"
 
 namespace {
 

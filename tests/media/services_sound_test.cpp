@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "media/media.h"
+#include "media/system/system.h"
 
 namespace {
 

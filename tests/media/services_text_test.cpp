@@ -4,8 +4,9 @@
 
 #include <ostream>
 
-#include "media/media.h"
-#include "media/unicode.h"
+#include "keyboard/ini.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ protected:
 };
 
 TEST_F(Configuration, SectionsWithoutCaseAndTrimmedValues) {
-    media::IniFile ini;
+    IniFile ini;
     ASSERT_TRUE(ini.open(write("a.ini",
                                "\xEF\xBB\xBFtop=1\r\n[Global]\r\n  Enable = \t1 \t\r\n"
                                "; comment=9\n[KEYBOARD_LAYOUT]\nrow=a¦b¦c\nempty=\nrow=second\n")));
@@ -148,7 +149,7 @@ TEST_F(Configuration, SectionsWithoutCaseAndTrimmedValues) {
 }
 
 TEST_F(Configuration, Windows1252FileReadsLikeItsUtf8Twin) {
-    media::IniFile utf8, legacy;
+    IniFile utf8, legacy;
     ASSERT_TRUE(utf8.open(write("u.ini", "[K]\nrow=q¦w¦€¦é\n")));
     ASSERT_TRUE(legacy.open(write("w.ini", "[K]\nrow=q\xA6w\xA6\x80\xA6\xE9\n")));
     utf8.selectSection("k");
@@ -158,7 +159,7 @@ TEST_F(Configuration, Windows1252FileReadsLikeItsUtf8Twin) {
 }
 
 TEST_F(Configuration, MissingBinaryAndOddFilesNeverFail) {
-    media::IniFile ini;
+    IniFile ini;
     EXPECT_FALSE(ini.open(folder + "missing.ini"));
     EXPECT_FALSE(ini.open(folder));
     ini.selectSection("GLOBAL");

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "media/picture.h"
+#include "media/pictures/pictures.h"
 
 namespace {
 

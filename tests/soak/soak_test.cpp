@@ -19,7 +19,10 @@
 #include "app/app.h"
 #include "document/document.h"
 #include "document/tools.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 

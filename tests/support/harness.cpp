@@ -15,6 +15,11 @@
 #include "app/opening.h"
 #include "document/conversion.h"
 #include "document/document.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/media.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "view/page_view.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "context/viewer.h"
-#include "media/media.h"
+#include "media/pictures/pictures.h"
 
 // How the test's pointer reaches a place. A mouse moves there (the viewer sees it in the frames
 // before it presses); a finger lands there: the pointer jumps and presses in the same frame, and only

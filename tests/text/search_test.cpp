@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "context/viewer.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/input/input.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
 

@@ -10,8 +10,11 @@
 
 #include "context/helpers.h"
 #include "context/viewer.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 #include "text/text_view.h"

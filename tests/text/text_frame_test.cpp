@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "context/viewer.h"
-#include "media/media.h"
+#include "media/desktop/desktop.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "text/search.h"
 #include "text/text_store.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "context/viewer.h"
-#include "media/media.h"
-#include "media/unicode.h"
+#include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
 

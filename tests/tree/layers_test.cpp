@@ -131,6 +131,28 @@ TEST(Layers, TheSharedContextAndTheMediaLayerStandOnNothingAbove) {
     }
 }
 
+// The media layer's rooms, lowest first: a room's files include only its own and lower rooms' headers;
+// the files directly in media/ (the calls that span the rooms) may include any room.
+TEST(Layers, TheMediaRoomsStandInTheirOrder) {
+    const std::vector<std::string> rooms = {"system", "pictures", "text", "display", "input", "desktop"};
+    auto roomOf = [&](const std::string& path) -> int {
+        if (path.rfind("media/", 0) != 0) return -1;
+        const std::string rest = path.substr(6);
+        const std::size_t slash = rest.find('/');
+        if (slash == std::string::npos) return static_cast<int>(rooms.size());  // media/ itself
+        auto it = std::find(rooms.begin(), rooms.end(), rest.substr(0, slash));
+        return it == rooms.end() ? -2 : static_cast<int>(it - rooms.begin());
+    };
+    for (const Include& include : includesOf("media")) {
+        const int from = roomOf(include.file);
+        EXPECT_NE(from, -2) << include.file << " stands in no room";
+        if (include.system || include.target.rfind("media/", 0) != 0) continue;
+        const int to = roomOf(include.target);
+        EXPECT_NE(to, -2) << include.target << " stands in no room";
+        EXPECT_LE(to, from) << include.file << " includes " << include.target << ", a room above its own";
+    }
+}
+
 TEST(Layers, NoFoldersIncludeEachOtherInACircle) {
     EXPECT_EQ(findCircle({{"a", {"b"}}, {"b", {"c"}}, {"c", {"a"}}, {"d", {"a"}}}), "a -> b -> c -> a");
     EXPECT_EQ(findCircle({{"a", {"b", "c"}}, {"b", {"c"}}, {"c", {}}}), "");

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "document/conversion.h"
+#include "media/display/display.h"
+#include "media/system/system.h"
 #include "tests/view/view_fixture.h"
 #include "view/sheet.h"
 

@@ -4,6 +4,10 @@
 #include <cmath>
 
 #include "context/fitting.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/view/view_fixture.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "media/display/display.h"
 #include "tests/support/pdf_maker.h"
 #include "tests/view/view_fixture.h"
 #include "view/sheet.h"

@@ -5,6 +5,9 @@
 #include <string>
 
 #include "context/fitting.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/view/view_fixture.h"
 
 namespace {

@@ -1,6 +1,9 @@
 // The status line in the tool-bar sprite: where its upper lines end and how the resolution rounds.
 #include <string>
 
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/view/view_fixture.h"
 
 namespace {

@@ -11,7 +11,9 @@
 #include <string>
 
 #include "context/fitting.h"
-#include "media/media.h"
+#include "media/display/display.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "view/page_view.h"
 #include "view/sheet.h"

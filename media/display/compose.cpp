@@ -1,0 +1,318 @@
+// Bringing a frame to the screen: the steps drawn since the last flip are replayed on the renderer;
+// not at all when they draw what the screen already shows, and with the software renderer only in
+// the rectangles that changed, presented alone. Scaled copies go through textures scaled once.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "media/display/display_internal.h"
+#include "media/display/draw_list.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system.h"
+
+namespace media {
+
+namespace {
+
+using detail::DrawStep;
+using detail::Rect;
+using detail::TextureHandle;
+
+// A texture's part scaled to a size, by the renderer's own scaling, as a full copy would scale it.
+struct ScaledCopy {
+    std::uint64_t content = 0;
+    bool opaqueVariant = false;
+    Rect source;
+    int width = 0, height = 0;
+    bool smooth = false;
+    TextureHandle texture;
+
+    bool serves(const DrawStep& step) const {
+        return content == step.content && opaqueVariant == step.opaqueVariant && source == step.source &&
+               width == step.destination.w && height == step.destination.h && smooth == step.smooth;
+    }
+};
+
+struct ComposeState {
+    std::vector<DrawStep> building;  // this frame's steps, in order
+    std::vector<DrawStep> shown;     // the steps of the frame on screen, without their textures
+    bool wholeNeeded = true;         // what the screen shows is not known
+    Redrawing redrawing = Redrawing::changedOnly;
+    std::vector<ScaledCopy> scaled;   // those the frame on screen uses
+    std::optional<ScaledCopy> ahead;  // made between frames for a frame to come (a page turn)
+    int scaledInFrame = 0;            // made while drawing this frame
+    RedrawCheck check;
+};
+
+ComposeState& compose() {
+    static ComposeState state;
+    return state;
+}
+
+enum class Plan { nothing, rectangles, whole };
+
+SDL_Renderer* renderer() {
+    return detail::display().renderer;
+}
+
+Rect screenRect() {
+    int width = 0, height = 0;
+    SDL_GetRendererOutputSize(renderer(), &width, &height);
+    return Rect{0, 0, width, height};
+}
+
+SDL_Rect sdlRect(const Rect& r) {
+    return SDL_Rect{r.x, r.y, r.w, r.h};
+}
+
+SDL_BlendMode sdlBlend(detail::Blend blend) {
+    switch (blend) {
+        case detail::Blend::normal:
+            return SDL_BLENDMODE_BLEND;
+        case detail::Blend::multiply:
+            return SDL_BLENDMODE_MUL;
+        default:
+            return SDL_BLENDMODE_NONE;
+    }
+}
+
+// The software renderer clips a scaled copy by moving its source rectangle to whole pixels, so a
+// clipped copy would sample the texture elsewhere than the whole one. Scaled once into a texture of
+// the destination's size, the copy is then clipped pixel for pixel; the renderer itself scales a
+// blended or modulated copy through such an intermediate picture.
+TextureHandle scaleCopy(const DrawStep& step) {
+    SDL_Texture* texture = SDL_CreateTexture(renderer(), SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_TARGET,
+                                             step.destination.w, step.destination.h);
+    if (texture == nullptr) return {};
+    SDL_Texture* original = step.texture.get();
+    SDL_SetTextureBlendMode(original, SDL_BLENDMODE_NONE);
+    SDL_SetTextureAlphaMod(original, 255);
+    SDL_SetTextureColorMod(original, 255, 255, 255);
+    SDL_SetTextureScaleMode(original, step.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    const SDL_Rect source = sdlRect(step.source);
+    SDL_SetRenderTarget(renderer(), texture);
+    SDL_RenderCopy(renderer(), original, &source, nullptr);
+    SDL_SetRenderTarget(renderer(), nullptr);
+    return detail::adoptTexture(texture);
+}
+
+bool throughScaledCopy(const DrawStep& step) {
+    return detail::display().software && step.kind == DrawStep::Kind::copy && step.scaled() && step.texture;
+}
+
+TextureHandle scaledCopyFor(const DrawStep& step) {
+    std::vector<ScaledCopy>& scaled = compose().scaled;
+    auto found =
+        std::find_if(scaled.begin(), scaled.end(), [&](const ScaledCopy& c) { return c.serves(step); });
+    if (found != scaled.end()) return found->texture;
+    std::optional<ScaledCopy>& ahead = compose().ahead;
+    if (ahead && ahead->serves(step)) {
+        scaled.push_back(std::move(*ahead));
+        ahead.reset();
+        return scaled.back().texture;
+    }
+    ScaledCopy copy{step.content,       step.opaqueVariant, step.source, step.destination.w,
+                    step.destination.h, step.smooth,        {}};
+    copy.texture = scaleCopy(step);
+    ++compose().scaledInFrame;
+    if (copy.texture) scaled.push_back(copy);
+    return copy.texture;
+}
+
+// Scaling changes the render target: it is done for the whole frame before any drawing.
+void prepareScaledCopies(const std::vector<Rect>& areas) {
+    const Rect screen = screenRect();
+    for (const DrawStep& step : compose().building) {
+        if (!throughScaledCopy(step)) continue;
+        Rect bounds = detail::stepBounds(step, screen);
+        bool needed = std::any_of(areas.begin(), areas.end(),
+                                  [&](const Rect& area) { return detail::overlap(bounds, area); });
+        if (needed) scaledCopyFor(step);
+    }
+}
+
+void fill(const Rect& rect, Colour colour) {
+    const SDL_Rect area = sdlRect(rect);
+    SDL_SetRenderDrawBlendMode(renderer(), SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(renderer(), static_cast<Uint8>(red(colour)), static_cast<Uint8>(green(colour)),
+                           static_cast<Uint8>(blue(colour)), 255);
+    SDL_RenderFillRect(renderer(), &area);
+}
+
+void copy(const DrawStep& step) {
+    TextureHandle texture = throughScaledCopy(step) ? scaledCopyFor(step) : step.texture;
+    if (!texture) return;
+    const bool prescaled = texture != step.texture;
+    const SDL_Rect source =
+        sdlRect(prescaled ? Rect{0, 0, step.destination.w, step.destination.h} : step.source);
+    const SDL_Rect destination = sdlRect(step.destination);
+    SDL_SetTextureBlendMode(texture.get(), sdlBlend(step.blend));
+    SDL_SetTextureAlphaMod(texture.get(), step.alpha);
+    SDL_SetTextureColorMod(texture.get(), step.tint, step.tint, step.tint);
+    SDL_SetTextureScaleMode(texture.get(), step.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    SDL_RenderCopy(renderer(), texture.get(), &source, &destination);
+}
+
+// One step; area is the rectangle being drawn (a clear fills only that).
+void draw(const DrawStep& step, const Rect& area) {
+    switch (step.kind) {
+        case DrawStep::Kind::clear:
+            fill(area, step.colour);
+            break;
+        case DrawStep::Kind::fill:
+            fill(step.destination, step.colour);
+            break;
+        case DrawStep::Kind::copy:
+            copy(step);
+            break;
+    }
+}
+
+void drawWhole() {
+    const Rect screen = screenRect();
+    prepareScaledCopies({screen});
+    SDL_RenderSetClipRect(renderer(), nullptr);
+    for (const DrawStep& step : compose().building) draw(step, screen);
+}
+
+// Each rectangle is drawn from its clear up, clipped to itself, with the steps that reach into it.
+void drawChanged(const std::vector<Rect>& changed) {
+    const Rect screen = screenRect();
+    prepareScaledCopies(changed);
+    for (const Rect& area : changed) {
+        const SDL_Rect clip = sdlRect(area);
+        SDL_RenderSetClipRect(renderer(), &clip);
+        for (const DrawStep& step : compose().building) {
+            if (detail::overlap(detail::stepBounds(step, screen), area)) draw(step, area);
+        }
+    }
+    SDL_RenderSetClipRect(renderer(), nullptr);
+}
+
+// The software renderer draws into the window's surface; the rectangles alone go to the screen.
+bool presentChanged(const std::vector<Rect>& changed) {
+    std::vector<SDL_Rect> rectangles;
+    for (const Rect& rect : changed) rectangles.push_back(sdlRect(rect));
+    SDL_RenderFlush(renderer());
+    return SDL_UpdateWindowSurfaceRects(detail::display().window, rectangles.data(),
+                                        static_cast<int>(rectangles.size())) == 0;
+}
+
+// Checking: the frame as drawn is compared with the same frame drawn whole, pixel for pixel.
+void checkAgainstWhole() {
+    Picture drawn, whole;
+    if (!detail::readFrame(drawn)) return;
+    drawWhole();
+    if (!detail::readFrame(whole)) return;
+    RedrawCheck& check = compose().check;
+    ++check.framesChecked;
+    for (std::size_t i = 0; i < drawn.pixels.size() && i < whole.pixels.size(); ++i) {
+        if (((drawn.pixels[i] ^ whole.pixels[i]) & 0xFFFFFFu) == 0) continue;
+        if (check.framesDiffering++ == 0) {
+            check.firstX = static_cast<int>(i % static_cast<std::size_t>(drawn.width));
+            check.firstY = static_cast<int>(i / static_cast<std::size_t>(drawn.width));
+            check.drawn = drawn.pixels[i] & 0xFFFFFFu;
+            check.whole = whole.pixels[i] & 0xFFFFFFu;
+            check.frame = frameCounts().frames;
+        }
+        return;
+    }
+}
+
+Plan planFrame(std::vector<Rect>& changed) {
+    ComposeState& state = compose();
+    if (state.redrawing == Redrawing::whole || state.wholeNeeded) return Plan::whole;
+    if (!detail::changedRectangles(state.shown, state.building, screenRect(), changed)) return Plan::whole;
+    if (changed.empty()) return Plan::nothing;
+    return detail::display().software ? Plan::rectangles : Plan::whole;
+}
+
+// Textures go with the frame: the sprites may now change them in place. Scaled copies stay while the
+// frame on screen uses them.
+void finishFrame() {
+    ComposeState& state = compose();
+    state.shown = std::move(state.building);
+    state.building.clear();
+    std::erase_if(state.scaled, [&](const ScaledCopy& copy) {
+        return std::none_of(state.shown.begin(), state.shown.end(), [&](const DrawStep& step) {
+            return throughScaledCopy(step) && copy.serves(step);
+        });
+    });
+    for (DrawStep& step : state.shown) step.texture.reset();
+    state.wholeNeeded = false;
+}
+
+}  // namespace
+
+namespace detail {
+
+void addDrawStep(DrawStep step) {
+    compose().building.push_back(std::move(step));
+}
+
+void presentFrame() {
+    std::vector<Rect> changed;
+    Plan plan = planFrame(changed);
+    const bool checking = compose().redrawing == Redrawing::checked && display().software;
+    if (plan == Plan::rectangles) {
+        drawChanged(changed);
+        if (display().capturing) captureFrame();
+        if (checking) checkAgainstWhole();
+        if (!presentChanged(changed)) plan = Plan::whole;
+    } else if (plan == Plan::nothing && checking) {
+        checkAgainstWhole();
+    }
+    if (plan == Plan::whole) {
+        drawWhole();
+        if (display().capturing) captureFrame();
+        SDL_RenderPresent(renderer());
+    }
+    countFrame(plan != Plan::nothing, plan == Plan::rectangles, compose().scaledInFrame);
+    compose().scaledInFrame = 0;
+    finishFrame();
+}
+
+void scaleAhead(const DrawStep& step) {
+    if (!throughScaledCopy(step)) return;
+    ComposeState& state = compose();
+    if (state.ahead && state.ahead->serves(step)) return;
+    state.ahead.reset();  // one at a time: the pictures are large
+    ScaledCopy copy{step.content,       step.opaqueVariant, step.source,    step.destination.w,
+                    step.destination.h, step.smooth,        scaleCopy(step)};
+    if (copy.texture) state.ahead = std::move(copy);
+}
+
+void forgetScaledAhead(std::uint64_t content) {
+    std::optional<ScaledCopy>& ahead = compose().ahead;
+    if (ahead && ahead->content == content) ahead.reset();
+}
+
+void redrawWhole() {
+    compose().wholeNeeded = true;
+}
+
+void forgetDrawSteps() {
+    ComposeState& state = compose();
+    state.building.clear();
+    state.shown.clear();
+    state.scaled.clear();
+    state.ahead.reset();
+    state.wholeNeeded = true;
+}
+
+}  // namespace detail
+
+void setRedrawing(Redrawing mode) {
+    compose().redrawing = mode;
+    compose().check = RedrawCheck{};
+    compose().wholeNeeded = true;
+}
+
+RedrawCheck redrawCheck() {
+    return compose().check;
+}
+
+}  // namespace media

@@ -1,0 +1,527 @@
+// The window and the sprite display: start and stop, desktop size, flipping, caption and pointer
+// capture, frame capture, and the system events of the display.
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "media/display/display_internal.h"
+#include "media/pictures/pictures.h"
+#include "media/system/system_internal.h"
+#include "media/text/fonts_internal.h"
+
+namespace media {
+
+namespace detail {
+
+namespace {
+
+std::uint64_t& generation() {
+    static std::uint64_t counter = 0;
+    return counter;
+}
+
+// Shown, uncovered or resized, the window shows nothing of the frames drawn before.
+bool windowNeedsFrame(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+DisplayState& display() {
+    static DisplayState state;
+    return state;
+}
+
+// SDL drivers that show nothing on a screen. Asked for nothing in particular, SDL falls back to one
+// of them without a word when no display answers, and the program would run unseen.
+bool driverShowsWindow(const std::string& name) {
+    return name != "offscreen" && name != "dummy" && name != "evdev";
+}
+
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// SDL's drivers that show a window, in SDL's order of preference, as SDL_VIDEODRIVER's list form.
+std::string windowDriverList() {
+    std::string list;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        std::string name = SDL_GetVideoDriver(i);
+        if (driverShowsWindow(name)) list += (list.empty() ? "" : ",") + name;
+    }
+    return list;
+}
+
+void reportNoDisplay(const std::string& chosen) {
+    std::string display = environment("DISPLAY"), wayland = environment("WAYLAND_DISPLAY");
+    std::string where = "DISPLAY " + (display.empty() ? "not set" : "\"" + display + "\"") +
+                        ", WAYLAND_DISPLAY " + (wayland.empty() ? "not set" : "\"" + wayland + "\"");
+    if (!chosen.empty()) where = "SDL_VIDEODRIVER \"" + chosen + "\"";
+    std::fprintf(stderr, "Pagewell cannot open the display (%s): %s\n", where.c_str(), SDL_GetError());
+}
+
+// An X server resets when its last client leaves, and refuses connections meanwhile (ECONNRESET or
+// EAGAIN for a few milliseconds): a viewer started just after a client such as xdpyinfo ended meets
+// such a reset. Start-up therefore tries again for about two seconds while a display is named.
+bool startVideoDriver() {
+    const std::string chosen = environment("SDL_VIDEODRIVER");
+    if (chosen.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, windowDriverList().c_str());
+    const bool displayNamed = !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty();
+    const int attempts = chosen.empty() && displayNamed ? 8 : 1;
+    bool started = false;
+    for (int attempt = 0; attempt < attempts && !started; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(std::min(25 << attempt, 400)));
+        started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    if (chosen.empty()) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (!started) reportNoDisplay(chosen);
+    return started;
+}
+
+// $XDG_CACHE_HOME/pagewell/compose (else under ~/.cache), the user's own and private, as Xlib wants
+// it; "" where it cannot be made, and for root, whose tables Xlib never keeps.
+std::string composeCacheFolder() {
+    if (::geteuid() == 0) return {};
+    std::string base = environment("XDG_CACHE_HOME");
+    if (base.empty() || base[0] != '/') {
+        const std::string home = environment("HOME");
+        if (home.empty() || home[0] != '/') return {};
+        base = home + "/.cache";
+    }
+    std::string folder;
+    for (const std::string& part : {base, base + "/pagewell", base + "/pagewell/compose"}) {
+        folder = part;
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    }
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+        return {};
+    return folder;
+}
+
+void setForTheStart(const char* name, const std::string& value) {
+    ::setenv(name, value.c_str(), 1);
+    startVariables().emplace_back(name);
+}
+
+}  // namespace
+
+void prepareStartEnvironment() {
+    // Without a session bus, libdbus would try to start one through dbus-launch when SDL connects, a
+    // process start per folder of the search path, for a bus no desktop service listens on.
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    const bool busKnown = !environment("DBUS_SESSION_BUS_ADDRESS").empty() ||
+                          (!runtime.empty() && ::access((runtime + "/bus").c_str(), F_OK) == 0);
+    if (!busKnown) setForTheStart("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    // Xlib parses the locale's whole Compose table at every start (some 10 ms) unless it may keep the
+    // parsed table in a folder of the user's; it looks in ~/.compose-cache, which few have.
+    const std::string home = environment("HOME");
+    struct stat status {};
+    const bool cacheKnown = !environment("XCOMPOSECACHE").empty() ||
+                            (!home.empty() && ::stat((home + "/.compose-cache").c_str(), &status) == 0);
+    if (cacheKnown) return;
+    const std::string folder = composeCacheFolder();
+    if (!folder.empty()) setForTheStart("XCOMPOSECACHE", folder);
+}
+
+bool startVideo() {
+    DisplayState& state = display();
+    if (state.videoStarted) return true;
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    // A portrait window on a landscape desktop must not minimise when the pointer leaves it.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // After a detach, the press that takes the window back must also reach the program.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // A touch screen reaches the program only through SDL's mouse emulation (pointer.cpp).
+    SDL_SetHintWithPriority(SDL_HINT_TOUCH_MOUSE_EVENTS, "1", SDL_HINT_OVERRIDE);
+    prepareStartEnvironment();
+    if (!startVideoDriver()) return false;
+    // Under X the software renderer's frame goes to the server as a shared-memory image, the changed
+    // rectangles alone. SDL would otherwise hand the whole frame to a second, OpenGL renderer at every
+    // present: llvmpipe on a machine without a graphics processor, several milliseconds a frame. (Other
+    // window systems may offer no window surface of their own; there SDL keeps its choice.)
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && SDL_strcmp(driver, "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    state.videoStarted = true;
+    return true;
+}
+
+bool takeDisplayEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            forgetDrawSteps();
+            releaseTextTextures();
+            remakeAllTextures();
+            return true;
+        case SDL_WINDOWEVENT:
+            if (windowNeedsFrame(event.window)) redrawWhole();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A captured pointer could not reach a dialog's window.
+void applyPointerCapture() {
+    DisplayState& state = display();
+    if (state.window == nullptr) return;
+    bool shown = (SDL_GetWindowFlags(state.window) & SDL_WINDOW_SHOWN) != 0;
+    bool captured = state.pointerCaptured && !state.dialogsUp;
+    SDL_SetWindowGrab(state.window, captured && shown ? SDL_TRUE : SDL_FALSE);
+    SDL_ShowCursor(captured ? SDL_DISABLE : SDL_ENABLE);
+}
+
+void freePointerForDialogs(bool dialogsUp) {
+    display().dialogsUp = dialogsUp;
+    applyPointerCapture();
+}
+
+std::uint64_t rendererGeneration() {
+    return generation();
+}
+
+bool readFrame(Picture& frame) {
+    DisplayState& state = display();
+    int width = 0, height = 0;
+    frame = Picture{};
+    if (SDL_GetRendererOutputSize(state.renderer, &width, &height) != 0 || width <= 0 || height <= 0)
+        return false;
+    frame.width = width;
+    frame.height = height;
+    frame.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    if (SDL_RenderReadPixels(state.renderer, nullptr, SDL_PIXELFORMAT_RGBA32, frame.pixels.data(),
+                             width * 4) == 0)
+        return true;
+    frame = Picture{};
+    return false;
+}
+
+void captureFrame() {
+    readFrame(display().captured);
+}
+
+}  // namespace detail
+
+using detail::applyPointerCapture;
+using detail::display;
+
+namespace {
+
+SDL_Renderer* createRenderer(SDL_Window* window) {
+    // With no flags SDL takes the first driver that works, accelerated ones first, and honours
+    // SDL_RENDER_DRIVER; the software renderer is the last resort.
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
+    if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer == nullptr) std::fprintf(stderr, "Renderer: %s\n", SDL_GetError());
+    ++detail::generation();
+    return renderer;
+}
+
+bool softwareRenderer(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    return SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+}
+
+// The kernel makes the pages holding [data, data + bytes) ready for writing; no byte changes.
+void makePagesReady(const void* data, std::size_t bytes) {
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    const auto start = address / page * page;
+    ::madvise(reinterpret_cast<void*>(start), address + bytes - start, MADV_POPULATE_WRITE);
+}
+
+// The software renderer draws into the window's surface, under X a fresh shared-memory segment: the
+// first frame would meet each of its pages for the first time, some 2,000 page faults. The kernel
+// makes them ready on a thread of their own while start-up goes on; no byte is written there.
+class FramePages {
+public:
+    ~FramePages() { finish(); }
+    void makeReady(SDL_Window* window) {
+        finish();
+        SDL_Surface* surface = SDL_GetWindowSurface(window);
+        if (surface == nullptr || surface->pixels == nullptr) return;
+        const void* pixels = surface->pixels;
+        const auto bytes = static_cast<std::size_t>(surface->pitch) * static_cast<std::size_t>(surface->h);
+        thread_ = std::thread([pixels, bytes] { makePagesReady(pixels, bytes); });
+    }
+    void finish() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
+FramePages& framePages() {
+    static FramePages pages;
+    return pages;
+}
+
+// The first frame makes large pictures on the main thread (the page's texture, its copy scaled to the
+// screen): each would meet fresh memory, a page fault per 4 KB, some 4 ms for a page. Blocks of the
+// main thread's heap have their pages made ready by the kernel on a thread of their own while the
+// window and the sprites are made, and are given back to the heap just before the first texture is;
+// those pictures then take memory that is ready. The C library takes a block from the heap, not from a
+// mapping of its own, once a block as large has been freed (its dynamic mmap threshold), and keeps
+// up to twice that free in the heap (its trim threshold). A freed block of a screen's size sets both
+// as the program's own pictures soon would; the warm blocks stay under the two.
+class WarmHeap {
+public:
+    static constexpr std::size_t largestPicture = std::size_t{8} << 20;  // 1080 x 1920 x 4 bytes
+    static constexpr std::size_t blockBytes = largestPicture - (std::size_t{1} << 20);
+    ~WarmHeap() { release(); }
+    void begin() {
+        if (begun_) return;  // once: the program starts once
+        begun_ = true;
+        void* volatile first = std::malloc(largestPicture);  // volatile: the pair must not be left out
+        std::free(first);
+        for (void*& block : blocks_) block = std::malloc(blockBytes);
+        thread_ = std::thread([blocks = blocks_] {
+            for (const void* block : blocks) {
+                if (block != nullptr) makePagesReady(block, blockBytes);
+            }
+        });
+    }
+    void release() {
+        if (thread_.joinable()) thread_.join();
+        for (void*& block : blocks_) {
+            std::free(block);
+            block = nullptr;
+        }
+    }
+
+private:
+    bool begun_ = false;
+    std::array<void*, 2> blocks_{};
+    std::thread thread_;
+};
+
+WarmHeap& warmHeap() {
+    static WarmHeap heap;
+    return heap;
+}
+
+}  // namespace
+
+void prepareStart() {
+    detail::prepareStartEnvironment();
+}
+
+void readyMemoryForFirstPage() {
+    warmHeap().begin();
+}
+
+namespace detail {
+
+void releaseReadyMemory() {
+    warmHeap().release();
+}
+
+void closeDisplay() {
+    DisplayState& state = display();
+    forgetDrawingTarget();
+    stopPrefetch();
+    forgetDrawSteps();
+    releaseTextTextures();
+    releaseAllSprites();
+    releaseFonts();
+    framePages().finish();
+    if (state.renderer != nullptr) {
+        SDL_DestroyRenderer(state.renderer);
+        ++generation();
+    }
+    if (state.window != nullptr) SDL_DestroyWindow(state.window);
+    if (TTF_WasInit() != 0) TTF_Quit();
+    if (state.videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    int overrideWidth = state.desktopOverrideWidth, overrideHeight = state.desktopOverrideHeight;
+    state = DisplayState{};
+    state.desktopOverrideWidth = overrideWidth;
+    state.desktopOverrideHeight = overrideHeight;
+}
+
+void presentAndWait() {
+    DisplayState& state = display();
+    if (state.renderer != nullptr) presentFrame();
+    waitForNextFrame(state.frameIntervalNanoseconds);
+}
+
+}  // namespace detail
+
+int desktopWidth() {
+    detail::DisplayState& state = display();
+    if (state.desktopOverrideWidth > 0) return state.desktopOverrideWidth;
+    SDL_DisplayMode mode;
+    if (!detail::startVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    return mode.w;
+}
+
+int desktopHeight() {
+    detail::DisplayState& state = display();
+    if (state.desktopOverrideHeight > 0) return state.desktopOverrideHeight;
+    SDL_DisplayMode mode;
+    if (!detail::startVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    return mode.h;
+}
+
+void overrideDesktopSize(int width, int height) {
+    display().desktopOverrideWidth = std::max(width, 0);
+    display().desktopOverrideHeight = std::max(height, 0);
+}
+
+bool openWindow(int width, int height, const std::string& title, WindowFlags flags) {
+    detail::DisplayState& state = display();
+    if (width <= 0 || height <= 0 || !detail::startVideo()) return false;
+    if (state.window != nullptr) return false;
+    Uint32 windowFlags =
+        (flags.borderless ? SDL_WINDOW_BORDERLESS : 0) | (flags.hidden ? SDL_WINDOW_HIDDEN : 0);
+    state.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                    height, windowFlags);
+    if (state.window == nullptr) {
+        std::fprintf(stderr, "Window: %s\n", SDL_GetError());
+        return false;
+    }
+    state.title = title;
+    state.hasCaption = !flags.borderless;
+    return true;
+}
+
+void setWindowTopMost() {
+    if (display().window != nullptr) SDL_SetWindowAlwaysOnTop(display().window, SDL_TRUE);
+}
+
+void showWindow() {
+    detail::DisplayState& state = display();
+    if (state.window == nullptr) return;
+    SDL_ShowWindow(state.window);
+    SDL_RaiseWindow(state.window);
+    applyPointerCapture();
+    detail::redrawWhole();
+}
+
+bool openDisplay(int width, int height) {
+    detail::DisplayState& state = display();
+    if (state.window == nullptr || width <= 0 || height <= 0) return false;
+    if (state.renderer == nullptr) {
+        state.renderer = createRenderer(state.window);
+        if (state.renderer == nullptr) return false;
+    }
+    state.width = width;
+    state.height = height;
+    state.software = softwareRenderer(state.renderer);
+    if (state.software) framePages().makeReady(state.window);
+    detail::forgetDrawSteps();
+    detail::releaseTextTextures();
+    detail::remakeAllTextures();
+    clearDisplay(rgb(0, 0, 0));
+    detail::startFramePacing();
+    applyPointerCapture();
+    return true;
+}
+
+void setFrameRate(int framesPerSecond) {
+    display().frameIntervalNanoseconds = framesPerSecond > 0 ? 1'000'000'000LL / (framesPerSecond + 1) : 0;
+}
+
+void clearDisplay(Colour colour) {
+    if (display().renderer == nullptr) return;
+    detail::DrawStep step;
+    step.kind = detail::DrawStep::Kind::clear;
+    step.colour = colour & 0xFFFFFFu;
+    detail::addDrawStep(std::move(step));
+}
+
+void toggleWindowCaption() {
+    detail::DisplayState& state = display();
+    if (state.window == nullptr) return;
+    state.hasCaption = !state.hasCaption;
+    SDL_SetWindowBordered(state.window, state.hasCaption ? SDL_TRUE : SDL_FALSE);
+    detail::redrawWhole();
+}
+
+int windowWidth() {
+    int width = 0;
+    if (display().window != nullptr) SDL_GetWindowSize(display().window, &width, nullptr);
+    return width;
+}
+
+int windowHeight() {
+    int height = 0;
+    if (display().window != nullptr) SDL_GetWindowSize(display().window, nullptr, &height);
+    return height;
+}
+
+void releasePointer(bool release) {
+    display().pointerCaptured = !release;
+    applyPointerCapture();
+}
+
+void raiseWindow() {
+    SDL_Window* window = display().window;
+    if (window == nullptr) return;
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window);
+    SDL_RaiseWindow(window);
+    applyPointerCapture();
+}
+
+std::string videoDriver() {
+    const char* name = display().videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
+    return name != nullptr ? name : "";
+}
+
+std::string windowTitle() {
+    return display().window != nullptr ? display().title : std::string();
+}
+
+bool windowHasCaption() {
+    return display().window != nullptr && display().hasCaption;
+}
+
+// A frame equal to the last is not drawn again: capturing starts with a frame drawn whole.
+void captureFrames(bool on) {
+    display().capturing = on;
+    if (on) detail::redrawWhole();
+    if (!on) display().captured = Picture{};
+}
+
+Colour capturedPixel(int x, int y) {
+    const Picture& frame = display().captured;
+    if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) return 0xFFFFFFFFu;
+    return frame.pixels[static_cast<std::size_t>(y) * frame.width + x] & 0xFFFFFFu;
+}
+
+bool saveCapturedFrame(const std::string& pngFile) {
+    const Picture& frame = display().captured;
+    if (frame.width <= 0 || frame.height <= 0) return false;
+    Picture opaque = frame;
+    for (std::uint32_t& pixel : opaque.pixels) pixel |= 0xFF000000u;
+    return encodePngFile(opaque, pngFile);
+}
+
+}  // namespace media

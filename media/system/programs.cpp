@@ -1,0 +1,294 @@
+// External programs: starting with posix_spawn, reaping our own children, finding processes by name
+// in /proc, stopping them and raising their priority.
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <set>
+
+#include "media/system/system.h"
+#include "media/system/system_internal.h"
+
+extern char** environ;
+
+namespace media {
+
+namespace detail {
+
+std::vector<std::string>& startVariables() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+}  // namespace detail
+
+namespace {
+
+// The children started without waiting; only these are ever reaped, so that a child another part of
+// the program waits for is never taken from it (which waitpid(-1) would do).
+struct ChildRegistry {
+    std::mutex mutex;
+    std::set<pid_t> children;
+};
+
+ChildRegistry& registry() {
+    static ChildRegistry instance;
+    return instance;
+}
+
+void rememberChild(pid_t pid) {
+    std::lock_guard lock(registry().mutex);
+    registry().children.insert(pid);
+}
+
+bool forgetChild(pid_t pid) {
+    std::lock_guard lock(registry().mutex);
+    return registry().children.erase(pid) > 0;
+}
+
+bool isOurChild(pid_t pid) {
+    std::lock_guard lock(registry().mutex);
+    return registry().children.count(pid) > 0;
+}
+
+// The child's exit status, or -1 when a signal ended it (or it could not be waited for).
+int waitForChild(pid_t pid) {
+    int status = 0;
+    pid_t result = 0;
+    while ((result = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+    }
+    return result == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string variableName(const std::string& entry) {
+    return entry.substr(0, entry.find('='));
+}
+
+// The program's environment with the caller's changes; the strings stay owned by environ and changes.
+std::vector<char*> childEnvironment(const std::vector<std::string>& changes) {
+    std::set<std::string> changed;
+    for (const std::string& change : changes) changed.insert(variableName(change));
+    // What the viewer set for SDL's start alone stays out: the program sees the environment as it was.
+    for (const std::string& name : detail::startVariables()) changed.insert(name);
+    std::vector<char*> entries;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        if (changed.count(variableName(*entry)) == 0) entries.push_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        if (change.find('=') != std::string::npos) entries.push_back(const_cast<char*>(change.c_str()));
+    }
+    entries.push_back(nullptr);
+    return entries;
+}
+
+// RAII for the spawn attribute and file action objects.
+struct SpawnSetup {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    SpawnSetup() {
+        posix_spawn_file_actions_init(&actions);
+        posix_spawnattr_init(&attributes);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+};
+
+// The child starts with no blocked signals and default handling of the ones a parent commonly
+// ignores or catches, whatever the viewer (or SDL) has set up for itself.
+bool prepareSignals(posix_spawnattr_t& attributes) {
+    sigset_t empty;
+    sigset_t defaults;
+    sigemptyset(&empty);
+    sigemptyset(&defaults);
+    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD, SIGQUIT}) sigaddset(&defaults, signal);
+    return posix_spawnattr_setsigmask(&attributes, &empty) == 0 &&
+           posix_spawnattr_setsigdefault(&attributes, &defaults) == 0 &&
+           posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+}
+
+// The output file is opened before the change of folder, so a relative name is the caller's.
+bool prepareFileActions(posix_spawn_file_actions_t& actions, const RunOptions& options) {
+    if (!options.standardOutputFile.empty() &&
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.standardOutputFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0666) != 0)
+        return false;
+    if (!options.workingFolder.empty() &&
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str()) != 0)
+        return false;
+    return true;
+}
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string baseName(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+std::string firstLineOf(const std::string& path) {
+    std::ifstream stream(path);
+    std::string line;
+    std::getline(stream, line);
+    return line;
+}
+
+// The state letter follows the last ')' in /proc/<pid>/stat; the name before it may hold ')' itself.
+bool isZombieOrDead(pid_t pid) {
+    std::string stat = firstLineOf("/proc/" + std::to_string(pid) + "/stat");
+    std::size_t close = stat.rfind(')');
+    if (close == std::string::npos || close + 2 >= stat.size()) return true;  // vanished meanwhile
+    char state = stat[close + 2];
+    return state == 'Z' || state == 'X' || state == 'x';
+}
+
+// comm holds at most 15 bytes of the name; a longer name is compared by its first 15 and, where
+// /proc/<pid>/exe can be read, by the whole file name.
+bool nameMatches(pid_t pid, const std::string& wanted) {
+    std::string directory = "/proc/" + std::to_string(pid);
+    std::string comm = lowerCase(firstLineOf(directory + "/comm"));
+    if (comm.empty() || comm != wanted.substr(0, 15)) return false;
+    if (wanted.size() <= 15) return true;
+    char target[PATH_MAX];
+    ssize_t length = ::readlink((directory + "/exe").c_str(), target, sizeof target - 1);
+    if (length <= 0) return true;
+    std::string exe = baseName(std::string(target, static_cast<std::size_t>(length)));
+    const std::string deleted = " (deleted)";
+    if (exe.size() > deleted.size() && exe.ends_with(deleted)) exe.resize(exe.size() - deleted.size());
+    return lowerCase(exe) == wanted;
+}
+
+std::vector<pid_t> processIdentifiers() {
+    std::vector<pid_t> pids;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return pids;
+    while (struct dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        long value = std::strtol(entry->d_name, &end, 10);
+        if (end != entry->d_name && *end == '\0' && value > 0) pids.push_back(static_cast<pid_t>(value));
+    }
+    ::closedir(proc);
+    std::sort(pids.begin(), pids.end());
+    return pids;
+}
+
+}  // namespace
+
+// glibc's posix_spawn reports a failed exec (missing program, no permission) as its result, so a
+// non-zero result always means the program did not start.
+int runProgram(const std::string& program, const std::vector<std::string>& arguments,
+               const RunOptions& options, int* exitStatus) {
+    if (exitStatus) *exitStatus = -1;
+    if (program.empty()) return 0;
+    SpawnSetup setup;
+    if (!prepareSignals(setup.attributes) || !prepareFileActions(setup.actions, options)) return 0;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> environment = childEnvironment(options.environment);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(),
+                      environment.data()) != 0)
+        return 0;
+    if (options.wait) {
+        const int status = waitForChild(pid);
+        if (exitStatus) *exitStatus = status;
+    } else {
+        rememberChild(pid);
+    }
+    return static_cast<int>(pid);
+}
+
+void reapFinishedPrograms() {
+    std::set<pid_t> children;
+    {
+        std::lock_guard lock(registry().mutex);
+        children = registry().children;
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        pid_t result = ::waitpid(pid, &status, WNOHANG);
+        if (result == pid || (result < 0 && errno == ECHILD)) forgetChild(pid);
+    }
+}
+
+bool programRunning(int processId) {
+    if (processId <= 0) return false;
+    pid_t pid = static_cast<pid_t>(processId);
+    if (!isOurChild(pid)) return false;  // never started here, or already reaped
+    int status = 0;
+    pid_t result = ::waitpid(pid, &status, WNOHANG);
+    if (result == 0) return true;
+    forgetChild(pid);
+    return false;
+}
+
+// Scans in ascending process-id order; a program the viewer started and that has ended is reaped
+// first, so it never counts as running.
+int isProgramRunning(const std::string& exeName) {
+    std::string wanted = lowerCase(baseName(exeName));
+    if (wanted.empty()) return 0;
+    reapFinishedPrograms();
+    for (pid_t pid : processIdentifiers())
+        if (nameMatches(pid, wanted) && !isZombieOrDead(pid)) return static_cast<int>(pid);
+    return 0;
+}
+
+int ownProgramRunning(const std::string& exeName) {
+    std::string wanted = lowerCase(baseName(exeName));
+    if (wanted.empty()) return 0;
+    reapFinishedPrograms();
+    std::set<pid_t> children;
+    {
+        std::lock_guard lock(registry().mutex);
+        children = registry().children;
+    }
+    for (pid_t pid : children)
+        if (nameMatches(pid, wanted) && !isZombieOrDead(pid)) return static_cast<int>(pid);
+    return 0;
+}
+
+bool stopProgram(int processId) {
+    if (processId <= 0) return false;
+    pid_t pid = static_cast<pid_t>(processId);
+    if (::kill(pid, SIGKILL) != 0) return false;
+    if (isOurChild(pid)) {
+        waitForChild(pid);
+        forgetChild(pid);
+    }
+    return true;
+}
+
+// A negative nice value needs privilege (or RLIMIT_NICE); without it the program keeps its priority.
+void raiseProgramPriority(int processId) {
+    if (processId <= 0) return;
+    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(processId), -10) == 0) return;
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NICE, &limit) == 0 && limit.rlim_cur > 20 && limit.rlim_cur != RLIM_INFINITY)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(processId), 20 - static_cast<int>(limit.rlim_cur));
+}
+
+// The tool folder beside the executable is laid out for the build's own word size.
+std::string windowsBitness() {
+    return sizeof(void*) == 8 ? "64" : "32";
+}
+
+}  // namespace media

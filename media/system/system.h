@@ -1,0 +1,109 @@
+// The media layer's system room: the clock, files and folders, programs, threads and sound. Any
+// thread, unless a function says otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace media {
+
+// Clock. The millisecond counter and the frame limiter can be taken over by a test: with a test
+// clock, elapsedMilliseconds() returns the test's value and flipDisplay() never sleeps.
+std::int64_t elapsedMilliseconds();
+void sleepMilliseconds(int ms);
+void useTestClock(bool on);  // on: the clock only moves by advanceTestClock
+void advanceTestClock(std::int64_t ms);
+void setTestClock(std::int64_t ms);
+int randomNumber(int maximum);  // uniform whole number 0..maximum inclusive
+void seedRandom(std::uint32_t seed);
+
+// ---------------------------------------------------------------------------------------------
+// Sound. startSound fails when no audio device can be opened; the program goes on without sound.
+bool startSound();
+void stopSound();  // closes the device and frees the tunes
+bool prepareTune(int number, const void* data, std::size_t length);
+void setTunePosition(int number, int position);
+void playTune(int number);
+void stopTune(int number);
+bool tunePlaying(int number);
+// Decodes a module into 16-bit stereo samples at 44.1 kHz without an audio device (tests, tools).
+std::vector<std::int16_t> decodeTune(const void* data, std::size_t length, int milliseconds,
+                                     int* channels = nullptr);
+
+// ---------------------------------------------------------------------------------------------
+// Files and folders. Paths use "/", folder paths end with "/". Any thread.
+std::int64_t fileSize(const std::string& path);  // -1 missing, -2 a folder
+bool filePresent(const std::string& path);       // exists with a size above 0
+// Last modification as local time counted in seconds since 1970 as if it were UTC;
+// -1 outside 1970-01-01 00:00:00 .. 2038-01-19 03:14:07, 0 when it cannot be read.
+std::int64_t fileModificationTime(const std::string& path);
+std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);     // the conversion used above
+bool createFolder(const std::string& path, bool withParents);  // false when it exists or fails
+bool folderExists(const std::string& path);
+bool deleteFile(const std::string& path);  // also when read-only
+// Deletes every file in folder whose name matches pattern ("*" = all), leaving sub-folders; then
+// removes the folder when it has become empty.
+void deleteFilesInFolder(const std::string& folder, const std::string& pattern);
+bool readWholeFile(const std::string& path, std::string& contents);
+bool writeWholeFile(const std::string& path, const std::string& contents);
+bool appendToFile(const std::string& path, const std::string& contents);
+std::vector<std::string> readLines(const std::string& path);  // without line ends; none if unreadable
+bool canOpenForReading(const std::string& path);
+std::string executableFolder();  // folder of the running executable, ending in "/"
+std::string currentFolder();     // ending in "/"
+std::string temporaryFolder();   // $TMPDIR or /tmp, ending in "/"
+bool folderWritable(const std::string& path);
+// While on, every file and folder the program creates, and every program it starts, is readable by
+// the user alone (umask 077); off goes back to the umask the program started with. Main thread.
+void keepNewFilesPrivate(bool on);
+// The folder (0700) and the files directly in it (0600) become readable by the user alone.
+bool makeFolderPrivate(const std::string& folder);
+
+// ---------------------------------------------------------------------------------------------
+// Programs. Started with an argument vector, never through a shell.
+struct RunOptions {
+    std::string workingFolder;       // empty: the caller's current folder
+    bool wait = false;               // return only when the program has ended
+    std::string standardOutputFile;  // when set, standard output goes into this file (truncated)
+    // Changes to the child's environment alone: "NAME=value" sets NAME, a bare "NAME" removes it.
+    // The program's own environment is never changed.
+    std::vector<std::string> environment;
+};
+// Process id, 0 when it could not be started. With wait, exitStatus (when given) receives the
+// program's exit status, or -1 when a signal ended it.
+int runProgram(const std::string& program, const std::vector<std::string>& arguments,
+               const RunOptions& options, int* exitStatus = nullptr);
+int isProgramRunning(const std::string& exeName);   // first live (non-zombie) match by name, or 0
+int ownProgramRunning(const std::string& exeName);  // the same among the programs started here, or 0
+bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure
+void raiseProgramPriority(int processId);           // silently skipped where refused
+void reapFinishedPrograms();                        // collects ended children
+// A program started here without waiting: true until it has ended (it is then reaped).
+bool programRunning(int processId);
+std::string windowsBitness();  // "64" on a 64-bit system, "32" otherwise
+
+// ---------------------------------------------------------------------------------------------
+// Threads. A worker started here is joined by join() or by the destructor.
+int processorCount();  // the processor cores this process may run on, at least 1
+class Thread {
+public:
+    Thread();
+    ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+    // Starts procedure on a new thread at the highest priority the system grants (tried, skipped
+    // where refused). Returns false when a thread is still attached.
+    bool start(std::function<void()> procedure);
+    void join();
+    bool joinable() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace media
