@@ -90,7 +90,7 @@ std::vector<AboutLine> aboutLines(const Layout& layout) {
     std::vector<AboutLine> lines = {{0, font::title, "About the amazing"},
                                     {3 * m, font::title, layout.programTitle + " " + layout.versionText},
                                     {8 * m, font::title, layout.makerLine}};
-    if (layout.soundUnavailable == 0) {
+    if (!layout.soundUnavailable) {
         lines.push_back({11 * m, font::base, "Music:"});
         lines.push_back({13 * m, font::base, musicCredit});
     }
@@ -143,9 +143,10 @@ int aboutFrame(Viewer& v) {
 }  // namespace
 
 void prepareAboutTune(Viewer& v) {
-    if (v.layout.soundUnavailable != 0) return;
+    if (v.layout.soundUnavailable) return;
     // A tune that will not load leaves nothing to play: the about text then names no music either.
-    if (!media::prepareTune(aboutTune, embeddedTuneData(), embeddedTuneSize())) v.layout.soundUnavailable = 1;
+    if (!media::prepareTune(aboutTune, embeddedTuneData(), embeddedTuneSize()))
+        v.layout.soundUnavailable = true;
 }
 
 void drawAboutSprites(Viewer& v) {
@@ -159,14 +160,14 @@ void aboutScreen(Viewer& v) {
     v.about.aboutSpeed = 1.0f;
     v.about.aboutScroll = 0.0f;
     media::setTunePosition(aboutTune, 0);
-    if (v.layout.soundUnavailable == 0) media::playTune(aboutTune);
+    if (!v.layout.soundUnavailable) media::playTune(aboutTune);
     media::setFrameRate(12);
     const float end = -1.45f * static_cast<float>(media::spriteHeight(sprite::aboutText));
     int event = 0;
     do {
         event = aboutFrame(v);
     } while (event != media::eventLeftUp && v.about.aboutScroll >= end);
-    if (v.layout.soundUnavailable == 0) media::stopTune(aboutTune);
+    if (!v.layout.soundUnavailable) media::stopTune(aboutTune);
     media::setFrameRate(240);
     media::flipDisplay();
     media::setBlending(media::Blending::normal);

@@ -95,9 +95,9 @@ static void takeFrameEvent(FrameState& frame) {
 
 void beginFrame(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.exitSuppressed = 0;
-    frame.skipRestOfFrame = 0;
-    frame.searchOpenedThisFrame = 0;
+    frame.exitSuppressed = false;
+    frame.skipRestOfFrame = false;
+    frame.searchOpenedThisFrame = false;
     takeFrameEvent(frame);
     media::readMouse();
     media::readKeyboard();
@@ -111,7 +111,7 @@ void storeKeyboardPointer(Viewer& v) {
 }
 
 void hideToolbarWhenDetached(Viewer& v) {
-    if (v.frame.windowDetached) v.frame.toolbarShown = 0;
+    if (v.frame.windowDetached) v.frame.toolbarShown = false;
 }
 
 void loadPendingText(Viewer& v) {
@@ -143,37 +143,37 @@ void handleDoubleClick(Viewer& v) {
     if (frame.frameEvent != media::eventLeftDoubleClick) return;
     if (pageGestureAllowed(frame) && !frame.textViewOpen && !frame.pointerOverKeyboard) {
         restoreFit(v);
-        frame.longPress = 1;
-        frame.pagePressed = 0;
+        frame.longPress = true;
+        frame.pagePressed = false;
         frame.frameEvent = 0;
     }
     if (frame.thumbnailMode) {
-        frame.thumbnailMode = 0;
+        frame.thumbnailMode = false;
         frame.frameEvent = 0;
     }
 }
 
 static void toggleSearchPanel(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.keyboardKeyDown = 0;
+    frame.keyboardKeyDown = false;
     if (frame.searchPanelOpen) {
-        frame.searchPanelOpen = 0;
-        frame.searchInputActive = 0;
+        frame.searchPanelOpen = false;
+        frame.searchInputActive = false;
     } else {
-        frame.searchPanelOpen = 1;
-        frame.textViewOpen = 0;
-        frame.searchOpenedThisFrame = 1;
+        frame.searchPanelOpen = true;
+        frame.textViewOpen = false;
+        frame.searchOpenedThisFrame = true;
     }
 }
 
 static void toggleTextView(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.textViewOpen) {
-        frame.textViewOpen = 0;
-        frame.keyboardKeyDown = 0;
+        frame.textViewOpen = false;
+        frame.keyboardKeyDown = false;
     } else if (v.document.pageCount >= 1) {
-        frame.textViewOpen = 1;
-        frame.keyboardKeyDown = 0;
+        frame.textViewOpen = true;
+        frame.keyboardKeyDown = false;
         showTextView(v);
     }
 }
@@ -184,7 +184,7 @@ void handlePanelButtonRelease(Viewer& v) {
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     if (frame.hoveredButton == button::info) {
         frame.infoPanelOpen = !frame.infoPanelOpen;
-        if (frame.infoPanelOpen) frame.textViewOpen = 0;
+        if (frame.infoPanelOpen) frame.textViewOpen = false;
     } else if (frame.hoveredButton == button::search) {
         toggleSearchPanel(v);
     } else if (frame.hoveredButton == button::text) {
@@ -204,10 +204,10 @@ void refreshTextView(Viewer& v) {
 }
 
 static void reattachWindow(Viewer& v) {
-    v.frame.windowDetached = 0;
+    v.frame.windowDetached = false;
     media::toggleWindowCaption();
     media::releasePointer(false);
-    v.frame.skipRestOfFrame = 1;
+    v.frame.skipRestOfFrame = true;
 }
 
 void handlePress(Viewer& v) {
@@ -221,19 +221,19 @@ void handlePress(Viewer& v) {
             return;
         }
     }
-    bool workerRunning = v.conversion.workerRunning.load() != 0;
+    bool workerRunning = v.conversion.workerRunning.load();
     if (backStripLit(frame) && !workerRunning && !frame.pagePressed && previousPage(v)) refreshTextView(v);
     if (forwardStripLit(frame) && !workerRunning && !frame.pagePressed && nextPage(v)) refreshTextView(v);
-    frame.pagePressed = 1;
+    frame.pagePressed = true;
 }
 
 void handleRelease(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.frameEvent != media::eventLeftUp || !pageGestureAllowed(frame)) return;
-    frame.pagePressed = 0;
-    frame.zoomDragging = 0;
+    frame.pagePressed = false;
+    frame.zoomDragging = false;
     frame.releaseTime = media::elapsedMilliseconds();
-    frame.longPress = frame.releaseTime - frame.pressTime >= 160 ? 1 : 0;
+    frame.longPress = frame.releaseTime - frame.pressTime >= 160;
     bool tap = !frame.longPress && !stripLit(frame) && !frame.toolbarShown && !frame.textViewOpen &&
                !frame.pointerOverKeyboard && !frame.pointerOverSearchButton && !v.view.panAnimating;
     if (tap) startGlide(v);
@@ -242,11 +242,11 @@ void handleRelease(Viewer& v) {
 void pulsePointer(FrameState& frame) {
     if (!frame.pointerFading) {
         frame.pointerIntensity += 20;
-        if (frame.pointerIntensity > 254) frame.pointerFading = 1;
+        if (frame.pointerIntensity > 254) frame.pointerFading = true;
     }
     if (frame.pointerFading) {
         frame.pointerIntensity -= 20;
-        if (frame.pointerIntensity < 50) frame.pointerFading = 0;
+        if (frame.pointerIntensity < 50) frame.pointerFading = false;
     }
 }
 

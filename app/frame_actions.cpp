@@ -38,8 +38,8 @@ bool keyboardTakesRelease(const Viewer& v) {
 
 void detachWindow(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.windowDetached = 1;
-    frame.toolbarShown = 0;
+    frame.windowDetached = true;
+    frame.toolbarShown = false;
     frame.hoveredButton = button::none;
     media::toggleWindowCaption();
     media::releasePointer(true);
@@ -49,7 +49,7 @@ void detachWindow(Viewer& v) {
 // The word typed before the panel was closed comes back when it is opened again.
 void restoreSearchWord(Viewer& v) {
     v.frame.hoveredButton = button::none;
-    v.frame.searchInputActive = 1;
+    v.frame.searchInputActive = true;
     v.search.searchWord = v.search.searchWordAtFrameStart;
     v.search.searchWordAtFrameStart.clear();
 }
@@ -69,18 +69,18 @@ void handleToolbarRelease(Viewer& v) {
             startOpenDialog(v);  // the document opens once the chooser ends (handleDialogs)
             break;
         case button::thumbnails:
-            frame.thumbnailMode = 1;
-            frame.textViewOpen = 0;
+            frame.thumbnailMode = true;
+            frame.textViewOpen = false;
             break;
         case button::about:
             aboutScreen(v);
             frame.hoveredButton = button::none;
-            frame.exitSuppressed = 1;
+            frame.exitSuppressed = true;
             // The release that ended the screen belongs to it, not to the page or the hit list below.
             consumeEvent(frame);
             break;
         case button::exit:
-            frame.quit = 1;
+            frame.quit = true;
             break;
         case button::detach:
             detachWindow(v);
@@ -124,7 +124,7 @@ void typeAndRedrawSearch(Viewer& v) {
 
 void buildRequestedSheet(Viewer& v) {
     if (!v.conversion.sheetBuildRequested.load()) return;
-    v.conversion.sheetBuildRequested = 0;
+    v.conversion.sheetBuildRequested = false;
     buildThumbnailSheet(v);
 }
 

@@ -88,7 +88,7 @@ void displayPageOrSheet(Viewer& v) {
     if (media::spriteExists(sprite::page) && !frame.thumbnailMode) {
         drawPage(v);
     } else if (frame.thumbnailMode && v.sheet.sheetReady && media::spriteExists(sprite::thumbnailSheet)) {
-        frame.searchPanelOpen = 0;
+        frame.searchPanelOpen = false;
         showThumbnailMode(v);
         if (frame.cellHovered) frame.hoveredButton = button::none;
     }
@@ -96,7 +96,7 @@ void displayPageOrSheet(Viewer& v) {
 
 void hoverKeyboard(Viewer& v) {
     if (v.keyboard.keyboardDisabled) {
-        v.frame.pointerOverKeyboard = 0;
+        v.frame.pointerOverKeyboard = false;
         return;
     }
     hoverKeys(v);
@@ -123,7 +123,7 @@ void displayEdgeStrips(Viewer& v) {
 
 void hoverOpenThumbnailsInfo(Viewer& v) {
     hoverButton(v, openButton, true);
-    hoverButton(v, thumbsButton, v.sheet.sheetReady != 0);
+    hoverButton(v, thumbsButton, v.sheet.sheetReady);
     hoverButton(v, infoButton, true);
 }
 
@@ -149,7 +149,7 @@ void displayHitListAndTextView(Viewer& v) {
     if (frame.searchPanelOpen) {
         displayHitCursor(v);
     } else {
-        frame.pointerOverHitList = 0;
+        frame.pointerOverHitList = false;
     }
 }
 
@@ -164,7 +164,7 @@ void hoverSearchGo(Viewer& v) {
     if (v.frame.searchPanelOpen) {
         searchButtonHover(v);
     } else {
-        v.frame.pointerOverSearchButton = 0;
+        v.frame.pointerOverSearchButton = false;
     }
 }
 
@@ -228,7 +228,7 @@ void displayMessagePanel(Viewer& v) {
     if (!frame.messagePanelShown) return;
     bool expired = media::elapsedMilliseconds() - frame.messagePanelSince > messagePanelMilliseconds;
     if (expired || frame.frameEvent == media::eventLeftDown) {
-        frame.messagePanelShown = 0;
+        frame.messagePanelShown = false;
         return;
     }
     int x = innerWindowWidth(v) / 2 - media::spriteWidth(sprite::infoMessage) / 2;

@@ -14,10 +14,10 @@ namespace {
 
 void startSoundSystem(Viewer& v) {
     if (!media::startSound()) {
-        v.layout.soundUnavailable = 1;
+        v.layout.soundUnavailable = true;
         return;
     }
-    v.layout.soundUnavailable = 0;
+    v.layout.soundUnavailable = false;
     prepareAboutTune(v);
 }
 

@@ -24,8 +24,8 @@ void placePointerAtCentre(const Viewer& v) {
 // The layers of the previous document close and every feature forgets it.
 void resetFeatures(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = 0;
-    frame.cellHovered = 0;
+    frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = false;
+    frame.cellHovered = false;
     closePasswordPanel(v);
     forgetSheet(v);
     resetKeyboardCase(v);
@@ -37,7 +37,7 @@ void resetFeatures(Viewer& v) {
 // page 1: page 1 does not wait for it.
 void loadOrExtractText(Viewer& v) {
     if (extractedTextPresent(v)) {
-        v.document.textExtractionPending = 1;
+        v.document.textExtractionPending = true;
         v.document.textReadFromFrame = media::frameCounts().frames + 1;
     } else {
         v.document.textReadFromFrame = 0;
@@ -49,7 +49,7 @@ void loadOrExtractText(Viewer& v) {
 // a later frame (view/sheet_loading.cpp).
 void showCachedDocument(Viewer& v) {
     showCachedFirstPage(v);
-    v.frame.toolbarShown = 0;
+    v.frame.toolbarShown = false;
     if (v.document.pageCount <= 1) return;
     requestSavedSheet(v);
 }
@@ -78,11 +78,11 @@ void awaitPassword(Viewer& v) {
     keepCachePrivate(v);
     media::freeSprite(sprite::page);
     v.document.infoLines.clear();
-    buildInfoPanel(v, v.document.documentIsCached != 0);
+    buildInfoPanel(v, v.document.documentIsCached);
     resetPageView(v);
     resetConversionCounters(v);
     v.frame.hoveredButton = button::none;
-    v.frame.welcomeShown = 0;
+    v.frame.welcomeShown = false;
     drawPageCounter(v);
     openPasswordPanel(v);
 }
@@ -92,7 +92,7 @@ void finishOpening(Viewer& v) {
     loadOrExtractText(v);  // 9. the text at once when cached, else the extractor starts
     resetPageView(v);      // 10. page 1, no glide, no notice
     v.frame.hoveredButton = button::none;
-    v.frame.welcomeShown = 0;
+    v.frame.welcomeShown = false;
     placePointerAtCentre(v);
     readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
     drawPageCounter(v);                               // 12.
@@ -106,7 +106,7 @@ void finishOpening(Viewer& v) {
 void openDocumentPath(Viewer& v, const std::string& chosenPath) {
     const Choice choice = acceptChosenDocument(v, chosenPath);  // steps 1-4
     if (choice == Choice::refused) {
-        v.frame.toolbarShown = 0;
+        v.frame.toolbarShown = false;
         v.frame.hoveredButton = button::none;
         placePointerAtCentre(v);
     }
@@ -135,6 +135,6 @@ bool submitPassword(Viewer& v) {
 void abandonLockedDocument(Viewer& v) {
     closePasswordPanel(v);
     forgetSecret(v.document.documentPassword);
-    v.document.documentUnreadable = 1;
+    v.document.documentUnreadable = true;
     showMessagePanel(v, "This document needs its password to be opened.");
 }

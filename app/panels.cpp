@@ -283,7 +283,7 @@ void showMessagePanel(Viewer& v, const std::string& text) {
     drawCentred(width, height, text, "H", 0, white, panelGrey);
     drawFrame(width, height, media::rgb(1, 1, 1));
     media::endDrawing();
-    v.frame.messagePanelShown = 1;
+    v.frame.messagePanelShown = true;
     v.frame.messagePanelText = text;
     v.frame.messagePanelSince = media::elapsedMilliseconds();
 }

@@ -96,7 +96,7 @@ void drawTexts(const Viewer& v, const Rows& rows, int width) {
     const std::string title = "Password required";
     media::drawText(width / 2 - media::textWidth(title) / 2, rows.margin, title, white);
     media::setFont(font::medium);
-    const bool wrong = v.password.wrongPassword != 0;
+    const bool wrong = v.password.wrongPassword;
     const std::string message =
         wrong ? "Wrong password, please try again." : "This document is protected by a password.";
     media::drawText(rows.margin, rows.cancelY + rows.fieldHeight / 2 - media::textHeight(message) / 2,
@@ -139,8 +139,8 @@ void redrawPanelIfChanged(Viewer& v) {
 // when Return asks for the password to be tried (never for an empty field).
 bool typePassword(Viewer& v) {
     std::string& typed = v.password.typedPassword;
-    const bool onScreenReturn = v.search.onScreenEnterPressed == 1;
-    v.search.onScreenEnterPressed = 0;
+    const bool onScreenReturn = v.search.onScreenEnterPressed;
+    v.search.onScreenEnterPressed = false;
     if (!typed.empty() && media::keyReleased(media::scan::backspace)) {
         typed.resize(media::withoutLastCharacter(typed).size());
         return false;
@@ -159,7 +159,7 @@ void tryPassword(Viewer& v) {
     if (submitPassword(v)) return;
     forgetSecret(v.document.documentPassword);
     forgetSecret(p.typedPassword);
-    p.wrongPassword = 1;
+    p.wrongPassword = true;
 }
 
 }  // namespace
@@ -168,12 +168,12 @@ void openPasswordPanel(Viewer& v) {
     PasswordState& p = v.password;
     forgetSecret(p.typedPassword);
     p.typedPassword.reserve(reservedBytes);
-    p.wrongPassword = 0;
-    p.passwordPanelOpen = 1;
-    v.frame.searchPanelOpen = 0;
-    v.frame.searchInputActive = 0;
-    v.frame.keyboardKeyDown = 0;
-    v.frame.messagePanelShown = 0;  // an earlier document's message would hide the panel
+    p.wrongPassword = false;
+    p.passwordPanelOpen = true;
+    v.frame.searchPanelOpen = false;
+    v.frame.searchInputActive = false;
+    v.frame.keyboardKeyDown = false;
+    v.frame.messagePanelShown = false;  // an earlier document's message would hide the panel
     createPanelSprites(v);
     drawPanel(v);
 }
@@ -181,15 +181,16 @@ void openPasswordPanel(Viewer& v) {
 void closePasswordPanel(Viewer& v) {
     PasswordState& p = v.password;
     forgetSecret(p.typedPassword);
-    p.passwordPanelOpen = 0;
-    p.wrongPassword = 0;
-    p.pointerOverOpenButton = p.pointerOverCancelButton = 0;
-    p.drawnCharacters = p.drawnWrong = -1;
+    p.passwordPanelOpen = false;
+    p.wrongPassword = false;
+    p.pointerOverOpenButton = p.pointerOverCancelButton = false;
+    p.drawnCharacters = -1;
+    p.drawnWrong.reset();
 }
 
 void displayPasswordPanel(Viewer& v) {
     PasswordState& p = v.password;
-    p.pointerOverOpenButton = p.pointerOverCancelButton = 0;
+    p.pointerOverOpenButton = p.pointerOverCancelButton = false;
     if (!p.passwordPanelOpen) return;
     const int x = panelX(v), y = panelY();
     const Rows rows = currentRows(v);

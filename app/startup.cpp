@@ -32,9 +32,9 @@ bool failSpriteEngine() {
 
 void setInitialTypingState(Viewer& v) {
     v.conversion.thumbnailThread = none;
-    v.keyboard.lowerCaseActive = 1;
-    v.keyboard.shiftActive = 0;
-    v.keyboard.altGrActive = 0;
+    v.keyboard.lowerCaseActive = true;
+    v.keyboard.shiftActive = false;
+    v.keyboard.altGrActive = false;
     v.keyboard.activeKeyboardSprite = sprite::keyboardLower;
 }
 
@@ -271,7 +271,7 @@ bool startUp(Viewer& v, const StartOptions& options) {
     drawStripsAndZones(v.layout);  // 19-22. strips 1, 2, zones 100, 200
     // 23. The eight tips come once the first frame is on screen.
     drawProgressBar(v.layout);  // 24. progress bar (4)
-    v.frame.welcomeShown = 1;
+    v.frame.welcomeShown = true;
     // 26. The about text and fades come once the first frame is on screen.
     drawTouchRing();            // 27. touch ring (7)
     drawMessagePanels(v);       // 28. panels 8, 12, 9

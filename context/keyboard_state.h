@@ -11,10 +11,10 @@ struct KeyEntry {
 
 struct KeyboardState {
     std::vector<KeyEntry> lowerKeys, upperKeys, altGrKeys;  // 60 each when the file was read
-    int keyboardDisabled = 0;
-    int lowerCaseActive = 1, shiftActive = 0, altGrActive = 0;
+    bool keyboardDisabled = false;
+    bool lowerCaseActive = true, shiftActive = false, altGrActive = false;
     int activeKeyboardSprite = 90;
-    int pointerOverKey = 0;
+    bool pointerOverKey = false;
     int currentKey = -1;  // index of the list's current key after the hover walk
     int hoverKeySprite = 0, hoverKeyX = 0, hoverKeyY = 0;
     int pressedKeySprite = 0;

@@ -14,7 +14,7 @@ struct Layout {
     int deskWidth = 0, deskHeight = 0;
     int screenWidth = 0, screenHeight = 0;
     int baseFontSize = 0, mediumFontSize = 0, largeFontSize = 0, titleFontSize = 0;
-    int soundUnavailable = 0;
+    bool soundUnavailable = false;
     int buttonGap = 0;
     int openButtonX = 0, thumbsButtonX = 0, infoButtonX = 0, searchButtonX = 0, textButtonX = 0,
         aboutButtonX = 0, exitButtonX = 0, detachButtonX = 0;

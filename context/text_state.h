@@ -16,7 +16,7 @@ struct TextState {
     std::vector<PageText> pageTexts;
     std::vector<std::vector<std::string>> textLines;  // [page 0..pageCount][line 0..textViewLastLine]
     long long extractedWordCount = 0;
-    int copyArmed = 0;
+    bool copyArmed = false;
 };
 
 struct SearchHit {
@@ -37,7 +37,7 @@ struct SearchState {
     std::vector<SearchHit> searchHits;  // main thread only: the result drawn in the hit list
     std::vector<SearchHit> workerHits;  // the worker's result; the main thread takes it on searchFinished
     int pointerYInHitList = 0;
-    int onScreenEnterPressed = 0;
+    bool onScreenEnterPressed = false;
     std::atomic<int> searchWorkerState{0};  // 0, searchRunning or searchFinished
     media::Thread worker;
 };

@@ -37,14 +37,14 @@ bool beginsWithPdfSignature(const std::string& path) {
 }
 
 void resetConversion(ConversionState& c) {
-    c.conversionRunning = 0;
-    c.progressBarRedrawn = 0;
-    c.workerRunning = 0;
-    c.thumbnailsWanted = 0;
-    c.thumbnailGenerationActive = 0;
+    c.conversionRunning = false;
+    c.progressBarRedrawn = false;
+    c.workerRunning = false;
+    c.thumbnailsWanted = false;
+    c.thumbnailGenerationActive = false;
     c.thumbnailLoadNext = 0;
-    c.sheetBuildRequested = 0;
-    c.thumbnailsFromJpeg = 0;  // a worker stopped early never cleared it
+    c.sheetBuildRequested = false;
+    c.thumbnailsFromJpeg = false;  // a worker stopped early never cleared it
     c.thumbnailThread = none;
 }
 
@@ -53,9 +53,9 @@ void resetDocumentState(Viewer& v) {
     forgetPassword(v);      // the worker wrote private files till now
     v.document.pageCount = 0;
     v.document.pageCountShown = 1;  // the cache test counts pages up to it
-    v.document.documentIsCached = 0;
-    v.document.documentUnreadable = 0;
-    v.document.textExtractionPending = 0;  // the previous document's text is no longer awaited
+    v.document.documentIsCached = false;
+    v.document.documentUnreadable = false;
+    v.document.textExtractionPending = false;  // the previous document's text is no longer awaited
     resetConversion(v.conversion);
     v.document.documentCacheFolder.clear();
     v.document.infoPanelTextWidth = 10;
@@ -92,7 +92,7 @@ void testCache(Viewer& v) {
     const int present = presentJpegPages(v);
     media::freeSprite(sprite::thumbnailSheet);
     if (v.document.pageCount >= 1 && present == v.document.pageCountShown) {
-        v.document.documentIsCached = 1;
+        v.document.documentIsCached = true;
     } else {
         emptyCacheFolder(folder);
     }
@@ -155,7 +155,7 @@ bool documentLocked(const Viewer& v) {
 }
 
 void keepCachePrivate(Viewer& v) {
-    v.document.documentNeedsPassword = 1;
+    v.document.documentNeedsPassword = true;
     media::keepNewFilesPrivate(true);
     media::makeFolderPrivate(v.document.documentCacheFolder);
     if (!media::filePresent(lockedMarker(v)))
@@ -164,7 +164,7 @@ void keepCachePrivate(Viewer& v) {
 }
 
 PasswordTry tryDocumentPassword(Viewer& v) {
-    const bool cached = v.document.documentIsCached != 0;
+    const bool cached = v.document.documentIsCached;
     const int status = cached ? testDocumentPassword(v) : runInformationStep(v);
     if (status == toolNeedsPassword) return PasswordTry::wrong;
     if (status != 0) return PasswordTry::unreadable;
@@ -174,7 +174,7 @@ PasswordTry tryDocumentPassword(Viewer& v) {
 
 void forgetPassword(Viewer& v) {
     forgetSecret(v.document.documentPassword);
-    v.document.documentNeedsPassword = 0;
+    v.document.documentNeedsPassword = false;
     media::keepNewFilesPrivate(false);
 }
 
@@ -184,14 +184,14 @@ bool extractedTextPresent(const Viewer& v) {
 
 void startTextExtraction(Viewer& v) {
     startTextExtractor(v);
-    v.document.textExtractionPending = 1;
+    v.document.textExtractionPending = true;
 }
 
 void resetConversionCounters(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
     c.nextPageToConvert = 0;
-    c.firstPageShown = 0;
+    c.firstPageShown = false;
     c.lastSeenConvertPage = 0;
     v.document.pageCountShown = 1;
     v.document.pageCount = 0;
@@ -205,7 +205,7 @@ void readOpenedDocument(Viewer& v) {
 OpenProblem startMissingWork(Viewer& v) {
     if (v.document.documentIsCached) return OpenProblem::none;
     if (v.document.pageCount < 1) {
-        v.document.documentUnreadable = 1;
+        v.document.documentUnreadable = true;
         return problemOfUnreadable(v);
     }
     startConversion(v);
@@ -213,6 +213,6 @@ OpenProblem startMissingWork(Viewer& v) {
 }
 
 void requestThumbnailsFromJpeg(Viewer& v) {
-    v.conversion.thumbnailsFromJpeg = 1;
-    v.conversion.thumbnailsWanted = 1;
+    v.conversion.thumbnailsFromJpeg = true;
+    v.conversion.thumbnailsWanted = true;
 }

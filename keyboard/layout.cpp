@@ -59,17 +59,17 @@ void readKeyboardLayout(Viewer& v) {
     k.lowerKeys.clear();
     k.upperKeys.clear();
     k.altGrKeys.clear();
-    k.keyboardDisabled = 0;
+    k.keyboardDisabled = false;
     IniFile ini;
     if (!ini.open(v.layout.programFolder + "Pagewell.ini")) {
         media::messageBox("Severe error!",
                           "Could not find Pagewell.ini!\n\nPlease locate or re-install. On-screen keyboard "
                           "will be disabled...");
-        k.keyboardDisabled = 1;
+        k.keyboardDisabled = true;
         return;
     }
     ini.selectSection("GLOBAL");
-    if (media::asciiUpper(ini.read("EnableOn-ScreenKeyboard", "YES")) == "NO") k.keyboardDisabled = 1;
+    if (media::asciiUpper(ini.read("EnableOn-ScreenKeyboard", "YES")) == "NO") k.keyboardDisabled = true;
     ini.selectSection("KEYBOARD_LAYOUT");
     readCase(ini, "LowerCase", k.lowerKeys);
     readCase(ini, "UpperCase", k.upperKeys);

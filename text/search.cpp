@@ -175,13 +175,13 @@ std::vector<SearchHit> searchPages(const std::vector<PageText>& pages, const std
 }
 
 void displaySearchPanel(Viewer& v) {
-    if (v.frame.searchPanelOpen != 1) return;
+    if (!v.frame.searchPanelOpen) return;
     media::displaySprite(sprite::searchHeader, panelX(v), media::spriteHeight(sprite::toolbar));
     media::displaySprite(sprite::searchGo, searchGoX(v), searchGoY(v));
 }
 
 void displayHitList(Viewer& v) {
-    if (v.frame.searchPanelOpen != 1 || v.search.searchHits.empty()) return;
+    if (!v.frame.searchPanelOpen || v.search.searchHits.empty()) return;
     media::displaySprite(sprite::searchList, hitListX(v), hitListTop());
 }
 
@@ -189,8 +189,8 @@ void displayHitList(Viewer& v) {
 // sprite's empty rest below them are not the list, so the page and the keyboard there keep their presses.
 void displayHitCursor(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.pointerOverHitList = 0;
-    if (frame.searchPanelOpen != 1 || frame.textViewOpen == 1 || v.search.searchHits.empty()) return;
+    frame.pointerOverHitList = false;
+    if (!frame.searchPanelOpen || frame.textViewOpen || v.search.searchHits.empty()) return;
     const int x = media::mouseX(), y = media::mouseY();
     const int top = hitListTop();
     if (!media::spritesOverlap(sprite::pointer, x, y, sprite::searchList, hitListX(v),
@@ -200,7 +200,7 @@ void displayHitCursor(Viewer& v) {
     const int rowsStart = nearest(top + 2.5 * v.layout.largeFontSize);
     if (y - media::spriteHeight(sprite::pointer) / 2 <= rowsStart) return;
     if (y - top > listedRowsBottom(v)) return;
-    frame.pointerOverHitList = 1;
+    frame.pointerOverHitList = true;
     v.search.pointerYInHitList = y - top;
     media::displayTransparentSprite(sprite::searchCursor, hitListX(v),
                                     y - media::spriteHeight(sprite::searchCursor) / 2, 100);
@@ -208,15 +208,15 @@ void displayHitCursor(Viewer& v) {
 
 void searchButtonHover(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.pointerOverSearchButton = frame.searchPanelOpen == 1 && frame.zoomDragging == 0 &&
-                                    v.conversion.conversionRunning == 0 &&
+    frame.pointerOverSearchButton = frame.searchPanelOpen && !frame.zoomDragging &&
+                                    !v.conversion.conversionRunning &&
                                     pointerOver(sprite::searchGo, searchGoX(v), searchGoY(v));
     // The button also searches for an empty word, which finds nothing.
-    if (frame.frameEvent == media::eventLeftUp && frame.pointerOverSearchButton == 1) startSearch(v);
+    if (frame.frameEvent == media::eventLeftUp && frame.pointerOverSearchButton) startSearch(v);
 }
 
 void typeSearchWord(Viewer& v) {
-    if (v.frame.searchPanelOpen != 1 || v.frame.searchInputActive != 1) return;
+    if (!v.frame.searchPanelOpen || !v.frame.searchInputActive) return;
     SearchState& search = v.search;
     search.searchWordAtFrameStart = search.searchWord;
     const bool hasWord = !search.searchWord.empty();
@@ -224,8 +224,8 @@ void typeSearchWord(Viewer& v) {
         search.searchWord = media::withoutLastCharacter(search.searchWord);
     } else if (hasWord && media::keyReleased(media::scan::enter)) {
         startSearch(v);
-    } else if (hasWord && search.onScreenEnterPressed == 1) {
-        search.onScreenEnterPressed = 0;
+    } else if (hasWord && search.onScreenEnterPressed) {
+        search.onScreenEnterPressed = false;
         startSearch(v);
     } else {
         const std::string typed = media::typedCharacter();
@@ -258,8 +258,8 @@ void renderHitList(Viewer& v) {
 
 void pickSearchHit(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || frame.searchPanelOpen != 1 ||
-        frame.pointerOverHitList != 1 || frame.pointerOverSearchButton != 0) {
+    if (frame.frameEvent != media::eventLeftUp || !frame.searchPanelOpen || !frame.pointerOverHitList ||
+        frame.pointerOverSearchButton) {
         return;
     }
     const int y = v.search.pointerYInHitList;
@@ -278,7 +278,7 @@ void pickSearchHit(Viewer& v) {
 
 void redrawSearchHeaderIfChanged(Viewer& v) {
     const FrameState& frame = v.frame;
-    if (frame.searchPanelOpen == 1 && frame.searchInputActive == 1 &&
+    if (frame.searchPanelOpen && frame.searchInputActive &&
         v.search.searchWord != v.search.searchWordAtFrameStart) {
         drawSearchHeader(v);
     }

@@ -190,12 +190,12 @@ void loadExtractedText(Viewer& v) {
     if (media::fileSize(file) <= 0) return;
     // The search worker reads pageTexts in place: it is never rebuilt under a running search.
     if (v.search.searchWorkerState.load() == 1) {
-        v.document.textExtractionPending = 1;
+        v.document.textExtractionPending = true;
         return;
     }
     std::string bytes;
     if (!media::readWholeFile(file, bytes) || bytes.empty()) return;
-    v.document.textExtractionPending = 0;
+    v.document.textExtractionPending = false;
     v.text.pageTexts = splitPages(media::repairToUtf8(bytes));
     bytes = std::string();
     normaliseAndCount(v.text);

@@ -83,12 +83,12 @@ void showTextView(Viewer& v) {
 
 void checkCopyKeys(Viewer& v) {
     TextState& text = v.text;
-    if (media::keyDown(media::scan::leftControl) && media::keyDown(media::scan::c) &&
-        v.frame.textViewOpen == 1 && text.copyArmed == 0) {
-        text.copyArmed = 1;
+    if (media::keyDown(media::scan::leftControl) && media::keyDown(media::scan::c) && v.frame.textViewOpen &&
+        !text.copyArmed) {
+        text.copyArmed = true;
     }
-    if (text.copyArmed == 1 && media::keyReleased(media::scan::c)) {
-        text.copyArmed = 0;
+    if (text.copyArmed && media::keyReleased(media::scan::c)) {
+        text.copyArmed = false;
         if (const PageText* record = recordOfPage(v, v.view.currentPage)) {
             media::setClipboardText(record->text);
         }

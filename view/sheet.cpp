@@ -304,12 +304,12 @@ void buildThumbnailSheet(Viewer& v) {
         sheet.sheetEndRow = findEndRow(width, height, v.layout.screenHeight);
         clipBuiltSheet(v, height);
         saveSheet(v);
-        sheet.sheetJustBuilt = 1;
+        sheet.sheetJustBuilt = true;
         prepareThumbnailCells(v);
-        sheet.sheetReady = 1;
+        sheet.sheetReady = true;
     }
     for (int page = 1; page <= v.document.pageCount; ++page) media::freeImage(page);
-    v.conversion.thumbnailGenerationActive = 0;
+    v.conversion.thumbnailGenerationActive = false;
 }
 
 void prepareThumbnailCells(Viewer& v) {
@@ -317,7 +317,7 @@ void prepareThumbnailCells(Viewer& v) {
     sheet.thumbnailCells.clear();
     sheet.hoveredCell = -1;
     sheet.keyboardCell = -1;
-    v.frame.cellHovered = 0;  // the hover test finds a cell of the new grid again
+    v.frame.cellHovered = false;  // the hover test finds a cell of the new grid again
     if (!takeCellGrid(v)) {
         media::freeSprite(sprite::cellHighlight);
         return;
@@ -329,9 +329,9 @@ void prepareThumbnailCells(Viewer& v) {
 bool loadThumbnailSheet(Viewer& v) {
     std::string file = sheetFile(v);
     if (!media::filePresent(file) || !media::loadSprite(sprite::thumbnailSheet, file)) return false;
-    v.sheet.sheetJustBuilt = 0;
+    v.sheet.sheetJustBuilt = false;
     prepareThumbnailCells(v);
-    v.sheet.sheetReady = 1;
+    v.sheet.sheetReady = true;
     return true;
 }
 
@@ -340,9 +340,9 @@ std::string sheetFile(const Viewer& v) {
 }
 
 void forgetSheet(Viewer& v) {
-    v.sheet.sheetReady = 0;
-    v.sheet.sheetJustBuilt = 0;
-    v.sheet.sheetLoadPending = 0;
+    v.sheet.sheetReady = false;
+    v.sheet.sheetJustBuilt = false;
+    v.sheet.sheetLoadPending = false;
 }
 
 void showThumbnailMode(Viewer& v) {
@@ -350,14 +350,14 @@ void showThumbnailMode(Viewer& v) {
     int x = v.layout.screenWidth / 2 - media::spriteOwnWidth(sprite::thumbnailSheet) / 2;
     int y = v.layout.screenHeight / 2 - media::spriteOwnHeight(sprite::thumbnailSheet) / 2;
     media::displaySprite(marked ? sprite::markedSheet : sprite::thumbnailSheet, x, y);
-    v.frame.cellHovered = 0;
+    v.frame.cellHovered = false;
     SheetState& sheet = v.sheet;
     const std::vector<ThumbnailCell>& cells = sheet.thumbnailCells;
     const int hovered = cellUnderPointer(cells);
     if (hovered >= 0) {
         highlightCell(cells[hovered]);
         sheet.hoveredCell = hovered;
-        v.frame.cellHovered = 1;
+        v.frame.cellHovered = true;
         // The pointer moving over a cell takes the highlight back from the arrow keys.
         if (media::mouseDeltaX() != 0 || media::mouseDeltaY() != 0) sheet.keyboardCell = -1;
     }

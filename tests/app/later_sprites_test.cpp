@@ -103,7 +103,7 @@ TEST(LaterSprites, AFirstFrameThatStillWelcomesHasTheWelcomePanel) {
         Harness h(inTheirOrder(named ? notPdf : ""));
         ASSERT_TRUE(h.started());
         h.frames(1);
-        ASSERT_EQ(h.v().frame.welcomeShown, 1);
+        ASSERT_TRUE(h.v().frame.welcomeShown);
         for (int y = 0; y < h.v().layout.screenHeight; y += 4) {
             for (int x = 0; x < h.v().layout.screenWidth; x += 4) frames[named].push_back(h.pixel(x, y));
         }
@@ -117,7 +117,7 @@ TEST(LaterSprites, AFirstFrameWithATypingPanelShowsTheKeyboard) {
     Harness h(inTheirOrder());
     ASSERT_TRUE(h.started());
     Viewer& v = h.v();
-    v.frame.searchPanelOpen = 1;
+    v.frame.searchPanelOpen = true;
     // The keyboard's place as the first frame shows it, and as the next one does.
     auto keyboardArea = [&] {
         const int face = v.keyboard.activeKeyboardSprite;

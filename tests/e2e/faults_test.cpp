@@ -106,11 +106,11 @@ TEST_F(ToolFaultTest, ConverterKilledWhileWritingLeavesItsPageNotReady) {
     fs::remove(tools + "pdftopng.exe");
     fs::create_symlink(toolFolder + "pdftopng.exe", tools + "pdftopng.exe");
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_FALSE(v().document.documentIsCached);
     EXPECT_FALSE(fs::exists(folder + ".page-000002.png.k1ll3d"));
     ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), 3); }, 10000000, 5, 60.0));
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 1);
+    EXPECT_TRUE(v().document.documentIsCached);
 }
 
 // Nothing can run: the document is reported unreadable and the frames go on.
@@ -118,10 +118,10 @@ TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
     const std::string path = documents + "no tools.pdf";
     ASSERT_TRUE(makeNumberedPdf(path, 2));
     harness.open(path);
-    EXPECT_EQ(v().document.documentUnreadable, 1);
-    EXPECT_EQ(v().frame.messagePanelShown, 1);
+    EXPECT_TRUE(v().document.documentUnreadable);
+    EXPECT_TRUE(v().frame.messagePanelShown);
     EXPECT_EQ(v().frame.messagePanelText.rfind("The tool programs are missing", 0), 0u);
-    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
@@ -141,9 +141,9 @@ TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {
     }
     const std::string path = numberedPdf(2, "read only.pdf");
     harness.open(path);
-    EXPECT_EQ(v().document.documentUnreadable, 1);
+    EXPECT_TRUE(v().document.documentUnreadable);
     EXPECT_EQ(v().frame.messagePanelText.rfind("The cache folder cannot be written", 0), 0u);
-    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
     EXPECT_TRUE(filesIn(root).empty());
@@ -172,7 +172,7 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     EXPECT_FALSE(harness.ended());
     const std::string folder = v().document.documentCacheFolder;
     // Page 1 was written before the disk filled: it shows, from its JPEG or the PNG kept for it.
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     EXPECT_FALSE(pageImageFile(v(), 1).empty());
     EXPECT_TRUE(pageImageFile(v(), 24).empty());
     expectEveryJpegWhole(folder);
@@ -183,7 +183,7 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     }
     // The next opening does not take the folder as complete.
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_FALSE(v().document.documentIsCached);
 }
 
 // The program ends (Escape) while pages are still being converted; the next run finds a folder
@@ -210,11 +210,11 @@ TEST(ProgramEndTest, EndedDuringConversionIsRebuiltWhenOpenedAgain) {
     Harness second(realClockOptions());
     fs::copy(saved, second.v().layout.cacheRoot + folderName);
     second.open(path);
-    EXPECT_EQ(second.v().document.documentIsCached, 0);
+    EXPECT_FALSE(second.v().document.documentIsCached);
     ASSERT_TRUE(second.runUntil([&] { return conversionFinished(second.v(), 6); }, 10000000, 5, 60.0));
-    second.runUntil([&] { return second.v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
+    second.runUntil([&] { return second.v().sheet.sheetReady; }, 100000, 5, 10.0);
     second.open(path);
-    EXPECT_EQ(second.v().document.documentIsCached, 1);
+    EXPECT_TRUE(second.v().document.documentIsCached);
     EXPECT_EQ(second.v().document.pageCount, 6);
 }
 
@@ -352,7 +352,7 @@ TEST(DamagedConfigurationTest, BinaryOrIncompleteConfigurationStillStarts) {
         Harness harness(options);
         ASSERT_TRUE(harness.started());
         Viewer& v = harness.v();
-        v.frame.searchPanelOpen = 1;
+        v.frame.searchPanelOpen = true;
         harness.frames(3);
         for (int y = 5; y < 300; y += 41) {
             for (int x = 5; x < v.layout.screenWidth; x += 67) {

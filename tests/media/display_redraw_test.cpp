@@ -371,9 +371,9 @@ TEST_F(ViewerRedraw, PageStripsTurningGlideZoomAndTheThumbnailSheet) {
         ASSERT_TRUE(media::loadImage(p, folder + "page-00000" + std::to_string(p) + ".jpg"));
         ASSERT_TRUE(media::resizeImage(p, grid.cellWidth, grid.cellHeight));
     }
-    viewer.conversion.thumbnailGenerationActive = 1;
+    viewer.conversion.thumbnailGenerationActive = true;
     buildThumbnailSheet(viewer);
-    viewer.frame.thumbnailMode = 1;
+    viewer.frame.thumbnailMode = true;
     circle(12, 540, 960, 250);  // cells hovered, their page numbers written on the display
     expectNoDifference();
 }
@@ -384,10 +384,10 @@ TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
     for (int p = 1; p <= 6; ++p) text += "hit on page " + std::to_string(p) + "\nmore words\f";
     ASSERT_TRUE(media::writeWholeFile(folder + "TextualData.txt", text));
     Viewer& viewer = v();
-    viewer.document.textExtractionPending = 1;
+    viewer.document.textExtractionPending = true;
     frames(1);
-    viewer.frame.searchPanelOpen = 1;
-    viewer.frame.searchInputActive = 1;
+    viewer.frame.searchPanelOpen = true;
+    viewer.frame.searchInputActive = true;
     circle(10, 540, 1500, 250);  // the keys' hover
     harness->type("hit");
     frames(2);
@@ -398,9 +398,9 @@ TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
     ASSERT_TRUE(harness->runUntil([&] { return viewer.search.searchWorkerState.load() == 0; }, 2000));
     EXPECT_EQ(viewer.search.searchHits.size(), 6u);
     circle(10, 540, 300, 150);  // the hit list's rows and cursor
-    viewer.frame.searchPanelOpen = 0;
-    viewer.frame.searchInputActive = 0;
-    viewer.frame.textViewOpen = 1;
+    viewer.frame.searchPanelOpen = false;
+    viewer.frame.searchInputActive = false;
+    viewer.frame.textViewOpen = true;
     showTextView(viewer);
     circle(5, 540, 900, 200);
     expectNoDifference();

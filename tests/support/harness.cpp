@@ -179,8 +179,8 @@ void Harness::showCachedPages(const std::string& cacheFolder, int pageCount) {
     Viewer& viewer = v();
     viewer.document.documentCacheFolder = cacheFolder;
     viewer.document.pageCount = viewer.document.pageCountShown = pageCount;
-    viewer.conversion.firstPageShown = 1;
-    viewer.frame.welcomeShown = 0;
+    viewer.conversion.firstPageShown = true;
+    viewer.frame.welcomeShown = false;
     viewer.view.currentPage = 1;
     showPage(viewer);
 }

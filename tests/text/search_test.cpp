@@ -155,9 +155,9 @@ TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheL
     auto pickAt = [&](int y) {
         v.view.currentPage = 1;
         v.frame.frameEvent = media::eventLeftUp;
-        v.frame.searchPanelOpen = v.frame.pointerOverHitList = 1;
-        v.frame.pointerOverSearchButton = 0;
-        v.frame.thumbnailMode = v.frame.toolbarShown = v.frame.pagePressed = 1;
+        v.frame.searchPanelOpen = v.frame.pointerOverHitList = true;
+        v.frame.pointerOverSearchButton = false;
+        v.frame.thumbnailMode = v.frame.toolbarShown = v.frame.pagePressed = true;
         v.search.pointerYInHitList = y;
         pickSearchHit(v);
         return v.view.currentPage;
@@ -165,13 +165,13 @@ TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheL
     EXPECT_EQ(pickAt(3 * f + 5), 1 + 0);  // first row: page 1
     EXPECT_EQ(pickAt(3 * f + f), 2);      // boundary of rows 1 and 2
     EXPECT_EQ(v.frame.frameEvent, 0);
-    EXPECT_EQ(v.frame.thumbnailMode, 0);
+    EXPECT_FALSE(v.frame.thumbnailMode);
     EXPECT_EQ(pickAt(3 * f + 46 * f + 3), 47);  // the notice row
     EXPECT_EQ(pickAt(3 * f + 48 * f), 1);       // below the notice: no row, nothing happens
     EXPECT_EQ(v.frame.frameEvent, media::eventLeftUp);
 
-    v.frame.pointerOverSearchButton = 1;
-    v.frame.pointerOverHitList = 1;
+    v.frame.pointerOverSearchButton = true;
+    v.frame.pointerOverHitList = true;
     v.search.pointerYInHitList = 3 * f + 5;
     v.view.currentPage = 9;
     pickSearchHit(v);
