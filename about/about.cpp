@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int aboutFramesPerSecond = 12;  // the scroll's pace
+
 constexpr media::Colour white = media::rgb(255, 255, 255);
 constexpr media::Colour black = media::rgb(0, 0, 0);
 
@@ -126,8 +128,8 @@ void drawFade(int number, const Layout& layout, media::Colour top, media::Colour
 }
 
 // One frame of the scroll; returns the frame's window event.
-int aboutFrame(Viewer& v) {
-    const int event = media::pollWindowEvent();
+media::WindowEvent aboutFrame(Viewer& v) {
+    const media::WindowEvent event = media::pollWindowEvent();
     media::readMouse();
     media::readKeyboard();
     const int screenHeight = v.layout.screenHeight;
@@ -161,14 +163,14 @@ void aboutScreen(Viewer& v) {
     v.about.aboutScroll = 0.0f;
     media::setTunePosition(aboutTune, 0);
     if (!v.layout.soundUnavailable) media::playTune(aboutTune);
-    media::setFrameRate(12);
+    media::setFrameRate(aboutFramesPerSecond);
     const float end = -1.45f * static_cast<float>(media::spriteHeight(sprite::aboutText));
-    int event = 0;
+    media::WindowEvent event = media::WindowEvent::none;
     do {
         event = aboutFrame(v);
-    } while (event != media::eventLeftUp && v.about.aboutScroll >= end);
+    } while (event != media::WindowEvent::leftUp && v.about.aboutScroll >= end);
     if (!v.layout.soundUnavailable) media::stopTune(aboutTune);
-    media::setFrameRate(240);
+    media::setFrameRate(framesPerSecond);
     media::flipDisplay();
     media::setBlending(media::Blending::normal);
     // An Escape pressed while it ran must not end the program afterwards.

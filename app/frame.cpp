@@ -78,18 +78,18 @@ bool runFrame(Viewer& v) {
 // bar, its buttons, the strips, the sheet and the panels where it happened, as a mouse's hover would
 // have; the next frame then handles it there. An event is held back once at most.
 static void takeFrameEvent(FrameState& frame) {
-    if (frame.heldEvent != 0) {
+    if (frame.heldEvent != media::WindowEvent::none) {
         frame.frameEvent = frame.heldEvent;
-        frame.heldEvent = 0;
+        frame.heldEvent = media::WindowEvent::none;
         return;
     }
     frame.frameEvent = media::pollWindowEvent();
-    if (frame.frameEvent == 0) return;
+    if (frame.frameEvent == media::WindowEvent::none) return;
     frame.eventX = media::eventX();
     frame.eventY = media::eventY();
     if (frame.eventX != frame.hoverX || frame.eventY != frame.hoverY) {
         frame.heldEvent = frame.frameEvent;
-        frame.frameEvent = 0;
+        frame.frameEvent = media::WindowEvent::none;
     }
 }
 
@@ -138,18 +138,18 @@ static bool stripLit(const FrameState& frame) {
 void handleDoubleClick(Viewer& v) {
     FrameState& frame = v.frame;
     // On a lit strip a second quick press turns the page again: there a fit was never what was meant.
-    if (frame.frameEvent == media::eventLeftDoubleClick && stripLit(frame))
-        frame.frameEvent = media::eventLeftDown;
-    if (frame.frameEvent != media::eventLeftDoubleClick) return;
+    if (frame.frameEvent == media::WindowEvent::leftDoubleClick && stripLit(frame))
+        frame.frameEvent = media::WindowEvent::leftDown;
+    if (frame.frameEvent != media::WindowEvent::leftDoubleClick) return;
     if (pageGestureAllowed(frame) && !frame.textViewOpen && !frame.pointerOverKeyboard) {
         restoreFit(v);
         frame.longPress = true;
         frame.pagePressed = false;
-        frame.frameEvent = 0;
+        frame.frameEvent = media::WindowEvent::none;
     }
     if (frame.thumbnailMode) {
         frame.thumbnailMode = false;
-        frame.frameEvent = 0;
+        frame.frameEvent = media::WindowEvent::none;
     }
 }
 
@@ -180,21 +180,21 @@ static void toggleTextView(Viewer& v) {
 
 void handlePanelButtonRelease(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !frame.toolbarShown) return;
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.toolbarShown) return;
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
-    if (frame.hoveredButton == button::info) {
+    if (frame.hoveredButton == Button::info) {
         frame.infoPanelOpen = !frame.infoPanelOpen;
         if (frame.infoPanelOpen) frame.textViewOpen = false;
-    } else if (frame.hoveredButton == button::search) {
+    } else if (frame.hoveredButton == Button::search) {
         toggleSearchPanel(v);
-    } else if (frame.hoveredButton == button::text) {
+    } else if (frame.hoveredButton == Button::text) {
         toggleTextView(v);
     }
 }
 
 void handleThumbnailPick(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered) return;
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.thumbnailMode || !frame.cellHovered) return;
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     pickThumbnail(v);
 }
@@ -212,7 +212,7 @@ static void reattachWindow(Viewer& v) {
 
 void handlePress(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftDown || !pageGestureAllowed(frame)) return;
+    if (frame.frameEvent != media::WindowEvent::leftDown || !pageGestureAllowed(frame)) return;
     if (!stripLit(frame) && !frame.toolbarShown && !frame.pagePressed) {
         frame.pressTime = media::elapsedMilliseconds();
         pressOnPage(v, frame.eventX, frame.eventY);
@@ -227,13 +227,16 @@ void handlePress(Viewer& v) {
     frame.pagePressed = true;
 }
 
+// A press held this long is no tap: its release starts no glide.
+constexpr std::int64_t longPressMilliseconds = 160;
+
 void handleRelease(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !pageGestureAllowed(frame)) return;
+    if (frame.frameEvent != media::WindowEvent::leftUp || !pageGestureAllowed(frame)) return;
     frame.pagePressed = false;
     frame.zoomDragging = false;
     frame.releaseTime = media::elapsedMilliseconds();
-    frame.longPress = frame.releaseTime - frame.pressTime >= 160;
+    frame.longPress = frame.releaseTime - frame.pressTime >= longPressMilliseconds;
     bool tap = !frame.longPress && !stripLit(frame) && !frame.toolbarShown && !frame.textViewOpen &&
                !frame.pointerOverKeyboard && !frame.pointerOverSearchButton && !v.view.panAnimating;
     if (tap) startGlide(v);

@@ -26,28 +26,28 @@ void displayCentred(const Viewer& v, int number, int intensity) {
 }
 
 struct ToolbarButton {
-    int hoverNumber;
+    Button hoverNumber;
     int face;
     int overlay;
     int Layout::*x;
     int Layout::*tip;
 };
 
-const ToolbarButton openButton{button::open, sprite::openButton, sprite::openHover, &Layout::openButtonX,
+const ToolbarButton openButton{Button::open, sprite::openButton, sprite::openHover, &Layout::openButtonX,
                                &Layout::tipOpenSprite};
-const ToolbarButton thumbsButton{button::thumbnails, sprite::thumbsButton, sprite::thumbsHover,
+const ToolbarButton thumbsButton{Button::thumbnails, sprite::thumbsButton, sprite::thumbsHover,
                                  &Layout::thumbsButtonX, &Layout::tipThumbsSprite};
-const ToolbarButton infoButton{button::info, sprite::infoButton, sprite::infoHover, &Layout::infoButtonX,
+const ToolbarButton infoButton{Button::info, sprite::infoButton, sprite::infoHover, &Layout::infoButtonX,
                                &Layout::tipInfoSprite};
-const ToolbarButton searchButton{button::search, sprite::searchButton, sprite::searchHover,
+const ToolbarButton searchButton{Button::search, sprite::searchButton, sprite::searchHover,
                                  &Layout::searchButtonX, &Layout::tipSearchSprite};
-const ToolbarButton textButton{button::text, sprite::textButton, sprite::textHover, &Layout::textButtonX,
+const ToolbarButton textButton{Button::text, sprite::textButton, sprite::textHover, &Layout::textButtonX,
                                &Layout::tipTextSprite};
-const ToolbarButton aboutButton{button::about, sprite::aboutButton, sprite::aboutHover, &Layout::aboutButtonX,
+const ToolbarButton aboutButton{Button::about, sprite::aboutButton, sprite::aboutHover, &Layout::aboutButtonX,
                                 &Layout::tipAboutSprite};
-const ToolbarButton exitButton{button::exit, sprite::exitButton, sprite::exitHover, &Layout::exitButtonX,
+const ToolbarButton exitButton{Button::exit, sprite::exitButton, sprite::exitHover, &Layout::exitButtonX,
                                &Layout::tipExitSprite};
-const ToolbarButton detachButton{button::detach, sprite::detachButton, sprite::detachHover,
+const ToolbarButton detachButton{Button::detach, sprite::detachButton, sprite::detachHover,
                                  &Layout::detachButtonX, &Layout::tipDetachSprite};
 
 // Hover of one tool-bar button: the faint green tint over it and its tip below the band's light part.
@@ -90,7 +90,7 @@ void displayPageOrSheet(Viewer& v) {
     } else if (frame.thumbnailMode && v.sheet.sheetReady && media::spriteExists(sprite::thumbnailSheet)) {
         frame.searchPanelOpen = false;
         showThumbnailMode(v);
-        if (frame.cellHovered) frame.hoveredButton = button::none;
+        if (frame.cellHovered) frame.hoveredButton = Button::none;
     }
 }
 
@@ -111,7 +111,7 @@ void displayToolbar(Viewer& v) {
     FrameState& frame = v.frame;
     bool inZone = pointerOver(sprite::toolbarZone, 0, 0) && !frame.zoomDragging && !frame.thumbnailMode;
     frame.toolbarShown = inZone;
-    frame.hoveredButton = button::none;
+    frame.hoveredButton = Button::none;
     if (!inZone) return;
     media::displayTransparentSprite(sprite::toolbar, 0, 0, 255);
     displayButtonFaces(v);
@@ -227,7 +227,7 @@ void displayMessagePanel(Viewer& v) {
     FrameState& frame = v.frame;
     if (!frame.messagePanelShown) return;
     bool expired = media::elapsedMilliseconds() - frame.messagePanelSince > messagePanelMilliseconds;
-    if (expired || frame.frameEvent == media::eventLeftDown) {
+    if (expired || frame.frameEvent == media::WindowEvent::leftDown) {
         frame.messagePanelShown = false;
         return;
     }

@@ -81,7 +81,7 @@ void awaitPassword(Viewer& v) {
     buildInfoPanel(v, v.document.documentIsCached);
     resetPageView(v);
     resetConversionCounters(v);
-    v.frame.hoveredButton = button::none;
+    v.frame.hoveredButton = Button::none;
     v.frame.welcomeShown = false;
     drawPageCounter(v);
     openPasswordPanel(v);
@@ -91,7 +91,7 @@ void awaitPassword(Viewer& v) {
 void finishOpening(Viewer& v) {
     loadOrExtractText(v);  // 9. the text at once when cached, else the extractor starts
     resetPageView(v);      // 10. page 1, no glide, no notice
-    v.frame.hoveredButton = button::none;
+    v.frame.hoveredButton = Button::none;
     v.frame.welcomeShown = false;
     placePointerAtCentre(v);
     readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
@@ -107,7 +107,7 @@ void openDocumentPath(Viewer& v, const std::string& chosenPath) {
     const Choice choice = acceptChosenDocument(v, chosenPath);  // steps 1-4
     if (choice == Choice::refused) {
         v.frame.toolbarShown = false;
-        v.frame.hoveredButton = button::none;
+        v.frame.hoveredButton = Button::none;
         placePointerAtCentre(v);
     }
     if (choice != Choice::accepted) return;

@@ -207,7 +207,7 @@ void displayPasswordPanel(Viewer& v) {
 void typeAndTryPassword(Viewer& v) {
     PasswordState& p = v.password;
     if (!p.passwordPanelOpen) return;
-    const bool released = v.frame.frameEvent == media::eventLeftUp;
+    const bool released = v.frame.frameEvent == media::WindowEvent::leftUp;
     if (released && p.pointerOverCancelButton) {
         abandonLockedDocument(v);
         return;

@@ -20,6 +20,8 @@
 
 namespace {
 
+constexpr int glideMilliseconds = 450;  // a tap's glide of the page to the centre
+
 const media::Colour white = media::rgb(255, 255, 255);
 const media::Colour black = media::rgb(0, 0, 0);
 const char* const fontFace = "Lucida Console";  // every numbered font
@@ -31,7 +33,7 @@ bool failSpriteEngine() {
 }
 
 void setInitialTypingState(Viewer& v) {
-    v.conversion.thumbnailThread = none;
+    v.conversion.thumbnailThread = PageFileWorker::none;
     v.keyboard.lowerCaseActive = true;
     v.keyboard.shiftActive = false;
     v.keyboard.altGrActive = false;
@@ -109,12 +111,12 @@ void setPageDefaults(Viewer& v) {
     v.document.fallbackDpi = 600.0f;
     v.document.pageHeightText = "0";
     v.document.pageWidthText = "0";
-    v.view.panDuration = 450;
+    v.view.panDuration = glideMilliseconds;
 }
 
 bool openSpriteDisplay(const Layout& layout) {
     if (!media::openDisplay(layout.screenWidth, layout.screenHeight)) return false;
-    media::setFrameRate(240);
+    media::setFrameRate(framesPerSecond);
     return true;
 }
 

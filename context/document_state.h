@@ -42,6 +42,9 @@ struct ToolState {
     std::string pdftopngPath, pdfinfoPath, pdftotextPath;
 };
 
+// Whether this document's page-file worker has been started.
+enum class PageFileWorker { none, started };
+
 // Page conversion and the page-file worker. Flags shared with the worker are atomic; each has one
 // writer at a time.
 struct ConversionState {
@@ -59,7 +62,7 @@ struct ConversionState {
 
     bool thumbnailsWanted = false;
     std::atomic<bool> thumbnailGenerationActive{false};
-    int thumbnailThread = none;  // no worker started for this document
+    PageFileWorker thumbnailThread = PageFileWorker::none;  // whether one started for this document
     std::atomic<bool> workerRunning{false};
     std::atomic<bool> workerStop{false};  // opening another document asks the worker to stop
     std::atomic<bool> thumbnailsFromJpeg{false};

@@ -6,13 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include "context/numbers.h"
+#include "media/input/input.h"
+
 struct FrameState {
-    int frameEvent = 0;          // the loop (513 down, 514 up, 515 double-click); 0 once consumed
-    int eventX = 0, eventY = 0;  // the loop: where the frame's event happened
-    int heldEvent = 0;           // the loop: an event held back a frame until hovered where it happened
-    int hoverX = 0, hoverY = 0;  // the loop: the pointer position this frame's draw phase tests
-    int hoveredButton = 0;       // the loop: button:: value under the pointer
-    bool toolbarShown = false;   // the loop: the pointer is in the tool-bar zone and the bar is drawn
+    media::WindowEvent frameEvent = media::WindowEvent::none;  // the loop; none once consumed
+    int eventX = 0, eventY = 0;                                // the loop: where the frame's event happened
+    media::WindowEvent heldEvent =
+        media::WindowEvent::none;  // the loop: an event held back a frame until hovered where it happened
+    int hoverX = 0, hoverY = 0;    // the loop: the pointer position this frame's draw phase tests
+    Button hoveredButton = Button::none;  // the loop: the tool-bar button under the pointer
+    bool toolbarShown = false;  // the loop: the pointer is in the tool-bar zone and the bar is drawn
     // The view's strip drawing (lit strips) and page change (cleared at the first and last page).
     bool backStripHovered = false, forwardStripHovered = false;
     bool pagePressed = false;   // the loop: the button went down on the page view and is still down

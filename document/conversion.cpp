@@ -83,7 +83,7 @@ void conversionTick(Viewer& v) {
         c.lastConversionCheck = now;
     }
     if (c.millisecondsSinceCheck > checkIntervalMilliseconds && c.thumbnailGenerationActive &&
-        c.thumbnailThread == none) {
+        c.thumbnailThread == PageFileWorker::none) {
         startPageFileWorker(v);
     }
     pollConverterForWorker(c, now);

@@ -45,7 +45,7 @@ void resetConversion(ConversionState& c) {
     c.thumbnailLoadNext = 0;
     c.sheetBuildRequested = false;
     c.thumbnailsFromJpeg = false;  // a worker stopped early never cleared it
-    c.thumbnailThread = none;
+    c.thumbnailThread = PageFileWorker::none;
 }
 
 void resetDocumentState(Viewer& v) {

@@ -170,9 +170,10 @@ void startPageFileWorker(Viewer& v) {
     const int threads = c.pageFileThreads > 0 ? c.pageFileThreads : media::processorCount();
     WorkerJob job{v.document.documentCacheFolder, v.document.pageCount, v.view.pageFitWidth,
                   v.view.pageFitHeight,           c.thumbnailsFromJpeg, threads};
-    PAGEWELL_CHECK(!c.workerRunning && c.thumbnailThread == none, "no page-file worker runs already");
+    PAGEWELL_CHECK(!c.workerRunning && c.thumbnailThread == PageFileWorker::none,
+                   "no page-file worker runs already");
     c.worker.join();  // a worker of this document never ran; one of an earlier one has ended
-    c.thumbnailThread = 1;
+    c.thumbnailThread = PageFileWorker::started;
     c.workerStop = false;
     c.converterRunning = pageConverterRunning();
     c.lastConverterPoll = media::elapsedMilliseconds();

@@ -107,7 +107,7 @@ int hitListTop() {
 // result and, last, the finished marker.
 void searchWorker(Viewer& v) {
     v.search.workerHits = searchPages(v.text.pageTexts, v.search.searchWordForWorker);
-    v.search.searchWorkerState.store(searchFinished);
+    v.search.searchWorkerState.store(SearchWorker::finished);
 }
 
 // Rows from 3f down, f apart; the 47th hit takes the notice row, later hits get no row (rowY 0).
@@ -212,7 +212,7 @@ void searchButtonHover(Viewer& v) {
                                     !v.conversion.conversionRunning &&
                                     pointerOver(sprite::searchGo, searchGoX(v), searchGoY(v));
     // The button also searches for an empty word, which finds nothing.
-    if (frame.frameEvent == media::eventLeftUp && frame.pointerOverSearchButton) startSearch(v);
+    if (frame.frameEvent == media::WindowEvent::leftUp && frame.pointerOverSearchButton) startSearch(v);
 }
 
 void typeSearchWord(Viewer& v) {
@@ -237,29 +237,29 @@ void typeSearchWord(Viewer& v) {
 // overwritten; a search that is still running is not started again.
 void startSearch(Viewer& v) {
     SearchState& search = v.search;
-    if (search.searchWorkerState.load() == searchRunning) return;
+    if (search.searchWorkerState.load() == SearchWorker::running) return;
     search.worker.join();
     search.searchWordForWorker = search.searchWord;
-    search.searchWorkerState.store(searchRunning);
-    if (!search.worker.start([&v] { searchWorker(v); })) search.searchWorkerState.store(0);
+    search.searchWorkerState.store(SearchWorker::running);
+    if (!search.worker.start([&v] { searchWorker(v); })) search.searchWorkerState.store(SearchWorker::idle);
 }
 
 void renderHitList(Viewer& v) {
     SearchState& search = v.search;
-    if (search.searchWorkerState.load() != searchFinished) return;
+    if (search.searchWorkerState.load() != SearchWorker::finished) return;
     search.worker.join();
     search.searchHits = std::move(search.workerHits);
     search.workerHits.clear();
     assignRows(search.searchHits, v.layout.largeFontSize);
     drawHitList(v);
     markHitsOnSheet(v);
-    search.searchWorkerState.store(0);
+    search.searchWorkerState.store(SearchWorker::idle);
 }
 
 void pickSearchHit(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !frame.searchPanelOpen || !frame.pointerOverHitList ||
-        frame.pointerOverSearchButton) {
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.searchPanelOpen ||
+        !frame.pointerOverHitList || frame.pointerOverSearchButton) {
         return;
     }
     const int y = v.search.pointerYInHitList;
@@ -287,7 +287,7 @@ void redrawSearchHeaderIfChanged(Viewer& v) {
 // A search still running would write into the hit list being emptied: it is waited for.
 void resetSearch(Viewer& v) {
     v.search.worker.join();
-    v.search.searchWorkerState = 0;
+    v.search.searchWorkerState = SearchWorker::idle;
     v.search.searchHits.clear();
     if (media::beginDrawing(sprite::searchList)) {
         media::fillBox(0, 0, media::spriteOwnWidth(sprite::searchList),

@@ -189,7 +189,7 @@ void loadExtractedText(Viewer& v) {
     const std::string file = v.document.documentCacheFolder + "TextualData.txt";
     if (media::fileSize(file) <= 0) return;
     // The search worker reads pageTexts in place: it is never rebuilt under a running search.
-    if (v.search.searchWorkerState.load() == 1) {
+    if (v.search.searchWorkerState.load() == SearchWorker::running) {
         v.document.textExtractionPending = true;
         return;
     }

@@ -370,7 +370,7 @@ void pickThumbnail(Viewer& v) {
     FrameState& frame = v.frame;
     const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
     const int index = v.sheet.hoveredCell;
-    if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered ||
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.thumbnailMode || !frame.cellHovered ||
         frame.pointerOverHitList || frame.pointerOverSearchButton) {
         return;
     }

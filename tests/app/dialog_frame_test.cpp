@@ -102,5 +102,5 @@ TEST(DialogFrame, ACancelledOrMissingChooserLeavesTheViewerAsItWas) {
     EXPECT_FALSE(media::dialogRunning());
     EXPECT_TRUE(h.v().frame.messagePanelShown);
     EXPECT_NE(h.v().frame.messagePanelText.find("zenity"), std::string::npos);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::none);
 }

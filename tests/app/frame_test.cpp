@@ -76,17 +76,17 @@ TEST(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
     ASSERT_TRUE(h.started());
     h.moveTo(pageX, 50);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::none);
     EXPECT_EQ(brightPixels(h, 8, 56, 300, 76, 200), 0);
     h.moveTo(openX, buttonY);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::open);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::open);
     // White face under the green overlay at intensity 60.
     EXPECT_TRUE(near(h.pixel(12, 14), 195, 242, 195, 4)) << std::hex << h.pixel(12, 14);
     EXPECT_GT(brightPixels(h, 8, 56, 300, 76, 200), 20);  // the tip's text on the dark band
     h.moveTo(exitX, buttonY);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::exit);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::exit);
     EXPECT_EQ(h.pixel(12, 14), media::rgb(255, 255, 255));
 }
 
@@ -97,7 +97,7 @@ TEST(ToolbarFrame, ThumbnailsSearchAndTextCannotBeHoveredWithoutADocument) {
     for (int x : disabled) {
         h.moveTo(x, buttonY);
         h.frames(1);
-        EXPECT_EQ(h.v().frame.hoveredButton, button::none) << "x " << x;
+        EXPECT_EQ(h.v().frame.hoveredButton, Button::none) << "x " << x;
     }
 }
 
@@ -197,7 +197,7 @@ TEST_P(PressFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
     h.moveTo(exitX, buttonY);
     h.frames(1);
     if (h.hoversBeforePress()) {
-        EXPECT_EQ(h.v().frame.hoveredButton, button::exit);
+        EXPECT_EQ(h.v().frame.hoveredButton, Button::exit);
     }
     h.moveTo(pageX, pageY);
     h.press();
@@ -205,7 +205,7 @@ TEST_P(PressFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
     h.release();
     h.frames(1);
     EXPECT_FALSE(h.ended());
-    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::none);
 }
 
 TEST_P(PressFrame, DetachThenAPressOnThePageReattachesAndSkipsTheFrame) {

@@ -149,7 +149,7 @@ TEST(LaterSprites, AFirstFrameWithThePointerOnTheToolBarHasTheTips) {
         return pixels;
     };
     h.frames(1);
-    ASSERT_EQ(h.v().frame.hoveredButton, button::open);
+    ASSERT_EQ(h.v().frame.hoveredButton, Button::open);
     const std::vector<media::Colour> first = tipBand();
     h.frames(1);
     EXPECT_TRUE(first == tipBand());

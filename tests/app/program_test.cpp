@@ -74,7 +74,7 @@ TEST(ThumbnailFrame, DoubleClickLeavesTheSheetForGood) {
     h.v().sheet.sheetReady = true;
     h.moveTo(94, 27);
     h.frames(1);
-    ASSERT_EQ(h.v().frame.hoveredButton, button::thumbnails);
+    ASSERT_EQ(h.v().frame.hoveredButton, Button::thumbnails);
     h.press();
     h.frames(1);
     h.release();

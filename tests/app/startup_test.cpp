@@ -47,7 +47,7 @@ TEST(StartUp, FoldersAndInitialState) {
     EXPECT_EQ(v.layout.programFolder, h.programFolder());
     EXPECT_EQ(v.layout.cacheRoot, h.programFolder() + "cache/");
     EXPECT_TRUE(media::folderExists(v.layout.cacheRoot));
-    EXPECT_EQ(v.conversion.thumbnailThread, 9999);
+    EXPECT_EQ(v.conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_EQ(v.view.currentPage, 1);
     EXPECT_EQ(v.document.pageCountShown, 1);
     EXPECT_TRUE(v.frame.welcomeShown);

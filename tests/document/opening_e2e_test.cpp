@@ -62,7 +62,7 @@ TEST_F(OpeningTest, OnePageDocumentIsFinishedWithoutWorkerOrSheet) {
     harness.runUntil([&] { return v().conversion.firstPageShown; }, 100000, 5, 10.0);
     EXPECT_TRUE(v().conversion.firstPageShown);
     EXPECT_EQ(v().document.pageCount, 0);  // the single-page finish
-    EXPECT_EQ(v().conversion.thumbnailThread, 9999);
+    EXPECT_EQ(v().conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_FALSE(media::filePresent(cacheFile("thumb_sheet.png")));
     EXPECT_TRUE(media::filePresent(cacheFile("Information.ini")));
     EXPECT_NE(v().document.documentCacheFolder.find("_one_page.pdf/"), std::string::npos);
@@ -197,7 +197,7 @@ TEST_F(OpeningTest, OpeningAnotherDocumentWhileThumbnailsAreMadeStartsAfresh) {
     harness.open(second);
     EXPECT_FALSE(v().conversion.workerRunning);
     EXPECT_FALSE(v().conversion.thumbnailGenerationActive);
-    EXPECT_EQ(v().conversion.thumbnailThread, 9999);
+    EXPECT_EQ(v().conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_EQ(v().document.pageCount, 2);
     EXPECT_EQ(v().conversion.nextPageToConvert, 1);
     convert(2);

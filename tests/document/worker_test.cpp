@@ -81,7 +81,7 @@ TEST_F(WorkerTest, EveryPngBecomesAJpegAndAThumbnailOfTheCellSize) {
     }
     EXPECT_FALSE(v.conversion.workerRunning);
     EXPECT_FALSE(v.conversion.thumbnailGenerationActive);
-    EXPECT_NE(v.conversion.thumbnailThread, 9999);
+    EXPECT_NE(v.conversion.thumbnailThread, PageFileWorker::none);
 }
 
 // The converter failed on page 2: once no converter runs, the page is given up and the rest goes on.

@@ -395,7 +395,8 @@ TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
     frames(1);
     harness->keyUp(scan::enter);
     frames(1);
-    ASSERT_TRUE(harness->runUntil([&] { return viewer.search.searchWorkerState.load() == 0; }, 2000));
+    ASSERT_TRUE(harness->runUntil(
+        [&] { return viewer.search.searchWorkerState.load() == SearchWorker::idle; }, 2000));
     EXPECT_EQ(viewer.search.searchHits.size(), 6u);
     circle(10, 540, 300, 150);  // the hit list's rows and cursor
     viewer.frame.searchPanelOpen = false;

@@ -599,7 +599,7 @@ TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
             }
             const bool workerBusy = v.conversion.workerRunning.load();
             requestSearch(h);
-            if (workerBusy && v.search.searchWorkerState.load() != 0) ++searchesDuringWorker;
+            if (workerBusy && v.search.searchWorkerState.load() != SearchWorker::idle) ++searchesDuringWorker;
         }
         return done();
     };

@@ -47,7 +47,7 @@ struct RealDocument {
         h.frames(1);
         h.keyUp(media::scan::enter);
         h.frames(2);
-        h.runUntil([&] { return v.search.searchWorkerState.load() == 0; }, 100000, 5, 60.0);
+        h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 100000, 5, 60.0);
         std::set<int> pages;
         for (const SearchHit& hit : v.search.searchHits) pages.insert(hit.page);
         return pages;

@@ -70,7 +70,7 @@ struct TextFrames : ::testing::Test {
     }
 
     bool waitForSearch() {
-        return h.runUntil([&] { return v.search.searchWorkerState.load() == 0; }, 2000);
+        return h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 2000);
     }
 
     // The x-height part of display row i (descenders of the row above end before it).
@@ -173,7 +173,7 @@ TEST_F(TextFrames, TypingEditsTheWordByCharacterAndReturnWithoutAWordDoesNothing
     openSearchPanel();
     v.search.searchHits = {{"kept", "9", 9, 0}};
     tapKey(media::scan::enter);
-    EXPECT_EQ(v.search.searchWorkerState.load(), 0);
+    EXPECT_EQ(v.search.searchWorkerState.load(), SearchWorker::idle);
     EXPECT_EQ(v.search.searchHits.size(), 1u);
 
     h.type("STRAß");
@@ -268,7 +268,7 @@ TEST_P(TextPresses, ThePanelOpenedByAReleaseThatSlidesOffTheButtonTakesTyping) {
     h.moveTo(x, y);
     h.frames(2);
     if (h.hoversBeforePress()) {
-        ASSERT_EQ(v.frame.hoveredButton, button::search);
+        ASSERT_EQ(v.frame.hoveredButton, Button::search);
     }
     h.press();
     h.frames(1);

@@ -254,11 +254,11 @@ TEST_F(StoreFixture, TheStoreIsNotRebuiltUnderARunningSearch) {
     v.text.pageTexts = {{"held", 1}};
     v.document.textExtractionPending = false;  // as when a cached document is opened
     writeText("new\f");
-    v.search.searchWorkerState = 1;
+    v.search.searchWorkerState = SearchWorker::running;
     loadExtractedText(v);
     EXPECT_EQ(v.text.pageTexts[0].text, "held");
     EXPECT_TRUE(v.document.textExtractionPending);  // the main loop tries again next frame
-    v.search.searchWorkerState = 0;
+    v.search.searchWorkerState = SearchWorker::idle;
     loadExtractedText(v);
     EXPECT_EQ(v.text.pageTexts[0].text, "new");
     EXPECT_FALSE(v.document.textExtractionPending);

@@ -228,7 +228,7 @@ TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
     EXPECT_TRUE(v().frame.infoPanelOpen);
 }
 
-// SDL counts the presses of a burst 1, 2, 3, 4: every second one arrives as a double-click (515),
+// SDL counts the presses of a burst 1, 2, 3, 4: every second one arrives as a double-click,
 // which on a lit strip still turns the page. Away from the strips it restores the fit.
 TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRestoresTheFit) {
     open(6);
