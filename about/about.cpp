@@ -87,12 +87,12 @@ struct AboutLine {
 };
 
 // The text sprite's lines, top to bottom; m is the medium font size, the line unit.
-std::vector<AboutLine> aboutLines(const Layout& layout) {
+std::vector<AboutLine> aboutLines(const Layout& layout, bool withMusic) {
     const int m = layout.mediumFontSize;
     std::vector<AboutLine> lines = {{0, font::title, "About the amazing"},
                                     {3 * m, font::title, layout.programTitle + " " + layout.versionText},
                                     {8 * m, font::title, layout.makerLine}};
-    if (!layout.soundUnavailable) {
+    if (withMusic) {
         lines.push_back({11 * m, font::base, "Music:"});
         lines.push_back({13 * m, font::base, musicCredit});
     }
@@ -104,11 +104,11 @@ std::vector<AboutLine> aboutLines(const Layout& layout) {
     return lines;
 }
 
-void drawAboutText(const Layout& layout) {
+void drawAboutText(const Layout& layout, bool withMusic) {
     const int width = layout.screenWidth;
     if (!media::createSprite(sprite::aboutText, width, nearest(1.5 * layout.screenHeight))) return;
     if (!media::beginDrawing(sprite::aboutText)) return;
-    for (const auto& line : aboutLines(layout)) {
+    for (const auto& line : aboutLines(layout, withMusic)) {
         media::setFont(line.font);
         media::drawText(width / 2 - media::textWidth(line.text) / 2, line.y, line.text, white, black);
     }
@@ -144,15 +144,15 @@ media::WindowEvent aboutFrame(Viewer& v) {
 
 }  // namespace
 
-void prepareAboutTune(Viewer& v) {
-    if (v.layout.soundUnavailable) return;
-    // A tune that will not load leaves nothing to play: the about text then names no music either.
-    if (!media::prepareTune(aboutTune, embeddedTuneData(), embeddedTuneSize()))
-        v.layout.soundUnavailable = true;
+void startAboutSound(Viewer& v) {
+    // Without a sound system, or with a tune that will not load, there is nothing to play: the about
+    // text then names no music either.
+    v.about.soundUnavailable =
+        !media::startSound() || !media::prepareTune(aboutTune, embeddedTuneData(), embeddedTuneSize());
 }
 
 void drawAboutSprites(Viewer& v) {
-    drawAboutText(v.layout);
+    drawAboutText(v.layout, !v.about.soundUnavailable);
     drawFade(sprite::aboutFadeLight, v.layout, black, white);
     drawFade(sprite::aboutFadeDark, v.layout, white, black);
 }
@@ -162,14 +162,14 @@ void aboutScreen(Viewer& v) {
     v.about.aboutSpeed = 1.0f;
     v.about.aboutScroll = 0.0f;
     media::setTunePosition(aboutTune, 0);
-    if (!v.layout.soundUnavailable) media::playTune(aboutTune);
+    if (!v.about.soundUnavailable) media::playTune(aboutTune);
     media::setFrameRate(aboutFramesPerSecond);
     const float end = -1.45f * static_cast<float>(media::spriteHeight(sprite::aboutText));
     media::WindowEvent event = media::WindowEvent::none;
     do {
         event = aboutFrame(v);
     } while (event != media::WindowEvent::leftUp && v.about.aboutScroll >= end);
-    if (!v.layout.soundUnavailable) media::stopTune(aboutTune);
+    if (!v.about.soundUnavailable) media::stopTune(aboutTune);
     media::setFrameRate(framesPerSecond);
     media::flipDisplay();
     media::setBlending(media::Blending::normal);

@@ -106,8 +106,8 @@ void beginFrame(Viewer& v) {
 }
 
 void storeKeyboardPointer(Viewer& v) {
-    v.keyboard.keyboardPointerX = media::mouseX() - v.layout.keyboardX;
-    v.keyboard.keyboardPointerY = media::mouseY() - v.layout.keyboardY;
+    v.keyboard.keyboardPointerX = media::mouseX() - v.keyboard.keyboardX;
+    v.keyboard.keyboardPointerY = media::mouseY() - v.keyboard.keyboardY;
 }
 
 void hideToolbarWhenDetached(Viewer& v) {

@@ -100,7 +100,7 @@ void hoverKeyboard(Viewer& v) {
         return;
     }
     hoverKeys(v);
-    bool over = pointerOver(v.keyboard.activeKeyboardSprite, v.layout.keyboardX, v.layout.keyboardY);
+    bool over = pointerOver(v.keyboard.activeKeyboardSprite, v.keyboard.keyboardX, v.keyboard.keyboardY);
     v.frame.pointerOverKeyboard = over && typingPanelOpen(v);
 }
 

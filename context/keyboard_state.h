@@ -22,6 +22,7 @@ struct KeyboardState {
     int shiftKeyX = 0, shiftKeyY = 0, altGrKeyX = 0, altGrKeyY = 0;
     std::string typedKeyText;
     int keyboardPointerX = 0, keyboardPointerY = 0;
-    // Geometry, fixed when the faces are drawn.
+    // Geometry, fixed when the faces are drawn and placed.
     int width = 0, height = 0, keyWidth = 0, keyHeight = 0;
+    int keyboardX = 0, keyboardY = 0;  // where the face is shown
 };

@@ -278,3 +278,12 @@ void drawKeyboards(Viewer& v) {
     k.keyWidth = g.keyWidth;
     k.keyHeight = g.kh;
 }
+
+void placeKeyboard(Viewer& v) {
+    KeyboardState& k = v.keyboard;
+    const int face = k.activeKeyboardSprite;
+    if (!media::spriteExists(face)) return;
+    k.keyboardX = v.layout.screenWidth / 2 - media::spriteWidth(face) / 2;
+    k.keyboardY =
+        media::windowHeight() - media::spriteHeight(face) - media::spriteHeight(sprite::pageCounter) / 2;
+}

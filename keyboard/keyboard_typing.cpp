@@ -149,7 +149,7 @@ void handleKeyRelease(Viewer& v) {
 void showKeyboard(Viewer& v) {
     const auto& k = v.keyboard;
     if (!keyboardUsable(k)) return;
-    const int x = v.layout.keyboardX, y = v.layout.keyboardY;
+    const int x = k.keyboardX, y = k.keyboardY;
     media::displayTransparentSprite(k.activeKeyboardSprite, x, y, 230);
     if (k.pointerOverKey && !v.frame.keyboardKeyDown)
         displayAt(k.hoverKeySprite, x + k.hoverKeyX, y + k.hoverKeyY, 150);
@@ -161,7 +161,7 @@ void showPressedKey(Viewer& v) {
     auto& k = v.keyboard;
     if (!v.frame.keyboardKeyDown || !typingPanelOpen(v) || !keyboardUsable(k)) return;
     k.pressedKeySprite = pressedKeySpriteFor(k.hoverKeySprite);  // follows the pointer while held
-    displayAt(k.pressedKeySprite, v.layout.keyboardX + k.hoverKeyX, v.layout.keyboardY + k.hoverKeyY, 150);
+    displayAt(k.pressedKeySprite, k.keyboardX + k.hoverKeyX, k.keyboardY + k.hoverKeyY, 150);
 }
 
 void resetKeyboardCase(Viewer& v) {

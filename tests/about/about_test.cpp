@@ -98,14 +98,14 @@ TEST(AboutScreen, EscapeWhileItRunsIsIgnored) {
 TEST(AboutText, MusicLinesOnlyWithSound) {
     AboutViewer a;
     const int m = a.v().layout.mediumFontSize;
-    a.v().layout.soundUnavailable = false;
+    a.v().about.soundUnavailable = false;
     drawAboutSprites(a.v());
     EXPECT_TRUE(textLitBetween(0, 3 * m));           // "About the amazing" at the top
     EXPECT_TRUE(textLitBetween(11 * m, 14 * m));     // "Music:" and the credit line
     EXPECT_TRUE(textLitBetween(146 * m, 147 * m));   // the closing line
     EXPECT_FALSE(textLitBetween(143 * m, 145 * m));  // the gap after the last paragraph
 
-    a.v().layout.soundUnavailable = true;
+    a.v().about.soundUnavailable = true;
     drawAboutSprites(a.v());
     EXPECT_FALSE(textLitBetween(11 * m, 17 * m));
     // Without sound the screen runs unchanged and plays nothing.

@@ -67,8 +67,8 @@ LaterSprites reference() {
     for (int n : existingSprites()) {
         if (!before.count(n) || n == sprite::welcome || n == sprite::logo) made.pixels[n] = spritePixels(n);
     }
-    made.keyboardX = h.v().layout.keyboardX;
-    made.keyboardY = h.v().layout.keyboardY;
+    made.keyboardX = h.v().keyboard.keyboardX;
+    made.keyboardY = h.v().keyboard.keyboardY;
     return made;
 }
 
@@ -83,10 +83,10 @@ TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
     EXPECT_FALSE(media::spriteExists(sprite::logo));
     h.moveTo(500, 900);
     h.frames(1);
-    EXPECT_EQ(h.v().layout.laterSpritesDrawn, 1) << "one group a frame";
+    EXPECT_EQ(h.v().frame.laterSpritesDrawn, 1) << "one group a frame";
     h.frames(laterSpriteGroups);
-    EXPECT_EQ(h.v().layout.keyboardX, expected.keyboardX);
-    EXPECT_EQ(h.v().layout.keyboardY, expected.keyboardY);
+    EXPECT_EQ(h.v().keyboard.keyboardX, expected.keyboardX);
+    EXPECT_EQ(h.v().keyboard.keyboardY, expected.keyboardY);
     for (const auto& [number, pixels] : expected.pixels) {
         ASSERT_TRUE(media::spriteExists(number)) << "sprite " << number;
         EXPECT_TRUE(spritePixels(number) == pixels) << "sprite " << number;
@@ -124,7 +124,7 @@ TEST(LaterSprites, AFirstFrameWithATypingPanelShowsTheKeyboard) {
         std::vector<media::Colour> pixels;
         for (int y = 0; y < media::spriteHeight(face); y += 3) {
             for (int x = 0; x < media::spriteWidth(face); x += 3)
-                pixels.push_back(h.pixel(v.layout.keyboardX + x, v.layout.keyboardY + y));
+                pixels.push_back(h.pixel(v.keyboard.keyboardX + x, v.keyboard.keyboardY + y));
         }
         return pixels;
     };

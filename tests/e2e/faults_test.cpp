@@ -356,7 +356,7 @@ TEST(DamagedConfigurationTest, BinaryOrIncompleteConfigurationStillStarts) {
         harness.frames(3);
         for (int y = 5; y < 300; y += 41) {
             for (int x = 5; x < v.layout.screenWidth; x += 67) {
-                harness.moveTo(v.layout.keyboardX + x, v.layout.keyboardY + y);
+                harness.moveTo(v.keyboard.keyboardX + x, v.keyboard.keyboardY + y);
                 harness.frames(1);
                 harness.press();
                 harness.frames(1);

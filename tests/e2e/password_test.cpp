@@ -300,16 +300,17 @@ TEST_F(PasswordPanelTest, BothKeyboardsTypeIntoTheMaskedFieldAndAWrongPasswordIs
         const auto key =
             std::find_if(keys.begin(), keys.end(), [&](const KeyEntry& k) { return k.label == label; });
         ASSERT_NE(key, keys.end()) << label;
-        click(harness, {v().layout.keyboardX + key->x + key->width / 2,
-                        v().layout.keyboardY + key->y + key->height / 2});
+        click(harness, {v().keyboard.keyboardX + key->x + key->width / 2,
+                        v().keyboard.keyboardY + key->y + key->height / 2});
     };
     for (const char* label : {"a", "b", "1"}) tapKey(label);
-    click(harness, {v().layout.keyboardX + keys[57].x + 20, v().layout.keyboardY + keys[57].y + 5});  // space
+    click(harness,
+          {v().keyboard.keyboardX + keys[57].x + 20, v().keyboard.keyboardY + keys[57].y + 5});  // space
     for (const char* label : {"c", "d"}) tapKey(label);
     EXPECT_EQ(v().password.typedPassword, "ab1 cd");
     EXPECT_TRUE(v().search.searchWord.empty());
     click(harness,
-          {v().layout.keyboardX + keys[27].x + 10, v().layout.keyboardY + keys[27].y + 10});  // Return
+          {v().keyboard.keyboardX + keys[27].x + 10, v().keyboard.keyboardY + keys[27].y + 10});  // Return
     EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_EQ(v().document.pageCount, 2);
     EXPECT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown; }, 10000000, 5, 30.0));

@@ -25,7 +25,7 @@ struct KeyboardViewer {
     std::string& word() { return h.v().search.searchWord; }
     const KeyEntry& key(int index) { return k().lowerKeys.at(static_cast<std::size_t>(index)); }
     void pointAt(int x, int y) {
-        h.moveTo(h.v().layout.keyboardX + x, h.v().layout.keyboardY + y);
+        h.moveTo(h.v().keyboard.keyboardX + x, h.v().keyboard.keyboardY + y);
         h.frames(1);
     }
     void click() {
@@ -70,8 +70,8 @@ TEST(KeyboardGeometry, MatchesTheWorkedExampleAt1080By1920) {
     EXPECT_EQ(kv.k().keyWidth, 67);
     EXPECT_EQ(kv.k().keyHeight, 62);
     EXPECT_EQ(media::spriteWidth(sprite::keyboardAltGr), 1042);
-    EXPECT_EQ(kv.h.v().layout.keyboardX, 19);
-    EXPECT_EQ(kv.h.v().layout.keyboardY, 1561);
+    EXPECT_EQ(kv.h.v().keyboard.keyboardX, 19);
+    EXPECT_EQ(kv.h.v().keyboard.keyboardY, 1561);
     const int rowFirst[] = {0, 14, 28, 42, 55}, rowLast[] = {13, 27, 41, 54, 59},
               rowTop[] = {0, 64, 128, 192, 256};
     for (int r = 0; r < 5; ++r) {
@@ -226,7 +226,7 @@ TEST_P(KeyboardTaps, SwitchedOffTheFacesAreDrawnButNothingIsTyped) {
 TEST_P(KeyboardTaps, TheFaceHoverAndPressedLooksAreShown) {
     KeyboardViewer kv(pointer());
     const auto& space = kv.key(57);
-    const int x = kv.h.v().layout.keyboardX + space.x + 20, y = kv.h.v().layout.keyboardY + space.y + 5;
+    const int x = kv.h.v().keyboard.keyboardX + space.x + 20, y = kv.h.v().keyboard.keyboardY + space.y + 5;
     kv.pointAt(700, -300);  // away from the keys
     const media::Colour face = kv.h.pixel(x, y);
     EXPECT_NEAR(media::red(face), 200 * 230 / 255, 3);
