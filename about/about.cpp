@@ -7,6 +7,7 @@
 
 #include "context/assets.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/media.h"
@@ -16,9 +17,6 @@
 namespace {
 
 constexpr int aboutFramesPerSecond = 12;  // the scroll's pace
-
-constexpr media::Colour white = media::rgb(255, 255, 255);
-constexpr media::Colour black = media::rgb(0, 0, 0);
 
 // Lines are 19 to 80 characters, so that the widest fits font 1 on the narrowest display.
 const std::vector<std::vector<const char*>> prose = {
@@ -110,7 +108,8 @@ void drawAboutText(const Layout& layout, bool withMusic) {
     if (!media::beginDrawing(sprite::aboutText)) return;
     for (const auto& line : aboutLines(layout, withMusic)) {
         media::setFont(line.font);
-        media::drawText(width / 2 - media::textWidth(line.text) / 2, line.y, line.text, white, black);
+        media::drawText(width / 2 - media::textWidth(line.text) / 2, line.y, line.text, palette::white,
+                        palette::black);
     }
     media::endDrawing();
 }
@@ -138,7 +137,7 @@ media::WindowEvent aboutFrame(Viewer& v) {
     media::displayTransparentSprite(sprite::aboutFadeDark, 0, screenHeight / 2, 200);
     v.about.aboutScroll -= v.about.aboutSpeed;
     media::flipDisplay();
-    media::clearDisplay(black);
+    media::clearDisplay(palette::black);
     return event;
 }
 
@@ -153,8 +152,8 @@ void startAboutSound(Viewer& v) {
 
 void drawAboutSprites(Viewer& v) {
     drawAboutText(v.layout, !v.about.soundUnavailable);
-    drawFade(sprite::aboutFadeLight, v.layout, black, white);
-    drawFade(sprite::aboutFadeDark, v.layout, white, black);
+    drawFade(sprite::aboutFadeLight, v.layout, palette::black, palette::white);
+    drawFade(sprite::aboutFadeDark, v.layout, palette::white, palette::black);
 }
 
 void aboutScreen(Viewer& v) {

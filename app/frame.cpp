@@ -16,7 +16,7 @@
 #include "view/sheet_loading.h"
 
 bool runFrame(Viewer& v) {
-    beginFrame(v);                  // 1. exitSuppressed 0; the frame's one event; mouse and keyboard
+    beginFrame(v);                  // 1. exitSuppressed cleared; the frame's one event; mouse and keyboard
     handleDialogs(v);               //    a chosen file opens; presses are dropped while a dialog is up
     checkCopyKeys(v);               // 2. Control+C copies the current page's text
     storeKeyboardPointer(v);        // 3. pointer relative to the on-screen keyboard

@@ -5,6 +5,7 @@
 #include "app/frame_steps.h"
 #include "app/opening.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "keyboard/keyboard.h"
 #include "media/desktop/desktop.h"
 #include "media/display/display.h"
@@ -115,7 +116,7 @@ void handleSearchHitPick(Viewer& v) {
 
 void flipAndClear() {
     media::flipDisplay();
-    media::clearDisplay(media::rgb(0, 0, 0));
+    media::clearDisplay(palette::black);
 }
 
 void typeAndRedrawSearch(Viewer& v) {

@@ -87,32 +87,32 @@ void awaitPassword(Viewer& v) {
     openPasswordPanel(v);
 }
 
-// Steps 9 to 14, once the document can be read.
+// The rest of an opening, once the document can be read (a locked one: once its password is given).
 void finishOpening(Viewer& v) {
-    loadOrExtractText(v);  // 9. the text at once when cached, else the extractor starts
-    resetPageView(v);      // 10. page 1, no glide, no notice
+    loadOrExtractText(v);  // the text at once when cached, else the extractor starts
+    resetPageView(v);      // page 1, no glide, no notice
     v.frame.hoveredButton = Button::none;
     v.frame.welcomeShown = false;
     placePointerAtCentre(v);
-    readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
-    drawPageCounter(v);                               // 12.
-    const OpenProblem problem = startMissingWork(v);  // 13. conversion when not cached
-    if (v.document.documentIsCached) showCachedDocument(v);  // 14.
+    readOpenedDocument(v);  // the conversion's counters, page count, size, renderDpi
+    drawPageCounter(v);     // the counter for page 1
+    const OpenProblem problem = startMissingWork(v);         // the conversion, when not cached
+    if (v.document.documentIsCached) showCachedDocument(v);  // page 1 and the saved sheet
     if (problem != OpenProblem::none) reportProblem(v, problem);
 }
 
 }  // namespace
 
 void openDocumentPath(Viewer& v, const std::string& chosenPath) {
-    const Choice choice = acceptChosenDocument(v, chosenPath);  // steps 1-4
+    const Choice choice = acceptChosenDocument(v, chosenPath);  // a readable PDF, or the choice refused
     if (choice == Choice::refused) {
         v.frame.toolbarShown = false;
         v.frame.hoveredButton = Button::none;
         placePointerAtCentre(v);
     }
     if (choice != Choice::accepted) return;
-    resetFeatures(v);       // 5. the layers close; sheet, keyboard case, hit list and text reset
-    prepareCacheFolder(v);  // 5-8. document state, cache folder and its test, information
+    resetFeatures(v);       // the layers close; sheet, keyboard case, hit list and text reset
+    prepareCacheFolder(v);  // document state, cache folder and its test, information
     if (documentLocked(v)) {
         awaitPassword(v);  // the opening goes on once the password is given
         return;

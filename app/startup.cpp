@@ -6,6 +6,7 @@
 #include "app/panels.h"
 #include "app/startup_rules.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "document/document.h"
 #include "document/tools.h"
 #include "keyboard/keyboard.h"
@@ -22,8 +23,6 @@ namespace {
 
 constexpr int glideMilliseconds = 450;  // a tap's glide of the page to the centre
 
-const media::Colour white = media::rgb(255, 255, 255);
-const media::Colour black = media::rgb(0, 0, 0);
 const char* const fontFace = "Lucida Console";  // every numbered font
 const media::Colour nearBlack = media::rgb(1, 0, 0);
 
@@ -41,9 +40,9 @@ void setInitialTypingState(Viewer& v) {
 }
 
 void setIdentityTexts(Layout& layout) {
-    layout.programTitle = "Pagewell";
-    layout.versionText = "v1.0 - 10 January 2016";
-    layout.makerLine = "by Tarnwick";
+    layout.programTitle = identity::title;
+    layout.versionText = identity::version;
+    layout.makerLine = identity::maker;
 }
 
 void setProgramFolder(Layout& layout, const StartOptions& options) {
@@ -140,8 +139,8 @@ void drawPointer(const Layout& layout) {
     int side = pointerSide(layout.baseFontSize);
     media::createSprite(sprite::pointer, side, side);
     media::beginDrawing(sprite::pointer);
-    media::line(side / 2, 0, side / 2, side - 1, white);
-    media::line(0, side / 2, side - 1, side / 2, white);
+    media::line(side / 2, 0, side / 2, side - 1, palette::white);
+    media::line(0, side / 2, side - 1, side / 2, palette::white);
     media::endDrawing();
 }
 
@@ -184,10 +183,10 @@ void drawTouchRing() {
     media::createSprite(sprite::touchRing, width, height);
     media::beginDrawing(sprite::touchRing);
     int x = width / 2, y = height / 2;
-    media::circle(x, y, width / 2 - 1, white);
-    media::circle(x, y, width / 2 - 2, black);
+    media::circle(x, y, width / 2 - 1, palette::white);
+    media::circle(x, y, width / 2 - 2, palette::black);
     media::circle(x, y, width / 2 - 3, media::rgb(1, 1, 1));
-    media::circle(x, y, width / 2 - 4, black);
+    media::circle(x, y, width / 2 - 4, palette::black);
     media::endDrawing();
 }
 
@@ -195,7 +194,7 @@ void drawToolbarZone(const Layout& layout) {
     int height = 6 * media::spriteHeight(sprite::pointer);
     media::createSprite(sprite::toolbarZone, layout.screenWidth, height, media::alphaCapable);
     media::beginDrawing(sprite::toolbarZone);
-    media::fillBox(0, 0, layout.screenWidth, height, black);
+    media::fillBox(0, 0, layout.screenWidth, height, palette::black);
     media::endDrawing();
 }
 
@@ -258,7 +257,7 @@ bool startUp(Viewer& v, const StartOptions& options) {
     if (pageAtStart) media::readyMemoryForFirstPage();  // while the window and sprites are made
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
-    setUpToolPaths(v);                                            // 9. bitness and tool paths
+    setUpToolPaths(v);                                            // 9. tool paths
     chooseDisplaySize(v.layout);                                  // 10. the portrait rule
     if (!openHiddenWindow(v.layout)) return failSpriteEngine();   // 11. borderless, hidden, top-most
     setPageDefaults(v);                                           // 12.

@@ -3,6 +3,13 @@
 
 #include <string>
 
+// The viewer's identity, in the window title, the about screen and the --version line.
+namespace identity {
+constexpr const char* title = "Pagewell";
+constexpr const char* version = "v1.0 - 10 January 2016";
+constexpr const char* maker = "by Tarnwick";
+}  // namespace identity
+
 struct DisplaySize {
     int width = 0;
     int height = 0;

@@ -37,7 +37,6 @@ struct DocumentState {
 
 // Tool programs (fixed at start-up).
 struct ToolState {
-    int toolBitness = 64;
     std::string toolFolder;  // programFolder + "includes/bin64/"
     std::string pdftopngPath, pdfinfoPath, pdftotextPath;
 };

@@ -53,13 +53,18 @@ std::string pageImageBase(const Viewer& v, int page) {
     return pageImageBase(v.document.documentCacheFolder, page);
 }
 
+std::string findPageImage(const Viewer& v, int page) {
+    const std::string base = pageImageBase(v, page);
+    if (media::filePresent(base + ".jpg")) return base + ".jpg";
+    if (media::filePresent(base + ".png")) return base + ".png";
+    return {};
+}
+
 std::string pageImageFile(Viewer& v, int page) {
     ConversionState& c = v.conversion;
+    std::string file = findPageImage(v, page);
     c.pageImageBase = pageImageBase(v, page);
-    if (media::filePresent(c.pageImageBase + ".png")) c.pageImageExtension = ".png";
-    if (media::filePresent(c.pageImageBase + ".jpg")) c.pageImageExtension = ".jpg";
-    const std::string file = c.pageImageBase + c.pageImageExtension;
-    if (c.pageImageExtension.empty() || !media::filePresent(file)) return {};
+    if (!file.empty()) c.pageImageExtension = file.substr(file.size() - 4);
     return file;
 }
 

@@ -10,21 +10,9 @@
 #include "document/tools.h"
 #include "media/display/display.h"
 #include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
-
-std::string trimSpaces(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-// The tools run in their own folder, so a relative path is made absolute first.
-std::string absolutePath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    return media::currentFolder() + path;
-}
 
 bool choiceAccepted(const std::string& path) {
     return !path.empty() && media::fileSize(path) > 0 && media::canOpenForReading(path);
@@ -124,7 +112,7 @@ std::string cacheFolderName(const std::string& documentPath, std::int64_t modifi
 }
 
 std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath) {
-    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     const std::string folder =
         layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     if (media::fileSize(folder + lockedMarkerName) >= 0) return {};
@@ -132,7 +120,7 @@ std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenP
 }
 
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
-    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     if (!choiceAccepted(path)) return Choice::refused;
     if (!beginsWithPdfSignature(path)) return Choice::notPdf;
     v.document.documentPath = path;

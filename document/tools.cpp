@@ -33,10 +33,6 @@ void raiseRunningProgram(const std::string& exeName) {
     media::raiseProgramPriority(media::isProgramRunning(exeName));
 }
 
-void stopFirstRunning(const std::string& exeName) {
-    media::stopProgram(media::isProgramRunning(exeName));
-}
-
 // Starts a tool for the open document. A locked document's password goes into the child's
 // environment alone: never on a command line, which every user can read in /proc, and never into
 // the viewer's own environment. The copy made for the start is wiped once the child has it.
@@ -63,11 +59,8 @@ int runInformationInto(Viewer& v, const std::string& outputFile) {
 }  // namespace
 
 void setUpToolPaths(Viewer& v) {
-    int bitness = std::atoi(media::windowsBitness().c_str());
-    if (bitness != 32 && bitness != 64) bitness = 32;
     ToolState& tools = v.tools;
-    tools.toolBitness = bitness;
-    tools.toolFolder = v.layout.programFolder + "includes/bin" + std::to_string(bitness) + "/";
+    tools.toolFolder = v.layout.programFolder + toolSubfolder;
     tools.pdftopngPath = tools.toolFolder + pageConverterName;
     tools.pdfinfoPath = tools.toolFolder + informationProgramName;
     tools.pdftotextPath = tools.toolFolder + textExtractorName;
@@ -125,10 +118,6 @@ void startPageConverter(Viewer& v, int page) {
 
 bool pageConverterRunning() {
     return media::isProgramRunning(pageConverterName) != 0;
-}
-
-void stopPageConverter() {
-    stopFirstRunning(pageConverterName);
 }
 
 // Found again by name, so that a process id reused after our converter ended is never hit.

@@ -6,7 +6,9 @@
 
 #include "context/viewer.h"
 
-void setUpToolPaths(Viewer& v);  // bitness and the three paths, at start-up
+// The tool programs' folder in the program folder, named after the build's word size.
+constexpr const char* toolSubfolder = sizeof(void*) == 8 ? "includes/bin64/" : "includes/bin32/";
+void setUpToolPaths(Viewer& v);  // the tool folder and the three paths, at start-up
 // Argument vectors: the words of each program's command line, never passed through a shell.
 std::vector<std::string> informationArguments(const std::string& documentPath);
 std::vector<std::string> textExtractorArguments(const std::string& documentPath,
@@ -23,7 +25,6 @@ int testDocumentPassword(Viewer& v);
 void startTextExtractor(Viewer& v);
 void startPageConverter(Viewer& v, int page);
 bool pageConverterRunning();  // any process named pdftopng.exe, ours or not
-void stopPageConverter();     // the first pdftopng.exe found, whoever started it
 // Stops the page converter this viewer started last, when it still runs; another program's
 // converter is left alone.
 void stopOwnPageConverter(Viewer& v);

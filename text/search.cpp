@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "context/viewer.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
 #include "media/text/text.h"
-#include "text/characters.h"
 #include "text/text_store.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
@@ -25,8 +25,6 @@ namespace {
 // A snippet fills at most this many display columns: 55 characters of most scripts, fewer wide ones.
 constexpr std::size_t snippetColumns = 55;
 constexpr int maxListedHits = 46;
-constexpr media::Colour white = media::rgb(255, 255, 255);
-constexpr media::Colour black = media::rgb(0, 0, 0);
 
 // Folds text one character at a time, so that a match in the folded text can be traced back to the
 // character of the original text it starts in (folding may change byte lengths: "ß" becomes "ss").
@@ -49,7 +47,7 @@ public:
         std::string out;
         out.reserve(s.size());
         for (std::size_t pos = 0; pos < s.size();) {
-            const std::size_t length = text::characterLength(s, pos);
+            const std::size_t length = media::decodeUtf8(s, pos).length;
             append(out, s, pos, length);
             pos += length;
         }
@@ -61,7 +59,7 @@ public:
         std::size_t foldedEnd = 0;
         std::string scratch;
         for (std::size_t pos = 0; pos < s.size();) {
-            const std::size_t length = text::characterLength(s, pos);
+            const std::size_t length = media::decodeUtf8(s, pos).length;
             scratch.clear();
             foldedEnd += append(scratch, s, pos, length);
             if (foldedEnd > foldedPos) return pos;
@@ -121,7 +119,7 @@ void assignRows(std::vector<SearchHit>& hits, int f) {
 void drawHitRows(const std::vector<SearchHit>& hits, int f) {
     media::setFont(font::base);
     for (std::size_t i = 0; i < hits.size() && i < maxListedHits; ++i) {
-        media::drawText(f, hits[i].rowY, hits[i].snippet + "...:" + hits[i].pageLabel, white);
+        media::drawText(f, hits[i].rowY, hits[i].snippet + "...:" + hits[i].pageLabel, palette::white);
     }
     if (hits.size() > maxListedHits) {
         media::drawText(f, 3 * f + maxListedHits * f,
@@ -136,12 +134,12 @@ void drawHitList(const Viewer& v) {
     const int width = media::spriteOwnWidth(sprite::searchList);
     const auto& hits = v.search.searchHits;
     if (media::beginDrawing(sprite::searchList)) {
-        media::fillBox(0, 0, width, media::spriteOwnHeight(sprite::searchList), media::rgb(100, 100, 100));
+        media::fillBox(0, 0, width, media::spriteOwnHeight(sprite::searchList), palette::panelGrey);
         media::setDrawingMode(media::mode::transparent);
         media::setFont(font::large);
         const std::string title =
             std::to_string(hits.size()) + " hits for '" + v.search.searchWordForWorker + "'";
-        media::drawText(f, f, title, white);
+        media::drawText(f, f, title, palette::white);
         drawHitRows(hits, f);
         media::endDrawing();
     }
@@ -291,7 +289,7 @@ void resetSearch(Viewer& v) {
     v.search.searchHits.clear();
     if (media::beginDrawing(sprite::searchList)) {
         media::fillBox(0, 0, media::spriteOwnWidth(sprite::searchList),
-                       media::spriteOwnHeight(sprite::searchList), media::rgb(100, 100, 100));
+                       media::spriteOwnHeight(sprite::searchList), palette::panelGrey);
         media::endDrawing();
     }
 }
@@ -302,17 +300,17 @@ void drawSearchHeader(Viewer& v) {
     int m = v.layout.mediumFontSize;
     int fieldHeight = nearest(h / 2.5);
     if (!media::beginDrawing(sprite::searchHeader)) return;
-    media::fillBox(0, 0, w, h, media::rgb(100, 100, 100));
-    media::fillBox(m, 3 * m, nearest(w / 1.3), fieldHeight, white);
+    media::fillBox(0, 0, w, h, palette::panelGrey);
+    media::fillBox(m, 3 * m, nearest(w / 1.3), fieldHeight, palette::white);
     media::setFont(font::medium);
-    media::drawText(m + v.layout.baseFontSize, 4 * m, v.search.searchWord, black, white);
-    media::fillBox(nearest(w / 1.3), 3 * m, nearest(w / 4.95), fieldHeight, media::rgb(100, 200, 100));
+    media::drawText(m + v.layout.baseFontSize, 4 * m, v.search.searchWord, palette::black, palette::white);
+    media::fillBox(nearest(w / 1.3), 3 * m, nearest(w / 4.95), fieldHeight, palette::buttonGreen);
     media::setDrawingMode(media::mode::outlined);
-    media::fillBox(0, 0, w, h, black);
-    media::fillBox(m, 3 * m, nearest(w / 1.05), fieldHeight, black);
+    media::fillBox(0, 0, w, h, palette::black);
+    media::fillBox(m, 3 * m, nearest(w / 1.05), fieldHeight, palette::black);
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::large);
     const std::string title = "Search (Results marked in Thumbnails)";
-    media::drawText(w / 2 - media::textWidth(title) / 2, m, title, white);
+    media::drawText(w / 2 - media::textWidth(title) / 2, m, title, palette::white);
     media::endDrawing();
 }

@@ -9,6 +9,7 @@
 #include "context/check.h"
 #include "context/fitting.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr media::Colour white = media::rgb(255, 255, 255);
 constexpr const char* sheetFileName = "thumb_sheet.png";
 constexpr const char* waitText = "Please wait...Generating Thumbnail Sheet";
 constexpr long long mostCells = 1000000;
@@ -55,7 +55,7 @@ void fitNextThumbnail(SheetState& sheet, int limit) {
 }
 
 void drawEndLine(int sheetWidth, int y) {
-    media::line(0, y, sheetWidth - 1, y, white);
+    media::line(0, y, sheetWidth - 1, y, palette::white);
 }
 
 // Draws page p's thumbnail at (x, y) and frees its image. A page whose image never came keeps the
@@ -66,7 +66,7 @@ void drawThumbnail(SheetState& sheet, int page, int preparedWidth, int x, int y)
     if (present) {
         media::drawImage(page, x, y, sheet.thumbnailWidth, sheet.thumbnailHeight);
         media::setDrawingMode(media::mode::outlined);
-        media::fillBox(x, y, sheet.thumbnailWidth, sheet.thumbnailHeight, media::rgb(0, 0, 0));
+        media::fillBox(x, y, sheet.thumbnailWidth, sheet.thumbnailHeight, palette::black);
         media::setDrawingMode(media::mode::standard);
     }
     media::freeImage(page);
@@ -101,7 +101,7 @@ int findEndRow(int sheetWidth, int sheetHeight, int screenHeight) {
     if (!media::beginDrawing(sprite::thumbnailSheet)) return screenHeight;
     int endRow = screenHeight;
     for (int row = 0; row < sheetHeight; ++row) {
-        if (media::pixelColour(sheetWidth - 1, row) == white) {
+        if (media::pixelColour(sheetWidth - 1, row) == palette::white) {
             endRow = row;
             break;
         }
@@ -282,11 +282,10 @@ void drawThumbWaitSprite(Viewer& v) {
     int height = nearest(large * 2.5);
     media::createSprite(sprite::thumbWait, width, height);
     if (!media::beginDrawing(sprite::thumbWait)) return;
-    media::Colour grey = media::rgb(100, 100, 100);
-    media::fillBox(0, 0, width, height, grey);
+    media::fillBox(0, 0, width, height, palette::panelGrey);
     media::setFont(font::large);
     media::drawText(width / 2 - media::textWidth(waitText) / 2, height / 2 - media::textHeight("H") / 2,
-                    waitText, white, grey);
+                    waitText, palette::white, palette::panelGrey);
     media::endDrawing();
 }
 

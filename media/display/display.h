@@ -100,7 +100,6 @@ bool saveSpritePng(int number, const std::string& file);  // the whole sprite, w
 // Drawing, between beginDrawing* and endDrawing. Opening a target sets front = white, back = black,
 // mode = default. Primitives are exact and without anti-aliasing; text is anti-aliased.
 bool beginDrawing(int sprite);
-bool beginDrawingImage(int image);
 bool beginDrawingDisplay();  // the back buffer: only drawText is supported there
 void endDrawing();           // refreshes the sprite's texture
 void setFont(int font);

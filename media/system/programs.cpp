@@ -286,9 +286,4 @@ void raiseProgramPriority(int processId) {
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(processId), 20 - static_cast<int>(limit.rlim_cur));
 }
 
-// The tool folder beside the executable is laid out for the build's own word size.
-std::string windowsBitness() {
-    return sizeof(void*) == 8 ? "64" : "32";
-}
-
 }  // namespace media

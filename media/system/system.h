@@ -55,7 +55,9 @@ std::vector<std::string> readLines(const std::string& path);  // without line en
 bool canOpenForReading(const std::string& path);
 std::string executableFolder();  // folder of the running executable, ending in "/"
 std::string currentFolder();     // ending in "/"
-std::string temporaryFolder();   // $TMPDIR or /tmp, ending in "/"
+// A relative path made absolute from the current folder (the tools run in a folder of their own).
+std::string absolutePath(const std::string& path);
+std::string temporaryFolder();  // $TMPDIR or /tmp, ending in "/"
 bool folderWritable(const std::string& path);
 // While on, every file and folder the program creates, and every program it starts, is readable by
 // the user alone (umask 077); off goes back to the umask the program started with. Main thread.
@@ -84,7 +86,6 @@ void raiseProgramPriority(int processId);           // silently skipped where re
 void reapFinishedPrograms();                        // collects ended children
 // A program started here without waiting: true until it has ended (it is then reaped).
 bool programRunning(int processId);
-std::string windowsBitness();  // "64" on a 64-bit system, "32" otherwise
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.

@@ -14,6 +14,7 @@
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/media.h"
@@ -35,7 +36,7 @@ HarnessOptions withoutTools() {
 
 // The tool folder of a program folder, filled with links to the real tools.
 std::string linkRealTools(const std::string& programFolder) {
-    const std::string folder = programFolder + "includes/bin" + media::windowsBitness() + "/";
+    const std::string folder = programFolder + toolSubfolder;
     fs::create_directories(folder);
     for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"}) {
         fs::create_symlink(toolFolder + name, folder + name);

@@ -181,10 +181,6 @@ TEST_F(Programs, StoppingNothingOrTheVanishedFails) {
     media::raiseProgramPriority(pid);  // silently nothing
 }
 
-TEST(Bitness, FollowsTheBuildsWordSize) {
-    EXPECT_EQ(media::windowsBitness(), sizeof(void*) == 8 ? "64" : "32");
-}
-
 TEST(Threads, RunJoinAndRefuseASecondStartWhileAttached) {
     std::atomic<int> counter{0};
     std::atomic<bool> release{false};
