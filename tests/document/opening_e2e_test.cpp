@@ -193,7 +193,8 @@ TEST_F(OpeningTest, OpeningAnotherDocumentWhileThumbnailsAreMadeStartsAfresh) {
     const std::string first = numberedPdf(10, "first.pdf");
     const std::string second = numberedPdf(2, "second.pdf");
     harness.open(first);
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.thumbnailGenerationActive; }, 1000000, 5, 60.0));
+    ASSERT_TRUE(
+        harness.runUntil([&] { return v().conversion.thumbnailGenerationActive.load(); }, 1000000, 5, 60.0));
     harness.open(second);
     EXPECT_FALSE(v().conversion.workerRunning);
     EXPECT_FALSE(v().conversion.thumbnailGenerationActive);
