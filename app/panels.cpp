@@ -6,6 +6,7 @@
 #include "app/startup_rules.h"
 #include "context/assets.h"
 #include "context/helpers.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
@@ -286,6 +287,11 @@ void showMessagePanel(Viewer& v, const std::string& text) {
     v.frame.messagePanelShown = 1;
     v.frame.messagePanelText = text;
     v.frame.messagePanelSince = media::elapsedMilliseconds();
+}
+
+void sayToolProblem(Viewer& v) {
+    const std::string problem = takeToolProblem(v);
+    if (!problem.empty()) showMessagePanel(v, problem);
 }
 
 TextViewSize textViewSize(const Layout& layout) {

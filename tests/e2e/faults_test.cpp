@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -113,19 +114,70 @@ TEST_F(ToolFaultTest, ConverterKilledWhileWritingLeavesItsPageNotReady) {
     EXPECT_EQ(v().document.documentIsCached, 1);
 }
 
-// Nothing can run: the document is reported unreadable and the frames go on.
+// Nothing can run: the information program's start is said, no information file is left for it, and
+// the frames go on.
 TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
     const std::string path = documents + "no tools.pdf";
     ASSERT_TRUE(makeNumberedPdf(path, 2));
     harness.open(path);
     EXPECT_EQ(v().document.documentUnreadable, 1);
     EXPECT_EQ(v().frame.messagePanelShown, 1);
-    EXPECT_EQ(v().frame.messagePanelText.rfind("The tool programs are missing", 0), 0u);
+    EXPECT_EQ(v().frame.messagePanelText,
+              "The information program could not be started: No such file or directory");
+    EXPECT_FALSE(fs::exists(v().document.documentCacheFolder + "Information.ini"));
     EXPECT_EQ(v().conversion.conversionRunning, 0);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
 }
+
+// One tool program cannot be started (not executable, a folder, missing): the message panel says which
+// and why, the terminal says it once with the path, and the other tools do their work.
+struct UnstartableTool {
+    const char* name;
+    const char* message;
+    std::function<void(const std::string& path)> spoil;
+};
+
+void PrintTo(const UnstartableTool& tool, std::ostream* out) {
+    *out << tool.name;
+}
+
+struct UnstartableToolTest : ToolFaultTest, ::testing::WithParamInterface<UnstartableTool> {};
+
+TEST_P(UnstartableToolTest, IsSaidOnScreenAndInTheTerminalOnce) {
+    const std::string tools = linkRealTools(harness.programFolder());
+    fs::remove(tools + GetParam().name);
+    GetParam().spoil(tools + GetParam().name);
+    const std::string path = documents + "three.pdf";
+    ASSERT_TRUE(makeNumberedPdf(path, 3));
+    testing::internal::CaptureStderr();
+    harness.open(path);
+    harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 30.0);
+    harness.frames(2);
+    const std::string terminal = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(v().frame.messagePanelShown, 1);
+    EXPECT_EQ(v().frame.messagePanelText, GetParam().message);
+    const std::string said = std::string(GetParam().message) + " (" + tools + GetParam().name + ")";
+    EXPECT_EQ(terminal.find(said), terminal.rfind(said)) << terminal;
+    EXPECT_NE(terminal.find(said), std::string::npos) << terminal;
+    const bool converting = std::string(GetParam().name) == "pdftotext.exe";
+    EXPECT_EQ(media::filePresent(v().document.documentCacheFolder + "page-000003.jpg"), converting);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, UnstartableToolTest,
+    ::testing::Values(
+        UnstartableTool{"pdftopng.exe", "The page converter could not be started: Permission denied",
+                        [](const std::string& path) { writeFile(path, "#!/bin/sh\n"); }},
+        UnstartableTool{"pdftotext.exe", "The text extractor could not be started: Is a directory",
+                        [](const std::string& path) { fs::create_directory(path); }},
+        UnstartableTool{"pdfinfo.exe",
+                        "The information program could not be started: No such file or directory",
+                        [](const std::string&) {}}),
+    [](const auto& info) {
+        return std::string(info.param.name).substr(0, std::string(info.param.name).find('.'));
+    });
 
 // The cache root refuses every write: the opening says the document cannot be read and nothing waits.
 TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {

@@ -158,11 +158,22 @@ TEST_F(Programs, AWaitedProgramsExitStatusIsReported) {
     EXPECT_EQ(status, -1);
 }
 
-TEST_F(Programs, ProgramsThatCannotStartGiveZero) {
-    EXPECT_EQ(media::runProgram(folder + "missing", {}, {}), 0);
-    EXPECT_EQ(media::runProgram("", {}, {}), 0);
+// A program that cannot start gives 0 and says why, and makes no output file that could be taken for
+// its output.
+TEST_F(Programs, ProgramsThatCannotStartGiveZeroSayWhyAndWriteNoOutput) {
     ASSERT_TRUE(media::writeWholeFile(folder + "not_executable", "#!/bin/sh\n"));
-    EXPECT_EQ(media::runProgram(folder + "not_executable", {}, {}), 0);
+    ASSERT_TRUE(media::createFolder(folder + "a_folder/", false));
+    const std::pair<std::string, const char*> cases[] = {{folder + "missing", "No such file or directory"},
+                                                         {"", "No such file or directory"},
+                                                         {folder + "not_executable", "Permission denied"},
+                                                         {folder + "a_folder", "Is a directory"}};
+    for (const auto& [program, reason] : cases) {
+        std::string why;
+        media::RunOptions options{"", true, folder + "output.txt", {}, &why};
+        EXPECT_EQ(media::runProgram(program, {}, options), 0) << program;
+        EXPECT_EQ(why, reason) << program;
+        EXPECT_FALSE(media::filePresent(folder + "output.txt")) << program;
+    }
     media::RunOptions badFolder{folder + "no/such/folder/", false, "", {}};
     EXPECT_EQ(media::runProgram("/bin/true", {}, badFolder), 0);
     media::RunOptions badOutput{"", true, folder + "no/such/out.txt", {}};
