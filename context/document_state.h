@@ -40,8 +40,8 @@ struct ToolState {
     int toolBitness = 64;
     std::string toolFolder;  // programFolder + "includes/bin64/"
     std::string pdftopngPath, pdfinfoPath, pdftotextPath;
-    std::string startProblem;  // the last tool that could not be started, and why
-    int startProblemSaid = 0;  // the message panel has been given it
+    std::vector<std::string> startProblems;  // the opening's tools that could not be started, and why
+    int startProblemSaid = 0;                // the message panel has been given the first
 };
 
 // Page conversion and the page-file worker. Flags shared with the worker are atomic; each has one

@@ -1,6 +1,7 @@
 // The three tool programs: their folder, their argument vectors, starting, finding and stopping them.
 #include "document/tools.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,14 +45,16 @@ std::string toolRole(const ToolState& tools, const std::string& program) {
     return "The information program";
 }
 
-// A tool that could not be started is said in the terminal with its path, and on screen by the frame
-// that takes the problem; once an opening, since the converter is tried for every page.
+// A tool that could not be started is said in the terminal with its path, once an opening, since the
+// converter is tried for every page; the opening's first such problem, its cause as a rule, is said
+// on screen by the frame that takes it.
 void noteUnstarted(ToolState& tools, const std::string& program, const std::string& why) {
     const std::string problem = toolRole(tools, program) + " could not be started: " + why;
-    if (problem == tools.startProblem) return;
+    if (std::find(tools.startProblems.begin(), tools.startProblems.end(), problem) !=
+        tools.startProblems.end())
+        return;
     std::fprintf(stderr, "pagewell: %s (%s)\n", problem.c_str(), program.c_str());
-    tools.startProblem = problem;
-    tools.startProblemSaid = 0;
+    tools.startProblems.push_back(problem);
 }
 
 // Starts a tool for the open document. A locked document's password goes into the child's
@@ -66,7 +69,7 @@ int runTool(Viewer& v, const std::string& program, const std::vector<std::string
     options.whyNotStarted = &whyNotStarted;
     const int pid = media::runProgram(program, arguments, options, exitStatus);
     forgetSecret(options.environment.front());
-    if (pid == 0) noteUnstarted(v.tools, program, whyNotStarted);
+    if (pid == 0 && !whyNotStarted.empty()) noteUnstarted(v.tools, program, whyNotStarted);
     return pid;
 }
 
@@ -150,13 +153,13 @@ void startPageConverter(Viewer& v, int page) {
 
 std::string takeToolProblem(Viewer& v) {
     ToolState& tools = v.tools;
-    if (tools.startProblem.empty() || tools.startProblemSaid) return {};
+    if (tools.startProblems.empty() || tools.startProblemSaid) return {};
     tools.startProblemSaid = 1;
-    return tools.startProblem;
+    return tools.startProblems.front();
 }
 
 void forgetToolProblem(Viewer& v) {
-    v.tools.startProblem.clear();
+    v.tools.startProblems.clear();
     v.tools.startProblemSaid = 0;
 }
 

@@ -228,7 +228,7 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
     const int failure = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(),
                                       environment.data());
     if (failure != 0) {
-        if (options.whyNotStarted) *options.whyNotStarted = std::strerror(failure);
+        if (options.whyNotStarted && failure == ENOEXEC) *options.whyNotStarted = std::strerror(failure);
         return 0;
     }
     if (options.wait) {

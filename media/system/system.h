@@ -72,7 +72,9 @@ struct RunOptions {
     // Changes to the child's environment alone: "NAME=value" sets NAME, a bare "NAME" removes it.
     // The program's own environment is never changed.
     std::vector<std::string> environment;
-    // When given, receives why the program could not be started ("No such file or directory"), or "".
+    // When given, receives why the program itself could not be started: missing, no regular file, not
+    // executable, no program ("Permission denied"); "" when it started or something else kept it
+    // from starting (its working folder, its output file).
     std::string* whyNotStarted = nullptr;
 };
 // Process id, 0 when it could not be started (then no file of the options was opened). With wait, exitStatus
