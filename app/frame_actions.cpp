@@ -3,11 +3,11 @@
 #include "about/about.h"
 #include "app/app.h"
 #include "app/frame_steps.h"
+#include "app/instance.h"
 #include "app/opening.h"
 #include "context/helpers.h"
 #include "context/palette.h"
 #include "keyboard/keyboard.h"
-#include "media/desktop/desktop.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/media.h"
@@ -101,7 +101,7 @@ void handleToolbarRelease(Viewer& v) {
 // A later start of the program handed its document over (or only asked for the front).
 void openHandedDocument(Viewer& v) {
     std::string path;
-    if (!media::takeHandedDocument(path)) return;
+    if (!takeHandedDocument(path)) return;
     media::raiseWindow();
     if (!path.empty()) openNamedDocument(v, path);
 }

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/instance.h"
 #include "app/opening.h"
 #include "app/panels.h"
 #include "app/startup_rules.h"
 #include "document/conversion.h"
 #include "document/tools.h"
-#include "media/desktop/desktop.h"
 #include "media/display/display.h"
 #include "media/media.h"
 #include "media/system/system.h"
@@ -75,10 +75,10 @@ int handToRunningViewer(const std::string& document) {
     std::string path = document.empty() ? document : media::absolutePath(document);
     if (!path.empty() && (media::fileSize(path) <= 0 || !media::canOpenForReading(path)))
         std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
-    media::InstanceClaim claim = media::claimInstance(path);
+    InstanceClaim claim = claimInstance(path);
     if (!claim.problem.empty()) std::fprintf(stderr, "pagewell: %s\n", claim.problem.c_str());
-    if (claim.role == media::InstanceRole::handedOver) return 0;
-    return claim.role == media::InstanceRole::unanswered ? 1 : -1;
+    if (claim.role == InstanceRole::handedOver) return 0;
+    return claim.role == InstanceRole::unanswered ? 1 : -1;
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ void exitSequence(Viewer& v) {
     stopAllTools();
     stopPageFileWorker(v);
     media::stopDisplay();
-    media::releaseInstance();
+    releaseInstance();
 }
 
 int runPagewell(int argc, char** argv) {
@@ -153,7 +153,7 @@ int runPagewell(int argc, char** argv) {
     options.documentToOpen = line.document;
     if (!startUp(*viewer, options)) {
         media::stopDisplay();
-        media::releaseInstance();
+        releaseInstance();
         return 1;
     }
     if (!options.documentToOpen.empty()) openNamedDocument(*viewer, options.documentToOpen);

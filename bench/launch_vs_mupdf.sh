@@ -16,28 +16,16 @@ set -uo pipefail
 build=${1:?usage: launch_vs_mupdf.sh <build dir> <corpus dir>}
 corpus=${2:?usage: launch_vs_mupdf.sh <build dir> <corpus dir>}
 program="$build/pagewell"
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-launch-XXXXXX")
-xvfb_pid=""
-
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 skip() { echo "launch_vs_mupdf_skipped: 1  # $*"; exit 0; }
 command -v Xvfb >/dev/null || skip "Xvfb is not installed"
 command -v mupdf >/dev/null || skip "Debian's mupdf viewer is not installed"
 [ -x "$program" ] || skip "no program at $program"
-
-Xvfb -displayfd 3 -noreset -br -screen 0 1080x1920x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || skip "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+source "$(dirname "$0")/../tests/scripts/support/x_session.sh"
+fail() { skip "$*"; }
+x_work launch
+start_x 1080x1920 -br
 chmod 755 "$work"
-unset SDL_VIDEODRIVER SDL_AUDIODRIVER SDL_RENDER_DRIVER SDL_FRAMEBUFFER_ACCELERATION
-unset PAGEWELL_FILE_DIALOG
 
 # Starts the command, waits until a page is visible, ends the command; prints the milliseconds.
 cat >"$work/until_visible.py" <<'PY'

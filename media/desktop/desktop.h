@@ -1,7 +1,10 @@
 // The media layer's desktop room: the clipboard, message boxes and the file chooser as the desktop's
-// helper programs, and the viewer's socket for one viewer per user and display. Main thread.
+// helper programs, and Unix sockets between processes of this user. Main thread.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -33,30 +36,83 @@ std::string chooseFileToOpen(const std::string& title, const std::string& defaul
                              const std::string& pattern, bool* chooserAvailable = nullptr);
 
 // ---------------------------------------------------------------------------------------------
-// One viewer per user and display. The first viewer listens on a socket (mode 0600) in
-// $XDG_RUNTIME_DIR, or in a private folder it makes under the temporary folder; a later start hands
-// its document to that viewer instead of opening a window of its own.
-enum class InstanceRole {
-    owner,       // this process holds the socket and takes documents from later starts
-    handedOver,  // a running viewer took the document: this process is done
-    separate,    // no safe socket (another user's, no private folder): run on without one
-    unanswered,  // a viewer holds the socket but takes no connection
+// Unix stream sockets between processes of this user. Every socket is non-blocking and closed on exec.
+using SocketDeadline = std::chrono::steady_clock::time_point;
+
+// A folder for sockets that only this user can enter: runtimeFolder when it is ours, a real folder and
+// closed to others; else <temporary folder><name>-<uid>/, made on first use (one of ours with loose
+// rights is tightened; anyone else's is never used). "" when neither is safe.
+std::string privateSocketFolder(const char* runtimeFolder, const std::string& name);
+bool socketPathFits(const std::string& path);  // short enough for a socket address
+
+// Held while a process looks at a socket file and replaces it, so that two processes never both
+// replace a stale one. The lock goes with its descriptor, also when the process dies; a holder that
+// keeps it for more than two seconds only costs the protection, never a hang.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_;
 };
-struct InstanceClaim {
-    InstanceRole role = InstanceRole::separate;
-    std::string problem;  // for standard error; empty when all went as it should
+
+enum class SocketFile { missing, ours, foreign };  // foreign: another user's
+SocketFile inspectSocketFile(const std::string& path);
+
+enum class Received { bytes, nothing, closed };  // nothing: none came by the deadline
+
+// One end of a connection, closed when it goes.
+class SocketConnection {
+public:
+    SocketConnection() = default;
+    explicit SocketConnection(int fd) : fd_(fd) {}
+    ~SocketConnection();
+    SocketConnection(SocketConnection&& other) noexcept;
+    SocketConnection& operator=(SocketConnection&& other) noexcept;
+    SocketConnection(const SocketConnection&) = delete;
+    SocketConnection& operator=(const SocketConnection&) = delete;
+
+    bool peerIsUs() const;  // the process at the other end runs as this user
+    // All of bytes sent by the deadline; false when the deadline passed or the connection broke.
+    bool sendAll(const std::string& bytes, SocketDeadline deadline);
+    // Appends up to most bytes once some have come, waiting until the deadline at most (a deadline
+    // passed already only takes what is there); closed when the other end has ended or broke.
+    Received receive(std::string& into, std::size_t most, SocketDeadline deadline);
+
+private:
+    int fd_ = -1;
 };
-// Hands document (an absolute path; "" only brings the viewer to the front) to the viewer running
-// for this user and display, or claims the socket when none does; a socket left by a viewer that
-// crashed is replaced. Waits ten seconds at most for the running viewer; called before the display starts.
-InstanceClaim claimInstance(const std::string& document);
-// A document handed over by a later start, one per call, "" when it only asked for the front. False
-// when none came. Never blocks; call it once a frame.
-bool takeHandedDocument(std::string& path);
-// Closes the socket and removes its file, unless another viewer has replaced it meanwhile.
-void releaseInstance();
-std::string instanceSocketPath();                            // the socket this viewer holds, or ""
-std::string instanceFolder();                                // where the socket lives; "" when nowhere safe
-std::string instanceSocketName(const std::string& display);  // unsafe characters made "_"
+
+enum class Reach { connected, nobody, busy, failed };  // nobody listens; busy: its queue is full
+// Connects without blocking, so that a listener whose queue is full cannot hold the caller. error
+// says why when failed.
+Reach connectToSocket(const std::string& path, SocketConnection& connection, std::string& error);
+
+// A socket file listened on, made with no rights for group or others from the start. Closing it
+// removes the file, unless another process has replaced it meanwhile.
+class SocketListener {
+public:
+    SocketListener() = default;
+    ~SocketListener() { close(); }
+    SocketListener(const SocketListener&) = delete;
+    SocketListener& operator=(const SocketListener&) = delete;
+
+    // "" once listening, else why not.
+    std::string listen(const std::string& path, int backlog);
+    bool listening() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+    // A connection waiting to be taken, without blocking; false when none waits.
+    bool accept(SocketConnection& connection);
+    void close();
+
+private:
+    int fd_ = -1;
+    std::string path_;
+    std::uint64_t device_ = 0;  // the socket file made here, so that a successor's is never removed
+    std::uint64_t inode_ = 0;
+};
 
 }  // namespace media

@@ -1,6 +1,8 @@
 // One viewer per desktop: the socket's folder and messages within one process; then the real program
 // started more than once: a later start hands its document to the running viewer and ends, a socket
 // left by a crash is replaced, another user's is refused.
+#include "app/instance.h"
+
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -20,7 +22,6 @@
 #include <vector>
 
 #include "document/document.h"
-#include "media/desktop/desktop.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
@@ -104,7 +105,7 @@ bool accepts(const std::string& path) {
 
 bool takeWithin(std::string& path, int polls) {
     for (int i = 0; i < polls; ++i) {
-        if (media::takeHandedDocument(path)) return true;
+        if (takeHandedDocument(path)) return true;
         usleep(2000);
     }
     return false;
@@ -121,23 +122,23 @@ TEST(InstanceSocket, FolderIsAlwaysPrivate) {
     ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
     setenv("TMPDIR", root.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    EXPECT_EQ(media::instanceFolder(), runtime);
+    EXPECT_EQ(instanceFolder(), runtime);
     ASSERT_EQ(chmod(runtime.c_str(), 0755), 0);
-    EXPECT_EQ(media::instanceFolder(), fallback);
+    EXPECT_EQ(instanceFolder(), fallback);
     ASSERT_EQ(chmod(fallback.c_str(), 0777), 0);
-    EXPECT_EQ(media::instanceFolder(), fallback);
+    EXPECT_EQ(instanceFolder(), fallback);
     EXPECT_EQ(factsOf(fallback).st_mode & 0777, 0700u);
     if (geteuid() != 0) return;  // only root can give the folder to someone else
     ASSERT_EQ(chown(fallback.c_str(), 65534, 65534), 0);
-    EXPECT_EQ(media::instanceFolder(), "");
+    EXPECT_EQ(instanceFolder(), "");
 }
 
 // A message counts, and is answered, only once whole, however many frames its pieces take; one cut
 // short opens nothing.
 TEST(InstanceSocket, OwnerTakesWholeMessagesOnly) {
     setenv("XDG_RUNTIME_DIR", makeTemporaryFolder("pagewell-instance-owner").c_str(), 1);
-    ASSERT_EQ(media::claimInstance("").role, media::InstanceRole::owner);
-    int split = connectTo(media::instanceSocketPath()), cut = connectTo(media::instanceSocketPath());
+    ASSERT_EQ(claimInstance("").role, InstanceRole::owner);
+    int split = connectTo(instanceSocketPath()), cut = connectTo(instanceSocketPath());
     std::string path;
     ASSERT_EQ(send(split, "/docs/a b", 9, 0), 9);
     ASSERT_EQ(send(cut, "/cut", 4, 0), 4);
@@ -151,7 +152,7 @@ TEST(InstanceSocket, OwnerTakesWholeMessagesOnly) {
     EXPECT_TRUE(poll(&wait, 1, 5000) == 1 && recv(split, &answer, 1, 0) == 1 && answer == 'y');
     EXPECT_FALSE(takeWithin(path, 20));
     close(split);
-    media::releaseInstance();
+    releaseInstance();
 }
 
 // Each test has its own runtime folder and display name, so that no viewer of the desktop and no other
@@ -162,7 +163,7 @@ protected:
         std::string display = ":instance-test-" + std::to_string(getpid());
         setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
         setenv("DISPLAY", display.c_str(), 1);
-        socket_ = runtime_ + media::instanceSocketName(display);
+        socket_ = runtime_ + instanceSocketName(display);
     }
     void TearDown() override {
         std::error_code ignored;

@@ -72,7 +72,7 @@ TEST_F(BadDocumentTest, TruncatedPdfIsRepairedOrReportedNeverHalfConverted) {
 
 // No password opens this lock: every guess is refused, and giving up says why the document stays shut.
 TEST_F(BadDocumentTest, UserPasswordPdfAsksForThePasswordAndGivingUpSaysSo) {
-    const std::string path = writtenPdf("locked.pdf", userPasswordPdf());
+    const std::string path = writtenPdf("locked.pdf", unopenableLockedPdf());
     harness.open(path);
     EXPECT_TRUE(v().password.passwordPanelOpen);
     harness.type("guess");
@@ -95,11 +95,11 @@ TEST_F(BadDocumentTest, PdfWithoutPagesShowsTheCannotBeReadMessage) {
 
 // An owner password only restricts what may be done with the document; it opens like any other.
 TEST_F(BadDocumentTest, OwnerPasswordOnlyPdfOpensAndConverts) {
-    const std::string path = writtenPdf("restricted.pdf", ownerPasswordOnlyPdf());
+    const std::string path = lockedPdf("restricted.pdf", PdfLock::rc4With40Bits, "", "owner only", 1);
     harness.open(path);
     EXPECT_FALSE(v().document.documentUnreadable);
     EXPECT_EQ(v().document.pageCount, 1);
-    expectOnePageShown(*this, "Hello");
+    expectOnePageShown(*this, "word1");
 }
 
 // An empty file and a text file named .pdf are refused before anything is made for them.

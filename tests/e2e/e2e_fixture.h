@@ -33,6 +33,13 @@ struct E2eTest : ::testing::Test {
         EXPECT_TRUE(writeFile(path, bytes));
         return path;
     }
+    std::string lockedPdf(const std::string& name, PdfLock lock, const std::string& user,
+                          const std::string& owner, int pages,
+                          const std::string& title = "Locked test document") {
+        const std::string path = documents + name;
+        EXPECT_TRUE(makeLockedPdf(path, lock, user, owner, pages, title));
+        return path;
+    }
     // Frames keep coming while the conversion runs; false when it did not finish in time.
     bool convert(int pages, double seconds = 60.0) {
         if (!harness.runUntil([&] { return conversionFinished(v(), pages); }, 10000000, 5, seconds))

@@ -26,22 +26,6 @@ extern "C" void timeLimitReached(int) {
     ::_exit(124);
 }
 
-const unsigned char passwordPadding[32] = {0x28, 0xBF, 0x4E, 0x5E, 0x4E, 0x75, 0x8A, 0x41, 0x64, 0x00, 0x4E,
-                                           0x56, 0xFF, 0xFA, 0x01, 0x08, 0x2E, 0x2E, 0x00, 0xB6, 0xD0, 0x68,
-                                           0x3E, 0x80, 0x2F, 0x0C, 0xA9, 0xFE, 0x64, 0x53, 0x69, 0x7A};
-
-std::string helloPageObjects(const std::string& mediaBox, std::vector<std::string>& bodies,
-                             const std::string& content) {
-    bodies = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-              "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox +
-                  " /Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>",
-              "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-              "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
-    return content;
-}
-
-const std::string helloText = "BT /F1 24 Tf 20 20 Td (Hello) Tj ET";
-
 }  // namespace
 
 HardTimeLimit::HardTimeLimit(unsigned seconds) {
@@ -51,45 +35,6 @@ HardTimeLimit::HardTimeLimit(unsigned seconds) {
 
 HardTimeLimit::~HardTimeLimit() {
     ::alarm(0);
-}
-
-std::string onePagePdf(const std::string& mediaBox) {
-    std::vector<std::string> bodies;
-    helloPageObjects(mediaBox, bodies, helloText);
-    return handWrittenPdf(bodies);
-}
-
-std::string pagelessPdf() {
-    return handWrittenPdf({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [] /Count 0 >>"});
-}
-
-// The /U entry is not the one the empty password yields, so opening needs the (unknown) password.
-std::string userPasswordPdf() {
-    const std::string encrypt = "<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" +
-                                std::string(64, 'A') + "> /U <" + std::string(64, '5') + "> >>";
-    return handWrittenPdf(
-        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
-        "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
-}
-
-// The standard security handler, revision 2 (RC4, 40-bit): /U is what the empty user password gives,
-// /O belongs to an owner password nobody knows; the content stream is encrypted with the object key.
-std::string ownerPasswordOnlyPdf() {
-    const std::string padding(reinterpret_cast<const char*>(passwordPadding), sizeof passwordPadding);
-    const std::string owner(32, '\x5A');
-    const std::string id = "\x01\x23\x45\x67\x89\xAB\xCD\xEF\x01\x23\x45\x67\x89\xAB\xCD\xEF";
-    const std::string permissions = "\xD4\xFF\xFF\xFF";  // /P -44, low byte first
-    const auto digest = md5(padding + owner + permissions + id);
-    const std::string key(reinterpret_cast<const char*>(digest.data()), 5);
-    const std::string user = rc4(key, padding);
-    const auto objectDigest = md5(key + std::string("\x04\x00\x00\x00\x00", 5));  // object 4, generation 0
-    const std::string objectKey(reinterpret_cast<const char*>(objectDigest.data()), 10);
-    std::vector<std::string> bodies;
-    helloPageObjects("[0 0 612 792]", bodies, rc4(objectKey, helloText));
-    bodies.push_back("<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" + hex(owner) + "> /U <" +
-                     hex(user) + "> >>");
-    return handWrittenPdf(bodies, "/Encrypt 6 0 R /ID [<" + hex(id) + "><" + hex(id) + ">]");
 }
 
 std::vector<std::string> filesIn(const std::string& folder) {

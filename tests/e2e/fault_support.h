@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "context/viewer.h"
-#include "tests/support/protected_pdf.h"
+#include "tests/support/pdf_maker.h"
 
 // Ends the whole test program when a case runs past its limit: a hang fails, it never stalls.
 class HardTimeLimit {
@@ -16,15 +16,6 @@ public:
     HardTimeLimit(const HardTimeLimit&) = delete;
     HardTimeLimit& operator=(const HardTimeLimit&) = delete;
 };
-
-// One page with the given media box showing "Hello".
-std::string onePagePdf(const std::string& mediaBox);
-// A catalog whose page tree has no pages.
-std::string pagelessPdf();
-// Needs a user password to be opened at all.
-std::string userPasswordPdf();
-// Encrypted with an owner password only (the empty user password opens it): page text "Hello".
-std::string ownerPasswordOnlyPdf();
 
 // Every page has its JPEG, no page PNG is left and no background work remains.
 // Names of the files in a folder (hidden ones too).

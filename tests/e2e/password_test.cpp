@@ -153,7 +153,7 @@ void expectPrivateCache(const std::string& folder) {
 
 struct LockedDocumentTest : E2eTest, ::testing::WithParamInterface<PdfLock> {
     std::string lockedDocument(int pages) {
-        return writtenPdf("locked.pdf", lockedPdf(GetParam(), password, "", pages, "Vault"));
+        return lockedPdf("locked.pdf", GetParam(), password, "", pages, "Vault");
     }
 };
 
@@ -228,7 +228,7 @@ TEST_P(LockedDocumentTest, OpeningItAgainFromItsCacheAsksAgain) {
 // An owner password only restricts what may be done with the document: it opens without a question
 // and its cache is made as any other's.
 TEST_P(LockedDocumentTest, AnOwnerPasswordAloneOpensWithoutAsking) {
-    const std::string path = writtenPdf("restricted.pdf", lockedPdf(GetParam(), "", "owner only", 2));
+    const std::string path = lockedPdf("restricted.pdf", GetParam(), "", "owner only", 2);
     harness.open(path);
     EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_FALSE(v().document.documentNeedsPassword);
@@ -247,7 +247,7 @@ using PasswordPanelTest = E2eTest;
 // Cancel (Escape would end the program) gives the document up with a message; the password goes,
 // and the next document is opened and cached as usual.
 TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
-    harness.open(writtenPdf("locked.pdf", lockedPdf(PdfLock::aes256, password, "", 2)));
+    harness.open(lockedPdf("locked.pdf", PdfLock::aes256, password, "", 2));
     harness.type("Kq7");
     harness.frames(2);
     const Spot cancel = find(harness, cancelGrey);
@@ -273,7 +273,7 @@ TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
 // The panel as it is drawn and typed into: the on-screen keyboard types into the password (masked),
 // not into the search word; Backspace and a wrong password; the on-screen Return opens.
 TEST_F(PasswordPanelTest, BothKeyboardsTypeIntoTheMaskedFieldAndAWrongPasswordIsSaid) {
-    const std::string path = writtenPdf("locked.pdf", lockedPdf(PdfLock::aes256, "ab1 cd", "", 2));
+    const std::string path = lockedPdf("locked.pdf", PdfLock::aes256, "ab1 cd", "", 2);
     harness.open(path);
     harness.frames(2);
     const Spot open = find(harness, openGreen);

@@ -1,12 +1,12 @@
-// make_locked_pdf: writes a test document locked by a password for the desktop tests.
+// make_locked_pdf: writes a numbered test document locked by a password (through qpdf) for the desktop
+// tests.
 //   make_locked_pdf rc4|aes256 <user password> <owner password> <pages> <file.pdf>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
-#include "tests/support/protected_pdf.h"
+#include "tests/support/pdf_maker.h"
 
 int main(int argc, char** argv) {
     const std::string method = argc == 6 ? argv[1] : "";
@@ -16,7 +16,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     const PdfLock lock = method == "rc4" ? PdfLock::rc4 : PdfLock::aes256;
-    std::ofstream file(argv[5], std::ios::binary);
-    file << lockedPdf(lock, argv[2], argv[3], std::max(1, std::atoi(argv[4])));
-    return file.good() ? 0 : 1;
+    return makeLockedPdf(argv[5], lock, argv[2], argv[3], std::max(1, std::atoi(argv[4]))) ? 0 : 1;
 }

@@ -15,14 +15,12 @@ program="$build/pagewell"
 probe="$build/tests/frame_probe"
 source_document="$corpus/short-ltnews36.pdf"  # 4 pages; "font" is on pages 1, 2 and 4, "news" on 1 and 4
 output="$build/test-output/desktop_e2e"
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-desktop-XXXXXX")
-xvfb_pid=""
-viewer_pid=""
+source "$(dirname "$0")/support/x_session.sh"
+x_work desktop
+viewer_log="$work/viewer.log"
 screen_name="setup"
 step_number=0
 step_name="setup"
-
-if ! command -v Xvfb >/dev/null; then echo "SKIP: Xvfb is not installed"; exit 0; fi
 
 # Tool programs the viewer started for our documents: their command lines name our work folder.
 stop_our_tools() {
@@ -33,31 +31,19 @@ stop_our_tools() {
 }
 
 stop_screen() {
-  if [ -n "$viewer_pid" ]; then
-    kill "$viewer_pid" 2>/dev/null
-    for _ in $(seq 20); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$viewer_pid" 2>/dev/null
-    wait "$viewer_pid" 2>/dev/null
-    viewer_pid=""
-  fi
+  stop_viewer
   stop_our_tools
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
-  fi
+  stop_x
 }
 
-cleanup() {
+cleanup_also() {
   stop_screen
   rm -rf "$build"/cache/*_desktop-e2e-*.pdf
-  rm -rf "$work"
 }
-trap cleanup EXIT
 
 fail() {
   echo "FAIL [$screen_name] step $(printf %02d "$step_number") $step_name: $*" >&2
-  [ -f "$work/viewer.log" ] && sed 's/^/  viewer: /' "$work/viewer.log" | tail -n 40 >&2
+  [ -f "$viewer_log" ] && sed 's/^/  viewer: /' "$viewer_log" | tail -n 40 >&2
   [ -d "$output/$screen_name" ] && echo "  screenshots: $output/$screen_name" >&2
   exit 1
 }
@@ -68,6 +54,7 @@ done
 [ -x "$program" ] || fail "no program at $program"
 [ -x "$probe" ] || fail "no pixel probe at $probe (build the frame_probe target)"
 [ -s "$source_document" ] || fail "no document at $source_document"
+cd "$build" || fail "cannot enter $build"  # the cache is beside the program, or in this folder
 
 # ---------------------------------------------------------------------------------------------------
 # Screenshots and waiting
@@ -345,30 +332,16 @@ start_screen() {  # start_screen <name> <desktop WxH>
   chmod +x "$work/choose"
   rm -rf "$build"/cache/*_"desktop-e2e-$screen_name.pdf"
 
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "$2x24" 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  DISPLAY=":$(head -n1 "$work/display")"
-  export DISPLAY
+  start_x "$2"
   # A desktop's window manager knows the _MOTIF_WM_HINTS atom, through which the title bar is asked
   # for and taken away; on a bare X server SDL finds no such atom and leaves no trace of either.
   xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0 && xprop -root -remove _MOTIF_WM_HINTS ||
     fail "cannot make the _MOTIF_WM_HINTS atom"
 
   SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0 \
-    PAGEWELL_FILE_DIALOG="$work/choose" "$program" >"$work/viewer.log" 2>&1 &
+    PAGEWELL_FILE_DIALOG="$work/choose" "$program" >"$viewer_log" 2>&1 &
   viewer_pid=$!
-
-  window=""
-  local deadline=$((SECONDS + 30))
-  while [ -z "$window" ]; do
-    window=$(xdotool search --onlyvisible --name Pagewell 2>/dev/null | head -n1)
-    kill -0 "$viewer_pid" 2>/dev/null || fail "the program ended before showing its window"
-    [ "$SECONDS" -ge "$deadline" ] && fail "no visible window named Pagewell within 30 seconds"
-    [ -z "$window" ] && sleep 0.1
-  done
+  wait_for_window 30
 }
 
 check_window() {

@@ -8,57 +8,26 @@
 set -uo pipefail
 
 build=$(cd "${1:?usage: password_window.sh <build dir> [corpus dir]}" && pwd)
-program="$build/pagewell"
-probe="$build/tests/frame_probe"
+source "$(dirname "$0")/support/x_session.sh"
+x_session password
 maker="$build/tests/make_locked_pdf"
 output="$build/test-output/password_window"
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-password-XXXXXX")
 password='Kq7 secret'
 name="password-window-$$.pdf"
 document="$work/$name"
-xvfb_pid=""
-viewer_pid=""
+viewer_log="$work/viewer.log"
+cleanup_also() { rm -rf "$build"/cache/*_"$name"; }
 
-cleanup() {
-  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$build"/cache/*_"$name"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$work/viewer.log" ] && sed 's/^/  viewer: /' "$work/viewer.log" | tail -n 20 >&2
-  exit 1
-}
-
-if ! command -v Xvfb >/dev/null; then echo "SKIP: Xvfb is not installed"; exit 0; fi
-for tool in xdotool import; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done
-for file in "$program" "$probe" "$maker"; do [ -x "$file" ] || fail "no program at $file"; done
+[ -x "$maker" ] || fail "no program at $maker"
 rm -rf "$output" && mkdir -p "$output"
 # Thirty pages: enough converter runs for a shell's sampling to catch some of them at work.
 "$maker" aes256 "$password" "" 30 "$document" || fail "cannot make the locked document"
 
-Xvfb -displayfd 3 -noreset -screen 0 1080x1920x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-
-unset PAGEWELL_FILE_DIALOG PAGEWELL_PASSWORD
+unset PAGEWELL_PASSWORD
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0 \
-  "$program" "$document" >"$work/viewer.log" 2>&1 &
+  "$build/pagewell" "$document" >"$viewer_log" 2>&1 &
 viewer_pid=$!
-
-window=""
-for _ in $(seq 300); do
-  window=$(xdotool search --onlyvisible --name Pagewell 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  kill -0 "$viewer_pid" 2>/dev/null || fail "the program ended before showing its window"
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no visible window named Pagewell within 30 seconds"
+wait_for_window 30
 
 # Panel colours: the Open button's green, the Cancel button's grey, the wrong-password yellow; the
 # blue square every page of the document shows.

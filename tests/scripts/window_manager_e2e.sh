@@ -15,34 +15,25 @@ program="$build/pagewell"
 probe="$build/tests/frame_probe"
 source_document="$corpus/short-ltnews36.pdf"
 output="$build/test-output/window_manager_e2e"
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-wm-XXXXXX")
-xvfb_pid=""
+source "$(dirname "$0")/support/x_session.sh"
+x_work wm
+viewer_log="$work/viewer.log"
 wm_pid=""
-viewer_pid=""
 pass="setup"
 step="setup"
 
-if ! command -v Xvfb >/dev/null; then echo "SKIP: Xvfb is not installed"; exit 0; fi
-
-cleanup() {
-  if [ -n "$viewer_pid" ]; then  # ended its own way, the viewer also ends a chooser still up
-    kill "$viewer_pid" 2>/dev/null
-    for _ in $(seq 30); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$viewer_pid" 2>/dev/null
-    wait "$viewer_pid" 2>/dev/null
-  fi
+# Runs after the viewer has ended its own way (it also ends a chooser still up).
+cleanup_also() {
   # Tool programs and choosers the viewer started: their command lines name our work folder.
   local pid
   for pid in $(pgrep -f -- "$work/" 2>/dev/null); do [ "$pid" != "$$" ] && kill -9 "$pid" 2>/dev/null; done
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$build"/cache/*_wm-e2e-*.pdf "$work"
+  rm -rf "$build"/cache/*_wm-e2e-*.pdf
 }
-trap cleanup EXIT
 
 fail() {
   echo "FAIL [$pass] $step: $*" >&2
-  [ -f "$work/viewer.log" ] && grep -v -e dconf -e '^$' "$work/viewer.log" | tail -n 30 | sed 's/^/  viewer: /' >&2
+  [ -f "$viewer_log" ] && grep -v -e dconf -e '^$' "$viewer_log" | tail -n 30 | sed 's/^/  viewer: /' >&2
   [ -n "${DISPLAY:-}" ] && import -window root "png:$output/$pass-FAILED.png" 2>/dev/null &&
     echo "  screen: $output/$pass-FAILED.png" >&2
   exit 1
@@ -54,6 +45,7 @@ done
 [ -x "$program" ] || fail "no program at $program"
 [ -x "$probe" ] || fail "no pixel probe at $probe (build the frame_probe target)"
 [ -s "$source_document" ] || fail "no document at $source_document"
+cd "$build" || fail "cannot enter $build"  # the cache is beside the program, or in this folder
 rm -rf "$output"
 mkdir -p "$output"
 
@@ -63,15 +55,9 @@ mkdir -p "$output"
 # A fresh desktop session's settings: nothing of the caller's openbox or GTK configuration, no dconf.
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
-unset PAGEWELL_FILE_DIALOG
 
 start_desktop() {
-  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1080x1920x24 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  DISPLAY=":$(head -n1 "$work/display")"
-  export DISPLAY
+  start_x
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
   wm_pid=$!
   for _ in $(seq 100); do
@@ -85,17 +71,10 @@ start_desktop() {
 start_viewer() {
   step="start"
   SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0 \
-    "$program" >"$work/viewer.log" 2>&1 &
+    "$program" >"$viewer_log" 2>&1 &
   viewer_pid=$!
-  viewer=""
-  for _ in $(seq 300); do
-    viewer=$(xdotool search --onlyvisible --name '^Pagewell ' 2>/dev/null | head -n1)
-    [ -n "$viewer" ] && break
-    kill -0 "$viewer_pid" 2>/dev/null || fail "the program ended before showing its window"
-    sleep 0.1
-  done
-  [ -n "$viewer" ] || fail "no visible window named Pagewell within 30 seconds"
-  viewer=$(printf '0x%x' "$viewer")
+  wait_for_window 30 '^Pagewell '
+  viewer=$(printf '0x%x' "$window")
   for _ in $(seq 100); do managed "$viewer" && break; sleep 0.1; done
   managed "$viewer" || fail "openbox does not manage the viewer's window ($(stacking))"
   xprop -id "$viewer" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || fail "the viewer is not always on top"

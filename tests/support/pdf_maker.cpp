@@ -1,11 +1,17 @@
-// Writes test PDF documents with cairo's PDF surface: one page per TestPage, text in a standard font
-// or the one named for a line.
+// Writes test PDF documents with cairo's PDF surface (one page per TestPage, text in a standard font
+// or the one named for a line), locks them with qpdf, or writes them by hand.
 #include "tests/support/pdf_maker.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+extern char** environ;
 
 namespace {
 
@@ -26,11 +32,27 @@ void drawPageLines(cairo_t* cr, const TestPage& page) {
         cairo_show_text(cr, page.lines[i].c_str());
         y += kLineHeight;
     }
+    if (!page.blueSquare) return;
+    cairo_set_source_rgb(cr, 0, 0, 0.8);
+    cairo_rectangle(cr, 72, y + kLineHeight, 300, 300);
+    cairo_fill(cr);
+}
+
+// The program's exit status, -1 when it could not be run or a signal ended it.
+int runAndWait(const std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 }  // namespace
 
-bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages) {
+bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages, const std::string& title) {
     if (pages.empty()) return false;
     cairo_surface_t* surface =
         cairo_pdf_surface_create(path.c_str(), pages.front().widthPoints, pages.front().heightPoints);
@@ -38,6 +60,7 @@ bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages) {
         cairo_surface_destroy(surface);
         return false;
     }
+    if (!title.empty()) cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, title.c_str());
     cairo_t* cr = cairo_create(surface);
     for (const TestPage& page : pages) {
         cairo_pdf_surface_set_size(surface, page.widthPoints, page.heightPoints);
@@ -52,12 +75,96 @@ bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages) {
     return ok;
 }
 
-bool makeNumberedPdf(const std::string& path, int pageCount) {
+namespace {
+
+std::vector<TestPage> numberedPages(int pageCount, bool blueSquares) {
     std::vector<TestPage> pages;
     for (int k = 1; k <= pageCount; ++k) {
         TestPage page;
         page.lines = {"Page " + std::to_string(k), "word" + std::to_string(k)};
+        page.blueSquare = blueSquares;
         pages.push_back(page);
     }
-    return makeTestPdf(path, pages);
+    return pages;
+}
+
+}  // namespace
+
+bool makeNumberedPdf(const std::string& path, int pageCount) {
+    return makeTestPdf(path, numberedPages(pageCount, false));
+}
+
+const char* lockName(PdfLock lock) {
+    switch (lock) {
+        case PdfLock::rc4With40Bits:
+            return "RC4_40";
+        case PdfLock::rc4:
+            return "RC4";
+        case PdfLock::aes128:
+            return "AES128";
+        case PdfLock::aes256:
+            return "AES256";
+    }
+    return "";
+}
+
+bool makeLockedPdf(const std::string& path, PdfLock lock, const std::string& userPassword,
+                   const std::string& ownerPassword, int pages, const std::string& title) {
+    const std::string plain = path + ".plain.pdf";
+    if (!makeTestPdf(plain, numberedPages(pages, true), title)) return false;
+    std::vector<std::string> words = {"qpdf"};
+    if (lock == PdfLock::rc4With40Bits || lock == PdfLock::rc4) words.push_back("--allow-weak-crypto");
+    const char* bits = lock == PdfLock::rc4With40Bits ? "40" : lock == PdfLock::aes256 ? "256" : "128";
+    words.insert(words.end(),
+                 {"--encrypt", userPassword, ownerPassword.empty() ? userPassword : ownerPassword, bits});
+    if (lock == PdfLock::rc4 || lock == PdfLock::aes128)
+        words.push_back(lock == PdfLock::rc4 ? "--use-aes=n" : "--use-aes=y");
+    words.insert(words.end(), {"--", plain, path});
+    const bool locked = runAndWait(words) == 0;
+    std::filesystem::remove(plain);
+    return locked;
+}
+
+std::string handWrittenPdf(const std::vector<std::string>& bodies, const std::string& trailerExtra) {
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(bodies.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+        pdf += entry;
+    }
+    pdf +=
+        "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R " + trailerExtra + " >>\n";
+    return pdf + "startxref\n" + std::to_string(xref) + "\n%%EOF\n";
+}
+
+std::string onePagePdf(const std::string& mediaBox, const std::string& extraPageKeys) {
+    const std::string text = "BT /F1 24 Tf 20 20 Td (Hello) Tj ET";
+    return handWrittenPdf({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox + " " + extraPageKeys +
+            " /Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>",
+        "<< /Length " + std::to_string(text.size()) + " >>\nstream\n" + text + "\nendstream",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+    });
+}
+
+std::string pagelessPdf() {
+    return handWrittenPdf({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [] /Count 0 >>"});
+}
+
+std::string unopenableLockedPdf() {
+    const std::string encrypt = "<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" +
+                                std::string(64, 'A') + "> /U <" + std::string(64, '5') + "> >>";
+    return handWrittenPdf(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
+        "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
 }

@@ -153,48 +153,6 @@ InfoValues parseInfo(const std::string& output) {
     return values;
 }
 
-std::string handMadePdf(const std::vector<std::string>& bodies, const std::string& trailerExtra) {
-    std::string pdf = "%PDF-1.4\n";
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i < bodies.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + bodies[i] + "\nendobj\n";
-    }
-    std::size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(bodies.size() + 1) + "\n0000000000 65535 f \n";
-    for (std::size_t offset : offsets) {
-        char entry[32];
-        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-        pdf += entry;
-    }
-    pdf +=
-        "trailer\n<< /Size " + std::to_string(bodies.size() + 1) + " /Root 1 0 R " + trailerExtra + " >>\n";
-    return pdf + "startxref\n" + std::to_string(xref) + "\n%%EOF\n";
-}
-
-std::string handMadePagePdf(const std::string& mediaBox, const std::string& extraPageKeys) {
-    std::string text = "BT /F1 24 Tf 20 20 Td (Hello) Tj ET";
-    return handMadePdf({
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox + " " + extraPageKeys +
-            " /Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>",
-        "<< /Length " + std::to_string(text.size()) + " >>\nstream\n" + text + "\nendstream",
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-    });
-}
-
-// The /U entry is not the one the empty password yields, so opening needs the (unknown) password.
-std::string passwordProtectedPdf() {
-    std::string hex32(64, 'A');
-    std::string encrypt = "<< /Filter /Standard /V 1 /R 2 /Length 40 /P -44 /O <" + hex32 + "> /U <" +
-                          std::string(64, '5') + "> >>";
-    return handMadePdf(
-        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
-        "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
-}
-
 std::vector<CorpusDocument> corpusDocuments() {
     std::vector<CorpusDocument> documents;
     std::istringstream lines(readWholeFile(std::string(PAGEWELL_CORPUS_DIR) + "SOURCES.txt"));

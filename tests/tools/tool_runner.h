@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/pdf_maker.h"
+
 struct ToolRun {
     int exitCode = -1;  // -1: did not start or did not end normally
     bool timedOut = false;
@@ -52,13 +54,6 @@ struct InfoValues {
     int pageLines = 0;  // how many lines begin with "Pages:"
 };
 InfoValues parseInfo(const std::string& output);
-
-// A PDF written by hand from object bodies (object k is bodies[k-1]); trailerExtra goes into the trailer.
-std::string handMadePdf(const std::vector<std::string>& bodies, const std::string& trailerExtra = "");
-// One page with the given boxes and rotation, showing "Hello" in Helvetica.
-std::string handMadePagePdf(const std::string& mediaBox, const std::string& extraPageKeys = "");
-// A document that needs a password to be opened (the standard security handler, RC4 40-bit).
-std::string passwordProtectedPdf();
 
 // The real documents of the corpus with the page count and first-page size an independent tool reported.
 struct CorpusDocument {

@@ -49,7 +49,7 @@ TEST(ToolFailures, DocumentsThatCannotBeReadGiveAMessageAndNoOutput) {
 
 TEST(ToolFailures, PasswordProtectedDocumentsSaySo) {
     ScratchFolder folder;
-    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), passwordProtectedPdf()));
+    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), unopenableLockedPdf()));
     ToolRun run = runTool("pdfinfo.exe", {folder.path("locked.pdf")});
     EXPECT_NE(run.standardError.find("password"), std::string::npos) << run.standardError;
 }

@@ -84,13 +84,13 @@ TEST(PdfInfo, KeepsEachPropertyOnOneLineWhenMetadataHoldsLineBreaks) {
 TEST(PdfInfo, PageSizeIsTheVisibleBoxAsShown) {
     ScratchFolder folder;
     std::string cropped = folder.path("cropped.pdf");
-    ASSERT_TRUE(writeWholeFile(cropped, handMadePagePdf("[0 0 612 792]", "/CropBox [100 100 400 600]")));
+    ASSERT_TRUE(writeWholeFile(cropped, onePagePdf("[0 0 612 792]", "/CropBox [100 100 400 600]")));
     InfoValues values = infoOf(cropped);
     EXPECT_NEAR(values.width, 300, 0.01);
     EXPECT_NEAR(values.height, 500, 0.01);
 
     std::string rotated = folder.path("rotated.pdf");
-    ASSERT_TRUE(writeWholeFile(rotated, handMadePagePdf("[0 0 612 792]", "/Rotate 90")));
+    ASSERT_TRUE(writeWholeFile(rotated, onePagePdf("[0 0 612 792]", "/Rotate 90")));
     ToolRun run = runTool("pdfinfo.exe", {rotated});
     values = parseInfo(run.standardOutput);
     EXPECT_NEAR(values.width, 792, 0.01);

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "tests/support/protected_pdf.h"
+#include "tests/support/pdf_maker.h"
 #include "tests/tools/tool_runner.h"
 
 namespace {
@@ -53,7 +53,7 @@ class ToolsOnLockedDocuments : public ::testing::TestWithParam<PdfLock> {};
 
 TEST_P(ToolsOnLockedDocuments, WithoutTheRightPasswordNothingIsMadeAndTheStatusSaysWhy) {
     ScratchFolder folder;
-    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), lockedPdf(GetParam(), password, "", 3)));
+    ASSERT_TRUE(makeLockedPdf(folder.path("locked.pdf"), GetParam(), password, "", 3));
     expectRefusedForPassword(folder, folder.path("locked.pdf"), {}, "no password");
     expectRefusedForPassword(folder, folder.path("locked.pdf"), {"PAGEWELL_PASSWORD="}, "empty password");
     expectRefusedForPassword(folder, folder.path("locked.pdf"), {"PAGEWELL_PASSWORD=Kq7 secreT"},
@@ -63,7 +63,7 @@ TEST_P(ToolsOnLockedDocuments, WithoutTheRightPasswordNothingIsMadeAndTheStatusS
 TEST_P(ToolsOnLockedDocuments, TheRightPasswordOpensItAndTheOutputIsReadableByItsOwnerAlone) {
     CommonUmask umask;
     ScratchFolder folder;
-    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), lockedPdf(GetParam(), password, "", 3, "Vault")));
+    ASSERT_TRUE(makeLockedPdf(folder.path("locked.pdf"), GetParam(), password, "", 3, "Vault"));
     const Runs runs = runAllTools(folder, folder.path("locked.pdf"), {"PAGEWELL_PASSWORD=" + password});
     ASSERT_EQ(runs.info.exitCode, 0) << runs.info.standardError;
     EXPECT_EQ(parseInfo(runs.info.standardOutput).pages, 3);
@@ -85,7 +85,7 @@ TEST_P(ToolsOnLockedDocuments, TheRightPasswordOpensItAndTheOutputIsReadableByIt
 TEST_P(ToolsOnLockedDocuments, AnOwnerPasswordAloneLocksNothing) {
     CommonUmask umask;
     ScratchFolder folder;
-    ASSERT_TRUE(writeWholeFile(folder.path("restricted.pdf"), lockedPdf(GetParam(), "", "owner only", 2)));
+    ASSERT_TRUE(makeLockedPdf(folder.path("restricted.pdf"), GetParam(), "", "owner only", 2));
     const Runs runs = runAllTools(folder, folder.path("restricted.pdf"), {});
     EXPECT_EQ(runs.info.exitCode, 0) << runs.info.standardError;
     EXPECT_EQ(parseInfo(runs.info.standardOutput).pages, 2);
@@ -96,13 +96,15 @@ TEST_P(ToolsOnLockedDocuments, AnOwnerPasswordAloneLocksNothing) {
     EXPECT_EQ(modeOf(folder.path("page-000002.png")), 0644);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locks, ToolsOnLockedDocuments, ::testing::Values(PdfLock::rc4, PdfLock::aes256),
+INSTANTIATE_TEST_SUITE_P(Locks, ToolsOnLockedDocuments,
+                         ::testing::Values(PdfLock::rc4With40Bits, PdfLock::rc4, PdfLock::aes128,
+                                           PdfLock::aes256),
                          [](const auto& info) { return std::string(lockName(info.param)); });
 
 // A lock that no password opens (its /U entry matches none) is reported as wanting a password too.
 TEST(ToolsOnLockedDocuments, ALockNoPasswordOpensIsReportedAsLocked) {
     ScratchFolder folder;
-    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), passwordProtectedPdf()));
+    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), unopenableLockedPdf()));
     expectRefusedForPassword(folder, folder.path("locked.pdf"), {}, "no password");
     expectRefusedForPassword(folder, folder.path("locked.pdf"), {"PAGEWELL_PASSWORD=" + password}, "a guess");
 }

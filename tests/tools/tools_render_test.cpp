@@ -79,7 +79,7 @@ TEST(PdfToPng, RefusesPagesOutsideTheDocumentWithoutWritingAnything) {
 
 TEST(PdfToPng, DrawsThePageContent) {
     ScratchFolder folder;
-    ASSERT_TRUE(writeWholeFile(folder.path("hello.pdf"), handMadePagePdf("[0 0 200 100]")));
+    ASSERT_TRUE(writeWholeFile(folder.path("hello.pdf"), onePagePdf("[0 0 200 100]")));
     ASSERT_EQ(render(folder.path("hello.pdf"), 1, 1, 72, folder.path("p")).exitCode, 0);
     std::string png = readWholeFile(pageFile(folder.path("p"), 1));
     // An empty white 200 x 100 page compresses to far less than one with text on it.
@@ -92,7 +92,7 @@ TEST(PdfToPng, DrawsThePageContent) {
 // A short, very wide page at the resolution its area would suggest: the image is bounded, not refused.
 TEST(PdfToPng, BoundsTheImageOfAHugePage) {
     ScratchFolder folder;
-    ASSERT_TRUE(writeWholeFile(folder.path("wide.pdf"), handMadePagePdf("[0 0 14400 300]")));
+    ASSERT_TRUE(writeWholeFile(folder.path("wide.pdf"), onePagePdf("[0 0 14400 300]")));
     ToolRun run = render(folder.path("wide.pdf"), 1, 1, 1119, folder.path("page"));
     ASSERT_EQ(run.exitCode, 0) << run.standardError;
     EXPECT_NE(run.standardError.find("too large"), std::string::npos);
