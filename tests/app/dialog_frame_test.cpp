@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "app/app.h"
 #include "media/desktop/desktop.h"
+#include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
+#include "tests/support/polling.h"
 
 namespace {
 
@@ -37,11 +37,11 @@ struct HeldChooser {
 
 // Frames until the chooser has ended and its answer has been taken; false after twenty seconds.
 bool framesUntilChooserDone(Harness& h) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (media::fileChooserRunning() && std::chrono::steady_clock::now() < deadline) {
-        h.frames(1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    eventually([] { return !media::fileChooserRunning(); }, 20.0,
+               [&] {
+                   h.frames(1);
+                   media::sleepMilliseconds(2);
+               });
     h.frames(1);
     return !media::dialogRunning();
 }

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -12,10 +11,9 @@
 #include "document/tools.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
+#include "tests/support/polling.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::string readAll(const std::string& path) {
     std::ifstream file(path);
@@ -26,12 +24,11 @@ std::string readAll(const std::string& path) {
 
 // Runs the tick like the main loop does, every few milliseconds, until the starts are done.
 void tickUntilConversionEnds(Viewer& v, double maxSeconds) {
-    const auto start = Clock::now();
-    while (v.conversion.conversionRunning &&
-           std::chrono::duration<double>(Clock::now() - start).count() < maxSeconds) {
-        conversionTick(v);
-        media::sleepMilliseconds(5);
-    }
+    eventually([&] { return !v.conversion.conversionRunning; }, maxSeconds,
+               [&] {
+                   conversionTick(v);
+                   media::sleepMilliseconds(5);
+               });
 }
 
 // A stand-in converter that logs its start and end and every argument it got.
@@ -61,7 +58,7 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
     v.document.renderDpi = 190.0f;
     startConversion(v);
     tickUntilConversionEnds(v, 30.0);
-    for (int i = 0; i < 100 && media::isProgramRunning("pdftopng.exe"); ++i) media::sleepMilliseconds(20);
+    eventually([] { return media::isProgramRunning("pdftopng.exe") == 0; }, 2.0);
     const std::string expectedRun =
         "start\narg -q\narg -f\narg 2\narg -l\narg 2\narg -r\narg 190\n"
         "arg /docs/my file $(x) `y`.pdf\narg " +
@@ -100,10 +97,10 @@ TEST(PageConverterProcess, ForeignConverterDelaysTheNextStart) {
     v.document.documentCacheFolder = folder;
     v.document.pageCount = 2;
     v.document.renderDpi = 30.0f;
-    startConversion(v);  // must not stop a converter this viewer did not start
-    for (int i = 0; i < 30; ++i) {
+    startConversion(v);            // must not stop a converter this viewer did not start
+    for (int i = 0; i < 3; ++i) {  // ticks that are due, each of which would start a converter
+        v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
         conversionTick(v);
-        media::sleepMilliseconds(20);
     }
     EXPECT_EQ(v.conversion.nextPageToConvert, 1);
     EXPECT_TRUE(media::stopProgram(foreign));  // still there to be stopped
@@ -122,12 +119,13 @@ TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
     v.tools.pdftopngPath = path;
     v.document.pageCount = 5;
     // Only the first converter found by name is looked at: one left by an earlier test would hide ours.
-    for (int i = 0; i < 500 && media::isProgramRunning("pdftopng.exe"); ++i) media::sleepMilliseconds(10);
+    eventually([] { return media::isProgramRunning("pdftopng.exe") == 0; }, 5.0);
     startConversion(v);
-    for (int i = 0; i < 500 && v.conversion.nextPageToConvert == 1; ++i) {
-        conversionTick(v);
-        media::sleepMilliseconds(10);
-    }
+    eventually([&] { return v.conversion.nextPageToConvert != 1; }, 5.0,
+               [&] {
+                   conversionTick(v);
+                   media::sleepMilliseconds(10);
+               });
     const int started = v.conversion.converterProcess;
     ASSERT_NE(started, 0);
     EXPECT_EQ(v.conversion.nextPageToConvert, 2);
@@ -145,8 +143,7 @@ TEST(PageConverterProcess, ExitStopsOnlyOurOwnTools) {
     chmod(path.c_str(), 0755);
     ASSERT_EQ(std::system(("'" + path + "' >/dev/null 2>&1 &").c_str()), 0);  // another viewer's
     int foreign = 0;
-    for (int i = 0; i < 100 && foreign == 0; ++i, media::sleepMilliseconds(20))
-        foreign = media::isProgramRunning("pdftopng.exe");
+    eventually([&] { return (foreign = media::isProgramRunning("pdftopng.exe")) != 0; }, 2.0);
     ASSERT_NE(foreign, 0);
     Viewer v;
     v.tools.toolFolder = tools;

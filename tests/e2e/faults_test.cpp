@@ -22,6 +22,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/support/polling.h"
 
 namespace {
 
@@ -272,12 +273,9 @@ struct InstalledViewer {
         media::resetInput();
     }
     bool runUntil(const std::function<bool()>& done, double seconds) {
-        const std::int64_t start = media::elapsedMilliseconds();
-        while (!done()) {
-            if (media::elapsedMilliseconds() - start > seconds * 1000) return false;
-            if (!runFrame(v)) return false;
-        }
-        return true;
+        bool running = true;
+        return eventually([&] { return !running || done(); }, seconds, [&] { running = runFrame(v); }) &&
+               running;
     }
 };
 

@@ -7,13 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "display_window.h"
 #include "media/desktop/desktop.h"
@@ -23,6 +21,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/polling.h"
 
 using namespace media;
 
@@ -64,18 +63,14 @@ protected:
     void letGo() { std::ofstream(folder + "go") << "go"; }
     // Frames until the chooser has ended; false after ten seconds.
     bool framesUntilChooserEnds() {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (fileChooserRunning()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            present();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
+        return eventually([] { return !fileChooserRunning(); }, 10.0,
+                          [&] {
+                              present();
+                              media::sleepMilliseconds(2);
+                          });
     }
     int chooserProcess() {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (readFile(folder + "pid").empty() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        eventually([&] { return !readFile(folder + "pid").empty(); }, 10.0);
         return std::atoi(readFile(folder + "pid").c_str());
     }
 };

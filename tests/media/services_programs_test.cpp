@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "media/system/system.h"
+#include "tests/support/polling.h"
 
 namespace {
 
@@ -17,15 +18,6 @@ std::string freshFolder() {
     char pattern[] = "/tmp/pw_programs_XXXXXX";
     const char* made = ::mkdtemp(pattern);
     return made ? std::string(made) + "/" : std::string();
-}
-
-// Polls for up to two seconds: a started or killed process takes a moment to show in /proc.
-bool eventually(const std::function<bool()>& condition) {
-    for (int i = 0; i < 200; ++i) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
 }
 
 class Programs : public ::testing::Test {

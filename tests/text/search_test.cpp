@@ -3,14 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 #include "context/viewer.h"
 #include "media/input/input.h"
-#include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/polling.h"
 
 namespace {
 
@@ -28,12 +27,7 @@ std::vector<PageText> numberedPages(int count, const std::string& text) {
 
 // Waits for the worker's finished marker without running frames.
 bool waitForWorker(Viewer& v) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (v.search.searchWorkerState.load() != SearchWorker::finished) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        media::sleepMilliseconds(1);
-    }
-    return true;
+    return eventually([&] { return v.search.searchWorkerState.load() == SearchWorker::finished; });
 }
 
 }  // namespace

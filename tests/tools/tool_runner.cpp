@@ -7,25 +7,21 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
+
+#include "tests/support/polling.h"
 
 extern char** environ;
 
 namespace {
 
 bool waitWithLimit(pid_t pid, double seconds, int& status) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        pid_t ended = waitpid(pid, &status, WNOHANG);
-        if (ended == pid) return true;
-        if (ended < 0) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    pid_t ended = 0;
+    if (eventually([&] { return (ended = waitpid(pid, &status, WNOHANG)) != 0; }, seconds))
+        return ended == pid;
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     return false;
