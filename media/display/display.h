@@ -143,6 +143,7 @@ using DisplaySizeRule =
 void prefetchImages(const std::vector<std::string>& files, const DisplaySizeRule& displaySize = {});
 bool prefetchedImageReady(const std::string& file);  // loadSprite would take it without decoding
 bool prefetchFailed(const std::string& file);  // wanted but not decodable as it is: loadSprite decodes afresh
-void stopPrefetch();  // forgets every picture and ends the thread; stopDisplay calls it
+bool prefetchWaiting();  // the thread has done all the present wish allows and waits for the next one
+void stopPrefetch();     // forgets every picture and ends the thread; stopDisplay calls it
 
 }  // namespace media

@@ -115,6 +115,11 @@ public:
                            [&](const Prefetched& p) { return p.file == file && p.stamp == now; });
     }
 
+    bool waiting() {
+        std::lock_guard lock(mutex_);
+        return waiting_;
+    }
+
     bool failed(const std::string& file) {
         std::lock_guard lock(mutex_);
         return std::any_of(failed_.begin(), failed_.end(), [&](const Failed& f) { return f.file == file; });
@@ -134,6 +139,7 @@ private:
     std::string decoding_;  // the file being decoded now, if any
     std::condition_variable decoded_;
     bool stopping_ = false;
+    bool waiting_ = false;  // the thread waits for a new wish: it has done all the present one asks
     std::thread thread_;
 
     // Ends the thread and forgets everything; the hidden sprites still held are handed back.
@@ -238,7 +244,9 @@ private:
         while (!stopping_) {
             const std::string file = nextFile();
             if (file.empty() || ready_.size() >= mostPictures) {
+                waiting_ = true;
                 wake_.wait(lock);
+                waiting_ = false;
                 continue;
             }
             decoding_ = file;
@@ -293,6 +301,10 @@ bool prefetchedImageReady(const std::string& file) {
 
 bool prefetchFailed(const std::string& file) {
     return prefetcher().failed(file);
+}
+
+bool prefetchWaiting() {
+    return prefetcher().waiting();
 }
 
 void stopPrefetch() {

@@ -1,6 +1,7 @@
 // The millisecond clock (real or driven by a test), sleeping, the frame pacing and the random numbers.
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -19,6 +20,10 @@ struct ClockState {
     std::int64_t testMilliseconds = 0;
     std::mt19937 random{12345u};
     std::int64_t frameDue = 0;  // when the last frame was due, on the monotonic clock
+    // The frame limiter's stand-in clock for tests: it moves only when slept on or advanced.
+    bool standInPacing = false;
+    std::int64_t standInNow = 0;
+    std::int64_t standInSlept = 0;
 };
 
 ClockState& clock() {
@@ -36,6 +41,7 @@ std::int64_t realMilliseconds() {
 constexpr std::int64_t nanosecondsPerSecond = 1'000'000'000;
 
 std::int64_t monotonicNanoseconds() {
+    if (clock().standInPacing) return clock().standInNow;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::int64_t>(now.tv_sec) * nanosecondsPerSecond + now.tv_nsec;
@@ -43,6 +49,12 @@ std::int64_t monotonicNanoseconds() {
 
 // An absolute deadline: a sleep cut short by a signal resumes towards the same instant.
 void sleepUntil(std::int64_t deadline) {
+    ClockState& state = clock();
+    if (state.standInPacing) {
+        if (deadline > state.standInNow) state.standInSlept += deadline - state.standInNow;
+        state.standInNow = std::max(state.standInNow, deadline);
+        return;
+    }
     timespec until{static_cast<time_t>(deadline / nanosecondsPerSecond),
                    static_cast<long>(deadline % nanosecondsPerSecond)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
@@ -92,6 +104,22 @@ void advanceTestClock(std::int64_t ms) {
 
 void setTestClock(std::int64_t ms) {
     clock().testMilliseconds = ms;
+}
+
+void useStandInPacingClock(bool on) {
+    ClockState& state = clock();
+    state.standInNow = monotonicNanoseconds();
+    state.standInSlept = 0;
+    state.standInPacing = on;
+    state.frameDue = monotonicNanoseconds();
+}
+
+void advancePacingClock(std::int64_t nanoseconds) {
+    clock().standInNow += nanoseconds;
+}
+
+std::int64_t pacingSleptNanoseconds() {
+    return clock().standInSlept;
 }
 
 int randomNumber(int maximum) {

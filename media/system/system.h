@@ -18,6 +18,12 @@ void sleepMilliseconds(int ms);
 void useTestClock(bool on);  // on: the clock only moves by advanceTestClock
 void advanceTestClock(std::int64_t ms);
 void setTestClock(std::int64_t ms);
+// For tests of the frame limiter (main thread): a stand-in for the monotonic clock it paces frames
+// on, which moves only when the limiter sleeps on it or the test advances it, so that the pacing is
+// checked without measuring time. pacingSleptNanoseconds() is how long the limiter has slept on it.
+void useStandInPacingClock(bool on);
+void advancePacingClock(std::int64_t nanoseconds);
+std::int64_t pacingSleptNanoseconds();
 int randomNumber(int maximum);  // uniform whole number 0..maximum inclusive
 void seedRandom(std::uint32_t seed);
 

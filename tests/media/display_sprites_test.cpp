@@ -2,7 +2,6 @@
 // frame when sprites are shown opaque, transparent, with intensity or multiplied.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -213,11 +212,19 @@ TEST_F(Sprites, TextureFollowsDrawingDoneAfterTheSpriteWasShown) {
     EXPECT_EQ(capturedPixel(3, 3), rgb(0, 0, 250));
 }
 
+// The frame limiter paced on a stand-in clock for the test's scope: no time is measured.
+struct StandInPacing {
+    StandInPacing() { useStandInPacingClock(true); }
+    ~StandInPacing() { useStandInPacingClock(false); }
+    StandInPacing(const StandInPacing&) = delete;
+    StandInPacing& operator=(const StandInPacing&) = delete;
+};
+
 TEST_F(Sprites, FlipUnderTheTestClockNeverSleeps) {
+    StandInPacing pacing;
     setFrameRate(2);
-    auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 5; ++i) flipDisplay();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    EXPECT_EQ(pacingSleptNanoseconds(), 0);
     std::int64_t before = elapsedMilliseconds();
     advanceTestClock(25);
     EXPECT_EQ(elapsedMilliseconds(), before + 25);
@@ -225,15 +232,27 @@ TEST_F(Sprites, FlipUnderTheTestClockNeverSleeps) {
     EXPECT_EQ(elapsedMilliseconds(), 7);
 }
 
+// Frames are due one interval after another, whatever a frame's own work took; a frame more than a
+// whole interval late starts the count again instead of rushing the next ones.
 TEST_F(Sprites, FrameLimiterHoldsFramesApartOnTheRealClock) {
     useTestClock(false);
+    StandInPacing pacing;
+    constexpr std::int64_t interval = 10'000'000;
     setFrameRate(99);  // one frame per 10 ms
     flipDisplay();
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 5; ++i) flipDisplay();
-    auto taken = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(taken, std::chrono::milliseconds(39));  // the cadence holds: four whole intervals at least
-    EXPECT_LT(taken, std::chrono::milliseconds(500));
+    const std::int64_t first = pacingSleptNanoseconds();
+    EXPECT_LE(first, interval);
+    for (int i = 0; i < 5; ++i) {
+        advancePacingClock(interval / 4);  // the frame's own work
+        flipDisplay();
+    }
+    EXPECT_EQ(pacingSleptNanoseconds() - first, 5 * (interval - interval / 4));
+    advancePacingClock(3 * interval);  // a frame that took three intervals
+    const std::int64_t beforeLate = pacingSleptNanoseconds();
+    flipDisplay();
+    EXPECT_EQ(pacingSleptNanoseconds(), beforeLate) << "a late frame is not held back";
+    flipDisplay();
+    EXPECT_EQ(pacingSleptNanoseconds(), beforeLate + interval) << "the next is due an interval later";
 }
 
 TEST_F(Sprites, WindowCaptionTogglesInPlace) {

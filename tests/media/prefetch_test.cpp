@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "tests/media/display_window.h"
+#include "tests/support/polling.h"
 
 namespace {
 
@@ -40,12 +39,7 @@ protected:
         return folder + name;
     }
     static bool becomesReady(const std::string& file) {
-        const auto start = std::chrono::steady_clock::now();
-        while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
-            if (media::prefetchedImageReady(file)) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+        return eventually([&] { return media::prefetchedImageReady(file); }, 10.0);
     }
     static media::Colour loadedColour(const std::string& file) {
         if (!media::loadSprite(pageSprite, file) || !media::beginDrawing(pageSprite)) return 0xFFFFFFFFu;
@@ -110,7 +104,7 @@ TEST_F(Prefetch, AtMostThreePicturesAndOnlyWhileWanted) {
         files.push_back(write("p" + std::to_string(i) + ".jpg", media::rgb(i * 40, 0, 0)));
     media::prefetchImages(files);
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(becomesReady(files[i])) << i;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(eventually(media::prefetchWaiting));
     EXPECT_FALSE(media::prefetchedImageReady(files[3]));
     EXPECT_FALSE(media::prefetchedImageReady(files[4]));
     media::prefetchImages({files[4], files[0]});

@@ -1,13 +1,12 @@
 // The neighbours of the shown page decoded ahead: which files, and the turn that takes them.
 #include "view/page_prefetch.h"
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "document/conversion.h"
 #include "media/display/display.h"
 #include "media/system/system.h"
+#include "tests/support/polling.h"
 #include "tests/view/view_fixture.h"
 #include "view/sheet.h"
 
@@ -17,20 +16,22 @@ class PagePrefetch : public viewtest::ViewerWithPages {
 protected:
     std::string file(int page, const char* extension) { return pageImageBase(v(), page) + extension; }
     bool becomesReady(const std::string& name) {
-        const auto start = std::chrono::steady_clock::now();
-        while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
-            frames(1);
-            if (media::prefetchedImageReady(name)) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+        return eventually([&] { return media::prefetchedImageReady(name); }, 10.0,
+                          [&] {
+                              frames(1);
+                              media::sleepMilliseconds(2);
+                          });
     }
-    // The pointer on the forward strip, the strip lit, its page decoded ahead; then the press frame.
+    // The pointer on the forward strip, the strip lit, its page decoded ahead and made ready between
+    // two frames; then the press frame, which only shows it: it scales no picture while drawing.
     void pressForwardStrip(const std::string& expectedFile) {
         moveTo(v().layout.screenWidth - 3, 960);
         frames(1);
         ASSERT_TRUE(becomesReady(expectedFile));
+        frames(2);
+        const std::int64_t scaled = media::frameCounts().scaledInFrames;
         press();
+        EXPECT_EQ(media::frameCounts().scaledInFrames, scaled) << "the press frame decoded the page itself";
         release();
     }
 };
