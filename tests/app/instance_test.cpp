@@ -12,31 +12,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/startup_rules.h"
 #include "document/document.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
+#include "tests/support/polling.h"
 
 namespace {
-
-// A guard against hanging, not a measure of speed.
-bool eventually(const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 // The built program in its own process and folder; its output goes to the test's. Killed at the end.
 class ViewerProcess {
@@ -103,11 +92,10 @@ bool accepts(const std::string& path) {
     return fd >= 0;
 }
 
-bool takeWithin(std::string& path, int polls) {
-    for (int i = 0; i < polls; ++i) {
+// What a few frames take: the bytes sent so far are already in the socket, so frames need no pause.
+bool takenInFrames(std::string& path, int frames = 3) {
+    for (int i = 0; i < frames; ++i)
         if (takeHandedDocument(path)) return true;
-        usleep(2000);
-    }
     return false;
 }
 
@@ -143,14 +131,14 @@ TEST(InstanceSocket, OwnerTakesWholeMessagesOnly) {
     ASSERT_EQ(send(split, "/docs/a b", 9, 0), 9);
     ASSERT_EQ(send(cut, "/cut", 4, 0), 4);
     close(cut);
-    EXPECT_FALSE(takeWithin(path, 20));
+    EXPECT_FALSE(takenInFrames(path));
     ASSERT_EQ(send(split, ".pdf\0", 5, 0), 5);
-    ASSERT_TRUE(takeWithin(path, 500));
+    ASSERT_TRUE(takenInFrames(path));
     EXPECT_EQ(path, "/docs/a b.pdf");
     char answer = 0;
     pollfd wait{split, POLLIN, 0};
     EXPECT_TRUE(poll(&wait, 1, 5000) == 1 && recv(split, &answer, 1, 0) == 1 && answer == 'y');
-    EXPECT_FALSE(takeWithin(path, 20));
+    EXPECT_FALSE(takenInFrames(path));
     close(split);
     releaseInstance();
 }
@@ -167,19 +155,30 @@ protected:
     }
     void TearDown() override {
         std::error_code ignored;
-        for (const std::string& folder : cacheFolders_) std::filesystem::remove_all(folder, ignored);
+        for (const std::string& cache : caches_)
+            for (const std::string& folder : {runtime_, documents_})
+                std::filesystem::remove_all(cacheRootFor(folder) + cache, ignored);
     }
 
-    // A one-page document "<name> <pid>.pdf"; opened(n) tells when a viewer has the n-th one's information.
+    // Where a viewer started in folder keeps its caches: beside the program, or in that folder for a
+    // program built in the temporary folder.
+    static std::string cacheRootFor(const std::string& folder) {
+        return cacheParentFolder(std::string(PAGEWELL_BUILD_DIR) + "/", media::temporaryFolder(), folder) +
+               "cache/";
+    }
+    // A one-page document "<name> <pid>.pdf"; opened(n) tells when a viewer (started in the runtime or
+    // the documents' folder) has the n-th one's information.
     std::string makeDocument(const std::string& name) {
         std::string file = name + " " + std::to_string(getpid()) + ".pdf";
         EXPECT_TRUE(makeNumberedPdf(documents_ + file, 1));
-        std::string cache = cacheFolderName(file, media::fileModificationTime(documents_ + file));
-        cacheFolders_.push_back(std::string(PAGEWELL_BUILD_DIR) + "/cache/" + cache + "/");
+        caches_.push_back(cacheFolderName(file, media::fileModificationTime(documents_ + file)) + "/");
         return file;
     }
     bool opened(std::size_t document) {
-        return media::filePresent(cacheFolders_.at(document) + "Information.ini");
+        for (const std::string& folder : {runtime_, documents_})
+            if (media::filePresent(cacheRootFor(folder) + caches_.at(document) + "Information.ini"))
+                return true;
+        return false;
     }
     // Started in the documents' folder, so that documents are named relative to it.
     std::unique_ptr<ViewerProcess> start(const std::vector<std::string>& words) {
@@ -201,7 +200,7 @@ protected:
     std::string runtime_ = makeTemporaryFolder("pagewell-instance-runtime");
     std::string documents_ = makeTemporaryFolder("pagewell-instance-documents");
     std::string socket_;
-    std::vector<std::string> cacheFolders_;
+    std::vector<std::string> caches_;  // the documents' cache folder names
 };
 
 TEST_F(OneViewerPerDisplay, LaterStartsHandOverUnlessANewWindowIsAsked) {
