@@ -4,7 +4,6 @@
 // thumbnail sheet shown, and its frames per second against the 240 cap. "name: value" lines; the CPU
 // shares are the viewer's own CPU time over the wall time measured.
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -25,6 +24,7 @@
 #include <vector>
 
 #include "tests/support/harness.h"
+#include "tests/support/x_server.h"
 
 extern char** environ;
 
@@ -75,9 +75,8 @@ extern "C" void endRunningPrograms(int signal) {
     _exit(128 + signal);
 }
 
-// Starts a program with the given environment; descriptor extraFd (when >= 0) becomes its descriptor 3.
-pid_t spawn(const std::vector<std::string>& words, char** environment, int extraFd = -1,
-            const std::string& logFile = "/dev/null") {
+// Starts a program with the given environment, its output to logFile.
+pid_t spawn(const std::vector<std::string>& words, char** environment, const std::string& logFile) {
     std::vector<char*> argv;
     for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
@@ -85,7 +84,6 @@ pid_t spawn(const std::vector<std::string>& words, char** environment, int extra
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (extraFd >= 0) posix_spawn_file_actions_adddup2(&actions, extraFd, 3);
     pid_t pid = 0;
     int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environment);
     posix_spawn_file_actions_destroy(&actions);
@@ -115,34 +113,6 @@ void stop(pid_t pid) {
         kill(pid, SIGKILL);
         reaped(pid, 0);
     }
-}
-
-// Reads the display number the server writes, up to its line end: the server writes the number and
-// the line end separately and ends itself when the second write finds the pipe closed.
-std::string readDisplayNumber(int channel) {
-    std::string line;
-    pollfd ready{channel, POLLIN, 0};
-    char byte = 0;
-    while (line.size() < 16 && poll(&ready, 1, 10000) == 1 && read(channel, &byte, 1) == 1 && byte != '\n') {
-        line += byte;
-    }
-    if (byte != '\n' || line.empty()) return "";
-    char name[24];
-    std::snprintf(name, sizeof name, ":%d", std::atoi(line.c_str()));
-    return name;
-}
-
-// The X server picks a free display itself and writes its number to descriptor 3.
-pid_t startXvfb(const std::string& work, std::string& display) {
-    int channel[2];
-    if (pipe(channel) != 0) return 0;
-    pid_t pid =
-        spawn({"Xvfb", "-displayfd", "3", "-noreset", "-screen", "0", "1080x1920x24", "-nolisten", "tcp"},
-              environ, channel[1], work + "xvfb.log");
-    close(channel[1]);
-    display = pid > 0 ? readDisplayNumber(channel[0]) : "";
-    close(channel[0]);
-    return pid;
 }
 
 struct Environment {
@@ -181,7 +151,7 @@ Environment viewerEnvironment(const std::string& work, const std::string& displa
 // xdotool with the session's display; waits for it to end.
 bool xdotool(Session& session, std::vector<std::string> words) {
     words.insert(words.begin(), "xdotool");
-    pid_t pid = spawn(words, session.environment.get(), -1, session.work + "xdotool.log");
+    pid_t pid = spawn(words, session.environment.get(), session.work + "xdotool.log");
     int status = 0;
     return pid > 0 && reaped(pid, 0, &status) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -205,7 +175,7 @@ std::filesystem::path viewerProgram() {
 pid_t startViewer(Session& session, const std::string& document) {
     std::vector<std::string> words{viewerProgram().string()};
     if (!document.empty()) words.push_back(document);
-    pid_t pid = spawn(words, session.environment.get(), -1, session.work + "viewer.log");
+    pid_t pid = spawn(words, session.environment.get(), session.work + "viewer.log");
     if (pid > 0 && windowShown(session, 20.0)) return pid;
     std::ifstream log(session.work + "viewer.log"), tool(session.work + "xdotool.log");
     std::fprintf(stderr, "window_idle: the viewer showed no window\n%s%s\n",
@@ -277,7 +247,7 @@ pid_t startCircling(Session& session) {
                      {"mousemove", std::to_string(540 + static_cast<int>(300 * std::cos(angle))),
                       std::to_string(960 + static_cast<int>(300 * std::sin(angle))), "sleep", "0.008"});
     }
-    return spawn(words, session.environment.get(), -1, session.work + "xdotool.log");
+    return spawn(words, session.environment.get(), session.work + "xdotool.log");
 }
 
 // The viewer keeps its caches beside itself: a cache left by an earlier run is used.
@@ -340,15 +310,17 @@ void pageScenes(Session& session, const std::string& document) {
 
 // Other programs on the machine may run X servers of their own and race for a display number: a
 // server whose display cannot be used is replaced.
-pid_t startServer(Session& session) {
+bool startServer(Session& session, XServer& server) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        pid_t server = startXvfb(session.work, session.display);
+        const bool started = server.start("1080x1920x24", {"-noreset"}, session.work + "xvfb.log");
+        if (started) remember(server.processId());
+        session.display = server.display();
         session.environment = viewerEnvironment(session.work, session.display);
-        if (server > 0 && !session.display.empty() && xdotool(session, {"getdisplaygeometry"})) return server;
-        stop(server);
-        pause(1.0);
+        if (started && xdotool(session, {"getdisplaygeometry"})) return true;
+        forget(server.processId());
+        server.stop();
     }
-    return 0;
+    return false;
 }
 
 }  // namespace
@@ -356,14 +328,14 @@ pid_t startServer(Session& session) {
 int main() {
     std::signal(SIGPIPE, SIG_IGN);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, endRunningPrograms);
-    if (!onPath("Xvfb") || !onPath("xdotool")) {
+    if (!XServer::installed() || !onPath("xdotool")) {
         std::printf("window_idle: skipped, Xvfb or xdotool is not installed\n");
         return 0;
     }
     Session session;
     session.work = makeTemporaryFolder("pagewell-window-idle");
-    pid_t server = startServer(session);
-    if (server == 0) {
+    XServer server;
+    if (!startServer(session, server)) {
         std::ifstream log(session.work + "xvfb.log");
         std::fprintf(stderr, "window_idle: Xvfb did not start\n%s\n",
                      std::string(std::istreambuf_iterator<char>(log), {}).c_str());
@@ -373,6 +345,6 @@ int main() {
     welcomeScene(session);
     std::string document = std::string(PAGEWELL_CORPUS_DIR) + corpusDocument;
     if (convertDocument(session, document)) pageScenes(session, document);
-    stop(server);
+    forget(server.processId());
     return 0;
 }

@@ -19,7 +19,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
-#include "tests/media/x_server.h"
+#include "tests/support/x_server.h"
 #include "tests/view/view_fixture.h"
 #include "text/text_view.h"
 #include "view/sheet.h"

@@ -18,7 +18,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
-#include "tests/media/x_server.h"
+#include "tests/support/x_server.h"
 
 using namespace media;
 
