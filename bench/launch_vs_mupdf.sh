@@ -26,6 +26,7 @@ fail() { skip "$*"; }
 x_work launch
 start_x 1080x1920 -br
 chmod 755 "$work"
+cd "$build" || skip "cannot enter $build"  # the cache is beside the program, or in this folder
 
 # Starts the command, waits until a page is visible, ends the command; prints the milliseconds.
 cat >"$work/until_visible.py" <<'PY'

@@ -370,19 +370,9 @@ open_document() {
   click
 
   begin_step "first-page"
-  local deadline=$((SECONDS + 120))
   cache=""
   sheet=""
-  while :; do
-    cache=$(ls -d "$build"/cache/*_"desktop-e2e-$screen_name.pdf" 2>/dev/null | head -n1)
-    if [ -n "$cache" ] && [ -s "$cache/thumb_sheet.png" ]; then
-      sheet="$cache/thumb_sheet.png"
-      sheet_grid && break
-    fi
-    kill -0 "$viewer_pid" 2>/dev/null || fail "the program ended during the conversion"
-    [ "$SECONDS" -ge "$deadline" ] && fail "no thumb_sheet.png with its grid in ${cache:-a cache folder} within 120 seconds"
-    sleep 0.2
-  done
+  until_true 120 "a thumb_sheet.png with its grid in the document's cache folder" sheet_saved
   # The sheet is saved at the end of a frame that may still show the "Please wait" notice.
   move $((W / 3)) $((H / 2))
   rm -f "$work/previous.png"
@@ -565,13 +555,8 @@ copy_text() {
   xdotool keyup c
   sleep 0.1
   xdotool keyup Control_L
-  local text="" deadline=$((SECONDS + 15))
-  while :; do
-    text=$(timeout 3 xclip -o -selection clipboard 2>/dev/null)
-    [[ "$text" == *ltnews3* ]] && break
-    [ "$SECONDS" -ge "$deadline" ] && fail "the clipboard holds '${text:0:80}', not page 4's text"
-    sleep 0.2
-  done
+  text=""
+  until_true 30 "page 4's text on the clipboard" clipboard_holds_page_text
   printf '%s\n' "$text" >"$screen_dir/$(printf %02d "$step_number")-clipboard.txt"
 
   begin_step "toolbar-text-closed"
@@ -593,33 +578,31 @@ about() {
   until_shown "the page after the about screen" 20 page_shown
 }
 
+clipboard_holds_page_text() {
+  text=$(timeout 3 xclip -o -selection clipboard 2>/dev/null)
+  [[ "$text" == *ltnews3* ]]
+}
+pointer_left_window() { xdotool mousemove 50 $((H / 2)) && [ "$(pointer_x)" -lt "$window_x" ]; }
+sheet_saved() {
+  cache=$(ls -d "$build"/cache/*_"desktop-e2e-$screen_name.pdf" 2>/dev/null | head -n1)
+  [ -n "$cache" ] && [ -s "$cache/thumb_sheet.png" ] && sheet="$cache/thumb_sheet.png" && sheet_grid
+}
+
 detach_and_reattach() {
   begin_step "toolbar-detach"
   move "$detach_x" "$button_y"
   until_shown "the tool bar" 20 toolbar_shown
   click
   begin_step "detached"
-  local deadline=$((SECONDS + 20))
-  until window_has_decorations 1; do
-    [ "$SECONDS" -ge "$deadline" ] && fail "the window did not ask for a title bar ($(decorations))"
-    sleep 0.1
-  done
+  until_true 20 "the window asking for a title bar" window_has_decorations 1
   if [ "$window_x" -gt 100 ]; then  # a free pointer can leave the window
-    deadline=$((SECONDS + 20))
-    until xdotool mousemove 50 $((H / 2)) && [ "$(pointer_x)" -lt "$window_x" ]; do
-      [ "$SECONDS" -ge "$deadline" ] && fail "the pointer cannot leave the detached window ($(pointer_x))"
-      sleep 0.1
-    done
+    until_true 20 "the pointer leaving the detached window" pointer_left_window
   fi
   move $((W / 2)) $((H / 2))
   until_shown "the page while detached" 20 page_shown
   click
   begin_step "reattached"
-  deadline=$((SECONDS + 20))
-  until window_has_decorations 0; do
-    [ "$SECONDS" -ge "$deadline" ] && fail "the title bar was not taken away by a press on the page"
-    sleep 0.1
-  done
+  until_true 20 "the title bar taken away by a press on the page" window_has_decorations 0
   if [ "$window_x" -gt 100 ]; then  # a captured pointer stays in the window
     sleep 0.3
     xdotool mousemove 50 $((H / 2))
@@ -665,15 +648,7 @@ exit_program() {
   until_shown "the tool bar" 20 toolbar_shown
   click
   begin_step "exit"
-  local deadline=$((SECONDS + 15))
-  while kill -0 "$viewer_pid" 2>/dev/null; do
-    [ "$SECONDS" -ge "$deadline" ] && fail "the program still runs 15 seconds after Exit"
-    sleep 0.1
-  done
-  wait "$viewer_pid"
-  local status=$?
-  viewer_pid=""
-  [ "$status" = 0 ] || fail "the program ended with status $status"
+  expect_viewer_ends 30 Exit
   local left
   left=$(pgrep -f -- "$work/" | grep -v "^$$\$" || true)
   [ -z "$left" ] || fail "tool programs still run after Exit: $(ps -o pid=,args= -p "${left//$'\n'/,}")"

@@ -19,6 +19,7 @@ viewer_log="$work/viewer.log"
 cleanup_also() { rm -rf "$build"/cache/*_"$name"; }
 
 [ -x "$maker" ] || fail "no program at $maker"
+cd "$build" || fail "cannot enter $build"  # the cache is beside the program, or in this folder
 rm -rf "$output" && mkdir -p "$output"
 # Thirty pages: enough converter runs for a shell's sampling to catch some of them at work.
 "$maker" aes256 "$password" "" 30 "$document" || fail "cannot make the locked document"
@@ -97,10 +98,5 @@ holding=$(grep -rlF -- "$password" "$build/cache" "$work" 2>/dev/null)
 tr '\0' '\n' <"/proc/$viewer_pid/environ" | grep -q '^PAGEWELL_PASSWORD=' && fail "the viewer's environment holds the password"
 
 xdotool key --clearmodifiers Escape
-for _ in $(seq 20); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$viewer_pid" 2>/dev/null && fail "the program was still running two seconds after Escape"
-wait "$viewer_pid"
-status=$?
-viewer_pid=""
-[ "$status" = 0 ] || fail "the program exited with status $status"
+expect_viewer_ends 30 Escape
 echo "PASS: password panel, wrong password said, right one opened the document ($seen_tools tool command lines without it), cache 700/600"

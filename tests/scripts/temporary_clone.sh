@@ -20,19 +20,14 @@ viewer_log="$work/viewer.log"
 (cd "$here" && exec "$clone/pagewell" document.pdf) >"$viewer_log" 2>&1 &
 viewer_pid=$!
 
-for _ in $(seq 600); do
-  compgen -G "$here/cache/*_document.pdf/page-000001.jpg" >/dev/null && break
-  kill -0 "$viewer_pid" 2>/dev/null || fail "the program ended before converting page 1"
-  sleep 0.1
-done
-compgen -G "$here/cache/*_document.pdf/page-000001.jpg" >/dev/null ||
-  fail "page 1 was not converted into the working folder's cache within 60 seconds"
+page_converted() { compgen -G "$here/cache/*_document.pdf/page-000001.jpg" >/dev/null; }
+until_true 120 "page 1 converted into the working folder's cache" page_converted
 [ -e "$clone/cache" ] && fail "a cache was made beside the program in the temporary folder"
 wait_for_window
 # Page 1 fills the screen's width: most of the middle of the screen is white paper.
-for _ in $(seq 50); do
-  shown=$(bright_on_screen 300 900 480 240) && [ "$shown" -gt $((480 * 120)) ] && break
-  sleep 0.2
-done
-[ "${shown:-0}" -gt $((480 * 120)) ] || fail "page 1 is not on the screen ($shown bright pixels of $((480 * 240)))"
+page_shown() {
+  local shown
+  shown=$(bright_on_screen 300 900 480 240) && [ "$shown" -gt $((480 * 120)) ]
+}
+until_true 30 "page 1 on the screen (half of its middle bright)" page_shown
 echo "PASS: from a clone under ${TMPDIR:-/tmp}, page 1 converted into the working folder's cache and shown"

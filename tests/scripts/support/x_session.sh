@@ -1,11 +1,12 @@
 # Sourced by the scripts (and benchmarks) that run the built program in a real X window, after setting
 # $build. x_work <name> makes a work folder $work and a runtime folder of the script's own and clears
 # the environment of SDL variables and the file chooser, as users start the program; at exit the
-# viewer ($viewer_pid, stop_viewer), the X server and the work folder go, after the script's cleanup_also when it
-# defines one. start_x [WxH] [Xvfb options] starts an Xvfb server of the script's own (1080x1920 by
-# default) and sets $DISPLAY; stop_x ends it. x_session <name> does both after checking the tools and
-# the built program. wait_for_window finds the program's window; bright_on_screen counts bright pixels
-# on it; fail says why, with the end of $viewer_log (scripts may define their own after sourcing).
+# viewer ($viewer_pid, stop_viewer), the X server and the work folder go, after the script's
+# cleanup_also when it defines one. start_x [WxH] [Xvfb options] starts an Xvfb server of the script's
+# own (1080x1920 by default) and sets $DISPLAY; stop_x ends it. x_session <name> does both after
+# checking the tools and the built program. until_true waits for a condition, wait_for_window for the
+# program's window; bright_on_screen counts bright pixels on it; fail says why, with the end of
+# $viewer_log (scripts may define their own fail after sourcing).
 xvfb_pid=""
 viewer_pid=""
 viewer_log=/dev/null
@@ -42,15 +43,44 @@ x_work() {
   unset PAGEWELL_FILE_DIALOG SDL_VIDEODRIVER SDL_AUDIODRIVER SDL_RENDER_DRIVER SDL_FRAMEBUFFER_ACCELERATION
 }
 
+# until_true <seconds> <what> <command...>: runs the command again and again until it succeeds; fails,
+# saying what was not seen, once the viewer ($viewer_pid, when set) has ended or the seconds have
+# passed. The seconds only guard against a hang: a slow machine passes, later.
+until_true() {
+  local seconds=$1 what=$2 deadline
+  shift 2
+  deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ -n "$viewer_pid" ] && ! kill -0 "$viewer_pid" 2>/dev/null && fail "the program ended while waiting for $what"
+    [ "$SECONDS" -ge "$deadline" ] && fail "$what not seen within $seconds seconds"
+    sleep 0.1
+  done
+}
+
+# expect_viewer_ends <seconds> <after what>: the viewer ends by itself with status 0; the seconds only
+# guard against a hang.
+expect_viewer_ends() {
+  local status
+  until_true "$1" "the program's end after $2" viewer_gone
+  wait "$viewer_pid"
+  status=$?
+  viewer_pid=""
+  [ "$status" = 0 ] || fail "the program ended with status $status after $2"
+}
+viewer_gone() { ! kill -0 "$viewer_pid" 2>/dev/null; }
+
 # start_x [WxH] [Xvfb options]: the server picks a free display itself and writes its number.
 start_x() {
   rm -f "$work/display"
   Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${1:-1080x1920}x24" "${@:2}" 3>"$work/display" \
     2>"$work/xvfb.log" &
   xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  until_true 30 "Xvfb's display number" display_named
   export DISPLAY=":$(head -n1 "$work/display")"
+}
+display_named() {
+  kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  [ -s "$work/display" ]
 }
 
 stop_x() {
@@ -68,16 +98,13 @@ x_session() {
 }
 
 # wait_for_window [seconds] [name pattern]: sets $window to the program's visible window (named
-# Pagewell), within 10 seconds or those given.
+# Pagewell), within 30 seconds or those given.
 wait_for_window() {
-  window=""
-  for _ in $(seq $((${1:-10} * 10))); do
-    window=$(xdotool search --onlyvisible --name "${2:-Pagewell}" 2>/dev/null | head -n1)
-    [ -n "$window" ] && return 0
-    kill -0 "$viewer_pid" 2>/dev/null || fail "the program ended before showing its window"
-    sleep 0.1
-  done
-  fail "no visible window named Pagewell within ${1:-10} seconds"
+  until_true "${1:-30}" "a visible window named ${2:-Pagewell}" window_named "${2:-Pagewell}"
+}
+window_named() {
+  window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+  [ -n "$window" ]
 }
 
 # bright_on_screen <x> <y> <w> <h>: the window's pixels there whose darkest channel exceeds 200, as the
