@@ -25,6 +25,7 @@
 #include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
+#include "tests/support/polling.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define PAGEWELL_SOAK_ASAN 1
@@ -585,22 +586,23 @@ TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
     int searchesDuringWorker = 0;
     // The tool bar's Search stays disabled while converting: the panel is opened directly.
     auto searchUntil = [&](const std::function<bool()>& done, double maxSeconds) {
-        const auto start = Clock::now();
-        while (!done() && secondsSince(start) < maxSeconds && !h.ended()) {
-            if (v.text.pageTexts.empty()) {
-                h.frames(1);
-                continue;
-            }
-            v.frame.searchPanelOpen = true;
-            v.frame.searchInputActive = true;
-            if (v.search.searchWord.empty()) {
-                h.type("word1");
-                h.frames(1);
-            }
-            const bool workerBusy = v.conversion.workerRunning.load();
-            requestSearch(h);
-            if (workerBusy && v.search.searchWorkerState.load() != SearchWorker::idle) ++searchesDuringWorker;
-        }
+        eventually([&] { return done() || h.ended(); }, maxSeconds,
+                   [&] {
+                       if (v.text.pageTexts.empty()) {
+                           h.frames(1);
+                           return;
+                       }
+                       v.frame.searchPanelOpen = true;
+                       v.frame.searchInputActive = true;
+                       if (v.search.searchWord.empty()) {
+                           h.type("word1");
+                           h.frames(1);
+                       }
+                       const bool workerBusy = v.conversion.workerRunning.load();
+                       requestSearch(h);
+                       if (workerBusy && v.search.searchWorkerState.load() != SearchWorker::idle)
+                           ++searchesDuringWorker;
+                   });
         return done();
     };
     auto sheetReady = [&] { return v.sheet.sheetReady; };
