@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "app/later_sprites.h"
+#include "app/opening.h"
 #include "app/password_panel.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
@@ -23,6 +24,7 @@ bool runFrame(Viewer& v) {
     hideToolbarWhenDetached(v);     // 4. so a press in the tool-bar zone reaches the re-attach
     media::reapFinishedPrograms();  //    an ended converter must leave the process list
     conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
+    sayWhenCacheDiskFull(v);        //    the disk filled while the pages are written: said once
     loadPendingText(v);             // 6. the extracted text, once its file exists
     handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet
     handlePanelButtonRelease(v);    // 8. Info, Search, Text (hover left by the last frame)

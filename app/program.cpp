@@ -8,6 +8,7 @@
 #include "app/opening.h"
 #include "app/panels.h"
 #include "document/conversion.h"
+#include "document/document.h"
 #include "document/tools.h"
 #include "media/desktop/desktop.h"
 #include "media/display/display.h"
@@ -73,15 +74,28 @@ std::string absolutePath(const std::string& path) {
     return media::currentFolder() + path;
 }
 
-// Another viewer for this user and display takes the document and comes to the front. Returns this
-// process's exit code when that viewer has it, -1 when this process goes on as a viewer.
+// Why a later start does not hand the named document over, as an opening would refuse it.
+void sayWhyNotHanded(const std::string& document, Choice choice) {
+    if (choice == Choice::notPdf)
+        std::fprintf(stderr, "pagewell: %s is not a PDF document\n", document.c_str());
+    else
+        std::fprintf(stderr, "pagewell: cannot read %s (missing, empty or not readable)\n", document.c_str());
+}
+
+// Another viewer for this user and display takes the document and comes to the front. A document
+// an opening would refuse is checked first and not handed over: that viewer only comes to the
+// front, and this start says why and ends with status 1. Returns this process's exit code when that
+// viewer answered, -1 when this process goes on as a viewer.
 int handToRunningViewer(const std::string& document) {
-    std::string path = document.empty() ? document : absolutePath(document);
-    if (!path.empty() && (media::fileSize(path) <= 0 || !media::canOpenForReading(path)))
-        std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
-    media::InstanceClaim claim = media::claimInstance(path);
+    const std::string path = document.empty() ? document : absolutePath(document);
+    const Choice choice = path.empty() ? Choice::accepted : checkChosenDocument(path);
+    media::InstanceClaim claim = media::claimInstance(choice == Choice::accepted ? path : "");
     if (!claim.problem.empty()) std::fprintf(stderr, "pagewell: %s\n", claim.problem.c_str());
-    if (claim.role == media::InstanceRole::handedOver) return 0;
+    if (claim.role == media::InstanceRole::handedOver) {
+        if (choice == Choice::accepted) return 0;
+        sayWhyNotHanded(document, choice);
+        return 1;
+    }
     return claim.role == media::InstanceRole::unanswered ? 1 : -1;
 }
 
@@ -130,6 +144,8 @@ void saveFrameWhenDue(FrameDump& dump) {
 void exitSequence(Viewer& v) {
     stopAllTools();
     stopPageFileWorker(v);
+    media::releaseFolder(v.document.cacheFolderHold);
+    v.document.cacheFolderHold = -1;
     media::stopDisplay();
     media::releaseInstance();
 }

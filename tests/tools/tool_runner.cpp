@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -18,12 +19,13 @@ extern char** environ;
 
 namespace {
 
-bool waitWithLimit(pid_t pid, double seconds, int& status) {
+bool waitWithLimit(pid_t pid, double seconds, int& status, const std::function<void(int)>& watch) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < deadline) {
         pid_t ended = waitpid(pid, &status, WNOHANG);
         if (ended == pid) return true;
         if (ended < 0) return false;
+        if (watch) watch(static_cast<int>(pid));
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     kill(pid, SIGKILL);
@@ -40,15 +42,13 @@ std::vector<char*> environmentWith(const std::vector<std::string>& additions) {
     return entries;
 }
 
-// One run; killedFromOutside is set when something else sent the process SIGKILL.
-ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arguments,
-                    double timeLimitSeconds, const std::vector<std::string>& environment,
-                    bool& killedFromOutside) {
+// One run of words[0]; killedFromOutside is set when something else sent the process SIGKILL.
+ToolRun runOnce(std::vector<std::string> words, double timeLimitSeconds,
+                const std::vector<std::string>& environment, const std::function<void(int)>& watch,
+                bool& killedFromOutside) {
     ToolRun run;
     ScratchFolder capture;
-    std::string program = std::string(PAGEWELL_TOOL_FOLDER) + name;
-    std::vector<std::string> words = {program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    const std::string program = words.front();
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -65,7 +65,7 @@ ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arg
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return run;
     int status = 0;
-    run.timedOut = !waitWithLimit(pid, timeLimitSeconds, status);
+    run.timedOut = !waitWithLimit(pid, timeLimitSeconds, status, watch);
     killedFromOutside = !run.timedOut && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     if (!run.timedOut && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     run.standardOutput = readWholeFile(capture.path("out"));
@@ -79,13 +79,24 @@ ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arg
 // never ends with SIGKILL, so such a run is simply repeated.
 ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments, double timeLimitSeconds,
                 const std::vector<std::string>& environment) {
+    std::vector<std::string> words = {toolPath(name)};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return runCommand(words, timeLimitSeconds, {}, environment);
+}
+
+ToolRun runCommand(const std::vector<std::string>& words, double timeLimitSeconds,
+                   const std::function<void(int)>& watch, const std::vector<std::string>& environment) {
     ToolRun run;
     for (int attempt = 0; attempt < 3; ++attempt) {
         bool killedFromOutside = false;
-        run = runToolOnce(name, arguments, timeLimitSeconds, environment, killedFromOutside);
+        run = runOnce(words, timeLimitSeconds, environment, watch, killedFromOutside);
         if (!killedFromOutside) break;
     }
     return run;
+}
+
+std::string toolPath(const std::string& name) {
+    return std::string(PAGEWELL_TOOL_FOLDER) + name;
 }
 
 ScratchFolder::ScratchFolder() {
