@@ -48,6 +48,8 @@ constexpr int gradient = 8;     // filled shapes painted with the linear gradien
 // the heap grown for good: every document of larger pages raised the resident memory a step.
 void* mapPixelMemory(std::size_t bytes);
 void unmapPixelMemory(void* memory, std::size_t bytes);
+// False in AddressSanitizer builds, which guard heap blocks only and so keep pixel memory there.
+bool pixelMemoryMapped();
 template <class T>
 struct PixelAllocator {
     using value_type = T;

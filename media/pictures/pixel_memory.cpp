@@ -28,6 +28,10 @@ constexpr bool mapLargeBlocks = true;
 
 }  // namespace
 
+bool pixelMemoryMapped() {
+    return mapLargeBlocks;
+}
+
 void* mapPixelMemory(std::size_t bytes) {
     if (!mapLargeBlocks || bytes < mappedFrom) return ::operator new(bytes);
     void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

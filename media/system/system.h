@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace media {
@@ -49,7 +50,7 @@ bool deleteFile(const std::string& path);  // also when read-only
 // removes the folder when it has become empty.
 void deleteFilesInFolder(const std::string& folder, const std::string& pattern);
 bool readWholeFile(const std::string& path, std::string& contents);
-bool writeWholeFile(const std::string& path, const std::string& contents);
+bool writeWholeFile(const std::string& path, std::string_view contents);
 bool appendToFile(const std::string& path, const std::string& contents);
 std::vector<std::string> readLines(const std::string& path);  // without line ends; none if unreadable
 bool canOpenForReading(const std::string& path);

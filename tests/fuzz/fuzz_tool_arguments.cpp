@@ -33,20 +33,18 @@ const char* const smallDocument =
 const std::string& runFolder() {
     static const std::string folder = [] {
         std::string pattern = fs::temp_directory_path().string() + "/pagewell-fuzz-tools-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        std::ofstream(pattern + "/doc.pdf") << smallDocument;
-        if (chdir(pattern.c_str()) != 0) std::abort();
+        if (mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) std::abort();
         std::freopen("/dev/null", "w", stdout);
         return pattern;
     }();
     return folder;
 }
 
-// What a run wrote goes, the document stays.
+// What a run wrote goes, and the document is written again: a run may have written over it.
 void clearRunFolder() {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(runFolder(), error))
-        if (entry.path().filename() != "doc.pdf") fs::remove_all(entry.path(), error);
+    for (const auto& entry : fs::directory_iterator(runFolder(), error)) fs::remove_all(entry.path(), error);
+    std::ofstream(runFolder() + "/doc.pdf") << smallDocument;
 }
 
 std::vector<std::string> wordsOf(const std::uint8_t* data, std::size_t size) {
@@ -65,7 +63,7 @@ std::vector<std::string> wordsOf(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    runFolder();
+    clearRunFolder();
     static const char* const names[] = {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"};
     const std::string name = names[data[0] % 3];
     std::vector<std::string> words = wordsOf(data + 1, size - 1);
@@ -81,6 +79,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         runRender(words);
     alarm(0);  // the watchdog a run armed
-    clearRunFolder();
     return 0;
 }
