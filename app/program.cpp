@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/opening.h"
 #include "app/panels.h"
+#include "app/startup_rules.h"
 #include "document/conversion.h"
 #include "document/document.h"
 #include "document/tools.h"
@@ -69,11 +70,6 @@ void printUsage() {
         "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
 }
 
-std::string absolutePath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
-    return media::currentFolder() + path;
-}
-
 // Why a later start does not hand the named document over, as an opening would refuse it.
 void sayWhyNotHanded(const std::string& document, Choice choice) {
     if (choice == Choice::notPdf)
@@ -87,7 +83,7 @@ void sayWhyNotHanded(const std::string& document, Choice choice) {
 // front, and this start says why and ends with status 1. Returns this process's exit code when that
 // viewer answered, -1 when this process goes on as a viewer.
 int handToRunningViewer(const std::string& document) {
-    const std::string path = document.empty() ? document : absolutePath(document);
+    const std::string path = document.empty() ? document : media::absolutePath(document);
     const Choice choice = path.empty() ? Choice::accepted : checkChosenDocument(path);
     media::InstanceClaim claim = media::claimInstance(choice == Choice::accepted ? path : "");
     if (!claim.problem.empty()) std::fprintf(stderr, "pagewell: %s\n", claim.problem.c_str());
@@ -104,7 +100,7 @@ int handToRunningViewer(const std::string& document) {
 // A file named on the command line takes the same steps as one chosen with the Open button;
 // one that cannot be read is said so, where the chooser's cancel would say nothing.
 void openNamedDocument(Viewer& v, const std::string& document) {
-    std::string path = absolutePath(document);
+    std::string path = media::absolutePath(document);
     if (media::fileSize(path) <= 0 || !media::canOpenForReading(path)) {
         std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
         showMessagePanel(v, "Cannot read " + document);
@@ -161,7 +157,7 @@ int runPagewell(int argc, char** argv) {
         return 0;
     }
     if (line.version) {
-        std::printf("Pagewell v1.0 - 10 January 2016 by Tarnwick\n");
+        std::printf("%s\n", windowTitleFrom(identity::title, identity::version, identity::maker).c_str());
         return 0;
     }
     if (!line.newWindow) {

@@ -1,8 +1,6 @@
 // A long day: 74 documents opened one after another in one viewer, each converted whole (pages, text,
 // sheet), as a reader who opens document after document does. Resident memory after the 5th opening
 // and after the 74th, and their ratio; "name: value" lines.
-#include <malloc.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int documentCount = std::getenv("DAYN") ? std::atoi(std::getenv("DAYN")) : 74;
+constexpr int documentCount = 74;
 constexpr int reference = 5;
 
 void report(const std::string& name, double value) {
@@ -80,8 +78,8 @@ bool openAndConvert(Harness& h, const std::string& path) {
     h.open(path);
     auto done = [&] {
         const int pages = v.document.pageCount;
-        return pages >= 1 && conversionFinished(v, pages) && (pages == 1 || v.sheet.sheetReady == 1) &&
-               v.document.textExtractionPending == 0;
+        return pages >= 1 && conversionFinished(v, pages) && (pages == 1 || v.sheet.sheetReady) &&
+               !v.document.textExtractionPending;
     };
     return h.runUntil(done, 100000000, 5, 600.0);
 }
@@ -110,18 +108,11 @@ int main() {
             return 1;
         }
         const double resident = residentMegabytes();
-        {
-            struct mallinfo2 m = mallinfo2();
-            std::printf("DIAG %d rss %.1f arena %.1f mmap %.1f inuse %.1f free %.1f keep %.1f pages %d\n",
-                        i + 1, resident, m.arena / 1048576.0, m.hblkhd / 1048576.0, m.uordblks / 1048576.0,
-                        m.fordblks / 1048576.0, m.keepcost / 1048576.0, h.v().document.pageCount);
-        }
         if (i + 1 == reference) afterReference = resident;
         if (i + 1 == reference || (i + 1) % 10 == 0 || i + 1 == documentCount)
             report("long_day_after_" + std::to_string(i + 1) + "_mb", resident);
     }
     report("long_day_s", std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     report("long_day_ratio_74_to_5", residentMegabytes() / afterReference);
-    malloc_info(0, stderr);
     return 0;
 }

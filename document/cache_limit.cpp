@@ -29,6 +29,13 @@ std::int64_t secondsNow() {
         .count();
 }
 
+// The kept-page file is written at each opening of a document; a folder without it (a viewer before
+// it, a document never read past its opening) was last opened when the folder itself was touched.
+std::int64_t lastOpened(const std::string& folder) {
+    const std::string lastRead = folder + "LastRead.txt";
+    return media::fileModificationTime(media::fileSize(lastRead) >= 0 ? lastRead : folder);
+}
+
 std::vector<CacheFolder> cacheFolders(const Viewer& v) {
     std::vector<CacheFolder> folders;
     const std::int64_t now = secondsNow();
@@ -37,8 +44,9 @@ std::vector<CacheFolder> cacheFolders(const Viewer& v) {
         CacheFolder folder;
         folder.folder = v.layout.cacheRoot + name + "/";
         const media::FolderUse use = media::folderUse(folder.folder);
+        if (use.lastChanged < 0) continue;  // gone since it was listed
         folder.bytes = use.bytes;
-        folder.lastUsed = use.lastUsed;
+        folder.lastUsed = lastOpened(folder.folder);
         folder.inUse = folder.folder == v.document.documentCacheFolder ||
                        now - use.lastChanged < cacheWriteQuietSeconds || media::folderHeld(folder.folder);
         folders.push_back(folder);

@@ -12,21 +12,9 @@
 #include "document/tools.h"
 #include "media/display/display.h"
 #include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
-
-std::string trimSpaces(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-// The tools run in their own folder, so a relative path is made absolute first.
-std::string absolutePath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    return media::currentFolder() + path;
-}
 
 bool choiceAccepted(const std::string& path) {
     return !path.empty() && media::fileSize(path) > 0 && media::canOpenForReading(path);
@@ -39,15 +27,15 @@ bool beginsWithPdfSignature(const std::string& path) {
 }
 
 void resetConversion(ConversionState& c) {
-    c.conversionRunning = 0;
-    c.progressBarRedrawn = 0;
-    c.workerRunning = 0;
-    c.thumbnailsWanted = 0;
-    c.thumbnailGenerationActive = 0;
+    c.conversionRunning = false;
+    c.progressBarRedrawn = false;
+    c.workerRunning = false;
+    c.thumbnailsWanted = false;
+    c.thumbnailGenerationActive = false;
     c.thumbnailLoadNext = 0;
-    c.sheetBuildRequested = 0;
-    c.thumbnailsFromJpeg = 0;  // a worker stopped early never cleared it
-    c.thumbnailThread = none;
+    c.sheetBuildRequested = false;
+    c.thumbnailsFromJpeg = false;  // a worker stopped early never cleared it
+    c.thumbnailThread = PageFileWorker::none;
 }
 
 void resetDocumentState(Viewer& v) {
@@ -55,15 +43,16 @@ void resetDocumentState(Viewer& v) {
     forgetPassword(v);      // the worker wrote private files till now
     v.document.pageCount = 0;
     v.document.pageCountShown = 1;  // the cache test counts pages up to it
-    v.document.documentIsCached = 0;
-    v.document.documentUnreadable = 0;
-    v.document.textExtractionPending = 0;  // the previous document's text is no longer awaited
-    v.document.cacheDiskFullSaid = 0;
+    v.document.documentIsCached = false;
+    v.document.documentUnreadable = false;
+    v.document.textExtractionPending = false;  // the previous document's text is no longer awaited
+    v.document.cacheDiskFullSaid = false;
     resetConversion(v.conversion);
     v.document.documentCacheFolder.clear();
     v.document.infoPanelTextWidth = 10;
     v.document.infoPanelTextHeight = 0;
     media::zoomSprite(sprite::progressBar, -1, -1);
+    forgetToolProblem(v);
 }
 
 // Pages from 1 on whose JPEG is present, up to the first one missing: the cache is complete only
@@ -95,7 +84,7 @@ void testCache(Viewer& v) {
     const int present = presentJpegPages(v);
     media::freeSprite(sprite::thumbnailSheet);
     if (v.document.pageCount >= 1 && present == v.document.pageCountShown) {
-        v.document.documentIsCached = 1;
+        v.document.documentIsCached = true;
     } else {
         emptyCacheFolder(folder);
     }
@@ -111,8 +100,9 @@ std::string lockedMarker(const Viewer& v) {
 // folder it can convert none: each is named rather than blamed on the document.
 OpenProblem problemOfUnreadable(const Viewer& v) {
     if (media::fileSize(v.tools.pdfinfoPath) <= 0) return OpenProblem::toolsMissing;
+    // A full disk is the cause of a folder that cannot be made or written.
+    if (cacheDiskFull(v.layout.cacheRoot)) return OpenProblem::diskFull;
     if (!media::folderWritable(v.document.documentCacheFolder)) return OpenProblem::cacheUnwritable;
-    if (cacheDiskFull(v.document.documentCacheFolder)) return OpenProblem::diskFull;
     return OpenProblem::unreadable;
 }
 
@@ -137,7 +127,7 @@ std::string cacheFolderName(const std::string& documentPath, std::int64_t modifi
 }
 
 std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath) {
-    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     const std::string folder =
         layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     if (media::fileSize(folder + lockedMarkerName) != -1) return {};
@@ -145,7 +135,7 @@ std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenP
 }
 
 Choice checkChosenDocument(const std::string& chosenPath) {
-    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     if (!choiceAccepted(path)) return Choice::refused;
     return beginsWithPdfSignature(path) ? Choice::accepted : Choice::notPdf;
 }
@@ -153,7 +143,7 @@ Choice checkChosenDocument(const std::string& chosenPath) {
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
     const Choice choice = checkChosenDocument(chosenPath);
     if (choice != Choice::accepted) return choice;
-    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     v.document.documentPath = path;
     v.document.documentSizeText = std::to_string(media::fileSize(path));
     return Choice::accepted;
@@ -177,7 +167,7 @@ bool documentLocked(const Viewer& v) {
 }
 
 bool keepCachePrivate(Viewer& v) {
-    v.document.documentNeedsPassword = 1;
+    v.document.documentNeedsPassword = true;
     media::keepNewFilesPrivate(true);
     const bool closed = media::makeFolderPrivate(v.document.documentCacheFolder);
     const std::string marker = lockedMarker(v);
@@ -187,7 +177,7 @@ bool keepCachePrivate(Viewer& v) {
 }
 
 PasswordTry tryDocumentPassword(Viewer& v) {
-    const bool cached = v.document.documentIsCached != 0;
+    const bool cached = v.document.documentIsCached;
     const int status = cached ? testDocumentPassword(v) : runInformationStep(v);
     if (status == toolNeedsPassword) return PasswordTry::wrong;
     if (status != 0) return PasswordTry::unreadable;
@@ -197,7 +187,7 @@ PasswordTry tryDocumentPassword(Viewer& v) {
 
 void forgetPassword(Viewer& v) {
     forgetSecret(v.document.documentPassword);
-    v.document.documentNeedsPassword = 0;
+    v.document.documentNeedsPassword = false;
     media::keepNewFilesPrivate(false);
 }
 
@@ -207,14 +197,14 @@ bool extractedTextPresent(const Viewer& v) {
 
 void startTextExtraction(Viewer& v) {
     startTextExtractor(v);
-    v.document.textExtractionPending = 1;
+    v.document.textExtractionPending = true;
 }
 
 void resetConversionCounters(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
     c.nextPageToConvert = 0;
-    c.firstPageShown = 0;
+    c.firstPageShown = false;
     c.lastSeenConvertPage = 0;
     v.document.pageCountShown = 1;
     v.document.pageCount = 0;
@@ -228,7 +218,7 @@ void readOpenedDocument(Viewer& v) {
 OpenProblem startMissingWork(Viewer& v) {
     if (v.document.documentIsCached) return OpenProblem::none;
     if (v.document.pageCount < 1) {
-        v.document.documentUnreadable = 1;
+        v.document.documentUnreadable = true;
         return problemOfUnreadable(v);
     }
     keepCacheWithinLimit(v);
@@ -237,6 +227,6 @@ OpenProblem startMissingWork(Viewer& v) {
 }
 
 void requestThumbnailsFromJpeg(Viewer& v) {
-    v.conversion.thumbnailsFromJpeg = 1;
-    v.conversion.thumbnailsWanted = 1;
+    v.conversion.thumbnailsFromJpeg = true;
+    v.conversion.thumbnailsWanted = true;
 }

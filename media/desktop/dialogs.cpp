@@ -25,6 +25,9 @@ namespace media {
 
 namespace {
 
+// How often the blocking file chooser looks whether its helper program has ended.
+constexpr auto chooserPoll = std::chrono::milliseconds(10);
+
 // Where a chooser's standard output goes: a file made with mkstemp in a folder only this user can
 // enter, read back through the descriptor made with it. madeFolder is the folder made for it alone.
 struct AnswerFile {
@@ -341,7 +344,7 @@ std::string chooseFileToOpen(const std::string& title, const std::string& defaul
     bool started = startFileChooser(title, defaultFile, pattern);
     if (chooserAvailable != nullptr) *chooserAvailable = started;
     if (!started) return "";
-    while (fileChooserRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (fileChooserRunning()) std::this_thread::sleep_for(chooserPoll);
     return takeChosenFile().value_or("");
 }
 

@@ -67,9 +67,10 @@ TEST(CacheLimit, TheLimitIsTheSettingOrTwoGigabytesOrATenthOfTheFreeSpace) {
               defaultCacheLimit(media::freeBytes(shipped.v().layout.cacheRoot)));
 }
 
-// Real folders: the oldest go whole until 3 MB of coming pages fit under 12 MB; the open document's
+// Real folders: the oldest go whole until 3 MB of coming pages fit under 14 MB; the open document's
 // folder, one another viewer holds and one written a moment ago stay however old; a folder not named
-// as the viewer names its folders is never touched.
+// as the viewer names its folders is never touched; a kept-page file says when a folder was last
+// opened, whatever the folder's own time.
 TEST(CacheLimit, AnOpeningRemovesWholeFoldersOfTheDocumentsOpenedLongestAgo) {
     const std::string root = makeTemporaryFolder("cache-limit");
     Viewer v;
@@ -81,17 +82,22 @@ TEST(CacheLimit, AnOpeningRemovesWholeFoldersOfTheDocumentsOpenedLongestAgo) {
     const std::string older = cacheFolder(root, "104_older.pdf", 2, 40);
     const std::string recent = cacheFolder(root, "105_recent.pdf", 2, 1);
     const std::string compose = cacheFolder(root, "compose", 4, 90);
+    const std::string readLately = cacheFolder(root, "106_read_lately.pdf", 2, 100);
+    std::ofstream(readLately + "LastRead.txt") << "7\n";
+    fs::last_write_time(readLately + "LastRead.txt",
+                        fs::file_time_type::clock::now() - std::chrono::hours(2));
+    fs::last_write_time(readLately, fs::file_time_type::clock::now() - std::chrono::hours(100));
     std::ofstream(written + ".TextualData.txt.part") << "still coming";
     const int otherViewer = media::holdFolder(shownElsewhere);
     ASSERT_GE(otherViewer, 0);
     v.document.documentCacheFolder = open;
     holdOpenCacheFolder(v);
-    v.document.cacheLimitBytes = 12 * megabyte;
+    v.document.cacheLimitBytes = 14 * megabyte;
     v.document.pageCount = 3 * megabyte / cacheBytesPerPage;
 
     keepCacheWithinLimit(v);
     for (const std::string& gone : {oldest, older}) EXPECT_FALSE(fs::exists(gone)) << gone;
-    for (const std::string& kept : {open, shownElsewhere, written, recent, compose})
+    for (const std::string& kept : {open, shownElsewhere, written, recent, compose, readLately})
         EXPECT_TRUE(media::filePresent(kept + "page-000001.jpg")) << kept;
     media::releaseFolder(otherViewer);
     media::releaseFolder(v.document.cacheFolderHold);

@@ -95,7 +95,7 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
     }
     EXPECT_EQ(starts, 3);
     EXPECT_FLOAT_EQ(v.conversion.conversionProgress, 900.0f);
-    EXPECT_EQ(v.conversion.thumbnailsWanted, 1);
+    EXPECT_TRUE(v.conversion.thumbnailsWanted);
 }
 
 // A converter that someone else started holds back the next start until it has gone.
@@ -190,7 +190,7 @@ TEST(PageConverterProcess, NoCopyOfThePasswordOutlivesItsOpening) {
     v.tools.pdftotextPath = tools + "pdftotext.exe";
     v.tools.pdftopngPath = tools + "pdftopng.exe";
     v.document.documentCacheFolder = tools;
-    v.document.documentNeedsPassword = 1;
+    v.document.documentNeedsPassword = true;
     v.document.documentPassword.reserve(masked.size());
     for (char c : masked) v.document.documentPassword += static_cast<char>(c ^ mask);
     ASSERT_EQ(occurrencesInMemory(masked, mask), 1);

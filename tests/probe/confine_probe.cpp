@@ -1,17 +1,25 @@
 // Confines itself as a page converter writing <output root> would, then tries what a tool taken over
-// by a hostile document might: prints one "what: allowed" or "what: refused" line per try.
+// by a hostile document might: prints one "what: allowed" or "what: refused" line per try. As a
+// kernel before Landlock: runs a program on which every Landlock call fails as there, or prints what
+// the viewer would say of such a kernel.
 // Usage: confine_probe <document> <output root> <a file outside the output folder>
+//        confine_probe --without-landlock <program> [argument...]
+//        confine_probe --gap
 #include <fcntl.h>
+#include <seccomp.h>
+#include <sys/prctl.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "media/system/system.h"
 #include "tools/pdftool/confine.h"
 
 namespace {
@@ -60,9 +68,29 @@ void tryProcesses() {
     say("run a program", false);
 }
 
+// What a kernel without Landlock answers, for this process and every program it starts.
+bool withoutLandlock() {
+    scmp_filter_ctx filter = seccomp_init(SCMP_ACT_ALLOW);
+    bool added = filter != nullptr;
+    for (int call : {SYS_landlock_create_ruleset, SYS_landlock_add_rule, SYS_landlock_restrict_self})
+        added = added && seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOSYS), call, 0) == 0;
+    const bool loaded = added && prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && seccomp_load(filter) == 0;
+    seccomp_release(filter);
+    return loaded;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--without-landlock") {
+        if (!withoutLandlock()) return 2;
+        execv(argv[2], argv + 2);
+        return 2;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--gap") {
+        std::printf("%s\n", media::toolConfinementGap().c_str());
+        return 0;
+    }
     if (argc != 4) {
         std::fprintf(stderr, "usage: confine_probe <document> <output root> <file outside>\n");
         return 2;

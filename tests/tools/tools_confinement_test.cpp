@@ -119,3 +119,27 @@ TEST(ToolConfinement, MemoryAndFileSizeLimitsEndTheRunWithoutOutput) {
     EXPECT_NE(big.standardError.find("cannot write"), std::string::npos) << big.standardError;
     EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"doc.pdf", "saves.pdf"}));
 }
+
+// On a kernel without Landlock (every Landlock call fails as there) the tools work as before,
+// confined by their limits and seccomp filter alone, and the viewer has a sentence to say so.
+TEST(ToolConfinement, AKernelWithoutLandlockConvertsAsBeforeAndIsSaid) {
+    ScratchFolder documents, output, elsewhere;
+    ASSERT_TRUE(makeNumberedPdf(documents.path("doc.pdf"), 1));
+    const std::string probe = std::string(PAGEWELL_BUILD_DIR) + "/tests/confine_probe";
+    const ToolRun page = runCommand({probe, "--without-landlock", toolPath("pdftopng.exe"), "-q", "-f", "1",
+                                     "-l", "1", "-r", "120", documents.path("doc.pdf"), output.path("page")});
+    EXPECT_EQ(page.exitCode, 0) << page.standardError;
+    EXPECT_EQ(output.fileNames(), std::vector<std::string>{"page-000001.png"});
+
+    const ToolRun tries = runCommand({probe, "--without-landlock", probe, documents.path("doc.pdf"),
+                                      output.path("page"), elsewhere.path("mine.txt")});
+    auto answers = answersOf(tries.standardOutput);
+    EXPECT_EQ(answers["landlock"], "missing") << tries.standardOutput;
+    EXPECT_EQ(answers["seccomp"], "on");
+    EXPECT_EQ(answers["create outside"], "allowed");
+    EXPECT_EQ(answers["run a program"], "refused");
+
+    const ToolRun said = runCommand({probe, "--without-landlock", probe, "--gap"});
+    EXPECT_NE(said.standardOutput.find("this kernel has no Landlock"), std::string::npos)
+        << said.standardOutput;
+}
