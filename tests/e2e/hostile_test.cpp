@@ -104,8 +104,7 @@ TEST_P(HostileDocumentTest, EndsShownNotReadyOrSaidAndWritesOnlyItsCacheFolder) 
     ASSERT_GE(longestGap, 0.0) << "the work for the document never ended, or the viewer did";
     std::fprintf(stderr, "%s: longest frame gap while the tools worked %.0f ms\n", hostile.name, longestGap);
     if (hostile.outcome != Outcome::message) {
-        EXPECT_TRUE(
-            harness.runUntil([&] { return !v().document.textExtractionPending; }, 100000, 5, 20.0));
+        EXPECT_TRUE(harness.runUntil([&] { return !v().document.textExtractionPending; }, 100000, 5, 20.0));
     }
     harness.frames(10);
     EXPECT_FALSE(harness.ended());
