@@ -64,7 +64,8 @@ bool convertPage(Variant& variant, int page) {
 
 bool extractText(Variant& variant) {
     const auto start = Clock::now();
-    const bool done = run(variant.program, {"pdftotext.exe", "-q", documentPath(), variant.folder + "text.txt"});
+    const bool done =
+        run(variant.program, {"pdftotext.exe", "-q", documentPath(), variant.folder + "text.txt"});
     variant.seconds += std::chrono::duration<double>(Clock::now() - start).count();
     return done;
 }
@@ -77,7 +78,8 @@ int main() {
     if (!mkdtemp(pattern)) return 1;
     const std::string root = std::string(pattern) + "/";
     Variant confined{"confined", std::string(PAGEWELL_TOOL_FOLDER) + "pdftopng.exe", root + "confined/"};
-    Variant unconfined{"unconfined", std::string(PAGEWELL_BUILD_DIR) + "/bench/pdftopng-unconfined", root + "free/"};
+    Variant unconfined{"unconfined", std::string(PAGEWELL_BUILD_DIR) + "/bench/pdftopng-unconfined",
+                       root + "free/"};
     std::filesystem::create_directories(confined.folder);
     std::filesystem::create_directories(unconfined.folder);
     bool failed = false;
