@@ -46,10 +46,11 @@ FolderUse folderUse(const std::string& folder) {
     return use;
 }
 
-// A file system out of inodes takes no new file however many bytes it has left.
+// A file system out of inodes takes no new file however many bytes it has left. A read-only one is
+// not full, whatever it has left: nothing is written there at all (unknown).
 std::int64_t freeBytes(const std::string& path) {
     struct statvfs status {};
-    if (::statvfs(path.c_str(), &status) != 0) return -1;
+    if (::statvfs(path.c_str(), &status) != 0 || (status.f_flag & ST_RDONLY) != 0) return -1;
     if (status.f_files > 0 && status.f_favail == 0) return 0;
     return static_cast<std::int64_t>(status.f_bavail) * static_cast<std::int64_t>(status.f_frsize);
 }
