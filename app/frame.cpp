@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "app/later_sprites.h"
+#include "app/opening.h"
 #include "app/panels.h"
 #include "app/password_panel.h"
 #include "document/conversion.h"
@@ -24,6 +25,7 @@ bool runFrame(Viewer& v) {
     hideToolbarWhenDetached(v);     // 4. so a press in the tool-bar zone reaches the re-attach
     media::reapFinishedPrograms();  //    an ended converter must leave the process list
     conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
+    sayWhenCacheDiskFull(v);        //    the disk filled while the pages are written: said once
     loadPendingText(v);             // 6. the extracted text, once its file exists
     sayToolProblem(v);              //    a tool program that could not be started
     handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet

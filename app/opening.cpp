@@ -1,12 +1,16 @@
 // Opening a document: every feature's part of an opening, in its fixed order.
 #include "app/opening.h"
 
+#include <cstdio>
+
 #include "app/panels.h"
 #include "app/password_panel.h"
 #include "context/helpers.h"
+#include "document/cache_limit.h"
 #include "document/document.h"
 #include "document/information.h"
 #include "document/tools.h"
+#include "keyboard/ini.h"
 #include "keyboard/keyboard.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
@@ -61,6 +65,8 @@ std::string problemText(const Viewer& v, OpenProblem problem) {
             return "The tool programs are missing from " + v.tools.toolFolder;
         case OpenProblem::cacheUnwritable:
             return "The cache folder cannot be written: " + v.document.documentCacheFolder;
+        case OpenProblem::diskFull:
+            return "The disk is full: the cache folder cannot be written: " + v.document.documentCacheFolder;
         default:
             return "This document cannot be read.";
     }
@@ -75,9 +81,8 @@ void reportProblem(Viewer& v, OpenProblem problem) {
 }
 
 // Nothing of a locked document shows before its password, nor does anything of the previous one
-// stand for it: its information is not shown, and the panel asks.
-void awaitPassword(Viewer& v) {
-    keepCachePrivate(v);
+// stand for it: its information is not shown.
+void showNothingOfTheDocument(Viewer& v) {
     media::freeSprite(sprite::page);
     v.document.infoLines.clear();
     buildInfoPanel(v, v.document.documentIsCached);
@@ -86,7 +91,28 @@ void awaitPassword(Viewer& v) {
     v.frame.hoveredButton = Button::none;
     v.frame.welcomeShown = false;
     drawPageCounter(v);
-    openPasswordPanel(v);
+}
+
+// A locked document's pages and text are written decrypted: in a cache folder that others could
+// read, or that would not ask for the password next time, they are not written at all.
+void refuseUnprivateCache(Viewer& v) {
+    forgetPassword(v);
+    v.document.documentUnreadable = true;
+    std::fprintf(stderr,
+                 "pagewell: %s is locked by a password, and its cache folder %s cannot be made private or "
+                 "marked as locked: it is not opened\n",
+                 v.document.documentPath.c_str(), v.document.documentCacheFolder.c_str());
+    showMessagePanel(v, "This locked document is not opened: its cache folder cannot be kept private.");
+}
+
+// The panel asks for the password, once the cache folder is the user's alone.
+void awaitPassword(Viewer& v) {
+    const bool keptPrivate = keepCachePrivate(v);
+    showNothingOfTheDocument(v);
+    if (keptPrivate)
+        openPasswordPanel(v);
+    else
+        refuseUnprivateCache(v);
 }
 
 // The rest of an opening, once the document can be read (a locked one: once its password is given).
@@ -139,4 +165,31 @@ void abandonLockedDocument(Viewer& v) {
     forgetSecret(v.document.documentPassword);
     v.document.documentUnreadable = true;
     showMessagePanel(v, "This document needs its password to be opened.");
+}
+
+void readCacheLimit(Viewer& v) {
+    const std::int64_t defaultLimit = defaultCacheLimit(media::freeBytes(v.layout.cacheRoot));
+    IniFile ini;
+    std::string setting;
+    if (ini.open(v.layout.programFolder + "Pagewell.ini")) {
+        ini.selectSection("GLOBAL");
+        setting = ini.read("CacheLimitMB", "");
+    }
+    v.document.cacheLimitBytes = cacheLimitFromSetting(setting, defaultLimit);
+}
+
+// Checked twice a second at most, and only while the document's pages or text are still to be written.
+void sayWhenCacheDiskFull(Viewer& v) {
+    DocumentState& d = v.document;
+    const ConversionState& c = v.conversion;
+    const bool writing = c.conversionRunning || c.thumbnailGenerationActive || d.textExtractionPending;
+    const std::int64_t now = media::elapsedMilliseconds();
+    if (d.cacheDiskFullSaid || !writing || now - d.lastCacheDiskCheck < 500) return;
+    d.lastCacheDiskCheck = now;
+    if (!cacheDiskFull(v.layout.cacheRoot)) return;
+    d.cacheDiskFullSaid = true;
+    std::fprintf(stderr,
+                 "pagewell: the disk holding %s is full: pages that cannot be written are not shown\n",
+                 d.documentCacheFolder.c_str());
+    showMessagePanel(v, "The disk is full: pages that cannot be written to the cache are not shown.");
 }

@@ -12,3 +12,9 @@ void openDocumentPath(Viewer& v, const std::string& chosenPath);
 bool submitPassword(Viewer& v);
 // The password panel's Cancel: the document stays closed and the message panel says why.
 void abandonLockedDocument(Viewer& v);
+// The cache's limit, at start: Pagewell.ini's [GLOBAL] CacheLimitMB, else 2 GB or a tenth of the
+// free space on the cache's disk, whichever is smaller.
+void readCacheLimit(Viewer& v);
+// A frame step: once an opening, when the disk holding the cache fills while its pages or text are
+// written, the message panel says so (the pages that could not be written stay not ready).
+void sayWhenCacheDiskFull(Viewer& v);

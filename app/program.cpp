@@ -10,6 +10,7 @@
 #include "app/panels.h"
 #include "app/startup_rules.h"
 #include "document/conversion.h"
+#include "document/document.h"
 #include "document/tools.h"
 #include "media/display/display.h"
 #include "media/media.h"
@@ -69,15 +70,28 @@ void printUsage() {
         "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
 }
 
-// Another viewer for this user and display takes the document and comes to the front. Returns this
-// process's exit code when that viewer has it, -1 when this process goes on as a viewer.
+// Why a later start does not hand the named document over, as an opening would refuse it.
+void sayWhyNotHanded(const std::string& document, Choice choice) {
+    if (choice == Choice::notPdf)
+        std::fprintf(stderr, "pagewell: %s is not a PDF document\n", document.c_str());
+    else
+        std::fprintf(stderr, "pagewell: cannot read %s (missing, empty or not readable)\n", document.c_str());
+}
+
+// Another viewer for this user and display takes the document and comes to the front. A document
+// an opening would refuse is checked first and not handed over: that viewer only comes to the
+// front, and this start says why and ends with status 1. Returns this process's exit code when that
+// viewer answered, -1 when this process goes on as a viewer.
 int handToRunningViewer(const std::string& document) {
-    std::string path = document.empty() ? document : media::absolutePath(document);
-    if (!path.empty() && (media::fileSize(path) <= 0 || !media::canOpenForReading(path)))
-        std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
-    InstanceClaim claim = claimInstance(path);
+    const std::string path = document.empty() ? document : media::absolutePath(document);
+    const Choice choice = path.empty() ? Choice::accepted : checkChosenDocument(path);
+    InstanceClaim claim = claimInstance(choice == Choice::accepted ? path : "");
     if (!claim.problem.empty()) std::fprintf(stderr, "pagewell: %s\n", claim.problem.c_str());
-    if (claim.role == InstanceRole::handedOver) return 0;
+    if (claim.role == InstanceRole::handedOver) {
+        if (choice == Choice::accepted) return 0;
+        sayWhyNotHanded(document, choice);
+        return 1;
+    }
     return claim.role == InstanceRole::unanswered ? 1 : -1;
 }
 
@@ -126,6 +140,8 @@ void saveFrameWhenDue(FrameDump& dump) {
 void exitSequence(Viewer& v) {
     stopAllTools();
     stopPageFileWorker(v);
+    media::releaseFolder(v.document.cacheFolderHold);
+    v.document.cacheFolderHold = -1;
     media::stopDisplay();
     releaseInstance();
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/app.h"
+#include "app/opening.h"
 #include "app/panels.h"
 #include "app/startup_rules.h"
 #include "context/helpers.h"
@@ -286,6 +287,7 @@ bool startUp(Viewer& v, const StartOptions& options) {
     drawToolbarZone(v.layout);  // 30. tool-bar zone (300)
     drawInfoPlaceholder(v);     // 31. info (80); search 81..84 after the first frame
     readKeyboardLayout(v);      // 32. Pagewell.ini
+    readCacheLimit(v);          // 32. and its cache limit
     // 33. The keyboard faces and highlights come once the first frame is on screen.
     measureTextView(v.layout);  // 34. the text view's measure; its sprite (86) after the first frame
     drawStatusLine(v);          // 35. status line

@@ -31,6 +31,11 @@ struct DocumentState {
     float renderDpi = 0.0f;
     float fallbackDpi = 600.0f;
     bool textExtractionPending = false;  // the text store reads TextualData.txt once it is there
+    // The most the cache may take (Pagewell.ini, or the default at start); 0: not limited.
+    std::int64_t cacheLimitBytes = 0;
+    int cacheFolderHold = -1;        // the open document's cache folder, held against removal
+    bool cacheDiskFullSaid = false;  // this opening has said that the cache's disk is full
+    std::int64_t lastCacheDiskCheck = 0;
     std::int64_t textReadFromFrame =
         0;  // the opening: a cached text waits until this many frames are flipped
 };

@@ -2,9 +2,11 @@
 // named and tested, the information read and the work the cache still lacks started.
 #include "document/document.h"
 
+#include <cstdio>
 #include <fstream>
 
 #include "context/helpers.h"
+#include "document/cache_limit.h"
 #include "document/conversion.h"
 #include "document/information.h"
 #include "document/tools.h"
@@ -44,6 +46,7 @@ void resetDocumentState(Viewer& v) {
     v.document.documentIsCached = false;
     v.document.documentUnreadable = false;
     v.document.textExtractionPending = false;  // the previous document's text is no longer awaited
+    v.document.cacheDiskFullSaid = false;
     resetConversion(v.conversion);
     v.document.documentCacheFolder.clear();
     v.document.infoPanelTextWidth = 10;
@@ -97,8 +100,19 @@ std::string lockedMarker(const Viewer& v) {
 // folder it can convert none: each is named rather than blamed on the document.
 OpenProblem problemOfUnreadable(const Viewer& v) {
     if (media::fileSize(v.tools.pdfinfoPath) <= 0) return OpenProblem::toolsMissing;
+    // A full disk is the cause of a folder that cannot be made or written.
+    if (cacheDiskFull(v.layout.cacheRoot)) return OpenProblem::diskFull;
     if (!media::folderWritable(v.document.documentCacheFolder)) return OpenProblem::cacheUnwritable;
     return OpenProblem::unreadable;
+}
+
+// Once a run, in the log: on a kernel that cannot confine them, the tools run as before.
+void noteUnconfinedTools() {
+    static bool noted = false;
+    if (noted) return;
+    noted = true;
+    const std::string gap = media::toolConfinementGap();
+    if (!gap.empty()) std::fprintf(stderr, "pagewell: %s\n", gap.c_str());
 }
 
 }  // namespace
@@ -116,14 +130,20 @@ std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenP
     const std::string path = media::absolutePath(media::trimmed(chosenPath));
     const std::string folder =
         layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
-    if (media::fileSize(folder + lockedMarkerName) >= 0) return {};
+    if (media::fileSize(folder + lockedMarkerName) != -1) return {};
     return pageImageBase(folder, 1) + ".jpg";
 }
 
-Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
+Choice checkChosenDocument(const std::string& chosenPath) {
     const std::string path = media::absolutePath(media::trimmed(chosenPath));
     if (!choiceAccepted(path)) return Choice::refused;
-    if (!beginsWithPdfSignature(path)) return Choice::notPdf;
+    return beginsWithPdfSignature(path) ? Choice::accepted : Choice::notPdf;
+}
+
+Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
+    const Choice choice = checkChosenDocument(chosenPath);
+    if (choice != Choice::accepted) return choice;
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     v.document.documentPath = path;
     v.document.documentSizeText = std::to_string(media::fileSize(path));
     return Choice::accepted;
@@ -135,21 +155,25 @@ void prepareCacheFolder(Viewer& v) {
     v.document.documentCacheFolder =
         v.layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     testCache(v);
+    holdOpenCacheFolder(v);
+    noteUnconfinedTools();
     v.document.informationStatus = v.document.documentIsCached ? 0 : runInformationStep(v);
 }
 
+// Anything under the marker's name marks the folder, a folder planted there too.
 bool documentLocked(const Viewer& v) {
-    if (v.document.documentIsCached) return media::fileSize(lockedMarker(v)) >= 0;
+    if (v.document.documentIsCached) return media::fileSize(lockedMarker(v)) != -1;
     return v.document.informationStatus == toolNeedsPassword;
 }
 
-void keepCachePrivate(Viewer& v) {
+bool keepCachePrivate(Viewer& v) {
     v.document.documentNeedsPassword = true;
     media::keepNewFilesPrivate(true);
-    media::makeFolderPrivate(v.document.documentCacheFolder);
-    if (!media::filePresent(lockedMarker(v)))
-        media::writeWholeFile(lockedMarker(v),
-                              "Locked by a password: Pagewell asks for it at each opening.\n");
+    const bool closed = media::makeFolderPrivate(v.document.documentCacheFolder);
+    const std::string marker = lockedMarker(v);
+    if (!media::filePresent(marker))
+        media::writeWholeFile(marker, "Locked by a password: Pagewell asks for it at each opening.\n");
+    return closed && media::filePresent(marker);
 }
 
 PasswordTry tryDocumentPassword(Viewer& v) {
@@ -197,6 +221,7 @@ OpenProblem startMissingWork(Viewer& v) {
         v.document.documentUnreadable = true;
         return problemOfUnreadable(v);
     }
+    keepCacheWithinLimit(v);
     startConversion(v);
     return OpenProblem::none;
 }

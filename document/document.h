@@ -20,10 +20,13 @@ enum class OpenProblem {
     unreadable,       // the tools found no page count
     toolsMissing,     // the information program is not there
     cacheUnwritable,  // the cache folder cannot be written
+    diskFull,         // the disk holding the cache folder is full
 };
 
 // The chosen path (blanks trimmed, made absolute) is checked; an accepted one becomes documentPath.
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath);
+// The same check alone, changing nothing: what an opening of that path would make of it.
+Choice checkChosenDocument(const std::string& chosenPath);
 // The page-file worker stopped, the document and conversion state reset, the cache folder named,
 // created or tested; the information program run when the folder is not a complete cache.
 void prepareCacheFolder(Viewer& v);
@@ -44,8 +47,9 @@ void requestThumbnailsFromJpeg(Viewer& v);
 // the document needed one when it was made.
 bool documentLocked(const Viewer& v);
 // From here on the cache folder and every file the viewer or the tools write are the user's alone,
-// and the folder says so for the next opening.
-void keepCachePrivate(Viewer& v);
+// and the folder says so for the next opening. False when the folder could not be closed to others
+// or not marked: its decrypted pages must then not be written there at all.
+bool keepCachePrivate(Viewer& v);
 enum class PasswordTry { wrong, accepted, unreadable };
 // Tries documentPassword with the information program. A cached document's information is read
 // again once it is accepted.

@@ -53,14 +53,22 @@ void noteUnstarted(ToolState& tools, const std::string& program, const std::stri
     tools.startProblems.push_back(problem);
 }
 
+// "PAGEWELL_PASSWORD=<password>" made in place, in room reserved before the password comes in: no
+// temporary and no outgrown buffer holds a copy that would be freed without being wiped.
+void addPasswordEntry(std::string& entry, const std::string& password) {
+    entry.reserve(passwordVariable.size() + 1 + password.size());
+    entry += '=';
+    entry += password;
+}
+
 // Starts a tool for the open document. A locked document's password goes into the child's
 // environment alone: never on a command line, which every user can read in /proc, and never into
-// the viewer's own environment. The copy made for the start is wiped once the child has it.
+// the viewer's own environment. The one copy made for the start is wiped once the child has it.
 int runTool(Viewer& v, const std::string& program, const std::vector<std::string>& arguments,
             media::RunOptions options, int* exitStatus = nullptr) {
     options.environment = {passwordVariable};  // one the viewer inherited is never passed on
     if (v.document.documentNeedsPassword)
-        options.environment = {passwordVariable + "=" + v.document.documentPassword};
+        addPasswordEntry(options.environment.front(), v.document.documentPassword);
     std::string whyNotStarted;
     options.whyNotStarted = &whyNotStarted;
     const int pid = media::runProgram(program, arguments, options, exitStatus);

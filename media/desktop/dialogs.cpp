@@ -1,6 +1,8 @@
 // Message boxes, the clipboard, and the desktop's file chooser: dialogs run as helper programs beside
 // the frame loop, followed once a frame.
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -27,10 +28,19 @@ namespace {
 // How often the blocking file chooser looks whether its helper program has ended.
 constexpr auto chooserPoll = std::chrono::milliseconds(10);
 
+// Where a chooser's standard output goes: a file made with mkstemp in a folder only this user can
+// enter, read back through the descriptor made with it. madeFolder is the folder made for it alone.
+struct AnswerFile {
+    int descriptor = -1;
+    std::string path;
+    std::string madeFolder;
+};
+
 // A helper program showing a dialog. A chooser's standard output goes into its answer file.
 struct Dialog {
     int processId = 0;
-    std::string answerFile;  // empty for a message box
+    AnswerFile answer;  // no descriptor for a message box
+    bool chooser() const { return answer.descriptor >= 0; }
 };
 
 struct DialogState {
@@ -67,28 +77,52 @@ std::string findInPath(const std::string& program) {
     return "";
 }
 
-std::string uniqueTemporaryFile() {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    if (error) folder = "/tmp";
-    static int counter = 0;
-    std::string name =
-        "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".txt";
-    return (folder / name).string();
+// Ours, not a symbolic link, no rights for group or others.
+bool privateFolder(const std::string& folder) {
+    struct stat info {};
+    return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & 077) == 0;
 }
 
-void removeFile(const std::string& file) {
-    std::error_code error;
-    std::filesystem::remove(file, error);
+// $XDG_RUNTIME_DIR when it is private, else a folder made for this answer alone. A fixed name in the
+// shared temporary folder would let another user plant a link there and have it truncated or read.
+AnswerFile makeAnswerFile() {
+    AnswerFile answer;
+    std::string folder;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/' && privateFolder(runtime)) {
+        folder = std::string(runtime) + "/";
+    } else {
+        std::string pattern = temporaryFolder() + "pagewell-chooser-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) return answer;
+        answer.madeFolder = pattern;
+        folder = pattern + "/";
+    }
+    std::string pattern = folder + "pagewell-chooser-XXXXXX";
+    answer.descriptor = mkostemp(pattern.data(), O_CLOEXEC);
+    if (answer.descriptor >= 0) answer.path = pattern;
+    return answer;
 }
 
-// The first line the chooser printed; the file is removed.
-std::string readAnswer(const std::string& file) {
-    std::string chosen;
-    std::ifstream stream(file);
-    std::getline(stream, chosen);
-    stream.close();
-    removeFile(file);
+void removeAnswerFile(AnswerFile& answer) {
+    if (answer.descriptor >= 0) close(answer.descriptor);
+    if (!answer.path.empty()) unlink(answer.path.c_str());
+    if (!answer.madeFolder.empty()) rmdir(answer.madeFolder.c_str());
+    answer = AnswerFile{};
+}
+
+// The first line the chooser printed, read through the descriptor the file was made with; the file
+// and its folder are removed.
+std::string readAnswer(AnswerFile& answer) {
+    std::string printed;
+    char buffer[4096];
+    ssize_t count = 0;
+    for (off_t at = 0; (count = pread(answer.descriptor, buffer, sizeof buffer, at)) > 0; at += count) {
+        printed.append(buffer, static_cast<std::size_t>(count));
+        if (printed.find('\n') != std::string::npos) break;
+    }
+    removeAnswerFile(answer);
+    std::string chosen = printed.substr(0, printed.find('\n'));
     if (!chosen.empty() && chosen.back() == '\r') chosen.pop_back();
     return chosen;
 }
@@ -183,16 +217,19 @@ Helper messageHelper(const std::string& title, const std::string& text) {
     return {};
 }
 
-bool startDialog(const Helper& helper, const std::string& answerFile) {
+// A chooser gets an answer file; a message box none.
+bool startDialog(const Helper& helper, bool chooser) {
     if (helper.program.empty()) return false;
+    AnswerFile answer;
+    if (chooser && (answer = makeAnswerFile()).descriptor < 0) return false;
     RunOptions options;
-    options.standardOutputFile = answerFile;
+    options.standardOutputDescriptor = answer.descriptor;
     int processId = runProgram(helper.program, helper.arguments, options);
     if (processId == 0) {
-        if (!answerFile.empty()) removeFile(answerFile);
+        removeAnswerFile(answer);
         return false;
     }
-    dialogs().running.push_back({processId, answerFile});
+    dialogs().running.push_back({processId, answer});
     if (dialogs().running.size() == 1) detail::freePointerForDialogs(true);
     return true;
 }
@@ -202,9 +239,9 @@ bool startDialog(const Helper& helper, const std::string& answerFile) {
 void finishEndedDialogs() {
     DialogState& state = dialogs();
     if (state.running.empty()) return;
-    std::erase_if(state.running, [&state](const Dialog& dialog) {
+    std::erase_if(state.running, [&state](Dialog& dialog) {
         if (programRunning(dialog.processId)) return false;
-        if (!dialog.answerFile.empty()) state.chosen = readAnswer(dialog.answerFile);
+        if (dialog.chooser()) state.chosen = readAnswer(dialog.answer);
         return true;
     });
     if (!state.running.empty()) return;
@@ -245,9 +282,9 @@ void tendDialogs() {
 }
 
 void stopDialogs() {
-    for (const Dialog& dialog : dialogs().running) {
+    for (Dialog& dialog : dialogs().running) {
         stopProgram(dialog.processId);
-        if (!dialog.answerFile.empty()) removeFile(dialog.answerFile);
+        removeAnswerFile(dialog.answer);
     }
     dialogs() = DialogState{};
     forgetDialogWindows();
@@ -262,7 +299,7 @@ void messageBox(const std::string& title, const std::string& text) {
     // stand on a display the viewer itself could not reach; the message on standard error is all.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || !detail::driverShowsWindow(driver)) return;
-    if (windowShown() && startDialog(messageHelper(title, text), "")) return;
+    if (windowShown() && startDialog(messageHelper(title, text), false)) return;
     showWaitingBox(title, text);
 }
 
@@ -281,14 +318,13 @@ std::string clipboardText() {
 bool startFileChooser(const std::string& title, const std::string& defaultFile, const std::string& pattern) {
     if (fileChooserRunning()) return false;
     dialogs().chosen.reset();
-    return startDialog(chooserHelper(title, defaultFile, pattern), uniqueTemporaryFile());
+    return startDialog(chooserHelper(title, defaultFile, pattern), true);
 }
 
 bool fileChooserRunning() {
     finishEndedDialogs();
     const std::vector<Dialog>& running = dialogs().running;
-    return std::any_of(running.begin(), running.end(),
-                       [](const Dialog& dialog) { return !dialog.answerFile.empty(); });
+    return std::any_of(running.begin(), running.end(), [](const Dialog& dialog) { return dialog.chooser(); });
 }
 
 std::optional<std::string> takeChosenFile() {

@@ -152,6 +152,7 @@ void prepareStartEnvironment() {
 bool startVideo() {
     DisplayState& state = display();
     if (state.videoStarted) return true;
+    mapLargeSdlBlocks();
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     // A portrait window on a landscape desktop must not minimise when the pointer leaves it.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");

@@ -19,6 +19,8 @@ namespace media::detail {
 // of the viewer runs (the environment is not changed under a running thread), and left out of the
 // environment of the programs the viewer starts (system room). Does nothing once set.
 void prepareStartEnvironment();
+// From here on SDL's blocks of a megabyte and more are mapped memory, unmapped when freed.
+void mapLargeSdlBlocks();
 // The memory readyMemoryForFirstPage made ready, the heap's from now on (once; later calls do nothing).
 void releaseReadyMemory();
 struct DisplayState {

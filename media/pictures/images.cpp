@@ -1,13 +1,18 @@
 // Image codecs (PNG through libpng, JPEG through TurboJPEG), smooth resizing, and the numbered image store.
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <turbojpeg.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -249,19 +254,40 @@ bool encodePngBytes(const Picture& picture, int level, std::string& encoded) {
     return written;
 }
 
-// Baseline JPEG, three components without subsampling, written whole or not at all.
+// Baseline JPEG, three components without subsampling, written whole or not at all. The output
+// buffer is pixel memory of the largest size a JPEG of the picture can take.
 bool encodeJpegPixels(const unsigned char* pixels, int width, int height, int pixelFormat, int quality0to100,
                       const std::string& file) {
     TurboHandle turbo(tjInitCompress());
     if (!turbo.handle) return false;
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
+    PixelVector<unsigned char> output(tjBufSize(width, height, TJSAMP_444));
+    unsigned char* jpeg = output.data();
+    unsigned long size = static_cast<unsigned long>(output.size());
     int result = tjCompress2(turbo.handle, pixels, width, 0, height, pixelFormat, &jpeg, &size, TJSAMP_444,
-                             std::clamp(quality0to100, 1, 100), TJFLAG_ACCURATEDCT);
-    std::string encoded;
-    if (result == 0) encoded.assign(reinterpret_cast<const char*>(jpeg), size);
-    tjFree(jpeg);
-    return result == 0 && writeWholeFile(file, encoded);
+                             std::clamp(quality0to100, 1, 100), TJFLAG_ACCURATEDCT | TJFLAG_NOREALLOC);
+    return result == 0 && writeWholeFile(file, std::string_view(reinterpret_cast<const char*>(jpeg), size));
+}
+
+// A whole file in pixel memory: an encoded page of megabytes never stays in a heap.
+bool readFileBytes(const std::string& file, PixelVector<unsigned char>& bytes) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        done += static_cast<std::size_t>(count);
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return true;
 }
 
 bool validPicture(const Picture& picture) {
@@ -312,62 +338,77 @@ void premultipliedRow(const std::uint32_t* pixels, int width, float* row) {
     }
 }
 
-// Every source row, premultiplied on the fly, filtered to the target width.
-std::vector<float> resizedAcross(const Picture& source, const std::vector<Tap>& taps) {
-    std::size_t outWidth = taps.size();
-    std::vector<float> across(outWidth * source.height * 4);
-    std::vector<float> row(static_cast<std::size_t>(source.width) * 4);
-    for (int y = 0; y < source.height; ++y) {
-        premultipliedRow(&source.pixels[static_cast<std::size_t>(y) * source.width], source.width,
-                         row.data());
-        float* target = &across[y * outWidth * 4];
-        for (std::size_t i = 0; i < outWidth; ++i) {
-            const float* base = &row[static_cast<std::size_t>(taps[i].first) * 4];
-            float sum[4] = {0, 0, 0, 0};
-            for (std::size_t k = 0; k < taps[i].weights.size(); ++k)
-                for (int c = 0; c < 4; ++c) sum[c] += base[k * 4 + c] * taps[i].weights[k];
-            for (int c = 0; c < 4; ++c) target[i * 4 + c] = sum[c];
-        }
-    }
-    return across;
-}
-
-// Whole rows are weighted and added, which walks memory in order.
-std::vector<float> resizedDown(const std::vector<float>& across, std::size_t rowLength,
-                               const std::vector<Tap>& taps) {
-    std::vector<float> result(rowLength * taps.size(), 0.0f);
+// One source row, premultiplied, filtered to the target width (4 floats a pixel) into target.
+void filteredAcross(const Picture& source, int y, const std::vector<Tap>& taps, std::vector<float>& row,
+                    float* target) {
+    premultipliedRow(&source.pixels[static_cast<std::size_t>(y) * source.width], source.width, row.data());
     for (std::size_t i = 0; i < taps.size(); ++i) {
-        float* target = &result[i * rowLength];
-        for (std::size_t k = 0; k < taps[i].weights.size(); ++k) {
-            const float* line = &across[(taps[i].first + k) * rowLength];
-            float weight = taps[i].weights[k];
-            for (std::size_t j = 0; j < rowLength; ++j) target[j] += line[j] * weight;
-        }
+        const float* base = &row[static_cast<std::size_t>(taps[i].first) * 4];
+        float sum[4] = {0, 0, 0, 0};
+        for (std::size_t k = 0; k < taps[i].weights.size(); ++k)
+            for (int c = 0; c < 4; ++c) sum[c] += base[k * 4 + c] * taps[i].weights[k];
+        for (int c = 0; c < 4; ++c) target[i * 4 + c] = sum[c];
     }
-    return result;
 }
 
 std::uint32_t channel(float value) {
     return static_cast<std::uint32_t>(std::clamp(std::lround(value), 0L, 255L));
 }
 
-Picture unpremultiplied(const std::vector<float>& values, int width, int height) {
-    Picture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels.resize(static_cast<std::size_t>(width) * height);
-    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
-        const float* v = &values[i * 4];
-        float a = v[3];
-        if (a < 0.5f) {
-            picture.pixels[i] = 0;
-            continue;
-        }
-        picture.pixels[i] =
-            channel(v[0] / a) | channel(v[1] / a) << 8 | channel(v[2] / a) << 16 | channel(a) << 24;
+void unpremultipliedRow(const float* values, int width, std::uint32_t* pixels) {
+    for (int x = 0; x < width; ++x) {
+        const float* v = &values[static_cast<std::size_t>(x) * 4];
+        const float a = v[3];
+        pixels[x] = a < 0.5f ? 0u
+                             : channel(v[0] / a) | channel(v[1] / a) << 8 | channel(v[2] / a) << 16 |
+                                   channel(a) << 24;
     }
-    return picture;
 }
+
+// The source rows filtered across that the output rows from here on still need: each is made when
+// first needed and dropped once passed, so that a few rows of floats live at a time, never a whole
+// page of them (tens of megabytes that the heap would keep).
+class FilteredRows {
+public:
+    FilteredRows(const Picture& source, int width)
+        : source_(source),
+          taps_(axisTaps(source.width, width)),
+          row_(static_cast<std::size_t>(source.width) * 4),
+          rowLength_(static_cast<std::size_t>(width) * 4) {}
+    // Rows before y are no longer needed by any output row to come.
+    void dropBefore(int y) {
+        while (!rows_.empty() && first_ < y) {
+            spare_.push_back(std::move(rows_.front()));
+            rows_.pop_front();
+            ++first_;
+        }
+        if (rows_.empty()) first_ = std::max(first_, y);
+    }
+    // Row y, at or after the last row dropped before.
+    const float* row(int y) {
+        while (first_ + static_cast<int>(rows_.size()) <= y) {
+            std::vector<float> next;
+            if (spare_.empty()) {
+                next.resize(rowLength_);
+            } else {
+                next = std::move(spare_.back());
+                spare_.pop_back();
+            }
+            filteredAcross(source_, first_ + static_cast<int>(rows_.size()), taps_, row_, next.data());
+            rows_.push_back(std::move(next));
+        }
+        return rows_[static_cast<std::size_t>(y - first_)].data();
+    }
+
+private:
+    const Picture& source_;
+    std::vector<Tap> taps_;
+    std::vector<float> row_;
+    std::size_t rowLength_;
+    std::deque<std::vector<float>> rows_;  // filtered rows first_, first_ + 1, ...
+    std::vector<std::vector<float>> spare_;
+    int first_ = 0;
+};
 
 }  // namespace
 
@@ -390,15 +431,15 @@ bool decodeImageMemory(const void* data, std::size_t length, Picture& picture) {
 }
 
 bool decodeImageFile(const std::string& file, Picture& picture) {
-    std::string bytes;
-    if (!readWholeFile(file, bytes)) return false;
+    PixelVector<unsigned char> bytes;
+    if (!readFileBytes(file, bytes)) return false;
     return decodeImageMemory(bytes.data(), bytes.size(), picture);
 }
 
 bool decodeJpegScaled(const std::string& file, int minWidth, int minHeight, Picture& picture) {
-    std::string bytes;
-    if (!readWholeFile(file, bytes)) return false;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    PixelVector<unsigned char> bytes;
+    if (!readFileBytes(file, bytes)) return false;
+    const unsigned char* data = bytes.data();
     if (!looksLikeJpeg(data, bytes.size())) return decodeBytes(data, bytes.size(), picture);
     TurboHandle turbo(tjInitDecompress());
     JpegHeader header;
@@ -419,9 +460,9 @@ bool encodeJpegFile(const Picture& picture, const std::string& file, int quality
 }
 
 bool decodePngRgb(const std::string& file, RgbPicture& picture) {
-    std::string bytes;
-    if (!readWholeFile(file, bytes)) return false;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    PixelVector<unsigned char> bytes;
+    if (!readFileBytes(file, bytes)) return false;
+    const unsigned char* data = bytes.data();
     if (!looksLikePng(data, bytes.size())) return false;
     RgbPicture decoded;
     auto pixelsFor = [&decoded](int width, int height) {
@@ -443,13 +484,28 @@ bool encodeJpegRgbFile(const RgbPicture& picture, const std::string& file, int q
                             file);
 }
 
-// Can be called from any thread. An empty picture for an invalid source or size.
+// Can be called from any thread. An empty picture for an invalid source or size. Each output row
+// adds up the filtered rows its taps cover, in order.
 Picture resizedPicture(const Picture& source, int width, int height) {
     if (!validPicture(source) || !acceptableSize(width, height)) return {};
-    std::vector<float> across = resizedAcross(source, axisTaps(source.width, width));
-    std::vector<float> result =
-        resizedDown(across, static_cast<std::size_t>(width) * 4, axisTaps(source.height, height));
-    return unpremultiplied(result, width, height);
+    FilteredRows across(source, width);
+    const std::vector<Tap> down = axisTaps(source.height, height);
+    std::vector<float> sum(static_cast<std::size_t>(width) * 4);
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.pixels.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        across.dropBefore(down[y].first);
+        for (std::size_t k = 0; k < down[y].weights.size(); ++k) {
+            const float* line = across.row(down[y].first + static_cast<int>(k));
+            const float weight = down[y].weights[k];
+            for (std::size_t j = 0; j < sum.size(); ++j) sum[j] += line[j] * weight;
+        }
+        unpremultipliedRow(sum.data(), width, &picture.pixels[static_cast<std::size_t>(y) * width]);
+    }
+    return picture;
 }
 
 // ---- The numbered image store ---------------------------------------------------------------------

@@ -42,11 +42,35 @@ constexpr int gradient = 8;     // filled shapes painted with the linear gradien
 }  // namespace mode
 
 // ---------------------------------------------------------------------------------------------
+// Pixel memory. A block of a megabyte or more (a page picture, its decoded neighbours, a page on its
+// way to JPEG) is mapped from the kernel and unmapped when freed, on whatever thread. In the C
+// library's heap such blocks, freed by one thread and made again by another at another size, left
+// the heap grown for good: every document of larger pages raised the resident memory a step.
+void* mapPixelMemory(std::size_t bytes);
+void unmapPixelMemory(void* memory, std::size_t bytes);
+// False in AddressSanitizer builds, which guard heap blocks only and so keep pixel memory there.
+bool pixelMemoryMapped();
+template <class T>
+struct PixelAllocator {
+    using value_type = T;
+    PixelAllocator() = default;
+    template <class U>
+    PixelAllocator(const PixelAllocator<U>&) {}
+    T* allocate(std::size_t count) { return static_cast<T*>(mapPixelMemory(count * sizeof(T))); }
+    void deallocate(T* memory, std::size_t count) { unmapPixelMemory(memory, count * sizeof(T)); }
+    template <class U>
+    bool operator==(const PixelAllocator<U>&) const {
+        return true;
+    }
+};
+template <class T>
+using PixelVector = std::vector<T, PixelAllocator<T>>;
+
 // Pixels are stored as bytes R, G, B, A in memory order (SDL_PIXELFORMAT_RGBA32).
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<std::uint32_t> pixels;  // width * height
+    PixelVector<std::uint32_t> pixels;  // width * height
 };
 
 bool decodeImageFile(const std::string& file, Picture& picture);  // PNG or JPEG by content
@@ -65,7 +89,7 @@ Picture resizedPicture(const Picture& source, int width, int height);  // smooth
 struct RgbPicture {
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> bytes;  // width * height * 3
+    PixelVector<unsigned char> bytes;  // width * height * 3
 };
 bool decodePngRgb(const std::string& file, RgbPicture& picture);  // false for anything but a PNG
 bool encodeJpegRgbFile(const RgbPicture& picture, const std::string& file, int quality0to100);

@@ -123,11 +123,15 @@ bool prepareSignals(posix_spawnattr_t& attributes) {
            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
 }
 
-// The output file is opened before the change of folder, so a relative name is the caller's.
+// The output file is opened before the change of folder, so a relative name is the caller's. A
+// symbolic link planted under its name is never followed.
 bool prepareFileActions(posix_spawn_file_actions_t& actions, const RunOptions& options) {
+    if (options.standardOutputDescriptor >= 0 &&
+        posix_spawn_file_actions_adddup2(&actions, options.standardOutputDescriptor, STDOUT_FILENO) != 0)
+        return false;
     if (!options.standardOutputFile.empty() &&
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, options.standardOutputFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0666) != 0)
+                                         O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0666) != 0)
         return false;
     if (!options.workingFolder.empty() &&
         posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str()) != 0)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace media {
@@ -55,7 +56,7 @@ bool deleteFile(const std::string& path);  // also when read-only
 // removes the folder when it has become empty.
 void deleteFilesInFolder(const std::string& folder, const std::string& pattern);
 bool readWholeFile(const std::string& path, std::string& contents);
-bool writeWholeFile(const std::string& path, const std::string& contents);
+bool writeWholeFile(const std::string& path, std::string_view contents);
 bool appendToFile(const std::string& path, const std::string& contents);
 std::vector<std::string> readLines(const std::string& path);  // without line ends; none if unreadable
 bool canOpenForReading(const std::string& path);
@@ -70,6 +71,23 @@ bool folderWritable(const std::string& path);
 void keepNewFilesPrivate(bool on);
 // The folder (0700) and the files directly in it (0600) become readable by the user alone.
 bool makeFolderPrivate(const std::string& folder);
+// The page cache's folders: what each takes and when it was last used or changed (seconds since 1970).
+struct FolderUse {
+    std::int64_t bytes = 0;         // the files in it and in its sub-folders
+    std::int64_t lastUsed = -1;     // the folder's own modification time, set by markFolderUsed
+    std::int64_t lastChanged = -1;  // the newest modification of the folder or anything in it
+};
+FolderUse folderUse(const std::string& folder);
+std::vector<std::string> subfolderNames(const std::string& folder);  // symbolic links left out
+std::int64_t freeBytes(
+    const std::string& path);                    // free to an ordinary user on path's file system; -1 unknown
+bool markFolderUsed(const std::string& folder);  // its modification time becomes now
+bool removeFolderTree(const std::string& folder);  // with all in it; symbolic links are not followed
+// A viewer holds the folder of the document it shows (a shared lock on it) until releaseFolder;
+// every viewer sees it held. holdFolder gives -1 when the folder cannot be held.
+int holdFolder(const std::string& folder);
+void releaseFolder(int hold);
+bool folderHeld(const std::string& folder);
 
 // ---------------------------------------------------------------------------------------------
 // Programs. Started with an argument vector, never through a shell.
@@ -80,6 +98,8 @@ struct RunOptions {
     // Changes to the child's environment alone: "NAME=value" sets NAME, a bare "NAME" removes it.
     // The program's own environment is never changed.
     std::vector<std::string> environment;
+    // When set, standard output is this open file instead (the caller keeps and closes it).
+    int standardOutputDescriptor = -1;
     // When given, receives why the program itself could not be started: missing, no regular file, not
     // executable, no program ("Permission denied"); "" when it started or something else kept it
     // from starting (its working folder, its output file).
@@ -96,6 +116,9 @@ void raiseProgramPriority(int processId);           // silently skipped where re
 void reapFinishedPrograms();                        // collects ended children
 // A program started here without waiting: true until it has ended (it is then reaped).
 bool programRunning(int processId);
+// What the kernel lacks for the tool programs to confine themselves (Landlock, seccomp filters), as
+// a sentence for the log; "" when it has both.
+std::string toolConfinementGap();
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.

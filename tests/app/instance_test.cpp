@@ -14,6 +14,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -215,6 +217,21 @@ TEST_F(OneViewerPerDisplay, LaterStartsHandOverUnlessANewWindowIsAsked) {
     expectOpensItself(*second, 1);
     EXPECT_EQ(first->stop(), 0);
     EXPECT_EQ(factsOf(socket_).st_mode, 0u) << "the socket goes with its viewer";
+}
+
+// A later start checks its document as an opening would: one that is missing, empty or no PDF is
+// not handed over, and the start ends with status 1 (the running viewer only comes to the front).
+TEST_F(OneViewerPerDisplay, LaterStartsRefuseDocumentsThatCannotBeOpened) {
+    std::string good = makeDocument("good");
+    std::ofstream(documents_ + "empty.pdf").flush();
+    std::ofstream(documents_ + "notes.pdf") << "a shopping list, not a PDF\n";
+    auto first = startListening();
+    for (const char* bad : {"missing.pdf", "empty.pdf", "notes.pdf"})
+        EXPECT_EQ(start({bad})->exitCode(), 1) << bad;
+    EXPECT_TRUE(first->running());
+    EXPECT_EQ(start({good})->exitCode(), 0);
+    EXPECT_TRUE(eventually([&] { return opened(0); }));
+    EXPECT_EQ(first->stop(), 0);
 }
 
 // A crashed viewer left its socket: the next start opens its document itself and takes the socket

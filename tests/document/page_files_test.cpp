@@ -31,7 +31,7 @@ int channelDistance(std::uint32_t a, std::uint32_t b) {
 // Something like a rendered page: white paper, dark lines of "text" and a coloured figure.
 media::Picture pageLikePicture(int width, int height) {
     media::Picture picture{width, height,
-                           std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+                           media::PixelVector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             std::uint32_t colour = 0xFFFFFFFFu;

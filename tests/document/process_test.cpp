@@ -2,16 +2,20 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <array>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
+#include "document/document.h"
 #include "document/tools.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/polling.h"
+#include "tests/support/memory_scan.h"
 
 namespace {
 
@@ -41,6 +45,16 @@ void writeLoggingConverter(const std::string& toolFolder, const std::string& log
                         << "echo end >> '" << log << "'\n";
     chmod(path.c_str(), 0755);
 }
+
+// XOR-ed at compile time: the plain text is never in the test's memory.
+constexpr unsigned char mask = 0x5A;
+template <std::size_t size>
+consteval std::array<char, size - 1> masked(const char (&text)[size]) {
+    std::array<char, size - 1> bytes{};
+    for (std::size_t i = 0; i + 1 < size; ++i) bytes[i] = static_cast<char>(text[i] ^ mask);
+    return bytes;
+}
+constexpr auto maskedPassword = masked("Kq7 a long passphrase, past any short-string buffer");
 
 }  // namespace
 
@@ -156,4 +170,32 @@ TEST(PageConverterProcess, ExitStopsOnlyOurOwnTools) {
     EXPECT_EQ(media::ownProgramRunning("pdftopng.exe"), 0);
     EXPECT_EQ(media::isProgramRunning("pdftopng.exe"), foreign);
     media::stopProgram(foreign);
+}
+
+// A locked document's password reaches the tools through their environment alone, and once it is
+// forgotten no copy of it is left anywhere in the viewer's memory, freed blocks included. The test
+// holds it XOR-ed only, so that its own copy is never found.
+TEST(PageConverterProcess, NoCopyOfThePasswordOutlivesItsOpening) {
+    const std::string masked(maskedPassword.begin(), maskedPassword.end());
+    const std::string tools = makeTemporaryFolder("tools-password");
+    for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"}) {
+        std::ofstream(tools + name) << "#!/bin/sh\nexit 0\n";
+        chmod((tools + name).c_str(), 0755);
+    }
+    Viewer v;
+    v.tools.toolFolder = tools;
+    v.tools.pdfinfoPath = tools + "pdfinfo.exe";
+    v.tools.pdftotextPath = tools + "pdftotext.exe";
+    v.tools.pdftopngPath = tools + "pdftopng.exe";
+    v.document.documentCacheFolder = tools;
+    v.document.documentNeedsPassword = true;
+    v.document.documentPassword.reserve(masked.size());
+    for (char c : masked) v.document.documentPassword += static_cast<char>(c ^ mask);
+    ASSERT_EQ(occurrencesInMemory(masked, mask), 1);
+    EXPECT_EQ(testDocumentPassword(v), 0);
+    startTextExtractor(v);
+    startPageConverter(v, 1);
+    forgetPassword(v);
+    EXPECT_EQ(occurrencesInMemory(masked, mask), 0);
+    stopAllTools();
 }

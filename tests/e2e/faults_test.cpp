@@ -183,7 +183,8 @@ TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {
 }
 
 // 2 MB hold a few pages only: the rest cannot be written. The work still ends, no page file is
-// taken as whole that is not, and a page whose JPEG could not be written keeps its PNG.
+// taken as whole that is not, a page whose JPEG could not be written keeps its PNG, and the user is
+// told that the disk is full, also by a later opening that cannot write its folder at all.
 TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     const std::string why = whyNoMounts();
     if (!why.empty()) GTEST_SKIP() << "a small file system for the cache needs " << why;
@@ -213,6 +214,14 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
         EXPECT_TRUE(media::loadImage(4243, folder + name)) << name;
         media::freeImage(4243);
     }
+    EXPECT_TRUE(v().document.cacheDiskFullSaid);
+    EXPECT_EQ(v().frame.messagePanelText,
+              "The disk is full: pages that cannot be written to the cache are not shown.");
+    // Another document on the full disk: said at its opening, or as soon as its pages are due.
+    harness.open(numberedPdf(2, "another.pdf"));
+    EXPECT_TRUE(harness.runUntil([&] { return v().frame.messagePanelText.starts_with("The disk is full"); },
+                                 100000, 5, 10.0))
+        << v().frame.messagePanelText;
     // The next opening does not take the folder as complete.
     harness.open(path);
     EXPECT_FALSE(v().document.documentIsCached);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "context/viewer.h"
+#include "document/document.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
@@ -268,6 +269,29 @@ TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
     const std::string folder = v().document.documentCacheFolder;
     EXPECT_EQ(modeOf(folder), 0777 & ~currentUmask());
     EXPECT_EQ(modeOf(folder + "page-000001.jpg"), 0666 & ~currentUmask());
+}
+
+// A cache folder that cannot be marked as locked (a folder planted under the marker's name) would
+// let a later opening show the decrypted pages unasked: the document is not opened, and nothing of it
+// is written, neither now nor at the next try.
+TEST_F(PasswordPanelTest, ACacheFolderThatCannotBeMarkedLockedKeepsTheDocumentOut) {
+    const std::string path = writtenPdf("locked.pdf", lockedPdf(PdfLock::aes256, password, "", 2));
+    const std::string folder =
+        v().layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
+    fs::create_directories(folder + "PasswordRequired.txt");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        harness.open(path);
+        EXPECT_FALSE(v().password.passwordPanelOpen);
+        EXPECT_TRUE(v().document.documentUnreadable);
+        EXPECT_EQ(v().frame.messagePanelText,
+                  "This locked document is not opened: its cache folder cannot be kept private.");
+        harness.frames(20);
+        EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+        EXPECT_FALSE(media::spriteExists(sprite::page));
+    }
+    for (const std::string& name : filesIn(folder))
+        EXPECT_TRUE(name == "PasswordRequired.txt" || name == "Information.ini") << name;
+    EXPECT_EQ(media::fileSize(folder + "Information.ini"), 0);
 }
 
 // The panel as it is drawn and typed into: the on-screen keyboard types into the password (masked),

@@ -32,6 +32,15 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::optional<std::string> variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+void restore(const char* name, const std::optional<std::string>& value) {
+    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+}
+
 void writeScript(const std::string& path, const std::string& body) {
     std::ofstream(path) << "#!/bin/sh\n" << body;
     chmod(path.c_str(), 0755);
@@ -116,6 +125,45 @@ TEST_F(Dialogs, StoppingTheDisplayEndsAChooserStillUp) {
     EXPECT_EQ(errno, ESRCH);
     EXPECT_FALSE(dialogRunning());
     EXPECT_EQ(takeChosenFile(), std::nullopt);
+}
+
+// The answer file is made where no other user can plant anything: a link planted under a name in the
+// shared temporary folder is neither followed nor truncated, the file lies in a folder closed to others
+// ($XDG_RUNTIME_DIR, else one made for it), and nothing is left behind.
+TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
+    const std::string shared = folder + "tmp/", runtime = folder + "runtime/", victim = folder + "victim.txt";
+    std::filesystem::create_directories(shared);
+    mkdir(runtime.c_str(), 0700);
+    std::ofstream(victim) << "precious";
+    for (int n = 1; n <= 20; ++n) {
+        const std::string name =
+            "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".txt";
+        symlink(victim.c_str(), (shared + name).c_str());
+    }
+    const std::optional<std::string> keptRuntime = variable("XDG_RUNTIME_DIR"),
+                                     keptTemporary = variable("TMPDIR");
+    setenv("TMPDIR", shared.c_str(), 1);
+    writeScript(folder + "chooser", "file=$(readlink /proc/$$/fd/1)\necho \"$file\" > '" + folder +
+                                        "where'\nstat -c %a \"$(dirname \"$file\")\" > '" + folder +
+                                        "mode'\necho /chosen.pdf\n");
+    setenv("PAGEWELL_FILE_DIALOG", (folder + "chooser").c_str(), 1);
+    for (const std::string& runtimeFolder : {std::string(), runtime}) {
+        SCOPED_TRACE("XDG_RUNTIME_DIR='" + runtimeFolder + "'");
+        setenv("XDG_RUNTIME_DIR", runtimeFolder.c_str(), 1);
+        const auto sharedBefore = std::distance(std::filesystem::directory_iterator(shared), {});
+        ASSERT_TRUE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf"));
+        ASSERT_TRUE(framesUntilChooserEnds());
+        EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/chosen.pdf"));
+        const std::string where = readFile(folder + "where");
+        EXPECT_EQ(where.rfind(runtimeFolder.empty() ? shared + "pagewell-chooser-" : runtime, 0), 0u)
+            << where;
+        EXPECT_EQ(readFile(folder + "mode"), "700\n") << where;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), sharedBefore);
+        EXPECT_TRUE(std::filesystem::is_empty(runtime));
+    }
+    restore("XDG_RUNTIME_DIR", keptRuntime);
+    restore("TMPDIR", keptTemporary);
+    EXPECT_EQ(readFile(victim), "precious");
 }
 
 // Without PAGEWELL_FILE_DIALOG the desktop's zenity is run from PATH, modal, each word one argument

@@ -30,9 +30,9 @@ protected:
     }
     // A flat picture of colour, as PNG or (by the name's ending) JPEG.
     std::string write(const std::string& name, media::Colour colour, int width = 300, int height = 400) {
-        media::Picture picture{
-            width, height,
-            std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour | 0xFF000000u)};
+        media::Picture picture{width, height,
+                               media::PixelVector<std::uint32_t>(static_cast<std::size_t>(width) * height,
+                                                                 colour | 0xFF000000u)};
         const bool jpeg = name.ends_with(".jpg");
         EXPECT_TRUE(jpeg ? media::encodeJpegFile(picture, folder + name, 90)
                          : media::encodePngFile(picture, folder + name));

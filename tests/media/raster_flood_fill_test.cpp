@@ -43,7 +43,8 @@ TEST(RasterFloodFill, FillsExactlyThePixelsAndColoursOfThePixelByPixelFill) {
                               media::rgba(2, 2, 2, 40)};
     for (int round = 0; round < 400; ++round) {
         const int width = 1 + static_cast<int>(random() % 40), height = 1 + static_cast<int>(random() % 30);
-        Picture picture{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+        Picture picture{width, height,
+                        media::PixelVector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
         // Walls are more likely than not, so that regions of every shape come up.
         for (auto& pixel : picture.pixels)
             pixel = palette[random() % 4] | (random() % 2 ? 0xFF000000u : 0x80000000u);

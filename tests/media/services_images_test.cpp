@@ -22,7 +22,7 @@ std::uint32_t pixel(int r, int g, int b, int a = 255) {
 
 media::Picture gradientPicture(int width, int height) {
     media::Picture picture{width, height,
-                           std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+                           media::PixelVector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             picture.pixels[y * width + x] = pixel(x * 255 / width, y * 255 / height, 90);
@@ -30,8 +30,8 @@ media::Picture gradientPicture(int width, int height) {
 }
 
 media::Picture flatPicture(int width, int height, std::uint32_t colour) {
-    return media::Picture{width, height,
-                          std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour)};
+    return media::Picture{
+        width, height, media::PixelVector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour)};
 }
 
 int channelDistance(std::uint32_t a, std::uint32_t b) {
@@ -101,22 +101,23 @@ TEST(PngVariants, PaletteWithTransparencyBecomesRgba) {
     std::string transparency = chunk("tRNS", std::string("\xFF\x40", 2));
     media::Picture picture =
         decoded(handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency));
-    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{pixel(255, 0, 0), pixel(0, 128, 255, 0x40)}));
+    EXPECT_EQ(picture.pixels,
+              (media::PixelVector<std::uint32_t>{pixel(255, 0, 0), pixel(0, 128, 255, 0x40)}));
 }
 
 TEST(PngVariants, SixteenBitGreyAndGreyAlphaBecomeEightBitRgba) {
     media::Picture grey = decoded(handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5)));
-    EXPECT_EQ(grey.pixels, (std::vector<std::uint32_t>{pixel(255, 255, 255), pixel(128, 128, 128)}));
+    EXPECT_EQ(grey.pixels, (media::PixelVector<std::uint32_t>{pixel(255, 255, 255), pixel(128, 128, 128)}));
     media::Picture greyAlpha = decoded(handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3)));
-    EXPECT_EQ(greyAlpha.pixels, (std::vector<std::uint32_t>{pixel(100, 100, 100, 200)}));
+    EXPECT_EQ(greyAlpha.pixels, (media::PixelVector<std::uint32_t>{pixel(100, 100, 100, 200)}));
 }
 
 TEST(PngVariants, InterlacedImageIsAssembledFromItsPasses) {
     // 2 x 2 grey: pass 1 holds (0,0), pass 6 holds (1,0), pass 7 holds the second row.
     std::string passes = std::string("\0\x0A", 2) + std::string("\0\x14", 2) + std::string("\0\x1E\x28", 3);
     media::Picture picture = decoded(handMadePng(2, 2, 8, 0, true, passes));
-    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20),
-                                                          pixel(30, 30, 30), pixel(40, 40, 40)}));
+    EXPECT_EQ(picture.pixels, (media::PixelVector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20),
+                                                                 pixel(30, 30, 30), pixel(40, 40, 40)}));
 }
 
 // The page files' RGB decode gives every variant's colours as the RGBA decode does, alpha left out.

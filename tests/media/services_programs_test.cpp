@@ -166,19 +166,19 @@ TEST_F(Programs, ProgramsThatCannotStartGiveZeroSayWhyAndWriteNoOutput) {
                                                          {folder + "a_folder", "Is a directory"}};
     for (const auto& [program, reason] : cases) {
         std::string why;
-        media::RunOptions options{"", true, folder + "output.txt", {}, &why};
+        media::RunOptions options{"", true, folder + "output.txt", {}, -1, &why};
         EXPECT_EQ(media::runProgram(program, {}, options), 0) << program;
         EXPECT_EQ(why, reason) << program;
         EXPECT_FALSE(media::filePresent(folder + "output.txt")) << program;
     }
     std::string why = "unchanged";
-    media::RunOptions noProgram{"", true, "", {}, &why};
+    media::RunOptions noProgram{"", true, "", {}, -1, &why};
     EXPECT_EQ(media::runProgram(folder + "no_program", {}, noProgram), 0);
     EXPECT_EQ(why, "Exec format error");
-    media::RunOptions badFolder{folder + "no/such/folder/", false, "", {}, &why};
+    media::RunOptions badFolder{folder + "no/such/folder/", false, "", {}, -1, &why};
     EXPECT_EQ(media::runProgram("/bin/true", {}, badFolder), 0);
     EXPECT_EQ(why, "");
-    media::RunOptions badOutput{"", true, folder + "no/such/out.txt", {}, &why};
+    media::RunOptions badOutput{"", true, folder + "no/such/out.txt", {}, -1, &why};
     EXPECT_EQ(media::runProgram("/bin/true", {}, badOutput), 0);
     EXPECT_EQ(why, "");
 }

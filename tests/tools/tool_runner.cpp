@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "tests/support/polling.h"
@@ -18,10 +19,14 @@ extern char** environ;
 
 namespace {
 
-bool waitWithLimit(pid_t pid, double seconds, int& status) {
+bool waitWithLimit(pid_t pid, double seconds, int& status, const std::function<void(int)>& watch) {
     pid_t ended = 0;
-    if (eventually([&] { return (ended = waitpid(pid, &status, WNOHANG)) != 0; }, seconds))
-        return ended == pid;
+    auto look = [&] {
+        ended = waitpid(pid, &status, WNOHANG);
+        if (ended == 0 && watch) watch(static_cast<int>(pid));
+        return ended != 0;
+    };
+    if (eventually(look, seconds)) return ended == pid;
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     return false;
@@ -36,15 +41,13 @@ std::vector<char*> environmentWith(const std::vector<std::string>& additions) {
     return entries;
 }
 
-// One run; killedFromOutside is set when something else sent the process SIGKILL.
-ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arguments,
-                    double timeLimitSeconds, const std::vector<std::string>& environment,
-                    bool& killedFromOutside) {
+// One run of words[0]; killedFromOutside is set when something else sent the process SIGKILL.
+ToolRun runOnce(std::vector<std::string> words, double timeLimitSeconds,
+                const std::vector<std::string>& environment, const std::function<void(int)>& watch,
+                bool& killedFromOutside) {
     ToolRun run;
     ScratchFolder capture;
-    std::string program = std::string(PAGEWELL_TOOL_FOLDER) + name;
-    std::vector<std::string> words = {program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    const std::string program = words.front();
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -61,7 +64,7 @@ ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arg
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return run;
     int status = 0;
-    run.timedOut = !waitWithLimit(pid, timeLimitSeconds, status);
+    run.timedOut = !waitWithLimit(pid, timeLimitSeconds, status, watch);
     killedFromOutside = !run.timedOut && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     if (!run.timedOut && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     run.standardOutput = readWholeFile(capture.path("out"));
@@ -75,13 +78,24 @@ ToolRun runToolOnce(const std::string& name, const std::vector<std::string>& arg
 // never ends with SIGKILL, so such a run is simply repeated.
 ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments, double timeLimitSeconds,
                 const std::vector<std::string>& environment) {
+    std::vector<std::string> words = {toolPath(name)};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return runCommand(words, timeLimitSeconds, {}, environment);
+}
+
+ToolRun runCommand(const std::vector<std::string>& words, double timeLimitSeconds,
+                   const std::function<void(int)>& watch, const std::vector<std::string>& environment) {
     ToolRun run;
     for (int attempt = 0; attempt < 3; ++attempt) {
         bool killedFromOutside = false;
-        run = runToolOnce(name, arguments, timeLimitSeconds, environment, killedFromOutside);
+        run = runOnce(words, timeLimitSeconds, environment, watch, killedFromOutside);
         if (!killedFromOutside) break;
     }
     return run;
+}
+
+std::string toolPath(const std::string& name) {
+    return std::string(PAGEWELL_TOOL_FOLDER) + name;
 }
 
 ScratchFolder::ScratchFolder() {

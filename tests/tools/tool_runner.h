@@ -1,6 +1,7 @@
 // Test helpers for the tool programs: running one with a time limit, scratch folders, reading outputs.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ struct ToolRun {
 // which any PAGEWELL_PASSWORD is left out.
 ToolRun runTool(const std::string& name, const std::vector<std::string>& arguments,
                 double timeLimitSeconds = 60, const std::vector<std::string>& environment = {});
+
+// Runs words[0] with the others as its arguments, as runTool runs a tool (a wrapper such as prlimit
+// before a tool, or a probe); watch, when given, gets the process id every few milliseconds meanwhile.
+ToolRun runCommand(const std::vector<std::string>& words, double timeLimitSeconds = 60,
+                   const std::function<void(int)>& watch = {},
+                   const std::vector<std::string>& environment = {});
+std::string toolPath(const std::string& name);  // in the tool folder
 
 // A fresh folder under /tmp whose name holds a space; removed with its content at the end.
 class ScratchFolder {

@@ -53,6 +53,34 @@ void unlock(fz_context* ctx, pdf_document* pdf, bool& locked) {
     privateOutput = true;
 }
 
+bool pageFound(fz_context* ctx, pdf_document* pdf, int index) {
+    bool found = false;
+    fz_var(found);
+    fz_try(ctx) {
+        pdf_lookup_page_obj(ctx, pdf, index);
+        found = true;
+    }
+    fz_catch(ctx) {
+        found = false;
+    }
+    return found;
+}
+
+// The page tree's count is the document's own word: one claiming two billion pages with one in it
+// would have every tool and the viewer work through pages that are not there. The count is the
+// pages that can be found, the last one looked up, and on a lie the end found by halving.
+int reachablePageCount(fz_context* ctx, pdf_document* pdf, int claimed) {
+    if (claimed <= 0 || pageFound(ctx, pdf, claimed - 1)) return claimed;
+    if (!pageFound(ctx, pdf, 0)) return 0;
+    int found = 0;              // an index known to be there
+    int missing = claimed - 1;  // one known not to be
+    while (missing - found > 1) {
+        const int middle = found + (missing - found) / 2;
+        (pageFound(ctx, pdf, middle) ? found : missing) = middle;
+    }
+    return found + 1;
+}
+
 // Opens and checks the document; MuPDF errors arrive as a message in errorText, and locked tells
 // whether a missing or wrong password was the reason.
 pdf_document* openChecked(fz_context* ctx, const char* path, int* pageCount, std::string& errorText,
@@ -62,7 +90,7 @@ pdf_document* openChecked(fz_context* ctx, const char* path, int* pageCount, std
     fz_try(ctx) {
         pdf = pdf_open_document(ctx, path);
         unlock(ctx, pdf, locked);
-        *pageCount = pdf_count_pages(ctx, pdf);
+        *pageCount = reachablePageCount(ctx, pdf, pdf_count_pages(ctx, pdf));
         if (*pageCount <= 0)
             fz_throw(ctx, FZ_ERROR_GENERIC, "no pages found (damaged or not a PDF document)");
     }
@@ -158,6 +186,7 @@ void armWatchdog(unsigned seconds) {
         action.sa_handler = onWatchdog;
         sigemptyset(&action.sa_mask);
         sigaction(SIGALRM, &action, nullptr);
+        sigaction(SIGXCPU, &action, nullptr);  // the run's processor-time limit (confine.cpp)
         installed = true;
     }
     alarm(seconds);

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "confine.h"
 #include "tool.h"
 
 namespace {
@@ -37,6 +38,12 @@ int main(int argc, char** argv) {
     std::string name = lowerBaseName(argc > 0 ? argv[0] : nullptr);
     setProgramName(name.empty() ? "pdftool" : name);
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+#ifndef PAGEWELL_TOOL_UNCONFINED  // a build for the benchmark's reference only
+    // Before the document is opened: from here on the run reads it, writes only its output's folder.
+    const Confinement confinement = confineRun(runBounds(name, arguments));
+    if (!confinement.problem.empty())
+        reportError("runs without part of its confinement: " + confinement.problem);
+#endif
     if (name == "pdfinfo.exe" || name == "pdfinfo") return runInfo(arguments);
     if (name == "pdftotext.exe" || name == "pdftotext") return runText(arguments);
     if (name == "pdftopng.exe" || name == "pdftopng") return runRender(arguments);

@@ -1,14 +1,22 @@
 // PNG output with libpng, tuned for speed: the page images are intermediate files.
 #include <png.h>
 
+#include <cerrno>
 #include <csetjmp>
+#include <cstring>
 
 #include "tool.h"
 
 namespace {
 
+// A failed write is the disk's doing (full, or past the run's file-size limit): its reason says more
+// than libpng's "Write Error".
 void onPngError(png_structp png, png_const_charp message) {
-    reportError(std::string("PNG output failed: ") + message);
+    const int error = errno;
+    if (std::strcmp(message, "Write Error") == 0 && error != 0)
+        reportError(std::string("cannot write the page image: ") + std::strerror(error));
+    else
+        reportError(std::string("PNG output failed: ") + message);
     png_longjmp(png, 1);
 }
 

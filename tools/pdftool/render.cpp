@@ -9,10 +9,11 @@
 namespace {
 
 constexpr unsigned kSecondsPerPage = 120;
-// Bounds on one page image, so that a huge page size cannot exhaust memory. The viewer loads no
-// picture above 2^27 pixels: a larger page image would be written and then never shown.
+// Bounds on one page image, so that a huge page size cannot exhaust memory. The viewer decodes,
+// converts and shows a page image on its main thread: past an A0 poster at 120 dpi it would stall
+// the viewer for seconds and take hundreds of megabytes for one page.
 constexpr double kMaximumSide = 20000.0;
-constexpr double kMaximumPixels = 100.0e6;  // 300 MB of RGB
+constexpr double kMaximumPixels = 25.0e6;  // 75 MB of RGB
 constexpr double kMaximumDotsPerInch = 10000.0;
 constexpr int kNotGiven = -2000000000;
 

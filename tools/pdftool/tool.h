@@ -46,8 +46,8 @@ int openPdf(const std::string& path, bool quiet, PdfSession& session);
 void closePdf(PdfSession& session);
 fz_document* asDocument(PdfSession& session);
 
-// Ends the process with a message when one unit of work (a page) runs longer than the limit,
-// removing the temporary file named by watchTemporary first.
+// Ends the process with a message when one unit of work (a page) runs longer than the limit, or the
+// run has used up its processor time (SIGXCPU), removing the temporary file named by watchTemporary.
 void armWatchdog(unsigned seconds);
 void watchTemporary(const std::string& temporaryPath);
 
