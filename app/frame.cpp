@@ -12,6 +12,7 @@
 #include "text/text_view.h"
 #include "view/page_prefetch.h"
 #include "view/page_view.h"
+#include "view/sharp_layer.h"
 #include "view/sheet.h"
 #include "view/sheet_loading.h"
 
@@ -64,6 +65,7 @@ bool runFrame(Viewer& v) {
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
+    updateSharpLayer(v);                       //     the sharp layer: its render followed, or asked for
     prepareLaterSpriteGroup(v);                //     a group a frame: what the first frame did not need
     prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
@@ -146,6 +148,7 @@ void handleDoubleClick(Viewer& v) {
         frame.longPress = 1;
         frame.pagePressed = 0;
         frame.frameEvent = 0;
+        frame.doubleClickHeld = true;
     }
     if (frame.thumbnailMode) {
         frame.thumbnailMode = 0;
@@ -212,6 +215,7 @@ static void reattachWindow(Viewer& v) {
 
 void handlePress(Viewer& v) {
     FrameState& frame = v.frame;
+    if (frame.frameEvent == media::eventLeftDown) frame.doubleClickHeld = false;  // a gesture of its own
     if (frame.frameEvent != media::eventLeftDown || !pageGestureAllowed(frame)) return;
     if (!stripLit(frame) && !frame.toolbarShown && !frame.pagePressed) {
         frame.pressTime = media::elapsedMilliseconds();
@@ -234,8 +238,12 @@ void handleRelease(Viewer& v) {
     frame.zoomDragging = 0;
     frame.releaseTime = media::elapsedMilliseconds();
     frame.longPress = frame.releaseTime - frame.pressTime >= 160 ? 1 : 0;
-    bool tap = !frame.longPress && !stripLit(frame) && !frame.toolbarShown && !frame.textViewOpen &&
-               !frame.pointerOverKeyboard && !frame.pointerOverSearchButton && !v.view.panAnimating;
+    // The release that ends a double-click leaves the page fitted and centred, however quick it was.
+    const bool endsDoubleClick = frame.doubleClickHeld;
+    frame.doubleClickHeld = false;
+    bool tap = !frame.longPress && !endsDoubleClick && !stripLit(frame) && !frame.toolbarShown &&
+               !frame.textViewOpen && !frame.pointerOverKeyboard && !frame.pointerOverSearchButton &&
+               !v.view.panAnimating;
     if (tap) startGlide(v);
 }
 

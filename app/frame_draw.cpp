@@ -12,6 +12,7 @@
 #include "media/system/system.h"
 #include "text/search.h"
 #include "view/page_view.h"
+#include "view/sharp_layer.h"
 #include "view/sheet.h"
 
 namespace {
@@ -87,6 +88,7 @@ void displayPageOrSheet(Viewer& v) {
     FrameState& frame = v.frame;
     if (media::spriteExists(sprite::page) && !frame.thumbnailMode) {
         drawPage(v);
+        drawSharpLayer(v);
     } else if (frame.thumbnailMode && v.sheet.sheetReady && media::spriteExists(sprite::thumbnailSheet)) {
         frame.searchPanelOpen = 0;
         showThumbnailMode(v);

@@ -14,6 +14,7 @@
 #include "media/media.h"
 #include "media/system/system.h"
 #include "view/page_view.h"
+#include "view/sharp_layer.h"
 
 namespace {
 
@@ -129,6 +130,7 @@ void saveFrameWhenDue(FrameDump& dump) {
 
 void exitSequence(Viewer& v) {
     stopAllTools();
+    endSharpLayer(v);
     stopPageFileWorker(v);
     media::stopDisplay();
     media::releaseInstance();

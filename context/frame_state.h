@@ -40,6 +40,7 @@ struct FrameState {
     int messagePanelShown = 0;      // the loop: the message panel (sprite::infoMessage) is on screen
     std::string messagePanelText;   // the loop: what the message panel says
     std::int64_t messagePanelSince = 0;  // the loop: when it was put up; it goes after a while or a press
+    bool doubleClickHeld = false;        // the loop: a double-click fitted the page; its release is no tap
 };
 
 // The frame's event has been taken: the later steps of this frame do not see it.

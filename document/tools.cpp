@@ -1,6 +1,8 @@
 // The three tool programs: their folder, their argument vectors, starting, finding and stopping them.
 #include "document/tools.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -12,6 +14,7 @@ namespace {
 const char* const pageConverterName = "pdftopng.exe";
 const char* const textExtractorName = "pdftotext.exe";
 const char* const informationProgramName = "pdfinfo.exe";
+const char* const regionRendererName = "pdfregion.exe";
 const std::string passwordVariable = "PAGEWELL_PASSWORD";
 
 // A path starting with "-" would be taken for an option; "./-x" names the same file.
@@ -22,10 +25,14 @@ std::string asOperand(const std::string& path) {
 
 // The converter's resolution as a whole number, halves to even; kept in a range a number can hold.
 std::string wholeDpi(float renderDpi) {
-    double dpi = std::nearbyint(static_cast<double>(renderDpi));
-    if (!std::isfinite(dpi) || dpi < 1.0) dpi = 1.0;
-    if (dpi > 100000.0) dpi = 100000.0;
-    return std::to_string(static_cast<long>(dpi));
+    return std::to_string(static_cast<long>(converterDotsPerInch(renderDpi)));
+}
+
+// Fixed notation whatever the locale, precise enough to name one pixel among a million.
+std::string decimal(double value) {
+    char text[64];
+    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
 }
 
 // Started programs get the high priority; one that has ended already is left alone.
@@ -96,6 +103,27 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
             asOperand(cacheFolder + "page")};
 }
 
+double converterDotsPerInch(float renderDpi) {
+    double dpi = std::nearbyint(static_cast<double>(renderDpi));
+    if (!std::isfinite(dpi) || dpi < 1.0) dpi = 1.0;
+    return std::min(dpi, 100000.0);
+}
+
+std::vector<std::string> regionRendererArguments(const PageRegion& region, const std::string& documentPath,
+                                                 const std::string& outputFile) {
+    const std::string clip = decimal(region.left) + "," + decimal(region.top) + "," + decimal(region.right) +
+                             "," + decimal(region.bottom);
+    return {"-q",
+            "-f",
+            std::to_string(region.page),
+            "-r",
+            decimal(region.dotsPerInch),
+            "-c",
+            clip,
+            asOperand(documentPath),
+            asOperand(outputFile)};
+}
+
 int runInformationProgram(Viewer& v) {
     return runInformationInto(v, v.document.documentCacheFolder + "Information.ini");
 }
@@ -121,6 +149,13 @@ void startPageConverter(Viewer& v, int page) {
                                        v.document.documentCacheFolder),
                 options);
     raiseRunningProgram(pageConverterName);
+}
+
+int startRegionRenderer(const Viewer& v, const PageRegion& region, const std::string& outputFile) {
+    media::RunOptions options;
+    options.workingFolder = v.tools.toolFolder;
+    return runTool(v, v.tools.toolFolder + regionRendererName,
+                   regionRendererArguments(region, v.document.documentPath, outputFile), options);
 }
 
 bool pageConverterRunning() {
