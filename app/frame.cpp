@@ -36,6 +36,7 @@ bool runFrame(Viewer& v) {
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
     updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
+    updateSharpLayer(v);                       //     sharp layer: render polled, taken or asked for
     prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
     displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
     hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
@@ -65,7 +66,6 @@ bool runFrame(Viewer& v) {
     handleSearchHitPick(v);                    // 19. release on a hit opens its page
     showPressedKey(v);                         // 20. pressed-key highlight
     flipAndClear();                            // 21. show the frame, clear to black
-    updateSharpLayer(v);                       //     the sharp layer: its render followed, or asked for
     prepareLaterSpriteGroup(v);                //     a group a frame: what the first frame did not need
     prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results

@@ -87,7 +87,7 @@ void displayButtonFaces(const Viewer& v) {
 void displayPageOrSheet(Viewer& v) {
     FrameState& frame = v.frame;
     if (media::spriteExists(sprite::page) && !frame.thumbnailMode) {
-        drawPage(v);
+        if (!sharpLayerCoversPage(v)) drawPage(v);  // the opaque layer hides all of it
         drawSharpLayer(v);
     } else if (frame.thumbnailMode && v.sheet.sheetReady && media::spriteExists(sprite::thumbnailSheet)) {
         frame.searchPanelOpen = 0;

@@ -10,6 +10,7 @@
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/system/system.h"
+#include "view/page_prefetch.h"
 
 namespace {
 
@@ -126,8 +127,9 @@ void takeArrivedLayer(SharpLayerState& sharp) {
 }
 
 // A render for another page or scale than the displayed one is dropped at once; one that ended hands
-// its file to the prefetch, which decodes it off the frame's path; a decoded one is taken.
-void followRender(SharpLayerState& sharp, const SharpView& displayed) {
+// its file to the prefetch at once, which decodes it off the frame's path; a decoded one is taken.
+void followRender(Viewer& v, const SharpView& displayed) {
+    SharpLayerState& sharp = v.sharp;
     SharpRender& render = sharp.render;
     if (render.stage == SharpRenderStage::none) return;
     if (!sameScale(render.view, displayed)) return dropRender(sharp);
@@ -136,6 +138,7 @@ void followRender(SharpLayerState& sharp, const SharpView& displayed) {
         render.process = 0;
         if (!media::filePresent(render.file)) return failRender(sharp);
         render.stage = SharpRenderStage::arriving;
+        prefetchNeighbourPages(v);
         return;
     }
     if (media::prefetchFailed(render.file)) return failRender(sharp);
@@ -203,7 +206,7 @@ void updateSharpLayer(Viewer& v) {
     const SharpView displayed = displayedView(v);
     if (!sameScale(sharp.shown, displayed)) forgetShownLayer(sharp);
     if (!sameScale(sharp.failed, displayed)) sharp.failed = SharpView{};  // tried again on its next showing
-    followRender(sharp, displayed);
+    followRender(v, displayed);
     const SharpView wanted = wantedView(v, displayed);
     if (wanted.empty() || wanted == sharp.shown || wanted == sharp.failed || wanted == sharp.render.view)
         return;
@@ -218,6 +221,13 @@ void drawSharpLayer(const Viewer& v) {
     if (shown.empty() || v.frame.thumbnailMode || !sameScale(shown, displayedView(v))) return;
     media::displaySprite(sprite::sharpLayer, v.view.pageX + v.view.zoomOffsetX + shown.x,
                          v.view.pageY + v.view.zoomOffsetY + shown.y);
+}
+
+bool sharpLayerCoversPage(const Viewer& v) {
+    const SharpView& shown = v.sharp.shown;
+    if (shown.empty() || v.frame.thumbnailMode || !sameScale(shown, displayedView(v))) return false;
+    const PagePart part = sharpPartOf(pageOnScreen(v));
+    return part.x == shown.x && part.y == shown.y && part.width == shown.width && part.height == shown.height;
 }
 
 std::string arrivingSharpLayerFile(const Viewer& v) {

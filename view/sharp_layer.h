@@ -32,6 +32,8 @@ void notePageInSprite(Viewer& v, int page, const std::string& file);
 void updateSharpLayer(Viewer& v);
 // Draw phase, right after the page: the layer, only over the page picture and size it was made for.
 void drawSharpLayer(const Viewer& v);
+// The layer shown covers all of the page that is on the screen: the page itself need not be drawn.
+bool sharpLayerCoversPage(const Viewer& v);
 // The layer's file while it is being decoded ahead ("" none): the prefetch wish puts it first.
 std::string arrivingSharpLayerFile(const Viewer& v);
 // Stops the render in flight, removes its file and lets the layer go (exit, a test's end).

@@ -63,12 +63,9 @@ bool openTemporaryOutput(const std::string& finalPath, TemporaryOutput& output);
 bool commitTemporaryOutput(TemporaryOutput& output);
 void discardTemporaryOutput(TemporaryOutput& output);
 
-// Writes 8-bit RGB rows (stride bytes apart) as PNG without row filters, at the zlib level given:
-// quick (1) for page images, stored (0) for images read back at once.
-constexpr int kQuickPng = 1;
-constexpr int kStoredPng = 0;
+// Writes 8-bit RGB rows (stride bytes apart) as PNG: zlib level 1, no row filter.
 bool writeRgbPng(FILE* file, int width, int height, const unsigned char* pixels, std::ptrdiff_t stride,
-                 double dotsPerInch, int compression = kQuickPng);
+                 double dotsPerInch);
 
 // The kinds of work, each given the arguments after the program name.
 int runInfo(const std::vector<std::string>& arguments);
