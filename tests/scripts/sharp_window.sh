@@ -3,6 +3,7 @@
 # variables set, the page fitted more than twice its cached picture's size. Once the view has settled
 # its text is drawn at the screen's scale: among the ink pixels of the screen's middle few are mid-grey,
 # as few as in the page drawn directly at that scale, where a stretched picture has half of them.
+# The last screenshot stays in <build dir>/test-output/sharp_window/.
 # Usage: sharp_window.sh <build dir> [corpus dir]
 set -uo pipefail
 
@@ -11,6 +12,7 @@ program="$build/pagewell"
 probe="$build/tests/frame_probe"
 maker="$build/tests/make_text_pdf"
 tools="$build/includes/bin64"
+output="$build/test-output/sharp_window"
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-sharp-XXXXXX")
 document="$work/sharp-window-e2e-$$.pdf"
 xvfb_pid=""
@@ -57,16 +59,21 @@ done
 xdotool mousemove --sync 1080 3500 2>/dev/null
 
 # The 120 dpi picture of A4 is 993 x 1404; fitted on this screen it is 1528 x 2160 at (316, 840), its
-# larger side the screen's width.
+# larger side the screen's width. The screen's middle lies on the page: mostly paper, some ink.
 middle="540 960 1080 1920"
-shot="$work/shot.png"
+mkdir -p "$output"
+shot="$output/fitted-a4-2160x3840.png"
 share=1
+paper=0
 for _ in $(seq 60); do
   sleep 0.5
   import -silent -window root "png:$shot" 2>/dev/null || continue
+  paper=$("$probe" bright "$shot" $middle 200 | awk '{ print $1 }') || continue
+  [ "$paper" -gt $((1080 * 1920 / 2)) ] || continue
   share=$("$probe" sharpness "$shot" $middle) || continue
   awk -v s="$share" 'BEGIN { exit !(s >= 0 && s <= 0.32) }' && break
 done
+[ "$paper" -gt $((1080 * 1920 / 2)) ] || fail "no page in the screen's middle ($paper paper pixels): $shot"
 echo "screen middle: $share of its ink pixels mid-grey"
 awk -v s="$share" 'BEGIN { exit !(s >= 0 && s <= 0.32) }' || fail "the fitted page stays stretched: $share mid-grey"
 
