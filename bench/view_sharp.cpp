@@ -3,19 +3,21 @@
 // process start included); and how sharp text looks in the screen's middle (the share of ink pixels
 // that is mid-grey), zoomed six Control+plus steps and fitted on a 4K portrait screen, stretched as
 // before the layer, with it, and drawn directly at that scale. Prints one "name: value" a line.
+#include <cairo-pdf.h>
+#include <cairo.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/sharpness.h"
 #include "document/tools.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
-#include "tests/support/pdf_maker.h"
-#include "tests/support/sharpness.h"
 #include "view/page_view.h"
 #include "view/sharp_layer.h"
 
@@ -43,31 +45,37 @@ double millisecondsToPresented(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(presented - start.time_since_epoch()).count();
 }
 
-// An A4 title page (a large title, a subtitle, lines of body text) and a page of text.
+// An A4 title page as a paper's first page (a large title, a subtitle and an author above lines of
+// body text), then a page of text.
 std::string makeTextDocument() {
     const std::string pdf = makeTemporaryFolder("bench-sharp") + "a4.pdf";
-    return makeTitlePagePdf(pdf) ? pdf : "";
-}
-
-SharpView currentView(Viewer& v) {
-    const PagePart part =
-        sharpPartOf({v.layout.screenWidth, v.layout.screenHeight, v.view.pageX + v.view.zoomOffsetX,
-                     v.view.pageY + v.view.zoomOffsetY, media::spriteWidth(sprite::page),
-                     media::spriteHeight(sprite::page), media::spriteOwnWidth(sprite::page),
-                     media::spriteOwnHeight(sprite::page)});
-    return SharpView{v.sharp.pageInSprite,
-                     v.view.currentPage,
-                     media::spriteWidth(sprite::page),
-                     media::spriteHeight(sprite::page),
-                     part.x,
-                     part.y,
-                     part.width,
-                     part.height};
-}
-
-bool layerShown(Harness& h) {
-    const SharpView view = currentView(h.v());
-    return !view.empty() && h.v().sharp.shown == view;
+    cairo_surface_t* surface = cairo_pdf_surface_create(pdf.c_str(), 595.276, 841.89);
+    cairo_t* cr = cairo_create(surface);
+    for (int page = 0; page < 2; ++page) {
+        double y = 60;
+        const std::pair<double, std::string> heading[] = {
+            {36, "Sharp at Every Zoom"}, {22, "and on every screen"}, {16, "A. N. Author, Pagewell"}};
+        for (const auto& [size, text] : heading) {
+            if (page > 0) break;
+            cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+            cairo_set_font_size(cr, size);
+            cairo_move_to(cr, 36, y += size * 1.6);
+            cairo_show_text(cr, text.c_str());
+        }
+        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(cr, 12);
+        for (int line = 0; line < 36; ++line) {
+            cairo_move_to(cr, 36, y += 16);
+            cairo_show_text(
+                cr,
+                ("Line " + std::to_string(line) + ": the quick brown fox jumps over the lazy dog").c_str());
+        }
+        cairo_show_page(cr);
+    }
+    const bool written = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return written ? pdf : "";
 }
 
 // A viewer on a screen of the given size with the document converted and its fitted page shown.
@@ -106,7 +114,7 @@ void settleToLayer(const std::string& pdf) {
         const auto start = Clock::now();
         h.frames(1);
         zoomFrame.push_back(millisecondsToPresented(start));
-        if (!h.runUntil([&] { return layerShown(h); }, 10000000, 5, 20.0))
+        if (!h.runUntil([&] { return sharpLayerCoversPage(h.v()); }, 10000000, 5, 20.0))
             return report("sharp_zoom_failed", 1);
         layer.push_back(millisecondsToPresented(start));  // the frame that took the layer drew it
         alone.push_back(renderAlone(v, v.sharp.shown, pdf, scratch));
@@ -160,7 +168,7 @@ void sharpness(const std::string& name, const std::string& pdf, int width, int h
     endSharpLayer(v);  // the next frame shows the page as it was shown before the layer existed
     h.frames(1);
     const double stretched = middleShareOfFrame(h);
-    if (!h.runUntil([&] { return layerShown(h); }, 10000000, 5, 20.0))
+    if (!h.runUntil([&] { return sharpLayerCoversPage(h.v()); }, 10000000, 5, 20.0))
         return report(name + "_layer_failed", 1);
     h.frames(2);
     report(name + "_mid_grey_share_stretched_picture", stretched);

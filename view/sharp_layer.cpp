@@ -62,18 +62,9 @@ bool settled(const Viewer& v) {
 }
 
 // The view a layer is wanted for now: none while the view moves or needs none.
-SharpView wantedView(const Viewer& v, const SharpView& displayed) {
-    if (displayed.pageFile.empty() || v.document.documentPath.empty() || v.document.renderDpi <= 0.0f ||
-        !settled(v))
-        return {};
-    const PagePart part = sharpPartOf(pageOnScreen(v));
-    if (part.width <= 0) return {};
-    SharpView wanted = displayed;
-    wanted.x = part.x;
-    wanted.y = part.y;
-    wanted.width = part.width;
-    wanted.height = part.height;
-    return wanted;
+SharpView wantedView(const Viewer& v) {
+    if (v.document.documentPath.empty() || v.document.renderDpi <= 0.0f || !settled(v)) return {};
+    return sharpViewOnScreen(v);
 }
 
 std::string folderOf(const std::string& path) {
@@ -169,6 +160,17 @@ void startRender(Viewer& v, const SharpView& wanted) {
 
 }  // namespace
 
+SharpView sharpViewOnScreen(const Viewer& v) {
+    SharpView view = displayedView(v);
+    const PagePart part = view.pageFile.empty() ? PagePart{} : sharpPartOf(pageOnScreen(v));
+    if (part.width <= 0) return {};
+    view.x = part.x;
+    view.y = part.y;
+    view.width = part.width;
+    view.height = part.height;
+    return view;
+}
+
 PagePart sharpPartOf(const PageOnScreen& page) {
     const bool larger = page.displayWidth > page.ownWidth || page.displayHeight > page.ownHeight;
     const bool reduced = std::max(page.ownWidth, page.ownHeight) >= reducedPictureSide ||
@@ -207,7 +209,7 @@ void updateSharpLayer(Viewer& v) {
     if (!sameScale(sharp.shown, displayed)) forgetShownLayer(sharp);
     if (!sameScale(sharp.failed, displayed)) sharp.failed = SharpView{};  // tried again on its next showing
     followRender(v, displayed);
-    const SharpView wanted = wantedView(v, displayed);
+    const SharpView wanted = wantedView(v);
     if (wanted.empty() || wanted == sharp.shown || wanted == sharp.failed || wanted == sharp.render.view)
         return;
     // An arriving layer is taken within a few frames; the next render starts then.
@@ -224,10 +226,7 @@ void drawSharpLayer(const Viewer& v) {
 }
 
 bool sharpLayerCoversPage(const Viewer& v) {
-    const SharpView& shown = v.sharp.shown;
-    if (shown.empty() || v.frame.thumbnailMode || !sameScale(shown, displayedView(v))) return false;
-    const PagePart part = sharpPartOf(pageOnScreen(v));
-    return part.x == shown.x && part.y == shown.y && part.width == shown.width && part.height == shown.height;
+    return !v.sharp.shown.empty() && !v.frame.thumbnailMode && v.sharp.shown == sharpViewOnScreen(v);
 }
 
 std::string arrivingSharpLayerFile(const Viewer& v) {

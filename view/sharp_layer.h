@@ -21,6 +21,9 @@ struct PagePart {
     int x = 0, y = 0, width = 0, height = 0;
 };
 PagePart sharpPartOf(const PageOnScreen& page);
+// The view a layer would be made for now, the view settled or not: the page the sprite holds, if of
+// the open document, at its displayed size, and its part on the screen; empty when it needs none.
+SharpView sharpViewOnScreen(const Viewer& v);
 // What the region renderer is asked for to make the layer of view, the page sprite showing its page:
 // the part in points at the resolution that draws the page at its displayed width.
 PageRegion sharpRegionOf(const Viewer& v, const SharpView& view);

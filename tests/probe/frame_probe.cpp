@@ -5,8 +5,6 @@
 //   frame_probe differ <image> <image> x y w h                 -> pixels that differ by more than 24
 //   frame_probe bright <image> x y w h [level]                 -> "count x0 y0 x1 y1" of pixels whose
 //                                                                 darkest channel exceeds level (200)
-//   frame_probe sharpness <image> x y w h                      -> the share of the ink pixels (grey
-//                                                                 below 0.9) that is mid-grey (0.2 to 0.8)
 // Regions are clipped to the image. Exit status 2 when an image cannot be read or the words are wrong.
 #include <algorithm>
 #include <cstdio>
@@ -14,7 +12,6 @@
 #include <string>
 
 #include "media/pictures/pictures.h"
-#include "tests/support/sharpness.h"
 
 namespace {
 
@@ -51,9 +48,8 @@ int number(const char* word) {
 }
 
 int usage() {
-    std::fprintf(
-        stderr,
-        "usage: frame_probe size|pixel|count|differ|bright|sharpness <image> [<image>] [x y w h] ...\n");
+    std::fprintf(stderr,
+                 "usage: frame_probe size|pixel|count|differ|bright <image> [<image>] [x y w h] ...\n");
     return 2;
 }
 
@@ -126,13 +122,6 @@ int main(int argc, char** argv) {
         }
         Region region = clipped(picture, number(argv[4]), number(argv[5]), number(argv[6]), number(argv[7]));
         std::printf("%d\n", countDifferent(picture, second, region));
-    } else if (command == "sharpness" && argc == 7) {
-        Region region = clipped(picture, number(argv[3]), number(argv[4]), number(argv[5]), number(argv[6]));
-        auto grey = [&](int x, int y) {
-            Rgb pixel = at(picture, x, y);
-            return greyOf(pixel.r, pixel.g, pixel.b);
-        };
-        std::printf("%.3f\n", midGreyShare(grey, region.x0, region.y0, region.x1, region.y1));
     } else if (command == "bright" && (argc == 7 || argc == 8)) {
         Region region = clipped(picture, number(argv[3]), number(argv[4]), number(argv[5]), number(argv[6]));
         printBright(picture, region, argc == 8 ? number(argv[7]) : 200);

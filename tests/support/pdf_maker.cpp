@@ -52,38 +52,6 @@ bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages) {
     return ok;
 }
 
-bool makeTitlePagePdf(const std::string& path) {
-    TestPage title, body;
-    for (int line = 0; line < 36; ++line) {
-        title.lines.push_back("Line " + std::to_string(line) +
-                              ": the quick brown fox jumps over the lazy dog");
-        body.lines.push_back("Second page, line " + std::to_string(line));
-    }
-    cairo_surface_t* surface = cairo_pdf_surface_create(path.c_str(), title.widthPoints, title.heightPoints);
-    cairo_t* cr = cairo_create(surface);
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    const std::pair<double, const char*> heading[] = {
-        {36, "Sharp at Every Zoom"}, {22, "and on every screen"}, {16, "A. N. Author, Pagewell"}};
-    double y = 60;
-    for (const auto& [size, text] : heading) {
-        cairo_set_font_size(cr, size);
-        cairo_move_to(cr, 36, y += size * 1.6);
-        cairo_show_text(cr, text);
-    }
-    cairo_translate(cr, 0, y);  // the body below the heading
-    drawPageLines(cr, title);
-    cairo_show_page(cr);
-    cairo_identity_matrix(cr);
-    drawPageLines(cr, body);
-    cairo_show_page(cr);
-    bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-    cairo_destroy(cr);
-    cairo_surface_finish(surface);
-    ok = ok && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(surface);
-    return ok;
-}
-
 bool makeNumberedPdf(const std::string& path, int pageCount) {
     std::vector<TestPage> pages;
     for (int k = 1; k <= pageCount; ++k) {

@@ -16,6 +16,3 @@ struct TestPage {
 bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages);
 // n A4 pages, page k (1-based) reading "Page k" and "word<k>" plus the given extra line per page.
 bool makeNumberedPdf(const std::string& path, int pageCount);
-// An A4 title page as a paper's first page: a large title, a subtitle and an author above lines of body
-// text; then a page of body text. For the sharpness of text on screen.
-bool makeTitlePagePdf(const std::string& path);

@@ -5,34 +5,27 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
 #include "document/tools.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
-#include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
-#include "tests/support/sharpness.h"
 #include "view/page_view.h"
 
 namespace {
 
 struct PartCase {
     const char* what;
-    PageOnScreen page;
+    PageOnScreen page;  // screen, page corner, displayed size, picture size
     PagePart part;
 };
 
-// Screen, page corner, displayed size, picture size -> the part covered.
 const PartCase partCases[] = {
-    {"fitted A4 a little larger than its picture",
-     {1080, 1920, 0, 196, 1080, 1527, 993, 1404},
-     {0, 0, 1080, 1527}},
     {"shown at the picture's own size", {1080, 1920, 43, 258, 993, 1404, 993, 1404}, {}},
-    {"fitted smaller than its picture", {1920, 1080, 578, 0, 764, 1080, 1240, 1754}, {}},
+    {"fitted smaller than its picture", {1080, 1920, 158, 420, 764, 1080, 1240, 1754}, {}},
     {"zoomed beyond the screen", {1080, 1920, -960, -1161, 3000, 4242, 993, 1404}, {960, 1161, 1080, 1920}},
     {"glided half off to the right", {1080, 1920, 700, -300, 2000, 2828, 993, 1404}, {0, 300, 380, 1920}},
     {"glided off the screen", {1080, 1920, 1080, 0, 2000, 2828, 993, 1404}, {}},
@@ -52,189 +45,116 @@ TEST(SharpLayerPart, CoversWhatOfAPageShownLargerThanItsPictureIsOnScreen) {
     }
 }
 
-// A two-page A4 document, a title page and one of text lines, converted by the viewer, page 1 shown.
+// A two-page A4 document of text lines converted by the viewer on a 1080 x 1920 screen, page 1 fitted
+// (smaller than its picture there: no layer), the pointer below what is compared.
 class SharpLayer : public ::testing::Test {
 protected:
-    void openDocument(int screenWidth, int screenHeight) {
+    void SetUp() override {
         HarnessOptions options;
         options.realClock = true;
-        options.desktopWidth = screenWidth;
-        options.desktopHeight = screenHeight;
         harness = std::make_unique<Harness>(options);
-        ASSERT_TRUE(harness->started());
+        TestPage page;
+        for (int line = 0; line < 48; ++line)
+            page.lines.push_back("Line " + std::to_string(line) +
+                                 ": the quick brown fox jumps over the lazy dog");
         pdf = makeTemporaryFolder("sharp-layer") + "two pages.pdf";
-        ASSERT_TRUE(makeTitlePagePdf(pdf));
+        ASSERT_TRUE(makeTestPdf(pdf, {page, page}));
         harness->open(pdf);
         ASSERT_TRUE(harness->runUntil([&] { return conversionFinished(v(), 2); }, 10000000, 5, 120.0));
-        harness->moveTo(screenWidth / 2, screenHeight - 60);  // the pointer away from what is compared
+        harness->moveTo(540, 1860);
         harness->frames(2);
     }
 
     Viewer& v() { return harness->v(); }
 
-    // The view the layer is wanted for now: the page sprite's page at its displayed size, on screen.
-    SharpView currentView() {
-        const PagePart part =
-            sharpPartOf({v().layout.screenWidth, v().layout.screenHeight,
-                         v().view.pageX + v().view.zoomOffsetX, v().view.pageY + v().view.zoomOffsetY,
-                         media::spriteWidth(sprite::page), media::spriteHeight(sprite::page),
-                         media::spriteOwnWidth(sprite::page), media::spriteOwnHeight(sprite::page)});
-        return SharpView{v().sharp.pageInSprite,
-                         v().view.currentPage,
-                         media::spriteWidth(sprite::page),
-                         media::spriteHeight(sprite::page),
-                         part.x,
-                         part.y,
-                         part.width,
-                         part.height};
-    }
-
-    // Runs frames until the layer of the current view has been presented; false after 20 s.
     bool layerArrives() {
-        return harness->runUntil([&] { return v().sharp.shown == currentView() && !currentView().empty(); },
-                                 10000000, 5, 20.0) &&
-               (harness->frames(2), true);
+        return harness->runUntil([&] { return sharpLayerCoversPage(v()); }, 10000000, 5, 20.0);
     }
 
-    // The view's part rendered directly by the region renderer, decoded.
-    media::Picture directRender(const SharpView& view) {
+    // The share of the presented page's pixels (the bottom band with the counter and pointer left out)
+    // more than 8 levels away from the region renderer's own picture of the view on screen.
+    double differenceFromDirectRender() {
+        const SharpView view = sharpViewOnScreen(v());
         const std::string file = makeTemporaryFolder("sharp-direct") + "direct.png";
         media::RunOptions wait;
         wait.wait = true;
-        int status = -1;
         media::runProgram(v().tools.toolFolder + "pdfregion.exe",
-                          regionRendererArguments(sharpRegionOf(v(), view), pdf, file), wait, &status);
-        media::Picture picture;
-        EXPECT_EQ(status, 0);
-        EXPECT_TRUE(media::decodeImageFile(file, picture));
-        return picture;
-    }
-
-    // The share of the compared pixels of the presented page that differ from the direct render by more
-    // than 8 levels in a channel; the bottom band (page counter, pointer) is left out.
-    double differingShare(const SharpView& view, const media::Picture& direct) {
+                          regionRendererArguments(sharpRegionOf(v(), view), pdf, file), wait);
+        media::Picture direct;
+        if (!media::decodeImageFile(file, direct) || direct.width != view.width) return 1.0;
         const int left = v().view.pageX + v().view.zoomOffsetX + view.x;
         const int top = v().view.pageY + v().view.zoomOffsetY + view.y;
-        const int bottom = std::min(view.height, v().layout.screenHeight - 160 - top);
         std::int64_t compared = 0, differing = 0;
-        for (int y = 0; y < bottom; y += 2) {
-            for (int x = 0; x < view.width; ++x) {
+        for (int y = 0; y < std::min(view.height, 1760 - top); y += 2) {
+            for (int x = 0; x < view.width; ++x, ++compared) {
                 const std::uint32_t want = direct.pixels[static_cast<std::size_t>(y) * direct.width + x];
                 const media::Colour shown = harness->pixel(left + x, top + y);
-                const bool differs = std::abs(media::red(shown) - int(want & 0xFF)) > 8 ||
-                                     std::abs(media::green(shown) - int((want >> 8) & 0xFF)) > 8 ||
-                                     std::abs(media::blue(shown) - int((want >> 16) & 0xFF)) > 8;
-                ++compared;
-                differing += differs ? 1 : 0;
+                differing += std::abs(media::red(shown) - int(want & 0xFF)) > 8 ||
+                             std::abs(media::green(shown) - int((want >> 8) & 0xFF)) > 8;
             }
         }
-        return compared == 0 ? 1.0 : static_cast<double>(differing) / static_cast<double>(compared);
+        return static_cast<double>(differing) / static_cast<double>(std::max<std::int64_t>(compared, 1));
     }
 
-    double presentedMidGreyShare() {
-        const ScreenMiddle middle = screenMiddle(v().layout.screenWidth, v().layout.screenHeight);
-        auto grey = [&](int x, int y) {
-            const media::Colour c = harness->pixel(x, y);
-            return greyOf(media::red(c), media::green(c), media::blue(c));
-        };
-        return midGreyShare(grey, middle.x0, middle.y0, middle.x1, middle.y1);
-    }
-
-    // No layer file of this viewer is left in the document's folder, finished or unfinished.
     void expectNoLayerFiles() {
-        for (const auto& entry : std::filesystem::directory_iterator(v().document.documentCacheFolder)) {
-            const std::string name = entry.path().filename().string();
-            EXPECT_EQ(name.find("sharp-"), std::string::npos) << name;
-        }
+        for (const auto& entry : std::filesystem::directory_iterator(v().document.documentCacheFolder))
+            EXPECT_EQ(entry.path().filename().string().find("sharp-"), std::string::npos) << entry.path();
     }
 
     std::unique_ptr<Harness> harness;
     std::string pdf;
 };
 
-struct ScreenCase {
-    const char* name;
-    int width, height;
-    int zoomSteps;  // Control+plus steps about the screen's middle
-};
-
-class SharpLayerOnScreens : public SharpLayer, public ::testing::WithParamInterface<ScreenCase> {};
-
-TEST_P(SharpLayerOnScreens, ASettledViewIsPresentedAsThePageDrawnAtItsScale) {
-    const ScreenCase& screen = GetParam();
-    openDocument(screen.width, screen.height);
-    for (int step = 0; step < screen.zoomSteps; ++step)
-        zoomStepAbout(v(), 2.5f, screen.width / 2, screen.height / 2);
-    endSharpLayer(v());  // the next frame shows the page picture stretched, as before any layer
+TEST_F(SharpLayer, ASettledZoomIsPresentedAsThePageDrawnAtItsScaleAndStaysStill) {
+    for (int step = 0; step < 6; ++step) zoomStepAbout(v(), 2.5f, 540, 960);  // six Control+plus steps
+    endSharpLayer(v());  // the next frame shows the page picture stretched, as it was before any layer
     harness->frames(1);
-    const double stretched = presentedMidGreyShare();
+    EXPECT_GT(differenceFromDirectRender(), 0.02) << "the stretched picture";
     ASSERT_TRUE(layerArrives());
-    const SharpView view = currentView();
-    EXPECT_GT(view.width * view.height, screen.width * screen.height / 3);
-    EXPECT_LT(differingShare(view, directRender(view)), 0.002);
-    const double sharp = presentedMidGreyShare();
-    EXPECT_LT(sharp, screen.zoomSteps > 0 ? 0.40 : 0.32);
-    EXPECT_LT(sharp, stretched - 0.1) << "the stretched picture";
-    // The layer is a still picture: nothing is asked for again, and what the frames still present is
-    // the pulsing pointer's rectangle alone.
+    EXPECT_LT(differenceFromDirectRender(), 0.002);
+    // A still picture: nothing is asked for again, and the frames present the pulsing pointer alone.
     const media::FrameCounts before = media::frameCounts();
     harness->frames(20);
-    const media::FrameCounts after = media::frameCounts();
     EXPECT_EQ(v().sharp.render.stage, SharpRenderStage::none);
-    EXPECT_EQ(after.presented - before.presented, after.partial - before.partial);
+    EXPECT_EQ(media::frameCounts().presented - before.presented,
+              media::frameCounts().partial - before.partial);
     expectNoLayerFiles();
 }
 
-const ScreenCase screenCases[] = {{"ZoomedSixStepsOnPortrait", 1080, 1920, 6},
-                                  {"FittedOn4KPortrait", 2160, 3840, 0}};
-INSTANTIATE_TEST_SUITE_P(Screens, SharpLayerOnScreens, ::testing::ValuesIn(screenCases),
-                         [](const ::testing::TestParamInfo<ScreenCase>& info) { return info.param.name; });
-
-// The fitted page of this screen is smaller than its picture: only a zoom asks for a layer.
 TEST_F(SharpLayer, AZoomOrAPageTurnBeforeItArrivesDropsItAndNoLayerShowsOverAnotherPage) {
-    openDocument(1080, 1920);
-    EXPECT_TRUE(currentView().empty());
-    EXPECT_EQ(v().sharp.render.stage, SharpRenderStage::none);
-    zoomStepAbout(v(), 20.0f, 540, 960);  // three times the fit
-    harness->frames(1);
-    ASSERT_EQ(v().sharp.render.stage, SharpRenderStage::running);
-    EXPECT_EQ(v().sharp.render.view, currentView());
-    EXPECT_EQ(media::ownProgramRunning("pdftopng.exe"), 0)
-        << "the region renderer is never taken for the converter";
-    auto expectDropped = [&](int process, const std::string& file) {
-        EXPECT_FALSE(media::programRunning(process));
-        EXPECT_FALSE(media::filePresent(file));
-        EXPECT_NE(v().sharp.render.process, process);
+    EXPECT_TRUE(sharpViewOnScreen(v()).empty());
+    auto zoomAndExpectRender = [&](float delta) {
+        zoomStepAbout(v(), delta, 540, 960);
+        harness->frames(1);
+        EXPECT_EQ(v().sharp.render.stage, SharpRenderStage::running);
+        EXPECT_EQ(v().sharp.render.view, sharpViewOnScreen(v()));
+        return v().sharp.render;
+    };
+    auto expectDropped = [&](const SharpRender& render) {
+        EXPECT_FALSE(media::programRunning(render.process));
+        EXPECT_FALSE(media::filePresent(render.file));
+        EXPECT_NE(v().sharp.render.process, render.process);
         EXPECT_TRUE(v().sharp.shown.empty());
     };
-    int process = v().sharp.render.process;
-    std::string file = v().sharp.render.file;
-    zoomStepAbout(v(), 2.5f, 540, 960);
-    harness->frames(1);
-    expectDropped(process, file);
-    ASSERT_EQ(v().sharp.render.stage, SharpRenderStage::running);
-    EXPECT_EQ(v().sharp.render.view, currentView());
-
-    process = v().sharp.render.process;
-    file = v().sharp.render.file;
+    const SharpRender first = zoomAndExpectRender(20.0f);  // three times the fit
+    EXPECT_EQ(media::ownProgramRunning("pdftopng.exe"), 0)
+        << "the region renderer is taken for the converter";
+    const SharpRender second = zoomAndExpectRender(2.5f);
+    expectDropped(first);
     harness->keyDown(media::scan::pageDown);
     harness->frames(1);
     harness->keyUp(media::scan::pageDown);
     ASSERT_EQ(v().view.currentPage, 2);
-    expectDropped(process, file);
+    expectDropped(second);
     EXPECT_EQ(v().sharp.render.stage, SharpRenderStage::none) << "page 2 is fitted";
     zoomStepAbout(v(), 20.0f, 300, 700);
-    bool arrived = false;
-    for (int frame = 0; frame < 100000 && !arrived; ++frame) {
+    for (int frame = 0; frame < 100000 && !sharpLayerCoversPage(v()); ++frame) {
         harness->frames(1);
-        const SharpView& shown = v().sharp.shown;
-        ASSERT_TRUE(shown.empty() || shown.page == 2) << "a layer of page " << shown.page << " over page 2";
-        arrived = shown == currentView() && !shown.empty();
+        ASSERT_TRUE(v().sharp.shown.empty() || v().sharp.shown.page == 2) << "a layer of page 1 over page 2";
     }
-    ASSERT_TRUE(arrived);
-    harness->frames(2);
-    const SharpView view = currentView();
-    EXPECT_LT(differingShare(view, directRender(view)), 0.002);
+    ASSERT_TRUE(sharpLayerCoversPage(v()));
+    harness->frames(1);
+    EXPECT_LT(differenceFromDirectRender(), 0.002);
     expectNoLayerFiles();
 }
 

@@ -1,6 +1,6 @@
 // How sharp text looks: among the ink pixels of a region (grey below 0.9), the share that is mid-grey
 // (0.2 to 0.8). A page picture stretched on screen smears each edge over several such pixels; the
-// same text drawn at the screen's scale has few. Header only, for tests, benchmarks and the probe.
+// same text drawn at the screen's scale has few.
 #pragma once
 
 #include <cstdint>
