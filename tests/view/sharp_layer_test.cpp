@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "document/tools.h"
 #include "media/display/display.h"
@@ -38,10 +39,9 @@ const PartCase partCases[] = {
 TEST(SharpLayerPart, CoversWhatOfAPageShownLargerThanItsPictureIsOnScreen) {
     for (const PartCase& c : partCases) {
         const PagePart part = sharpPartOf(c.page);
-        EXPECT_EQ(part.x, c.part.x) << c.what;
-        EXPECT_EQ(part.y, c.part.y) << c.what;
-        EXPECT_EQ(part.width, c.part.width) << c.what;
-        EXPECT_EQ(part.height, c.part.height) << c.what;
+        EXPECT_EQ(std::tie(part.x, part.y, part.width, part.height),
+                  std::tie(c.part.x, c.part.y, c.part.width, c.part.height))
+            << c.what;
     }
 }
 
@@ -66,10 +66,6 @@ protected:
     }
 
     Viewer& v() { return harness->v(); }
-
-    bool layerArrives() {
-        return harness->runUntil([&] { return sharpLayerCoversPage(v()); }, 10000000, 5, 20.0);
-    }
 
     // The share of the presented page's pixels (the bottom band with the counter and pointer left out)
     // more than 8 levels away from the region renderer's own picture of the view on screen.
@@ -110,7 +106,7 @@ TEST_F(SharpLayer, ASettledZoomIsPresentedAsThePageDrawnAtItsScaleAndStaysStill)
     endSharpLayer(v());  // the next frame shows the page picture stretched, as it was before any layer
     harness->frames(1);
     EXPECT_GT(differenceFromDirectRender(), 0.02) << "the stretched picture";
-    ASSERT_TRUE(layerArrives());
+    ASSERT_TRUE(harness->runUntil([&] { return sharpLayerCoversPage(v()); }, 10000000, 5, 20.0));
     EXPECT_LT(differenceFromDirectRender(), 0.002);
     // A still picture: nothing is asked for again, and the frames present the pulsing pointer alone.
     const media::FrameCounts before = media::frameCounts();
