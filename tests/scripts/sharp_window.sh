@@ -27,8 +27,9 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; [ -f "$work/viewer.log" ] && sed 's/^/  viewer: /' "$work/viewer.log" >&2; exit 1; }
 
 if ! command -v Xvfb >/dev/null; then echo "SKIP: Xvfb is not installed"; exit 0; fi
-for needed in xdotool import; do command -v "$needed" >/dev/null || fail "$needed is not installed"; done
-for needed in "$program" "$probe" "$maker" "$tools/pdfregion.exe"; do [ -x "$needed" ] || fail "no program at $needed"; done
+for needed in xdotool import convert "$program" "$probe" "$maker" "$tools/pdfregion.exe"; do
+  command -v "$needed" >/dev/null || fail "$needed is not installed"
+done
 "$maker" "$document" || fail "cannot make the test document"
 
 Xvfb -displayfd 3 -noreset -screen 0 2160x3840x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &

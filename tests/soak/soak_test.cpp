@@ -515,8 +515,7 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     ASSERT_FALSE(h.v().search.searchHits.empty());
     const long tourFrames = input.frames();
     while (input.frames() < tourFrames + 1000) input.step();
-    // The pages decoded and scaled ahead and the sharp layer are bounded, there or not by chance at
-    // either count.
+    // The pages decoded ahead and the sharp layer are bounded, there or not by chance at either count.
     media::stopPrefetch();
     endSharpLayer(h.v());
     const long residentAfterThousand = residentKilobytes();

@@ -25,7 +25,6 @@ struct PartCase {
 };
 
 const PartCase partCases[] = {
-    {"shown at the picture's own size", {1080, 1920, 43, 258, 993, 1404, 993, 1404}, {}},
     {"fitted smaller than its picture", {1080, 1920, 158, 420, 764, 1080, 1240, 1754}, {}},
     {"zoomed beyond the screen", {1080, 1920, -960, -1161, 3000, 4242, 993, 1404}, {960, 1161, 1080, 1920}},
     {"glided half off to the right", {1080, 1920, 700, -300, 2000, 2828, 993, 1404}, {0, 300, 380, 1920}},
