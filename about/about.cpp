@@ -7,6 +7,7 @@
 
 #include "context/assets.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/media.h"
@@ -15,8 +16,7 @@
 
 namespace {
 
-constexpr media::Colour white = media::rgb(255, 255, 255);
-constexpr media::Colour black = media::rgb(0, 0, 0);
+constexpr int aboutFramesPerSecond = 12;  // the scroll's pace
 
 // Lines are 19 to 80 characters, so that the widest fits font 1 on the narrowest display.
 const std::vector<std::vector<const char*>> prose = {
@@ -85,12 +85,12 @@ struct AboutLine {
 };
 
 // The text sprite's lines, top to bottom; m is the medium font size, the line unit.
-std::vector<AboutLine> aboutLines(const Layout& layout) {
+std::vector<AboutLine> aboutLines(const Layout& layout, bool withMusic) {
     const int m = layout.mediumFontSize;
     std::vector<AboutLine> lines = {{0, font::title, "About the amazing"},
                                     {3 * m, font::title, layout.programTitle + " " + layout.versionText},
                                     {8 * m, font::title, layout.makerLine}};
-    if (layout.soundUnavailable == 0) {
+    if (withMusic) {
         lines.push_back({11 * m, font::base, "Music:"});
         lines.push_back({13 * m, font::base, musicCredit});
     }
@@ -102,13 +102,14 @@ std::vector<AboutLine> aboutLines(const Layout& layout) {
     return lines;
 }
 
-void drawAboutText(const Layout& layout) {
+void drawAboutText(const Layout& layout, bool withMusic) {
     const int width = layout.screenWidth;
     if (!media::createSprite(sprite::aboutText, width, nearest(1.5 * layout.screenHeight))) return;
     if (!media::beginDrawing(sprite::aboutText)) return;
-    for (const auto& line : aboutLines(layout)) {
+    for (const auto& line : aboutLines(layout, withMusic)) {
         media::setFont(line.font);
-        media::drawText(width / 2 - media::textWidth(line.text) / 2, line.y, line.text, white, black);
+        media::drawText(width / 2 - media::textWidth(line.text) / 2, line.y, line.text, palette::white,
+                        palette::black);
     }
     media::endDrawing();
 }
@@ -126,8 +127,8 @@ void drawFade(int number, const Layout& layout, media::Colour top, media::Colour
 }
 
 // One frame of the scroll; returns the frame's window event.
-int aboutFrame(Viewer& v) {
-    const int event = media::pollWindowEvent();
+media::WindowEvent aboutFrame(Viewer& v) {
+    const media::WindowEvent event = media::pollWindowEvent();
     media::readMouse();
     media::readKeyboard();
     const int screenHeight = v.layout.screenHeight;
@@ -136,22 +137,23 @@ int aboutFrame(Viewer& v) {
     media::displayTransparentSprite(sprite::aboutFadeDark, 0, screenHeight / 2, 200);
     v.about.aboutScroll -= v.about.aboutSpeed;
     media::flipDisplay();
-    media::clearDisplay(black);
+    media::clearDisplay(palette::black);
     return event;
 }
 
 }  // namespace
 
-void prepareAboutTune(Viewer& v) {
-    if (v.layout.soundUnavailable != 0) return;
-    // A tune that will not load leaves nothing to play: the about text then names no music either.
-    if (!media::prepareTune(aboutTune, embeddedTuneData(), embeddedTuneSize())) v.layout.soundUnavailable = 1;
+void startAboutSound(Viewer& v) {
+    // Without a sound system, or with a tune that will not load, there is nothing to play: the about
+    // text then names no music either.
+    v.about.soundUnavailable =
+        !media::startSound() || !media::prepareTune(aboutTune, embeddedTuneData(), embeddedTuneSize());
 }
 
 void drawAboutSprites(Viewer& v) {
-    drawAboutText(v.layout);
-    drawFade(sprite::aboutFadeLight, v.layout, black, white);
-    drawFade(sprite::aboutFadeDark, v.layout, white, black);
+    drawAboutText(v.layout, !v.about.soundUnavailable);
+    drawFade(sprite::aboutFadeLight, v.layout, palette::black, palette::white);
+    drawFade(sprite::aboutFadeDark, v.layout, palette::white, palette::black);
 }
 
 void aboutScreen(Viewer& v) {
@@ -159,15 +161,15 @@ void aboutScreen(Viewer& v) {
     v.about.aboutSpeed = 1.0f;
     v.about.aboutScroll = 0.0f;
     media::setTunePosition(aboutTune, 0);
-    if (v.layout.soundUnavailable == 0) media::playTune(aboutTune);
-    media::setFrameRate(12);
+    if (!v.about.soundUnavailable) media::playTune(aboutTune);
+    media::setFrameRate(aboutFramesPerSecond);
     const float end = -1.45f * static_cast<float>(media::spriteHeight(sprite::aboutText));
-    int event = 0;
+    media::WindowEvent event = media::WindowEvent::none;
     do {
         event = aboutFrame(v);
-    } while (event != media::eventLeftUp && v.about.aboutScroll >= end);
-    if (v.layout.soundUnavailable == 0) media::stopTune(aboutTune);
-    media::setFrameRate(240);
+    } while (event != media::WindowEvent::leftUp && v.about.aboutScroll >= end);
+    if (!v.about.soundUnavailable) media::stopTune(aboutTune);
+    media::setFrameRate(framesPerSecond);
     media::flipDisplay();
     media::setBlending(media::Blending::normal);
     // An Escape pressed while it ran must not end the program afterwards.

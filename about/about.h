@@ -6,6 +6,8 @@
 #include "context/viewer.h"
 
 constexpr int aboutTune = 1;
-void prepareAboutTune(Viewer& v);  // start-up step 7
-void drawAboutSprites(Viewer& v);  // start-up step 26
+// The sound system and the tune, once the first frame is on screen; before drawAboutSprites, whose
+// text names the music only when there is sound.
+void startAboutSound(Viewer& v);
+void drawAboutSprites(Viewer& v);  // the text and its fades, once the first frame is on screen
 void aboutScreen(Viewer& v);

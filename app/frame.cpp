@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "app/later_sprites.h"
+#include "app/panels.h"
 #include "app/password_panel.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
@@ -17,7 +18,7 @@
 #include "view/sheet_loading.h"
 
 bool runFrame(Viewer& v) {
-    beginFrame(v);                  // 1. exitSuppressed 0; the frame's one event; mouse and keyboard
+    beginFrame(v);                  // 1. exitSuppressed cleared; the frame's one event; mouse and keyboard
     handleDialogs(v);               //    a chosen file opens; presses are dropped while a dialog is up
     checkCopyKeys(v);               // 2. Control+C copies the current page's text
     storeKeyboardPointer(v);        // 3. pointer relative to the on-screen keyboard
@@ -25,6 +26,7 @@ bool runFrame(Viewer& v) {
     media::reapFinishedPrograms();  //    an ended converter must leave the process list
     conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
     loadPendingText(v);             // 6. the extracted text, once its file exists
+    sayToolProblem(v);              //    a tool program that could not be started
     handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet
     handlePanelButtonRelease(v);    // 8. Info, Search, Text (hover left by the last frame)
     handleThumbnailPick(v);         // 9. release on a thumbnail cell opens its page
@@ -80,26 +82,26 @@ bool runFrame(Viewer& v) {
 // bar, its buttons, the strips, the sheet and the panels where it happened, as a mouse's hover would
 // have; the next frame then handles it there. An event is held back once at most.
 static void takeFrameEvent(FrameState& frame) {
-    if (frame.heldEvent != 0) {
+    if (frame.heldEvent != media::WindowEvent::none) {
         frame.frameEvent = frame.heldEvent;
-        frame.heldEvent = 0;
+        frame.heldEvent = media::WindowEvent::none;
         return;
     }
     frame.frameEvent = media::pollWindowEvent();
-    if (frame.frameEvent == 0) return;
+    if (frame.frameEvent == media::WindowEvent::none) return;
     frame.eventX = media::eventX();
     frame.eventY = media::eventY();
     if (frame.eventX != frame.hoverX || frame.eventY != frame.hoverY) {
         frame.heldEvent = frame.frameEvent;
-        frame.frameEvent = 0;
+        frame.frameEvent = media::WindowEvent::none;
     }
 }
 
 void beginFrame(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.exitSuppressed = 0;
-    frame.skipRestOfFrame = 0;
-    frame.searchOpenedThisFrame = 0;
+    frame.exitSuppressed = false;
+    frame.skipRestOfFrame = false;
+    frame.searchOpenedThisFrame = false;
     takeFrameEvent(frame);
     media::readMouse();
     media::readKeyboard();
@@ -108,12 +110,12 @@ void beginFrame(Viewer& v) {
 }
 
 void storeKeyboardPointer(Viewer& v) {
-    v.keyboard.keyboardPointerX = media::mouseX() - v.layout.keyboardX;
-    v.keyboard.keyboardPointerY = media::mouseY() - v.layout.keyboardY;
+    v.keyboard.keyboardPointerX = media::mouseX() - v.keyboard.keyboardX;
+    v.keyboard.keyboardPointerY = media::mouseY() - v.keyboard.keyboardY;
 }
 
 void hideToolbarWhenDetached(Viewer& v) {
-    if (v.frame.windowDetached) v.frame.toolbarShown = 0;
+    if (v.frame.windowDetached) v.frame.toolbarShown = false;
 }
 
 void loadPendingText(Viewer& v) {
@@ -140,64 +142,64 @@ static bool stripLit(const FrameState& frame) {
 void handleDoubleClick(Viewer& v) {
     FrameState& frame = v.frame;
     // On a lit strip a second quick press turns the page again: there a fit was never what was meant.
-    if (frame.frameEvent == media::eventLeftDoubleClick && stripLit(frame))
-        frame.frameEvent = media::eventLeftDown;
-    if (frame.frameEvent != media::eventLeftDoubleClick) return;
+    if (frame.frameEvent == media::WindowEvent::leftDoubleClick && stripLit(frame))
+        frame.frameEvent = media::WindowEvent::leftDown;
+    if (frame.frameEvent != media::WindowEvent::leftDoubleClick) return;
     if (pageGestureAllowed(frame) && !frame.textViewOpen && !frame.pointerOverKeyboard) {
         restoreFit(v);
-        frame.longPress = 1;
-        frame.pagePressed = 0;
-        frame.frameEvent = 0;
+        frame.longPress = true;
+        frame.pagePressed = false;
+        frame.frameEvent = media::WindowEvent::none;
         frame.doubleClickHeld = true;
     }
     if (frame.thumbnailMode) {
-        frame.thumbnailMode = 0;
-        frame.frameEvent = 0;
+        frame.thumbnailMode = false;
+        frame.frameEvent = media::WindowEvent::none;
     }
 }
 
 static void toggleSearchPanel(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.keyboardKeyDown = 0;
+    frame.keyboardKeyDown = false;
     if (frame.searchPanelOpen) {
-        frame.searchPanelOpen = 0;
-        frame.searchInputActive = 0;
+        frame.searchPanelOpen = false;
+        frame.searchInputActive = false;
     } else {
-        frame.searchPanelOpen = 1;
-        frame.textViewOpen = 0;
-        frame.searchOpenedThisFrame = 1;
+        frame.searchPanelOpen = true;
+        frame.textViewOpen = false;
+        frame.searchOpenedThisFrame = true;
     }
 }
 
 static void toggleTextView(Viewer& v) {
     FrameState& frame = v.frame;
     if (frame.textViewOpen) {
-        frame.textViewOpen = 0;
-        frame.keyboardKeyDown = 0;
+        frame.textViewOpen = false;
+        frame.keyboardKeyDown = false;
     } else if (v.document.pageCount >= 1) {
-        frame.textViewOpen = 1;
-        frame.keyboardKeyDown = 0;
+        frame.textViewOpen = true;
+        frame.keyboardKeyDown = false;
         showTextView(v);
     }
 }
 
 void handlePanelButtonRelease(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !frame.toolbarShown) return;
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.toolbarShown) return;
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
-    if (frame.hoveredButton == button::info) {
+    if (frame.hoveredButton == Button::info) {
         frame.infoPanelOpen = !frame.infoPanelOpen;
-        if (frame.infoPanelOpen) frame.textViewOpen = 0;
-    } else if (frame.hoveredButton == button::search) {
+        if (frame.infoPanelOpen) frame.textViewOpen = false;
+    } else if (frame.hoveredButton == Button::search) {
         toggleSearchPanel(v);
-    } else if (frame.hoveredButton == button::text) {
+    } else if (frame.hoveredButton == Button::text) {
         toggleTextView(v);
     }
 }
 
 void handleThumbnailPick(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered) return;
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.thumbnailMode || !frame.cellHovered) return;
     if (frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     pickThumbnail(v);
 }
@@ -207,16 +209,17 @@ void refreshTextView(Viewer& v) {
 }
 
 static void reattachWindow(Viewer& v) {
-    v.frame.windowDetached = 0;
+    v.frame.windowDetached = false;
     media::toggleWindowCaption();
     media::releasePointer(false);
-    v.frame.skipRestOfFrame = 1;
+    v.frame.skipRestOfFrame = true;
 }
 
 void handlePress(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent == media::eventLeftDown) frame.doubleClickHeld = false;  // a gesture of its own
-    if (frame.frameEvent != media::eventLeftDown || !pageGestureAllowed(frame)) return;
+    if (frame.frameEvent == media::WindowEvent::leftDown)
+        frame.doubleClickHeld = false;  // a gesture of its own
+    if (frame.frameEvent != media::WindowEvent::leftDown || !pageGestureAllowed(frame)) return;
     if (!stripLit(frame) && !frame.toolbarShown && !frame.pagePressed) {
         frame.pressTime = media::elapsedMilliseconds();
         pressOnPage(v, frame.eventX, frame.eventY);
@@ -225,19 +228,22 @@ void handlePress(Viewer& v) {
             return;
         }
     }
-    bool workerRunning = v.conversion.workerRunning.load() != 0;
+    bool workerRunning = v.conversion.workerRunning.load();
     if (backStripLit(frame) && !workerRunning && !frame.pagePressed && previousPage(v)) refreshTextView(v);
     if (forwardStripLit(frame) && !workerRunning && !frame.pagePressed && nextPage(v)) refreshTextView(v);
-    frame.pagePressed = 1;
+    frame.pagePressed = true;
 }
+
+// A press held this long is no tap: its release starts no glide.
+constexpr std::int64_t longPressMilliseconds = 160;
 
 void handleRelease(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !pageGestureAllowed(frame)) return;
-    frame.pagePressed = 0;
-    frame.zoomDragging = 0;
+    if (frame.frameEvent != media::WindowEvent::leftUp || !pageGestureAllowed(frame)) return;
+    frame.pagePressed = false;
+    frame.zoomDragging = false;
     frame.releaseTime = media::elapsedMilliseconds();
-    frame.longPress = frame.releaseTime - frame.pressTime >= 160 ? 1 : 0;
+    frame.longPress = frame.releaseTime - frame.pressTime >= longPressMilliseconds;
     // The release that ends a double-click leaves the page fitted and centred, however quick it was.
     const bool endsDoubleClick = frame.doubleClickHeld;
     frame.doubleClickHeld = false;
@@ -250,11 +256,11 @@ void handleRelease(Viewer& v) {
 void pulsePointer(FrameState& frame) {
     if (!frame.pointerFading) {
         frame.pointerIntensity += 20;
-        if (frame.pointerIntensity > 254) frame.pointerFading = 1;
+        if (frame.pointerIntensity > 254) frame.pointerFading = true;
     }
     if (frame.pointerFading) {
         frame.pointerIntensity -= 20;
-        if (frame.pointerIntensity < 50) frame.pointerFading = 0;
+        if (frame.pointerIntensity < 50) frame.pointerFading = false;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/frame_steps.h"
 #include "app/opening.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "keyboard/keyboard.h"
 #include "media/desktop/desktop.h"
 #include "media/display/display.h"
@@ -17,6 +18,9 @@
 
 namespace {
 
+// After Detach the loop pauses while the window takes its caption.
+constexpr int detachPauseMilliseconds = 500;
+
 bool keyboardEnabled(const Viewer& v) {
     return !v.keyboard.keyboardDisabled;
 }
@@ -24,7 +28,7 @@ bool keyboardEnabled(const Viewer& v) {
 // A press that no other control takes goes to the on-screen keyboard.
 bool keyboardTakesPress(const Viewer& v) {
     const FrameState& frame = v.frame;
-    return frame.frameEvent == media::eventLeftDown && typingPanelOpen(v) && keyboardEnabled(v) &&
+    return frame.frameEvent == media::WindowEvent::leftDown && typingPanelOpen(v) && keyboardEnabled(v) &&
            !frame.textViewOpen && !frame.zoomDragging && !frame.backStripHovered &&
            !frame.forwardStripHovered && !frame.toolbarShown && !frame.pointerOverSearchButton &&
            !frame.pointerOverHitList;
@@ -32,24 +36,24 @@ bool keyboardTakesPress(const Viewer& v) {
 
 bool keyboardTakesRelease(const Viewer& v) {
     const FrameState& frame = v.frame;
-    return frame.frameEvent == media::eventLeftUp && typingPanelOpen(v) && keyboardEnabled(v) &&
+    return frame.frameEvent == media::WindowEvent::leftUp && typingPanelOpen(v) && keyboardEnabled(v) &&
            !frame.textViewOpen;
 }
 
 void detachWindow(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.windowDetached = 1;
-    frame.toolbarShown = 0;
-    frame.hoveredButton = button::none;
+    frame.windowDetached = true;
+    frame.toolbarShown = false;
+    frame.hoveredButton = Button::none;
     media::toggleWindowCaption();
     media::releasePointer(true);
-    media::sleepMilliseconds(500);
+    media::sleepMilliseconds(detachPauseMilliseconds);
 }
 
 // The word typed before the panel was closed comes back when it is opened again.
 void restoreSearchWord(Viewer& v) {
-    v.frame.hoveredButton = button::none;
-    v.frame.searchInputActive = 1;
+    v.frame.hoveredButton = Button::none;
+    v.frame.searchInputActive = true;
     v.search.searchWord = v.search.searchWordAtFrameStart;
     v.search.searchWordAtFrameStart.clear();
 }
@@ -63,26 +67,26 @@ void handleKeyboardKeys(Viewer& v) {
 
 void handleToolbarRelease(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp) return;
+    if (frame.frameEvent != media::WindowEvent::leftUp) return;
     switch (frame.hoveredButton) {
-        case button::open:
+        case Button::open:
             startOpenDialog(v);  // the document opens once the chooser ends (handleDialogs)
             break;
-        case button::thumbnails:
-            frame.thumbnailMode = 1;
-            frame.textViewOpen = 0;
+        case Button::thumbnails:
+            frame.thumbnailMode = true;
+            frame.textViewOpen = false;
             break;
-        case button::about:
+        case Button::about:
             aboutScreen(v);
-            frame.hoveredButton = button::none;
-            frame.exitSuppressed = 1;
+            frame.hoveredButton = Button::none;
+            frame.exitSuppressed = true;
             // The release that ended the screen belongs to it, not to the page or the hit list below.
             consumeEvent(frame);
             break;
-        case button::exit:
-            frame.quit = 1;
+        case Button::exit:
+            frame.quit = true;
             break;
-        case button::detach:
+        case Button::detach:
             detachWindow(v);
             break;
         default:
@@ -90,7 +94,7 @@ void handleToolbarRelease(Viewer& v) {
     }
     // The panel opened by this frame's release takes typing even when the pointer slid off the
     // button in the same frame.
-    const bool openedBySearch = frame.hoveredButton == button::search || frame.searchOpenedThisFrame;
+    const bool openedBySearch = frame.hoveredButton == Button::search || frame.searchOpenedThisFrame;
     if (openedBySearch && frame.searchPanelOpen) restoreSearchWord(v);
 }
 
@@ -104,7 +108,7 @@ void openHandedDocument(Viewer& v) {
 
 void handleSearchHitPick(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || !frame.searchPanelOpen) return;
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.searchPanelOpen) return;
     if (!frame.pointerOverHitList || frame.pointerOverSearchButton) return;
     resetKeyboardCase(v);
     pickSearchHit(v);
@@ -112,19 +116,19 @@ void handleSearchHitPick(Viewer& v) {
 
 void flipAndClear() {
     media::flipDisplay();
-    media::clearDisplay(media::rgb(0, 0, 0));
+    media::clearDisplay(palette::black);
 }
 
 void typeAndRedrawSearch(Viewer& v) {
     bool typing = v.frame.searchPanelOpen && v.frame.searchInputActive;
     if (typing) typeSearchWord(v);
-    if (v.search.searchWorkerState.load() == searchFinished) renderHitList(v);
+    if (v.search.searchWorkerState.load() == SearchWorker::finished) renderHitList(v);
     if (typing) redrawSearchHeaderIfChanged(v);
 }
 
 void buildRequestedSheet(Viewer& v) {
     if (!v.conversion.sheetBuildRequested.load()) return;
-    v.conversion.sheetBuildRequested = 0;
+    v.conversion.sheetBuildRequested = false;
     buildThumbnailSheet(v);
 }
 

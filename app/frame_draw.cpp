@@ -27,28 +27,28 @@ void displayCentred(const Viewer& v, int number, int intensity) {
 }
 
 struct ToolbarButton {
-    int hoverNumber;
+    Button hoverNumber;
     int face;
     int overlay;
     int Layout::*x;
     int Layout::*tip;
 };
 
-const ToolbarButton openButton{button::open, sprite::openButton, sprite::openHover, &Layout::openButtonX,
+const ToolbarButton openButton{Button::open, sprite::openButton, sprite::openHover, &Layout::openButtonX,
                                &Layout::tipOpenSprite};
-const ToolbarButton thumbsButton{button::thumbnails, sprite::thumbsButton, sprite::thumbsHover,
+const ToolbarButton thumbsButton{Button::thumbnails, sprite::thumbsButton, sprite::thumbsHover,
                                  &Layout::thumbsButtonX, &Layout::tipThumbsSprite};
-const ToolbarButton infoButton{button::info, sprite::infoButton, sprite::infoHover, &Layout::infoButtonX,
+const ToolbarButton infoButton{Button::info, sprite::infoButton, sprite::infoHover, &Layout::infoButtonX,
                                &Layout::tipInfoSprite};
-const ToolbarButton searchButton{button::search, sprite::searchButton, sprite::searchHover,
+const ToolbarButton searchButton{Button::search, sprite::searchButton, sprite::searchHover,
                                  &Layout::searchButtonX, &Layout::tipSearchSprite};
-const ToolbarButton textButton{button::text, sprite::textButton, sprite::textHover, &Layout::textButtonX,
+const ToolbarButton textButton{Button::text, sprite::textButton, sprite::textHover, &Layout::textButtonX,
                                &Layout::tipTextSprite};
-const ToolbarButton aboutButton{button::about, sprite::aboutButton, sprite::aboutHover, &Layout::aboutButtonX,
+const ToolbarButton aboutButton{Button::about, sprite::aboutButton, sprite::aboutHover, &Layout::aboutButtonX,
                                 &Layout::tipAboutSprite};
-const ToolbarButton exitButton{button::exit, sprite::exitButton, sprite::exitHover, &Layout::exitButtonX,
+const ToolbarButton exitButton{Button::exit, sprite::exitButton, sprite::exitHover, &Layout::exitButtonX,
                                &Layout::tipExitSprite};
-const ToolbarButton detachButton{button::detach, sprite::detachButton, sprite::detachHover,
+const ToolbarButton detachButton{Button::detach, sprite::detachButton, sprite::detachHover,
                                  &Layout::detachButtonX, &Layout::tipDetachSprite};
 
 // Hover of one tool-bar button: the faint green tint over it and its tip below the band's light part.
@@ -90,19 +90,19 @@ void displayPageOrSheet(Viewer& v) {
         if (!sharpLayerCoversPage(v)) drawPage(v);  // the opaque layer hides all of it
         drawSharpLayer(v);
     } else if (frame.thumbnailMode && v.sheet.sheetReady && media::spriteExists(sprite::thumbnailSheet)) {
-        frame.searchPanelOpen = 0;
+        frame.searchPanelOpen = false;
         showThumbnailMode(v);
-        if (frame.cellHovered) frame.hoveredButton = button::none;
+        if (frame.cellHovered) frame.hoveredButton = Button::none;
     }
 }
 
 void hoverKeyboard(Viewer& v) {
     if (v.keyboard.keyboardDisabled) {
-        v.frame.pointerOverKeyboard = 0;
+        v.frame.pointerOverKeyboard = false;
         return;
     }
     hoverKeys(v);
-    bool over = pointerOver(v.keyboard.activeKeyboardSprite, v.layout.keyboardX, v.layout.keyboardY);
+    bool over = pointerOver(v.keyboard.activeKeyboardSprite, v.keyboard.keyboardX, v.keyboard.keyboardY);
     v.frame.pointerOverKeyboard = over && typingPanelOpen(v);
 }
 
@@ -113,7 +113,7 @@ void displayToolbar(Viewer& v) {
     FrameState& frame = v.frame;
     bool inZone = pointerOver(sprite::toolbarZone, 0, 0) && !frame.zoomDragging && !frame.thumbnailMode;
     frame.toolbarShown = inZone;
-    frame.hoveredButton = button::none;
+    frame.hoveredButton = Button::none;
     if (!inZone) return;
     media::displayTransparentSprite(sprite::toolbar, 0, 0, 255);
     displayButtonFaces(v);
@@ -125,7 +125,7 @@ void displayEdgeStrips(Viewer& v) {
 
 void hoverOpenThumbnailsInfo(Viewer& v) {
     hoverButton(v, openButton, true);
-    hoverButton(v, thumbsButton, v.sheet.sheetReady != 0);
+    hoverButton(v, thumbsButton, v.sheet.sheetReady);
     hoverButton(v, infoButton, true);
 }
 
@@ -151,7 +151,7 @@ void displayHitListAndTextView(Viewer& v) {
     if (frame.searchPanelOpen) {
         displayHitCursor(v);
     } else {
-        frame.pointerOverHitList = 0;
+        frame.pointerOverHitList = false;
     }
 }
 
@@ -166,7 +166,7 @@ void hoverSearchGo(Viewer& v) {
     if (v.frame.searchPanelOpen) {
         searchButtonHover(v);
     } else {
-        v.frame.pointerOverSearchButton = 0;
+        v.frame.pointerOverSearchButton = false;
     }
 }
 
@@ -229,8 +229,8 @@ void displayMessagePanel(Viewer& v) {
     FrameState& frame = v.frame;
     if (!frame.messagePanelShown) return;
     bool expired = media::elapsedMilliseconds() - frame.messagePanelSince > messagePanelMilliseconds;
-    if (expired || frame.frameEvent == media::eventLeftDown) {
-        frame.messagePanelShown = 0;
+    if (expired || frame.frameEvent == media::WindowEvent::leftDown) {
+        frame.messagePanelShown = false;
         return;
     }
     int x = innerWindowWidth(v) / 2 - media::spriteWidth(sprite::infoMessage) / 2;

@@ -76,16 +76,16 @@ bool inputTaken(const Viewer& v) {
 // A turn as the press on a lit strip makes it: only where that strip would light, never while the
 // page-file worker runs. True when a page was loaded.
 bool turnPage(Viewer& v, int step) {
-    if (v.conversion.workerRunning.load() != 0) return false;
+    if (v.conversion.workerRunning.load()) return false;
     const int page = v.view.currentPage;
     if ((step < 0 && page <= 1) || (step > 0 && page >= v.document.pageCountShown)) return false;
     const bool loaded = step < 0 ? previousPage(v) : nextPage(v);
     if (loaded) refreshTextView(v);
-    return loaded && v.view.pageNotReady == 0;
+    return loaded && !v.view.pageNotReady;
 }
 
 void jumpToPage(Viewer& v, int page) {
-    if (v.conversion.workerRunning.load() != 0) return;
+    if (v.conversion.workerRunning.load()) return;
     if (goToPage(v, page)) refreshTextView(v);
 }
 

@@ -6,6 +6,7 @@
 #include "context/helpers.h"
 #include "document/document.h"
 #include "document/information.h"
+#include "document/tools.h"
 #include "keyboard/keyboard.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
@@ -24,8 +25,8 @@ void placePointerAtCentre(const Viewer& v) {
 // The layers of the previous document close and every feature forgets it.
 void resetFeatures(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = 0;
-    frame.cellHovered = 0;
+    frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = false;
+    frame.cellHovered = false;
     closePasswordPanel(v);
     forgetSheet(v);
     resetKeyboardCase(v);
@@ -37,7 +38,7 @@ void resetFeatures(Viewer& v) {
 // page 1: page 1 does not wait for it.
 void loadOrExtractText(Viewer& v) {
     if (extractedTextPresent(v)) {
-        v.document.textExtractionPending = 1;
+        v.document.textExtractionPending = true;
         v.document.textReadFromFrame = media::frameCounts().frames + 1;
     } else {
         v.document.textReadFromFrame = 0;
@@ -49,7 +50,7 @@ void loadOrExtractText(Viewer& v) {
 // a later frame (view/sheet_loading.cpp).
 void showCachedDocument(Viewer& v) {
     showCachedFirstPage(v);
-    v.frame.toolbarShown = 0;
+    v.frame.toolbarShown = false;
     if (v.document.pageCount <= 1) return;
     requestSavedSheet(v);
 }
@@ -66,10 +67,11 @@ std::string problemText(const Viewer& v, OpenProblem problem) {
 }
 
 // The tools could not read the document: it is said so instead of converting nothing, and the
-// previous document's page no longer stands for it.
+// previous document's page no longer stands for it. A tool that could not even start is the cause.
 void reportProblem(Viewer& v, OpenProblem problem) {
     media::freeSprite(sprite::page);
-    showMessagePanel(v, problemText(v, problem));
+    const std::string toolProblem = takeToolProblem(v);
+    showMessagePanel(v, toolProblem.empty() ? problemText(v, problem) : toolProblem);
 }
 
 // Nothing of a locked document shows before its password, nor does anything of the previous one
@@ -78,41 +80,41 @@ void awaitPassword(Viewer& v) {
     keepCachePrivate(v);
     media::freeSprite(sprite::page);
     v.document.infoLines.clear();
-    buildInfoPanel(v, v.document.documentIsCached != 0);
+    buildInfoPanel(v, v.document.documentIsCached);
     resetPageView(v);
     resetConversionCounters(v);
-    v.frame.hoveredButton = button::none;
-    v.frame.welcomeShown = 0;
+    v.frame.hoveredButton = Button::none;
+    v.frame.welcomeShown = false;
     drawPageCounter(v);
     openPasswordPanel(v);
 }
 
-// Steps 9 to 14, once the document can be read.
+// The rest of an opening, once the document can be read (a locked one: once its password is given).
 void finishOpening(Viewer& v) {
-    loadOrExtractText(v);  // 9. the text at once when cached, else the extractor starts
-    resetPageView(v);      // 10. page 1, no glide, no notice
-    v.frame.hoveredButton = button::none;
-    v.frame.welcomeShown = 0;
+    loadOrExtractText(v);  // the text at once when cached, else the extractor starts
+    resetPageView(v);      // page 1, no glide, no notice
+    v.frame.hoveredButton = Button::none;
+    v.frame.welcomeShown = false;
     placePointerAtCentre(v);
-    readOpenedDocument(v);                            // 10-11. counters, page count, page size, renderDpi
-    drawPageCounter(v);                               // 12.
-    const OpenProblem problem = startMissingWork(v);  // 13. conversion when not cached
-    if (v.document.documentIsCached) showCachedDocument(v);  // 14.
+    readOpenedDocument(v);  // the conversion's counters, page count, size, renderDpi
+    drawPageCounter(v);     // the counter for page 1
+    const OpenProblem problem = startMissingWork(v);         // the conversion, when not cached
+    if (v.document.documentIsCached) showCachedDocument(v);  // page 1 and the saved sheet
     if (problem != OpenProblem::none) reportProblem(v, problem);
 }
 
 }  // namespace
 
 void openDocumentPath(Viewer& v, const std::string& chosenPath) {
-    const Choice choice = acceptChosenDocument(v, chosenPath);  // steps 1-4
+    const Choice choice = acceptChosenDocument(v, chosenPath);  // a readable PDF, or the choice refused
     if (choice == Choice::refused) {
-        v.frame.toolbarShown = 0;
-        v.frame.hoveredButton = button::none;
+        v.frame.toolbarShown = false;
+        v.frame.hoveredButton = Button::none;
         placePointerAtCentre(v);
     }
     if (choice != Choice::accepted) return;
-    resetFeatures(v);       // 5. the layers close; sheet, keyboard case, hit list and text reset
-    prepareCacheFolder(v);  // 5-8. document state, cache folder and its test, information
+    resetFeatures(v);       // the layers close; sheet, keyboard case, hit list and text reset
+    prepareCacheFolder(v);  // document state, cache folder and its test, information
     if (documentLocked(v)) {
         awaitPassword(v);  // the opening goes on once the password is given
         return;
@@ -135,6 +137,6 @@ bool submitPassword(Viewer& v) {
 void abandonLockedDocument(Viewer& v) {
     closePasswordPanel(v);
     forgetSecret(v.document.documentPassword);
-    v.document.documentUnreadable = 1;
+    v.document.documentUnreadable = true;
     showMessagePanel(v, "This document needs its password to be opened.");
 }

@@ -6,6 +6,8 @@
 #include "app/startup_rules.h"
 #include "context/assets.h"
 #include "context/helpers.h"
+#include "context/palette.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
@@ -15,11 +17,6 @@
 #include "view/sheet.h"
 
 namespace {
-
-const media::Colour white = media::rgb(255, 255, 255);
-const media::Colour black = media::rgb(0, 0, 0);
-const media::Colour panelGrey = media::rgb(100, 100, 100);
-const media::Colour searchGreen = media::rgb(100, 200, 100);
 
 int labelLength(const std::string& label) {
     return static_cast<int>(media::characterCount(label));
@@ -66,10 +63,10 @@ struct FaceStyle {
 void drawFace(int number, int width, int height, const std::string& label, const FaceStyle& style) {
     media::createSprite(number, width, height);
     media::beginDrawing(number);
-    media::fillBox(0, 0, width, height, white);
+    media::fillBox(0, 0, width, height, palette::white);
     media::setFont(style.font);
     drawCentred(width, height, label, "H", style.yShift, style.front, style.back);
-    if (style.framed) drawFrame(width, height, black);
+    if (style.framed) drawFrame(width, height, palette::black);
     media::endDrawing();
 }
 
@@ -105,11 +102,11 @@ void drawThumbnailFaces(const Layout& layout) {
     FaceStyle style;
     style.font = -1;
     style.yShift = -1;
-    style.front = black;
-    style.back = white;
+    style.front = palette::black;
+    style.back = palette::white;
     drawFace(sprite::thumbsButton, width, height, label, style);
     drawHoverOverlay(sprite::thumbsButton, sprite::thumbsHover);
-    style.front = media::rgb(200, 200, 200);
+    style.front = palette::lightGrey;
     style.framed = false;
     drawFace(sprite::thumbsButtonOff, width, height, label, style);
 }
@@ -133,8 +130,8 @@ void drawBand(const Layout& layout) {
     int light = nearest(1.8 * faceHeight);
     media::createSprite(sprite::toolbar, width, 3 * faceHeight);
     media::beginDrawing(sprite::toolbar);
-    media::fillBox(0, 0, width, light, media::rgb(200, 200, 200));
-    media::fillBox(0, light, width, 100, panelGrey);
+    media::fillBox(0, 0, width, light, palette::lightGrey);
+    media::fillBox(0, light, width, 100, palette::panelGrey);
     media::line(0, light, width - 1, light, media::rgb(1, 1, 1));
     media::endDrawing();
 }
@@ -143,10 +140,10 @@ void drawPageNotReadyPanel(const Layout& layout) {
     const std::string text = "Page not ready, please wait 2 seconds";
     int width = labelLength(text) * layout.largeFontSize;
     int height = nearest(2.5 * layout.largeFontSize);
-    createFilled(sprite::pageNotReady, width, height, panelGrey);
+    createFilled(sprite::pageNotReady, width, height, palette::panelGrey);
     media::beginDrawing(sprite::pageNotReady);
     media::setFont(font::large);
-    drawCentred(width, height, text, "H", 0, white, panelGrey);
+    drawCentred(width, height, text, "H", 0, palette::white, palette::panelGrey);
     media::endDrawing();
 }
 
@@ -158,10 +155,10 @@ int searchPanelWidth(const Viewer& v) {
 void drawSearchGoButton() {
     int width = nearest(media::spriteWidth(sprite::searchHeader) / 4.95);
     int height = nearest(media::spriteHeight(sprite::searchHeader) / 2.5);
-    createFilled(sprite::searchGo, width, height, searchGreen);
+    createFilled(sprite::searchGo, width, height, palette::buttonGreen);
     media::beginDrawing(sprite::searchGo);
     media::setFont(font::large);
-    drawCentred(width, height, "Search", "Search", 0, white, searchGreen);
+    drawCentred(width, height, "Search", "Search", 0, palette::white, palette::buttonGreen);
     drawFrame(width, height, media::rgb(1, 1, 1));
     media::endDrawing();
 }
@@ -200,7 +197,7 @@ void drawWelcomePanel(Viewer& v) {
     media::createSprite(sprite::welcome, 660, 200);
     media::beginDrawing(sprite::welcome);
     auto centredLine = [](int y, const std::string& text) {
-        media::drawText(330 - media::textWidth(text) / 2, y, text, white);
+        media::drawText(330 - media::textWidth(text) / 2, y, text, palette::white);
     };
     media::setFont(font::large);
     centredLine(0, "Welcome to ");
@@ -250,13 +247,13 @@ void drawInfoPlaceholder(Viewer& v) {
     (void)v;
     const std::string text = "Load a PDF first...";
     int width = labelLength(text) * 10, height = 20;
-    createFilled(sprite::infoPanel, width, height, panelGrey);
+    createFilled(sprite::infoPanel, width, height, palette::panelGrey);
     media::beginDrawing(sprite::infoPanel);
-    drawFrame(width, height, black);
+    drawFrame(width, height, palette::black);
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::base);
     media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("pH") / 2, text,
-                    white);
+                    palette::white);
     media::endDrawing();
 }
 
@@ -266,7 +263,7 @@ void drawSearchPanelSprites(Viewer& v) {
     media::createSprite(sprite::searchHeader, width, 4 * layout.titleFontSize);
     int listHeight = layout.screenHeight - media::spriteHeight(sprite::toolbar) -
                      media::spriteHeight(sprite::searchHeader);
-    createFilled(sprite::searchList, width, listHeight, panelGrey);
+    createFilled(sprite::searchList, width, listHeight, palette::panelGrey);
     createFilled(sprite::searchCursor, width, 2 * layout.baseFontSize, media::rgb(0, 255, 0));
     drawSearchGoButton();
     drawSearchHeader(v);
@@ -277,15 +274,20 @@ void showMessagePanel(Viewer& v, const std::string& text) {
     int large = layout.largeFontSize;
     int width = std::min(layout.screenWidth, labelLength(text) * large + 2 * large);
     int height = nearest(2.5 * large);
-    createFilled(sprite::infoMessage, width, height, panelGrey);
+    createFilled(sprite::infoMessage, width, height, palette::panelGrey);
     media::beginDrawing(sprite::infoMessage);
     media::setFont(font::large);
-    drawCentred(width, height, text, "H", 0, white, panelGrey);
+    drawCentred(width, height, text, "H", 0, palette::white, palette::panelGrey);
     drawFrame(width, height, media::rgb(1, 1, 1));
     media::endDrawing();
-    v.frame.messagePanelShown = 1;
+    v.frame.messagePanelShown = true;
     v.frame.messagePanelText = text;
     v.frame.messagePanelSince = media::elapsedMilliseconds();
+}
+
+void sayToolProblem(Viewer& v) {
+    const std::string problem = takeToolProblem(v);
+    if (!problem.empty()) showMessagePanel(v, problem);
 }
 
 TextViewSize textViewSize(const Layout& layout) {
@@ -302,11 +304,11 @@ void drawTextView(const Layout& layout) {
     media::beginDrawing(sprite::textView);
     media::fillBox(0, 0, width, height, media::rgb(30, 30, 30));
     media::setDrawingMode(media::mode::outlined);
-    media::fillBox(0, 0, width, height, black);
+    media::fillBox(0, 0, width, height, palette::black);
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::base);
     std::string text = "Load a PDF first...";
     media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("pH") / 2, text,
-                    white);
+                    palette::white);
     media::endDrawing();
 }

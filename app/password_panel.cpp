@@ -6,6 +6,7 @@
 
 #include "app/opening.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "keyboard/keyboard.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
@@ -14,11 +15,6 @@
 
 namespace {
 
-const media::Colour white = media::rgb(255, 255, 255);
-const media::Colour black = media::rgb(0, 0, 0);
-const media::Colour panelGrey = media::rgb(100, 100, 100);
-const media::Colour openGreen = media::rgb(100, 200, 100);
-const media::Colour cancelGrey = media::rgb(200, 200, 200);
 const media::Colour warningYellow = media::rgb(255, 255, 0);
 const std::string maskCharacter = "\u2022";
 // Room for any password typed by hand, so that typing never moves it into a new buffer and leaves
@@ -76,8 +72,9 @@ void createPanelSprites(const Viewer& v) {
     media::createSprite(sprite::passwordPanel, std::max(1, width),
                         std::max(1, rows.cancelY + rows.fieldHeight + rows.margin));
     const int buttonWidth = nearest(width / 4.95);
-    drawButton(sprite::passwordOpen, buttonWidth, rows.fieldHeight, "Open", openGreen, white);
-    drawButton(sprite::passwordCancel, buttonWidth, rows.fieldHeight, "Cancel", cancelGrey,
+    drawButton(sprite::passwordOpen, buttonWidth, rows.fieldHeight, "Open", palette::buttonGreen,
+               palette::white);
+    drawButton(sprite::passwordCancel, buttonWidth, rows.fieldHeight, "Cancel", palette::lightGrey,
                media::rgb(1, 1, 1));
 }
 
@@ -94,13 +91,13 @@ void drawTexts(const Viewer& v, const Rows& rows, int width) {
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::large);
     const std::string title = "Password required";
-    media::drawText(width / 2 - media::textWidth(title) / 2, rows.margin, title, white);
+    media::drawText(width / 2 - media::textWidth(title) / 2, rows.margin, title, palette::white);
     media::setFont(font::medium);
-    const bool wrong = v.password.wrongPassword != 0;
+    const bool wrong = v.password.wrongPassword;
     const std::string message =
         wrong ? "Wrong password, please try again." : "This document is protected by a password.";
     media::drawText(rows.margin, rows.cancelY + rows.fieldHeight / 2 - media::textHeight(message) / 2,
-                    message, wrong ? warningYellow : white);
+                    message, wrong ? warningYellow : palette::white);
 }
 
 void drawPanel(Viewer& v) {
@@ -110,17 +107,17 @@ void drawPanel(Viewer& v) {
     const Rows rows = currentRows(v);
     const int fieldWidth = rows.buttonX - rows.margin;
     if (!media::beginDrawing(sprite::passwordPanel)) return;
-    media::fillBox(0, 0, w, h, panelGrey);
-    media::fillBox(rows.margin, rows.openY, fieldWidth, rows.fieldHeight, white);
+    media::fillBox(0, 0, w, h, palette::panelGrey);
+    media::fillBox(rows.margin, rows.openY, fieldWidth, rows.fieldHeight, palette::white);
     media::setFont(font::medium);
     const int textX = rows.margin + v.layout.baseFontSize;
     const std::string masked = maskedPassword(p.typedPassword, fieldWidth - 2 * v.layout.baseFontSize);
     media::drawText(textX, rows.openY + rows.fieldHeight / 2 - media::textHeight(maskCharacter) / 2, masked,
-                    black, white);
+                    palette::black, palette::white);
     media::setDrawingMode(media::mode::outlined);
-    media::fillBox(0, 0, w, h, black);
+    media::fillBox(0, 0, w, h, palette::black);
     media::fillBox(rows.margin, rows.openY, fieldWidth + media::spriteOwnWidth(sprite::passwordOpen),
-                   rows.fieldHeight, black);
+                   rows.fieldHeight, palette::black);
     drawTexts(v, rows, w);
     media::endDrawing();
     p.drawnCharacters = static_cast<int>(media::characterCount(p.typedPassword));
@@ -139,8 +136,8 @@ void redrawPanelIfChanged(Viewer& v) {
 // when Return asks for the password to be tried (never for an empty field).
 bool typePassword(Viewer& v) {
     std::string& typed = v.password.typedPassword;
-    const bool onScreenReturn = v.search.onScreenEnterPressed == 1;
-    v.search.onScreenEnterPressed = 0;
+    const bool onScreenReturn = v.search.onScreenEnterPressed;
+    v.search.onScreenEnterPressed = false;
     if (!typed.empty() && media::keyReleased(media::scan::backspace)) {
         typed.resize(media::withoutLastCharacter(typed).size());
         return false;
@@ -159,7 +156,7 @@ void tryPassword(Viewer& v) {
     if (submitPassword(v)) return;
     forgetSecret(v.document.documentPassword);
     forgetSecret(p.typedPassword);
-    p.wrongPassword = 1;
+    p.wrongPassword = true;
 }
 
 }  // namespace
@@ -168,12 +165,12 @@ void openPasswordPanel(Viewer& v) {
     PasswordState& p = v.password;
     forgetSecret(p.typedPassword);
     p.typedPassword.reserve(reservedBytes);
-    p.wrongPassword = 0;
-    p.passwordPanelOpen = 1;
-    v.frame.searchPanelOpen = 0;
-    v.frame.searchInputActive = 0;
-    v.frame.keyboardKeyDown = 0;
-    v.frame.messagePanelShown = 0;  // an earlier document's message would hide the panel
+    p.wrongPassword = false;
+    p.passwordPanelOpen = true;
+    v.frame.searchPanelOpen = false;
+    v.frame.searchInputActive = false;
+    v.frame.keyboardKeyDown = false;
+    v.frame.messagePanelShown = false;  // an earlier document's message would hide the panel
     createPanelSprites(v);
     drawPanel(v);
 }
@@ -181,15 +178,16 @@ void openPasswordPanel(Viewer& v) {
 void closePasswordPanel(Viewer& v) {
     PasswordState& p = v.password;
     forgetSecret(p.typedPassword);
-    p.passwordPanelOpen = 0;
-    p.wrongPassword = 0;
-    p.pointerOverOpenButton = p.pointerOverCancelButton = 0;
-    p.drawnCharacters = p.drawnWrong = -1;
+    p.passwordPanelOpen = false;
+    p.wrongPassword = false;
+    p.pointerOverOpenButton = p.pointerOverCancelButton = false;
+    p.drawnCharacters = -1;
+    p.drawnWrong.reset();
 }
 
 void displayPasswordPanel(Viewer& v) {
     PasswordState& p = v.password;
-    p.pointerOverOpenButton = p.pointerOverCancelButton = 0;
+    p.pointerOverOpenButton = p.pointerOverCancelButton = false;
     if (!p.passwordPanelOpen) return;
     const int x = panelX(v), y = panelY();
     const Rows rows = currentRows(v);
@@ -206,7 +204,7 @@ void displayPasswordPanel(Viewer& v) {
 void typeAndTryPassword(Viewer& v) {
     PasswordState& p = v.password;
     if (!p.passwordPanelOpen) return;
-    const bool released = v.frame.frameEvent == media::eventLeftUp;
+    const bool released = v.frame.frameEvent == media::WindowEvent::leftUp;
     if (released && p.pointerOverCancelButton) {
         abandonLockedDocument(v);
         return;

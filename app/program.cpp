@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/opening.h"
 #include "app/panels.h"
+#include "app/startup_rules.h"
 #include "document/conversion.h"
 #include "document/tools.h"
 #include "media/desktop/desktop.h"
@@ -69,15 +70,10 @@ void printUsage() {
         "Escape or the Exit button ends the program; the page cache is kept for next time.\n");
 }
 
-std::string absolutePath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
-    return media::currentFolder() + path;
-}
-
 // Another viewer for this user and display takes the document and comes to the front. Returns this
 // process's exit code when that viewer has it, -1 when this process goes on as a viewer.
 int handToRunningViewer(const std::string& document) {
-    std::string path = document.empty() ? document : absolutePath(document);
+    std::string path = document.empty() ? document : media::absolutePath(document);
     if (!path.empty() && (media::fileSize(path) <= 0 || !media::canOpenForReading(path)))
         std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
     media::InstanceClaim claim = media::claimInstance(path);
@@ -91,7 +87,7 @@ int handToRunningViewer(const std::string& document) {
 // A file named on the command line takes the same steps as one chosen with the Open button;
 // one that cannot be read is said so, where the chooser's cancel would say nothing.
 void openNamedDocument(Viewer& v, const std::string& document) {
-    std::string path = absolutePath(document);
+    std::string path = media::absolutePath(document);
     if (media::fileSize(path) <= 0 || !media::canOpenForReading(path)) {
         std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
         showMessagePanel(v, "Cannot read " + document);
@@ -147,7 +143,7 @@ int runPagewell(int argc, char** argv) {
         return 0;
     }
     if (line.version) {
-        std::printf("Pagewell v1.0 - 10 January 2016 by Tarnwick\n");
+        std::printf("%s\n", windowTitleFrom(identity::title, identity::version, identity::maker).c_str());
         return 0;
     }
     if (!line.newWindow) {

@@ -6,6 +6,7 @@
 #include "app/panels.h"
 #include "app/startup_rules.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "document/document.h"
 #include "document/tools.h"
 #include "keyboard/keyboard.h"
@@ -20,8 +21,8 @@
 
 namespace {
 
-const media::Colour white = media::rgb(255, 255, 255);
-const media::Colour black = media::rgb(0, 0, 0);
+constexpr int glideMilliseconds = 450;  // a tap's glide of the page to the centre
+
 const char* const fontFace = "Lucida Console";  // every numbered font
 const media::Colour nearBlack = media::rgb(1, 0, 0);
 
@@ -31,33 +32,39 @@ bool failSpriteEngine() {
 }
 
 void setInitialTypingState(Viewer& v) {
-    v.conversion.thumbnailThread = none;
-    v.keyboard.lowerCaseActive = 1;
-    v.keyboard.shiftActive = 0;
-    v.keyboard.altGrActive = 0;
+    v.conversion.thumbnailThread = PageFileWorker::none;
+    v.keyboard.lowerCaseActive = true;
+    v.keyboard.shiftActive = false;
+    v.keyboard.altGrActive = false;
     v.keyboard.activeKeyboardSprite = sprite::keyboardLower;
 }
 
 void setIdentityTexts(Layout& layout) {
-    layout.programTitle = "Pagewell";
-    layout.versionText = "v1.0 - 10 January 2016";
-    layout.makerLine = "by Tarnwick";
+    layout.programTitle = identity::title;
+    layout.versionText = identity::version;
+    layout.makerLine = identity::maker;
 }
 
+// The program's own files (its tool programs, Pagewell.ini) lie beside its executable; a program in a
+// temporary folder keeps its caches in the current folder instead, wherever it was built or unpacked.
+// A test names a program folder that holds both.
 void setProgramFolder(Layout& layout, const StartOptions& options) {
     if (!options.programFolder.empty()) {
         layout.programFolder = options.programFolder;
         if (layout.programFolder.back() != '/') layout.programFolder += '/';
         return;
     }
-    layout.programFolder =
-        chooseProgramFolder(media::executableFolder(), layout.tempFolder, media::currentFolder());
+    layout.programFolder = media::executableFolder();
 }
 
 // An installed copy cannot write beside itself; its caches go to the user's cache folder instead.
-void createCacheRoot(Layout& layout) {
-    layout.cacheRoot = layout.programFolder + "cache/";
-    if (media::folderWritable(layout.programFolder)) {
+void createCacheRoot(Layout& layout, bool temporaryFolderRule) {
+    const std::string parent =
+        temporaryFolderRule
+            ? cacheParentFolder(layout.programFolder, layout.tempFolder, media::currentFolder())
+            : layout.programFolder;
+    layout.cacheRoot = parent + "cache/";
+    if (media::folderWritable(parent)) {
         media::createFolder(layout.cacheRoot, true);
         return;
     }
@@ -109,12 +116,12 @@ void setPageDefaults(Viewer& v) {
     v.document.fallbackDpi = 600.0f;
     v.document.pageHeightText = "0";
     v.document.pageWidthText = "0";
-    v.view.panDuration = 450;
+    v.view.panDuration = glideMilliseconds;
 }
 
 bool openSpriteDisplay(const Layout& layout) {
     if (!media::openDisplay(layout.screenWidth, layout.screenHeight)) return false;
-    media::setFrameRate(240);
+    media::setFrameRate(framesPerSecond);
     return true;
 }
 
@@ -138,8 +145,8 @@ void drawPointer(const Layout& layout) {
     int side = pointerSide(layout.baseFontSize);
     media::createSprite(sprite::pointer, side, side);
     media::beginDrawing(sprite::pointer);
-    media::line(side / 2, 0, side / 2, side - 1, white);
-    media::line(0, side / 2, side - 1, side / 2, white);
+    media::line(side / 2, 0, side / 2, side - 1, palette::white);
+    media::line(0, side / 2, side - 1, side / 2, palette::white);
     media::endDrawing();
 }
 
@@ -182,10 +189,10 @@ void drawTouchRing() {
     media::createSprite(sprite::touchRing, width, height);
     media::beginDrawing(sprite::touchRing);
     int x = width / 2, y = height / 2;
-    media::circle(x, y, width / 2 - 1, white);
-    media::circle(x, y, width / 2 - 2, black);
+    media::circle(x, y, width / 2 - 1, palette::white);
+    media::circle(x, y, width / 2 - 2, palette::black);
     media::circle(x, y, width / 2 - 3, media::rgb(1, 1, 1));
-    media::circle(x, y, width / 2 - 4, black);
+    media::circle(x, y, width / 2 - 4, palette::black);
     media::endDrawing();
 }
 
@@ -193,7 +200,7 @@ void drawToolbarZone(const Layout& layout) {
     int height = 6 * media::spriteHeight(sprite::pointer);
     media::createSprite(sprite::toolbarZone, layout.screenWidth, height, media::alphaCapable);
     media::beginDrawing(sprite::toolbarZone);
-    media::fillBox(0, 0, layout.screenWidth, height, black);
+    media::fillBox(0, 0, layout.screenWidth, height, palette::black);
     media::endDrawing();
 }
 
@@ -244,19 +251,19 @@ void showWindowCentred(Viewer& v) {
 }  // namespace
 
 bool startUp(Viewer& v, const StartOptions& options) {
-    media::prepareStart();                           // before the threads below start
-    media::lookUpFontsAhead({fontFace});             // fontconfig starts beside the display
-    setInitialTypingState(v);                        // 1. case flags, no page-file worker
-    setIdentityTexts(v.layout);                      // 2. title, version, maker
-    v.layout.tempFolder = media::temporaryFolder();  // 3.
-    setProgramFolder(v.layout, options);             // 4. with the temporary-folder rule
-    createCacheRoot(v.layout);                       // 5. cache/ (or the user's cache folder)
+    media::prepareStart();                                     // before the threads below start
+    media::lookUpFontsAhead({fontFace});                       // fontconfig starts beside the display
+    setInitialTypingState(v);                                  // 1. case flags, no page-file worker
+    setIdentityTexts(v.layout);                                // 2. title, version, maker
+    v.layout.tempFolder = media::temporaryFolder();            // 3.
+    setProgramFolder(v.layout, options);                       // 4. the executable's folder
+    createCacheRoot(v.layout, options.programFolder.empty());  // 5. cache/, the temporary-folder rule
     const bool pageAtStart = decodeFirstPageAhead(v, options.documentToOpen);  // while the display starts
     if (!readDesktopSize(v.layout, options)) return failSpriteEngine();        // 6.
     if (pageAtStart) media::readyMemoryForFirstPage();  // while the window and sprites are made
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
-    setUpToolPaths(v);                                            // 9. bitness and tool paths
+    setUpToolPaths(v);                                            // 9. tool paths
     chooseDisplaySize(v.layout);                                  // 10. the portrait rule
     if (!openHiddenWindow(v.layout)) return failSpriteEngine();   // 11. borderless, hidden, top-most
     setPageDefaults(v);                                           // 12.
@@ -271,7 +278,7 @@ bool startUp(Viewer& v, const StartOptions& options) {
     drawStripsAndZones(v.layout);  // 19-22. strips 1, 2, zones 100, 200
     // 23. The eight tips come once the first frame is on screen.
     drawProgressBar(v.layout);  // 24. progress bar (4)
-    v.frame.welcomeShown = 1;
+    v.frame.welcomeShown = true;
     // 26. The about text and fades come once the first frame is on screen.
     drawTouchRing();            // 27. touch ring (7)
     drawMessagePanels(v);       // 28. panels 8, 12, 9

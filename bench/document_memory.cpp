@@ -65,7 +65,7 @@ int main() {
     Viewer& v = h.v();
     const auto start = std::chrono::steady_clock::now();
     h.open(pdf);
-    auto done = [&] { return v.sheet.sheetReady == 1 && v.document.textExtractionPending == 0; };
+    auto done = [&] { return v.sheet.sheetReady && !v.document.textExtractionPending; };
     if (!h.runUntil(done, 100000000, 5, 1800.0) || v.document.pageCount != pageCount) {
         report("memory_conversion_failed", 1);
         return 1;

@@ -113,9 +113,9 @@ double thumbnailJob(const std::string& pngs, int threads) {
         fs::copy(entry.path(), cache + entry.path().filename().string());
     h.showCachedPages(cache, pageCount);
     v.conversion.pageFileThreads = threads;
-    v.conversion.thumbnailsWanted = 1;
+    v.conversion.thumbnailsWanted = true;
     const auto start = Clock::now();
-    const bool built = h.runUntil([&] { return v.sheet.sheetReady == 1; }, 100000000, 5, 300.0);
+    const bool built = h.runUntil([&] { return v.sheet.sheetReady; }, 100000000, 5, 300.0);
     const double seconds = secondsSince(start);
     fs::remove_all(cache);
     return built ? seconds : -1.0;

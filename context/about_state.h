@@ -4,4 +4,5 @@
 struct AboutState {
     float aboutScroll = 0.0f;
     float aboutSpeed = 1.0f;
+    bool soundUnavailable = false;  // no sound system or no tune: the about screen is silent
 };

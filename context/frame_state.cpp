@@ -2,7 +2,7 @@
 #include "context/frame_state.h"
 
 void consumeEvent(FrameState& frame) {
-    frame.frameEvent = 0;
+    frame.frameEvent = media::WindowEvent::none;
 }
 
 void endGesturesForPick(FrameState& frame) {

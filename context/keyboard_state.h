@@ -11,10 +11,10 @@ struct KeyEntry {
 
 struct KeyboardState {
     std::vector<KeyEntry> lowerKeys, upperKeys, altGrKeys;  // 60 each when the file was read
-    int keyboardDisabled = 0;
-    int lowerCaseActive = 1, shiftActive = 0, altGrActive = 0;
+    bool keyboardDisabled = false;
+    bool lowerCaseActive = true, shiftActive = false, altGrActive = false;
     int activeKeyboardSprite = 90;
-    int pointerOverKey = 0;
+    bool pointerOverKey = false;
     int currentKey = -1;  // index of the list's current key after the hover walk
     int hoverKeySprite = 0, hoverKeyX = 0, hoverKeyY = 0;
     int pressedKeySprite = 0;
@@ -22,6 +22,7 @@ struct KeyboardState {
     int shiftKeyX = 0, shiftKeyY = 0, altGrKeyX = 0, altGrKeyY = 0;
     std::string typedKeyText;
     int keyboardPointerX = 0, keyboardPointerY = 0;
-    // Geometry, fixed when the faces are drawn.
+    // Geometry, fixed when the faces are drawn and placed.
     int width = 0, height = 0, keyWidth = 0, keyHeight = 0;
+    int keyboardX = 0, keyboardY = 0;  // where the face is shown
 };

@@ -1,5 +1,8 @@
-// The viewer's fixed numbers: sprites, fonts, tool-bar buttons and the "none" of a worker's thread.
+// The viewer's fixed numbers: sprites and fonts, and the tool-bar buttons.
 #pragma once
+
+// Frames per second of the frame loop (the about screen scrolls at a rate of its own).
+constexpr int framesPerSecond = 240;
 
 // Fixed sprite numbers shared by every part of the viewer.
 namespace sprite {
@@ -68,11 +71,5 @@ constexpr int large = 2;
 constexpr int title = 3;
 }  // namespace font
 
-// Tool-bar hover numbers (values of hoveredButton).
-namespace button {
-constexpr int none = 0, open = 1, thumbnails = 2, about = 3, exit = 4, detach = 5, info = 6, search = 7,
-              text = 8;
-}
-
-// A worker's thread number when no worker has been started.
-constexpr int none = 9999;
+// The tool-bar buttons (values of hoveredButton).
+enum class Button { none, open, thumbnails, about, exit, detach, info, search, text };

@@ -1,13 +1,15 @@
 // The password panel: a document locked by a password waits there for it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 struct PasswordState {
-    int passwordPanelOpen = 0;
-    std::string typedPassword;  // the field's content, shown masked; wiped when the panel closes
-    int wrongPassword = 0;      // the last try failed: the panel says so until the next one
-    int pointerOverOpenButton = 0, pointerOverCancelButton = 0;
+    bool passwordPanelOpen = false;
+    std::string typedPassword;   // the field's content, shown masked; wiped when the panel closes
+    bool wrongPassword = false;  // the last try failed: the panel says so until the next one
+    bool pointerOverOpenButton = false, pointerOverCancelButton = false;
     // What the panel sprite shows, so that it is redrawn only when that changes.
-    int drawnCharacters = -1, drawnWrong = -1;
+    int drawnCharacters = -1;  // -1: not drawn yet
+    std::optional<bool> drawnWrong;
 };

@@ -16,7 +16,7 @@ struct TextState {
     std::vector<PageText> pageTexts;
     std::vector<std::vector<std::string>> textLines;  // [page 0..pageCount][line 0..textViewLastLine]
     long long extractedWordCount = 0;
-    int copyArmed = 0;
+    bool copyArmed = false;
 };
 
 struct SearchHit {
@@ -26,18 +26,18 @@ struct SearchHit {
     int rowY = 0;
 };
 
-// Values of searchWorkerState besides 0 (idle, or the last result drawn).
-constexpr int searchRunning = 1;
-constexpr int searchFinished = 9999;  // the worker has ended; its result is not drawn yet
+// Where the search worker stands: idle (or its last result drawn), running, or finished with a
+// result the hit list has not drawn yet.
+enum class SearchWorker { idle, running, finished };
 
 struct SearchState {
     std::string searchWord;
     std::string searchWordAtFrameStart;
     std::string searchWordForWorker;    // the word as it stood when the search was started
     std::vector<SearchHit> searchHits;  // main thread only: the result drawn in the hit list
-    std::vector<SearchHit> workerHits;  // the worker's result; the main thread takes it on searchFinished
+    std::vector<SearchHit> workerHits;  // the worker's result; the main thread takes it once finished
     int pointerYInHitList = 0;
-    int onScreenEnterPressed = 0;
-    std::atomic<int> searchWorkerState{0};  // 0, searchRunning or searchFinished
+    bool onScreenEnterPressed = false;
+    std::atomic<SearchWorker> searchWorkerState{SearchWorker::idle};
     media::Thread worker;
 };

@@ -12,17 +12,17 @@ struct PageViewState {
     float zoomFactor = 1.0f;
     float zoomDelta = 0.0f, previousZoomDelta = 0.0f;
     float zoomStep = 1.0f;
-    int zoomApply = 0;
+    bool zoomApply = false;
     float fitWidth = 0.0f, fitHeight = 0.0f;
-    int fitByWidth = 0;
+    bool fitByWidth = false;
     float pageFitWidth = 0.0f, pageFitHeight = 0.0f;
-    int panAnimating = 0;
+    bool panAnimating = false;
     std::int64_t panElapsed = 0;
     int panStartX = 0, panStartY = 0;
     int panShiftX = 0, panShiftY = 0;
     int panDuration = 450;
     std::int64_t lastTick = 0;
-    int pageNotReady = 0;
+    bool pageNotReady = false;
     std::string pageCounterText;
 };
 
@@ -40,11 +40,11 @@ struct SheetState {
     int thumbnailWidth = 0, thumbnailHeight = 0;
     int sheetCellWidth = 0, sheetCellHeight = 0;
     std::vector<ThumbnailCell> thumbnailCells;
-    int sheetReady = 0;
-    int sheetJustBuilt = 0;
-    int sheetLoadPending = 0;  // a saved sheet is being decoded in the background
-    int hoveredCell = -1;      // index into thumbnailCells
-    int keyboardCell = -1;     // index into thumbnailCells the arrow keys highlight; -1 none
+    bool sheetReady = false;
+    bool sheetJustBuilt = false;
+    bool sheetLoadPending = false;  // a saved sheet is being decoded in the background
+    int hoveredCell = -1;           // index into thumbnailCells
+    int keyboardCell = -1;          // index into thumbnailCells the arrow keys highlight; -1 none
     int sheetEndRow = 0;
     float thumbFitWidth = 0.0f, thumbFitHeight = 0.0f;
 };

@@ -19,14 +19,14 @@ constexpr int checkIntervalMilliseconds = 50;
 // The converter check the worker's give-up rule relies on, at most every 50 ms.
 void pollConverterForWorker(ConversionState& c, std::int64_t now) {
     if (!c.thumbnailGenerationActive || now - c.lastConverterPoll <= checkIntervalMilliseconds) return;
-    c.converterRunning = pageConverterRunning() ? 1 : 0;
+    c.converterRunning = pageConverterRunning();
     c.lastConverterPoll = now;
 }
 
 void launchNextConverter(Viewer& v) {
     ConversionState& c = v.conversion;
     const int pageCount = v.document.pageCount;
-    c.progressBarRedrawn = 0;
+    c.progressBarRedrawn = false;
     // Without a page count the bar cannot be divided: it shows full.
     if (pageCount > 0) {
         c.conversionProgress += static_cast<float>(static_cast<double>(v.layout.screenWidth) / pageCount);
@@ -36,8 +36,8 @@ void launchNextConverter(Viewer& v) {
     startPageConverter(v, c.nextPageToConvert);
     c.nextPageToConvert += 1;
     if (c.nextPageToConvert > pageCount) {
-        c.conversionRunning = 0;
-        c.thumbnailsWanted = pageCount != 1 ? 1 : 0;
+        c.conversionRunning = false;
+        c.thumbnailsWanted = pageCount != 1;
     }
 }
 
@@ -53,13 +53,18 @@ std::string pageImageBase(const Viewer& v, int page) {
     return pageImageBase(v.document.documentCacheFolder, page);
 }
 
+std::string findPageImage(const Viewer& v, int page) {
+    const std::string base = pageImageBase(v, page);
+    if (media::filePresent(base + ".jpg")) return base + ".jpg";
+    if (media::filePresent(base + ".png")) return base + ".png";
+    return {};
+}
+
 std::string pageImageFile(Viewer& v, int page) {
     ConversionState& c = v.conversion;
+    std::string file = findPageImage(v, page);
     c.pageImageBase = pageImageBase(v, page);
-    if (media::filePresent(c.pageImageBase + ".png")) c.pageImageExtension = ".png";
-    if (media::filePresent(c.pageImageBase + ".jpg")) c.pageImageExtension = ".jpg";
-    const std::string file = c.pageImageBase + c.pageImageExtension;
-    if (c.pageImageExtension.empty() || !media::filePresent(file)) return {};
+    if (!file.empty()) c.pageImageExtension = file.substr(file.size() - 4);
     return file;
 }
 
@@ -68,7 +73,7 @@ void startConversion(Viewer& v) {
     c.conversionProgress = 0.0f;
     stopOwnPageConverter(v);
     c.nextPageToConvert = 1;
-    c.conversionRunning = 1;
+    c.conversionRunning = true;
     c.lastConversionCheck = media::elapsedMilliseconds();
 }
 
@@ -83,7 +88,7 @@ void conversionTick(Viewer& v) {
         c.lastConversionCheck = now;
     }
     if (c.millisecondsSinceCheck > checkIntervalMilliseconds && c.thumbnailGenerationActive &&
-        c.thumbnailThread == none) {
+        c.thumbnailThread == PageFileWorker::none) {
         startPageFileWorker(v);
     }
     pollConverterForWorker(c, now);
@@ -92,7 +97,7 @@ void conversionTick(Viewer& v) {
 void progressBarStep(Viewer& v) {
     ConversionState& c = v.conversion;
     if (!c.conversionRunning || c.progressBarRedrawn) return;
-    c.progressBarRedrawn = 1;
+    c.progressBarRedrawn = true;
     media::zoomSprite(sprite::progressBar, nearest(c.conversionProgress),
                       media::spriteHeight(sprite::progressBar));
 }
@@ -100,16 +105,16 @@ void progressBarStep(Viewer& v) {
 void thumbnailRequest(Viewer& v) {
     ConversionState& c = v.conversion;
     if (!c.thumbnailsWanted || v.document.pageCount <= 1) return;
-    c.thumbnailsWanted = 0;
-    c.thumbnailGenerationActive = 1;
+    c.thumbnailsWanted = false;
+    c.thumbnailGenerationActive = true;
     c.thumbnailLoadNext = 1;
     c.lastConversionCheck = media::elapsedMilliseconds();
 }
 
 void stopPageFileWorker(Viewer& v) {
     ConversionState& c = v.conversion;
-    c.workerStop = 1;
+    c.workerStop = true;
     c.worker.join();
-    c.workerStop = 0;
-    c.workerRunning = 0;
+    c.workerStop = false;
+    c.workerRunning = false;
 }

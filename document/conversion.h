@@ -7,8 +7,10 @@
 
 std::string pageImageBase(const Viewer& v, int page);  // cache folder + "page-" + six digits
 std::string pageImageBase(const std::string& cacheFolder, int page);
-// Looks up page's image (JPEG wins over PNG) and returns its file, or "" when not ready. Updates
-// pageImageBase and pageImageExtension.
+// Page's image file (the JPEG wins over the PNG), or "" while the page is not ready. Only looks.
+std::string findPageImage(const Viewer& v, int page);
+// The same lookup, recorded in pageImageBase and pageImageExtension (the extension of the last page
+// found).
 std::string pageImageFile(Viewer& v, int page);
 void startConversion(Viewer& v);
 void conversionTick(Viewer& v);    // frame step 5

@@ -10,21 +10,9 @@
 #include "document/tools.h"
 #include "media/display/display.h"
 #include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
-
-std::string trimSpaces(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-// The tools run in their own folder, so a relative path is made absolute first.
-std::string absolutePath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    return media::currentFolder() + path;
-}
 
 bool choiceAccepted(const std::string& path) {
     return !path.empty() && media::fileSize(path) > 0 && media::canOpenForReading(path);
@@ -37,15 +25,15 @@ bool beginsWithPdfSignature(const std::string& path) {
 }
 
 void resetConversion(ConversionState& c) {
-    c.conversionRunning = 0;
-    c.progressBarRedrawn = 0;
-    c.workerRunning = 0;
-    c.thumbnailsWanted = 0;
-    c.thumbnailGenerationActive = 0;
+    c.conversionRunning = false;
+    c.progressBarRedrawn = false;
+    c.workerRunning = false;
+    c.thumbnailsWanted = false;
+    c.thumbnailGenerationActive = false;
     c.thumbnailLoadNext = 0;
-    c.sheetBuildRequested = 0;
-    c.thumbnailsFromJpeg = 0;  // a worker stopped early never cleared it
-    c.thumbnailThread = none;
+    c.sheetBuildRequested = false;
+    c.thumbnailsFromJpeg = false;  // a worker stopped early never cleared it
+    c.thumbnailThread = PageFileWorker::none;
 }
 
 void resetDocumentState(Viewer& v) {
@@ -53,14 +41,15 @@ void resetDocumentState(Viewer& v) {
     forgetPassword(v);      // the worker wrote private files till now
     v.document.pageCount = 0;
     v.document.pageCountShown = 1;  // the cache test counts pages up to it
-    v.document.documentIsCached = 0;
-    v.document.documentUnreadable = 0;
-    v.document.textExtractionPending = 0;  // the previous document's text is no longer awaited
+    v.document.documentIsCached = false;
+    v.document.documentUnreadable = false;
+    v.document.textExtractionPending = false;  // the previous document's text is no longer awaited
     resetConversion(v.conversion);
     v.document.documentCacheFolder.clear();
     v.document.infoPanelTextWidth = 10;
     v.document.infoPanelTextHeight = 0;
     media::zoomSprite(sprite::progressBar, -1, -1);
+    forgetToolProblem(v);
 }
 
 // Pages from 1 on whose JPEG is present, up to the first one missing: the cache is complete only
@@ -92,7 +81,7 @@ void testCache(Viewer& v) {
     const int present = presentJpegPages(v);
     media::freeSprite(sprite::thumbnailSheet);
     if (v.document.pageCount >= 1 && present == v.document.pageCountShown) {
-        v.document.documentIsCached = 1;
+        v.document.documentIsCached = true;
     } else {
         emptyCacheFolder(folder);
     }
@@ -124,7 +113,7 @@ std::string cacheFolderName(const std::string& documentPath, std::int64_t modifi
 }
 
 std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath) {
-    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     const std::string folder =
         layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     if (media::fileSize(folder + lockedMarkerName) >= 0) return {};
@@ -132,7 +121,7 @@ std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenP
 }
 
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
-    const std::string path = absolutePath(trimSpaces(chosenPath));
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
     if (!choiceAccepted(path)) return Choice::refused;
     if (!beginsWithPdfSignature(path)) return Choice::notPdf;
     v.document.documentPath = path;
@@ -155,7 +144,7 @@ bool documentLocked(const Viewer& v) {
 }
 
 void keepCachePrivate(Viewer& v) {
-    v.document.documentNeedsPassword = 1;
+    v.document.documentNeedsPassword = true;
     media::keepNewFilesPrivate(true);
     media::makeFolderPrivate(v.document.documentCacheFolder);
     if (!media::filePresent(lockedMarker(v)))
@@ -164,7 +153,7 @@ void keepCachePrivate(Viewer& v) {
 }
 
 PasswordTry tryDocumentPassword(Viewer& v) {
-    const bool cached = v.document.documentIsCached != 0;
+    const bool cached = v.document.documentIsCached;
     const int status = cached ? testDocumentPassword(v) : runInformationStep(v);
     if (status == toolNeedsPassword) return PasswordTry::wrong;
     if (status != 0) return PasswordTry::unreadable;
@@ -174,7 +163,7 @@ PasswordTry tryDocumentPassword(Viewer& v) {
 
 void forgetPassword(Viewer& v) {
     forgetSecret(v.document.documentPassword);
-    v.document.documentNeedsPassword = 0;
+    v.document.documentNeedsPassword = false;
     media::keepNewFilesPrivate(false);
 }
 
@@ -184,14 +173,14 @@ bool extractedTextPresent(const Viewer& v) {
 
 void startTextExtraction(Viewer& v) {
     startTextExtractor(v);
-    v.document.textExtractionPending = 1;
+    v.document.textExtractionPending = true;
 }
 
 void resetConversionCounters(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
     c.nextPageToConvert = 0;
-    c.firstPageShown = 0;
+    c.firstPageShown = false;
     c.lastSeenConvertPage = 0;
     v.document.pageCountShown = 1;
     v.document.pageCount = 0;
@@ -205,7 +194,7 @@ void readOpenedDocument(Viewer& v) {
 OpenProblem startMissingWork(Viewer& v) {
     if (v.document.documentIsCached) return OpenProblem::none;
     if (v.document.pageCount < 1) {
-        v.document.documentUnreadable = 1;
+        v.document.documentUnreadable = true;
         return problemOfUnreadable(v);
     }
     startConversion(v);
@@ -213,6 +202,6 @@ OpenProblem startMissingWork(Viewer& v) {
 }
 
 void requestThumbnailsFromJpeg(Viewer& v) {
-    v.conversion.thumbnailsFromJpeg = 1;
-    v.conversion.thumbnailsWanted = 1;
+    v.conversion.thumbnailsFromJpeg = true;
+    v.conversion.thumbnailsWanted = true;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "context/viewer.h"
 #include "document/tools.h"
 #include "media/display/display.h"
@@ -15,13 +16,6 @@
 #include "media/text/text.h"
 
 namespace {
-
-std::string trimSpaces(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 std::string informationFile(const Viewer& v) {
     return v.document.documentCacheFolder + "Information.ini";
@@ -114,14 +108,14 @@ void measureInfoLines(Viewer& v) {
 void drawInfoLines(Viewer& v, bool cachedVariant, int width, int height) {
     const int base = v.layout.baseFontSize;
     const double lineStep = cachedVariant ? 1.3 : 1.2;
-    media::fillBox(0, 0, width, height, media::rgb(100, 100, 100));
+    media::fillBox(0, 0, width, height, palette::panelGrey);
     media::setDrawingMode(media::mode::outlined);
-    media::fillBox(0, 0, width, height, media::rgb(0, 0, 0));
+    media::fillBox(0, 0, width, height, palette::black);
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::base);
     int i = 1;
     for (const std::string& line : v.document.infoLines) {
-        media::drawText(10, nearest(i * base * lineStep - 5), line, media::rgb(255, 255, 255));
+        media::drawText(10, nearest(i * base * lineStep - 5), line, palette::white);
         ++i;
     }
 }
@@ -146,7 +140,7 @@ bool isPageSizeLine(const std::string& line) {
 
 void parsePageSizeLine(const std::string& line, std::string& widthText, std::string& heightText,
                        float& widthPoints, float& heightPoints) {
-    const std::string rest = trimSpaces(removeAll(line, "Page size:"));
+    const std::string rest = media::trimmed(removeAll(line, "Page size:"));
     const std::size_t firstX = rest.find('x');
     const std::string before = rest.substr(0, firstX);
     std::string between;
@@ -155,8 +149,8 @@ void parsePageSizeLine(const std::string& line, std::string& widthText, std::str
         const std::size_t length = secondX == std::string::npos ? std::string::npos : secondX - firstX - 1;
         between = rest.substr(firstX + 1, length);
     }
-    widthText = beforeFirstSpace(trimSpaces(before));
-    heightText = beforeFirstSpace(trimSpaces(between));
+    widthText = beforeFirstSpace(media::trimmed(before));
+    heightText = beforeFirstSpace(media::trimmed(between));
     widthPoints = readFloat(widthText);
     heightPoints = readFloat(heightText);
 }
@@ -179,7 +173,7 @@ float computeRenderDpi(float widthPoints, float heightPoints, float fallbackDpi)
 void readCachedInformation(Viewer& v) {
     std::vector<std::string> lines = readInformationLines(v);
     for (std::string& line : lines) {
-        line = trimSpaces(line);
+        line = media::trimmed(line);
         takePageCount(v, line);
     }
     v.document.infoLines = shownLines(lines);

@@ -115,7 +115,7 @@ void advanceLoadNext(ConversionState& c, const WorkerJob& job, PageClaims& claim
         if (!c.thumbnailLoadNext.compare_exchange_weak(next, next + 1)) continue;
         if (next == job.pageCount) {
             claims.sheetRequested = true;
-            c.sheetBuildRequested = 1;
+            c.sheetBuildRequested = true;
         }
         ++next;
     }
@@ -146,7 +146,7 @@ void chooseGrid(Viewer& v, WorkerJob& job) {
 // sheetBuildRequested.
 void runPageFileWorker(Viewer& v, WorkerJob job) {
     ConversionState& c = v.conversion;
-    c.workerRunning = 1;
+    c.workerRunning = true;
     chooseGrid(v, job);
     PageClaims claims(c.thumbnailLoadNext, job.pageCount);
     std::vector<std::unique_ptr<media::Thread>> helpers;
@@ -157,10 +157,10 @@ void runPageFileWorker(Viewer& v, WorkerJob job) {
     preparePages(c, job, claims);
     helpers.clear();
     // A job without pages to prepare still ends in a sheet, as one whose pages all came.
-    if (!c.workerStop && !claims.sheetRequested) c.sheetBuildRequested = 1;
-    c.thumbnailGenerationActive = 0;
-    c.thumbnailsFromJpeg = 0;
-    c.workerRunning = 0;
+    if (!c.workerStop && !claims.sheetRequested) c.sheetBuildRequested = true;
+    c.thumbnailGenerationActive = false;
+    c.thumbnailsFromJpeg = false;
+    c.workerRunning = false;
 }
 
 }  // namespace
@@ -168,14 +168,15 @@ void runPageFileWorker(Viewer& v, WorkerJob job) {
 void startPageFileWorker(Viewer& v) {
     ConversionState& c = v.conversion;
     const int threads = c.pageFileThreads > 0 ? c.pageFileThreads : media::processorCount();
-    WorkerJob job{v.document.documentCacheFolder, v.document.pageCount,      v.view.pageFitWidth,
-                  v.view.pageFitHeight,           c.thumbnailsFromJpeg != 0, threads};
-    PAGEWELL_CHECK(c.workerRunning == 0 && c.thumbnailThread == none, "no page-file worker runs already");
+    WorkerJob job{v.document.documentCacheFolder, v.document.pageCount, v.view.pageFitWidth,
+                  v.view.pageFitHeight,           c.thumbnailsFromJpeg, threads};
+    PAGEWELL_CHECK(!c.workerRunning && c.thumbnailThread == PageFileWorker::none,
+                   "no page-file worker runs already");
     c.worker.join();  // a worker of this document never ran; one of an earlier one has ended
-    c.thumbnailThread = 1;
-    c.workerStop = 0;
-    c.converterRunning = pageConverterRunning() ? 1 : 0;
+    c.thumbnailThread = PageFileWorker::started;
+    c.workerStop = false;
+    c.converterRunning = pageConverterRunning();
     c.lastConverterPoll = media::elapsedMilliseconds();
-    c.workerRunning = 1;
-    if (!c.worker.start([&v, job] { runPageFileWorker(v, job); })) c.workerRunning = 0;
+    c.workerRunning = true;
+    if (!c.worker.start([&v, job] { runPageFileWorker(v, job); })) c.workerRunning = false;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "context/helpers.h"
@@ -40,20 +41,38 @@ void raiseRunningProgram(const std::string& exeName) {
     media::raiseProgramPriority(media::isProgramRunning(exeName));
 }
 
-void stopFirstRunning(const std::string& exeName) {
-    media::stopProgram(media::isProgramRunning(exeName));
+std::string toolRole(const ToolState& tools, const std::string& program) {
+    if (program == tools.pdftopngPath) return "The page converter";
+    if (program == tools.pdftotextPath) return "The text extractor";
+    if (program == tools.toolFolder + regionRendererName) return "The region renderer";
+    return "The information program";
+}
+
+// A tool that could not be started is said in the terminal with its path, once an opening, since the
+// converter is tried for every page; the opening's first such problem, its cause as a rule, is said
+// on screen by the frame that takes it.
+void noteUnstarted(ToolState& tools, const std::string& program, const std::string& why) {
+    const std::string problem = toolRole(tools, program) + " could not be started: " + why;
+    if (std::find(tools.startProblems.begin(), tools.startProblems.end(), problem) !=
+        tools.startProblems.end())
+        return;
+    std::fprintf(stderr, "pagewell: %s (%s)\n", problem.c_str(), program.c_str());
+    tools.startProblems.push_back(problem);
 }
 
 // Starts a tool for the open document. A locked document's password goes into the child's
 // environment alone: never on a command line, which every user can read in /proc, and never into
 // the viewer's own environment. The copy made for the start is wiped once the child has it.
-int runTool(const Viewer& v, const std::string& program, const std::vector<std::string>& arguments,
+int runTool(Viewer& v, const std::string& program, const std::vector<std::string>& arguments,
             media::RunOptions options, int* exitStatus = nullptr) {
     options.environment = {passwordVariable};  // one the viewer inherited is never passed on
     if (v.document.documentNeedsPassword)
         options.environment = {passwordVariable + "=" + v.document.documentPassword};
+    std::string whyNotStarted;
+    options.whyNotStarted = &whyNotStarted;
     const int pid = media::runProgram(program, arguments, options, exitStatus);
     forgetSecret(options.environment.front());
+    if (pid == 0 && !whyNotStarted.empty()) noteUnstarted(v.tools, program, whyNotStarted);
     return pid;
 }
 
@@ -70,11 +89,8 @@ int runInformationInto(Viewer& v, const std::string& outputFile) {
 }  // namespace
 
 void setUpToolPaths(Viewer& v) {
-    int bitness = std::atoi(media::windowsBitness().c_str());
-    if (bitness != 32 && bitness != 64) bitness = 32;
     ToolState& tools = v.tools;
-    tools.toolBitness = bitness;
-    tools.toolFolder = v.layout.programFolder + "includes/bin" + std::to_string(bitness) + "/";
+    tools.toolFolder = v.layout.programFolder + toolSubfolder;
     tools.pdftopngPath = tools.toolFolder + pageConverterName;
     tools.pdfinfoPath = tools.toolFolder + informationProgramName;
     tools.pdftotextPath = tools.toolFolder + textExtractorName;
@@ -124,8 +140,13 @@ std::vector<std::string> regionRendererArguments(const PageRegion& region, const
             asOperand(outputFile)};
 }
 
+// An information file left by a program that did not start or did not end its own way holds nothing
+// to go by: the next opening runs the program again.
 int runInformationProgram(Viewer& v) {
-    return runInformationInto(v, v.document.documentCacheFolder + "Information.ini");
+    const std::string file = v.document.documentCacheFolder + "Information.ini";
+    const int status = runInformationInto(v, file);
+    if (status == -1) media::deleteFile(file);
+    return status;
 }
 
 int testDocumentPassword(Viewer& v) {
@@ -151,19 +172,27 @@ void startPageConverter(Viewer& v, int page) {
     raiseRunningProgram(pageConverterName);
 }
 
-int startRegionRenderer(const Viewer& v, const PageRegion& region, const std::string& outputFile) {
+int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
     return runTool(v, v.tools.toolFolder + regionRendererName,
                    regionRendererArguments(region, v.document.documentPath, outputFile), options);
 }
 
-bool pageConverterRunning() {
-    return media::isProgramRunning(pageConverterName) != 0;
+std::string takeToolProblem(Viewer& v) {
+    ToolState& tools = v.tools;
+    if (tools.startProblems.empty() || tools.startProblemSaid) return {};
+    tools.startProblemSaid = 1;
+    return tools.startProblems.front();
 }
 
-void stopPageConverter() {
-    stopFirstRunning(pageConverterName);
+void forgetToolProblem(Viewer& v) {
+    v.tools.startProblems.clear();
+    v.tools.startProblemSaid = 0;
+}
+
+bool pageConverterRunning() {
+    return media::isProgramRunning(pageConverterName) != 0;
 }
 
 // Found again by name, so that a process id reused after our converter ended is never hit.

@@ -6,7 +6,9 @@
 
 #include "context/viewer.h"
 
-void setUpToolPaths(Viewer& v);  // bitness and the three paths, at start-up
+// The tool programs' folder in the program folder, named after the build's word size.
+constexpr const char* toolSubfolder = sizeof(void*) == 8 ? "includes/bin64/" : "includes/bin32/";
+void setUpToolPaths(Viewer& v);  // the tool folder and the three paths, at start-up
 // Argument vectors: the words of each program's command line, never passed through a shell.
 std::vector<std::string> informationArguments(const std::string& documentPath);
 std::vector<std::string> textExtractorArguments(const std::string& documentPath,
@@ -34,10 +36,13 @@ std::vector<std::string> regionRendererArguments(const PageRegion& region, const
                                                  const std::string& outputFile);
 // Starts the region renderer for the open document, writing outputFile; its process id, 0 when it
 // could not be started. It runs under a name of its own: never taken for the page converter.
-int startRegionRenderer(const Viewer& v, const PageRegion& region, const std::string& outputFile);
+int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile);
 void startPageConverter(Viewer& v, int page);
-bool pageConverterRunning();  // any process named pdftopng.exe, ours or not
-void stopPageConverter();     // the first pdftopng.exe found, whoever started it
+// A tool program that could not be started (missing, not executable), as the message panel says it:
+// "The page converter could not be started: Permission denied". Given once; "" when there is none.
+std::string takeToolProblem(Viewer& v);
+void forgetToolProblem(Viewer& v);  // an opening: a tool that still cannot start is said again
+bool pageConverterRunning();        // any process named pdftopng.exe, ours or not
 // Stops the page converter this viewer started last, when it still runs; another program's
 // converter is left alone.
 void stopOwnPageConverter(Viewer& v);

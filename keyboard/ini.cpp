@@ -11,13 +11,6 @@ namespace {
 // A configuration file is small; anything larger is not one and is refused rather than read.
 constexpr std::int64_t largestIniFile = 16 * 1024 * 1024;
 
-std::string trimmed(const std::string& text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    std::size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // A file that is not valid UTF-8 is taken as Windows-1252 throughout: every byte above 0x7F on its
 // own is invalid UTF-8, so the repair gives its Windows-1252 character.
 std::string asUtf8(const std::string& bytes) {
@@ -62,16 +55,16 @@ bool IniFile::open(const std::string& path) {
     if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
     sections_.push_back({"", {}});  // keys before the first section line
     for (const std::string& rawLine : splitLines(asUtf8(bytes))) {
-        std::string line = trimmed(rawLine);
+        std::string line = media::trimmed(rawLine, " \t");
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[' && line.find(']') != std::string::npos) {
-            sections_.push_back({trimmed(line.substr(1, line.find(']') - 1)), {}});
+            sections_.push_back({media::trimmed(line.substr(1, line.find(']') - 1), " \t"), {}});
             continue;
         }
         std::size_t equals = line.find('=');
         if (equals == std::string::npos || equals == 0) continue;
-        sections_.back().second.emplace_back(trimmed(line.substr(0, equals)),
-                                             trimmed(line.substr(equals + 1)));
+        sections_.back().second.emplace_back(media::trimmed(line.substr(0, equals), " \t"),
+                                             media::trimmed(line.substr(equals + 1), " \t"));
     }
     return true;
 }
@@ -80,7 +73,7 @@ bool IniFile::open(const std::string& path) {
 void IniFile::selectSection(const std::string& section) {
     current_ = -1;
     for (std::size_t index = 1; index < sections_.size(); ++index) {
-        if (sameWithoutCase(sections_[index].first, trimmed(section))) {
+        if (sameWithoutCase(sections_[index].first, media::trimmed(section, " \t"))) {
             current_ = static_cast<int>(index);
             return;
         }
@@ -90,7 +83,8 @@ void IniFile::selectSection(const std::string& section) {
 std::string IniFile::read(const std::string& key, const std::string& defaultValue) const {
     if (current_ < 0 || current_ >= static_cast<int>(sections_.size())) return defaultValue;
     const auto& entries = sections_[static_cast<std::size_t>(current_)].second;
-    auto found = std::find_if(entries.begin(), entries.end(),
-                              [&](const auto& entry) { return sameWithoutCase(entry.first, trimmed(key)); });
+    auto found = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) {
+        return sameWithoutCase(entry.first, media::trimmed(key, " \t"));
+    });
     return found == entries.end() ? defaultValue : found->second;
 }

@@ -13,6 +13,7 @@ constexpr std::size_t keyCount = 60;  // keys per list: rows of 14, 14, 14, 13 a
 std::vector<std::string> parseRowValue(const std::string& value, int lastField);
 void readKeyboardLayout(Viewer& v);  // Pagewell.ini; message box when it is missing
 void drawKeyboards(Viewer& v);       // faces 90..92, key rectangles, highlight sprites
+void placeKeyboard(Viewer& v);       // centred above the page counter, once the faces are drawn
 void hoverKeys(Viewer& v);
 void keyboardPress(Viewer& v);     // frame step 17, the press part
 void handleKeyRelease(Viewer& v);  // frame step 17, the release part

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "context/viewer.h"
 #include "keyboard/keyboard.h"
 #include "media/display/display.h"
@@ -10,9 +11,9 @@
 
 namespace {
 
-constexpr media::Colour outlineColour = media::rgb(2, 2, 2);     // K: outlines and labels
-constexpr media::Colour faceColour = media::rgb(200, 200, 200);  // G: the key faces
-constexpr media::Colour notFound = 0xFFFFFFFFu;                  // pixelColour outside the target
+constexpr media::Colour outlineColour = media::rgb(2, 2, 2);  // K: outlines and labels
+constexpr media::Colour faceColour = palette::lightGrey;      // G: the key faces
+constexpr media::Colour notFound = 0xFFFFFFFFu;               // pixelColour outside the target
 
 struct FaceGeometry {
     int W = 0, H = 0, keyWidth = 0, kh = 0, m = 0;
@@ -169,7 +170,7 @@ void drawFace(int number, const FaceGeometry& geometry, const std::vector<KeyEnt
               std::vector<KeyEntry>* rectangles) {
     media::createSprite(number, geometry.W, geometry.H);
     if (!media::beginDrawing(number)) return;
-    media::fillBox(0, 0, geometry.W, geometry.H, media::rgb(0, 0, 0));
+    media::fillBox(0, 0, geometry.W, geometry.H, palette::black);
     media::setDrawingMode(media::mode::outlined);
     media::setFont(font::title);
     const Face face{geometry, labels, rectangles};
@@ -194,7 +195,7 @@ struct Look {
     media::Colour top, bottom;
 };
 constexpr Look hoverLook{media::rgb(170, 255, 170), media::rgb(0, 34, 0)};
-constexpr Look pressedLook{media::rgb(34, 34, 34), media::rgb(255, 255, 255)};
+constexpr Look pressedLook{media::rgb(34, 34, 34), palette::white};
 
 bool beginGradient(int number, int width, int height, Look look) {
     if (width <= 0 || height <= 0 || !media::createSprite(number, width, height)) return false;
@@ -277,4 +278,13 @@ void drawKeyboards(Viewer& v) {
     k.height = g.H;
     k.keyWidth = g.keyWidth;
     k.keyHeight = g.kh;
+}
+
+void placeKeyboard(Viewer& v) {
+    KeyboardState& k = v.keyboard;
+    const int face = k.activeKeyboardSprite;
+    if (!media::spriteExists(face)) return;
+    k.keyboardX = v.layout.screenWidth / 2 - media::spriteWidth(face) / 2;
+    k.keyboardY =
+        media::windowHeight() - media::spriteHeight(face) - media::spriteHeight(sprite::pageCounter) / 2;
 }

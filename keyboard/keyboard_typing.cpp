@@ -14,7 +14,7 @@ constexpr int deleteKey = 13, tabKey = 14, enterUpper = 27, capsLock = 28, enter
               rightShift = 54, spaceBar = 57, leftAltGr = 56, rightAltGr = 58;
 
 bool keyboardUsable(const KeyboardState& k) {
-    return k.keyboardDisabled == 0 && k.lowerKeys.size() == keyCount && k.upperKeys.size() == keyCount &&
+    return !k.keyboardDisabled && k.lowerKeys.size() == keyCount && k.upperKeys.size() == keyCount &&
            k.altGrKeys.size() == keyCount;
 }
 
@@ -61,7 +61,7 @@ void chooseHoverSprite(KeyboardState& k, int index) {
     }  // a longer label on a regular key: found, but no new highlight
 }
 
-void setCase(KeyboardState& k, int lower, int shift, int altGr, int face) {
+void setCase(KeyboardState& k, bool lower, bool shift, bool altGr, int face) {
     k.lowerCaseActive = lower;
     k.shiftActive = shift;
     k.altGrActive = altGr;
@@ -72,23 +72,23 @@ void setCase(KeyboardState& k, int lower, int shift, int altGr, int face) {
 void applyLockKey(KeyboardState& k) {
     const int sprite = k.hoverKeySprite;
     if (sprite == 101 || sprite == 102 || sprite == 103) {
-        if (k.shiftActive == 0)
-            setCase(k, 0, 1, 0, 91);
+        if (!k.shiftActive)
+            setCase(k, false, true, false, 91);
         else
-            setCase(k, 1, 0, 0, 90);
+            setCase(k, true, false, false, 90);
         k.lockKeySprite = sprite;
         // The highlight goes where that key was hovered: after the pointer has left the keys the
         // walk's current key is the last one, which is not the key that switched.
         k.shiftKeyX = k.hoverKeyX;
         k.shiftKeyY = k.hoverKeyY;
     } else if (sprite == 96 && (k.currentKey == leftAltGr || k.currentKey == rightAltGr)) {
-        if (k.altGrActive == 0) {
-            setCase(k, 0, 0, 1, 92);
+        if (!k.altGrActive) {
+            setCase(k, false, false, true, 92);
             k.lockKeySprite = 96;
             k.altGrKeyX = k.lowerKeys[static_cast<std::size_t>(k.currentKey)].x;
             k.altGrKeyY = k.lowerKeys[static_cast<std::size_t>(k.currentKey)].y;
         } else {
-            setCase(k, 1, 0, 0, 90);
+            setCase(k, true, false, false, 90);
         }
     }
 }
@@ -99,7 +99,7 @@ std::string releasedKeyText(Viewer& v) {
     const auto& k = v.keyboard;
     const int index = k.currentKey;
     if (index < 0 || index >= static_cast<int>(keyCount)) return "";
-    if (index == enterUpper || index == enterLower) v.search.onScreenEnterPressed = 1;
+    if (index == enterUpper || index == enterLower) v.search.onScreenEnterPressed = true;
     if (const SpecialKey* special = findSpecialKey(index)) return special->text;
     const auto& list = k.shiftActive ? k.upperKeys : k.altGrActive ? k.altGrKeys : k.lowerKeys;
     return list[static_cast<std::size_t>(index)].label;
@@ -113,12 +113,12 @@ void displayAt(int sprite, int x, int y, int intensity) {
 
 void hoverKeys(Viewer& v) {
     auto& k = v.keyboard;
-    k.pointerOverKey = 0;
+    k.pointerOverKey = false;
     for (int index = 0; index < static_cast<int>(k.lowerKeys.size()); ++index) {
         k.currentKey = index;
         if (pointerOnKey(k.lowerKeys[static_cast<std::size_t>(index)], k.keyboardPointerX,
                          k.keyboardPointerY)) {
-            k.pointerOverKey = 1;
+            k.pointerOverKey = true;
             chooseHoverSprite(k, index);
             return;
         }
@@ -126,7 +126,7 @@ void hoverKeys(Viewer& v) {
 }
 
 void keyboardPress(Viewer& v) {
-    v.frame.keyboardKeyDown = 1;
+    v.frame.keyboardKeyDown = true;
     v.keyboard.pressedKeySprite = pressedKeySpriteFor(v.keyboard.hoverKeySprite);
 }
 
@@ -136,7 +136,7 @@ void handleKeyRelease(Viewer& v) {
     PAGEWELL_CHECK(k.currentKey >= 0 && k.currentKey < static_cast<int>(keyCount),
                    "the key hover walk ran earlier in this frame");
     applyLockKey(k);
-    v.frame.keyboardKeyDown = 0;
+    v.frame.keyboardKeyDown = false;
     k.typedKeyText = releasedKeyText(v);
     auto& word = typingTarget(v);
     if (k.typedKeyText == "-1")
@@ -149,23 +149,21 @@ void handleKeyRelease(Viewer& v) {
 void showKeyboard(Viewer& v) {
     const auto& k = v.keyboard;
     if (!keyboardUsable(k)) return;
-    const int x = v.layout.keyboardX, y = v.layout.keyboardY;
+    const int x = k.keyboardX, y = k.keyboardY;
     media::displayTransparentSprite(k.activeKeyboardSprite, x, y, 230);
-    if (k.pointerOverKey == 1 && v.frame.keyboardKeyDown == 0)
+    if (k.pointerOverKey && !v.frame.keyboardKeyDown)
         displayAt(k.hoverKeySprite, x + k.hoverKeyX, y + k.hoverKeyY, 150);
-    if (k.altGrActive == 1 && k.shiftActive == 0)
-        displayAt(k.lockKeySprite, x + k.altGrKeyX, y + k.altGrKeyY, 150);
-    if (k.shiftActive == 1 && k.altGrActive == 0)
-        displayAt(k.lockKeySprite, x + k.shiftKeyX, y + k.shiftKeyY, 150);
+    if (k.altGrActive && !k.shiftActive) displayAt(k.lockKeySprite, x + k.altGrKeyX, y + k.altGrKeyY, 150);
+    if (k.shiftActive && !k.altGrActive) displayAt(k.lockKeySprite, x + k.shiftKeyX, y + k.shiftKeyY, 150);
 }
 
 void showPressedKey(Viewer& v) {
     auto& k = v.keyboard;
-    if (v.frame.keyboardKeyDown != 1 || !typingPanelOpen(v) || !keyboardUsable(k)) return;
+    if (!v.frame.keyboardKeyDown || !typingPanelOpen(v) || !keyboardUsable(k)) return;
     k.pressedKeySprite = pressedKeySpriteFor(k.hoverKeySprite);  // follows the pointer while held
-    displayAt(k.pressedKeySprite, v.layout.keyboardX + k.hoverKeyX, v.layout.keyboardY + k.hoverKeyY, 150);
+    displayAt(k.pressedKeySprite, k.keyboardX + k.hoverKeyX, k.keyboardY + k.hoverKeyY, 150);
 }
 
 void resetKeyboardCase(Viewer& v) {
-    setCase(v.keyboard, 1, 0, 0, 90);
+    setCase(v.keyboard, true, false, false, 90);
 }

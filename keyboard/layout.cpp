@@ -10,13 +10,6 @@ namespace {
 
 const std::string separator = "\xC2\xA6";  // the broken bar, U+00A6, as UTF-8
 
-std::string trimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // Rows 1 to 5: their key names' prefixes and the last field each one uses.
 struct RowSpec {
     const char* prefix;
@@ -49,7 +42,7 @@ std::vector<std::string> parseRowValue(const std::string& value, int lastField) 
     std::vector<std::string> labels;
     for (int field = 2; field <= lastField; ++field) {
         const auto index = static_cast<std::size_t>(field - 1);
-        labels.push_back(index < fields.size() ? trimBlanks(fields[index]) : std::string());
+        labels.push_back(index < fields.size() ? media::trimmed(fields[index], " \t") : std::string());
     }
     return labels;
 }
@@ -59,17 +52,17 @@ void readKeyboardLayout(Viewer& v) {
     k.lowerKeys.clear();
     k.upperKeys.clear();
     k.altGrKeys.clear();
-    k.keyboardDisabled = 0;
+    k.keyboardDisabled = false;
     IniFile ini;
     if (!ini.open(v.layout.programFolder + "Pagewell.ini")) {
         media::messageBox("Severe error!",
                           "Could not find Pagewell.ini!\n\nPlease locate or re-install. On-screen keyboard "
                           "will be disabled...");
-        k.keyboardDisabled = 1;
+        k.keyboardDisabled = true;
         return;
     }
     ini.selectSection("GLOBAL");
-    if (media::asciiUpper(ini.read("EnableOn-ScreenKeyboard", "YES")) == "NO") k.keyboardDisabled = 1;
+    if (media::asciiUpper(ini.read("EnableOn-ScreenKeyboard", "YES")) == "NO") k.keyboardDisabled = true;
     ini.selectSection("KEYBOARD_LAYOUT");
     readCase(ini, "LowerCase", k.lowerKeys);
     readCase(ini, "UpperCase", k.upperKeys);

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "context/viewer.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
 #include "media/text/text.h"
-#include "text/characters.h"
 #include "text/text_store.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
@@ -25,8 +25,6 @@ namespace {
 // A snippet fills at most this many display columns: 55 characters of most scripts, fewer wide ones.
 constexpr std::size_t snippetColumns = 55;
 constexpr int maxListedHits = 46;
-constexpr media::Colour white = media::rgb(255, 255, 255);
-constexpr media::Colour black = media::rgb(0, 0, 0);
 
 // Folds text one character at a time, so that a match in the folded text can be traced back to the
 // character of the original text it starts in (folding may change byte lengths: "ß" becomes "ss").
@@ -49,7 +47,7 @@ public:
         std::string out;
         out.reserve(s.size());
         for (std::size_t pos = 0; pos < s.size();) {
-            const std::size_t length = text::characterLength(s, pos);
+            const std::size_t length = media::decodeUtf8(s, pos).length;
             append(out, s, pos, length);
             pos += length;
         }
@@ -61,7 +59,7 @@ public:
         std::size_t foldedEnd = 0;
         std::string scratch;
         for (std::size_t pos = 0; pos < s.size();) {
-            const std::size_t length = text::characterLength(s, pos);
+            const std::size_t length = media::decodeUtf8(s, pos).length;
             scratch.clear();
             foldedEnd += append(scratch, s, pos, length);
             if (foldedEnd > foldedPos) return pos;
@@ -107,7 +105,7 @@ int hitListTop() {
 // result and, last, the finished marker.
 void searchWorker(Viewer& v) {
     v.search.workerHits = searchPages(v.text.pageTexts, v.search.searchWordForWorker);
-    v.search.searchWorkerState.store(searchFinished);
+    v.search.searchWorkerState.store(SearchWorker::finished);
 }
 
 // Rows from 3f down, f apart; the 47th hit takes the notice row, later hits get no row (rowY 0).
@@ -121,7 +119,7 @@ void assignRows(std::vector<SearchHit>& hits, int f) {
 void drawHitRows(const std::vector<SearchHit>& hits, int f) {
     media::setFont(font::base);
     for (std::size_t i = 0; i < hits.size() && i < maxListedHits; ++i) {
-        media::drawText(f, hits[i].rowY, hits[i].snippet + "...:" + hits[i].pageLabel, white);
+        media::drawText(f, hits[i].rowY, hits[i].snippet + "...:" + hits[i].pageLabel, palette::white);
     }
     if (hits.size() > maxListedHits) {
         media::drawText(f, 3 * f + maxListedHits * f,
@@ -136,12 +134,12 @@ void drawHitList(const Viewer& v) {
     const int width = media::spriteOwnWidth(sprite::searchList);
     const auto& hits = v.search.searchHits;
     if (media::beginDrawing(sprite::searchList)) {
-        media::fillBox(0, 0, width, media::spriteOwnHeight(sprite::searchList), media::rgb(100, 100, 100));
+        media::fillBox(0, 0, width, media::spriteOwnHeight(sprite::searchList), palette::panelGrey);
         media::setDrawingMode(media::mode::transparent);
         media::setFont(font::large);
         const std::string title =
             std::to_string(hits.size()) + " hits for '" + v.search.searchWordForWorker + "'";
-        media::drawText(f, f, title, white);
+        media::drawText(f, f, title, palette::white);
         drawHitRows(hits, f);
         media::endDrawing();
     }
@@ -175,13 +173,13 @@ std::vector<SearchHit> searchPages(const std::vector<PageText>& pages, const std
 }
 
 void displaySearchPanel(Viewer& v) {
-    if (v.frame.searchPanelOpen != 1) return;
+    if (!v.frame.searchPanelOpen) return;
     media::displaySprite(sprite::searchHeader, panelX(v), media::spriteHeight(sprite::toolbar));
     media::displaySprite(sprite::searchGo, searchGoX(v), searchGoY(v));
 }
 
 void displayHitList(Viewer& v) {
-    if (v.frame.searchPanelOpen != 1 || v.search.searchHits.empty()) return;
+    if (!v.frame.searchPanelOpen || v.search.searchHits.empty()) return;
     media::displaySprite(sprite::searchList, hitListX(v), hitListTop());
 }
 
@@ -189,8 +187,8 @@ void displayHitList(Viewer& v) {
 // sprite's empty rest below them are not the list, so the page and the keyboard there keep their presses.
 void displayHitCursor(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.pointerOverHitList = 0;
-    if (frame.searchPanelOpen != 1 || frame.textViewOpen == 1 || v.search.searchHits.empty()) return;
+    frame.pointerOverHitList = false;
+    if (!frame.searchPanelOpen || frame.textViewOpen || v.search.searchHits.empty()) return;
     const int x = media::mouseX(), y = media::mouseY();
     const int top = hitListTop();
     if (!media::spritesOverlap(sprite::pointer, x, y, sprite::searchList, hitListX(v),
@@ -200,7 +198,7 @@ void displayHitCursor(Viewer& v) {
     const int rowsStart = nearest(top + 2.5 * v.layout.largeFontSize);
     if (y - media::spriteHeight(sprite::pointer) / 2 <= rowsStart) return;
     if (y - top > listedRowsBottom(v)) return;
-    frame.pointerOverHitList = 1;
+    frame.pointerOverHitList = true;
     v.search.pointerYInHitList = y - top;
     media::displayTransparentSprite(sprite::searchCursor, hitListX(v),
                                     y - media::spriteHeight(sprite::searchCursor) / 2, 100);
@@ -208,15 +206,15 @@ void displayHitCursor(Viewer& v) {
 
 void searchButtonHover(Viewer& v) {
     FrameState& frame = v.frame;
-    frame.pointerOverSearchButton = frame.searchPanelOpen == 1 && frame.zoomDragging == 0 &&
-                                    v.conversion.conversionRunning == 0 &&
+    frame.pointerOverSearchButton = frame.searchPanelOpen && !frame.zoomDragging &&
+                                    !v.conversion.conversionRunning &&
                                     pointerOver(sprite::searchGo, searchGoX(v), searchGoY(v));
     // The button also searches for an empty word, which finds nothing.
-    if (frame.frameEvent == media::eventLeftUp && frame.pointerOverSearchButton == 1) startSearch(v);
+    if (frame.frameEvent == media::WindowEvent::leftUp && frame.pointerOverSearchButton) startSearch(v);
 }
 
 void typeSearchWord(Viewer& v) {
-    if (v.frame.searchPanelOpen != 1 || v.frame.searchInputActive != 1) return;
+    if (!v.frame.searchPanelOpen || !v.frame.searchInputActive) return;
     SearchState& search = v.search;
     search.searchWordAtFrameStart = search.searchWord;
     const bool hasWord = !search.searchWord.empty();
@@ -224,8 +222,8 @@ void typeSearchWord(Viewer& v) {
         search.searchWord = media::withoutLastCharacter(search.searchWord);
     } else if (hasWord && media::keyReleased(media::scan::enter)) {
         startSearch(v);
-    } else if (hasWord && search.onScreenEnterPressed == 1) {
-        search.onScreenEnterPressed = 0;
+    } else if (hasWord && search.onScreenEnterPressed) {
+        search.onScreenEnterPressed = false;
         startSearch(v);
     } else {
         const std::string typed = media::typedCharacter();
@@ -237,29 +235,29 @@ void typeSearchWord(Viewer& v) {
 // overwritten; a search that is still running is not started again.
 void startSearch(Viewer& v) {
     SearchState& search = v.search;
-    if (search.searchWorkerState.load() == searchRunning) return;
+    if (search.searchWorkerState.load() == SearchWorker::running) return;
     search.worker.join();
     search.searchWordForWorker = search.searchWord;
-    search.searchWorkerState.store(searchRunning);
-    if (!search.worker.start([&v] { searchWorker(v); })) search.searchWorkerState.store(0);
+    search.searchWorkerState.store(SearchWorker::running);
+    if (!search.worker.start([&v] { searchWorker(v); })) search.searchWorkerState.store(SearchWorker::idle);
 }
 
 void renderHitList(Viewer& v) {
     SearchState& search = v.search;
-    if (search.searchWorkerState.load() != searchFinished) return;
+    if (search.searchWorkerState.load() != SearchWorker::finished) return;
     search.worker.join();
     search.searchHits = std::move(search.workerHits);
     search.workerHits.clear();
     assignRows(search.searchHits, v.layout.largeFontSize);
     drawHitList(v);
     markHitsOnSheet(v);
-    search.searchWorkerState.store(0);
+    search.searchWorkerState.store(SearchWorker::idle);
 }
 
 void pickSearchHit(Viewer& v) {
     FrameState& frame = v.frame;
-    if (frame.frameEvent != media::eventLeftUp || frame.searchPanelOpen != 1 ||
-        frame.pointerOverHitList != 1 || frame.pointerOverSearchButton != 0) {
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.searchPanelOpen ||
+        !frame.pointerOverHitList || frame.pointerOverSearchButton) {
         return;
     }
     const int y = v.search.pointerYInHitList;
@@ -278,7 +276,7 @@ void pickSearchHit(Viewer& v) {
 
 void redrawSearchHeaderIfChanged(Viewer& v) {
     const FrameState& frame = v.frame;
-    if (frame.searchPanelOpen == 1 && frame.searchInputActive == 1 &&
+    if (frame.searchPanelOpen && frame.searchInputActive &&
         v.search.searchWord != v.search.searchWordAtFrameStart) {
         drawSearchHeader(v);
     }
@@ -287,11 +285,11 @@ void redrawSearchHeaderIfChanged(Viewer& v) {
 // A search still running would write into the hit list being emptied: it is waited for.
 void resetSearch(Viewer& v) {
     v.search.worker.join();
-    v.search.searchWorkerState = 0;
+    v.search.searchWorkerState = SearchWorker::idle;
     v.search.searchHits.clear();
     if (media::beginDrawing(sprite::searchList)) {
         media::fillBox(0, 0, media::spriteOwnWidth(sprite::searchList),
-                       media::spriteOwnHeight(sprite::searchList), media::rgb(100, 100, 100));
+                       media::spriteOwnHeight(sprite::searchList), palette::panelGrey);
         media::endDrawing();
     }
 }
@@ -302,17 +300,17 @@ void drawSearchHeader(Viewer& v) {
     int m = v.layout.mediumFontSize;
     int fieldHeight = nearest(h / 2.5);
     if (!media::beginDrawing(sprite::searchHeader)) return;
-    media::fillBox(0, 0, w, h, media::rgb(100, 100, 100));
-    media::fillBox(m, 3 * m, nearest(w / 1.3), fieldHeight, white);
+    media::fillBox(0, 0, w, h, palette::panelGrey);
+    media::fillBox(m, 3 * m, nearest(w / 1.3), fieldHeight, palette::white);
     media::setFont(font::medium);
-    media::drawText(m + v.layout.baseFontSize, 4 * m, v.search.searchWord, black, white);
-    media::fillBox(nearest(w / 1.3), 3 * m, nearest(w / 4.95), fieldHeight, media::rgb(100, 200, 100));
+    media::drawText(m + v.layout.baseFontSize, 4 * m, v.search.searchWord, palette::black, palette::white);
+    media::fillBox(nearest(w / 1.3), 3 * m, nearest(w / 4.95), fieldHeight, palette::buttonGreen);
     media::setDrawingMode(media::mode::outlined);
-    media::fillBox(0, 0, w, h, black);
-    media::fillBox(m, 3 * m, nearest(w / 1.05), fieldHeight, black);
+    media::fillBox(0, 0, w, h, palette::black);
+    media::fillBox(m, 3 * m, nearest(w / 1.05), fieldHeight, palette::black);
     media::setDrawingMode(media::mode::transparent);
     media::setFont(font::large);
     const std::string title = "Search (Results marked in Thumbnails)";
-    media::drawText(w / 2 - media::textWidth(title) / 2, m, title, white);
+    media::drawText(w / 2 - media::textWidth(title) / 2, m, title, palette::white);
     media::endDrawing();
 }

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "context/palette.h"
 #include "context/viewer.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
-#include "text/characters.h"
 
 namespace {
 
@@ -59,16 +59,6 @@ std::size_t cachedReducedRunLength(std::size_t r) {
     return r < table.size() ? table[r] : reducedRunLength(r);
 }
 
-void trimBlanks(std::string& text) {
-    const std::size_t first = text.find_first_not_of(blank);
-    if (first == std::string::npos) {
-        text.clear();
-        return;
-    }
-    text.resize(text.find_last_not_of(blank) + 1);
-    text.erase(0, first);
-}
-
 std::string extractedWordsLine(long long count) {
     return "Extracted words:" + std::to_string(count) + " (single searcable words)";
 }
@@ -79,7 +69,7 @@ void drawExtractedWordCount(const Viewer& v) {
     media::setFont(font::base);
     media::setDrawingMode(media::mode::transparent);
     const int y = media::spriteOwnHeight(sprite::infoPanel) - v.layout.titleFontSize;
-    media::drawText(10, y, extractedWordsLine(v.text.extractedWordCount), media::rgb(255, 255, 255));
+    media::drawText(10, y, extractedWordsLine(v.text.extractedWordCount), palette::white);
     media::endDrawing();
 }
 
@@ -117,12 +107,13 @@ std::size_t advanceColumns(const std::string& text, std::size_t pos, std::size_t
             continue;
         }
         // Only characters from U+1100 on can be wide; their UTF-8 lead bytes are 0xE1 and above.
-        const int codePoint = static_cast<int>(text::codePointAt(text, pos));
+        const media::Utf8Character character = media::decodeUtf8(text, pos);
+        const int codePoint = static_cast<int>(character.codePoint);
         const std::size_t width =
             lead >= 0xE1 ? static_cast<std::size_t>(media::displayColumns(codePoint)) : 1;
         if (used > 0 && used + width > columns) break;
         used += width;
-        pos += text::characterLength(text, pos);
+        pos += character.length;
     }
     return pos;
 }
@@ -154,8 +145,7 @@ std::string normalisePageText(std::string text) {
         out += cachedReducedRunLength(static_cast<std::size_t>(p - runStart));
     }
     reduced.resize(static_cast<std::size_t>(out - reduced.data()));
-    trimBlanks(reduced);
-    return reduced;
+    return media::trimmed(reduced);
 }
 
 long long countBlanks(const std::string& text) {
@@ -189,13 +179,13 @@ void loadExtractedText(Viewer& v) {
     const std::string file = v.document.documentCacheFolder + "TextualData.txt";
     if (media::fileSize(file) <= 0) return;
     // The search worker reads pageTexts in place: it is never rebuilt under a running search.
-    if (v.search.searchWorkerState.load() == 1) {
-        v.document.textExtractionPending = 1;
+    if (v.search.searchWorkerState.load() == SearchWorker::running) {
+        v.document.textExtractionPending = true;
         return;
     }
     std::string bytes;
     if (!media::readWholeFile(file, bytes) || bytes.empty()) return;
-    v.document.textExtractionPending = 0;
+    v.document.textExtractionPending = false;
     v.text.pageTexts = splitPages(media::repairToUtf8(bytes));
     bytes = std::string();
     normaliseAndCount(v.text);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "context/viewer.h"
 #include "media/desktop/desktop.h"
 #include "media/display/display.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr media::Colour panelColour = media::rgb(30, 30, 30);
-constexpr media::Colour white = media::rgb(255, 255, 255);
 
 const PageText* recordOfPage(const Viewer& v, int page) {
     if (page < 1 || static_cast<std::size_t>(page) > v.text.pageTexts.size()) return nullptr;
@@ -32,8 +32,8 @@ void drawHeaderAndRule(const Viewer& v, int width) {
     const std::string header =
         "All text found in current page. Press CTRL+C to copy plain text into clipboard!";
     const int base = v.layout.baseFontSize;
-    media::drawText(width / 2 - media::textWidth(header) / 2, base, header, white);
-    media::line(0, 3 * base, width - 1, 3 * base, white);
+    media::drawText(width / 2 - media::textWidth(header) / 2, base, header, palette::white);
+    media::line(0, 3 * base, width - 1, 3 * base, palette::white);
 }
 
 // The page's display lines, one row each; rows of blanks only take no room.
@@ -49,7 +49,7 @@ void drawPageLines(const Viewer& v, int spriteHeight) {
         if (onlyBlanks(lines[i])) continue;
         const double y = 3.0 * medium + 1.2 * medium * drawn;
         if (y + v.layout.baseFontSize > spriteHeight) return;
-        media::drawText(v.layout.largeFontSize, nearest(y), lines[i], white);
+        media::drawText(v.layout.largeFontSize, nearest(y), lines[i], palette::white);
         ++drawn;
     }
 }
@@ -59,7 +59,7 @@ void drawNoTextNotice(int width, int height) {
     media::setFont(font::large);
     const std::string notice = "No extractable text found on this page";
     media::drawText(width / 2 - media::textWidth(notice) / 2, height / 2 - media::textHeight("H") / 2, notice,
-                    white);
+                    palette::white);
 }
 
 }  // namespace
@@ -83,12 +83,12 @@ void showTextView(Viewer& v) {
 
 void checkCopyKeys(Viewer& v) {
     TextState& text = v.text;
-    if (media::keyDown(media::scan::leftControl) && media::keyDown(media::scan::c) &&
-        v.frame.textViewOpen == 1 && text.copyArmed == 0) {
-        text.copyArmed = 1;
+    if (media::keyDown(media::scan::leftControl) && media::keyDown(media::scan::c) && v.frame.textViewOpen &&
+        !text.copyArmed) {
+        text.copyArmed = true;
     }
-    if (text.copyArmed == 1 && media::keyReleased(media::scan::c)) {
-        text.copyArmed = 0;
+    if (text.copyArmed && media::keyReleased(media::scan::c)) {
+        text.copyArmed = false;
         if (const PageText* record = recordOfPage(v, v.view.currentPage)) {
             media::setClipboardText(record->text);
         }

@@ -3,25 +3,16 @@
 
 #include "document/conversion.h"
 #include "media/display/display.h"
-#include "media/system/system.h"
 #include "view/page_view.h"
 #include "view/sharp_layer.h"
 #include "view/sheet_loading.h"
 
 namespace {
 
-// The file a turn to page would load, found as the page lookup finds it (the JPEG wins) but leaving
-// the lookup's own state alone; "" while the page is not ready.
-std::string readyPageFile(const Viewer& v, int page) {
-    const std::string base = pageImageBase(v, page);
-    if (media::filePresent(base + ".jpg")) return base + ".jpg";
-    if (media::filePresent(base + ".png")) return base + ".png";
-    return {};
-}
-
+// The file a turn to page would load, as the page view's lookup finds it.
 void addPage(const Viewer& v, int page, std::vector<std::string>& files) {
     if (page < 1 || page > v.document.pageCountShown) return;
-    std::string file = readyPageFile(v, page);
+    std::string file = findPageImage(v, page);
     if (!file.empty()) files.push_back(std::move(file));
 }
 

@@ -47,8 +47,8 @@ bool loadFoundPage(Viewer& v, const std::string& file) {
     notePageInSprite(v, view.currentPage, file);
     fitPage(v);
     drawStatusLine(v);
-    if (view.currentPage == 1) v.frame.backStripHovered = 0;
-    if (view.currentPage == v.document.pageCountShown) v.frame.forwardStripHovered = 0;
+    if (view.currentPage == 1) v.frame.backStripHovered = false;
+    if (view.currentPage == v.document.pageCountShown) v.frame.forwardStripHovered = false;
     return true;
 }
 
@@ -58,7 +58,7 @@ bool turnTo(Viewer& v, int step) {
     stopGlide(v);
     view.currentPage += step;
     bool found = !pageImageFile(v, view.currentPage).empty();
-    view.pageNotReady = found ? 0 : 1;
+    view.pageNotReady = !found;
     if (!found) view.currentPage -= step;
     return found;
 }
@@ -120,15 +120,15 @@ void keepFitCovered(PageViewState& view) {
 void decideZoomApply(Viewer& v) {
     PageViewState& view = v.view;
     float height = static_cast<float>(media::spriteHeight(sprite::page)) * view.zoomFactor;
-    if (height <= static_cast<float>(nearest(view.fitHeight)) && view.fitByWidth == 0) {
+    if (height <= static_cast<float>(nearest(view.fitHeight)) && !view.fitByWidth) {
         view.zoomFactor = 1.0f;
     }
     // The width test alone decides whether the sprite is re-zoomed.
-    view.zoomApply = 1;
+    view.zoomApply = true;
     float width = static_cast<float>(media::spriteWidth(sprite::page)) * view.zoomFactor;
-    if (width <= static_cast<float>(nearest(view.fitWidth)) && view.fitByWidth == 1) {
+    if (width <= static_cast<float>(nearest(view.fitWidth)) && view.fitByWidth) {
         view.zoomFactor = 1.0f;
-        view.zoomApply = 0;
+        view.zoomApply = false;
     }
 }
 
@@ -158,9 +158,9 @@ void fitPage(Viewer& v) {
         const Layout& layout = v.layout;
         FitSize fit = zoomToFit(layout.screenHeight, media::spriteWidth(sprite::page),
                                 media::spriteHeight(sprite::page));
-        view.fitByWidth = 0;
+        view.fitByWidth = false;
         if (media::spriteWidth(sprite::page) > layout.screenWidth) {
-            view.fitByWidth = 1;
+            view.fitByWidth = true;
             media::zoomSprite(sprite::page, -1, -1);
             fit = zoomToFit(layout.screenWidth, media::spriteWidth(sprite::page),
                             media::spriteHeight(sprite::page));
@@ -190,7 +190,7 @@ bool showPage(Viewer& v) {
 }
 
 void stopGlide(Viewer& v) {
-    v.view.panAnimating = 0;
+    v.view.panAnimating = false;
     v.view.panElapsed = 0;
 }
 
@@ -198,7 +198,7 @@ void resetPageView(Viewer& v) {
     v.view.fitWidth = v.view.fitHeight = 0.0f;
     v.view.currentPage = 1;
     stopGlide(v);
-    v.view.pageNotReady = 0;
+    v.view.pageNotReady = false;
 }
 
 void showCachedFirstPage(Viewer& v) {
@@ -207,7 +207,7 @@ void showCachedFirstPage(Viewer& v) {
     centreMouse(v);
     if (!media::loadSprite(sprite::page, firstPage)) return;
     notePageInSprite(v, 1, firstPage);
-    v.conversion.firstPageShown = 1;
+    v.conversion.firstPageShown = true;
     fitPage(v);
 }
 
@@ -245,7 +245,7 @@ void pressOnPage(Viewer& v, int pressX, int pressY) {
 
 void startGlide(Viewer& v) {
     v.view.lastTick = media::elapsedMilliseconds();
-    v.view.panAnimating = 1;
+    v.view.panAnimating = true;
 }
 
 void glideTick(Viewer& v) {
@@ -275,7 +275,7 @@ void glidePosition(Viewer& v) {
 
 void zoomDrag(Viewer& v) {
     PageViewState& view = v.view;
-    v.frame.zoomDragging = 1;
+    v.frame.zoomDragging = true;
     // Only motion made with the button held: never the jump that brought a touch to the page.
     view.zoomDelta = static_cast<float>(media::heldDeltaX()) / 10.0f;
     if (view.zoomDelta == view.previousZoomDelta) return;
@@ -313,7 +313,7 @@ void firstPageCheck(Viewer& v) {
     if (!file.empty() && !conversion.firstPageShown && media::loadSprite(sprite::page, file)) {
         notePageInSprite(v, 1, file);
         centreMouse(v);
-        conversion.firstPageShown = 1;
+        conversion.firstPageShown = true;
         fitPage(v);
     }
     conversion.lastSeenConvertPage = conversion.nextPageToConvert;
@@ -329,7 +329,7 @@ void singlePageFinish(Viewer& v) {
     if (!media::loadSprite(sprite::page, file)) return;
     notePageInSprite(v, 1, file);
     centreMouse(v);
-    v.conversion.firstPageShown = 1;
+    v.conversion.firstPageShown = true;
     v.document.pageCount = 0;
     fitPage(v);
 }

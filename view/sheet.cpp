@@ -9,6 +9,7 @@
 #include "context/check.h"
 #include "context/fitting.h"
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr media::Colour white = media::rgb(255, 255, 255);
 constexpr const char* sheetFileName = "thumb_sheet.png";
 constexpr const char* waitText = "Please wait...Generating Thumbnail Sheet";
 constexpr long long mostCells = 1000000;
@@ -55,7 +55,7 @@ void fitNextThumbnail(SheetState& sheet, int limit) {
 }
 
 void drawEndLine(int sheetWidth, int y) {
-    media::line(0, y, sheetWidth - 1, y, white);
+    media::line(0, y, sheetWidth - 1, y, palette::white);
 }
 
 // Draws page p's thumbnail at (x, y) and frees its image. A page whose image never came keeps the
@@ -66,7 +66,7 @@ void drawThumbnail(SheetState& sheet, int page, int preparedWidth, int x, int y)
     if (present) {
         media::drawImage(page, x, y, sheet.thumbnailWidth, sheet.thumbnailHeight);
         media::setDrawingMode(media::mode::outlined);
-        media::fillBox(x, y, sheet.thumbnailWidth, sheet.thumbnailHeight, media::rgb(0, 0, 0));
+        media::fillBox(x, y, sheet.thumbnailWidth, sheet.thumbnailHeight, palette::black);
         media::setDrawingMode(media::mode::standard);
     }
     media::freeImage(page);
@@ -101,7 +101,7 @@ int findEndRow(int sheetWidth, int sheetHeight, int screenHeight) {
     if (!media::beginDrawing(sprite::thumbnailSheet)) return screenHeight;
     int endRow = screenHeight;
     for (int row = 0; row < sheetHeight; ++row) {
-        if (media::pixelColour(sheetWidth - 1, row) == white) {
+        if (media::pixelColour(sheetWidth - 1, row) == palette::white) {
             endRow = row;
             break;
         }
@@ -282,11 +282,10 @@ void drawThumbWaitSprite(Viewer& v) {
     int height = nearest(large * 2.5);
     media::createSprite(sprite::thumbWait, width, height);
     if (!media::beginDrawing(sprite::thumbWait)) return;
-    media::Colour grey = media::rgb(100, 100, 100);
-    media::fillBox(0, 0, width, height, grey);
+    media::fillBox(0, 0, width, height, palette::panelGrey);
     media::setFont(font::large);
     media::drawText(width / 2 - media::textWidth(waitText) / 2, height / 2 - media::textHeight("H") / 2,
-                    waitText, white, grey);
+                    waitText, palette::white, palette::panelGrey);
     media::endDrawing();
 }
 
@@ -304,12 +303,12 @@ void buildThumbnailSheet(Viewer& v) {
         sheet.sheetEndRow = findEndRow(width, height, v.layout.screenHeight);
         clipBuiltSheet(v, height);
         saveSheet(v);
-        sheet.sheetJustBuilt = 1;
+        sheet.sheetJustBuilt = true;
         prepareThumbnailCells(v);
-        sheet.sheetReady = 1;
+        sheet.sheetReady = true;
     }
     for (int page = 1; page <= v.document.pageCount; ++page) media::freeImage(page);
-    v.conversion.thumbnailGenerationActive = 0;
+    v.conversion.thumbnailGenerationActive = false;
 }
 
 void prepareThumbnailCells(Viewer& v) {
@@ -317,7 +316,7 @@ void prepareThumbnailCells(Viewer& v) {
     sheet.thumbnailCells.clear();
     sheet.hoveredCell = -1;
     sheet.keyboardCell = -1;
-    v.frame.cellHovered = 0;  // the hover test finds a cell of the new grid again
+    v.frame.cellHovered = false;  // the hover test finds a cell of the new grid again
     if (!takeCellGrid(v)) {
         media::freeSprite(sprite::cellHighlight);
         return;
@@ -329,9 +328,9 @@ void prepareThumbnailCells(Viewer& v) {
 bool loadThumbnailSheet(Viewer& v) {
     std::string file = sheetFile(v);
     if (!media::filePresent(file) || !media::loadSprite(sprite::thumbnailSheet, file)) return false;
-    v.sheet.sheetJustBuilt = 0;
+    v.sheet.sheetJustBuilt = false;
     prepareThumbnailCells(v);
-    v.sheet.sheetReady = 1;
+    v.sheet.sheetReady = true;
     return true;
 }
 
@@ -340,9 +339,9 @@ std::string sheetFile(const Viewer& v) {
 }
 
 void forgetSheet(Viewer& v) {
-    v.sheet.sheetReady = 0;
-    v.sheet.sheetJustBuilt = 0;
-    v.sheet.sheetLoadPending = 0;
+    v.sheet.sheetReady = false;
+    v.sheet.sheetJustBuilt = false;
+    v.sheet.sheetLoadPending = false;
 }
 
 void showThumbnailMode(Viewer& v) {
@@ -350,14 +349,14 @@ void showThumbnailMode(Viewer& v) {
     int x = v.layout.screenWidth / 2 - media::spriteOwnWidth(sprite::thumbnailSheet) / 2;
     int y = v.layout.screenHeight / 2 - media::spriteOwnHeight(sprite::thumbnailSheet) / 2;
     media::displaySprite(marked ? sprite::markedSheet : sprite::thumbnailSheet, x, y);
-    v.frame.cellHovered = 0;
+    v.frame.cellHovered = false;
     SheetState& sheet = v.sheet;
     const std::vector<ThumbnailCell>& cells = sheet.thumbnailCells;
     const int hovered = cellUnderPointer(cells);
     if (hovered >= 0) {
         highlightCell(cells[hovered]);
         sheet.hoveredCell = hovered;
-        v.frame.cellHovered = 1;
+        v.frame.cellHovered = true;
         // The pointer moving over a cell takes the highlight back from the arrow keys.
         if (media::mouseDeltaX() != 0 || media::mouseDeltaY() != 0) sheet.keyboardCell = -1;
     }
@@ -370,7 +369,7 @@ void pickThumbnail(Viewer& v) {
     FrameState& frame = v.frame;
     const std::vector<ThumbnailCell>& cells = v.sheet.thumbnailCells;
     const int index = v.sheet.hoveredCell;
-    if (frame.frameEvent != media::eventLeftUp || !frame.thumbnailMode || !frame.cellHovered ||
+    if (frame.frameEvent != media::WindowEvent::leftUp || !frame.thumbnailMode || !frame.cellHovered ||
         frame.pointerOverHitList || frame.pointerOverSearchButton) {
         return;
     }

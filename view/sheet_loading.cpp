@@ -9,19 +9,19 @@
 namespace {
 
 void makeSheetAgain(Viewer& v) {
-    v.sheet.sheetReady = 0;
+    v.sheet.sheetReady = false;
     requestThumbnailsFromJpeg(v);
 }
 
 }  // namespace
 
 void requestSavedSheet(Viewer& v) {
-    v.sheet.sheetReady = 0;
+    v.sheet.sheetReady = false;
     if (!media::filePresent(sheetFile(v))) {
         makeSheetAgain(v);
         return;
     }
-    v.sheet.sheetLoadPending = 1;
+    v.sheet.sheetLoadPending = true;
 }
 
 std::string pendingSheetFile(const Viewer& v) {
@@ -32,6 +32,6 @@ void loadDecodedSheet(Viewer& v) {
     if (!v.sheet.sheetLoadPending) return;
     const std::string file = sheetFile(v);
     if (!media::prefetchedImageReady(file) && !media::prefetchFailed(file)) return;
-    v.sheet.sheetLoadPending = 0;
+    v.sheet.sheetLoadPending = false;
     if (!loadThumbnailSheet(v) || v.sheet.thumbnailCells.empty()) makeSheetAgain(v);
 }

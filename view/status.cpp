@@ -3,6 +3,7 @@
 #include <string>
 
 #include "context/helpers.h"
+#include "context/palette.h"
 #include "context/viewer.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr media::Colour lightBand = media::rgb(200, 200, 200);
 constexpr media::Colour nearBlack = media::rgb(1, 1, 1);
 
 int buttonHeight(const Viewer& v) {
@@ -40,18 +40,18 @@ void drawStatusLine(Viewer& v) {
     if (!media::beginDrawing(sprite::toolbar)) return;
     const Layout& layout = v.layout;
     int height = buttonHeight(v);
-    media::fillBox(0, 0, layout.screenWidth, nearest(1.8 * height), lightBand);
+    media::fillBox(0, 0, layout.screenWidth, nearest(1.8 * height), palette::lightGrey);
     media::setFont(font::base);
     std::string page = pageText(v);
     std::string parameters = parameterText(v);
     int lineHeight = media::textHeight("H");
     media::drawText(layout.detachButtonX - media::textWidth(page), layout.mediumFontSize, page, nearBlack,
-                    lightBand);
+                    palette::lightGrey);
     media::drawText(layout.detachButtonX - media::textWidth(parameters),
-                    layout.mediumFontSize + lineHeight + 1, parameters, nearBlack, lightBand);
+                    layout.mediumFontSize + lineHeight + 1, parameters, nearBlack, palette::lightGrey);
     std::string document = fileNamePart(v.document.documentPath) + " (" + v.document.documentSizeText + ") ";
     media::drawText(layout.screenWidth - media::textWidth(document) - 2, nearest(2.4 * height), document,
-                    media::rgb(254, 254, 254), media::rgb(100, 100, 100));
+                    media::rgb(254, 254, 254), palette::panelGrey);
     media::endDrawing();
 }
 
@@ -65,6 +65,6 @@ void drawPageCounter(Viewer& v) {
     media::setFont(font::base);
     const std::string& text = v.view.pageCounterText;
     media::drawText(width / 2 - media::textWidth(text) / 2, height / 2 - media::textHeight("H") / 2 + 1, text,
-                    media::rgb(200, 200, 200), media::rgb(1, 1, 1));
+                    palette::lightGrey, media::rgb(1, 1, 1));
     media::endDrawing();
 }

@@ -24,6 +24,9 @@ namespace media {
 
 namespace {
 
+// How often the blocking file chooser looks whether its helper program has ended.
+constexpr auto chooserPoll = std::chrono::milliseconds(10);
+
 // A helper program showing a dialog. A chooser's standard output goes into its answer file.
 struct Dialog {
     int processId = 0;
@@ -305,7 +308,7 @@ std::string chooseFileToOpen(const std::string& title, const std::string& defaul
     bool started = startFileChooser(title, defaultFile, pattern);
     if (chooserAvailable != nullptr) *chooserAvailable = started;
     if (!started) return "";
-    while (fileChooserRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (fileChooserRunning()) std::this_thread::sleep_for(chooserPoll);
     return takeChosenFile().value_or("");
 }
 

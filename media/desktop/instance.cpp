@@ -33,6 +33,11 @@ constexpr auto messagePatience = std::chrono::seconds(5);
 constexpr std::size_t connectionsAtMost = 16;
 constexpr std::size_t messageBytesAtMost = 65536;
 constexpr char acknowledgement = 'y';
+// A start that finds the socket folder locked tries again this often, this many times (two seconds).
+constexpr int folderLockAttempts = 200;
+constexpr auto folderLockRetry = std::chrono::milliseconds(10);
+// A claim that found the socket busy is made again after this pause, until handOverPatience ends.
+constexpr auto claimRetry = std::chrono::milliseconds(50);
 
 struct Connection {
     int fd = -1;
@@ -111,9 +116,9 @@ class FolderLock {
 public:
     explicit FolderLock(const std::string& folder)
         : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        for (int attempt = 0; fd_ >= 0 && attempt < 200; ++attempt) {
+        for (int attempt = 0; fd_ >= 0 && attempt < folderLockAttempts; ++attempt) {
             if (flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(folderLockRetry);
         }
     }
     ~FolderLock() {
@@ -337,7 +342,7 @@ InstanceClaim claimInstance(const std::string& document) {
     InstanceClaim claim;
     while (!claimOnce(folder, path, address, document, deadline, claim)) {
         if (Clock::now() >= deadline) return {InstanceRole::unanswered, "the running viewer does not answer"};
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(claimRetry);
     }
     return claim;
 }

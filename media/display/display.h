@@ -38,10 +38,14 @@ void releasePointer(bool release);  // true frees the pointer (cursor shown), fa
 void raiseWindow();                 // restores a minimised window and asks to bring it to the front
 std::string windowTitle();
 std::string videoDriver();  // SDL's name of the driver in use; empty before startDisplay
+// SDL's name of the renderer in use ("software", "opengl"), with OpenGL's name for what renders behind
+// it in brackets; empty before openDisplay.
+std::string rendererName();
 bool windowHasCaption();
-// Frames flipped since the program started, those of them that reached the screen, and those that
-// reached it as changed rectangles only. With PAGEWELL_FRAME_COUNTS=<file> in the environment the counts
-// are also rewritten into that file at every flip, as one line: "frames N presented N partial N".
+// Frames flipped since the program started, those of them that reached the screen, and those of them
+// drawn as their changed rectangles only (with the software renderer also presented so). With
+// PAGEWELL_FRAME_COUNTS=<file> in the environment the counts are also rewritten into that file at every flip,
+// as one line: "frames N presented N partial N".
 struct FrameCounts {
     std::int64_t frames = 0;
     std::int64_t presented = 0;
@@ -100,7 +104,6 @@ bool saveSpritePng(int number, const std::string& file);  // the whole sprite, w
 // Drawing, between beginDrawing* and endDrawing. Opening a target sets front = white, back = black,
 // mode = default. Primitives are exact and without anti-aliasing; text is anti-aliased.
 bool beginDrawing(int sprite);
-bool beginDrawingImage(int image);
 bool beginDrawingDisplay();  // the back buffer: only drawText is supported there
 void endDrawing();           // refreshes the sprite's texture
 void setFont(int font);

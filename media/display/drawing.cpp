@@ -175,13 +175,6 @@ bool beginDrawing(int sprite) {
     return targetSprite() != nullptr;
 }
 
-// Images belong to the image service and are shared read-only; drawing on them is not offered.
-bool beginDrawingImage(int image) {
-    (void)image;
-    endDrawing();
-    return false;
-}
-
 bool beginDrawingDisplay() {
     if (detail::display().renderer == nullptr) return false;
     openTarget(TargetKind::display, -1);

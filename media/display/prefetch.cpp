@@ -55,7 +55,6 @@ constexpr int firstHiddenSprite = -2;
 // for; loadSprite then decodes it itself, as without prefetching.
 struct Failed {
     std::string file;
-    FileStamp stamp;
 };
 
 class Prefetcher {
@@ -270,7 +269,7 @@ private:
     void keep(Prefetched entry) {
         if (std::find(wanted_.begin(), wanted_.end(), entry.file) == wanted_.end()) return;
         if (entry.picture.pixels.empty()) {
-            failed_.push_back(Failed{entry.file, entry.stamp});
+            failed_.push_back(Failed{entry.file});
         } else {
             ready_.push_back(std::move(entry));
         }

@@ -6,15 +6,13 @@
 
 namespace media {
 
-// Window events: one per call, 0 when none. A press is 513, except the second press of a pair
-// (SDL's click count 2, 4, 6 ...), which is 515. A touch is one press and one release, however many
-// ways the system reports it.
-constexpr int eventLeftDown = 513;
-constexpr int eventLeftUp = 514;
-constexpr int eventLeftDoubleClick = 515;
-int pollWindowEvent();
+// Window events of the left button: one per call, none when there is none. A press is leftDown,
+// except the second press of a pair (SDL's click count 2, 4, 6 ...), which is leftDoubleClick. A touch
+// is one press and one release, however many ways the system reports it.
+enum class WindowEvent { none, leftDown, leftUp, leftDoubleClick };
+WindowEvent pollWindowEvent();
 // Where the event last handed out by pollWindowEvent happened, in window pixels: a touch's press is
-// there even when the pointer jumped to it in the same frame. After a poll that gave 0: the pointer then.
+// there even when the pointer jumped to it in the same frame. After a poll that gave none: the pointer then.
 int eventX();
 int eventY();
 void pumpEvents();  // takes all pending system events into the media layer's state
@@ -50,8 +48,9 @@ constexpr int escape = 1, zero = 11, minus = 12, equals = 13, backspace = 14, ta
               keypadEnter = 156, rightControl = 157, home = 199, up = 200, pageUp = 201, left = 203,
               right = 205, end = 207, down = 208, pageDown = 209;
 }
-void feedMouseMove(int x, int y);             // motion; held motion while the left button is down
-void feedMouseButton(bool down, int clicks);  // left button where the pointer is; clicks 2, 4, ... is 515
+void feedMouseMove(int x, int y);  // motion; held motion while the left button is down
+void feedMouseButton(bool down,
+                     int clicks);  // left button where the pointer is; clicks 2, 4, ... is a double-click
 // The pointer jumps to (x, y) and the left button changes there, as a touch does: the jump is not
 // held motion, and the press is judged at (x, y) whatever the pointer's previous place.
 void feedMouseButtonAt(int x, int y, bool down, int clicks);

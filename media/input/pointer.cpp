@@ -26,7 +26,7 @@ constexpr Uint32 echoMilliseconds = 500;
 constexpr int echoRadius = 8;
 
 struct QueuedEvent {
-    int code;
+    WindowEvent code;
     int x, y;  // where it happened
 };
 
@@ -143,7 +143,8 @@ void pressLeft(int source, int x, int y, int clicks, Uint32 time) {
     left.held[source] = true;
     left.involved[source] = true;
     state.buttons[1] = true;
-    state.events.push_back({takePressCount(clicks) % 2 == 0 ? eventLeftDoubleClick : eventLeftDown, x, y});
+    state.events.push_back(
+        {takePressCount(clicks) % 2 == 0 ? WindowEvent::leftDoubleClick : WindowEvent::leftDown, x, y});
 }
 
 // The owner's release ends the contact at once; a copy still held then lets go unseen, so a copy's
@@ -172,7 +173,7 @@ void releaseLeft(int source, int x, int y, Uint32 time) {
         left.ended = true;
         left.endTime = time;
     }
-    state.events.push_back({eventLeftUp, x, y});
+    state.events.push_back({WindowEvent::leftUp, x, y});
 }
 
 void changeButton(int which, bool down, int source, int x, int y, int clicks, Uint32 time) {
@@ -236,13 +237,13 @@ void resetPointer() {
 
 }  // namespace detail
 
-int pollWindowEvent() {
+WindowEvent pollWindowEvent() {
     PointerState& state = pointer();
     if (state.events.empty()) pumpEvents();
     if (state.events.empty()) {
         state.eventX = state.x;
         state.eventY = state.y;
-        return 0;
+        return WindowEvent::none;
     }
     QueuedEvent event = state.events.front();
     state.events.pop_front();

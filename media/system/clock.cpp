@@ -53,10 +53,6 @@ void sleepUntil(std::int64_t deadline) {
 
 namespace detail {
 
-bool testClockActive() {
-    return clock().testClock;
-}
-
 void startFramePacing() {
     clock().frameDue = monotonicNanoseconds();
 }

@@ -210,6 +210,11 @@ std::string currentFolder() {
     return withSlash(buffer);
 }
 
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    return currentFolder() + path;
+}
+
 std::string temporaryFolder() {
     const char* variable = std::getenv("TMPDIR");
     if (variable && *variable && isDirectory(variable)) return withSlash(variable);

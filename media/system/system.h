@@ -55,7 +55,9 @@ std::vector<std::string> readLines(const std::string& path);  // without line en
 bool canOpenForReading(const std::string& path);
 std::string executableFolder();  // folder of the running executable, ending in "/"
 std::string currentFolder();     // ending in "/"
-std::string temporaryFolder();   // $TMPDIR or /tmp, ending in "/"
+// A relative path made absolute from the current folder (the tools run in a folder of their own).
+std::string absolutePath(const std::string& path);
+std::string temporaryFolder();  // $TMPDIR or /tmp, ending in "/"
 bool folderWritable(const std::string& path);
 // While on, every file and folder the program creates, and every program it starts, is readable by
 // the user alone (umask 077); off goes back to the umask the program started with. Main thread.
@@ -72,9 +74,13 @@ struct RunOptions {
     // Changes to the child's environment alone: "NAME=value" sets NAME, a bare "NAME" removes it.
     // The program's own environment is never changed.
     std::vector<std::string> environment;
+    // When given, receives why the program itself could not be started: missing, no regular file, not
+    // executable, no program ("Permission denied"); "" when it started or something else kept it
+    // from starting (its working folder, its output file).
+    std::string* whyNotStarted = nullptr;
 };
-// Process id, 0 when it could not be started. With wait, exitStatus (when given) receives the
-// program's exit status, or -1 when a signal ended it.
+// Process id, 0 when it could not be started (then no file of the options was opened). With wait, exitStatus
+// (when given) receives the program's exit status, or -1 when a signal ended it.
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
                const RunOptions& options, int* exitStatus = nullptr);
 int isProgramRunning(const std::string& exeName);   // first live (non-zombie) match by name, or 0
@@ -84,7 +90,6 @@ void raiseProgramPriority(int processId);           // silently skipped where re
 void reapFinishedPrograms();                        // collects ended children
 // A program started here without waiting: true until it has ended (it is then reaped).
 bool programRunning(int processId);
-std::string windowsBitness();  // "64" on a 64-bit system, "32" otherwise
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.

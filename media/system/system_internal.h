@@ -9,7 +9,6 @@
 namespace media::detail {
 
 // ---- clock.cpp
-bool testClockActive();
 void startFramePacing();  // the next frame is due one interval from now
 // Sleeps until the next frame is due, frames being interval nanoseconds apart; never with a test clock.
 void waitForNextFrame(std::int64_t interval);

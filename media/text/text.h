@@ -5,9 +5,40 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace media {
+
+// One character of UTF-8 text, as the viewer's one decoder reads it.
+struct Utf8Character {
+    char32_t codePoint;  // U+FFFD for a byte that starts no valid sequence
+    std::size_t length;  // its bytes: 1 to 4
+    bool valid;
+};
+
+// The character that starts at byte offset (below the text's size). A valid sequence (the shortest
+// form, no surrogate, at most U+10FFFF) is one character; any other byte (a stray continuation byte,
+// a lead byte whose sequence is cut short or broken) is a character of its own, one byte long, so that
+// a walk always advances and never cuts a valid sequence apart. Inline: the text store and the search
+// walk every character of a document with it.
+inline Utf8Character decodeUtf8(std::string_view text, std::size_t offset) {
+    constexpr Utf8Character bad{0xFFFD, 1, false};
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[offset + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return {lead, 1, true};
+    if (lead < 0xC2 || lead > 0xF4) return bad;
+    const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (text.size() - offset < length) return bad;
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return bad;
+        code = code << 6 | (byte(i) & 0x3F);
+    }
+    const char32_t shortest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+    if (code < shortest || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return bad;
+    return {code, length, true};
+}
 
 // Number of Unicode characters in valid UTF-8 text.
 std::size_t characterCount(const std::string& utf8);
@@ -36,6 +67,8 @@ std::string repairToUtf8(const std::string& bytes);
 std::string caseFold(const std::string& utf8);
 // Upper-cases ASCII letters only.
 std::string asciiUpper(std::string text);
+// The text without the blanks (spaces unless told) at either end.
+std::string trimmed(std::string_view text, std::string_view blanks = " ");
 
 // ---------------------------------------------------------------------------------------------
 // Fonts. The face is found through fontconfig; sizes are points at 96 dots per inch.

@@ -16,25 +16,12 @@ namespace media::detail {
 
 namespace {
 
-// Decodes one UTF-8 character at text[at], moving at past it; a broken sequence gives U+FFFD.
+// Decodes one UTF-8 character at text[at], moving at past it; each byte that starts no valid sequence
+// is drawn as U+FFFD.
 Uint32 nextCodePoint(const std::string& text, std::size_t& at) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = byte(at);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-    if (length == 0 || at + length > text.size()) {
-        ++at;
-        return 0xFFFD;
-    }
-    Uint32 code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            ++at;
-            return 0xFFFD;
-        }
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    at += length;
-    return code;
+    const Utf8Character character = decodeUtf8(text, at);
+    at += character.length;
+    return character.codePoint;
 }
 
 bool isAscii(const std::string& text) {

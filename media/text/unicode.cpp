@@ -1,5 +1,5 @@
-// UTF-8 characters through utf8proc: counting and cutting at character boundaries, Windows-1252
-// repair and Unicode case folding.
+// UTF-8 characters: counting and cutting at character boundaries, Windows-1252 repair, and Unicode
+// case folding and widths through utf8proc.
 #include <utf8proc.h>
 
 #include <cstdint>
@@ -31,22 +31,10 @@ void appendCodePoint(std::string& text, char32_t codePoint) {
     text.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
 }
 
-// Length in bytes of the valid UTF-8 sequence at offset, or 0 when the bytes there are not one.
-std::size_t validSequenceLength(const std::string& text, std::size_t offset, utf8proc_int32_t* codePoint) {
-    utf8proc_int32_t value = -1;
-    const auto* start = reinterpret_cast<const utf8proc_uint8_t*>(text.data()) + offset;
-    utf8proc_ssize_t length =
-        utf8proc_iterate(start, static_cast<utf8proc_ssize_t>(text.size() - offset), &value);
-    if (length <= 0 || value < 0) return 0;
-    if (codePoint) *codePoint = value;
-    return static_cast<std::size_t>(length);
-}
-
 // Offset of the character after the one at offset; a byte that starts no valid sequence counts as a
 // character of its own, so even damaged text is never cut inside a valid sequence.
 std::size_t nextBoundary(const std::string& text, std::size_t offset) {
-    std::size_t length = validSequenceLength(text, offset, nullptr);
-    return offset + (length ? length : 1);
+    return offset + decodeUtf8(text, offset).length;
 }
 
 }  // namespace
@@ -80,8 +68,8 @@ std::string withoutLastCharacter(const std::string& utf8) {
 // A first byte that starts no valid sequence gives its Windows-1252 code point.
 int firstCodePoint(const std::string& utf8) {
     if (utf8.empty()) return 0;
-    utf8proc_int32_t codePoint = 0;
-    if (validSequenceLength(utf8, 0, &codePoint)) return codePoint;
+    const Utf8Character first = decodeUtf8(utf8, 0);
+    if (first.valid) return static_cast<int>(first.codePoint);
     return static_cast<int>(windows1252CodePoint(static_cast<unsigned char>(utf8[0])));
 }
 
@@ -110,9 +98,9 @@ bool isValidUtf8(const std::string& bytes) {
     for (std::size_t offset = 0; offset < bytes.size();) {
         offset += asciiRun(bytes, offset);
         if (offset >= bytes.size()) break;
-        std::size_t length = validSequenceLength(bytes, offset, nullptr);
-        if (!length) return false;
-        offset += length;
+        const Utf8Character character = decodeUtf8(bytes, offset);
+        if (!character.valid) return false;
+        offset += character.length;
     }
     return true;
 }
@@ -122,10 +110,10 @@ std::string repairToUtf8(const std::string& bytes) {
     std::string repaired;
     repaired.reserve(bytes.size() + bytes.size() / 2);
     for (std::size_t offset = 0; offset < bytes.size();) {
-        std::size_t length = validSequenceLength(bytes, offset, nullptr);
-        if (length) {
-            repaired.append(bytes, offset, length);
-            offset += length;
+        const Utf8Character character = decodeUtf8(bytes, offset);
+        if (character.valid) {
+            repaired.append(bytes, offset, character.length);
+            offset += character.length;
         } else {
             appendCodePoint(repaired, windows1252CodePoint(static_cast<unsigned char>(bytes[offset++])));
         }
@@ -150,6 +138,12 @@ std::string asciiUpper(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return text;
+}
+
+std::string trimmed(std::string_view text, std::string_view blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(blanks) - first + 1));
 }
 
 }  // namespace media

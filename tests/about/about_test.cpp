@@ -45,14 +45,14 @@ bool textLitBetween(int top, int bottom) {
 
 TEST(AboutScreen, ReleaseInTheFirstFrameEndsItAtOnce) {
     AboutViewer a;
-    a.v().frame.hoveredButton = button::about;
-    a.v().frame.frameEvent = media::eventLeftUp;
+    a.v().frame.hoveredButton = Button::about;
+    a.v().frame.frameEvent = media::WindowEvent::leftUp;
     media::feedMouseButton(false, 1);
     handleToolbarRelease(a.v());  // the release on " ? " starts the about screen
     EXPECT_FLOAT_EQ(a.v().about.aboutScroll, -1.0f);
-    EXPECT_EQ(a.v().frame.hoveredButton, 0);
-    EXPECT_EQ(a.v().frame.exitSuppressed, 1);
-    EXPECT_EQ(a.v().frame.frameEvent, 0);  // the release was the about screen's
+    EXPECT_EQ(a.v().frame.hoveredButton, Button::none);
+    EXPECT_TRUE(a.v().frame.exitSuppressed);
+    EXPECT_EQ(a.v().frame.frameEvent, media::WindowEvent::none);  // the release was the about screen's
     EXPECT_FALSE(media::tunePlaying(aboutTune));
 }
 
@@ -78,7 +78,7 @@ TEST(AboutScreen, EscapeWhileItRunsIsIgnored) {
     a.h.moveTo(layout.aboutButtonX + media::spriteWidth(sprite::aboutButton) / 2,
                layout.mediumFontSize + media::spriteHeight(sprite::aboutButton) / 2);
     a.h.frames(2);
-    ASSERT_EQ(a.v().frame.hoveredButton, 3);
+    ASSERT_EQ(a.v().frame.hoveredButton, Button::about);
     a.h.press();
     a.h.frames(1);
     a.h.release();      // the frame takes this one and starts the about screen,
@@ -98,14 +98,14 @@ TEST(AboutScreen, EscapeWhileItRunsIsIgnored) {
 TEST(AboutText, MusicLinesOnlyWithSound) {
     AboutViewer a;
     const int m = a.v().layout.mediumFontSize;
-    a.v().layout.soundUnavailable = 0;
+    a.v().about.soundUnavailable = false;
     drawAboutSprites(a.v());
     EXPECT_TRUE(textLitBetween(0, 3 * m));           // "About the amazing" at the top
     EXPECT_TRUE(textLitBetween(11 * m, 14 * m));     // "Music:" and the credit line
     EXPECT_TRUE(textLitBetween(146 * m, 147 * m));   // the closing line
     EXPECT_FALSE(textLitBetween(143 * m, 145 * m));  // the gap after the last paragraph
 
-    a.v().layout.soundUnavailable = 1;
+    a.v().about.soundUnavailable = true;
     drawAboutSprites(a.v());
     EXPECT_FALSE(textLitBetween(11 * m, 17 * m));
     // Without sound the screen runs unchanged and plays nothing.

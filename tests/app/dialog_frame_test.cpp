@@ -66,12 +66,12 @@ TEST(DialogFrame, PressesAreDroppedWhileTheChooserIsUpAndTheChosenFileOpensWhenI
     h.clickAt(exitX, buttonY);
     EXPECT_FALSE(h.ended()) << "Exit pressed on the viewer while the chooser is up";
     h.clickAt(infoX, buttonY);
-    EXPECT_EQ(h.v().frame.infoPanelOpen, 0);
+    EXPECT_FALSE(h.v().frame.infoPanelOpen);
     h.moveTo(pageX, pageY);
     h.frames(1);
     h.press();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.pagePressed, 0);
+    EXPECT_FALSE(h.v().frame.pagePressed);
     h.release();
     h.frames(1);
     EXPECT_TRUE(h.v().document.documentPath.empty());
@@ -81,7 +81,7 @@ TEST(DialogFrame, PressesAreDroppedWhileTheChooserIsUpAndTheChosenFileOpensWhenI
     EXPECT_EQ(h.v().document.documentPath, document);
     EXPECT_EQ(h.v().document.pageCountShown, 2);
     h.clickAt(infoX, buttonY);
-    EXPECT_EQ(h.v().frame.infoPanelOpen, 1) << "presses reach the viewer again";
+    EXPECT_TRUE(h.v().frame.infoPanelOpen) << "presses reach the viewer again";
 }
 
 // Cancelling keeps the open document; with no chooser at all a message panel says what is missing.
@@ -93,14 +93,14 @@ TEST(DialogFrame, ACancelledOrMissingChooserLeavesTheViewerAsItWas) {
     cancelled.letGo();
     ASSERT_TRUE(framesUntilChooserDone(h));
     EXPECT_TRUE(h.v().document.documentPath.empty());
-    EXPECT_EQ(h.v().frame.toolbarShown, 0);
-    EXPECT_EQ(h.v().frame.messagePanelShown, 0);
+    EXPECT_FALSE(h.v().frame.toolbarShown);
+    EXPECT_FALSE(h.v().frame.messagePanelShown);
 
     setenv("PAGEWELL_FILE_DIALOG", "/nonexistent/chooser", 1);
     h.clickAt(openX, buttonY);
     setenv("PAGEWELL_FILE_DIALOG", "", 1);
     EXPECT_FALSE(media::dialogRunning());
-    EXPECT_EQ(h.v().frame.messagePanelShown, 1);
+    EXPECT_TRUE(h.v().frame.messagePanelShown);
     EXPECT_NE(h.v().frame.messagePanelText.find("zenity"), std::string::npos);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::none);
 }

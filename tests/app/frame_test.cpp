@@ -46,17 +46,17 @@ TEST(ToolbarFrame, ShownOnlyWhileThePointerIsInItsZone) {
     ASSERT_TRUE(h.started());
     h.moveTo(pageX, pageY);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.toolbarShown, 0);
+    EXPECT_FALSE(h.v().frame.toolbarShown);
     EXPECT_EQ(h.pixel(500, 70), media::rgb(0, 0, 0));
     h.moveTo(pageX, 103);  // the pointer's top row still overlaps the 96-pixel zone
     h.frames(1);
-    EXPECT_EQ(h.v().frame.toolbarShown, 1);
+    EXPECT_TRUE(h.v().frame.toolbarShown);
     EXPECT_EQ(h.pixel(500, 70), media::rgb(100, 100, 100));
     EXPECT_EQ(h.pixel(500, 5), media::rgb(200, 200, 200));
     EXPECT_EQ(h.pixel(12, 14), media::rgb(255, 255, 255));  // the Open face
     h.moveTo(pageX, 104);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.toolbarShown, 0);
+    EXPECT_FALSE(h.v().frame.toolbarShown);
 }
 
 TEST(ToolbarFrame, StripFlagsKeepTheirValuesInsideTheZone) {
@@ -64,11 +64,11 @@ TEST(ToolbarFrame, StripFlagsKeepTheirValuesInsideTheZone) {
     ASSERT_TRUE(h.started());
     h.moveTo(pageX, 50);
     h.frames(1);
-    h.v().frame.forwardStripHovered = 1;
-    h.v().frame.backStripHovered = 0;
+    h.v().frame.forwardStripHovered = true;
+    h.v().frame.backStripHovered = false;
     h.frames(3);
-    EXPECT_EQ(h.v().frame.forwardStripHovered, 1);
-    EXPECT_EQ(h.v().frame.backStripHovered, 0);
+    EXPECT_TRUE(h.v().frame.forwardStripHovered);
+    EXPECT_FALSE(h.v().frame.backStripHovered);
 }
 
 TEST(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
@@ -76,17 +76,17 @@ TEST(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
     ASSERT_TRUE(h.started());
     h.moveTo(pageX, 50);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::none);
     EXPECT_EQ(brightPixels(h, 8, 56, 300, 76, 200), 0);
     h.moveTo(openX, buttonY);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::open);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::open);
     // White face under the green overlay at intensity 60.
     EXPECT_TRUE(near(h.pixel(12, 14), 195, 242, 195, 4)) << std::hex << h.pixel(12, 14);
     EXPECT_GT(brightPixels(h, 8, 56, 300, 76, 200), 20);  // the tip's text on the dark band
     h.moveTo(exitX, buttonY);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.hoveredButton, button::exit);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::exit);
     EXPECT_EQ(h.pixel(12, 14), media::rgb(255, 255, 255));
 }
 
@@ -97,7 +97,7 @@ TEST(ToolbarFrame, ThumbnailsSearchAndTextCannotBeHoveredWithoutADocument) {
     for (int x : disabled) {
         h.moveTo(x, buttonY);
         h.frames(1);
-        EXPECT_EQ(h.v().frame.hoveredButton, button::none) << "x " << x;
+        EXPECT_EQ(h.v().frame.hoveredButton, Button::none) << "x " << x;
     }
 }
 
@@ -136,9 +136,9 @@ TEST_P(PressFrame, ExactlyOneWindowEventPerFrame) {
     h.press();
     h.release();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.pagePressed, 1);
+    EXPECT_TRUE(h.v().frame.pagePressed);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.pagePressed, 0);
+    EXPECT_FALSE(h.v().frame.pagePressed);
 }
 
 TEST_P(PressFrame, PressTimingDecidesTap) {
@@ -150,13 +150,13 @@ TEST_P(PressFrame, PressTimingDecidesTap) {
     h.advance(154);  // 159 ms from the press frame to the release frame
     h.release();
     h.frames(1, 5);
-    EXPECT_EQ(h.v().frame.longPress, 0);
+    EXPECT_FALSE(h.v().frame.longPress);
     h.press();
     h.frames(1, 5);
     h.advance(155);
     h.release();
     h.frames(1, 5);
-    EXPECT_EQ(h.v().frame.longPress, 1);
+    EXPECT_TRUE(h.v().frame.longPress);
 }
 
 TEST(EscapeFrame, EscapeEndsTheLoopAfterTheFrame) {
@@ -180,7 +180,7 @@ TEST_P(PressFrame, EscapeIsIgnoredInTheFrameTheAboutScreenReturns) {
     h.release();  // ends the about screen at once
     h.frames(1);
     EXPECT_FALSE(h.ended());
-    EXPECT_EQ(h.v().frame.exitSuppressed, 1);
+    EXPECT_TRUE(h.v().frame.exitSuppressed);
     h.frames(2);
     EXPECT_FALSE(h.ended());  // an Escape from the about screen's time does not end a later frame
 }
@@ -197,7 +197,7 @@ TEST_P(PressFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
     h.moveTo(exitX, buttonY);
     h.frames(1);
     if (h.hoversBeforePress()) {
-        EXPECT_EQ(h.v().frame.hoveredButton, button::exit);
+        EXPECT_EQ(h.v().frame.hoveredButton, Button::exit);
     }
     h.moveTo(pageX, pageY);
     h.press();
@@ -205,52 +205,52 @@ TEST_P(PressFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
     h.release();
     h.frames(1);
     EXPECT_FALSE(h.ended());
-    EXPECT_EQ(h.v().frame.hoveredButton, button::none);
+    EXPECT_EQ(h.v().frame.hoveredButton, Button::none);
 }
 
 TEST_P(PressFrame, DetachThenAPressOnThePageReattachesAndSkipsTheFrame) {
     ASSERT_TRUE(h.started());
     h.clickAt(detachX, buttonY);
-    EXPECT_EQ(h.v().frame.windowDetached, 1);
+    EXPECT_TRUE(h.v().frame.windowDetached);
     EXPECT_TRUE(media::windowHasCaption());
     h.moveTo(pageX, pageY);
     h.frames(2);
-    EXPECT_EQ(h.v().frame.windowDetached, 1);
+    EXPECT_TRUE(h.v().frame.windowDetached);
     h.press();
     int intensity = h.v().frame.pointerIntensity;
     h.frames(1);
-    EXPECT_EQ(h.v().frame.windowDetached, 0);
+    EXPECT_FALSE(h.v().frame.windowDetached);
     EXPECT_FALSE(media::windowHasCaption());
     EXPECT_EQ(h.v().frame.pointerIntensity, intensity);  // the rest of the frame did not run
     h.frames(1);
     EXPECT_NE(h.v().frame.pointerIntensity, intensity);
     h.release();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.pagePressed, 0);
+    EXPECT_FALSE(h.v().frame.pagePressed);
 }
 
 TEST_P(PressFrame, APressInTheToolbarZoneAlsoReattaches) {
     ASSERT_TRUE(h.started());
     h.clickAt(detachX, buttonY);
-    ASSERT_EQ(h.v().frame.windowDetached, 1);
+    ASSERT_TRUE(h.v().frame.windowDetached);
     h.moveTo(pageX, 60);
     h.frames(1);
     h.press();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.windowDetached, 0);
+    EXPECT_FALSE(h.v().frame.windowDetached);
 }
 
 TEST_P(PressFrame, InfoTogglesThePlaceholderPanel) {
     ASSERT_TRUE(h.started());
     h.clickAt(infoX, buttonY);
-    EXPECT_EQ(h.v().frame.infoPanelOpen, 1);
+    EXPECT_TRUE(h.v().frame.infoPanelOpen);
     EXPECT_EQ(h.pixel(450, 95), media::rgb(100, 100, 100));  // panel at (445, 90), 190 x 20
     EXPECT_GT(brightPixels(h, 460, 92, 630, 108, 200), 20);  // "Load a PDF first..."
     h.press();
     h.frames(1);
     h.release();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.infoPanelOpen, 0);
+    EXPECT_FALSE(h.v().frame.infoPanelOpen);
     EXPECT_EQ(h.pixel(450, 95), media::rgb(0, 0, 0));
 }
 
@@ -260,13 +260,13 @@ TEST_P(PressFrame, ATapOnAButtonOfTheHiddenToolbarUsesIt) {
     ASSERT_TRUE(h.started());
     h.moveTo(pageX, pageY);
     h.frames(1);
-    ASSERT_EQ(h.v().frame.toolbarShown, 0);
+    ASSERT_FALSE(h.v().frame.toolbarShown);
     h.moveTo(infoX, buttonY);
     h.press();
     h.frames(1);
     h.release();
     h.frames(2);  // the mouse's press waited a frame here: its release comes a frame later
-    EXPECT_EQ(h.v().frame.infoPanelOpen, 1);
+    EXPECT_TRUE(h.v().frame.infoPanelOpen);
     EXPECT_EQ(h.pixel(450, 95), media::rgb(100, 100, 100));
 }
 

@@ -59,13 +59,13 @@ protected:
     void start(const KeyCase& c) {
         v().view.currentPage = c.onSheet ? 2 : 3;
         ASSERT_TRUE(showPage(v()));
-        v().frame.thumbnailMode = c.onSheet ? 1 : 0;
+        v().frame.thumbnailMode = c.onSheet;
         v().sheet.keyboardCell = c.fromCell;
         for (int step = 0; step < 2 && !c.onSheet; ++step) zoomStepAbout(v(), 2.5f, 540, 960);
     }
     void check(const KeyCase& c) {
         EXPECT_EQ(v().view.pageCounterText, std::to_string(c.page) + (c.onSheet ? "/10" : "/5"));
-        EXPECT_EQ(v().frame.thumbnailMode, c.onSheet && c.cell != none ? 1 : 0);
+        EXPECT_EQ(v().frame.thumbnailMode, c.onSheet && c.cell != none);
         ASSERT_EQ(v().sheet.keyboardCell, c.cell);
         if (c.cell != none) {
             const ThumbnailCell& cell = v().sheet.thumbnailCells.at(c.cell);
@@ -126,20 +126,20 @@ TEST_F(Keys, WheelAndKeysTurnAsStripsDoStoppingAtMissingPagesAndWhileTheWorkerRu
     EXPECT_EQ(page(), 3);
     pressKeys({scan::end});  // a jump to a missing page is refused as a flip is
     EXPECT_EQ(page(), 3);
-    EXPECT_EQ(v().view.pageNotReady, 1);
+    EXPECT_TRUE(v().view.pageNotReady);
     wheel(1);
     EXPECT_EQ(page(), 2);
-    EXPECT_EQ(v().view.pageNotReady, 0);
+    EXPECT_FALSE(v().view.pageNotReady);
     wheel(-3);  // the turns stop at the first missing page
     EXPECT_EQ(page(), 3);
-    EXPECT_EQ(v().view.pageNotReady, 1);
+    EXPECT_TRUE(v().view.pageNotReady);
     EXPECT_TRUE(viewtest::near(harness->pixel(540, 960), media::rgb(100, 100, 100), 60));
-    v().conversion.workerRunning = 1;
+    v().conversion.workerRunning = true;
     for (int key : {scan::pageUp, scan::left, scan::home}) pressKeys({key});
     wheel(1);
     EXPECT_EQ(page(), 3);
-    v().conversion.workerRunning = 0;
-    v().frame.thumbnailMode = 1;  // the wheel turns only the page view
+    v().conversion.workerRunning = false;
+    v().frame.thumbnailMode = true;  // the wheel turns only the page view
     wheel(1);
     EXPECT_EQ(page(), 3);
 }
@@ -160,19 +160,19 @@ TEST_F(Keys, TypingInTheSearchOrAPasswordAndAnOpenDialogKeepTheKeys) {
     openPages(3);
     HeldChooser chooser;
     Viewer& viewer = v();
-    viewer.frame.searchPanelOpen = 1;
-    viewer.frame.searchInputActive = 1;
+    viewer.frame.searchPanelOpen = true;
+    viewer.frame.searchInputActive = true;
     viewer.search.searchWord = "ab";
     for (int key : {scan::space, scan::pageDown, scan::backspace}) pressKeys({key});
     pressKeys({scan::leftControl, scan::o});
     EXPECT_EQ(page(), 1);
     EXPECT_EQ(viewer.search.searchWord, "a") << "Backspace kept its meaning";
     EXPECT_FALSE(media::dialogRunning());
-    viewer.frame.searchInputActive = 0;
-    viewer.password.passwordPanelOpen = 1;
+    viewer.frame.searchInputActive = false;
+    viewer.password.passwordPanelOpen = true;
     pressKeys({scan::pageDown});
     EXPECT_EQ(page(), 1) << "the password panel keeps the keys";
-    viewer.password.passwordPanelOpen = 0;
+    viewer.password.passwordPanelOpen = false;
     pressKeys({scan::rightControl, scan::o});
     ASSERT_TRUE(media::fileChooserRunning());
     pressKeys({scan::pageDown});

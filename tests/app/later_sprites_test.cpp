@@ -67,8 +67,8 @@ LaterSprites reference() {
     for (int n : existingSprites()) {
         if (!before.count(n) || n == sprite::welcome || n == sprite::logo) made.pixels[n] = spritePixels(n);
     }
-    made.keyboardX = h.v().layout.keyboardX;
-    made.keyboardY = h.v().layout.keyboardY;
+    made.keyboardX = h.v().keyboard.keyboardX;
+    made.keyboardY = h.v().keyboard.keyboardY;
     return made;
 }
 
@@ -83,10 +83,10 @@ TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
     EXPECT_FALSE(media::spriteExists(sprite::logo));
     h.moveTo(500, 900);
     h.frames(1);
-    EXPECT_EQ(h.v().layout.laterSpritesDrawn, 1) << "one group a frame";
+    EXPECT_EQ(h.v().frame.laterSpritesDrawn, 1) << "one group a frame";
     h.frames(laterSpriteGroups);
-    EXPECT_EQ(h.v().layout.keyboardX, expected.keyboardX);
-    EXPECT_EQ(h.v().layout.keyboardY, expected.keyboardY);
+    EXPECT_EQ(h.v().keyboard.keyboardX, expected.keyboardX);
+    EXPECT_EQ(h.v().keyboard.keyboardY, expected.keyboardY);
     for (const auto& [number, pixels] : expected.pixels) {
         ASSERT_TRUE(media::spriteExists(number)) << "sprite " << number;
         EXPECT_TRUE(spritePixels(number) == pixels) << "sprite " << number;
@@ -103,7 +103,7 @@ TEST(LaterSprites, AFirstFrameThatStillWelcomesHasTheWelcomePanel) {
         Harness h(inTheirOrder(named ? notPdf : ""));
         ASSERT_TRUE(h.started());
         h.frames(1);
-        ASSERT_EQ(h.v().frame.welcomeShown, 1);
+        ASSERT_TRUE(h.v().frame.welcomeShown);
         for (int y = 0; y < h.v().layout.screenHeight; y += 4) {
             for (int x = 0; x < h.v().layout.screenWidth; x += 4) frames[named].push_back(h.pixel(x, y));
         }
@@ -117,14 +117,14 @@ TEST(LaterSprites, AFirstFrameWithATypingPanelShowsTheKeyboard) {
     Harness h(inTheirOrder());
     ASSERT_TRUE(h.started());
     Viewer& v = h.v();
-    v.frame.searchPanelOpen = 1;
+    v.frame.searchPanelOpen = true;
     // The keyboard's place as the first frame shows it, and as the next one does.
     auto keyboardArea = [&] {
         const int face = v.keyboard.activeKeyboardSprite;
         std::vector<media::Colour> pixels;
         for (int y = 0; y < media::spriteHeight(face); y += 3) {
             for (int x = 0; x < media::spriteWidth(face); x += 3)
-                pixels.push_back(h.pixel(v.layout.keyboardX + x, v.layout.keyboardY + y));
+                pixels.push_back(h.pixel(v.keyboard.keyboardX + x, v.keyboard.keyboardY + y));
         }
         return pixels;
     };
@@ -149,7 +149,7 @@ TEST(LaterSprites, AFirstFrameWithThePointerOnTheToolBarHasTheTips) {
         return pixels;
     };
     h.frames(1);
-    ASSERT_EQ(h.v().frame.hoveredButton, button::open);
+    ASSERT_EQ(h.v().frame.hoveredButton, Button::open);
     const std::vector<media::Colour> first = tipBand();
     h.frames(1);
     EXPECT_TRUE(first == tipBand());

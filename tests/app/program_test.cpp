@@ -51,19 +51,19 @@ TEST(MessagePanel, ShownUntilAPressOrFiveSeconds) {
     h.frames(1);
     int width = media::spriteWidth(sprite::infoMessage);
     int x = 540 - width / 2;
-    EXPECT_EQ(h.v().frame.messagePanelShown, 1);
+    EXPECT_TRUE(h.v().frame.messagePanelShown);
     EXPECT_EQ(h.pixel(x + 3, 93), media::rgb(100, 100, 100));
     h.press();
     h.frames(1);
     h.release();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.messagePanelShown, 0);
+    EXPECT_FALSE(h.v().frame.messagePanelShown);
     EXPECT_EQ(h.pixel(x + 3, 93), media::rgb(0, 0, 0));
     showMessagePanel(h.v(), "Cannot read broken.pdf");
     h.frames(1);
     h.advance(5001);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.messagePanelShown, 0);
+    EXPECT_FALSE(h.v().frame.messagePanelShown);
 }
 
 // A double-click outside the cells leaves the sheet; the release that ends it must not act as a
@@ -71,22 +71,22 @@ TEST(MessagePanel, ShownUntilAPressOrFiveSeconds) {
 TEST(ThumbnailFrame, DoubleClickLeavesTheSheetForGood) {
     Harness h;
     ASSERT_TRUE(h.started());
-    h.v().sheet.sheetReady = 1;
+    h.v().sheet.sheetReady = true;
     h.moveTo(94, 27);
     h.frames(1);
-    ASSERT_EQ(h.v().frame.hoveredButton, button::thumbnails);
+    ASSERT_EQ(h.v().frame.hoveredButton, Button::thumbnails);
     h.press();
     h.frames(1);
     h.release();
     h.frames(1);
-    ASSERT_EQ(h.v().frame.thumbnailMode, 1);
+    ASSERT_TRUE(h.v().frame.thumbnailMode);
     h.moveTo(540, 1800);
     h.frames(1);
-    EXPECT_EQ(h.v().frame.toolbarShown, 0);  // no tool bar over the sheet
+    EXPECT_FALSE(h.v().frame.toolbarShown);  // no tool bar over the sheet
     h.doubleClick();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.thumbnailMode, 0);
+    EXPECT_FALSE(h.v().frame.thumbnailMode);
     h.release();
     h.frames(1);
-    EXPECT_EQ(h.v().frame.thumbnailMode, 0);
+    EXPECT_FALSE(h.v().frame.thumbnailMode);
 }

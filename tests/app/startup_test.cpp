@@ -47,10 +47,10 @@ TEST(StartUp, FoldersAndInitialState) {
     EXPECT_EQ(v.layout.programFolder, h.programFolder());
     EXPECT_EQ(v.layout.cacheRoot, h.programFolder() + "cache/");
     EXPECT_TRUE(media::folderExists(v.layout.cacheRoot));
-    EXPECT_EQ(v.conversion.thumbnailThread, 9999);
+    EXPECT_EQ(v.conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_EQ(v.view.currentPage, 1);
     EXPECT_EQ(v.document.pageCountShown, 1);
-    EXPECT_EQ(v.frame.welcomeShown, 1);
+    EXPECT_TRUE(v.frame.welcomeShown);
     EXPECT_EQ(v.frame.pointerIntensity, 50);
     EXPECT_EQ(v.view.pageCounterText, "1/1");
     EXPECT_EQ(v.keyboard.activeKeyboardSprite, sprite::keyboardLower);

@@ -93,6 +93,19 @@ TEST(ToolArguments, PageConverterWordsAndWholeResolution) {
     EXPECT_EQ(pageConverterArguments(1, 1e30f, "/a.pdf", "/c/")[6], "100000");
 }
 
+// The tools lie in the program folder's bin64 (or, in a 32-bit build, bin32) folder.
+TEST(ToolPaths, FollowTheBuildsWordSize) {
+    Viewer v;
+    v.layout.programFolder = "/opt/pagewell/";
+    setUpToolPaths(v);
+    const std::string folder =
+        sizeof(void*) == 8 ? "/opt/pagewell/includes/bin64/" : "/opt/pagewell/includes/bin32/";
+    EXPECT_EQ(v.tools.toolFolder, folder);
+    EXPECT_EQ(v.tools.pdftopngPath, folder + "pdftopng.exe");
+    EXPECT_EQ(v.tools.pdfinfoPath, folder + "pdfinfo.exe");
+    EXPECT_EQ(v.tools.pdftotextPath, folder + "pdftotext.exe");
+}
+
 // Arguments go to the program as they are; only a leading "-" is kept from reading as an option.
 TEST(ToolArguments, PathsPassUnchangedAndNeverAsOptions) {
     const std::string document = "/my docs/it's \"$HOME\" `rm -rf x`; a&b.pdf";

@@ -45,7 +45,7 @@ struct OpeningTest : ::testing::Test {
     void convert(int pages) {
         ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), pages); }, 1000000, 5, 60.0))
             << "conversion of " << pages << " pages did not finish";
-        if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 100000, 5, 5.0);
+        if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 5.0);
     }
     void openAndConvert(const std::string& path, int pages) {
         harness.open(path);
@@ -59,10 +59,10 @@ struct OpeningTest : ::testing::Test {
 TEST_F(OpeningTest, OnePageDocumentIsFinishedWithoutWorkerOrSheet) {
     const std::string path = numberedPdf(1, "one page.pdf");
     openAndConvert(path, 1);
-    harness.runUntil([&] { return v().conversion.firstPageShown == 1; }, 100000, 5, 10.0);
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    harness.runUntil([&] { return v().conversion.firstPageShown; }, 100000, 5, 10.0);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     EXPECT_EQ(v().document.pageCount, 0);  // the single-page finish
-    EXPECT_EQ(v().conversion.thumbnailThread, 9999);
+    EXPECT_EQ(v().conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_FALSE(media::filePresent(cacheFile("thumb_sheet.png")));
     EXPECT_TRUE(media::filePresent(cacheFile("Information.ini")));
     EXPECT_NE(v().document.documentCacheFolder.find("_one_page.pdf/"), std::string::npos);
@@ -94,11 +94,11 @@ TEST_F(OpeningTest, TwoPageDocumentGetsJpegsASheetAndAnInformationPanel) {
     EXPECT_EQ(infoPanelPixel(0, 0), media::rgb(0, 0, 0));
     EXPECT_EQ(infoPanelPixel(2, 2), media::rgb(100, 100, 100));
     convert(2);
-    EXPECT_EQ(v().sheet.sheetReady, 1);
+    EXPECT_TRUE(v().sheet.sheetReady);
     EXPECT_TRUE(media::filePresent(cacheFile("thumb_sheet.png")));
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     harness.open(path);
-    ASSERT_EQ(d.documentIsCached, 1);
+    ASSERT_TRUE(d.documentIsCached);
     EXPECT_EQ(media::spriteHeight(sprite::infoPanel), d.infoPanelTextHeight + 2 * base);
 }
 
@@ -108,16 +108,16 @@ TEST_F(OpeningTest, TenPagesConvertedOnceThenOpenedFromTheCache) {
     openAndConvert(path, 10);
     const auto firstWrite = fs::last_write_time(cacheFile("page-000004.jpg"));
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 1);
-    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    EXPECT_TRUE(v().document.documentIsCached);
+    EXPECT_FALSE(v().conversion.conversionRunning);
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     EXPECT_EQ(v().document.pageCount, 10);
     // thumb_sheet.png is decoded beside the frames and loaded by one of them, never made again.
-    EXPECT_EQ(v().sheet.sheetReady, 0);
-    ASSERT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 2000));
-    EXPECT_EQ(v().sheet.sheetJustBuilt, 0);
-    EXPECT_EQ(v().conversion.thumbnailsWanted, 0);
+    EXPECT_FALSE(v().sheet.sheetReady);
+    ASSERT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady; }, 2000));
+    EXPECT_FALSE(v().sheet.sheetJustBuilt);
+    EXPECT_FALSE(v().conversion.thumbnailsWanted);
     harness.frames(50);
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
     EXPECT_EQ(fs::last_write_time(cacheFile("page-000004.jpg")), firstWrite);
@@ -129,10 +129,10 @@ TEST_F(OpeningTest, IncompleteCacheIsEmptiedAndRebuilt) {
     std::ofstream(cacheFile("stale.txt")) << "left over";
     fs::remove(cacheFile("page-000002.jpg"));
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_FALSE(v().document.documentIsCached);
     EXPECT_FALSE(fs::exists(cacheFile("stale.txt")));
     EXPECT_FALSE(fs::exists(cacheFile("thumb_sheet.png")));
-    EXPECT_EQ(v().conversion.conversionRunning, 1);
+    EXPECT_TRUE(v().conversion.conversionRunning);
     convert(3);
     EXPECT_TRUE(media::filePresent(cacheFile("thumb_sheet.png")));
 }
@@ -142,11 +142,11 @@ TEST_F(OpeningTest, CachedDocumentWithoutSheetRebuildsItFromTheJpegs) {
     openAndConvert(path, 4);
     fs::remove(cacheFile("thumb_sheet.png"));
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 1);
-    EXPECT_EQ(v().sheet.sheetReady, 0);
-    ASSERT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 1000000, 5, 10.0));
+    EXPECT_TRUE(v().document.documentIsCached);
+    EXPECT_FALSE(v().sheet.sheetReady);
+    ASSERT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady; }, 1000000, 5, 10.0));
     EXPECT_TRUE(media::filePresent(cacheFile("thumb_sheet.png")));
-    EXPECT_EQ(v().conversion.thumbnailsFromJpeg, 0);
+    EXPECT_FALSE(v().conversion.thumbnailsFromJpeg);
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
 }
 
@@ -179,10 +179,10 @@ TEST_F(OpeningTest, UnreadablePdfShowsTheMessageAndConvertsNothing) {
     EXPECT_EQ(v().document.documentPath, path);
     EXPECT_EQ(v().document.pageCount, 0);
     EXPECT_EQ(v().document.pageCountShown, 1);
-    EXPECT_EQ(v().document.documentUnreadable, 1);
-    EXPECT_EQ(v().frame.messagePanelShown, 1);
+    EXPECT_TRUE(v().document.documentUnreadable);
+    EXPECT_TRUE(v().frame.messagePanelShown);
     EXPECT_FALSE(media::spriteExists(sprite::page));  // the previous document's page is gone
-    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(20);
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
     EXPECT_TRUE(noPagePng(v().document.documentCacheFolder));
@@ -194,11 +194,11 @@ TEST_F(OpeningTest, OpeningAnotherDocumentWhileThumbnailsAreMadeStartsAfresh) {
     const std::string second = numberedPdf(2, "second.pdf");
     harness.open(first);
     ASSERT_TRUE(
-        harness.runUntil([&] { return v().conversion.thumbnailGenerationActive == 1; }, 1000000, 5, 60.0));
+        harness.runUntil([&] { return v().conversion.thumbnailGenerationActive.load(); }, 1000000, 5, 60.0));
     harness.open(second);
-    EXPECT_EQ(v().conversion.workerRunning, 0);
-    EXPECT_EQ(v().conversion.thumbnailGenerationActive, 0);
-    EXPECT_EQ(v().conversion.thumbnailThread, 9999);
+    EXPECT_FALSE(v().conversion.workerRunning);
+    EXPECT_FALSE(v().conversion.thumbnailGenerationActive);
+    EXPECT_EQ(v().conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_EQ(v().document.pageCount, 2);
     EXPECT_EQ(v().conversion.nextPageToConvert, 1);
     convert(2);

@@ -82,7 +82,7 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
     }
     EXPECT_EQ(starts, 3);
     EXPECT_FLOAT_EQ(v.conversion.conversionProgress, 900.0f);
-    EXPECT_EQ(v.conversion.thumbnailsWanted, 1);
+    EXPECT_TRUE(v.conversion.thumbnailsWanted);
 }
 
 // A converter that someone else started holds back the next start until it has gone.

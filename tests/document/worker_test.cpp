@@ -49,7 +49,7 @@ struct WorkerTest : ::testing::Test {
     }
     // The state thumbnailRequest leaves, 50 ms in the past so that the next tick starts the worker.
     void thumbnailRequest() {
-        v.conversion.thumbnailGenerationActive = 1;
+        v.conversion.thumbnailGenerationActive = true;
         v.conversion.thumbnailLoadNext = 1;
         v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
     }
@@ -59,7 +59,7 @@ struct WorkerTest : ::testing::Test {
             conversionTick(v);
             media::sleepMilliseconds(10);
         }
-        return v.conversion.sheetBuildRequested == 1;
+        return v.conversion.sheetBuildRequested;
     }
 };
 
@@ -79,9 +79,9 @@ TEST_F(WorkerTest, EveryPngBecomesAJpegAndAThumbnailOfTheCellSize) {
         EXPECT_EQ(media::imageWidth(page), grid.cellWidth) << page;
         EXPECT_EQ(media::imageHeight(page), grid.cellHeight) << page;
     }
-    EXPECT_EQ(v.conversion.workerRunning, 0);
-    EXPECT_EQ(v.conversion.thumbnailGenerationActive, 0);
-    EXPECT_NE(v.conversion.thumbnailThread, 9999);
+    EXPECT_FALSE(v.conversion.workerRunning);
+    EXPECT_FALSE(v.conversion.thumbnailGenerationActive);
+    EXPECT_NE(v.conversion.thumbnailThread, PageFileWorker::none);
 }
 
 // The converter failed on page 2: once no converter runs, the page is given up and the rest goes on.
@@ -103,13 +103,13 @@ TEST_F(WorkerTest, PageWhoseImageNeverComesIsSkippedAfterAGracePeriod) {
 TEST_F(WorkerTest, StoppingAWaitingWorkerReturnsAtOnce) {
     thumbnailRequest();
     conversionTick(v);
-    ASSERT_EQ(v.conversion.workerRunning, 1);
+    ASSERT_TRUE(v.conversion.workerRunning);
     const auto start = Clock::now();
     stopPageFileWorker(v);
     EXPECT_LT(secondsSince(start), 0.5);
-    EXPECT_EQ(v.conversion.workerRunning, 0);
-    EXPECT_EQ(v.conversion.sheetBuildRequested, 0);
-    EXPECT_EQ(v.conversion.workerStop, 0);
+    EXPECT_FALSE(v.conversion.workerRunning);
+    EXPECT_FALSE(v.conversion.sheetBuildRequested);
+    EXPECT_FALSE(v.conversion.workerStop);
 }
 
 // Pages 2 and 3 are ready before page 1: they are made at once, yet the sheet waits for page 1.
@@ -132,7 +132,7 @@ TEST_F(WorkerTest, SheetWaitsForAnEarlierPageThatComesLast) {
     ASSERT_TRUE(media::filePresent(pageImageBase(v, 2) + ".jpg"));
     ASSERT_TRUE(media::filePresent(pageImageBase(v, 3) + ".jpg"));
     media::sleepMilliseconds(100);
-    EXPECT_EQ(v.conversion.sheetBuildRequested, 0);
+    EXPECT_FALSE(v.conversion.sheetBuildRequested);
     EXPECT_EQ(v.conversion.thumbnailLoadNext, 1);
     fs::rename(folder + "aside.png", first);
     ASSERT_TRUE(tickUntilSheetRequested(10.0));
@@ -169,18 +169,18 @@ TEST_F(WorkerTest, SeveralThreadsMakeWhatOneThreadMakes) {
     shared.view.pageFitWidth = v.view.pageFitWidth;
     shared.view.pageFitHeight = v.view.pageFitHeight;
     shared.conversion.pageFileThreads = 4;
-    shared.conversion.thumbnailGenerationActive = 1;
+    shared.conversion.thumbnailGenerationActive = true;
     shared.conversion.thumbnailLoadNext = 1;
     shared.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
     int requests = 0;
     for (const auto start = Clock::now();
          secondsSince(start) < 30.0 && (requests == 0 || shared.conversion.workerRunning);) {
         conversionTick(shared);
-        if (shared.conversion.sheetBuildRequested.exchange(0)) ++requests;
+        if (shared.conversion.sheetBuildRequested.exchange(false)) ++requests;
         media::sleepMilliseconds(2);
     }
     shared.conversion.worker.join();
-    requests += shared.conversion.sheetBuildRequested.exchange(0);
+    requests += shared.conversion.sheetBuildRequested.exchange(false);
     EXPECT_EQ(requests, 1);
     EXPECT_EQ(shared.conversion.thumbnailLoadNext, pages + 1);
     for (int page = 1; page <= pages; ++page) {
@@ -198,12 +198,12 @@ TEST(ConversionTick, WithoutAPageCountNothingIsDividedByZero) {
     Viewer v;
     v.layout.screenWidth = 1080;
     v.document.pageCount = 0;
-    v.conversion.conversionRunning = 1;
+    v.conversion.conversionRunning = true;
     v.conversion.nextPageToConvert = 1;
     v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
     v.tools.pdftopngPath = "/nonexistent/pdftopng.exe";
     conversionTick(v);
-    EXPECT_EQ(v.conversion.conversionRunning, 0);
+    EXPECT_FALSE(v.conversion.conversionRunning);
     EXPECT_EQ(v.conversion.conversionProgress, 1080.0f);
-    EXPECT_EQ(v.conversion.thumbnailsWanted, 1);
+    EXPECT_TRUE(v.conversion.thumbnailsWanted);
 }

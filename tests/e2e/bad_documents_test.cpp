@@ -24,16 +24,16 @@ void expectReportedUnreadable(Harness& harness, const std::string& path,
                               const std::string& message = "This document cannot be read.") {
     Viewer& v = harness.v();
     EXPECT_EQ(v.document.documentPath, path);
-    EXPECT_EQ(v.document.documentUnreadable, 1);
-    EXPECT_EQ(v.frame.messagePanelShown, 1);
+    EXPECT_TRUE(v.document.documentUnreadable);
+    EXPECT_TRUE(v.frame.messagePanelShown);
     EXPECT_EQ(v.frame.messagePanelText, message);
     EXPECT_EQ(v.document.pageCount, 0);
     EXPECT_EQ(v.document.pageCountShown, 1);
-    EXPECT_EQ(v.conversion.conversionRunning, 0);
+    EXPECT_FALSE(v.conversion.conversionRunning);
     harness.frames(30);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v.conversion.nextPageToConvert, 0);
-    EXPECT_EQ(v.conversion.thumbnailGenerationActive, 0);
+    EXPECT_FALSE(v.conversion.thumbnailGenerationActive);
     for (const std::string& name : filesIn(v.document.documentCacheFolder)) {
         EXPECT_FALSE(name.starts_with("page-")) << name;
     }
@@ -42,10 +42,10 @@ void expectReportedUnreadable(Harness& harness, const std::string& path,
 // The first page shows, page 1's JPEG is written, and the text holds the page's words.
 void expectOnePageShown(E2eTest& test, const std::string& word) {
     Viewer& v = test.v();
-    ASSERT_TRUE(test.harness.runUntil([&] { return v.conversion.firstPageShown == 1; }, 10000000, 5, 60.0));
+    ASSERT_TRUE(test.harness.runUntil([&] { return v.conversion.firstPageShown; }, 10000000, 5, 60.0));
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_TRUE(media::filePresent(test.cacheFile("page-000001.jpg")));
-    EXPECT_EQ(v.document.documentUnreadable, 0);
+    EXPECT_FALSE(v.document.documentUnreadable);
     ASSERT_TRUE(test.harness.runUntil([&] { return !v.text.pageTexts.empty(); }, 10000000, 5, 30.0));
     EXPECT_NE(v.text.pageTexts[0].text.find(word), std::string::npos) << v.text.pageTexts[0].text;
 }
@@ -66,7 +66,7 @@ TEST_F(BadDocumentTest, TruncatedPdfIsRepairedOrReportedNeverHalfConverted) {
     EXPECT_TRUE(harness.runUntil(
         [&] { return !v().conversion.conversionRunning && !v().conversion.thumbnailGenerationActive; },
         10000000, 5, 60.0));
-    EXPECT_EQ(v().conversion.workerRunning, 0);
+    EXPECT_FALSE(v().conversion.workerRunning);
     EXPECT_FALSE(harness.ended());
 }
 
@@ -74,15 +74,15 @@ TEST_F(BadDocumentTest, TruncatedPdfIsRepairedOrReportedNeverHalfConverted) {
 TEST_F(BadDocumentTest, UserPasswordPdfAsksForThePasswordAndGivingUpSaysSo) {
     const std::string path = writtenPdf("locked.pdf", userPasswordPdf());
     harness.open(path);
-    EXPECT_EQ(v().password.passwordPanelOpen, 1);
+    EXPECT_TRUE(v().password.passwordPanelOpen);
     harness.type("guess");
     harness.frames(1);
     harness.keyDown(media::scan::enter);
     harness.frames(1);
     harness.keyUp(media::scan::enter);
     harness.frames(1);
-    EXPECT_EQ(v().password.wrongPassword, 1);
-    EXPECT_EQ(v().password.passwordPanelOpen, 1);
+    EXPECT_TRUE(v().password.wrongPassword);
+    EXPECT_TRUE(v().password.passwordPanelOpen);
     abandonLockedDocument(v());
     expectReportedUnreadable(harness, path, "This document needs its password to be opened.");
 }
@@ -97,7 +97,7 @@ TEST_F(BadDocumentTest, PdfWithoutPagesShowsTheCannotBeReadMessage) {
 TEST_F(BadDocumentTest, OwnerPasswordOnlyPdfOpensAndConverts) {
     const std::string path = writtenPdf("restricted.pdf", ownerPasswordOnlyPdf());
     harness.open(path);
-    EXPECT_EQ(v().document.documentUnreadable, 0);
+    EXPECT_FALSE(v().document.documentUnreadable);
     EXPECT_EQ(v().document.pageCount, 1);
     expectOnePageShown(*this, "Hello");
 }
@@ -116,7 +116,7 @@ TEST_F(BadDocumentTest, EmptyFileAndTextFileLeaveTheOpenDocumentAlone) {
     harness.frames(20);
     EXPECT_EQ(v().document.documentPath, real);
     EXPECT_EQ(v().document.documentCacheFolder, folder);
-    EXPECT_EQ(v().document.documentUnreadable, 0);
+    EXPECT_FALSE(v().document.documentUnreadable);
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_EQ(filesIn(v().layout.cacheRoot), cachesBefore);
 }
@@ -136,7 +136,7 @@ TEST_F(BadDocumentTest, OnePointPageIsConvertedAndShown) {
     const std::string path = writtenPdf("tiny page.pdf", onePagePdf("[0 0 1 1]"));
     harness.open(path);
     EXPECT_EQ(v().document.renderDpi, 600.0f);
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown == 1; }, 10000000, 5, 30.0));
+    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown; }, 10000000, 5, 30.0));
     EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
     EXPECT_GT(media::spriteWidth(sprite::page), 0);
     harness.frames(10);
@@ -169,7 +169,7 @@ TEST_F(BadDocumentTest, OddFileNamesAreConvertedEndToEnd) {
             ADD_FAILURE() << "conversion did not finish";
             continue;
         }
-        EXPECT_EQ(v().sheet.sheetReady, 1);
+        EXPECT_TRUE(v().sheet.sheetReady);
         ASSERT_TRUE(harness.runUntil([&] { return v().text.pageTexts.size() == 2; }, 10000000, 5, 30.0));
         EXPECT_NE(v().text.pageTexts[1].text.find("word2"), std::string::npos);
         ++converted;
@@ -194,7 +194,7 @@ TEST_F(BadDocumentTest, DocumentDeletedWhileConvertingEndsTheWork) {
                    !v().conversion.workerRunning;
         },
         10000000, 5, 60.0));
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
     EXPECT_FALSE(media::filePresent(cacheFile("page-000008.jpg")));
     // A missing page is reported, not shown from nothing.
@@ -219,10 +219,10 @@ TEST_F(BadDocumentTest, DocumentReplacedWhileConvertingIsConvertedAfreshWhenOpen
         },
         10000000, 5, 60.0));
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_FALSE(v().document.documentIsCached);
     EXPECT_EQ(v().document.pageCount, 3);
     ASSERT_TRUE(convert(3));
     EXPECT_FALSE(media::filePresent(cacheFile("page-000004.jpg")));
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 1);
+    EXPECT_TRUE(v().document.documentIsCached);
 }

@@ -37,7 +37,7 @@ struct E2eTest : ::testing::Test {
     bool convert(int pages, double seconds = 60.0) {
         if (!harness.runUntil([&] { return conversionFinished(v(), pages); }, 10000000, 5, seconds))
             return false;
-        if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
+        if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0);
         return true;
     }
     std::string cacheFile(const std::string& name) { return v().document.documentCacheFolder + name; }

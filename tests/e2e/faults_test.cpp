@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,6 +15,7 @@
 #include "context/viewer.h"
 #include "document/conversion.h"
 #include "document/document.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/media.h"
@@ -35,7 +37,7 @@ HarnessOptions withoutTools() {
 
 // The tool folder of a program folder, filled with links to the real tools.
 std::string linkRealTools(const std::string& programFolder) {
-    const std::string folder = programFolder + "includes/bin" + media::windowsBitness() + "/";
+    const std::string folder = programFolder + toolSubfolder;
     fs::create_directories(folder);
     for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"}) {
         fs::create_symlink(toolFolder + name, folder + name);
@@ -106,26 +108,55 @@ TEST_F(ToolFaultTest, ConverterKilledWhileWritingLeavesItsPageNotReady) {
     fs::remove(tools + "pdftopng.exe");
     fs::create_symlink(toolFolder + "pdftopng.exe", tools + "pdftopng.exe");
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_FALSE(v().document.documentIsCached);
     EXPECT_FALSE(fs::exists(folder + ".page-000002.png.k1ll3d"));
     ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), 3); }, 10000000, 5, 60.0));
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 1);
+    EXPECT_TRUE(v().document.documentIsCached);
 }
 
-// Nothing can run: the document is reported unreadable and the frames go on.
+// Nothing can run: the information program's start is said, no information file is left for it, and
+// the frames go on.
 TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
     const std::string path = documents + "no tools.pdf";
     ASSERT_TRUE(makeNumberedPdf(path, 2));
     harness.open(path);
-    EXPECT_EQ(v().document.documentUnreadable, 1);
-    EXPECT_EQ(v().frame.messagePanelShown, 1);
-    EXPECT_EQ(v().frame.messagePanelText.rfind("The tool programs are missing", 0), 0u);
-    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    EXPECT_TRUE(v().document.documentUnreadable);
+    EXPECT_TRUE(v().frame.messagePanelShown);
+    EXPECT_EQ(v().frame.messagePanelText,
+              "The information program could not be started: No such file or directory");
+    EXPECT_FALSE(fs::exists(v().document.documentCacheFolder + "Information.ini"));
+    EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
 }
+
+// One tool program cannot be started (not executable, a folder): the message panel says which and
+// why, the terminal says it once with its path, and the other tools do their work.
+struct UnstartableToolTest : ToolFaultTest, ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UnstartableToolTest, IsSaidOnScreenAndInTheTerminalOnce) {
+    const std::string tools = linkRealTools(harness.programFolder()), tool = tools + GetParam();
+    const bool converter = tool.ends_with("pdftopng.exe");
+    fs::remove(tool);
+    ASSERT_TRUE(converter ? writeFile(tool, "#!/bin/sh\n") : fs::create_directory(tool));
+    const std::string path = documents + "three.pdf";
+    ASSERT_TRUE(makeNumberedPdf(path, 3));
+    testing::internal::CaptureStderr();
+    harness.open(path);
+    harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 30.0);
+    harness.frames(2);
+    const std::string terminal = testing::internal::GetCapturedStderr();
+    const std::string said = converter ? "The page converter could not be started: Permission denied"
+                                       : "The text extractor could not be started: Is a directory";
+    EXPECT_EQ(v().frame.messagePanelText, said);
+    EXPECT_NE(terminal.find(said + " (" + tool + ")"), std::string::npos) << terminal;
+    EXPECT_EQ(terminal.find(said), terminal.rfind(said)) << terminal;
+    EXPECT_EQ(media::filePresent(v().document.documentCacheFolder + "page-000003.jpg"), !converter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, UnstartableToolTest, ::testing::Values("pdftopng.exe", "pdftotext.exe"));
 
 // The cache root refuses every write: the opening says the document cannot be read and nothing waits.
 TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {
@@ -141,9 +172,9 @@ TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {
     }
     const std::string path = numberedPdf(2, "read only.pdf");
     harness.open(path);
-    EXPECT_EQ(v().document.documentUnreadable, 1);
+    EXPECT_TRUE(v().document.documentUnreadable);
     EXPECT_EQ(v().frame.messagePanelText.rfind("The cache folder cannot be written", 0), 0u);
-    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
     EXPECT_TRUE(filesIn(root).empty());
@@ -172,7 +203,7 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     EXPECT_FALSE(harness.ended());
     const std::string folder = v().document.documentCacheFolder;
     // Page 1 was written before the disk filled: it shows, from its JPEG or the PNG kept for it.
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     EXPECT_FALSE(pageImageFile(v(), 1).empty());
     EXPECT_TRUE(pageImageFile(v(), 24).empty());
     expectEveryJpegWhole(folder);
@@ -183,7 +214,7 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     }
     // The next opening does not take the folder as complete.
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 0);
+    EXPECT_FALSE(v().document.documentIsCached);
 }
 
 // The program ends (Escape) while pages are still being converted; the next run finds a folder
@@ -210,11 +241,11 @@ TEST(ProgramEndTest, EndedDuringConversionIsRebuiltWhenOpenedAgain) {
     Harness second(realClockOptions());
     fs::copy(saved, second.v().layout.cacheRoot + folderName);
     second.open(path);
-    EXPECT_EQ(second.v().document.documentIsCached, 0);
+    EXPECT_FALSE(second.v().document.documentIsCached);
     ASSERT_TRUE(second.runUntil([&] { return conversionFinished(second.v(), 6); }, 10000000, 5, 60.0));
-    second.runUntil([&] { return second.v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
+    second.runUntil([&] { return second.v().sheet.sheetReady; }, 100000, 5, 10.0);
     second.open(path);
-    EXPECT_EQ(second.v().document.documentIsCached, 1);
+    EXPECT_TRUE(second.v().document.documentIsCached);
     EXPECT_EQ(second.v().document.pageCount, 6);
 }
 
@@ -352,11 +383,11 @@ TEST(DamagedConfigurationTest, BinaryOrIncompleteConfigurationStillStarts) {
         Harness harness(options);
         ASSERT_TRUE(harness.started());
         Viewer& v = harness.v();
-        v.frame.searchPanelOpen = 1;
+        v.frame.searchPanelOpen = true;
         harness.frames(3);
         for (int y = 5; y < 300; y += 41) {
             for (int x = 5; x < v.layout.screenWidth; x += 67) {
-                harness.moveTo(v.layout.keyboardX + x, v.layout.keyboardY + y);
+                harness.moveTo(v.keyboard.keyboardX + x, v.keyboard.keyboardY + y);
                 harness.frames(1);
                 harness.press();
                 harness.frames(1);

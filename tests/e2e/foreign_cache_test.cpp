@@ -38,7 +38,7 @@ const CacheTemplate& cacheTemplate() {
         Harness harness(realClockOptions());
         harness.open(t.documentPath);
         harness.runUntil([&] { return conversionFinished(harness.v(), templatePages); }, 10000000, 5, 60.0);
-        harness.runUntil([&] { return harness.v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
+        harness.runUntil([&] { return harness.v().sheet.sheetReady; }, 100000, 5, 10.0);
         harness.runUntil([&] { return !harness.v().text.pageTexts.empty(); }, 100000, 5, 20.0);
         t.folder = documents + "template/";
         fs::copy(harness.v().document.documentCacheFolder, t.folder);
@@ -89,12 +89,12 @@ struct ForeignCacheTest : E2eTest {
     }
     // The document ends up whole again: every page converted, the sheet built, the text read.
     void expectRebuilt() {
-        EXPECT_EQ(v().document.documentIsCached, 0);
+        EXPECT_FALSE(v().document.documentIsCached);
         ASSERT_TRUE(convert(templatePages));
         EXPECT_EQ(v().document.pageCount, templatePages);
-        EXPECT_EQ(v().sheet.sheetReady, 1);
+        EXPECT_TRUE(v().sheet.sheetReady);
         harness.open(path);
-        EXPECT_EQ(v().document.documentIsCached, 1);
+        EXPECT_TRUE(v().document.documentIsCached);
     }
 };
 
@@ -130,9 +130,9 @@ TEST_F(ForeignCacheTest, AbsurdPageCountIsRebuiltQuickly) {
 TEST_F(ForeignCacheTest, AbsurdPageSizeKeepsTheCachedPages) {
     writeFile(folder + "Information.ini", "Pages:          3\nPage size:      1e30 x nan pts\n");
     openTimed(10.0);
-    EXPECT_EQ(v().document.documentIsCached, 1);
+    EXPECT_TRUE(v().document.documentIsCached);
     EXPECT_TRUE(std::isfinite(v().document.renderDpi));
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
 }
@@ -147,9 +147,9 @@ TEST_F(ForeignCacheTest, HugeInformationFileOpensInBoundedTime) {
     const long before = peakKilobytes();
     openTimed(30.0);
     std::fprintf(stderr, "peak memory grew by %ld MB\n", (peakKilobytes() - before) / 1024);
-    EXPECT_EQ(v().document.documentIsCached, 1);
+    EXPECT_TRUE(v().document.documentIsCached);
     EXPECT_EQ(v().document.pageCount, templatePages);
-    v().frame.infoPanelOpen = 1;
+    v().frame.infoPanelOpen = true;
     harness.frames(10);
     EXPECT_FALSE(harness.ended());
 }
@@ -157,10 +157,10 @@ TEST_F(ForeignCacheTest, HugeInformationFileOpensInBoundedTime) {
 TEST_F(ForeignCacheTest, BinaryTextFileIsReadWithoutHarm) {
     writeFile(folder + "TextualData.txt", randomBytes(4 * 1024 * 1024, 2));
     openTimed(20.0);
-    EXPECT_EQ(v().document.documentIsCached, 1);
+    EXPECT_TRUE(v().document.documentIsCached);
     EXPECT_FALSE(v().text.pageTexts.empty());
     for (const PageText& page : v().text.pageTexts) ASSERT_TRUE(media::isValidUtf8(page.text));
-    v().frame.textViewOpen = 1;
+    v().frame.textViewOpen = true;
     harness.frames(10);
     EXPECT_FALSE(harness.ended());
 }
@@ -202,15 +202,15 @@ TEST_F(ForeignCacheTest, DamagedThumbnailSheetsAreRebuilt) {
         SCOPED_TRACE(what);
         writeFile(folder + "thumb_sheet.png", bytes);
         openTimed(10.0);
-        EXPECT_EQ(v().document.documentIsCached, 1);
-        ASSERT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 10000000, 5, 20.0));
+        EXPECT_TRUE(v().document.documentIsCached);
+        ASSERT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady; }, 10000000, 5, 20.0));
         ASSERT_EQ(v().sheet.thumbnailCells.size(), static_cast<std::size_t>(templatePages));
         EXPECT_TRUE(parseSheetTrailer(readFile(folder + "thumb_sheet.png"),
                                       media::spriteOwnWidth(sprite::thumbnailSheet),
                                       media::spriteOwnHeight(sprite::thumbnailSheet))
                         .valid);
         const ThumbnailCell cell = v().sheet.thumbnailCells[1];
-        v().frame.thumbnailMode = 1;
+        v().frame.thumbnailMode = true;
         harness.moveTo(cell.screenX + cell.width / 2, cell.screenY + cell.height / 2);
         harness.frames(3);
         harness.press();
@@ -226,7 +226,7 @@ TEST_F(ForeignCacheTest, TruncatedPageJpegIsNotShownAsWhole) {
     const std::string jpeg = readFile(folder + "page-000002.jpg");
     writeFile(folder + "page-000002.jpg", jpeg.substr(0, jpeg.size() / 3));
     openTimed(10.0);
-    EXPECT_EQ(v().conversion.firstPageShown, 1);
+    EXPECT_TRUE(v().conversion.firstPageShown);
     const int widthBefore = media::spriteOwnWidth(sprite::page);
     v().view.currentPage = 2;
     showPage(v());

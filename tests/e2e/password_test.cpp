@@ -138,9 +138,9 @@ std::vector<std::string> filesHolding(const std::string& folder, const std::stri
 }
 
 void expectWaitingForPassword(Viewer& v) {
-    EXPECT_EQ(v.password.passwordPanelOpen, 1);
-    EXPECT_EQ(v.document.documentNeedsPassword, 1);
-    EXPECT_EQ(v.conversion.conversionRunning, 0);
+    EXPECT_TRUE(v.password.passwordPanelOpen);
+    EXPECT_TRUE(v.document.documentNeedsPassword);
+    EXPECT_FALSE(v.conversion.conversionRunning);
     EXPECT_EQ(v.conversion.nextPageToConvert, 0);
     EXPECT_FALSE(media::spriteExists(sprite::page));
     EXPECT_TRUE(v.document.infoLines.empty());  // nothing of a locked document shows before its password
@@ -168,13 +168,13 @@ TEST_P(LockedDocumentTest, OpensWithItsPasswordOnlyAsAnyOtherAndKeepsItsCachePri
     EXPECT_EQ(modeOf(folder), 0700);
 
     typeAndReturn(harness, "Kq7 Secret");
-    EXPECT_EQ(v().password.wrongPassword, 1);
+    EXPECT_TRUE(v().password.wrongPassword);
     EXPECT_TRUE(v().password.typedPassword.empty());
     expectWaitingForPassword(v());
 
     CommandLineWatch watch;
     typeAndReturn(harness, password);
-    EXPECT_EQ(v().password.passwordPanelOpen, 0);
+    EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_EQ(v().document.pageCount, 3);
     ASSERT_TRUE(harness.runUntil(
         [&] { return conversionFinished(v(), 3) && v().sheet.sheetReady && v().text.pageTexts.size() == 3; },
@@ -207,21 +207,21 @@ TEST_P(LockedDocumentTest, OpeningItAgainFromItsCacheAsksAgain) {
     ASSERT_TRUE(convert(2));
 
     harness.open(path);
-    EXPECT_EQ(v().document.documentIsCached, 1);
+    EXPECT_TRUE(v().document.documentIsCached);
     expectWaitingForPassword(v());
     typeAndReturn(harness, "guess");
-    EXPECT_EQ(v().password.wrongPassword, 1);
+    EXPECT_TRUE(v().password.wrongPassword);
     EXPECT_FALSE(media::spriteExists(sprite::page));
 
     typeAndReturn(harness, password);
-    EXPECT_EQ(v().password.passwordPanelOpen, 0);
-    EXPECT_EQ(v().conversion.firstPageShown, 1);  // from the cache, at once, converting nothing
+    EXPECT_FALSE(v().password.passwordPanelOpen);
+    EXPECT_TRUE(v().conversion.firstPageShown);  // from the cache, at once, converting nothing
     EXPECT_TRUE(media::spriteExists(sprite::page));
-    EXPECT_EQ(v().conversion.conversionRunning, 0);
+    EXPECT_FALSE(v().conversion.conversionRunning);
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
     EXPECT_FALSE(v().document.infoLines.empty());
-    harness.runUntil([&] { return v().sheet.sheetReady == 1; }, 100000, 5, 10.0);
-    EXPECT_EQ(v().sheet.sheetReady, 1);
+    harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0);
+    EXPECT_TRUE(v().sheet.sheetReady);
     EXPECT_EQ(v().text.pageTexts.size(), 2u);  // read by the frame after the opening
     expectPrivateCache(v().document.documentCacheFolder);
 }
@@ -231,8 +231,8 @@ TEST_P(LockedDocumentTest, OpeningItAgainFromItsCacheAsksAgain) {
 TEST_P(LockedDocumentTest, AnOwnerPasswordAloneOpensWithoutAsking) {
     const std::string path = writtenPdf("restricted.pdf", lockedPdf(GetParam(), "", "owner only", 2));
     harness.open(path);
-    EXPECT_EQ(v().password.passwordPanelOpen, 0);
-    EXPECT_EQ(v().document.documentNeedsPassword, 0);
+    EXPECT_FALSE(v().password.passwordPanelOpen);
+    EXPECT_FALSE(v().document.documentNeedsPassword);
     EXPECT_EQ(v().document.pageCount, 2);
     ASSERT_TRUE(convert(2));
     const std::string folder = v().document.documentCacheFolder;
@@ -254,17 +254,17 @@ TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
     const Spot cancel = find(harness, cancelGrey);
     ASSERT_GT(cancel.count, 100);
     click(harness, cancel);
-    EXPECT_EQ(v().password.passwordPanelOpen, 0);
+    EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_TRUE(v().password.typedPassword.empty());
     EXPECT_TRUE(v().document.documentPassword.empty());
-    EXPECT_EQ(v().frame.messagePanelShown, 1);
+    EXPECT_TRUE(v().frame.messagePanelShown);
     EXPECT_EQ(v().frame.messagePanelText, "This document needs its password to be opened.");
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v().conversion.nextPageToConvert, 0);
 
     harness.open(numberedPdf(1, "plain.pdf"));
-    EXPECT_EQ(v().document.documentNeedsPassword, 0);
+    EXPECT_FALSE(v().document.documentNeedsPassword);
     ASSERT_TRUE(convert(1));
     const std::string folder = v().document.documentCacheFolder;
     EXPECT_EQ(modeOf(folder), 0777 & ~currentUmask());
@@ -292,7 +292,7 @@ TEST_F(PasswordPanelTest, BothKeyboardsTypeIntoTheMaskedFieldAndAWrongPasswordIs
     EXPECT_EQ(find(harness, warningYellow).count, 0);
     click(harness, open);
     harness.frames(1);
-    EXPECT_EQ(v().password.wrongPassword, 1);
+    EXPECT_TRUE(v().password.wrongPassword);
     EXPECT_GT(find(harness, warningYellow).count, 50);
     EXPECT_TRUE(v().search.searchWord.empty());
 
@@ -301,19 +301,20 @@ TEST_F(PasswordPanelTest, BothKeyboardsTypeIntoTheMaskedFieldAndAWrongPasswordIs
         const auto key =
             std::find_if(keys.begin(), keys.end(), [&](const KeyEntry& k) { return k.label == label; });
         ASSERT_NE(key, keys.end()) << label;
-        click(harness, {v().layout.keyboardX + key->x + key->width / 2,
-                        v().layout.keyboardY + key->y + key->height / 2});
+        click(harness, {v().keyboard.keyboardX + key->x + key->width / 2,
+                        v().keyboard.keyboardY + key->y + key->height / 2});
     };
     for (const char* label : {"a", "b", "1"}) tapKey(label);
-    click(harness, {v().layout.keyboardX + keys[57].x + 20, v().layout.keyboardY + keys[57].y + 5});  // space
+    click(harness,
+          {v().keyboard.keyboardX + keys[57].x + 20, v().keyboard.keyboardY + keys[57].y + 5});  // space
     for (const char* label : {"c", "d"}) tapKey(label);
     EXPECT_EQ(v().password.typedPassword, "ab1 cd");
     EXPECT_TRUE(v().search.searchWord.empty());
     click(harness,
-          {v().layout.keyboardX + keys[27].x + 10, v().layout.keyboardY + keys[27].y + 10});  // Return
-    EXPECT_EQ(v().password.passwordPanelOpen, 0);
+          {v().keyboard.keyboardX + keys[27].x + 10, v().keyboard.keyboardY + keys[27].y + 10});  // Return
+    EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_EQ(v().document.pageCount, 2);
-    EXPECT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown == 1; }, 10000000, 5, 30.0));
+    EXPECT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown; }, 10000000, 5, 30.0));
 
     harness.open(path);
     harness.pressEscape();

@@ -18,14 +18,14 @@ struct KeyboardViewer {
     Harness h;
     explicit KeyboardViewer(HarnessOptions options = {}) : h(std::move(options)) {
         h.frames(1);  // takes the motion of start-up's pointer placement, which would undo a fed move
-        h.v().frame.searchPanelOpen = 1;
-        h.v().frame.searchInputActive = 1;
+        h.v().frame.searchPanelOpen = true;
+        h.v().frame.searchInputActive = true;
     }
     KeyboardState& k() { return h.v().keyboard; }
     std::string& word() { return h.v().search.searchWord; }
     const KeyEntry& key(int index) { return k().lowerKeys.at(static_cast<std::size_t>(index)); }
     void pointAt(int x, int y) {
-        h.moveTo(h.v().layout.keyboardX + x, h.v().layout.keyboardY + y);
+        h.moveTo(h.v().keyboard.keyboardX + x, h.v().keyboard.keyboardY + y);
         h.frames(1);
     }
     void click() {
@@ -70,8 +70,8 @@ TEST(KeyboardGeometry, MatchesTheWorkedExampleAt1080By1920) {
     EXPECT_EQ(kv.k().keyWidth, 67);
     EXPECT_EQ(kv.k().keyHeight, 62);
     EXPECT_EQ(media::spriteWidth(sprite::keyboardAltGr), 1042);
-    EXPECT_EQ(kv.h.v().layout.keyboardX, 19);
-    EXPECT_EQ(kv.h.v().layout.keyboardY, 1561);
+    EXPECT_EQ(kv.h.v().keyboard.keyboardX, 19);
+    EXPECT_EQ(kv.h.v().keyboard.keyboardY, 1561);
     const int rowFirst[] = {0, 14, 28, 42, 55}, rowLast[] = {13, 27, 41, 54, 59},
               rowTop[] = {0, 64, 128, 192, 256};
     for (int r = 0; r < 5; ++r) {
@@ -107,16 +107,16 @@ TEST(KeyHover, EdgesCountAsOverTheKeyAndGapsOverNone) {
     KeyboardViewer kv;
     const auto& q = kv.key(15);
     kv.hoverAt(q.x + q.width, q.y + q.height);
-    EXPECT_EQ(kv.k().pointerOverKey, 1);
+    EXPECT_TRUE(kv.k().pointerOverKey);
     EXPECT_EQ(kv.k().currentKey, 15);
     EXPECT_EQ(kv.k().hoverKeySprite, 93);
     EXPECT_EQ(kv.k().hoverKeyX, q.x - 2);
     kv.hoverAt(q.x + q.width + 1, q.y);  // between q and w
-    EXPECT_EQ(kv.k().pointerOverKey, 0);
+    EXPECT_FALSE(kv.k().pointerOverKey);
     EXPECT_EQ(kv.k().currentKey, 59);
     EXPECT_EQ(kv.k().hoverKeySprite, 93);     // kept after leaving the keys
     kv.hoverAt(q.x + 5, q.y + q.height + 1);  // between rows 2 and 3
-    EXPECT_EQ(kv.k().pointerOverKey, 0);
+    EXPECT_FALSE(kv.k().pointerOverKey);
 }
 
 TEST(KeyHover, SpecialShapesOverrideAndEnterTakesItsUpperPlace) {
@@ -135,31 +135,31 @@ TEST(KeyHover, SpecialShapesOverrideAndEnterTakesItsUpperPlace) {
 TEST_P(KeyboardTaps, CapsTwiceAndCapsThenRightShiftReturnToLowerCase) {
     KeyboardViewer kv(pointer());
     kv.tap(28);
-    EXPECT_EQ(kv.k().shiftActive, 1);
-    EXPECT_EQ(kv.k().lowerCaseActive, 0);
+    EXPECT_TRUE(kv.k().shiftActive);
+    EXPECT_FALSE(kv.k().lowerCaseActive);
     EXPECT_EQ(kv.k().activeKeyboardSprite, sprite::keyboardUpper);
     kv.tap(28);
-    EXPECT_EQ(kv.k().lowerCaseActive, 1);
+    EXPECT_TRUE(kv.k().lowerCaseActive);
     EXPECT_EQ(kv.k().activeKeyboardSprite, sprite::keyboardLower);
     kv.tap(28);
     kv.tap(15);
     kv.tap(54);
     kv.tap(15);
     EXPECT_EQ(kv.word(), "Qq");
-    EXPECT_EQ(kv.k().lowerCaseActive, 1);
+    EXPECT_TRUE(kv.k().lowerCaseActive);
 }
 
 TEST_P(KeyboardTaps, AltGrFromUpperCaseSwitchesToAltGrAndBack) {
     KeyboardViewer kv(pointer());
     kv.tap(42);
     kv.tap(58);
-    EXPECT_EQ(kv.k().altGrActive, 1);
-    EXPECT_EQ(kv.k().shiftActive, 0);
+    EXPECT_TRUE(kv.k().altGrActive);
+    EXPECT_FALSE(kv.k().shiftActive);
     EXPECT_EQ(kv.k().activeKeyboardSprite, sprite::keyboardAltGr);
     EXPECT_EQ(kv.k().altGrKeyX, kv.key(58).x);
     kv.tap(17);  // e gives é under AltGr
     kv.tap(56);
-    EXPECT_EQ(kv.k().lowerCaseActive, 1);
+    EXPECT_TRUE(kv.k().lowerCaseActive);
     kv.tap(17);
     EXPECT_EQ(kv.word(),
               "\xC3\xA9"
@@ -171,9 +171,9 @@ TEST_P(KeyboardTaps, AReleaseOverNoKeyAfterACapsKeyTogglesAgain) {
     kv.tap(28);
     kv.pointAt(kv.key(15).x + kv.key(15).width + 1, kv.key(15).y + 5);  // the gap after q
     kv.click();
-    EXPECT_EQ(kv.k().lowerCaseActive, 1);
+    EXPECT_TRUE(kv.k().lowerCaseActive);
     kv.click();
-    EXPECT_EQ(kv.k().shiftActive, 1);
+    EXPECT_TRUE(kv.k().shiftActive);
     // The lock highlight stays on caps lock, not on the walk's last key.
     EXPECT_EQ(kv.k().shiftKeyX, kv.key(28).x);
     EXPECT_EQ(kv.k().shiftKeyY, kv.key(28).y);
@@ -192,7 +192,7 @@ TEST_P(KeyboardTaps, DeleteTabSpaceAndEnter) {
     EXPECT_EQ(kv.word(), "a         ");
     kv.word().clear();
     kv.tap(41);  // with an empty word the search waits and the flag stays
-    EXPECT_EQ(kv.h.v().search.onScreenEnterPressed, 1);
+    EXPECT_TRUE(kv.h.v().search.onScreenEnterPressed);
     for (int silent : {55, 56, 59, 42}) kv.tap(silent);
     EXPECT_EQ(kv.word(), "");
 }
@@ -220,13 +220,13 @@ TEST_P(KeyboardTaps, SwitchedOffTheFacesAreDrawnButNothingIsTyped) {
     EXPECT_TRUE(media::spriteExists(sprite::keyboardLower));
     kv.tap(0);
     EXPECT_EQ(kv.word(), "");
-    EXPECT_EQ(kv.h.v().frame.keyboardKeyDown, 0);
+    EXPECT_FALSE(kv.h.v().frame.keyboardKeyDown);
 }
 
 TEST_P(KeyboardTaps, TheFaceHoverAndPressedLooksAreShown) {
     KeyboardViewer kv(pointer());
     const auto& space = kv.key(57);
-    const int x = kv.h.v().layout.keyboardX + space.x + 20, y = kv.h.v().layout.keyboardY + space.y + 5;
+    const int x = kv.h.v().keyboard.keyboardX + space.x + 20, y = kv.h.v().keyboard.keyboardY + space.y + 5;
     kv.pointAt(700, -300);  // away from the keys
     const media::Colour face = kv.h.pixel(x, y);
     EXPECT_NEAR(media::red(face), 200 * 230 / 255, 3);

@@ -38,8 +38,9 @@ TEST(RowValue, FieldOneIsIgnoredAndOnlyTheRowsFieldsCount) {
 
 TEST(KeyboardSwitch, OnlyNoInAnyCaseDisablesAndTheListsAreFilledEitherWay) {
     const std::string layout = "[KEYBOARD_LAYOUT]\n1stROW_LowerCase=" + bar + "a" + bar + "b\n";
-    const std::pair<std::string, int> cases[] = {{"no", 1},  {"No", 1}, {"NO", 1},   {"NO ", 1}, {"YES", 0},
-                                                 {"OFF", 0}, {"0", 0},  {"NOPE", 0}, {"", 0}};
+    const std::pair<std::string, bool> cases[] = {{"no", true},  {"No", true},    {"NO", true},
+                                                  {"NO ", true}, {"YES", false},  {"OFF", false},
+                                                  {"0", false},  {"NOPE", false}, {"", false}};
     for (const auto& [value, disabled] : cases) {
         Viewer v;
         readConfiguration(v, "[global]\nEnableOn-ScreenKeyboard=" + value + "\n" + layout);
@@ -68,7 +69,7 @@ TEST(KeyboardLayout, TheShippedFileDescribesAFullKeyboard) {
     Viewer v;
     v.layout.programFolder = std::string(PAGEWELL_SOURCE_DIR) + "/";
     readKeyboardLayout(v);
-    ASSERT_EQ(v.keyboard.keyboardDisabled, 0);
+    ASSERT_FALSE(v.keyboard.keyboardDisabled);
     ASSERT_EQ(v.keyboard.lowerKeys.size(), keyCount);
     const std::vector<int> special = {13, 14, 27, 28, 41, 42, 54, 55, 56, 57, 58, 59};
     for (int i = 0; i < static_cast<int>(keyCount); ++i) {
@@ -96,19 +97,19 @@ TEST(KeyboardLayout, AMissingFileIsReportedAndTheKeyboardIsNeverShown) {
     EXPECT_NE(messages.find("Severe error!: Could not find Pagewell.ini!\n\nPlease locate or re-install. "
                             "On-screen keyboard will be disabled..."),
               std::string::npos);
-    EXPECT_EQ(h.v().keyboard.keyboardDisabled, 1);
+    EXPECT_TRUE(h.v().keyboard.keyboardDisabled);
     EXPECT_TRUE(h.v().keyboard.lowerKeys.empty() && h.v().keyboard.upperKeys.empty() &&
                 h.v().keyboard.altGrKeys.empty());
     EXPECT_FALSE(media::spriteExists(sprite::keyboardLower));
     h.frames(1);
-    h.v().frame.searchPanelOpen = 1;
+    h.v().frame.searchPanelOpen = true;
     h.moveTo(180, 600);
     h.press();
     h.frames(1);
     h.release();
     h.frames(1);
     EXPECT_EQ(h.v().search.searchWord, "");
-    EXPECT_EQ(h.v().frame.pointerOverKeyboard, 0);
+    EXPECT_FALSE(h.v().frame.pointerOverKeyboard);
 }
 
 }  // namespace

@@ -32,17 +32,17 @@ TEST_F(Input, WindowEventsComeOutOnePerPollInOrder) {
     feedMouseButton(true, 1);
     feedMouseButton(false, 1);
     feedMouseButton(true, 2);
-    EXPECT_EQ(pollWindowEvent(), eventLeftDown);
-    EXPECT_EQ(pollWindowEvent(), eventLeftUp);
-    EXPECT_EQ(pollWindowEvent(), eventLeftDoubleClick);
-    EXPECT_EQ(pollWindowEvent(), 0);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::leftDown);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::leftUp);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::leftDoubleClick);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::none);
 }
 
 // Quick taps: only the second press of a pair is a double-click, the third is a press again. SDL's
 // count stops at 255; the pairs go on.
 struct ClickRun {
     std::vector<int> clicks;  // the click count of each press, released in between
-    std::vector<int> presses;
+    std::vector<WindowEvent> presses;
 };
 
 void PrintTo(const ClickRun& run, std::ostream* out) {
@@ -53,19 +53,19 @@ void PrintTo(const ClickRun& run, std::ostream* out) {
 class PressesInARow : public DisplayWindow, public testing::WithParamInterface<ClickRun> {};
 
 TEST_P(PressesInARow, EverySecondPressOfARunIsADoubleClick) {
-    std::vector<int> presses;
+    std::vector<WindowEvent> presses;
     for (int clicks : GetParam().clicks) {
         feedMouseButton(true, clicks);
         EXPECT_TRUE(mouseButton(1));
         presses.push_back(pollWindowEvent());
         feedMouseButton(false, clicks);
         EXPECT_FALSE(mouseButton(1));
-        EXPECT_EQ(pollWindowEvent(), eventLeftUp);
+        EXPECT_EQ(pollWindowEvent(), WindowEvent::leftUp);
     }
     EXPECT_EQ(presses, GetParam().presses);
 }
 
-constexpr int down = eventLeftDown, twice = eventLeftDoubleClick;
+constexpr WindowEvent down = WindowEvent::leftDown, twice = WindowEvent::leftDoubleClick;
 INSTANTIATE_TEST_SUITE_P(
     Input, PressesInARow,
     testing::Values(ClickRun{{1, 2, 3, 4, 5, 6}, {down, twice, down, twice, down, twice}},
@@ -75,17 +75,18 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- The pointer as the system reports it: constructed SDL events through the media layer's intake.
 
 struct Seen {
-    int code, x, y;
+    WindowEvent code;
+    int x, y;
     bool operator==(const Seen&) const = default;
 };
 
 void PrintTo(const Seen& seen, std::ostream* out) {
-    *out << seen.code << "@(" << seen.x << "," << seen.y << ")";
+    *out << static_cast<int>(seen.code) << "@(" << seen.x << "," << seen.y << ")";
 }
 
 std::vector<Seen> drainWindowEvents() {
     std::vector<Seen> seen;
-    for (int code = pollWindowEvent(); code != 0; code = pollWindowEvent())
+    for (WindowEvent code = pollWindowEvent(); code != WindowEvent::none; code = pollWindowEvent())
         seen.push_back({code, eventX(), eventY()});
     return seen;
 }
@@ -155,7 +156,7 @@ TEST_P(PointerIntake, OneContactIsOnePressAndOneReleaseWhereItHappened) {
     EXPECT_EQ(heldDeltaY(), 0);
 }
 
-constexpr int up = eventLeftUp;
+constexpr WindowEvent up = WindowEvent::leftUp;
 // The copies below come in the orders the X server and SDL may interleave them.
 INSTANTIATE_TEST_SUITE_P(
     Input, PointerIntake,
@@ -227,7 +228,7 @@ TEST_F(Input, JumpAndPressKeepsThePressPlaceAndOnlyHeldMotionIsADrag) {
     readMouse();
     feedMouseButtonAt(107, 60, true, 1);
     readMouse();
-    EXPECT_EQ(pollWindowEvent(), eventLeftDown);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::leftDown);
     EXPECT_EQ(std::make_pair(eventX(), eventY()), std::make_pair(107, 60));
     EXPECT_EQ(std::make_pair(mouseDeltaX(), mouseDeltaY()), std::make_pair(97, 50));
     EXPECT_EQ(std::make_pair(heldDeltaX(), heldDeltaY()), std::make_pair(0, 0));
@@ -238,9 +239,9 @@ TEST_F(Input, JumpAndPressKeepsThePressPlaceAndOnlyHeldMotionIsADrag) {
     readMouse();
     EXPECT_EQ(std::make_pair(heldDeltaX(), heldDeltaY()), std::make_pair(-10, 6));
     EXPECT_EQ(mouseDeltaX(), -67);
-    EXPECT_EQ(pollWindowEvent(), eventLeftUp);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::leftUp);
     EXPECT_EQ(std::make_pair(eventX(), eventY()), std::make_pair(97, 66));
-    EXPECT_EQ(pollWindowEvent(), 0);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::none);
     EXPECT_EQ(std::make_pair(eventX(), eventY()), std::make_pair(40, 40));
 }
 
@@ -354,7 +355,7 @@ TEST_F(Input, ResetForgetsQueuedEventsAndKeys) {
     feedText("x");
     resetInput();
     readKeyboard();
-    EXPECT_EQ(pollWindowEvent(), 0);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::none);
     EXPECT_FALSE(keyDown(scan::tab));
     EXPECT_EQ(typedCharacter(), "");
     EXPECT_FALSE(mouseButton(1));
@@ -364,7 +365,7 @@ TEST_F(Input, FlipTakesPendingEventsWithoutLosingQueuedOnes) {
     feedMouseButton(true, 1);
     flipDisplay();
     flipDisplay();
-    EXPECT_EQ(pollWindowEvent(), eventLeftDown);
+    EXPECT_EQ(pollWindowEvent(), WindowEvent::leftDown);
 }
 
 TEST_F(Input, ClipboardKeepsUtf8Text) {

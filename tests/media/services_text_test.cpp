@@ -59,6 +59,38 @@ TEST(Characters, InvalidUtf8IsRecognisedAndRepairedAsWindows1252) {
     EXPECT_TRUE(media::isValidUtf8(media::repairToUtf8("\xC0\xAF\xED\xA0\x80\xFF\xFE")));
 }
 
+// The one decoder: every valid form at its edges is one character; every other byte is a character
+// of its own, U+FFFD, so that a walk over damaged text advances a byte and keeps what follows.
+TEST(Characters, DecoderTakesShortestFormsOnlyAndABadByteAlone) {
+    struct Case {
+        std::string bytes;
+        char32_t codePoint;
+        std::size_t length;
+    };
+    const Case cases[] = {{"A", 'A', 1},
+                          {"\xC2\x80", 0x80, 2},
+                          {"\xDF\xBF", 0x7FF, 2},
+                          {"\xE0\xA0\x80", 0x800, 3},
+                          {"\xEF\xBF\xBD", 0xFFFD, 3},
+                          {"\xF0\x90\x80\x80", 0x10000, 4},
+                          {"\xF4\x8F\xBF\xBF", 0x10FFFF, 4},
+                          {"\xC0\xAF", 0xFFFD, 1},              // overlong
+                          {"\xE0\x9F\xBF", 0xFFFD, 1},          // overlong
+                          {"\xED\xA0\x80", 0xFFFD, 1},          // surrogate
+                          {"\xF4\x90\x80\x80", 0xFFFD, 1},      // beyond U+10FFFF
+                          {"\xF8\x88\x80\x80\x80", 0xFFFD, 1},  // no such lead byte
+                          {"\x80", 0xFFFD, 1},                  // stray continuation byte
+                          {"\xE2\x82", 0xFFFD, 1},              // cut short by the end
+                          {"\xC3(", 0xFFFD, 1}};                // broken by the next character
+    for (const Case& c : cases) {
+        const media::Utf8Character character = media::decodeUtf8(c.bytes, 0);
+        EXPECT_EQ(character.codePoint, c.codePoint) << c.bytes;
+        EXPECT_EQ(character.length, c.length) << c.bytes;
+        EXPECT_EQ(character.valid, c.codePoint != 0xFFFD || c.length == 3) << c.bytes;
+    }
+    EXPECT_EQ(media::characterCount("\xC3(\xE2\x82\xAC"), 3u) << "the bad byte, '(' and the euro sign";
+}
+
 TEST(Characters, CaseFoldingCoversGreekCyrillicAndGerman) {
     EXPECT_EQ(media::caseFold("ΑΘΗΝΑ"), media::caseFold("αθηνα"));
     EXPECT_EQ(media::caseFold("ΣΟΦΟΣ"), media::caseFold("σοφος"));

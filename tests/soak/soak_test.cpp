@@ -503,10 +503,10 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     const double prepared = secondsSince(start);
 
     h.open(gnuplotManual);
-    ASSERT_EQ(h.v().document.documentIsCached, 1);
+    ASSERT_TRUE(h.v().document.documentIsCached);
     ASSERT_EQ(h.v().document.pageCount, 311);
     // The first opening builds the sheet from the page JPEGs (the page-file worker, real time).
-    ASSERT_TRUE(h.runUntil([&] { return h.v().sheet.sheetReady == 1; }, 2000000, 5));
+    ASSERT_TRUE(h.runUntil([&] { return h.v().sheet.sheetReady; }, 2000000, 5));
     ASSERT_GT(h.v().text.pageTexts.size(), 300u);
     const double sheetBuilt = secondsSince(start);
 
@@ -594,19 +594,19 @@ TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
                 h.frames(1);
                 continue;
             }
-            v.frame.searchPanelOpen = 1;
-            v.frame.searchInputActive = 1;
+            v.frame.searchPanelOpen = true;
+            v.frame.searchInputActive = true;
             if (v.search.searchWord.empty()) {
                 h.type("word1");
                 h.frames(1);
             }
-            const bool workerBusy = v.conversion.workerRunning.load() != 0;
+            const bool workerBusy = v.conversion.workerRunning.load();
             requestSearch(h);
-            if (workerBusy && v.search.searchWorkerState.load() != 0) ++searchesDuringWorker;
+            if (workerBusy && v.search.searchWorkerState.load() != SearchWorker::idle) ++searchesDuringWorker;
         }
         return done();
     };
-    auto sheetReady = [&] { return v.sheet.sheetReady == 1; };
+    auto sheetReady = [&] { return v.sheet.sheetReady; };
     // A page's JPEG missing makes the cache incomplete: the next opening converts everything again.
     auto spoilCache = [&] {
         ASSERT_TRUE(media::deleteFile(v.document.documentCacheFolder + "page-000002.jpg"));
@@ -616,12 +616,12 @@ TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
     ASSERT_TRUE(searchUntil(sheetReady, 180.0));
     spoilCache();
     h.open(pdf);
-    ASSERT_TRUE(searchUntil([&] { return v.conversion.workerRunning.load() != 0; }, 180.0));
+    ASSERT_TRUE(searchUntil([&] { return v.conversion.workerRunning.load(); }, 180.0));
     h.open(pdf);  // stops the worker half-way; the cache is incomplete again
     ASSERT_TRUE(searchUntil(sheetReady, 180.0));
 
-    v.frame.searchPanelOpen = 1;
-    v.frame.searchInputActive = 1;
+    v.frame.searchPanelOpen = true;
+    v.frame.searchInputActive = true;
     requestSearch(h);
     h.runUntil([&] { return !v.search.searchHits.empty(); }, 100000, 5, 10.0);
     std::printf("soak threads: %d searches started while the page-file worker ran\n", searchesDuringWorker);

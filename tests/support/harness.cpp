@@ -15,6 +15,7 @@
 #include "app/opening.h"
 #include "document/conversion.h"
 #include "document/document.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/media.h"
@@ -55,10 +56,10 @@ void writeConfiguration(const std::string& folder, const HarnessOptions& options
 void linkTools(const std::string& folder) {
     std::string tools = PAGEWELL_TOOL_FOLDER;
     if (!tools.empty() && tools.back() == '/') tools.pop_back();
-    std::filesystem::path includes = std::filesystem::path(folder) / "includes";
+    const std::filesystem::path link = (std::filesystem::path(folder) / toolSubfolder).parent_path();
     std::error_code error;
-    std::filesystem::create_directories(includes, error);
-    std::filesystem::create_directory_symlink(tools, includes / ("bin" + media::windowsBitness()), error);
+    std::filesystem::create_directories(link.parent_path(), error);
+    std::filesystem::create_directory_symlink(tools, link, error);
     if (error) std::fprintf(stderr, "harness: cannot link the tool folder: %s\n", error.message().c_str());
 }
 
@@ -181,8 +182,8 @@ void Harness::showCachedPages(const std::string& cacheFolder, int pageCount) {
     Viewer& viewer = v();
     viewer.document.documentCacheFolder = cacheFolder;
     viewer.document.pageCount = viewer.document.pageCountShown = pageCount;
-    viewer.conversion.firstPageShown = 1;
-    viewer.frame.welcomeShown = 0;
+    viewer.conversion.firstPageShown = true;
+    viewer.frame.welcomeShown = false;
     viewer.view.currentPage = 1;
     showPage(viewer);
 }

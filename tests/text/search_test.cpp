@@ -29,7 +29,7 @@ std::vector<PageText> numberedPages(int count, const std::string& text) {
 // Waits for the worker's finished marker without running frames.
 bool waitForWorker(Viewer& v) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (v.search.searchWorkerState.load() != 9999) {
+    while (v.search.searchWorkerState.load() != SearchWorker::finished) {
         if (std::chrono::steady_clock::now() > until) return false;
         media::sleepMilliseconds(1);
     }
@@ -99,7 +99,7 @@ TEST(SearchWorker, TheFinishedResultIsTakenOnceAndAnEmptyWordFindsNothing) {
     ASSERT_TRUE(waitForWorker(v));
     EXPECT_TRUE(v.search.searchHits.empty());  // untouched until the hit list is drawn
     renderHitList(v);
-    EXPECT_EQ(v.search.searchWorkerState.load(), 0);
+    EXPECT_EQ(v.search.searchWorkerState.load(), SearchWorker::idle);
     EXPECT_EQ(hitPages(v.search.searchHits), (std::vector<int>{1, 2}));
 
     v.search.searchWord = "";
@@ -112,11 +112,11 @@ TEST(SearchWorker, TheFinishedResultIsTakenOnceAndAnEmptyWordFindsNothing) {
 TEST(SearchWorker, ASecondSearchIsNotStartedWhileOneRuns) {
     Viewer v;
     v.text.pageTexts = {{"word", 1}};
-    v.search.searchWorkerState = 1;
+    v.search.searchWorkerState = SearchWorker::running;
     v.search.searchWord = "word";
     startSearch(v);
     EXPECT_EQ(v.search.searchWordForWorker, "");  // nothing was started
-    EXPECT_EQ(v.search.searchWorkerState.load(), 1);
+    EXPECT_EQ(v.search.searchWorkerState.load(), SearchWorker::running);
 }
 
 TEST(SearchWorker, TheWorkerSearchesTheWordAsItStoodAtTheStart) {
@@ -134,7 +134,7 @@ TEST(HitRows, FortySixRowsThenTheNoticeRowForTheFortySeventhHit) {
     Viewer v;
     const int f = v.layout.largeFontSize = 20;
     v.search.workerHits = searchPages(numberedPages(50, "hit"), "hit");
-    v.search.searchWorkerState = 9999;
+    v.search.searchWorkerState = SearchWorker::finished;
     renderHitList(v);
     const auto& hits = v.search.searchHits;
     ASSERT_EQ(hits.size(), 50u);
@@ -150,28 +150,28 @@ TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheL
     const int f = v.layout.largeFontSize = 20;
     v.document.pageCount = v.document.pageCountShown = 60;
     v.search.workerHits = searchPages(numberedPages(60, "hit"), "hit");
-    v.search.searchWorkerState = 9999;
+    v.search.searchWorkerState = SearchWorker::finished;
     renderHitList(v);
     auto pickAt = [&](int y) {
         v.view.currentPage = 1;
-        v.frame.frameEvent = media::eventLeftUp;
-        v.frame.searchPanelOpen = v.frame.pointerOverHitList = 1;
-        v.frame.pointerOverSearchButton = 0;
-        v.frame.thumbnailMode = v.frame.toolbarShown = v.frame.pagePressed = 1;
+        v.frame.frameEvent = media::WindowEvent::leftUp;
+        v.frame.searchPanelOpen = v.frame.pointerOverHitList = true;
+        v.frame.pointerOverSearchButton = false;
+        v.frame.thumbnailMode = v.frame.toolbarShown = v.frame.pagePressed = true;
         v.search.pointerYInHitList = y;
         pickSearchHit(v);
         return v.view.currentPage;
     };
     EXPECT_EQ(pickAt(3 * f + 5), 1 + 0);  // first row: page 1
     EXPECT_EQ(pickAt(3 * f + f), 2);      // boundary of rows 1 and 2
-    EXPECT_EQ(v.frame.frameEvent, 0);
-    EXPECT_EQ(v.frame.thumbnailMode, 0);
+    EXPECT_EQ(v.frame.frameEvent, media::WindowEvent::none);
+    EXPECT_FALSE(v.frame.thumbnailMode);
     EXPECT_EQ(pickAt(3 * f + 46 * f + 3), 47);  // the notice row
     EXPECT_EQ(pickAt(3 * f + 48 * f), 1);       // below the notice: no row, nothing happens
-    EXPECT_EQ(v.frame.frameEvent, media::eventLeftUp);
+    EXPECT_EQ(v.frame.frameEvent, media::WindowEvent::leftUp);
 
-    v.frame.pointerOverSearchButton = 1;
-    v.frame.pointerOverHitList = 1;
+    v.frame.pointerOverSearchButton = true;
+    v.frame.pointerOverHitList = true;
     v.search.pointerYInHitList = 3 * f + 5;
     v.view.currentPage = 9;
     pickSearchHit(v);

@@ -34,12 +34,12 @@ struct RealDocument {
     bool openAndWaitForText(const std::string& pdf) {
         if (!h.started()) return false;
         h.open(pdf);
-        return h.runUntil([&] { return v.document.textExtractionPending == 0 && !v.text.pageTexts.empty(); },
+        return h.runUntil([&] { return !v.document.textExtractionPending && !v.text.pageTexts.empty(); },
                           100000, 5, 120.0);
     }
 
     std::set<int> searchedPages(const std::string& word) {
-        v.frame.searchPanelOpen = v.frame.searchInputActive = 1;
+        v.frame.searchPanelOpen = v.frame.searchInputActive = true;
         v.search.searchWord.clear();
         h.type(word);
         h.frames(1);
@@ -47,7 +47,7 @@ struct RealDocument {
         h.frames(1);
         h.keyUp(media::scan::enter);
         h.frames(2);
-        h.runUntil([&] { return v.search.searchWorkerState.load() == 0; }, 100000, 5, 60.0);
+        h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 100000, 5, 60.0);
         std::set<int> pages;
         for (const SearchHit& hit : v.search.searchHits) pages.insert(hit.page);
         return pages;
@@ -157,15 +157,15 @@ TEST(TextEndToEnd, WordsOfAMadePdfAreFoundOnTheirPagesAndTheTextViewFollowsAPage
     EXPECT_EQ(d.searchedPages("zulu"), (std::set<int>{}));
 
     Viewer& v = d.v;
-    ASSERT_TRUE(d.h.runUntil([&] { return v.conversion.conversionRunning == 0 && v.sheet.sheetReady; },
-                             100000, 5, 120.0));
-    v.frame.searchPanelOpen = 0;
+    ASSERT_TRUE(d.h.runUntil([&] { return !v.conversion.conversionRunning && v.sheet.sheetReady; }, 100000, 5,
+                             120.0));
+    v.frame.searchPanelOpen = false;
     v.view.currentPage = 2;
     showTextView(v);
     const std::uint64_t secondPage = d.spriteSignature(sprite::textView);
     v.view.currentPage = 1;
     showTextView(v);
-    v.frame.textViewOpen = 1;
+    v.frame.textViewOpen = true;
     const std::uint64_t firstPage = d.spriteSignature(sprite::textView);
     ASSERT_NE(firstPage, secondPage);
     d.h.moveTo(v.layout.screenWidth - 3, v.layout.screenHeight / 2);  // the next-page strip

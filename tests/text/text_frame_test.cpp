@@ -43,14 +43,14 @@ struct TextFrames : ::testing::Test {
         v.document.documentCacheFolder = makeTemporaryFolder("pagewell-text-store");
         ASSERT_TRUE(media::writeWholeFile(v.document.documentCacheFolder + "TextualData.txt", fileText));
         v.document.pageCount = v.document.pageCountShown = pageCount;
-        v.document.textExtractionPending = 1;
+        v.document.textExtractionPending = true;
         h.frames(1);
-        ASSERT_EQ(v.document.textExtractionPending, 0);
+        ASSERT_FALSE(v.document.textExtractionPending);
     }
 
     void openSearchPanel() {
-        v.frame.searchPanelOpen = 1;
-        v.frame.searchInputActive = 1;
+        v.frame.searchPanelOpen = true;
+        v.frame.searchInputActive = true;
     }
 
     void tapKey(int scanCode) {
@@ -70,7 +70,7 @@ struct TextFrames : ::testing::Test {
     }
 
     bool waitForSearch() {
-        return h.runUntil([&] { return v.search.searchWorkerState.load() == 0; }, 2000);
+        return h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 2000);
     }
 
     // The x-height part of display row i (descenders of the row above end before it).
@@ -96,7 +96,7 @@ TEST_F(TextFrames, TheTextViewShowsRowsWithoutBlankLinesOrTheNoTextNotice) {
     loadText("alpha beta\f\fgamma\f", 3);
     const int width = media::spriteOwnWidth(sprite::textView);
     const int base = v.layout.baseFontSize;
-    v.frame.textViewOpen = 1;
+    v.frame.textViewOpen = true;
     v.view.currentPage = 1;
     showTextView(v);
     EXPECT_TRUE(spriteHasInk(sprite::textView, 0, base, width, 3 * base, panelGrey));  // the header
@@ -131,7 +131,7 @@ TEST_F(TextFrames, TheExtractedWordCountIsWrittenOnTheInformationPanel) {
 TEST_F(TextFrames, ControlAndCCopyOnEachReleaseOfCAndCAloneCopiesNothing) {
     loadText("first  page\r\ntext\fsecond\f", 2);
     v.view.currentPage = 1;
-    v.frame.textViewOpen = 1;
+    v.frame.textViewOpen = true;
     media::setClipboardText("before");
     h.keyDown(media::scan::leftControl);
     tapKey(media::scan::c);
@@ -145,7 +145,7 @@ TEST_F(TextFrames, ControlAndCCopyOnEachReleaseOfCAndCAloneCopiesNothing) {
     media::setClipboardText("untouched");
     tapKey(media::scan::c);
     EXPECT_EQ(media::clipboardText(), "untouched");
-    v.frame.textViewOpen = 0;  // the keys do nothing while the view is closed
+    v.frame.textViewOpen = false;  // the keys do nothing while the view is closed
     h.keyDown(media::scan::leftControl);
     tapKey(media::scan::c);
     h.keyUp(media::scan::leftControl);
@@ -156,7 +156,7 @@ TEST_F(TextFrames, ControlAndCCopyOnEachReleaseOfCAndCAloneCopiesNothing) {
 TEST_F(TextFrames, AQuickTapOfCWithinOneFrameStillCopies) {
     loadText("only page\f", 1);
     v.view.currentPage = 1;
-    v.frame.textViewOpen = 1;
+    v.frame.textViewOpen = true;
     media::setClipboardText("before");
     h.keyDown(media::scan::leftControl);
     h.frames(1);
@@ -173,7 +173,7 @@ TEST_F(TextFrames, TypingEditsTheWordByCharacterAndReturnWithoutAWordDoesNothing
     openSearchPanel();
     v.search.searchHits = {{"kept", "9", 9, 0}};
     tapKey(media::scan::enter);
-    EXPECT_EQ(v.search.searchWorkerState.load(), 0);
+    EXPECT_EQ(v.search.searchWorkerState.load(), SearchWorker::idle);
     EXPECT_EQ(v.search.searchHits.size(), 1u);
 
     h.type("STRAß");
@@ -193,13 +193,13 @@ TEST_F(TextFrames, TypingEditsTheWordByCharacterAndReturnWithoutAWordDoesNothing
 TEST_P(TextPresses, TheOnScreenEnterWaitsForAWordAndTheSearchButtonSearchesAnEmptyWord) {
     loadText("alpha\fbeta\f", 2);
     openSearchPanel();
-    v.search.onScreenEnterPressed = 1;
+    v.search.onScreenEnterPressed = true;
     h.frames(3);
-    EXPECT_EQ(v.search.onScreenEnterPressed, 1);
+    EXPECT_TRUE(v.search.onScreenEnterPressed);
     h.type("b");
     h.frames(2);  // typed in one frame, searched in the next
     ASSERT_TRUE(waitForSearch());
-    EXPECT_EQ(v.search.onScreenEnterPressed, 0);
+    EXPECT_FALSE(v.search.onScreenEnterPressed);
     ASSERT_EQ(v.search.searchHits.size(), 1u);
     EXPECT_EQ(v.search.searchHits[0].page, 2);
 
@@ -211,7 +211,7 @@ TEST_P(TextPresses, TheOnScreenEnterWaitsForAWordAndTheSearchButtonSearchesAnEmp
     const int goY = media::spriteHeight(sprite::toolbar) + 3 * v.layout.mediumFontSize +
                     media::spriteHeight(sprite::searchGo) / 2;
     clickAt(goX, goY);
-    EXPECT_EQ(v.frame.pointerOverSearchButton, 1);
+    EXPECT_TRUE(v.frame.pointerOverSearchButton);
     ASSERT_TRUE(waitForSearch());
     EXPECT_TRUE(v.search.searchHits.empty());
 }
@@ -234,12 +234,12 @@ TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySe
     EXPECT_EQ(h.pixel(x, top + 2), media::rgb(100, 100, 100));  // the list is shown
     clickAt(x, top + 3 * f + 4 * f + f / 2);
     EXPECT_EQ(v.view.currentPage, 5);
-    EXPECT_EQ(v.frame.searchPanelOpen, 1);
+    EXPECT_TRUE(v.frame.searchPanelOpen);
     clickAt(x, top + 3 * f + 46 * f + f / 2);
     EXPECT_EQ(v.view.currentPage, 47);
     clickAt(x, top + f + 2);  // the title band is not a row
     EXPECT_EQ(v.view.currentPage, 47);
-    EXPECT_EQ(v.frame.pointerOverHitList, 0);
+    EXPECT_FALSE(v.frame.pointerOverHitList);
 }
 
 TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
@@ -255,10 +255,10 @@ TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
     const int x = v.layout.screenWidth / 2;
     h.moveTo(x, top + 3 * f + 2 * f + f / 2);  // the third row
     h.frames(1);
-    EXPECT_EQ(v.frame.pointerOverHitList, 1);
+    EXPECT_TRUE(v.frame.pointerOverHitList);
     h.moveTo(x, top + 3 * f + 4 * f);  // below the last row: the page and the keyboard keep it
     h.frames(1);
-    EXPECT_EQ(v.frame.pointerOverHitList, 0);
+    EXPECT_FALSE(v.frame.pointerOverHitList);
 }
 
 TEST_P(TextPresses, ThePanelOpenedByAReleaseThatSlidesOffTheButtonTakesTyping) {
@@ -268,15 +268,15 @@ TEST_P(TextPresses, ThePanelOpenedByAReleaseThatSlidesOffTheButtonTakesTyping) {
     h.moveTo(x, y);
     h.frames(2);
     if (h.hoversBeforePress()) {
-        ASSERT_EQ(v.frame.hoveredButton, button::search);
+        ASSERT_EQ(v.frame.hoveredButton, Button::search);
     }
     h.press();
     h.frames(1);
     h.release();
     h.moveTo(v.layout.screenWidth / 2, y);  // off the button in the frame of the release
     h.frames(1);
-    ASSERT_EQ(v.frame.searchPanelOpen, 1);
-    EXPECT_EQ(v.frame.searchInputActive, 1);
+    ASSERT_TRUE(v.frame.searchPanelOpen);
+    EXPECT_TRUE(v.frame.searchInputActive);
     h.type("x");
     h.frames(1);
     EXPECT_EQ(v.search.searchWord, "x");

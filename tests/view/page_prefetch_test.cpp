@@ -43,22 +43,22 @@ TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheW
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(2, ".jpg")})) << "page 1 has no previous page";
     v().view.currentPage = 3;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png"), file(2, ".jpg")}));
-    v().frame.backStripHovered = 1;
+    v().frame.backStripHovered = true;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(2, ".jpg"), file(4, ".png")}));
     v().view.currentPage = 5;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png")})) << "page 5 is the last";
-    v().conversion.firstPageShown = 0;  // a document being converted: page 1 before its frame
-    v().conversion.conversionRunning = 1;
+    v().conversion.firstPageShown = false;  // a document being converted: page 1 before its frame
+    v().conversion.conversionRunning = true;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(1, ".jpg")}));
-    v().conversion.conversionRunning = 0;
+    v().conversion.conversionRunning = false;
     EXPECT_TRUE(neighbourPageFiles(v()).empty());
-    v().conversion.firstPageShown = 1;
-    v().conversion.workerRunning = 1;
+    v().conversion.firstPageShown = true;
+    v().conversion.workerRunning = true;
     EXPECT_TRUE(neighbourPageFiles(v()).empty());
     // A cached document's saved sheet waiting to be loaded comes before any page, worker or not.
-    v().sheet.sheetLoadPending = 1;
+    v().sheet.sheetLoadPending = true;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{sheetFile(v())}));
-    v().conversion.workerRunning = 0;
+    v().conversion.workerRunning = false;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{sheetFile(v()), file(4, ".png")}));
 }
 

@@ -19,7 +19,7 @@ HarnessOptions landscapeDesktop() {
     return options;
 }
 
-void expectPage(Viewer& v, int width, int height, int x, int y, int fitByWidth) {
+void expectPage(Viewer& v, int width, int height, int x, int y, bool fitByWidth) {
     EXPECT_EQ(media::spriteWidth(sprite::page), width);
     EXPECT_EQ(media::spriteHeight(sprite::page), height);
     EXPECT_EQ(v.view.pageX, x);
@@ -74,23 +74,23 @@ TEST_P(PageGestures, StripsTurnPagesButNeverLightAtTheEndsAndMissingPagesRaiseTh
     open(4, 1240, 1754, {}, {3});
     int right = v().layout.screenWidth - 3;
     flipAt(2);
-    EXPECT_EQ(v().frame.backStripHovered, 0);
+    EXPECT_FALSE(v().frame.backStripHovered);
     EXPECT_EQ(v().view.currentPage, 1);
     flipAt(right);
     EXPECT_EQ(v().view.currentPage, 2);
     EXPECT_EQ(v().view.pageCounterText, "2/4");
     flipAt(right);  // page 3 has no image yet
     EXPECT_EQ(v().view.currentPage, 2);
-    EXPECT_EQ(v().view.pageNotReady, 1);
+    EXPECT_TRUE(v().view.pageNotReady);
     EXPECT_TRUE(viewtest::near(harness->pixel(540, 960), media::rgb(100, 100, 100), 60));
     viewtest::writePageFile(folder, 3, 1240, 1754, true);
     flipAt(right);
     EXPECT_EQ(v().view.currentPage, 3);
-    EXPECT_EQ(v().view.pageNotReady, 0);
+    EXPECT_FALSE(v().view.pageNotReady);
     flipAt(right);
     flipAt(right);
     EXPECT_EQ(v().view.currentPage, 4);
-    EXPECT_EQ(v().frame.forwardStripHovered, 0);
+    EXPECT_FALSE(v().frame.forwardStripHovered);
     EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(4)));
     flipAt(2);
     EXPECT_TRUE(viewtest::near(harness->pixel(2, 100), media::rgb(198, 198, 198)));
@@ -102,13 +102,13 @@ TEST_P(PageGestures, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
     moveTo(700, 1200);
     frames(1);
     tap(160);
-    EXPECT_EQ(v().view.panAnimating, 0);
+    EXPECT_FALSE(v().view.panAnimating);
     tap(159);
-    ASSERT_EQ(v().view.panAnimating, 1);
+    ASSERT_TRUE(v().view.panAnimating);
     EXPECT_EQ(v().view.panShiftX, 540 - 700);
     EXPECT_EQ(v().view.panShiftY, 960 - 1200);
     frames(60, 5);
-    EXPECT_EQ(v().view.panAnimating, 0);
+    EXPECT_FALSE(v().view.panAnimating);
     float covered = 1.0f - std::pow(2.0f, -10.0f * 260.0f / 450.0f);  // ends in the first frame past 255 ms
     EXPECT_NEAR(v().view.pageX, 158 - 160 * covered, 1.0);
     EXPECT_NEAR(v().view.pageY, 420 - 240 * covered, 1.0);
@@ -126,12 +126,12 @@ TEST_P(PageGestures, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
     int stoppedX = v().view.pageX;
     ASSERT_NE(stoppedX, 158);
     press();
-    EXPECT_EQ(v().view.panAnimating, 0);
+    EXPECT_FALSE(v().view.panAnimating);
     EXPECT_EQ(v().view.pageX, stoppedX);
     EXPECT_EQ(v().view.panStartX, 158);
     harness->advance(40);
     release();
-    ASSERT_EQ(v().view.panAnimating, 1);
+    ASSERT_TRUE(v().view.panAnimating);
     frames(1, 1);
     EXPECT_LE(std::abs(v().view.pageX - 158), 2);  // from the start, not from where it stopped
     frames(60, 5);
@@ -144,17 +144,17 @@ TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
     moveTo(700, 1200);
     frames(1);
     tap(60);
-    ASSERT_EQ(v().view.panAnimating, 1);  // the first press and release are a tap
+    ASSERT_TRUE(v().view.panAnimating);  // the first press and release are a tap
     frames(10, 10);
     harness->doubleClick();
     frames(1, 10);
-    EXPECT_EQ(v().view.panAnimating, 0);
+    EXPECT_FALSE(v().view.panAnimating);
     EXPECT_EQ(v().view.pageX, 158);
     EXPECT_EQ(v().view.pageY, 420);
     harness->release();
     frames(1, 10);
-    EXPECT_EQ(v().frame.longPress, 1);  // timed from the first press
-    EXPECT_EQ(v().view.panAnimating, 0);
+    EXPECT_TRUE(v().frame.longPress);  // timed from the first press
+    EXPECT_FALSE(v().view.panAnimating);
 }
 
 TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
@@ -210,7 +210,7 @@ TEST_P(PageGestures, TapsLandingOnTheLitRightStripTurnPagesAndNeverZoom) {
         frames(60, 5);  // no quick second press
         EXPECT_EQ(v().view.currentPage, ++page) << "x " << x;
         expectPortraitFit(v());
-        EXPECT_EQ(v().frame.zoomDragging, 0);
+        EXPECT_FALSE(v().frame.zoomDragging);
     }
 }
 
@@ -225,10 +225,10 @@ TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
     press();
     release();
     EXPECT_EQ(v().view.currentPage, 2);
-    EXPECT_EQ(v().frame.infoPanelOpen, 1);
+    EXPECT_TRUE(v().frame.infoPanelOpen);
 }
 
-// SDL counts the presses of a burst 1, 2, 3, 4: every second one arrives as a double-click (515),
+// SDL counts the presses of a burst 1, 2, 3, 4: every second one arrives as a double-click,
 // which on a lit strip still turns the page. Away from the strips it restores the fit, and its release
 // 60 ms after the pair's first press, as quick as a double-tap, is no tap: the page stays centred.
 TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRestoresTheFit) {
@@ -259,7 +259,7 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
     harness->press(2);
     frames(1, 20);
     expectPortraitFit(v());
-    EXPECT_EQ(v().view.panAnimating, 0);
+    EXPECT_FALSE(v().view.panAnimating);
     harness->release();
     frames(60, 5);
     expectPortraitFit(v());
@@ -267,7 +267,7 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
     frames(1, 20);
     harness->release();
     frames(1, 20);
-    EXPECT_EQ(v().view.panAnimating, 1);
+    EXPECT_TRUE(v().view.panAnimating);
     EXPECT_EQ(v().view.currentPage, 5);
 }
 
@@ -323,7 +323,7 @@ TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
     open(2, 1240, 1754, landscapeDesktop());
     media::feedMouseButtonAt(150, 500, true, 1);
     frames(3);
-    ASSERT_EQ(v().frame.pagePressed, 1);
+    ASSERT_TRUE(v().frame.pagePressed);
     media::feedMouseButtonAt(650, 500, true, 1);
     frames(3);
     expectPage(v(), 764, 1080, 69, 0, 0);
@@ -335,15 +335,15 @@ TEST_F(PageView, AOnePageDocumentConvertedWithinItsLaunchFrameStillBecomesAJpeg)
     Viewer& viewer = v();
     std::string cache = makeTemporaryFolder("view-quick");
     viewer.document.documentCacheFolder = cache;
-    viewer.conversion.firstPageShown = 0;
+    viewer.conversion.firstPageShown = false;
     viewer.document.pageCount = 1;
     viewtest::writePageFile(cache, 1, 1240, 1754, false);  // already written at the launch check
     viewer.conversion.nextPageToConvert = 2;
     viewer.conversion.lastSeenConvertPage = 0;
     firstPageCheck(viewer);
-    EXPECT_EQ(viewer.conversion.firstPageShown, 0);
+    EXPECT_FALSE(viewer.conversion.firstPageShown);
     singlePageFinish(viewer);
-    EXPECT_EQ(viewer.conversion.firstPageShown, 1);
+    EXPECT_TRUE(viewer.conversion.firstPageShown);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
 }
@@ -353,11 +353,11 @@ TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
     Viewer& viewer = v();
     std::string cache = makeTemporaryFolder("view-first");
     viewer.document.documentCacheFolder = cache;
-    viewer.conversion.firstPageShown = 0;
+    viewer.conversion.firstPageShown = false;
     media::writeWholeFile(cache + "page-000001.png", "half a picture");
     viewer.conversion.nextPageToConvert = 2;
     firstPageCheck(viewer);
-    EXPECT_EQ(viewer.conversion.firstPageShown, 0);  // unreadable: tried again at the next launch
+    EXPECT_FALSE(viewer.conversion.firstPageShown);  // unreadable: tried again at the next launch
     viewer.document.pageCount = 1;
     singlePageFinish(viewer);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));  // kept until a JPEG is written
@@ -366,7 +366,7 @@ TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
     frames(1);
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
-    EXPECT_EQ(viewer.conversion.firstPageShown, 1);
+    EXPECT_TRUE(viewer.conversion.firstPageShown);
     EXPECT_EQ(viewer.document.pageCount, 0);
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
 }
@@ -376,12 +376,12 @@ TEST_F(PageView, ASinglePageWhoseJpegCannotBeWrittenShowsItsPngOnce) {
     Viewer& viewer = v();
     std::string cache = makeTemporaryFolder("view-no-jpeg");
     viewer.document.documentCacheFolder = cache;
-    viewer.conversion.firstPageShown = 0;
+    viewer.conversion.firstPageShown = false;
     viewer.document.pageCount = 1;
     viewtest::writePageFile(cache, 1, 1240, 1754, false);
     media::createFolder(cache + "page-000001.jpg", false);  // nothing can be written under that name
     singlePageFinish(viewer);
-    EXPECT_EQ(viewer.conversion.firstPageShown, 1);
+    EXPECT_TRUE(viewer.conversion.firstPageShown);
     EXPECT_EQ(viewer.document.pageCount, 0);  // no retry in every later frame
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));

@@ -33,7 +33,7 @@ TEST(SheetEndToEnd, TenPageDocumentGivesTheWorkedGridAndReopensFromTheTrailer) {
     std::string pdf = makeTemporaryFolder("view-e2e") + "ten.pdf";
     ASSERT_TRUE(makeNumberedPdf(pdf, 10));
     h.open(pdf);
-    ASSERT_TRUE(h.runUntil([&] { return h.v().sheet.sheetReady == 1; }, 1000000, 5, 180.0));
+    ASSERT_TRUE(h.runUntil([&] { return h.v().sheet.sheetReady; }, 1000000, 5, 180.0));
     Viewer& v = h.v();
     EXPECT_EQ(v.view.pageFitWidth, 764.0f);
     EXPECT_EQ(v.view.pageFitHeight, 1080.0f);
@@ -47,17 +47,17 @@ TEST(SheetEndToEnd, TenPageDocumentGivesTheWorkedGridAndReopensFromTheTrailer) {
     ASSERT_EQ(v.sheet.thumbnailCells.size(), 10u);
     std::vector<ThumbnailCell> built = v.sheet.thumbnailCells;
 
-    v.frame.thumbnailMode = 1;
+    v.frame.thumbnailMode = true;
     pickPage(h, 7);
-    EXPECT_EQ(v.frame.thumbnailMode, 0);
+    EXPECT_FALSE(v.frame.thumbnailMode);
     EXPECT_EQ(v.view.currentPage, 7);
     EXPECT_EQ(v.view.pageCounterText, "7/10");
 
     h.open(pdf);
-    EXPECT_EQ(v.document.documentIsCached, 1);
-    ASSERT_TRUE(h.runUntil([&] { return v.sheet.sheetReady == 1; }, 100000, 5, 30.0));
-    EXPECT_EQ(v.sheet.sheetJustBuilt, 0);
-    EXPECT_EQ(v.conversion.thumbnailsWanted, 0);
+    EXPECT_TRUE(v.document.documentIsCached);
+    ASSERT_TRUE(h.runUntil([&] { return v.sheet.sheetReady; }, 100000, 5, 30.0));
+    EXPECT_FALSE(v.sheet.sheetJustBuilt);
+    EXPECT_FALSE(v.conversion.thumbnailsWanted);
     ASSERT_EQ(v.sheet.thumbnailCells.size(), built.size());
     for (std::size_t i = 0; i < built.size(); ++i) {
         EXPECT_EQ(v.sheet.thumbnailCells[i].screenX, built[i].screenX) << i;
@@ -65,7 +65,7 @@ TEST(SheetEndToEnd, TenPageDocumentGivesTheWorkedGridAndReopensFromTheTrailer) {
         EXPECT_EQ(v.sheet.thumbnailCells[i].width, built[i].width) << i;
         EXPECT_EQ(v.sheet.thumbnailCells[i].height, built[i].height) << i;
     }
-    v.frame.thumbnailMode = 1;
+    v.frame.thumbnailMode = true;
     pickPage(h, 3);
     EXPECT_EQ(v.view.currentPage, 3);
 }

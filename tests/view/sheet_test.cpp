@@ -36,8 +36,8 @@ TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
     EXPECT_EQ(sheet.sheetCellWidth, 180);
     EXPECT_EQ(sheet.sheetCellHeight, 255);
     EXPECT_EQ(sheet.sheetEndRow, 1020);
-    EXPECT_EQ(sheet.sheetReady, 1);
-    EXPECT_EQ(v().conversion.thumbnailGenerationActive, 0);
+    EXPECT_TRUE(sheet.sheetReady);
+    EXPECT_FALSE(v().conversion.thumbnailGenerationActive);
     EXPECT_FALSE(media::imageExists(10));
     ASSERT_EQ(sheet.thumbnailCells.size(), 10u);
     EXPECT_EQ(cell(4).sheetY, 255);
@@ -94,35 +94,35 @@ TEST_P(SheetPicks, UnsoundSheetFilesNeverGiveCellsToPick) {
     v().sheet = SheetState{};
     ASSERT_TRUE(loadThumbnailSheet(v()));  // shown, but nothing can be picked
     EXPECT_TRUE(v().sheet.thumbnailCells.empty());
-    v().frame.thumbnailMode = 1;
+    v().frame.thumbnailMode = true;
     pointAt(300, 700);
     press();
     release();
-    EXPECT_EQ(v().frame.thumbnailMode, 1);
+    EXPECT_TRUE(v().frame.thumbnailMode);
     EXPECT_EQ(v().view.currentPage, 1);
     media::writeWholeFile(sheetFile(), std::string("garbage\0"
                                                    "1|1|1|1",
                                                    15));
     v().sheet = SheetState{};
     EXPECT_FALSE(loadThumbnailSheet(v()));
-    EXPECT_EQ(v().sheet.sheetReady, 0);
+    EXPECT_FALSE(v().sheet.sheetReady);
 }
 
 TEST_P(SheetPicks, HoverTintsACellAndAReleaseOnItOpensItsPage) {
     open(10);
     buildSheet();
-    v().frame.thumbnailMode = 1;
+    v().frame.thumbnailMode = true;
     pointAt(cell(1).screenX + cell(1).width, cell(1).screenY + cell(1).height);
     if (hoversBeforePress()) {
         EXPECT_EQ(v().sheet.hoveredCell, 0);  // the earlier cell wins on a shared border
     }
     pointAt(cell(3).screenX + cell(3).width + 40, cell(3).screenY + 50);
     if (hoversBeforePress()) {
-        EXPECT_EQ(v().frame.cellHovered, 0);  // beside the grid, inside the sheet
+        EXPECT_FALSE(v().frame.cellHovered);  // beside the grid, inside the sheet
     }
     press();
     release();
-    EXPECT_EQ(v().frame.thumbnailMode, 1);
+    EXPECT_TRUE(v().frame.thumbnailMode);
     pointAt(cell(7).screenX + 90, cell(7).screenY + 120);
     if (hoversBeforePress()) {
         EXPECT_EQ(v().sheet.hoveredCell, 6);
@@ -132,13 +132,13 @@ TEST_P(SheetPicks, HoverTintsACellAndAReleaseOnItOpensItsPage) {
     press();
     EXPECT_EQ(v().sheet.hoveredCell, 6);  // a finger's press is hovered where it landed
     release();
-    EXPECT_EQ(v().frame.thumbnailMode, 0);
+    EXPECT_FALSE(v().frame.thumbnailMode);
     EXPECT_EQ(v().view.currentPage, 7);
     EXPECT_EQ(v().view.pageCounterText, "7/10");
-    v().frame.thumbnailMode = 1;
+    v().frame.thumbnailMode = true;
     harness->doubleClick();
     frames(1);
-    EXPECT_EQ(v().frame.thumbnailMode, 0);
+    EXPECT_FALSE(v().frame.thumbnailMode);
     EXPECT_EQ(v().view.currentPage, 7);
 }
 
@@ -155,7 +155,7 @@ TEST_F(Sheet, SearchHitsAreMarkedOnACopyOnlyOnceTheSheetExists) {
     EXPECT_GT(media::green(marked), media::green(sheetPixel(40, 300)));
     EXPECT_EQ(viewtest::spritePixel(sprite::markedSheet, 90 + 75, 255 + 127), media::rgb(1, 1, 1));
     EXPECT_TRUE(viewtest::near(viewtest::spritePixel(sprite::markedSheet, 90, 127), viewtest::pageColour(1)));
-    v().frame.thumbnailMode = 1;
+    v().frame.thumbnailMode = true;
     frames(1);
     EXPECT_TRUE(viewtest::near(harness->pixel(cell(4).screenX + 40, cell(4).screenY + 45), marked, 3));
 }

@@ -97,7 +97,7 @@ protected:
             ASSERT_TRUE(media::loadImage(page, folder + name));
             ASSERT_TRUE(media::resizeImage(page, grid.cellWidth, grid.cellHeight));
         }
-        viewer.conversion.thumbnailGenerationActive = 1;
+        viewer.conversion.thumbnailGenerationActive = true;
         buildThumbnailSheet(viewer);
     }
 
