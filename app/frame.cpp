@@ -14,6 +14,7 @@
 #include "text/text_view.h"
 #include "view/page_prefetch.h"
 #include "view/page_view.h"
+#include "view/sharp_layer.h"
 #include "view/sheet.h"
 #include "view/sheet_loading.h"
 
@@ -39,6 +40,7 @@ bool runFrame(Viewer& v) {
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
     updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
+    updateSharpLayer(v);                       //     sharp layer: render polled, taken or asked for
     prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
     displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
     hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
@@ -150,6 +152,7 @@ void handleDoubleClick(Viewer& v) {
         frame.longPress = true;
         frame.pagePressed = false;
         frame.frameEvent = media::WindowEvent::none;
+        frame.doubleClickHeld = true;
     }
     if (frame.thumbnailMode) {
         frame.thumbnailMode = false;
@@ -216,6 +219,8 @@ static void reattachWindow(Viewer& v) {
 
 void handlePress(Viewer& v) {
     FrameState& frame = v.frame;
+    if (frame.frameEvent == media::WindowEvent::leftDown)
+        frame.doubleClickHeld = false;  // a gesture of its own
     if (frame.frameEvent != media::WindowEvent::leftDown || !pageGestureAllowed(frame)) return;
     if (!stripLit(frame) && !frame.toolbarShown && !frame.pagePressed) {
         frame.pressTime = media::elapsedMilliseconds();
@@ -241,8 +246,12 @@ void handleRelease(Viewer& v) {
     frame.zoomDragging = false;
     frame.releaseTime = media::elapsedMilliseconds();
     frame.longPress = frame.releaseTime - frame.pressTime >= longPressMilliseconds;
-    bool tap = !frame.longPress && !stripLit(frame) && !frame.toolbarShown && !frame.textViewOpen &&
-               !frame.pointerOverKeyboard && !frame.pointerOverSearchButton && !v.view.panAnimating;
+    // The release that ends a double-click leaves the page fitted and centred, however quick it was.
+    const bool endsDoubleClick = frame.doubleClickHeld;
+    frame.doubleClickHeld = false;
+    bool tap = !frame.longPress && !endsDoubleClick && !stripLit(frame) && !frame.toolbarShown &&
+               !frame.textViewOpen && !frame.pointerOverKeyboard && !frame.pointerOverSearchButton &&
+               !v.view.panAnimating;
     if (tap) startGlide(v);
 }
 

@@ -12,6 +12,7 @@
 #include "media/system/system.h"
 #include "text/search.h"
 #include "view/page_view.h"
+#include "view/sharp_layer.h"
 #include "view/sheet.h"
 
 namespace {
@@ -86,7 +87,8 @@ void displayButtonFaces(const Viewer& v) {
 void displayPageOrSheet(Viewer& v) {
     FrameState& frame = v.frame;
     if (media::spriteExists(sprite::page) && !frame.thumbnailMode) {
-        drawPage(v);
+        if (!sharpLayerCoversPage(v)) drawPage(v);  // the opaque layer hides all of it
+        drawSharpLayer(v);
     } else if (frame.thumbnailMode && v.sheet.sheetReady && media::spriteExists(sprite::thumbnailSheet)) {
         frame.searchPanelOpen = false;
         showThumbnailMode(v);

@@ -16,6 +16,7 @@
 #include "media/media.h"
 #include "media/system/system.h"
 #include "view/page_view.h"
+#include "view/sharp_layer.h"
 
 namespace {
 
@@ -139,6 +140,7 @@ void saveFrameWhenDue(FrameDump& dump) {
 
 void exitSequence(Viewer& v) {
     stopAllTools();
+    endSharpLayer(v);
     stopPageFileWorker(v);
     media::releaseFolder(v.document.cacheFolderHold);
     v.document.cacheFolderHold = -1;

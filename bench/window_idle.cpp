@@ -1,8 +1,10 @@
 // The built viewer in a real X window (Xvfb, 1080 x 1920), started as users start it, with no SDL
 // variable set (the renderer is the program's own choice), driven with xdotool: the share of one core
-// it uses on the welcome screen, with a page shown and the pointer still or moving, and with the
-// thumbnail sheet shown, and its frames per second against the 240 cap. "name: value" lines; the CPU
-// shares are the viewer's own CPU time over the wall time measured.
+// it uses on the welcome screen, with a page shown and the pointer still or moving, with a zoomed page
+// nobody touches, and with the thumbnail sheet shown, and its frames per second against the 240 cap;
+// then its peak memory while zooming and panning for 30 s on a 4K portrait screen (2160 x 3840)
+// against the same on the 1080 x 1920 one. "name: value" lines; the CPU shares are the viewer's own
+// CPU time over the wall time measured.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -33,6 +35,9 @@ namespace {
 constexpr int frameCap = 240;
 constexpr double measuredSeconds = 5.0;
 constexpr double settleSeconds = 1.5;
+constexpr double zoomingSeconds = 30.0;
+const char* const portraitScreen = "1080x1920x24";
+const char* const portrait4kScreen = "2160x3840x24";
 const char* const corpusDocument = "short-ltnews36.pdf";
 // The Thumbnails button's centre at 1080 x 1920, in the tool bar shown while the pointer is near the top.
 constexpr int thumbnailsX = 94, buttonY = 27;
@@ -298,6 +303,11 @@ void pageScenes(Session& session, const std::string& document) {
     pause(1.0);
     print("page_pointer_moving", measure(session, viewer));
     stop(mover);
+    xdotool(session, {"mousemove", "540", "1200"});
+    for (int step = 0; step < 3; ++step) xdotool(session, {"key", "--clearmodifiers", "ctrl+equal"});
+    pause(settleSeconds);
+    print("page_zoomed_still", measure(session, viewer));
+    xdotool(session, {"key", "--clearmodifiers", "ctrl+0"});
     xdotool(session, {"mousemove", std::to_string(thumbnailsX), std::to_string(buttonY)});
     pause(0.3);
     xdotool(session, {"click", "1"});
@@ -310,9 +320,9 @@ void pageScenes(Session& session, const std::string& document) {
 
 // Other programs on the machine may run X servers of their own and race for a display number: a
 // server whose display cannot be used is replaced.
-bool startServer(Session& session, XServer& server) {
+bool startServer(Session& session, XServer& server, const std::string& screen = portraitScreen) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const bool started = server.start("1080x1920x24", {"-noreset"}, session.work + "xvfb.log");
+        const bool started = server.start(screen, {"-noreset"}, session.work + "xvfb.log");
         if (started) remember(server.processId());
         session.display = server.display();
         session.environment = viewerEnvironment(session.work, session.display);
@@ -321,6 +331,86 @@ bool startServer(Session& session, XServer& server) {
         server.stop();
     }
     return false;
+}
+
+long peakKilobytes(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    }
+    return -1;
+}
+
+// A reader's zooming and panning, in fractions of the screen: Control+plus twice, taps that glide the
+// page, a zoom drag, Control+minus, the fit again; over and over for the given time.
+void zoomAndPan(Session& session, int width, int height, double seconds) {
+    auto at = [&](double x, double y) {
+        return std::vector<std::string>{std::to_string(static_cast<int>(x * width)),
+                                        std::to_string(static_cast<int>(y * height))};
+    };
+    auto click = [&](double x, double y) {
+        std::vector<std::string> move = at(x, y);
+        xdotool(session, {"mousemove", move[0], move[1], "click", "1"});
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (int round = 0;
+         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds; ++round) {
+        xdotool(session, {"key", "--clearmodifiers", "ctrl+equal"});
+        pause(0.3);
+        xdotool(session, {"key", "--clearmodifiers", "ctrl+equal"});
+        pause(0.6);
+        click(0.3 + 0.05 * (round % 3), 0.35);
+        pause(0.6);
+        click(0.65, 0.6 - 0.05 * (round % 2));
+        pause(0.6);
+        std::vector<std::string> from = at(0.4, 0.5);
+        xdotool(session, {"mousemove", from[0], from[1], "mousedown", "1"});
+        for (int step = 1; step <= 6; ++step) {
+            std::vector<std::string> to = at(0.4 + 0.02 * step, 0.5);
+            xdotool(session, {"mousemove", to[0], to[1], "sleep", "0.02"});
+        }
+        xdotool(session, {"mouseup", "1"});
+        pause(0.6);
+        xdotool(session, {"key", "--clearmodifiers", "ctrl+minus"});
+        pause(0.4);
+        xdotool(session, {"key", "--clearmodifiers", "ctrl+0"});
+        pause(0.4);
+    }
+}
+
+// The viewer's peak resident memory over zooming and panning on a screen of its own; -1 on failure.
+long zoomingPeak(const std::string& screen, int width, int height, const std::string& document) {
+    Session session;
+    session.work = makeTemporaryFolder("pagewell-window-memory");
+    XServer server;
+    if (!startServer(session, server, screen)) return -1;
+    long peak = -1;
+    if (pid_t viewer = startViewer(session, document); viewer != 0) {
+        xdotool(session, {"mousemove", std::to_string(width / 2), std::to_string(height / 2)});
+        pause(settleSeconds);
+        zoomAndPan(session, width, height, zoomingSeconds);
+        pause(settleSeconds);
+        peak = peakKilobytes(viewer);
+        endViewer(session, viewer);
+    }
+    forget(server.processId());
+    server.stop();
+    return peak;
+}
+
+void memoryScenes(const std::string& document) {
+    const long portrait = zoomingPeak(portraitScreen, 1080, 1920, document);
+    const long portrait4k = zoomingPeak(portrait4kScreen, 2160, 3840, document);
+    if (portrait <= 0 || portrait4k <= 0) {
+        std::printf("window_memory_failed: 1\n");
+        return;
+    }
+    std::printf("window_memory.zooming_30s_peak_rss_1080x1920_mb: %.1f\n", portrait / 1024.0);
+    std::printf("window_memory.zooming_30s_peak_rss_2160x3840_mb: %.1f\n", portrait4k / 1024.0);
+    std::printf("window_memory.zooming_30s_peak_rss_ratio_4k_to_1080x1920: %.3f\n",
+                static_cast<double>(portrait4k) / static_cast<double>(portrait));
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -344,7 +434,10 @@ int main() {
     std::printf("window_idle.fps_cap: %d\n", frameCap);
     welcomeScene(session);
     std::string document = std::string(PAGEWELL_CORPUS_DIR) + corpusDocument;
-    if (convertDocument(session, document)) pageScenes(session, document);
+    const bool converted = convertDocument(session, document);
+    if (converted) pageScenes(session, document);
     forget(server.processId());
+    server.stop();
+    if (converted) memoryScenes(document);
     return 0;
 }

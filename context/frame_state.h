@@ -44,7 +44,8 @@ struct FrameState {
     bool messagePanelShown = false;  // the loop: the message panel (sprite::infoMessage) is on screen
     std::string messagePanelText;    // the loop: what the message panel says
     std::int64_t messagePanelSince = 0;  // the loop: when it was put up; it goes after a while or a press
-    int laterSpritesDrawn = 0;  // the loop: groups of tips, text view, keyboard, about screen made so far
+    int laterSpritesDrawn = 0;     // the loop: groups of tips, text view, keyboard, about screen made so far
+    bool doubleClickHeld = false;  // the loop: a double-click fitted the page; its release is no tap
 };
 
 // The frame's event has been taken: the later steps of this frame do not see it.

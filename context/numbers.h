@@ -16,6 +16,7 @@ constexpr int touchRing = 7;
 constexpr int pageNotReady = 8;
 constexpr int pageCounter = 9;
 constexpr int page = 10;
+constexpr int sharpLayer = 11;  // the visible part of the page at its displayed scale
 constexpr int thumbWait = 12;
 constexpr int openButton = 50;
 constexpr int thumbsButton = 51;

@@ -10,6 +10,7 @@
 #include "context/layout.h"
 #include "context/numbers.h"
 #include "context/password_state.h"
+#include "context/sharp_layer_state.h"
 #include "context/text_state.h"
 #include "context/view_state.h"
 #include "media/system/system.h"
@@ -21,6 +22,7 @@ struct Viewer {
     ToolState tools;
     ConversionState conversion;
     PageViewState view;
+    SharpLayerState sharp;
     SheetState sheet;
     TextState text;
     SearchState search;

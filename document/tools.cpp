@@ -2,6 +2,7 @@
 #include "document/tools.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@ namespace {
 const char* const pageConverterName = "pdftopng.exe";
 const char* const textExtractorName = "pdftotext.exe";
 const char* const informationProgramName = "pdfinfo.exe";
+const char* const regionRendererName = "pdfregion.exe";
 const std::string passwordVariable = "PAGEWELL_PASSWORD";
 
 // A path starting with "-" would be taken for an option; "./-x" names the same file.
@@ -24,10 +26,14 @@ std::string asOperand(const std::string& path) {
 
 // The converter's resolution as a whole number, halves to even; kept in a range a number can hold.
 std::string wholeDpi(float renderDpi) {
-    double dpi = std::nearbyint(static_cast<double>(renderDpi));
-    if (!std::isfinite(dpi) || dpi < 1.0) dpi = 1.0;
-    if (dpi > 100000.0) dpi = 100000.0;
-    return std::to_string(static_cast<long>(dpi));
+    return std::to_string(static_cast<long>(converterDotsPerInch(renderDpi)));
+}
+
+// Fixed notation whatever the locale, precise enough to name one pixel among a million.
+std::string decimal(double value) {
+    char text[64];
+    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
 }
 
 // Started programs get the high priority; one that has ended already is left alone.
@@ -38,6 +44,7 @@ void raiseRunningProgram(const std::string& exeName) {
 std::string toolRole(const ToolState& tools, const std::string& program) {
     if (program == tools.pdftopngPath) return "The page converter";
     if (program == tools.pdftotextPath) return "The text extractor";
+    if (program == tools.toolFolder + regionRendererName) return "The region renderer";
     return "The information program";
 }
 
@@ -120,6 +127,27 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
             asOperand(cacheFolder + "page")};
 }
 
+double converterDotsPerInch(float renderDpi) {
+    double dpi = std::nearbyint(static_cast<double>(renderDpi));
+    if (!std::isfinite(dpi) || dpi < 1.0) dpi = 1.0;
+    return std::min(dpi, 100000.0);
+}
+
+std::vector<std::string> regionRendererArguments(const PageRegion& region, const std::string& documentPath,
+                                                 const std::string& outputFile) {
+    const std::string clip = decimal(region.left) + "," + decimal(region.top) + "," + decimal(region.right) +
+                             "," + decimal(region.bottom);
+    return {"-q",
+            "-f",
+            std::to_string(region.page),
+            "-r",
+            decimal(region.dotsPerInch),
+            "-c",
+            clip,
+            asOperand(documentPath),
+            asOperand(outputFile)};
+}
+
 // An information file left by a program that did not start or did not end its own way holds nothing
 // to go by: the next opening runs the program again.
 int runInformationProgram(Viewer& v) {
@@ -150,6 +178,13 @@ void startPageConverter(Viewer& v, int page) {
                                        v.document.documentCacheFolder),
                 options);
     raiseRunningProgram(pageConverterName);
+}
+
+int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile) {
+    media::RunOptions options;
+    options.workingFolder = v.tools.toolFolder;
+    return runTool(v, v.tools.toolFolder + regionRendererName,
+                   regionRendererArguments(region, v.document.documentPath, outputFile), options);
 }
 
 std::string takeToolProblem(Viewer& v) {

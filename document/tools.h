@@ -23,6 +23,20 @@ int runInformationProgram(Viewer& v);
 // Runs pdfinfo with the document's password and waits, its output dropped: its exit status as above.
 int testDocumentPassword(Viewer& v);
 void startTextExtractor(Viewer& v);
+// A rectangle of a page for the region renderer (pdfregion.exe): its corners in points from the
+// page's top-left corner as shown, and the resolution to draw it at.
+struct PageRegion {
+    int page = 0;
+    double dotsPerInch = 0.0;
+    double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+};
+// The resolution the page converter is given for renderDpi: a whole number.
+double converterDotsPerInch(float renderDpi);
+std::vector<std::string> regionRendererArguments(const PageRegion& region, const std::string& documentPath,
+                                                 const std::string& outputFile);
+// Starts the region renderer for the open document, writing outputFile; its process id, 0 when it
+// could not be started. It runs under a name of its own: never taken for the page converter.
+int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile);
 void startPageConverter(Viewer& v, int page);
 // A tool program that could not be started (missing, not executable), as the message panel says it:
 // "The page converter could not be started: Permission denied". Given once; "" when there is none.

@@ -12,6 +12,7 @@
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
+#include "view/sharp_layer.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ bool loadFoundPage(Viewer& v, const std::string& file) {
     view.pageCounterText = std::to_string(view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
     drawPageCounter(v);
     if (!media::loadSprite(sprite::page, file)) return false;
+    notePageInSprite(v, view.currentPage, file);
     fitPage(v);
     drawStatusLine(v);
     if (view.currentPage == 1) v.frame.backStripHovered = false;
@@ -204,6 +206,7 @@ void showCachedFirstPage(Viewer& v) {
     if (!media::filePresent(firstPage) || v.conversion.firstPageShown) return;
     centreMouse(v);
     if (!media::loadSprite(sprite::page, firstPage)) return;
+    notePageInSprite(v, 1, firstPage);
     v.conversion.firstPageShown = true;
     fitPage(v);
 }
@@ -308,6 +311,7 @@ void firstPageCheck(Viewer& v) {
     std::string file = pageImageFile(v, 1);
     // Counted as shown only once it loads: a failed load is tried again at the next launch.
     if (!file.empty() && !conversion.firstPageShown && media::loadSprite(sprite::page, file)) {
+        notePageInSprite(v, 1, file);
         centreMouse(v);
         conversion.firstPageShown = true;
         fitPage(v);
@@ -321,7 +325,9 @@ void singlePageFinish(Viewer& v) {
     const SinglePage found = finishSinglePagePng(base + ".png", base + ".jpg");
     if (found == SinglePage::notYet) return;
     // The pointer is centred only once the page shows, so an unreadable file cannot pin it there.
-    if (!media::loadSprite(sprite::page, base + (found == SinglePage::jpeg ? ".jpg" : ".png"))) return;
+    const std::string file = base + (found == SinglePage::jpeg ? ".jpg" : ".png");
+    if (!media::loadSprite(sprite::page, file)) return;
+    notePageInSprite(v, 1, file);
     centreMouse(v);
     v.conversion.firstPageShown = true;
     v.document.pageCount = 0;

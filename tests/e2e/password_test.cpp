@@ -88,7 +88,8 @@ std::string commandLineOf(const std::string& pid) {
 
 // The command lines of the tool programs running now, as any user of the machine can read them.
 void collectToolCommandLines(std::vector<std::string>& seen) {
-    static const std::set<std::string> tools = {"pdfinfo.exe\n", "pdftotext.exe\n", "pdftopng.exe\n"};
+    static const std::set<std::string> tools = {"pdfinfo.exe\n", "pdftotext.exe\n", "pdftopng.exe\n",
+                                                "pdfregion.exe\n"};
     std::error_code error;
     for (const auto& entry : fs::directory_iterator("/proc", error)) {
         const std::string pid = entry.path().filename().string();

@@ -26,6 +26,7 @@
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 #include "tests/support/polling.h"
+#include "view/sharp_layer.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define PAGEWELL_SOAK_ASAN 1
@@ -515,8 +516,9 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     ASSERT_FALSE(h.v().search.searchHits.empty());
     const long tourFrames = input.frames();
     while (input.frames() < tourFrames + 1000) input.step();
-    // The pages decoded and scaled ahead are a bounded cache, there or not by chance at either count.
+    // The pages decoded ahead and the sharp layer are bounded, there or not by chance at either count.
     media::stopPrefetch();
+    endSharpLayer(h.v());
     const long residentAfterThousand = residentKilobytes();
     const long programAfterThousand = programResidentKilobytes();
     const long heapAfterThousand = heapKilobytes();
@@ -536,6 +538,7 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
         }
     }
     media::stopPrefetch();
+    endSharpLayer(h.v());
     const long residentAtEnd = residentKilobytes();
     const long programAtEnd = programResidentKilobytes();
     const long heapAtEnd = heapKilobytes();

@@ -22,6 +22,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "view/page_view.h"
+#include "view/sharp_layer.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ Harness::~Harness() {
     if (started_ && ended_) {
         exitSequence(*viewer_);
     } else {
+        endSharpLayer(*viewer_);  // the render in flight is this viewer's own, found by its process id
         stopPageFileWorker(*viewer_);
         media::stopDisplay();
     }

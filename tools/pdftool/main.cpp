@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
     if (name == "pdfinfo.exe" || name == "pdfinfo") return runInfo(arguments);
     if (name == "pdftotext.exe" || name == "pdftotext") return runText(arguments);
     if (name == "pdftopng.exe" || name == "pdftopng") return runRender(arguments);
+    if (name == "pdfregion.exe" || name == "pdfregion") return runRegion(arguments);
     reportError("start me as pdfinfo.exe, pdftotext.exe or pdftopng.exe (a link to this program)");
     return kExitUsage;
 }

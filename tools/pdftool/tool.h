@@ -67,7 +67,8 @@ void discardTemporaryOutput(TemporaryOutput& output);
 bool writeRgbPng(FILE* file, int width, int height, const unsigned char* pixels, std::ptrdiff_t stride,
                  double dotsPerInch);
 
-// The three kinds of work, each given the arguments after the program name.
+// The kinds of work, each given the arguments after the program name.
 int runInfo(const std::vector<std::string>& arguments);
 int runText(const std::vector<std::string>& arguments);
 int runRender(const std::vector<std::string>& arguments);
+int runRegion(const std::vector<std::string>& arguments);

@@ -1,0 +1,106 @@
+// pdfregion.exe: one rectangle of a page, pixel for pixel the part of the whole page drawn at the same
+// resolution, whatever the page's box and rotation; bad requests give a message and no file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "media/pictures/pictures.h"
+#include "tests/support/pdf_maker.h"
+#include "tests/tools/tool_runner.h"
+
+namespace {
+
+struct PixelBox {
+    int x0, y0, x1, y1;
+};
+
+ToolRun renderRegion(const std::string& pdf, double dpi, PixelBox box, const std::string& output) {
+    const double points = 72.0 / dpi;
+    const std::string clip = std::to_string(box.x0 * points) + "," + std::to_string(box.y0 * points) + "," +
+                             std::to_string(box.x1 * points) + "," + std::to_string(box.y1 * points);
+    return runTool("pdfregion.exe", {"-q", "-f", "1", "-r", std::to_string(dpi), "-c", clip, pdf, output});
+}
+
+// The rows of the region's picture equal those of the box in the whole page's picture.
+bool sameAsBox(const media::Picture& region, const media::Picture& whole, PixelBox box) {
+    for (int y = 0; y < region.height; ++y) {
+        const auto row = region.pixels.begin() + static_cast<std::ptrdiff_t>(y) * region.width;
+        const auto wholeRow =
+            whole.pixels.begin() + static_cast<std::ptrdiff_t>(y + box.y0) * whole.width + box.x0;
+        if (!std::equal(row, row + region.width, wholeRow)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The whole page drawn by the page converter at the same (fractional) resolution is the reference.
+TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
+    ScratchFolder folder;
+    TestPage text;
+    for (int line = 0; line < 45; ++line)
+        text.lines.push_back("Line " + std::to_string(line) +
+                             ": the quick brown fox jumps over the lazy dog");
+    ASSERT_TRUE(makeTestPdf(folder.path("text.pdf"), {text}));
+    ASSERT_TRUE(writeWholeFile(folder.path("rotated.pdf"), handMadePagePdf("[0 0 300 200]", "/Rotate 90")));
+    ASSERT_TRUE(writeWholeFile(folder.path("offset.pdf"), handMadePagePdf("[100 50 400 250]")));
+    struct Case {
+        std::string pdf;
+        double dpi;
+        PixelBox box;
+    };
+    const Case cases[] = {
+        {"text.pdf", 261.027190, {300, 700, 1100, 1900}},  // a 4K screen's fit of the 120 dpi picture
+        {"text.pdf", 457.5, {0, 0, 1080, 1920}},           // the corner of a zoomed page
+        {"rotated.pdf", 300.0, {10, 40, 200, 400}},
+        {"offset.pdf", 144.0, {0, 0, 600, 400}},  // the whole page: its box does not start at 0
+    };
+    for (const Case& c : cases) {
+        const std::string output = folder.path("region.png");
+        ToolRun run = renderRegion(folder.path(c.pdf), c.dpi, c.box, output);
+        ASSERT_EQ(run.exitCode, 0) << c.pdf << ": " << run.standardError;
+        ToolRun whole = runTool("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", std::to_string(c.dpi),
+                                                 folder.path(c.pdf), folder.path("whole")});
+        ASSERT_EQ(whole.exitCode, 0) << whole.standardError;
+        media::Picture region, page;
+        ASSERT_TRUE(media::decodeImageFile(output, region));
+        ASSERT_TRUE(media::decodeImageFile(folder.path("whole-000001.png"), page));
+        ASSERT_EQ(region.width, c.box.x1 - c.box.x0) << c.pdf;
+        ASSERT_EQ(region.height, c.box.y1 - c.box.y0) << c.pdf;
+        EXPECT_TRUE(sameAsBox(region, page, c.box)) << c.pdf << " at " << c.dpi << " dpi";
+    }
+    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"offset.pdf", "region.png", "rotated.pdf",
+                                                            "text.pdf", "whole-000001.png"}));
+}
+
+TEST(PdfRegion, RefusesBadRequestsWithAMessageAndNoFile) {
+    ScratchFolder folder;
+    ASSERT_TRUE(makeNumberedPdf(folder.path("doc.pdf"), 2));
+    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), passwordProtectedPdf()));
+    ASSERT_TRUE(writeWholeFile(folder.path("text.pdf"), "not a PDF document\n"));
+    const std::string pdf = folder.path("doc.pdf"), out = folder.path("out.png");
+    struct Case {
+        std::vector<std::string> words;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {{"-q", "-f", "1", "-r", "100", pdf, out}, 2},                         // no rectangle
+        {{"-q", "-f", "1", "-r", "100", "-c", "0,0,10", pdf, out}, 2},         // three numbers
+        {{"-q", "-f", "1", "-r", "100", "-c", "5,0,1,10", pdf, out}, 2},       // right of its left
+        {{"-q", "-f", "1", "-r", "100", "-c", "0,0,10,10", pdf}, 2},           // no output
+        {{"-q", "-f", "3", "-r", "100", "-c", "0,0,10,10", pdf, out}, 1},      // no such page
+        {{"-q", "-f", "1", "-r", "100", "-c", "0,0,0.1,0.1", pdf, out}, 1},    // no whole pixel
+        {{"-q", "-f", "1", "-r", "10000", "-c", "0,0,600,600", pdf, out}, 1},  // larger than any page image
+        {{"-q", "-f", "1", "-r", "100", "-c", "0,0,10,10", folder.path("text.pdf"), out}, 1},
+        {{"-q", "-f", "1", "-r", "100", "-c", "0,0,10,10", folder.path("locked.pdf"), out}, 4},
+    };
+    for (const Case& c : cases) {
+        ToolRun run = runTool("pdfregion.exe", c.words, 20);
+        std::string words;
+        for (const std::string& word : c.words) words += word + " ";
+        EXPECT_EQ(run.exitCode, c.exitCode) << words;
+        EXPECT_FALSE(run.standardError.empty()) << words;
+        EXPECT_FALSE(fileExists(out)) << words;
+    }
+    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"doc.pdf", "locked.pdf", "text.pdf"}));
+}

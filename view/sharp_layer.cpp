@@ -1,0 +1,240 @@
+// The sharp layer: asked for once the view settles, rendered by the region renderer in a process of its
+// own, decoded ahead by the prefetch, drawn over the page; a view that moves on drops what is stale.
+#include "view/sharp_layer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+
+#include "media/display/display.h"
+#include "media/input/input.h"
+#include "media/system/system.h"
+#include "view/page_prefetch.h"
+
+namespace {
+
+// The converter bounds a page image to this side and area, reducing the resolution: a picture that
+// reaches either was not made at the document's resolution.
+constexpr int reducedPictureSide = 19990;
+constexpr double reducedPicturePixels = 99.0e6;
+
+PageOnScreen pageOnScreen(const Viewer& v) {
+    PageOnScreen page;
+    page.screenWidth = v.layout.screenWidth;
+    page.screenHeight = v.layout.screenHeight;
+    page.left = v.view.pageX + v.view.zoomOffsetX;
+    page.top = v.view.pageY + v.view.zoomOffsetY;
+    page.displayWidth = media::spriteWidth(sprite::page);
+    page.displayHeight = media::spriteHeight(sprite::page);
+    page.ownWidth = media::spriteOwnWidth(sprite::page);
+    page.ownHeight = media::spriteOwnHeight(sprite::page);
+    return page;
+}
+
+// The page the sprite holds, as it is displayed now; no part. Empty when no page of the open document
+// is shown: the layer is rendered from the open document, so a page of the one before never gets one.
+SharpView displayedView(const Viewer& v) {
+    SharpView view;
+    const SharpLayerState& sharp = v.sharp;
+    const std::string& folder = v.document.documentCacheFolder;
+    if (!media::spriteExists(sprite::page) || sharp.pageInSprite.empty() || folder.empty() ||
+        sharp.pageInSprite.rfind(folder, 0) != 0)
+        return view;
+    view.pageFile = sharp.pageInSprite;
+    view.page = sharp.pageNumberInSprite;
+    view.displayWidth = media::spriteWidth(sprite::page);
+    view.displayHeight = media::spriteHeight(sprite::page);
+    return view;
+}
+
+// The same page picture at the same displayed size: a layer made for one fits the other wherever the
+// page stands.
+bool sameScale(const SharpView& a, const SharpView& b) {
+    return !a.pageFile.empty() && a.pageFile == b.pageFile && a.page == b.page &&
+           a.displayWidth == b.displayWidth && a.displayHeight == b.displayHeight;
+}
+
+// No button held on the page and no glide under way: the view stays as it is until the next input.
+bool settled(const Viewer& v) {
+    const bool held = v.frame.pagePressed && media::mouseButton(1);
+    return !held && !v.view.panAnimating && !v.frame.thumbnailMode;
+}
+
+// The view a layer is wanted for now: none while the view moves or needs none.
+SharpView wantedView(const Viewer& v) {
+    if (v.document.documentPath.empty() || v.document.renderDpi <= 0.0f || !settled(v)) return {};
+    return sharpViewOnScreen(v);
+}
+
+std::string folderOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('/') + 1);
+}
+
+// The tool writes under a hidden temporary name beside the file and renames it when complete; a
+// render stopped midway leaves that name behind.
+void removeLayerFiles(const std::string& file) {
+    if (file.empty()) return;
+    media::deleteFile(file);
+    const std::string name = file.substr(file.find_last_of('/') + 1);
+    media::deleteFilesInFolder(folderOf(file), "." + name + ".*");
+}
+
+void dropRender(SharpLayerState& sharp) {
+    SharpRender& render = sharp.render;
+    const bool stopped = media::programRunning(render.process) && media::stopProgram(render.process);
+    if (stopped) {
+        removeLayerFiles(render.file);
+    } else if (!render.file.empty()) {
+        media::deleteFile(render.file);
+    }
+    render = SharpRender{};
+}
+
+void forgetShownLayer(SharpLayerState& sharp) {
+    if (sharp.shown.empty()) return;
+    media::freeSprite(sprite::sharpLayer);
+    sharp.shown = SharpView{};
+}
+
+void failRender(SharpLayerState& sharp) {
+    sharp.failed = sharp.render.view;
+    dropRender(sharp);
+}
+
+// The decoded layer becomes the layer sprite, replacing the one shown; its file goes.
+void takeArrivedLayer(SharpLayerState& sharp) {
+    SharpRender& render = sharp.render;
+    const bool loaded = media::loadSprite(sprite::sharpLayer, render.file);
+    if (!loaded || media::spriteOwnWidth(sprite::sharpLayer) != render.view.width ||
+        media::spriteOwnHeight(sprite::sharpLayer) != render.view.height) {
+        if (loaded) media::freeSprite(sprite::sharpLayer);
+        sharp.shown = SharpView{};
+        failRender(sharp);
+        return;
+    }
+    sharp.shown = render.view;
+    dropRender(sharp);
+}
+
+// A render for another page or scale than the displayed one is dropped at once; one that ended hands
+// its file to the prefetch at once, which decodes it off the frame's path; a decoded one is taken.
+void followRender(Viewer& v, const SharpView& displayed) {
+    SharpLayerState& sharp = v.sharp;
+    SharpRender& render = sharp.render;
+    if (render.stage == SharpRenderStage::none) return;
+    if (!sameScale(render.view, displayed)) return dropRender(sharp);
+    if (render.stage == SharpRenderStage::running) {
+        if (media::programRunning(render.process)) return;
+        render.process = 0;
+        if (!media::filePresent(render.file)) return failRender(sharp);
+        render.stage = SharpRenderStage::arriving;
+        prefetchNeighbourPages(v);
+        return;
+    }
+    if (media::prefetchFailed(render.file)) return failRender(sharp);
+    if (media::prefetchedImageReady(render.file)) takeArrivedLayer(sharp);
+}
+
+std::string newFileToken() {
+    std::random_device source;
+    const std::uint64_t token = (std::uint64_t{source()} << 32) ^ source();
+    char text[24];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(token));
+    return text;
+}
+
+// Layer files lie beside the page files, under names never taken for a page ("sharp-…").
+void startRender(Viewer& v, const SharpView& wanted) {
+    SharpLayerState& sharp = v.sharp;
+    if (sharp.fileToken.empty()) sharp.fileToken = newFileToken();
+    const std::string file = folderOf(wanted.pageFile) + "sharp-" + sharp.fileToken + "-" +
+                             std::to_string(++sharp.fileSerial) + ".png";
+    const int process = startRegionRenderer(v, sharpRegionOf(v, wanted), file);
+    if (process == 0) {
+        sharp.failed = wanted;
+        return;
+    }
+    sharp.render = SharpRender{wanted, SharpRenderStage::running, process, file};
+}
+
+}  // namespace
+
+SharpView sharpViewOnScreen(const Viewer& v) {
+    SharpView view = displayedView(v);
+    const PagePart part = view.pageFile.empty() ? PagePart{} : sharpPartOf(pageOnScreen(v));
+    if (part.width <= 0) return {};
+    view.x = part.x;
+    view.y = part.y;
+    view.width = part.width;
+    view.height = part.height;
+    return view;
+}
+
+PagePart sharpPartOf(const PageOnScreen& page) {
+    const bool larger = page.displayWidth > page.ownWidth || page.displayHeight > page.ownHeight;
+    const bool reduced = std::max(page.ownWidth, page.ownHeight) >= reducedPictureSide ||
+                         static_cast<double>(page.ownWidth) * page.ownHeight >= reducedPicturePixels;
+    if (!larger || reduced || page.ownWidth <= 0 || page.ownHeight <= 0) return {};
+    const int left = std::max(page.left, 0), top = std::max(page.top, 0);
+    const int right = std::min(page.left + page.displayWidth, page.screenWidth);
+    const int bottom = std::min(page.top + page.displayHeight, page.screenHeight);
+    if (right <= left || bottom <= top) return {};
+    return {left - page.left, top - page.top, right - left, bottom - top};
+}
+
+// The picture's pixels are the converter's, at its whole resolution: a pixel of the displayed page is
+// the picture's width over the displayed width of one.
+PageRegion sharpRegionOf(const Viewer& v, const SharpView& view) {
+    const double scale = static_cast<double>(view.displayWidth) / media::spriteOwnWidth(sprite::page);
+    PageRegion region;
+    region.page = view.page;
+    region.dotsPerInch = converterDotsPerInch(v.document.renderDpi) * scale;
+    const double pointsPerPixel = 72.0 / region.dotsPerInch;
+    region.left = view.x * pointsPerPixel;
+    region.top = view.y * pointsPerPixel;
+    region.right = (view.x + view.width) * pointsPerPixel;
+    region.bottom = (view.y + view.height) * pointsPerPixel;
+    return region;
+}
+
+void notePageInSprite(Viewer& v, int page, const std::string& file) {
+    v.sharp.pageInSprite = file;
+    v.sharp.pageNumberInSprite = page;
+}
+
+void updateSharpLayer(Viewer& v) {
+    SharpLayerState& sharp = v.sharp;
+    const SharpView displayed = displayedView(v);
+    if (!sameScale(sharp.shown, displayed)) forgetShownLayer(sharp);
+    if (!sameScale(sharp.failed, displayed)) sharp.failed = SharpView{};  // tried again on its next showing
+    followRender(v, displayed);
+    const SharpView wanted = wantedView(v);
+    if (wanted.empty() || wanted == sharp.shown || wanted == sharp.failed || wanted == sharp.render.view)
+        return;
+    // An arriving layer is taken within a few frames; the next render starts then.
+    if (sharp.render.stage == SharpRenderStage::arriving) return;
+    dropRender(sharp);
+    startRender(v, wanted);
+}
+
+void drawSharpLayer(const Viewer& v) {
+    const SharpView& shown = v.sharp.shown;
+    if (shown.empty() || v.frame.thumbnailMode || !sameScale(shown, displayedView(v))) return;
+    media::displaySprite(sprite::sharpLayer, v.view.pageX + v.view.zoomOffsetX + shown.x,
+                         v.view.pageY + v.view.zoomOffsetY + shown.y);
+}
+
+bool sharpLayerCoversPage(const Viewer& v) {
+    return !v.sharp.shown.empty() && !v.frame.thumbnailMode && v.sharp.shown == sharpViewOnScreen(v);
+}
+
+std::string arrivingSharpLayerFile(const Viewer& v) {
+    const SharpRender& render = v.sharp.render;
+    return render.stage == SharpRenderStage::arriving ? render.file : std::string();
+}
+
+void endSharpLayer(Viewer& v) {
+    dropRender(v.sharp);
+    forgetShownLayer(v.sharp);
+}
