@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "tests/support/protected_pdf.h"
+#include "tests/support/pdf_maker.h"
 
 namespace {
 
