@@ -10,6 +10,7 @@
 #include "context/layout.h"
 #include "context/numbers.h"
 #include "context/password_state.h"
+#include "context/reading_state.h"
 #include "context/text_state.h"
 #include "context/view_state.h"
 #include "media/system/system.h"
@@ -27,6 +28,10 @@ struct Viewer {
     KeyboardState keyboard;
     AboutState about;
     PasswordState password;
+    PlaceState place;
+    ContentsState contents;
+    RecentState recent;
+    ReadingButtons readingButtons;
 
     Viewer() = default;
     Viewer(const Viewer&) = delete;
@@ -44,5 +49,6 @@ struct Viewer {
 struct StartOptions {
     std::string programFolder;   // empty: the executable's folder, with the temporary-folder rule
     std::string documentToOpen;  // a PDF named on the command line
+    int pageToOpen = 0;          // the page asked for it (--page); 0: the kept page
     int desktopWidth = 0, desktopHeight = 0;  // 0: the real desktop
 };

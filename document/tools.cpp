@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "context/helpers.h"
+#include "document/outline.h"
 #include "media/system/system.h"
 
 namespace {
@@ -56,6 +57,10 @@ int runInformationInto(Viewer& v, const std::string& outputFile) {
     return status;
 }
 
+std::string outlineFile(const Viewer& v) {
+    return v.document.documentCacheFolder + outlineFileName;
+}
+
 }  // namespace
 
 void setUpToolPaths(Viewer& v) {
@@ -66,8 +71,10 @@ void setUpToolPaths(Viewer& v) {
     tools.pdftotextPath = tools.toolFolder + textExtractorName;
 }
 
-std::vector<std::string> informationArguments(const std::string& documentPath) {
-    return {asOperand(documentPath)};
+std::vector<std::string> informationArguments(const std::string& documentPath,
+                                              const std::string& outlineFile) {
+    if (outlineFile.empty()) return {asOperand(documentPath)};
+    return {"-outline", asOperand(outlineFile), asOperand(documentPath)};
 }
 
 std::vector<std::string> textExtractorArguments(const std::string& documentPath,
@@ -91,6 +98,14 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
 
 int runInformationProgram(Viewer& v) {
     return runInformationInto(v, v.document.documentCacheFolder + "Information.ini");
+}
+
+int startOutlineReader(Viewer& v) {
+    media::RunOptions options;
+    options.workingFolder = v.document.documentCacheFolder;
+    options.standardOutputFile = "/dev/null";
+    return runTool(v, v.tools.pdfinfoPath, informationArguments(v.document.documentPath, outlineFile(v)),
+                   options);
 }
 
 int testDocumentPassword(Viewer& v) {

@@ -30,6 +30,9 @@ struct HarnessOptions {
     bool laterSpritesAtStart = true;
     // A document named on the command line: start-up knows of it, and it opens before the first frame.
     std::string documentAtStart = {};
+    // The program folder (with its cache) of an earlier harness, as a later run of the program finds
+    // it; empty: a fresh one.
+    std::string programFolder = {};
 };
 
 // Frame suites that must hold for either pointer run once with each:

@@ -28,9 +28,22 @@ void drawPageLines(cairo_t* cr, const TestPage& page) {
     }
 }
 
+// Each entry's parent is the latest entry one level up.
+void addOutline(cairo_surface_t* surface, const std::vector<TestOutlineEntry>& outline) {
+    std::vector<int> parents = {CAIRO_PDF_OUTLINE_ROOT};
+    for (const TestOutlineEntry& entry : outline) {
+        parents.resize(static_cast<std::size_t>(std::max(entry.level, 1)));
+        const std::string link = "page=" + std::to_string(entry.page);
+        const int id = cairo_pdf_surface_add_outline(surface, parents.back(), entry.title.c_str(),
+                                                     link.c_str(), static_cast<cairo_pdf_outline_flags_t>(0));
+        parents.push_back(id);
+    }
+}
+
 }  // namespace
 
-bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages) {
+bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages,
+                 const std::vector<TestOutlineEntry>& outline) {
     if (pages.empty()) return false;
     cairo_surface_t* surface =
         cairo_pdf_surface_create(path.c_str(), pages.front().widthPoints, pages.front().heightPoints);
@@ -44,6 +57,7 @@ bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages) {
         drawPageLines(cr, page);
         cairo_show_page(cr);
     }
+    addOutline(surface, outline);
     bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
     cairo_destroy(cr);
     cairo_surface_finish(surface);

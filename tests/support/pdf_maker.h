@@ -12,7 +12,16 @@ struct TestPage {
                                          // embeds the one face, so CJK lines need a CJK family
 };
 
-// Writes a PDF with the given pages; false on failure.
-bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages);
+// An entry of a document's outline (its bookmarks): level 1 is the top, each entry at most one level
+// below the one before it.
+struct TestOutlineEntry {
+    std::string title;
+    int level = 1;
+    int page = 1;
+};
+
+// Writes a PDF with the given pages and outline; false on failure.
+bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages,
+                 const std::vector<TestOutlineEntry>& outline = {});
 // n A4 pages, page k (1-based) reading "Page k" and "word<k>" plus the given extra line per page.
 bool makeNumberedPdf(const std::string& path, int pageCount);
