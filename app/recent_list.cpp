@@ -40,8 +40,8 @@ Box closeButton(const Viewer& v, int width) {
 }
 
 std::string pagesText(const RecentDocument& document) {
-    const int page = document.keptPage > 0 ? document.keptPage : 1;
-    return "page " + std::to_string(page) + " of " + std::to_string(document.pageCount);
+    const std::string page = "page " + std::to_string(document.keptPage > 0 ? document.keptPage : 1);
+    return document.pageCount > 0 ? page + " of " + std::to_string(document.pageCount) : page;
 }
 
 void drawRow(const Viewer& v, int width, const RecentDocument& document, int y) {

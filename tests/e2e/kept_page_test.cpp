@@ -10,6 +10,7 @@
 #include <random>
 
 #include "app/app.h"
+#include "document/conversion.h"
 #include "document/document.h"
 #include "document/reading_place.h"
 #include "media/display/display.h"
@@ -44,12 +45,10 @@ struct KeptPageTest : ::testing::Test {
         return harness->runUntil([&] { return conversionFinished(v(), pages) && v().sheet.sheetReady; },
                                  10000000, 5, 60.0);
     }
-    // The page sprite shows the page's own picture.
+    // The page sprite shows the page's own picture (its PNG while converted, else its JPEG).
     bool showsPageFile(int page) {
-        char name[32];
-        std::snprintf(name, sizeof name, "page-%06d.jpg", page);
         constexpr int scratch = 701;
-        if (!media::loadSprite(scratch, v().document.documentCacheFolder + name)) return false;
+        if (!media::loadSprite(scratch, findPageImage(v(), page))) return false;
         int differing = 0;
         for (int y = 0; y < media::spriteOwnHeight(scratch); y += 7) {
             if (!media::beginDrawing(scratch)) return false;
@@ -113,7 +112,9 @@ TEST_P(KeptPageOpening, ShowsPageOneFirstThenTheWantedPage) {
     const std::string pdf = numberedPdf(8);
     const std::string folder = cacheFolderOf(pdf);
     ASSERT_TRUE(media::createFolder(folder, false));
-    if (c.kept > 0) ASSERT_TRUE(writeReadingPlace(folder, {c.kept, pdf}));
+    if (c.kept > 0) {
+        ASSERT_TRUE(writeReadingPlace(folder, {c.kept, pdf}));
+    }
     v().place.requestedPage = c.requested;
     harness->open(pdf);
     bool pageOneFirst = false;
@@ -147,6 +148,7 @@ TEST_F(KeptPageTest, KilledWhileWritingLeavesTheOldPageOrTheNew) {
         programFolder + "cache/" + cacheFolderName(pdf, media::fileModificationTime(pdf)) + "/";
     ASSERT_TRUE(media::createFolder(folder, true));
     std::mt19937 shuffle(21);
+    int read = 0;
     for (int round = 0; round < 40; ++round) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -163,14 +165,17 @@ TEST_F(KeptPageTest, KilledWhileWritingLeavesTheOldPageOrTheNew) {
                 keepPlaceWritten(viewer);
             }
         }
-        usleep(200 + shuffle() % 3000);
+        usleep(2000 + shuffle() % 8000);
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
+        if (!media::filePresent(folder + lastReadFileName)) continue;  // killed before its first write
+        ++read;
         const ReadingPlace place = readReadingPlace(folder);
         ASSERT_GE(place.page, 1);
         ASSERT_LE(place.page, 12);
         ASSERT_EQ(place.path, pdf);
     }
+    ASSERT_GT(read, 30);
     const int kept = readReadingPlace(folder).page;
     start();
     harness->open(pdf);

@@ -77,12 +77,10 @@ std::string makeTemporaryFolder(const std::string& prefix) {
 }
 
 Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
-    programFolder_ = options_.programFolder;
-    if (programFolder_.empty()) {
-        programFolder_ = makeTemporaryFolder("pagewell-test");
-        writeConfiguration(programFolder_, options_);
-        if (options_.withTools) linkTools(programFolder_);
-    }
+    programFolder_ =
+        options_.programFolder.empty() ? makeTemporaryFolder("pagewell-test") : options_.programFolder;
+    if (!media::filePresent(programFolder_ + "Pagewell.ini")) writeConfiguration(programFolder_, options_);
+    if (options_.withTools && !media::folderExists(programFolder_ + toolSubfolder)) linkTools(programFolder_);
     media::useTestClock(!options_.realClock);
     media::resetInput();
     viewer_ = std::make_unique<Viewer>();

@@ -31,7 +31,7 @@ struct HarnessOptions {
     // A document named on the command line: start-up knows of it, and it opens before the first frame.
     std::string documentAtStart = {};
     // The program folder (with its cache) of an earlier harness, as a later run of the program finds
-    // it; empty: a fresh one.
+    // it, laid out as a program folder where it is not yet; empty: a fresh one.
     std::string programFolder = {};
 };
 

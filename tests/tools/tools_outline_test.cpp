@@ -36,7 +36,10 @@ public:
             for (skipBlanks(); at_ < text_.size() && text_[at_] != (c == '{' ? '}' : ']'); skipBlanks()) {
                 if (text_[at_] == ',') ++at_;
                 if (c == '[') json.items.push_back(value());
-                if (c == '{') json.members.emplace_back(name(), value());
+                if (c == '{') {
+                    std::string key = name();  // before the value: arguments have no order
+                    json.members.emplace_back(std::move(key), value());
+                }
             }
             ++at_;
         } else if (c == '"') {
