@@ -163,5 +163,5 @@ void displayHitListBack(Viewer& v) {
 }
 
 void displayRecentOnWelcome(Viewer& v) {
-    if (v.frame.welcomeShown) displayRecentList(v);
+    if (v.frame.welcomeShown && !v.frame.recentPanelOpen) displayRecentList(v);
 }

@@ -109,9 +109,14 @@ void openRecentPanel(Viewer& v) {
     drawList(v);
 }
 
-void displayRecentList(const Viewer& v) {
+// The one sprite holds the list as last drawn, on the welcome screen or as the panel: a list shown
+// in the other place is drawn again first.
+void displayRecentList(Viewer& v) {
     if (!listShown(v)) return;
     const Box box = listBox(v);
+    if (media::spriteOwnWidth(sprite::recentList) != box.width ||
+        media::spriteOwnHeight(sprite::recentList) != box.height)
+        drawList(v);
     media::displaySprite(sprite::recentList, box.x, box.y);
 }
 

@@ -8,7 +8,7 @@
 void listRecentForWelcome(Viewer& v);
 // Opens the panel with the list as it is now; the other layers close.
 void openRecentPanel(Viewer& v);
-void displayRecentList(const Viewer& v);
+void displayRecentList(Viewer& v);
 // The list takes the frame's press or release at (x, y); true when it took it.
 bool pressRecentList(Viewer& v, int x, int y);
 bool releaseRecentList(Viewer& v, int x, int y);
