@@ -80,10 +80,12 @@ bool hitListBackShown(const Viewer& v) {
     return v.frame.searchPanelOpen && !v.search.searchHits.empty() && !v.frame.textViewOpen;
 }
 
-// Back from anywhere: the sheet closes, the text view follows the page.
+// Back from anywhere: the sheet and the contents close, the text view follows the page.
 void goBackAndFollow(Viewer& v) {
     v.frame.thumbnailMode = false;
-    if (goBack(v)) refreshTextView(v);
+    if (!goBack(v)) return;
+    refreshTextView(v);
+    closeContentsPanel(v);
 }
 
 void takePress(Viewer& v, int x, int y) {

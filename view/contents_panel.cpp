@@ -137,9 +137,13 @@ bool outlineWaitOver(const Viewer& v) {
 }
 
 // A row's page, as a jump: the panel closes once the page shows; a page not made yet keeps it open
-// under the not-ready notice.
+// under the not-ready notice, as does the page-file worker, while which no page is turned to.
 void goToRowPage(Viewer& v, const OutlineEntry& entry) {
     const int from = v.view.currentPage;
+    if (v.conversion.workerRunning.load()) {
+        v.view.pageNotReady = true;
+        return;
+    }
     if (entry.page != from && !goToPage(v, entry.page)) return;
     rememberJump(v, from);
     closeContentsPanel(v);

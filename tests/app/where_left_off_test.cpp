@@ -1,9 +1,8 @@
 // Where the reader left off, without the tool programs: the recent documents (found, ordered, tapped
 // on the welcome screen and in their panel), Back (keys, the mouse's button, the hit list's button,
-// its bounds), LastRead.txt written at most once a second, and --page on the command line.
+// its bounds), and LastRead.txt written at most once a second.
 #include <filesystem>
 
-#include "app/app.h"
 #include "document/document.h"
 #include "document/reading_place.h"
 #include "document/recent.h"
@@ -36,13 +35,6 @@ std::string cachedDocument(const std::string& cacheRoot, const std::string& name
     return path;
 }
 
-int run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "pagewell");
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    return runPagewell(static_cast<int>(arguments.size()), argv.data());
-}
-
 }  // namespace
 
 // Newest first, eight at most, one per document, none whose file is gone, each with its count and page.
@@ -52,9 +44,8 @@ TEST(RecentDocuments, NewestFirstWithoutMissingFilesOrRepeats) {
     for (int age = 10; age >= 1; --age)
         paths[age] = cachedDocument(root, "doc" + std::to_string(age) + ".pdf", 3, age, age * 60);
     fs::remove(cachedDocument(root, "gone.pdf", 3, 1, 0));
-    const std::string other = root + "other_copy/";  // the same document's folder, read lately
-    media::createFolder(other, false);
-    writeReadingPlace(other, {5, paths[1]});
+    media::createFolder(root + "other_copy/", false);  // the same document's folder, read lately
+    writeReadingPlace(root + "other_copy/", {5, paths[1]});
     const std::vector<RecentDocument> recent = findRecentDocuments(root, recentDocumentsListed);
     ASSERT_EQ(recent.size(), 8u);
     for (int i = 0; i < 8; ++i) {
@@ -68,14 +59,8 @@ namespace {
 
 class RecentList : public ByPointer<ViewerWithPages> {
 protected:
-    // The middle of a row of the list whose box starts at top.
-    int rowMiddle(int top, int row) {
-        const Layout& layout = v().layout;
-        return top + titleBandHeight(layout) + row * listRowHeight(layout) + listRowHeight(layout) / 2;
-    }
-    void tapAt(int x, int y) {
-        harness->clickAt(x, y);
-        frames(1);
+    int rowMiddle(int listTop, int row) {
+        return listTop + titleBandHeight(v().layout) + (2 * row + 1) * listRowHeight(v().layout) / 2;
     }
 };
 
@@ -92,18 +77,18 @@ TEST_P(RecentList, ATapOpensTheDocumentAtItsKeptPage) {
     ASSERT_EQ(v().recent.documents.size(), 2u);
     const Layout& layout = v().layout;
     const int welcomeTop = layout.screenHeight / 2 + media::spriteHeight(sprite::logo) + listPadding(layout);
-    tapAt(layout.screenWidth / 2, rowMiddle(welcomeTop, 0));
+    harness->clickAt(layout.screenWidth / 2, rowMiddle(welcomeTop, 0));
     EXPECT_EQ(documentFileName(v().document.documentPath), "first.pdf");
     EXPECT_EQ(v().view.currentPage, 2);
     EXPECT_FALSE(v().frame.welcomeShown);
-    tapAt(layout.infoButtonX + 5, layout.mediumFontSize + 5);  // Info
+    harness->clickAt(layout.infoButtonX + 5, layout.mediumFontSize + 5);  // Info
     ASSERT_TRUE(v().frame.infoPanelOpen);
     const int buttonsY = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::infoPanel) +
                          listPadding(layout) + listRowHeight(layout) / 2;
-    tapAt(layout.screenWidth / 2 + media::spriteWidth(sprite::infoButtons) / 2 - 10, buttonsY);
+    harness->clickAt(layout.screenWidth / 2 + media::spriteWidth(sprite::infoButtons) / 2 - 10, buttonsY);
     ASSERT_TRUE(v().frame.recentPanelOpen);
     EXPECT_EQ(documentFileName(v().recent.documents[0].path), "first.pdf");  // read just now
-    tapAt(layout.screenWidth / 2, rowMiddle(listPanelBox(v()).y, 1));
+    harness->clickAt(layout.screenWidth / 2, rowMiddle(listPanelBox(v()).y, 1));
     EXPECT_EQ(documentFileName(v().document.documentPath), "second.pdf");
     EXPECT_EQ(v().view.currentPage, 3);
     EXPECT_FALSE(v().frame.recentPanelOpen);
@@ -113,22 +98,20 @@ TEST_P(RecentList, ATapOpensTheDocumentAtItsKeptPage) {
 // list's Back by touch too.
 TEST_P(RecentList, BackRetracesTheJumps) {
     open(40, 124, 175);
-    auto key = [&](int scanCode, bool alt = false) {
-        if (alt) harness->keyDown(media::scan::leftAlt);
-        harness->keyDown(scanCode);
-        harness->keyUp(scanCode);
-        if (alt) harness->keyUp(media::scan::leftAlt);
-        frames(1);
+    auto altLeft = [&] {
+        harness->keyDown(media::scan::leftAlt);
+        harness->tapKey(media::scan::left);
+        harness->keyUp(media::scan::leftAlt);
     };
-    key(media::scan::end);
-    key(media::scan::home);
-    key(media::scan::left, true);
+    harness->tapKey(media::scan::end);
+    harness->tapKey(media::scan::home);
+    altLeft();
     EXPECT_EQ(v().view.currentPage, 40);
     media::feedMouseBackButton();
     frames(1);
     EXPECT_EQ(v().view.currentPage, 1);
     EXPECT_FALSE(canGoBack(v()));
-    key(media::scan::left, true);  // nothing left to go back to: Left with Alt turns no page either
+    altLeft();  // nothing left to go back to: Left with Alt turns no page either
     EXPECT_EQ(v().view.currentPage, 1);
     rememberJump(v(), 7);
     v().frame.searchPanelOpen = true;
@@ -139,7 +122,6 @@ TEST_P(RecentList, BackRetracesTheJumps) {
     const int bandMiddle =
         media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader) + 3 * f / 2;
     harness->clickAt(listRight - f, bandMiddle);
-    frames(1);
     EXPECT_EQ(v().view.currentPage, 7);
 }
 
@@ -160,44 +142,15 @@ TEST_F(ViewerWithPages, KeptPageIsWrittenAtMostOnceASecond) {
     open(6, 124, 175);
     v().document.documentPath = "/documents/kept.pdf";
     beginKeepingPlace(v(), 1);
-    auto turn = [&] {
-        harness->keyDown(media::scan::pageDown);
-        harness->keyUp(media::scan::pageDown);
-        frames(1);
-    };
-    auto kept = [&] { return readReadingPlace(folder).page; };
-    EXPECT_EQ(kept(), 1);
-    turn();
-    EXPECT_EQ(kept(), 1);
-    frames(1, 1000);
-    EXPECT_EQ(kept(), 2);
-    turn();
-    turn();
-    frames(1, 500);
-    EXPECT_EQ(kept(), 2);
-    frames(1, 500);
-    EXPECT_EQ(kept(), 4);
-    turn();
+    // A turn (-1) or a pause of so many milliseconds, and the page the file holds after it.
+    const std::pair<int, int> steps[] = {{0, 1},  {-1, 1},  {1000, 2}, {-1, 2},
+                                         {-1, 2}, {500, 2}, {500, 4},  {-1, 4}};
+    for (const auto& [step, page] : steps) {
+        if (step < 0) harness->tapKey(media::scan::pageDown);
+        if (step >= 0) frames(1, step);
+        EXPECT_EQ(readReadingPlace(folder).page, page);
+    }
     writePlaceNow(v());
     EXPECT_EQ(readReadingPlace(folder).path, "/documents/kept.pdf");
-    EXPECT_EQ(kept(), 5);
-}
-
-// --page takes a whole page number and a document; it is handed to a running viewer with the path.
-TEST(CommandLine, PageTakesAPageNumberAndADocument) {
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(run({"--help"}), 0);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("  --page N      open the document at page N"),
-              std::string::npos);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(run({"--page", "0", "a.pdf"}), 2);
-    EXPECT_EQ(run({"--page=2x", "a.pdf"}), 2);
-    EXPECT_EQ(run({"--page", "3"}), 2);
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("--page takes a page number (1 or more)"), std::string::npos);
-    EXPECT_NE(errors.find("--page needs a document to open"), std::string::npos);
-    const HandedDocument handed = readHandOverMessage(handOverMessage("/a\nb.pdf", 7));
-    EXPECT_EQ(handed.path, "/a\nb.pdf");
-    EXPECT_EQ(handed.page, 7);
-    EXPECT_EQ(readHandOverMessage("/page=3.pdf").page, 0);
+    EXPECT_EQ(readReadingPlace(folder).page, 5);
 }

@@ -9,7 +9,6 @@
 #include <memory>
 #include <random>
 
-#include "app/app.h"
 #include "document/conversion.h"
 #include "document/document.h"
 #include "document/reading_place.h"
@@ -28,9 +27,8 @@ struct KeptPageTest : ::testing::Test {
     Viewer& v() { return harness->v(); }
     void start() {
         harness.reset();  // one display at a time
-        HarnessOptions options = realClockOptions();
-        options.programFolder = programFolder;
-        harness = std::make_unique<Harness>(options);
+        harness =
+            std::make_unique<Harness>(HarnessOptions{.realClock = true, .programFolder = programFolder});
         programFolder = harness->programFolder();
     }
     std::string numberedPdf(int pages) {
@@ -38,8 +36,8 @@ struct KeptPageTest : ::testing::Test {
         EXPECT_TRUE(makeNumberedPdf(path, pages));
         return path;
     }
-    std::string cacheFolderOf(const std::string& path) {
-        return v().layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
+    static std::string cacheFolderOf(const std::string& root, const std::string& path) {
+        return root + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     }
     bool converted(int pages) {
         return harness->runUntil([&] { return conversionFinished(v(), pages) && v().sheet.sheetReady; },
@@ -48,18 +46,11 @@ struct KeptPageTest : ::testing::Test {
     // The page sprite shows the page's own picture (its PNG while converted, else its JPEG).
     bool showsPageFile(int page) {
         constexpr int scratch = 701;
-        if (!media::loadSprite(scratch, findPageImage(v(), page))) return false;
-        int differing = 0;
-        for (int y = 0; y < media::spriteOwnHeight(scratch); y += 7) {
-            if (!media::beginDrawing(scratch)) return false;
-            const media::Colour expected = media::pixelColour(90, y);
-            media::endDrawing();
-            media::beginDrawing(sprite::page);
-            differing += media::pixelColour(90, y) != expected;
-            media::endDrawing();
-        }
-        media::freeSprite(scratch);
-        return differing == 0;
+        const auto column = [](int sprite) {
+            return spritePixels(sprite, 90, 0, 1, media::spriteOwnHeight(sprite));
+        };
+        return media::loadSprite(scratch, findPageImage(v(), page)) &&
+               column(scratch) == column(sprite::page);
     }
 };
 
@@ -71,11 +62,7 @@ TEST_F(KeptPageTest, ReadToPageSevenExitAndReopenThere) {
     const std::string pdf = numberedPdf(10);
     harness->open(pdf);
     ASSERT_TRUE(converted(10));
-    for (int turn = 0; turn < 6; ++turn) {
-        harness->keyDown(media::scan::pageDown);
-        harness->keyUp(media::scan::pageDown);
-        harness->frames(1);
-    }
+    for (int turn = 0; turn < 6; ++turn) harness->tapKey(media::scan::pageDown);
     ASSERT_EQ(v().view.currentPage, 7);
     harness->pressEscape();
     harness->frames(2);
@@ -86,9 +73,7 @@ TEST_F(KeptPageTest, ReadToPageSevenExitAndReopenThere) {
     EXPECT_EQ(v().view.currentPage, 7);
     EXPECT_EQ(v().view.pageCounterText, "7/10");
     EXPECT_TRUE(showsPageFile(7));
-    harness->keyDown(media::scan::home);
-    harness->keyUp(media::scan::home);
-    harness->frames(1);
+    harness->tapKey(media::scan::home);
     EXPECT_EQ(v().view.currentPage, 1);  // Home still goes to page 1
 }
 
@@ -110,11 +95,9 @@ TEST_P(KeptPageOpening, ShowsPageOneFirstThenTheWantedPage) {
     const OpeningPage c = GetParam();
     start();
     const std::string pdf = numberedPdf(8);
-    const std::string folder = cacheFolderOf(pdf);
+    const std::string folder = cacheFolderOf(v().layout.cacheRoot, pdf);
     ASSERT_TRUE(media::createFolder(folder, false));
-    if (c.kept > 0) {
-        ASSERT_TRUE(writeReadingPlace(folder, {c.kept, pdf}));
-    }
+    ASSERT_TRUE(c.kept == 0 || writeReadingPlace(folder, {c.kept, pdf}));
     v().place.requestedPage = c.requested;
     harness->open(pdf);
     bool pageOneFirst = false;
@@ -144,8 +127,7 @@ TEST_F(KeptPageTest, KilledWhileWritingLeavesTheOldPageOrTheNew) {
     programFolder = makeTemporaryFolder("kept-killed");
     const std::string pdf = documents + "killed.pdf";
     ASSERT_TRUE(makeNumberedPdf(pdf, 12));
-    const std::string folder =
-        programFolder + "cache/" + cacheFolderName(pdf, media::fileModificationTime(pdf)) + "/";
+    const std::string folder = cacheFolderOf(programFolder + "cache/", pdf);
     ASSERT_TRUE(media::createFolder(folder, true));
     std::mt19937 shuffle(21);
     int read = 0;
@@ -171,9 +153,7 @@ TEST_F(KeptPageTest, KilledWhileWritingLeavesTheOldPageOrTheNew) {
         if (!media::filePresent(folder + lastReadFileName)) continue;  // killed before its first write
         ++read;
         const ReadingPlace place = readReadingPlace(folder);
-        ASSERT_GE(place.page, 1);
-        ASSERT_LE(place.page, 12);
-        ASSERT_EQ(place.path, pdf);
+        ASSERT_TRUE(place.page >= 1 && place.page <= 12 && place.path == pdf) << place.page << place.path;
     }
     ASSERT_GT(read, 30);
     const int kept = readReadingPlace(folder).page;

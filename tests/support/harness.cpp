@@ -193,6 +193,12 @@ void Harness::keyDown(int scanCode) {
 void Harness::keyUp(int scanCode) {
     media::feedKey(scanCode, false);
 }
+void Harness::tapKey(int scanCode) {
+    media::feedKey(scanCode, true);
+    media::feedKey(scanCode, false);
+    frames(1);
+}
+
 void Harness::type(const std::string& utf8) {
     media::feedText(utf8);
 }
@@ -208,6 +214,16 @@ void Harness::open(const std::string& pdfPath) {
 
 media::Colour Harness::pixel(int x, int y) const {
     return media::capturedPixel(x, y);
+}
+
+std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int height) {
+    std::vector<media::Colour> pixels;
+    if (!media::beginDrawing(sprite)) return pixels;
+    for (int row = y; row < y + height; ++row) {
+        for (int column = x; column < x + width; ++column) pixels.push_back(media::pixelColour(column, row));
+    }
+    media::endDrawing();
+    return pixels;
 }
 
 bool conversionFinished(Viewer& v, int pages) {

@@ -5,9 +5,7 @@
 #include "context/palette.h"
 #include "document/outline.h"
 #include "media/input/input.h"
-#include "media/text/text.h"
 #include "tests/view/view_fixture.h"
-#include "view/jumps.h"
 #include "view/list_panels.h"
 #include "view/outline_tree.h"
 
@@ -22,18 +20,6 @@ std::string bookOutline(int sections = 30) {
     for (int section = 1; section <= sections; ++section)
         text += "2\t" + std::to_string(4 + std::min(section, 31)) + "\tTwo." + std::to_string(section) + "\n";
     return text + "1\t36\tThree\n2\t37\tThree.a\n";
-}
-
-// The pixels of a sprite's rectangle, row by row, read in one drawing.
-std::vector<media::Colour> spritePixels(int number, int x, int y, int width, int height) {
-    std::vector<media::Colour> pixels;
-    if (!media::beginDrawing(number)) return pixels;
-    for (int row = 0; row < height; ++row) {
-        for (int column = 0; column < width; ++column)
-            pixels.push_back(media::pixelColour(x + column, y + row));
-    }
-    media::endDrawing();
-    return pixels;
 }
 
 class ContentsPanel : public ByPointer<ViewerWithPages> {
@@ -56,12 +42,6 @@ protected:
         const auto& rows = v().contents.rows;
         return static_cast<int>(std::find(rows.begin(), rows.end(), entry) - rows.begin());
     }
-    void tapAt(int x, int y) {
-        moveTo(x, y);
-        frames(1);
-        press();
-        release();
-    }
 };
 
 }  // namespace
@@ -77,18 +57,17 @@ TEST_P(ContentsPanel, OpensAtTheChapterFoldsLongLevelsAndGoesToATappedRow) {
     const int x = panel().x + panel().width / 2;
     EXPECT_EQ(harness->pixel(x, rowY(rowOf(section))), listcolour::current);
     const int foldX = panel().x + listPadding(v().layout) + rowHeight() / 2;
-    tapAt(foldX, rowY(rowOf(3)));  // Two folds
+    harness->clickAt(foldX, rowY(rowOf(3)));  // Two folds
     EXPECT_EQ(contents.rows, (std::vector<int>{0, 3, 34}));
-    tapAt(foldX, rowY(rowOf(0)));  // One unfolds
+    harness->clickAt(foldX, rowY(rowOf(0)));  // One unfolds
     EXPECT_EQ(contents.rows, (std::vector<int>{0, 1, 2, 3, 34}));
-    tapAt(x, rowY(rowOf(2)));  // One.b
+    harness->clickAt(x, rowY(rowOf(2)));  // One.b
     EXPECT_EQ(v().view.currentPage, 3);
     EXPECT_FALSE(v().frame.contentsPanelOpen);
     openContentsPanel(v());
     frames(1);
-    const int bandMiddle = panel().y + titleBandHeight(v().layout) / 2;
     const int backX = panel().x + titleButton(v().layout, "Close", panel().width).x - rowHeight();
-    tapAt(backX, bandMiddle);
+    harness->clickAt(backX, panel().y + titleBandHeight(v().layout) / 2);
     EXPECT_EQ(v().view.currentPage, 20);
     EXPECT_FALSE(v().frame.contentsPanelOpen);
 }
@@ -96,7 +75,7 @@ TEST_P(ContentsPanel, OpensAtTheChapterFoldsLongLevelsAndGoesToATappedRow) {
 // Dragging scrolls the list with the finger and taps nothing; the wheel scrolls by rows.
 TEST_P(ContentsPanel, ScrollsByDraggingAndByTheWheel) {
     openBook(bookOutline(80), 1);
-    tapAt(panel().x + listPadding(v().layout) + rowHeight() / 2, rowY(1));  // Two's fold
+    harness->clickAt(panel().x + listPadding(v().layout) + rowHeight() / 2, rowY(1));  // Two's fold
     const int before = v().contents.scrollY;
     EXPECT_EQ(before, 0);
     moveTo(600, 1500);
@@ -113,7 +92,6 @@ TEST_P(ContentsPanel, ScrollsByDraggingAndByTheWheel) {
     media::feedMouseWheel(2);  // away from the user: toward the top
     frames(1);
     EXPECT_EQ(v().contents.scrollY, 300 - 2 * rowHeight());
-    EXPECT_EQ(v().view.currentPage, 1);
 }
 
 // Hebrew and Japanese titles come out as the text view's drawing makes them; no outline is said so.
@@ -132,7 +110,6 @@ TEST_P(ContentsPanel, DrawsTitlesAsTextIsDrawnAndSaysWhenThereAreNone) {
     const int titleX = listPadding(v().layout) + rowHeight(), rowTop = titleBandHeight(v().layout);
     EXPECT_EQ(spritePixels(sprite::contentsPanel, titleX, rowTop, width, height - 2),
               spritePixels(scratch, 0, 0, width, height - 2));
-    closeContentsPanel(v());
     resetContents(v(), 0);
     ASSERT_TRUE(media::writeWholeFile(folder + outlineFileName, "# outline of 40 pages\n"));
     openContentsPanel(v());
