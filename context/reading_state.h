@@ -12,7 +12,7 @@ struct PlaceState {
     int pageToReach = 0;         // the kept page, shown once its image is made; 0 none
     int pageWhenAsked = 0;       // the page shown when that wish was made: a reader who moves cancels it
     bool keeping = false;        // the open document's page is kept (from the end of its opening on)
-    int writtenPage = 0;         // the page LastRead.txt holds for it
+    int writtenPage = 0;         // the page LastRead.txt holds for it; 0: not written at this opening yet
     std::int64_t writtenAt = 0;  // when it was last written (the frame clock)
     std::vector<int> backStack;  // pages left by jumps, the latest last
 };

@@ -19,12 +19,15 @@ int placePage(const Viewer& v) {
     return v.place.pageToReach > 0 ? v.place.pageToReach : v.view.currentPage;
 }
 
+// The opening's first write also clears away what a crash left of an earlier one.
 void writePlace(Viewer& v) {
     PlaceState& place = v.place;
     const int page = placePage(v);
+    const bool first = place.writtenPage == 0;
     place.writtenAt = media::elapsedMilliseconds();
-    if (writeReadingPlace(v.document.documentCacheFolder, {page, v.document.documentPath}))
-        place.writtenPage = page;
+    if (!writeReadingPlace(v.document.documentCacheFolder, {page, v.document.documentPath})) return;
+    place.writtenPage = page;
+    if (first) clearInterruptedPlaceWrites(v.document.documentCacheFolder);
 }
 
 }  // namespace
@@ -41,12 +44,13 @@ int choosePageToOpenAt(Viewer& v) {
     return page;
 }
 
+// The file is written after the flip of the frame that shows the page, not before it.
 void beginKeepingPlace(Viewer& v, int page) {
     if (v.document.documentUnreadable || v.document.documentCacheFolder.empty()) return;
     if (page != v.view.currentPage) moveToPageWhenMade(v, page);
     v.place.keeping = true;
-    writePlace(v);
-    clearInterruptedPlaceWrites(v.document.documentCacheFolder);
+    v.place.writtenPage = 0;
+    v.place.writtenAt = media::elapsedMilliseconds() - placeWriteInterval;
 }
 
 void moveToPageWhenMade(Viewer& v, int page) {

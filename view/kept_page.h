@@ -8,8 +8,8 @@
 // line (the last page when past the end) or else the kept one (page 1 when past the end: the file
 // was replaced). A cached document shows it at once, so it becomes currentPage.
 int choosePageToOpenAt(Viewer& v);
-// Opening, once the document shows: LastRead.txt names it and page from now on; a document being
-// converted moves to page once that page is made, unless the reader has moved meanwhile.
+// Opening, once the document shows: LastRead.txt names it and page from the next flip on; a document
+// being converted moves to page once that page is made, unless the reader has moved meanwhile.
 void beginKeepingPlace(Viewer& v, int page);
 // Asks for page to be shown as soon as its image is there (while the document is converted).
 void moveToPageWhenMade(Viewer& v, int page);
