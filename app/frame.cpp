@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/frame_steps.h"
 #include "app/later_sprites.h"
+#include "app/panels.h"
 #include "app/password_panel.h"
 #include "app/recent_list.h"
 #include "document/conversion.h"
@@ -26,6 +27,7 @@ bool runFrame(Viewer& v) {
     media::reapFinishedPrograms();  //    an ended converter must leave the process list
     conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
     loadPendingText(v);             // 6. the extracted text, once its file exists
+    sayToolProblem(v);              //    a tool program that could not be started
     handleReadingPanels(v);         //    presses on the list panels and their buttons, the drag's scroll
     handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet
     handlePanelButtonRelease(v);    // 8. Info, Search, Text (hover left by the last frame)

@@ -39,6 +39,8 @@ struct DocumentState {
 struct ToolState {
     std::string toolFolder;  // programFolder + "includes/bin64/"
     std::string pdftopngPath, pdfinfoPath, pdftotextPath;
+    std::vector<std::string> startProblems;  // the opening's tools that could not be started, and why
+    int startProblemSaid = 0;                // the message panel has been given the first
 };
 
 // Whether this document's page-file worker has been started.

@@ -30,7 +30,11 @@ int testDocumentPassword(Viewer& v);
 int startOutlineReader(Viewer& v);
 void startTextExtractor(Viewer& v);
 void startPageConverter(Viewer& v, int page);
-bool pageConverterRunning();  // any process named pdftopng.exe, ours or not
+// A tool program that could not be started (missing, not executable), as the message panel says it:
+// "The page converter could not be started: Permission denied". Given once; "" when there is none.
+std::string takeToolProblem(Viewer& v);
+void forgetToolProblem(Viewer& v);  // an opening: a tool that still cannot start is said again
+bool pageConverterRunning();        // any process named pdftopng.exe, ours or not
 // Stops the page converter this viewer started last, when it still runs; another program's
 // converter is left alone.
 void stopOwnPageConverter(Viewer& v);
