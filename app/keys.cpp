@@ -88,7 +88,7 @@ bool turnPage(Viewer& v, int step) {
 void jumpToPage(Viewer& v, int page) {
     if (v.conversion.workerRunning.load()) return;
     const int from = v.view.currentPage;
-    if (!goToPage(v, page)) return;
+    if (!showJumpTarget(v, page)) return;
     rememberJump(v, from);
     refreshTextView(v);
 }

@@ -144,7 +144,7 @@ void goToRowPage(Viewer& v, const OutlineEntry& entry) {
         v.view.pageNotReady = true;
         return;
     }
-    if (entry.page != from && !goToPage(v, entry.page)) return;
+    if (entry.page != from && !showJumpTarget(v, entry.page)) return;
     rememberJump(v, from);
     closeContentsPanel(v);
 }

@@ -24,6 +24,10 @@ void rememberJump(Viewer& v, int fromPage) {
     if (stack.size() > backStackDepth) stack.erase(stack.begin());
 }
 
+bool showJumpTarget(Viewer& v, int page) {
+    return goToPage(v, page);
+}
+
 bool canGoBack(const Viewer& v) {
     for (int page : v.place.backStack) {
         if (onPageToLeave(v, page)) return true;
@@ -36,7 +40,7 @@ bool goBack(Viewer& v) {
     dropShownPages(v);
     if (v.place.backStack.empty()) return false;
     const int page = v.place.backStack.back();
-    if (!goToPage(v, page)) return false;  // not ready: kept for the next try
+    if (!showJumpTarget(v, page)) return false;  // not ready: kept for the next try
     v.place.backStack.pop_back();
     return true;
 }

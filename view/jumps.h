@@ -11,6 +11,10 @@ constexpr std::size_t backStackDepth = 10;
 // page): it goes on the stack, the oldest page falling off beyond backStackDepth. Called after the
 // jump or before it: a page equal to the latest one is kept once, and Back passes over the page shown.
 void rememberJump(Viewer& v, int fromPage);
+// The one way the jumps, Back and the kept page show a page: at once when its image is there (true),
+// else not (false, with the not-ready notice). Where a page can be made on demand, this is the call
+// to have it made next and shown once made.
+bool showJumpTarget(Viewer& v, int page);
 // A page to go back to is kept.
 bool canGoBack(const Viewer& v);
 // Shows the page the latest jump left, as a flip would (never while the page-file worker runs); a page

@@ -7,6 +7,7 @@
 #include "document/conversion.h"
 #include "document/reading_place.h"
 #include "media/system/system.h"
+#include "view/jumps.h"
 #include "view/page_view.h"
 
 namespace {
@@ -69,7 +70,7 @@ bool reachPageWhenMade(Viewer& v) {
     if (!v.conversion.firstPageShown || v.conversion.workerRunning.load()) return false;
     if (findPageImage(v, page).empty()) return false;
     place.pageToReach = 0;
-    return goToPage(v, page);
+    return showJumpTarget(v, page);
 }
 
 void keepPlaceWritten(Viewer& v) {

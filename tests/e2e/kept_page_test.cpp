@@ -119,7 +119,11 @@ TEST_P(KeptPageOpening, ShowsPageOneFirstThenTheWantedPage) {
 
 INSTANTIATE_TEST_SUITE_P(Pages, KeptPageOpening,
                          ::testing::Values(OpeningPage{6, 0, 6}, OpeningPage{20, 0, 1}, OpeningPage{6, 3, 3},
-                                           OpeningPage{0, 99, 8}));
+                                           OpeningPage{0, 99, 8}),
+                         [](const ::testing::TestParamInfo<OpeningPage>& info) {
+                             const OpeningPage& p = info.param;
+                             return "Kept" + std::to_string(p.kept) + "Asked" + std::to_string(p.requested);
+                         });
 
 // A viewer killed at any moment leaves a whole LastRead.txt, the page before or the page after; the
 // next opening shows that page and clears the interrupted write away.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -109,7 +110,14 @@ TEST_P(OutlineOfCorpus, ListsTheEntriesAnIndependentReaderFinds) {
     EXPECT_EQ(outlineEntries(outline), independentOutline(pdf));
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, OutlineOfCorpus, ::testing::ValuesIn(corpusDocuments()));
+// Named by the document's file name, its letters and digits.
+std::string documentName(const ::testing::TestParamInfo<CorpusDocument>& info) {
+    std::string name = info.param.path.substr(info.param.path.find_last_of('/') + 1);
+    for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, OutlineOfCorpus, ::testing::ValuesIn(corpusDocuments()), documentName);
 
 // Titles in any script arrive as UTF-8, a line break inside one as a blank; a deep level stays deep.
 TEST(PdfInfoOutline, KeepsTitlesInEveryScriptAndTheLevels) {
