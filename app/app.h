@@ -12,6 +12,14 @@ bool runFrame(Viewer& v);
 // Opens a document named outside the viewer (the command line, a later start) as the Open button
 // would; one that cannot be read is said so.
 void openNamedDocument(Viewer& v, const std::string& document);
+// What a later start hands to the running viewer: the document's full path ("" asks only for the
+// front), with "page=<n>" and a line end before it when a page was asked for.
+struct HandedDocument {
+    std::string path;
+    int page = 0;
+};
+std::string handOverMessage(const std::string& path, int page);
+HandedDocument readHandOverMessage(const std::string& message);
 // Stops the tool programs still running and releases the media layer.
 void exitSequence(Viewer& v);
 // The program: command line, start-up, loop, exit. Returns the process exit code.

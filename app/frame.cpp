@@ -5,6 +5,7 @@
 #include "app/opening.h"
 #include "app/panels.h"
 #include "app/password_panel.h"
+#include "app/recent_list.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
 #include "media/display/display.h"
@@ -12,6 +13,7 @@
 #include "media/system/system.h"
 #include "text/text_store.h"
 #include "text/text_view.h"
+#include "view/kept_page.h"
 #include "view/page_prefetch.h"
 #include "view/page_view.h"
 #include "view/sharp_layer.h"
@@ -29,18 +31,21 @@ bool runFrame(Viewer& v) {
     sayWhenCacheDiskFull(v);        //    the disk filled while the pages are written: said once
     loadPendingText(v);             // 6. the extracted text, once its file exists
     sayToolProblem(v);              //    a tool program that could not be started
+    handleReadingPanels(v);         //    presses on the list panels and their buttons, the drag's scroll
     handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet
     handlePanelButtonRelease(v);    // 8. Info, Search, Text (hover left by the last frame)
     handleThumbnailPick(v);         // 9. release on a thumbnail cell opens its page
     handlePress(v);                 // 10. press on the page or a lit strip; may re-attach
     if (v.frame.skipRestOfFrame) return true;  // re-attached: next frame at once, no flip
     handleRelease(v);                          // 11. release; a tap starts the glide
-    handleKeysAndWheel(v);                     // 11a. keys and the wheel turn, zoom, open, walk the sheet
+    handleBackRequests(v);                     // 11a. Alt+Left and the mouse's back button go back,
+    handleKeysAndWheel(v);                     //      keys and the wheel turn, zoom, open, walk the sheet
     glideTick(v);                              // 12. glide time
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
     updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
     updateSharpLayer(v);                       //     sharp layer: render polled, taken or asked for
+    followReadingPlace(v);                     //     the kept page once it is made
     prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
     displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
     hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
@@ -48,9 +53,11 @@ bool runFrame(Viewer& v) {
     displayEdgeStrips(v);                      // 16.4 lit strips, only without the tool bar
     hoverOpenThumbnailsInfo(v);                // 16.5 hover tint and tip: Open, Thumbnails, Info
     displayInfoPanel(v);                       // 16.6 information panel
+    displayReadingPanels(v);                   //      its buttons; the contents or recent panel
     displaySearchLayer(v);                     // 16.7 search panel, Search button, on-screen keyboard
     displayPasswordPanel(v);                   //      or the password panel with it, for a locked document
     displayHitListAndTextView(v);              // 16.8 hit list, text view, hit-list cursor
+    displayHitListBack(v);                     //      Back in the hit list
     hoverSearchTextAboutExit(v);               // 16.9 hover: Search, Text, About, Exit,
     hoverSearchGo(v);                          //      the search panel's Search button (starts a search),
     hoverDetach(v);                            //      Detach
@@ -61,6 +68,7 @@ bool runFrame(Viewer& v) {
     displayThumbWaitNotice(v);                 // 16.14 sheet notice,
     thumbnailRequest(v);                       //       then the thumbnail job once conversion is done
     displayWelcome(v);                         // 16.15 welcome panel and logo fade
+    displayRecentOnWelcome(v);                 //       the recent documents below
     displayPageNotReady(v);                    // 16.16 "Page not ready" notice
     displayMessagePanel(v);                    //       a document that cannot be read
     handleKeyboardKeys(v);                     // 17. on-screen keyboard press and release
@@ -72,6 +80,8 @@ bool runFrame(Viewer& v) {
     flipAndClear();                            // 21. show the frame, clear to black
     prepareLaterSpriteGroup(v);                //     a group a frame: what the first frame did not need
     prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
+    keepPlaceWritten(v);                       //     LastRead.txt follows the page, once a second
+    listRecentForWelcome(v);                   //     the welcome's recent documents, once
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
     typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel
     buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready,
@@ -126,7 +136,8 @@ void loadPendingText(Viewer& v) {
 }
 
 bool pageGestureAllowed(const FrameState& frame) {
-    return !frame.thumbnailMode && !frame.pointerOverHitList && !frame.pointerOverSearchButton;
+    return !frame.thumbnailMode && !frame.pointerOverHitList && !frame.pointerOverSearchButton &&
+           !frame.contentsPanelOpen && !frame.recentPanelOpen;
 }
 
 // A strip is lit only while it is drawn. Behind the tool bar its flag keeps its value, but a press

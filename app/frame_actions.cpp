@@ -100,10 +100,12 @@ void handleToolbarRelease(Viewer& v) {
 
 // A later start of the program handed its document over (or only asked for the front).
 void openHandedDocument(Viewer& v) {
-    std::string path;
-    if (!takeHandedDocument(path)) return;
+    std::string message;
+    if (!takeHandedDocument(message)) return;
     media::raiseWindow();
-    if (!path.empty()) openNamedDocument(v, path);
+    const HandedDocument handed = readHandOverMessage(message);
+    v.place.requestedPage = handed.page;
+    if (!handed.path.empty()) openNamedDocument(v, handed.path);
 }
 
 void handleSearchHitPick(Viewer& v) {

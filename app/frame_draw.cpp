@@ -119,8 +119,14 @@ void displayToolbar(Viewer& v) {
     displayButtonFaces(v);
 }
 
+// A list panel over the page keeps the strips dark: its presses are its own.
 void displayEdgeStrips(Viewer& v) {
-    if (!v.frame.toolbarShown) drawStrips(v);
+    FrameState& frame = v.frame;
+    if (frame.contentsPanelOpen || frame.recentPanelOpen) {
+        frame.backStripHovered = frame.forwardStripHovered = false;
+    } else if (!frame.toolbarShown) {
+        drawStrips(v);
+    }
 }
 
 void hoverOpenThumbnailsInfo(Viewer& v) {

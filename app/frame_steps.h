@@ -59,3 +59,12 @@ void flipAndClear();
 void typeAndRedrawSearch(Viewer& v);
 void buildRequestedSheet(Viewer& v);
 bool escapeEndsLoop(Viewer& v);
+
+// Where the reader is (reading_steps.cpp): the list panels' presses and releases and their buttons;
+// Back from the keys and the mouse; the move to the kept page; the panels' drawing.
+void handleReadingPanels(Viewer& v);
+void handleBackRequests(Viewer& v);
+void followReadingPlace(Viewer& v);
+void displayReadingPanels(Viewer& v);
+void displayHitListBack(Viewer& v);
+void displayRecentOnWelcome(Viewer& v);

@@ -5,6 +5,7 @@
 #include "app/frame_steps.h"
 #include "media/desktop/desktop.h"
 #include "media/input/input.h"
+#include "view/jumps.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
 
@@ -68,9 +69,9 @@ bool typingTaken(const Viewer& v) {
     return (v.frame.searchPanelOpen && v.frame.searchInputActive) || v.password.passwordPanelOpen;
 }
 
-// A modal dialog owns the input while it is up, as it owns the presses.
+// A modal dialog owns the input while it is up, as it owns the presses; a list panel takes the wheel.
 bool inputTaken(const Viewer& v) {
-    return typingTaken(v) || media::dialogRunning();
+    return typingTaken(v) || media::dialogRunning() || v.frame.contentsPanelOpen || v.frame.recentPanelOpen;
 }
 
 // A turn as the press on a lit strip makes it: only where that strip would light, never while the
@@ -86,7 +87,10 @@ bool turnPage(Viewer& v, int step) {
 
 void jumpToPage(Viewer& v, int page) {
     if (v.conversion.workerRunning.load()) return;
-    if (goToPage(v, page)) refreshTextView(v);
+    const int from = v.view.currentPage;
+    if (!showJumpTarget(v, page)) return;
+    rememberJump(v, from);
+    refreshTextView(v);
 }
 
 void zoomAboutCentre(Viewer& v, float delta) {
@@ -149,7 +153,7 @@ void handleKeys(Viewer& v) {
     for (const KeyBinding& binding : keyTable) {
         const bool pressed = binding.withControl ? media::keyPressedWithControl(binding.scanCode)
                                                  : media::keyPressed(binding.scanCode);
-        if (!pressed) continue;
+        if (!pressed || media::keyPressedWithAlt(binding.scanCode)) continue;  // Alt+key is a key of its own
         perform(v, v.frame.thumbnailMode ? binding.onSheet : binding.onPage);
         if (media::dialogRunning()) return;  // Open started the chooser: it takes the rest
     }

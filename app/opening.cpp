@@ -16,6 +16,9 @@
 #include "media/input/input.h"
 #include "text/search.h"
 #include "text/text_store.h"
+#include "view/contents_panel.h"
+#include "view/jumps.h"
+#include "view/kept_page.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
 #include "view/sheet_loading.h"
@@ -36,6 +39,9 @@ void resetFeatures(Viewer& v) {
     resetKeyboardCase(v);
     resetSearch(v);
     clearTextStore(v);
+    forgetJumps(v);
+    resetContents(v, 0);
+    frame.recentPanelOpen = false;
 }
 
 // A text file already in the cache is read by the text step of the frame after the one that shows
@@ -122,23 +128,31 @@ void finishOpening(Viewer& v) {
     v.frame.hoveredButton = Button::none;
     v.frame.welcomeShown = false;
     placePointerAtCentre(v);
-    readOpenedDocument(v);  // the conversion's counters, page count, size, renderDpi
-    drawPageCounter(v);     // the counter for page 1
+    readOpenedDocument(v);                        // the conversion's counters, page count, size, renderDpi
+    const int firstPage = choosePageToOpenAt(v);  // asked for, or kept; a cached document's currentPage
+    drawPageCounter(v);                           // the counter for the page shown first
     const OpenProblem problem = startMissingWork(v);         // the conversion, when not cached
-    if (v.document.documentIsCached) showCachedDocument(v);  // page 1 and the saved sheet
+    if (v.document.documentIsCached) showCachedDocument(v);  // that page and the saved sheet
     if (problem != OpenProblem::none) reportProblem(v, problem);
+    beginKeepingPlace(v, firstPage);  // LastRead.txt; a converted document moves there once made
+    if (problem == OpenProblem::none) readMissingOutline(v);  // the contents, in the background
 }
 
 }  // namespace
 
 void openDocumentPath(Viewer& v, const std::string& chosenPath) {
+    writePlaceNow(v);  // the open document's page, before anything of it changes
     const Choice choice = acceptChosenDocument(v, chosenPath);  // a readable PDF, or the choice refused
     if (choice == Choice::refused) {
         v.frame.toolbarShown = false;
         v.frame.hoveredButton = Button::none;
         placePointerAtCentre(v);
     }
-    if (choice != Choice::accepted) return;
+    if (choice != Choice::accepted) {
+        v.place.requestedPage = 0;
+        return;
+    }
+    stopKeepingPlace(v);    // the previous document's page is kept as it was written
     resetFeatures(v);       // the layers close; sheet, keyboard case, hit list and text reset
     prepareCacheFolder(v);  // document state, cache folder and its test, information
     if (documentLocked(v)) {
@@ -161,6 +175,7 @@ bool submitPassword(Viewer& v) {
 }
 
 void abandonLockedDocument(Viewer& v) {
+    v.place.requestedPage = 0;
     closePasswordPanel(v);
     forgetSecret(v.document.documentPassword);
     v.document.documentUnreadable = true;

@@ -1,8 +1,10 @@
 // The program: command line, start-up, the frame loop and the exit sequence.
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/app.h"
 #include "app/instance.h"
@@ -15,6 +17,7 @@
 #include "media/display/display.h"
 #include "media/media.h"
 #include "media/system/system.h"
+#include "view/kept_page.h"
 #include "view/page_view.h"
 #include "view/sharp_layer.h"
 
@@ -24,9 +27,29 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     bool newWindow = false;
+    int page = 0;  // --page: 0 none
     std::string error;
     std::string document;
 };
+
+// "--page N" or "--page=N": a whole number from 1 on.
+bool takePageOption(int argc, char** argv, int& i, CommandLine& line) {
+    const std::string argument = argv[i];
+    std::string value;
+    if (argument.rfind("--page=", 0) == 0) {
+        value = argument.substr(7);
+    } else if (argument == "--page" && i + 1 < argc) {
+        value = argv[++i];
+    } else if (argument != "--page") {
+        return false;
+    }
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), line.page);
+    if (error != std::errc{} || end != value.data() + value.size() || line.page < 1) {
+        line.error = "--page takes a page number (1 or more)";
+        line.page = 0;
+    }
+    return true;
+}
 
 CommandLine parseCommandLine(int argc, char** argv) {
     CommandLine line;
@@ -35,6 +58,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
         std::string argument = argv[i];
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
+        } else if (!optionsEnded && takePageOption(argc, argv, i, line)) {
+            continue;
         } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
             line.help = true;
         } else if (!optionsEnded && argument == "--version") {
@@ -49,14 +74,17 @@ CommandLine parseCommandLine(int argc, char** argv) {
             line.error = "only one document can be opened";
         }
     }
+    if (line.page > 0 && line.document.empty() && line.error.empty())
+        line.error = "--page needs a document to open";
     return line;
 }
 
 void printUsage() {
     std::printf(
-        "Usage: pagewell [--new-window] [file.pdf]\n"
+        "Usage: pagewell [--new-window] [--page N] [file.pdf]\n"
         "A portrait-first PDF viewer for touch screens and mice.\n\n"
         "  --new-window  start a separate viewer, even when one runs on this display\n"
+        "  --page N      open the document at page N (else where it was left off)\n"
         "  --help        show this help and exit\n"
         "  --version     show the version and exit\n\n"
         "A viewer already running on this display takes the file and comes to the front.\n\n"
@@ -64,6 +92,7 @@ void printUsage() {
         "  Page Down, Right, Down, Space      next page (the mouse wheel: toward you)\n"
         "  Page Up, Left, Up, Backspace       previous page (the mouse wheel: away from you)\n"
         "  Home, End                          first page, last page\n"
+        "  Alt+Left, the mouse's back button  back to the page before the last jump\n"
         "  Control+O                          open a PDF\n"
         "  Control+plus, Control+minus        zoom in, out about the middle of the screen\n"
         "  Control+0                          fit the page again\n"
@@ -79,14 +108,14 @@ void sayWhyNotHanded(const std::string& document, Choice choice) {
         std::fprintf(stderr, "pagewell: cannot read %s (missing, empty or not readable)\n", document.c_str());
 }
 
-// Another viewer for this user and display takes the document and comes to the front. A document
-// an opening would refuse is checked first and not handed over: that viewer only comes to the
-// front, and this start says why and ends with status 1. Returns this process's exit code when that
-// viewer answered, -1 when this process goes on as a viewer.
-int handToRunningViewer(const std::string& document) {
+// Another viewer for this user and display takes the document (and the page asked for) and comes to
+// the front. A document an opening would refuse is checked first and not handed over: that viewer only
+// comes to the front, and this start says why and ends with status 1. Returns this process's exit code
+// when that viewer answered, -1 when this process goes on as a viewer.
+int handToRunningViewer(const std::string& document, int page) {
     const std::string path = document.empty() ? document : media::absolutePath(document);
     const Choice choice = path.empty() ? Choice::accepted : checkChosenDocument(path);
-    InstanceClaim claim = claimInstance(choice == Choice::accepted ? path : "");
+    InstanceClaim claim = claimInstance(choice == Choice::accepted ? handOverMessage(path, page) : "");
     if (!claim.problem.empty()) std::fprintf(stderr, "pagewell: %s\n", claim.problem.c_str());
     if (claim.role == InstanceRole::handedOver) {
         if (choice == Choice::accepted) return 0;
@@ -103,12 +132,35 @@ int handToRunningViewer(const std::string& document) {
 void openNamedDocument(Viewer& v, const std::string& document) {
     std::string path = media::absolutePath(document);
     if (media::fileSize(path) <= 0 || !media::canOpenForReading(path)) {
+        v.place.requestedPage = 0;
         std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
         showMessagePanel(v, "Cannot read " + document);
         return;
     }
     openDocumentPath(v, path);
     drawStatusLine(v);
+}
+
+namespace {
+
+constexpr std::string_view handedPageKey = "page=";
+
+}  // namespace
+
+std::string handOverMessage(const std::string& path, int page) {
+    if (page <= 0 || path.empty()) return path;
+    return std::string(handedPageKey) + std::to_string(page) + "\n" + path;
+}
+
+HandedDocument readHandOverMessage(const std::string& message) {
+    HandedDocument handed{message, 0};
+    const std::size_t lineEnd = message.find('\n');
+    if (message.rfind(handedPageKey, 0) != 0 || lineEnd == std::string::npos) return handed;
+    const char* first = message.data() + handedPageKey.size();
+    const auto [end, error] = std::from_chars(first, message.data() + lineEnd, handed.page);
+    if (error != std::errc{} || end != message.data() + lineEnd || handed.page < 1) return {message, 0};
+    handed.path = message.substr(lineEnd + 1);
+    return handed;
 }
 
 namespace {
@@ -139,6 +191,7 @@ void saveFrameWhenDue(FrameDump& dump) {
 }  // namespace
 
 void exitSequence(Viewer& v) {
+    writePlaceNow(v);  // the page the reader is at, for the next opening
     stopAllTools();
     endSharpLayer(v);
     stopPageFileWorker(v);
@@ -163,17 +216,19 @@ int runPagewell(int argc, char** argv) {
         return 0;
     }
     if (!line.newWindow) {
-        int handedOverCode = handToRunningViewer(line.document);
+        int handedOverCode = handToRunningViewer(line.document, line.page);
         if (handedOverCode >= 0) return handedOverCode;
     }
     auto viewer = std::make_unique<Viewer>();
     StartOptions options;
     options.documentToOpen = line.document;
+    options.pageToOpen = line.page;
     if (!startUp(*viewer, options)) {
         media::stopDisplay();
         releaseInstance();
         return 1;
     }
+    viewer->place.requestedPage = options.pageToOpen;
     if (!options.documentToOpen.empty()) openNamedDocument(*viewer, options.documentToOpen);
     FrameDump dump = frameDumpFromEnvironment();
     while (runFrame(*viewer)) saveFrameWhenDue(dump);

@@ -103,9 +103,9 @@ bool openHiddenWindow(const Layout& layout) {
 
 // A cached document named on the command line: its first page is decoded beside the start-up. True
 // when there is one.
-bool decodeFirstPageAhead(const Viewer& v, const std::string& document) {
+bool decodeFirstPageAhead(const Viewer& v, const std::string& document, int requestedPage) {
     if (document.empty()) return false;
-    std::string firstPage = cachedFirstPageFile(v.layout, document);
+    std::string firstPage = cachedFirstPageFile(v.layout, document, requestedPage);
     if (!media::filePresent(firstPage)) return false;
     media::prefetchImages({firstPage});
     return true;
@@ -259,8 +259,9 @@ bool startUp(Viewer& v, const StartOptions& options) {
     v.layout.tempFolder = media::temporaryFolder();            // 3.
     setProgramFolder(v.layout, options);                       // 4. the executable's folder
     createCacheRoot(v.layout, options.programFolder.empty());  // 5. cache/, the temporary-folder rule
-    const bool pageAtStart = decodeFirstPageAhead(v, options.documentToOpen);  // while the display starts
-    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();        // 6.
+    const bool pageAtStart =
+        decodeFirstPageAhead(v, options.documentToOpen, options.pageToOpen);  // while the display starts
+    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();       // 6.
     if (pageAtStart) media::readyMemoryForFirstPage();  // while the window and sprites are made
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.

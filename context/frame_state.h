@@ -29,9 +29,11 @@ struct FrameState {
     bool windowDetached = false;                  // the loop (Detach, and the press that re-attaches)
     bool exitSuppressed = false;                  // the loop, for the frame the about screen returns in
     bool infoPanelOpen = false, searchPanelOpen = false,
-         textViewOpen = false;         // the loop (tool bar, opening, sheet)
-    bool thumbnailMode = false;        // the loop (Thumbnails, double-click, opening); ended by a pick
-    bool pointerOverKeyboard = false;  // the loop's draw phase
+         textViewOpen = false;   // the loop (tool bar, opening, sheet)
+    bool thumbnailMode = false;  // the loop (Thumbnails, double-click, opening); ended by a pick
+    // The loop (the information panel's buttons, the other panels, opening); ended by a row's tap.
+    bool contentsPanelOpen = false, recentPanelOpen = false;
+    bool pointerOverKeyboard = false;                                  // the loop's draw phase
     bool pointerOverHitList = false, pointerOverSearchButton = false;  // the search's hover tests
     bool cellHovered = false;                                          // the sheet's hover test
     bool searchInputActive = false;                                    // the loop (Search button)

@@ -61,6 +61,10 @@ constexpr int infoMessage = 301;     // the message panel ("This document cannot
 constexpr int passwordPanel = 302;   // the password panel with its masked field
 constexpr int passwordOpen = 303;    // its Open button
 constexpr int passwordCancel = 304;  // its Cancel button
+constexpr int contentsPanel = 320;   // the document's contents as a tree of rows
+constexpr int recentList = 321;      // the recent documents, on the welcome screen or as a panel
+constexpr int infoButtons = 322;     // Contents and Recent documents, under the information panel
+constexpr int hitListBack = 323;     // Back in the hit list's title band
 }  // namespace sprite
 
 // Font numbers.

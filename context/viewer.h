@@ -10,6 +10,7 @@
 #include "context/layout.h"
 #include "context/numbers.h"
 #include "context/password_state.h"
+#include "context/reading_state.h"
 #include "context/sharp_layer_state.h"
 #include "context/text_state.h"
 #include "context/view_state.h"
@@ -29,6 +30,10 @@ struct Viewer {
     KeyboardState keyboard;
     AboutState about;
     PasswordState password;
+    PlaceState place;
+    ContentsState contents;
+    RecentState recent;
+    ReadingButtons readingButtons;
 
     Viewer() = default;
     Viewer(const Viewer&) = delete;
@@ -46,5 +51,6 @@ struct Viewer {
 struct StartOptions {
     std::string programFolder;   // empty: the executable's folder, its cache with the temporary-folder rule
     std::string documentToOpen;  // a PDF named on the command line
+    int pageToOpen = 0;          // the page asked for it (--page); 0: the kept page
     int desktopWidth = 0, desktopHeight = 0;  // 0: the real desktop
 };

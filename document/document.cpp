@@ -9,6 +9,7 @@
 #include "document/cache_limit.h"
 #include "document/conversion.h"
 #include "document/information.h"
+#include "document/reading_place.h"
 #include "document/tools.h"
 #include "media/display/display.h"
 #include "media/system/system.h"
@@ -66,11 +67,14 @@ int presentJpegPages(const Viewer& v) {
     return present;
 }
 
-// Only folders named after a PDF are ever emptied.
+// Only folders named after a PDF are ever emptied. The page the reader left off at stays: the
+// document is the same, only its conversion was cut short.
 void emptyCacheFolder(const std::string& folder) {
     if (folder.find(".pdf") == std::string::npos) return;
+    const ReadingPlace place = readReadingPlace(folder);
     media::deleteFilesInFolder(folder, "*");
     media::createFolder(folder, false);
+    if (place.page > 0) writeReadingPlace(folder, place);
 }
 
 // A folder that existed is a complete cache when it holds Information.ini and every page's JPEG.
@@ -126,12 +130,14 @@ std::string cacheFolderName(const std::string& documentPath, std::int64_t modifi
     return std::to_string(modificationTime) + "_" + name;
 }
 
-std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath) {
+std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath, int requestedPage) {
     const std::string path = media::absolutePath(media::trimmed(chosenPath));
     const std::string folder =
         layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     if (media::fileSize(folder + lockedMarkerName) != -1) return {};
-    return pageImageBase(folder, 1) + ".jpg";
+    const int kept = requestedPage > 0 ? requestedPage : readReadingPlace(folder).page;
+    const std::string keptFile = pageImageBase(folder, kept) + ".jpg";
+    return kept > 1 && media::filePresent(keptFile) ? keptFile : pageImageBase(folder, 1) + ".jpg";
 }
 
 Choice checkChosenDocument(const std::string& chosenPath) {

@@ -59,6 +59,7 @@ void forgetPassword(Viewer& v);
 // The cache folder's name: T "_" F, T = modification time (local, -1 outside 1970..2038, 0 unread),
 // F = the file name with every space replaced by "_".
 std::string cacheFolderName(const std::string& documentPath, std::int64_t modificationTime);
-// The file a cached opening of the chosen document shows first, whether it exists or not; "" for a
-// document whose cache holds it only for the password.
-std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath);
+// The file a cached opening of the chosen document shows first (the requested page's, else the kept
+// page's when its file is there, else page 1's), whether it exists or not; "" for a document whose
+// cache holds it only for the password.
+std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenPath, int requestedPage = 0);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "context/helpers.h"
+#include "document/outline.h"
 #include "media/system/system.h"
 
 namespace {
@@ -94,6 +95,10 @@ int runInformationInto(Viewer& v, const std::string& outputFile) {
     return status;
 }
 
+std::string outlineFile(const Viewer& v) {
+    return v.document.documentCacheFolder + outlineFileName;
+}
+
 }  // namespace
 
 void setUpToolPaths(Viewer& v) {
@@ -104,8 +109,10 @@ void setUpToolPaths(Viewer& v) {
     tools.pdftotextPath = tools.toolFolder + textExtractorName;
 }
 
-std::vector<std::string> informationArguments(const std::string& documentPath) {
-    return {asOperand(documentPath)};
+std::vector<std::string> informationArguments(const std::string& documentPath,
+                                              const std::string& outlineFile) {
+    if (outlineFile.empty()) return {asOperand(documentPath)};
+    return {"-outline", asOperand(outlineFile), asOperand(documentPath)};
 }
 
 std::vector<std::string> textExtractorArguments(const std::string& documentPath,
@@ -155,6 +162,14 @@ int runInformationProgram(Viewer& v) {
     const int status = runInformationInto(v, file);
     if (status == -1) media::deleteFile(file);
     return status;
+}
+
+int startOutlineReader(Viewer& v) {
+    media::RunOptions options;
+    options.workingFolder = v.document.documentCacheFolder;
+    options.standardOutputFile = "/dev/null";
+    return runTool(v, v.tools.pdfinfoPath, informationArguments(v.document.documentPath, outlineFile(v)),
+                   options);
 }
 
 int testDocumentPassword(Viewer& v) {

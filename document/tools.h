@@ -10,7 +10,9 @@
 constexpr const char* toolSubfolder = sizeof(void*) == 8 ? "includes/bin64/" : "includes/bin32/";
 void setUpToolPaths(Viewer& v);  // the tool folder and the three paths, at start-up
 // Argument vectors: the words of each program's command line, never passed through a shell.
-std::vector<std::string> informationArguments(const std::string& documentPath);
+// With an outline file, the information program also writes the document's outline into it.
+std::vector<std::string> informationArguments(const std::string& documentPath,
+                                              const std::string& outlineFile = {});
 std::vector<std::string> textExtractorArguments(const std::string& documentPath,
                                                 const std::string& cacheFolder);
 std::vector<std::string> pageConverterArguments(int page, float renderDpi, const std::string& documentPath,
@@ -22,6 +24,10 @@ constexpr int toolNeedsPassword = 4;
 int runInformationProgram(Viewer& v);
 // Runs pdfinfo with the document's password and waits, its output dropped: its exit status as above.
 int testDocumentPassword(Viewer& v);
+// Starts pdfinfo for the document's outline file, its properties dropped, without waiting: the
+// outline can take longer to read than the properties, and no page waits for it. The process id, 0
+// when it could not be started.
+int startOutlineReader(Viewer& v);
 void startTextExtractor(Viewer& v);
 // A rectangle of a page for the region renderer (pdfregion.exe): its corners in points from the
 // page's top-left corner as shown, and the resolution to draw it at.

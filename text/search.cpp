@@ -17,6 +17,7 @@
 #include "media/pictures/pictures.h"
 #include "media/text/text.h"
 #include "text/text_store.h"
+#include "view/jumps.h"
 #include "view/page_view.h"
 #include "view/sheet.h"
 
@@ -268,6 +269,7 @@ void pickSearchHit(Viewer& v) {
         if (hit.rowY <= y && y <= hit.rowY + rowHeight) picked = &hit;
     }
     if (picked == nullptr) return;
+    rememberJump(v, v.view.currentPage);
     v.view.currentPage = picked->page;
     endGesturesForPick(frame);
     stopGlide(v);

@@ -202,7 +202,7 @@ void resetPageView(Viewer& v) {
 }
 
 void showCachedFirstPage(Viewer& v) {
-    const std::string firstPage = pageImageBase(v, 1) + ".jpg";
+    const std::string firstPage = pageImageBase(v, v.view.currentPage) + ".jpg";
     if (!media::filePresent(firstPage) || v.conversion.firstPageShown) return;
     centreMouse(v);
     if (!media::loadSprite(sprite::page, firstPage)) return;

@@ -20,7 +20,7 @@ bool goToPage(Viewer& v, int page);
 void stopGlide(Viewer& v);
 // An opening: page 1, no fit yet, no glide, no not-ready notice.
 void resetPageView(Viewer& v);
-// A cached document: page 1's JPEG on the page sprite, fitted.
+// A cached document: the JPEG of the page it opens at (currentPage) on the page sprite, fitted.
 void showCachedFirstPage(Viewer& v);
 // A press on the page view: stops the glide and takes the shift from the press point.
 void pressOnPage(Viewer& v, int pressX, int pressY);

@@ -14,6 +14,7 @@
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
+#include "view/jumps.h"
 #include "view/page_view.h"
 
 namespace {
@@ -232,6 +233,7 @@ int cellOfPage(const std::vector<ThumbnailCell>& cells, int page) {
 
 // Shows the cell's page as a pick from the sheet does; the gestures end and the event is consumed.
 void openCell(Viewer& v, int index) {
+    rememberJump(v, v.view.currentPage);
     v.view.currentPage = v.sheet.thumbnailCells[index].page;
     v.sheet.keyboardCell = -1;
     endGesturesForPick(v.frame);

@@ -23,9 +23,11 @@ struct InputState {
     std::array<bool, keyCount> pressedSinceRead{};  // a tap between two reads still counts as down
     // Pressed while a Control key was down: Control may well be let go again before the next read.
     std::array<bool, keyCount> pressedWithControlSinceRead{};
+    std::array<bool, keyCount> pressedWithAltSinceRead{};
     std::array<bool, keyCount> readDown{};
     std::array<bool, keyCount> readPressed{};
     std::array<bool, keyCount> readPressedWithControl{};
+    std::array<bool, keyCount> readPressedWithAlt{};
     std::array<bool, keyCount> readReleased{};
     std::string textSinceRead;
     std::string readText;
@@ -140,6 +142,8 @@ void readKeyboard() {
     state.pressedSinceRead.fill(false);
     state.readPressedWithControl = state.pressedWithControlSinceRead;
     state.pressedWithControlSinceRead.fill(false);
+    state.readPressedWithAlt = state.pressedWithAltSinceRead;
+    state.pressedWithAltSinceRead.fill(false);
     state.readReleased = state.releasedSinceRead;
     state.releasedSinceRead.fill(false);
     state.readText = std::move(state.textSinceRead);
@@ -162,6 +166,10 @@ bool keyPressedWithControl(int scanCode) {
     return validKey(scanCode) && input().readPressedWithControl[scanCode];
 }
 
+bool keyPressedWithAlt(int scanCode) {
+    return validKey(scanCode) && input().readPressedWithAlt[scanCode];
+}
+
 std::string typedCharacter() {
     return input().readText;
 }
@@ -173,6 +181,8 @@ void feedKey(int scanCode, bool down) {
     if (down) state.pressedSinceRead[scanCode] = true;
     if (down && (state.down[scan::leftControl] || state.down[scan::rightControl]))
         state.pressedWithControlSinceRead[scanCode] = true;
+    if (down && (state.down[scan::leftAlt] || state.down[scan::rightAlt]))
+        state.pressedWithAltSinceRead[scanCode] = true;
     state.down[scanCode] = down;
     if (down && scanCode == scan::escape) state.escapeLatched = true;
 }

@@ -42,11 +42,15 @@ bool keyPressedWithControl(int scanCode);
 std::string typedCharacter();  // UTF-8 text typed since the previous read, or empty
 // Wheel notches turned since the previous readMouse: positive away from the user, negative toward.
 int mouseWheel();
+// Presses of the mouse's back button (the first side button) since the previous readMouse.
+int mouseBackPresses();
+// The same as keyPressedWithControl, for presses made while either Alt key was down.
+bool keyPressedWithAlt(int scanCode);
 namespace scan {
 constexpr int escape = 1, zero = 11, minus = 12, equals = 13, backspace = 14, tab = 15, o = 24, enter = 28,
-              leftControl = 29, c = 46, space = 57, keypadMinus = 74, keypadPlus = 78, keypadZero = 82,
-              keypadEnter = 156, rightControl = 157, home = 199, up = 200, pageUp = 201, left = 203,
-              right = 205, end = 207, down = 208, pageDown = 209;
+              leftControl = 29, c = 46, leftAlt = 56, space = 57, keypadMinus = 74, keypadPlus = 78,
+              keypadZero = 82, keypadEnter = 156, rightControl = 157, rightAlt = 184, home = 199, up = 200,
+              pageUp = 201, left = 203, right = 205, end = 207, down = 208, pageDown = 209;
 }
 void feedMouseMove(int x, int y);  // motion; held motion while the left button is down
 void feedMouseButton(bool down,
@@ -55,6 +59,7 @@ void feedMouseButton(bool down,
 // held motion, and the press is judged at (x, y) whatever the pointer's previous place.
 void feedMouseButtonAt(int x, int y, bool down, int clicks);
 void feedMouseWheel(int notches);       // positive away from the user
+void feedMouseBackButton();             // one press of the back button
 void feedKey(int scanCode, bool down);  // a down while the key is down is a repeat
 void feedText(const std::string& utf8);
 void resetInput();  // forgets all input state and queued events

@@ -50,8 +50,9 @@ struct PointerState {
     int deltaX = 0, deltaY = 0;
     int heldX = 0, heldY = 0;  // motion with the left button held, gathered since the last readMouse
     int heldDeltaX = 0, heldDeltaY = 0;
-    int wheel = 0, readWheel = 0;   // notches since the last readMouse, and at it
-    std::array<bool, 4> buttons{};  // 1 left, 2 right, 3 middle
+    int wheel = 0, readWheel = 0;              // notches since the last readMouse, and at it
+    int backPresses = 0, readBackPresses = 0;  // the back button's presses, the same way
+    std::array<bool, 4> buttons{};             // 1 left, 2 right, 3 middle
     LeftButton left;
     bool clickChain = false;  // SDL's click count is running
     int chainPresses = 0;     // presses taken since it began
@@ -218,6 +219,8 @@ void takePointerEvent(const SDL_Event& event) {
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+            if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_X1)
+                feedMouseBackButton();
             changeButton(sdlButton(event.button.button), event.type == SDL_MOUSEBUTTONDOWN,
                          sourceOf(event.button.which), event.button.x, event.button.y, event.button.clicks,
                          event.button.timestamp);
@@ -271,6 +274,8 @@ void readMouse() {
     state.heldY = 0;
     state.readWheel = state.wheel;
     state.wheel = 0;
+    state.readBackPresses = state.backPresses;
+    state.backPresses = 0;
 }
 
 int mouseX() {
@@ -296,6 +301,10 @@ int mouseWheel() {
     return pointer().readWheel;
 }
 
+int mouseBackPresses() {
+    return pointer().readBackPresses;
+}
+
 bool mouseButton(int which) {
     return which >= 1 && which <= 3 && pointer().buttons[which];
 }
@@ -316,6 +325,10 @@ void feedMouseMove(int x, int y) {
 
 void feedMouseWheel(int notches) {
     pointer().wheel += notches;
+}
+
+void feedMouseBackButton() {
+    ++pointer().backPresses;
 }
 
 void feedMouseButton(bool down, int clicks) {

@@ -48,8 +48,13 @@ bool filePresent(const std::string& path);       // exists with a size above 0
 // Last modification as local time counted in seconds since 1970 as if it were UTC;
 // -1 outside 1970-01-01 00:00:00 .. 2038-01-19 03:14:07, 0 when it cannot be read.
 std::int64_t fileModificationTime(const std::string& path);
-std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);     // the conversion used above
+std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);  // the conversion used above
+// The last modification in nanoseconds since 1970 (UTC), for ordering files by it; -1 when missing.
+std::int64_t fileModifiedNanoseconds(const std::string& path);
 bool createFolder(const std::string& path, bool withParents);  // false when it exists or fails
+// The names of the folders directly in folder (no "." or ".."), in no particular order; none when it
+// cannot be read.
+std::vector<std::string> subfolderNames(const std::string& folder);
 bool folderExists(const std::string& path);
 bool deleteFile(const std::string& path);  // also when read-only
 // Deletes every file in folder whose name matches pattern ("*" = all), leaving sub-folders; then

@@ -26,7 +26,8 @@ TEST(CommandLine, HelpAndVersionPrintAndEndWithoutAWindow) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(run({"--help"}), 0);
     std::string help = testing::internal::GetCapturedStdout();
-    EXPECT_NE(help.find("Usage: pagewell [--new-window] [file.pdf]"), std::string::npos);
+    EXPECT_NE(help.find("Usage: pagewell [--new-window] [--page N] [file.pdf]"), std::string::npos);
+    EXPECT_NE(help.find("  --page N      open the document at page N"), std::string::npos);
     EXPECT_NE(help.find("  --new-window  start a separate viewer"), std::string::npos);
     EXPECT_NE(help.find("  Page Down, Right, Down, Space      next page"), std::string::npos);
     testing::internal::CaptureStdout();
@@ -34,13 +35,26 @@ TEST(CommandLine, HelpAndVersionPrintAndEndWithoutAWindow) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Pagewell v1.0 - 10 January 2016 by Tarnwick\n");
 }
 
-TEST(CommandLine, UnknownOptionsAndSecondDocumentsAreRefused) {
+TEST(CommandLine, UnknownOptionsSecondDocumentsAndBadPagesAreRefused) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(run({"--fullscreen"}), 2);
     EXPECT_EQ(run({"a.pdf", "b.pdf"}), 2);
+    EXPECT_EQ(run({"--page", "0", "a.pdf"}), 2);
+    EXPECT_EQ(run({"--page=2x", "a.pdf"}), 2);
+    EXPECT_EQ(run({"--page", "3"}), 2);
     std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("unknown option --fullscreen"), std::string::npos);
     EXPECT_NE(errors.find("only one document"), std::string::npos);
+    EXPECT_NE(errors.find("--page takes a page number (1 or more)"), std::string::npos);
+    EXPECT_NE(errors.find("--page needs a document to open"), std::string::npos);
+}
+
+// A later start hands the page asked for over with the path; a plain path asks for none.
+TEST(CommandLine, PageIsHandedOverWithThePath) {
+    const HandedDocument handed = readHandOverMessage(handOverMessage("/a\nb.pdf", 7));
+    EXPECT_EQ(handed.path, "/a\nb.pdf");
+    EXPECT_EQ(handed.page, 7);
+    EXPECT_EQ(readHandOverMessage("/page=3.pdf").page, 0);
 }
 
 TEST(MessagePanel, ShownUntilAPressOrFiveSeconds) {

@@ -613,11 +613,16 @@ detach_and_reattach() {
   until_shown "the page after re-attaching" 20 page_shown
 }
 
-# The same document again: its cache folder serves it at once, page 1 and the saved sheet, and nothing
-# in the folder is made anew. A double-click beside the grid leaves the sheet without picking a page.
+# The same document again, left at page 1: its cache folder serves it at once, the kept page 1 and the
+# saved sheet, and nothing in the folder is made anew (LastRead.txt, the kept page, is written at each
+# opening). A double-click beside the grid leaves the sheet without picking a page.
+cache_listing() { ls -l --time-style=+%s.%N "$cache" | grep -v ' LastRead\.txt$'; }
 reopen_from_cache() {
   local before after
-  before=$(ls -l --time-style=+%s.%N "$cache") || fail "cannot list the cache folder $cache"
+  begin_step "key-home-before-reopening"
+  xdotool key Home
+  until_shown "page 1 after Home" 20 page_matches "$fitted_shot"
+  before=$(cache_listing) || fail "cannot list the cache folder $cache"
   begin_step "toolbar-open-again"
   move "$open_x" "$button_y"
   until_shown "the tool bar" 20 toolbar_shown
@@ -625,7 +630,7 @@ reopen_from_cache() {
   begin_step "cached-page-1"
   move $((W / 3)) $((H / 2))
   until_shown "page 1 from the cache" 20 eval 'toolbar_hidden && page_matches "$fitted_shot"'
-  after=$(ls -l --time-style=+%s.%N "$cache")
+  after=$(cache_listing)
   [ "$before" = "$after" ] || fail "the cache folder changed on reopening: $(diff <(echo "$before") <(echo "$after") | tr '\n' ' ')"
 
   begin_step "toolbar-thumbnails-cached"

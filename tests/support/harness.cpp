@@ -78,9 +78,10 @@ std::string makeTemporaryFolder(const std::string& prefix) {
 }
 
 Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
-    programFolder_ = makeTemporaryFolder("pagewell-test");
-    writeConfiguration(programFolder_, options_);
-    if (options_.withTools) linkTools(programFolder_);
+    programFolder_ =
+        options_.programFolder.empty() ? makeTemporaryFolder("pagewell-test") : options_.programFolder;
+    if (!media::filePresent(programFolder_ + "Pagewell.ini")) writeConfiguration(programFolder_, options_);
+    if (options_.withTools && !media::folderExists(programFolder_ + toolSubfolder)) linkTools(programFolder_);
     media::useTestClock(!options_.realClock);
     media::resetInput();
     viewer_ = std::make_unique<Viewer>();
@@ -194,6 +195,12 @@ void Harness::keyDown(int scanCode) {
 void Harness::keyUp(int scanCode) {
     media::feedKey(scanCode, false);
 }
+void Harness::tapKey(int scanCode) {
+    media::feedKey(scanCode, true);
+    media::feedKey(scanCode, false);
+    frames(1);
+}
+
 void Harness::type(const std::string& utf8) {
     media::feedText(utf8);
 }
@@ -209,6 +216,16 @@ void Harness::open(const std::string& pdfPath) {
 
 media::Colour Harness::pixel(int x, int y) const {
     return media::capturedPixel(x, y);
+}
+
+std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int height) {
+    std::vector<media::Colour> pixels;
+    if (!media::beginDrawing(sprite)) return pixels;
+    for (int row = y; row < y + height; ++row) {
+        for (int column = x; column < x + width; ++column) pixels.push_back(media::pixelColour(column, row));
+    }
+    media::endDrawing();
+    return pixels;
 }
 
 bool conversionFinished(Viewer& v, int pages) {

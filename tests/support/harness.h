@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "context/viewer.h"
 #include "media/pictures/pictures.h"
@@ -30,6 +31,9 @@ struct HarnessOptions {
     bool laterSpritesAtStart = true;
     // A document named on the command line: start-up knows of it, and it opens before the first frame.
     std::string documentAtStart = {};
+    // The program folder (with its cache) of an earlier harness, as a later run of the program finds
+    // it, laid out as a program folder where it is not yet; empty: a fresh one.
+    std::string programFolder = {};
 };
 
 // Frame suites that must hold for either pointer run once with each:
@@ -86,6 +90,7 @@ public:
     void showCachedPages(const std::string& cacheFolder, int pageCount);
     void keyDown(int scanCode);
     void keyUp(int scanCode);
+    void tapKey(int scanCode);           // down and up, then a frame that takes it
     void type(const std::string& utf8);  // text input
     void pressEscape();
 
@@ -104,6 +109,9 @@ private:
     int fingerX_ = 0, fingerY_ = 0;  // where the finger is or lands next
     bool fingerDown_ = false;
 };
+
+// The pixels of a rectangle of a sprite, row by row.
+std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int height);
 
 // Every page has its JPEG, no page PNG is left and nothing runs in the background any more.
 bool conversionFinished(Viewer& v, int pages);

@@ -50,9 +50,22 @@ int runAndWait(const std::vector<std::string>& words) {
     return WEXITSTATUS(status);
 }
 
+// Each entry's parent is the latest entry one level up.
+void addOutline(cairo_surface_t* surface, const std::vector<TestOutlineEntry>& outline) {
+    std::vector<int> parents = {CAIRO_PDF_OUTLINE_ROOT};
+    for (const TestOutlineEntry& entry : outline) {
+        parents.resize(static_cast<std::size_t>(std::max(entry.level, 1)));
+        const std::string link = "page=" + std::to_string(entry.page);
+        const int id = cairo_pdf_surface_add_outline(surface, parents.back(), entry.title.c_str(),
+                                                     link.c_str(), static_cast<cairo_pdf_outline_flags_t>(0));
+        parents.push_back(id);
+    }
+}
+
 }  // namespace
 
-bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages, const std::string& title) {
+bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages,
+                 const std::vector<TestOutlineEntry>& outline, const std::string& title) {
     if (pages.empty()) return false;
     cairo_surface_t* surface =
         cairo_pdf_surface_create(path.c_str(), pages.front().widthPoints, pages.front().heightPoints);
@@ -67,6 +80,7 @@ bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages, co
         drawPageLines(cr, page);
         cairo_show_page(cr);
     }
+    addOutline(surface, outline);
     bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
     cairo_destroy(cr);
     cairo_surface_finish(surface);
@@ -111,7 +125,7 @@ const char* lockName(PdfLock lock) {
 bool makeLockedPdf(const std::string& path, PdfLock lock, const std::string& userPassword,
                    const std::string& ownerPassword, int pages, const std::string& title) {
     const std::string plain = path + ".plain.pdf";
-    if (!makeTestPdf(plain, numberedPages(pages, true), title)) return false;
+    if (!makeTestPdf(plain, numberedPages(pages, true), {}, title)) return false;
     std::vector<std::string> words = {"qpdf"};
     if (lock == PdfLock::rc4With40Bits || lock == PdfLock::rc4) words.push_back("--allow-weak-crypto");
     const char* bits = lock == PdfLock::rc4With40Bits ? "40" : lock == PdfLock::aes256 ? "256" : "128";

@@ -14,8 +14,17 @@ struct TestPage {
     bool blueSquare = false;             // a square of rgb(0, 0, 204) below the lines
 };
 
-// Writes a PDF with the given pages and title; false on failure.
-bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages, const std::string& title = "");
+// An entry of a document's outline (its bookmarks): level 1 is the top, each entry at most one level
+// below the one before it.
+struct TestOutlineEntry {
+    std::string title;
+    int level = 1;
+    int page = 1;
+};
+
+// Writes a PDF with the given pages, outline and title; false on failure.
+bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages,
+                 const std::vector<TestOutlineEntry>& outline = {}, const std::string& title = "");
 // n A4 pages, page k (1-based) reading "Page k" and "word<k>" plus the given extra line per page.
 bool makeNumberedPdf(const std::string& path, int pageCount);
 

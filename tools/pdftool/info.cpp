@@ -183,20 +183,32 @@ void printTextProperties(PdfSession& session) {
     if (!modified.empty()) printProperty("ModDate:", formatDate(modified));
 }
 
+// "-outline <file>" before the document also writes its outline there.
+bool readInfoArguments(std::vector<std::string> arguments, std::string& document, std::string& outline) {
+    if (arguments.size() == 3 && arguments[0] == "-outline" && !arguments[1].empty()) {
+        outline = arguments[1];
+        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    }
+    if (arguments.size() != 1 || arguments[0].empty()) return false;
+    document = arguments[0];
+    return true;
+}
+
 }  // namespace
 
 int runInfo(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 1 || arguments[0].empty()) {
-        std::fprintf(stderr, "usage: %s <document.pdf>\n", programName().c_str());
+    std::string document, outline;
+    if (!readInfoArguments(arguments, document, outline)) {
+        std::fprintf(stderr, "usage: %s [-outline <file>] <document.pdf>\n", programName().c_str());
         return kExitUsage;
     }
     armWatchdog(60);
     PdfSession session;
-    if (int status = openPdf(arguments[0], true, session); status != kExitOk) return status;
+    if (int status = openPdf(document, true, session); status != kExitOk) return status;
     FirstPage first;
     std::string errorText;
     if (!readFirstPage(session, first, errorText)) {
-        reportError("cannot read page 1 of '" + arguments[0] + "': " + errorText);
+        reportError("cannot read page 1 of '" + document + "': " + errorText);
         closePdf(session);
         return kExitFailure;
     }
@@ -206,8 +218,10 @@ int runInfo(const std::vector<std::string>& arguments) {
     printProperty("Page size:", formatPoints(first.width) + " x " + formatPoints(first.height) + " pts" +
                                     paperName(first.width, first.height));
     printProperty("Page rot:", std::to_string(first.rotation));
-    printProperty("File size:", fileSizeText(arguments[0]));
+    printProperty("File size:", fileSizeText(document));
     printProperty("PDF version:", versionText(session));
+    // The properties are complete without it: an outline that cannot be written is only said so.
+    if (!outline.empty()) writeOutline(session, outline);
     closePdf(session);
     return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
 }

@@ -67,6 +67,10 @@ void discardTemporaryOutput(TemporaryOutput& output);
 bool writeRgbPng(FILE* file, int width, int height, const unsigned char* pixels, std::ptrdiff_t stride,
                  double dotsPerInch);
 
+// Writes the document's outline to path (through a temporary file): a heading line, then one line an
+// entry, "level<TAB>page<TAB>title", in reading order; level 1 is the top, page 0 leads nowhere here.
+bool writeOutline(PdfSession& session, const std::string& path);
+
 // The kinds of work, each given the arguments after the program name.
 int runInfo(const std::vector<std::string>& arguments);
 int runText(const std::vector<std::string>& arguments);
