@@ -110,19 +110,6 @@ std::int64_t fileModifiedNanoseconds(const std::string& path) {
     return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
 }
 
-std::vector<std::string> subfolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    const std::string base = withSlash(folder);
-    DIR* directory = ::opendir(base.c_str());
-    if (!directory) return names;
-    while (struct dirent* entry = ::readdir(directory)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && isDirectory(base + name)) names.push_back(name);
-    }
-    ::closedir(directory);
-    return names;
-}
-
 bool createFolder(const std::string& path, bool withParents) {
     std::string folder = path;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();

@@ -52,9 +52,6 @@ std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);  // the conversion us
 // The last modification in nanoseconds since 1970 (UTC), for ordering files by it; -1 when missing.
 std::int64_t fileModifiedNanoseconds(const std::string& path);
 bool createFolder(const std::string& path, bool withParents);  // false when it exists or fails
-// The names of the folders directly in folder (no "." or ".."), in no particular order; none when it
-// cannot be read.
-std::vector<std::string> subfolderNames(const std::string& folder);
 bool folderExists(const std::string& path);
 bool deleteFile(const std::string& path);  // also when read-only
 // Deletes every file in folder whose name matches pattern ("*" = all), leaving sub-folders; then

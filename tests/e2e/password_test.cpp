@@ -276,7 +276,7 @@ TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
 // let a later opening show the decrypted pages unasked: the document is not opened, and nothing of it
 // is written, neither now nor at the next try.
 TEST_F(PasswordPanelTest, ACacheFolderThatCannotBeMarkedLockedKeepsTheDocumentOut) {
-    const std::string path = writtenPdf("locked.pdf", lockedPdf(PdfLock::aes256, password, "", 2));
+    const std::string path = lockedPdf("locked.pdf", PdfLock::aes256, password, "", 2);
     const std::string folder =
         v().layout.cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     fs::create_directories(folder + "PasswordRequired.txt");

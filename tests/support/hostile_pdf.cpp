@@ -11,6 +11,17 @@
 
 namespace {
 
+// Bytes as upper-case hexadecimal digits, as a PDF hex string holds them.
+std::string hex(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char byte : bytes) {
+        out += digits[byte >> 4];
+        out += digits[byte & 15];
+    }
+    return out;
+}
+
 // Deflate's bits, least significant first; Huffman codes are sent from their most significant bit.
 class BitWriter {
 public:
