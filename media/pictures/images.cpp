@@ -428,7 +428,34 @@ bool decodeImageMemory(const void* data, std::size_t length, Picture& picture) {
     return decodeBytes(static_cast<const unsigned char*>(data), length, picture);
 }
 
+// A PAM is read straight into the picture's pixels, so that a screen-sized layer never lies in memory
+// twice. False when the file is no PAM of the region renderer's or is cut short or too long.
+bool readRgbaPamFile(const std::string& file, Picture& picture) {
+    std::FILE* in = std::fopen(file.c_str(), "rbe");
+    if (!in) return false;
+    char start[128] = {};
+    const std::size_t got = std::fread(start, 1, sizeof start - 1, in);
+    int width = 0, height = 0;
+    bool good =
+        std::sscanf(start, "P7\nWIDTH %d\nHEIGHT %d", &width, &height) == 2 && acceptableSize(width, height);
+    const std::string header = good ? pamHeader(width, height) : std::string();
+    good = good && got >= header.size() && std::memcmp(start, header.data(), header.size()) == 0 &&
+           std::fseek(in, static_cast<long>(header.size()), SEEK_SET) == 0;
+    Picture read;
+    if (good) {
+        read.width = width;
+        read.height = height;
+        read.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        good = std::fread(read.pixels.data(), 4, read.pixels.size(), in) == read.pixels.size() &&
+               std::fgetc(in) == EOF && std::endian::native == std::endian::little;
+    }
+    std::fclose(in);
+    if (good) picture = std::move(read);
+    return good;
+}
+
 bool decodeImageFile(const std::string& file, Picture& picture) {
+    if (readRgbaPamFile(file, picture)) return true;
     std::string bytes;
     if (!readWholeFile(file, bytes)) return false;
     return decodeImageMemory(bytes.data(), bytes.size(), picture);
