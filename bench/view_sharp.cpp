@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/sharpness.h"
@@ -89,14 +90,14 @@ bool openConverted(Harness& h, const std::string& pdf) {
 
 // The region renderer alone for view, to its exit: milliseconds, or -1 when it failed.
 double renderAlone(Viewer& v, const SharpView& view, const std::string& pdf, const std::string& file) {
-    media::RunOptions wait;
-    wait.wait = true;
-    int status = -1;
+    media::deleteFile(file);
     const auto start = Clock::now();
-    media::runProgram(v.tools.toolFolder + "pdfregion.exe",
-                      regionRendererArguments(sharpRegionOf(v, view), pdf, file), wait, &status);
+    const int process = media::runProgram(v.tools.toolFolder + "pdfregion.exe",
+                                          regionRendererArguments(sharpRegionOf(v, view), pdf, file), {});
+    media::raiseProgramPriority(process);  // as the viewer starts it
+    while (media::programRunning(process)) std::this_thread::sleep_for(std::chrono::microseconds(200));
     const double spent = millisecondsSince(start);
-    return status == 0 ? spent : -1.0;
+    return media::filePresent(file) ? spent : -1.0;
 }
 
 void settleToLayer(const std::string& pdf) {
@@ -105,7 +106,7 @@ void settleToLayer(const std::string& pdf) {
     Harness h(options);
     if (!openConverted(h, pdf)) return report("sharp_settle_open_failed", 1);
     Viewer& v = h.v();
-    const std::string scratch = makeTemporaryFolder("bench-sharp-alone") + "alone.png";
+    const std::string scratch = makeTemporaryFolder("bench-sharp-alone") + "alone.pam";
     std::vector<double> layer, alone, zoomFrame;
     for (int round = 0; round < repeats; ++round) {
         restoreFit(v);  // fitted on this screen the page is smaller than its picture: no layer

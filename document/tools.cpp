@@ -198,8 +198,11 @@ void startPageConverter(Viewer& v, int page) {
 int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    return runTool(v, v.tools.toolFolder + regionRendererName,
-                   regionRendererArguments(region, v.document.documentPath, outputFile), options);
+    const int process =
+        runTool(v, v.tools.toolFolder + regionRendererName,
+                regionRendererArguments(region, v.document.documentPath, outputFile), options);
+    media::raiseProgramPriority(process);
+    return process;
 }
 
 std::string takeToolProblem(Viewer& v) {

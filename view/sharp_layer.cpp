@@ -149,7 +149,7 @@ void startRender(Viewer& v, const SharpView& wanted) {
     SharpLayerState& sharp = v.sharp;
     if (sharp.fileToken.empty()) sharp.fileToken = newFileToken();
     const std::string file = folderOf(wanted.pageFile) + "sharp-" + sharp.fileToken + "-" +
-                             std::to_string(++sharp.fileSerial) + ".png";
+                             std::to_string(++sharp.fileSerial) + ".pam";
     const int process = startRegionRenderer(v, sharpRegionOf(v, wanted), file);
     if (process == 0) {
         sharp.failed = wanted;

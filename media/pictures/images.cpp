@@ -1,4 +1,5 @@
-// Image codecs (PNG through libpng, JPEG through TurboJPEG), smooth resizing, and the numbered image store.
+// Image codecs (PNG through libpng, JPEG through TurboJPEG, the region renderer's PAM), smooth resizing, and
+// the numbered image store.
 #include <fcntl.h>
 #include <png.h>
 #include <sys/stat.h>
@@ -6,10 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -186,7 +189,43 @@ bool decodeJpeg(const unsigned char* data, std::size_t length, tjscalingfactor s
     return true;
 }
 
+// ---- PAM reading ---------------------------------------------------------------------------------
+// The region renderer's PAM: 8-bit red, green, blue and alpha, which are the bytes of a picture's
+// pixels in memory, so that reading it is one copy. Only exactly that header is taken.
+
+std::string pamHeader(int width, int height) {
+    char header[128];
+    std::snprintf(header, sizeof header,
+                  "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", width,
+                  height);
+    return header;
+}
+
+bool decodeRgbaPam(const unsigned char* data, std::size_t length, Picture& picture) {
+    const std::string start(reinterpret_cast<const char*>(data), std::min<std::size_t>(length, 64));
+    int width = 0, height = 0;
+    if (std::sscanf(start.c_str(), "P7\nWIDTH %d\nHEIGHT %d", &width, &height) != 2 ||
+        !acceptableSize(width, height))
+        return false;
+    const std::string header = pamHeader(width, height);
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (length != header.size() + count * 4 || std::memcmp(data, header.data(), header.size()) != 0)
+        return false;
+    picture.width = width;
+    picture.height = height;
+    picture.pixels.resize(count);
+    const unsigned char* pixels = data + header.size();
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(picture.pixels.data(), pixels, count * 4);
+    } else {
+        for (std::size_t i = 0; i < count; ++i, pixels += 4)
+            picture.pixels[i] = pixels[0] | pixels[1] << 8 | pixels[2] << 16 | std::uint32_t{pixels[3]} << 24;
+    }
+    return true;
+}
+
 bool decodeBytes(const unsigned char* data, std::size_t length, Picture& picture) {
+    if (length >= 3 && std::memcmp(data, "P7\n", 3) == 0) return decodeRgbaPam(data, length, picture);
     if (looksLikePng(data, length)) return decodePngRgba(data, length, picture);
     if (looksLikeJpeg(data, length)) return decodeJpeg(data, length, tjscalingfactor{1, 1}, picture);
     return false;
@@ -430,7 +469,34 @@ bool decodeImageMemory(const void* data, std::size_t length, Picture& picture) {
     return decodeBytes(static_cast<const unsigned char*>(data), length, picture);
 }
 
+// A PAM is read straight into the picture's pixels, so that a screen-sized layer never lies in memory
+// twice. False when the file is no PAM of the region renderer's or is cut short or too long.
+bool readRgbaPamFile(const std::string& file, Picture& picture) {
+    std::FILE* in = std::fopen(file.c_str(), "rbe");
+    if (!in) return false;
+    char start[128] = {};
+    const std::size_t got = std::fread(start, 1, sizeof start - 1, in);
+    int width = 0, height = 0;
+    bool good =
+        std::sscanf(start, "P7\nWIDTH %d\nHEIGHT %d", &width, &height) == 2 && acceptableSize(width, height);
+    const std::string header = good ? pamHeader(width, height) : std::string();
+    good = good && got >= header.size() && std::memcmp(start, header.data(), header.size()) == 0 &&
+           std::fseek(in, static_cast<long>(header.size()), SEEK_SET) == 0;
+    Picture read;
+    if (good) {
+        read.width = width;
+        read.height = height;
+        read.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        good = std::fread(read.pixels.data(), 4, read.pixels.size(), in) == read.pixels.size() &&
+               std::fgetc(in) == EOF && std::endian::native == std::endian::little;
+    }
+    std::fclose(in);
+    if (good) picture = std::move(read);
+    return good;
+}
+
 bool decodeImageFile(const std::string& file, Picture& picture) {
+    if (readRgbaPamFile(file, picture)) return true;
     PixelVector<unsigned char> bytes;
     if (!readFileBytes(file, bytes)) return false;
     return decodeImageMemory(bytes.data(), bytes.size(), picture);

@@ -73,7 +73,7 @@ struct Picture {
     PixelVector<std::uint32_t> pixels;  // width * height
 };
 
-bool decodeImageFile(const std::string& file, Picture& picture);  // PNG or JPEG by content
+bool decodeImageFile(const std::string& file, Picture& picture);  // PNG, JPEG or RGBA PAM by content
 bool decodeImageMemory(const void* data, std::size_t length, Picture& picture);
 // Decodes a JPEG at 1/2, 1/4 or 1/8 scale, the smallest still at least minWidth x minHeight.
 // reducedScaleDenominator gives that scale's denominator (1 when none is large enough).

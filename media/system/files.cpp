@@ -146,6 +146,9 @@ bool readWholeFile(const std::string& path, std::string& contents) {
     int fd = openRegularForReading(path);
     if (fd < 0) return false;
     std::string bytes;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && status.st_size > 0)
+        bytes.reserve(static_cast<std::size_t>(status.st_size));
     char block[65536];
     bool good = true;
     for (;;) {

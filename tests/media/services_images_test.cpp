@@ -216,6 +216,17 @@ TEST_F(ImageFiles, TruncatedOrGarbageFilesFailWithoutTouchingThePicture) {
         EXPECT_FALSE(media::decodeImageMemory(png.data(), cut, picture)) << "png cut at " << cut;
     for (std::size_t cut : {std::size_t{3}, std::size_t{100}, jpeg.size() / 2, jpeg.size() - 2})
         EXPECT_FALSE(media::decodeImageMemory(jpeg.data(), cut, picture)) << "jpeg cut at " << cut;
+    const std::string pam = std::string("P7\nWIDTH 2\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\n") +
+                            "TUPLTYPE RGB_ALPHA\nENDHDR\n" +
+                            std::string("\x01\x02\x03\xFF\x04\x05\x06\xFF", 8);
+    media::Picture fromPam;
+    ASSERT_TRUE(media::decodeImageMemory(pam.data(), pam.size(), fromPam));
+    EXPECT_EQ(fromPam.pixels, (std::vector<std::uint32_t>{pixel(1, 2, 3), pixel(4, 5, 6)}));
+    for (std::size_t cut : {std::size_t{3}, std::size_t{20}, pam.size() - 1})
+        EXPECT_FALSE(media::decodeImageMemory(pam.data(), cut, picture)) << "pam cut at " << cut;
+    std::string larger = pam;
+    larger.replace(larger.find("WIDTH 2"), 7, "WIDTH 99999999");
+    EXPECT_FALSE(media::decodeImageMemory(larger.data(), larger.size(), picture));
     std::string garbage(5000, '\0');
     for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>(i * 7919 % 251);
     EXPECT_FALSE(media::decodeImageMemory(garbage.data(), garbage.size(), picture));

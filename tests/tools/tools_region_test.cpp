@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "media/pictures/pictures.h"
 #include "tests/support/pdf_maker.h"
@@ -48,15 +49,16 @@ TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
         std::string pdf;
         double dpi;
         PixelBox box;
+        const char* output;  // the viewer's layers are PAM files, the pixels as it holds them
     };
     const Case cases[] = {
-        {"text.pdf", 261.027190, {300, 700, 1100, 1900}},  // a 4K screen's fit of the 120 dpi picture
-        {"text.pdf", 457.5, {0, 0, 1080, 1920}},           // the corner of a zoomed page
-        {"rotated.pdf", 300.0, {10, 40, 200, 400}},
-        {"offset.pdf", 144.0, {0, 0, 600, 400}},  // the whole page: its box does not start at 0
+        {"text.pdf", 261.027190, {300, 700, 1100, 1900}, "region.pam"},  // a 4K screen's fit of the picture
+        {"text.pdf", 457.5, {0, 0, 1080, 1920}, "region.pam"},           // the corner of a zoomed page
+        {"rotated.pdf", 300.0, {10, 40, 200, 400}, "region.png"},
+        {"offset.pdf", 144.0, {0, 0, 600, 400}, "region.png"},  // the whole page: its box does not start at 0
     };
     for (const Case& c : cases) {
-        const std::string output = folder.path("region.png");
+        const std::string output = folder.path(c.output);
         ToolRun run = renderRegion(folder.path(c.pdf), c.dpi, c.box, output);
         ASSERT_EQ(run.exitCode, 0) << c.pdf << ": " << run.standardError;
         ToolRun whole = runTool("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", std::to_string(c.dpi),
@@ -69,8 +71,16 @@ TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
         ASSERT_EQ(region.height, c.box.y1 - c.box.y0) << c.pdf;
         EXPECT_TRUE(sameAsBox(region, page, c.box)) << c.pdf << " at " << c.dpi << " dpi";
     }
-    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"offset.pdf", "region.png", "rotated.pdf",
-                                                            "text.pdf", "whole-000001.png"}));
+    // A point of the page drawn as a small page is at the viewer's largest zoom: beyond a whole page's
+    // resolution, still exact in size.
+    ToolRun corner =
+        renderRegion(folder.path("offset.pdf"), 60000.0, {0, 0, 500, 400}, folder.path("region.pam"));
+    media::Picture cornerPicture;
+    ASSERT_EQ(corner.exitCode, 0) << corner.standardError;
+    ASSERT_TRUE(media::decodeImageFile(folder.path("region.pam"), cornerPicture));
+    EXPECT_EQ(std::tie(cornerPicture.width, cornerPicture.height), std::make_tuple(500, 400));
+    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"offset.pdf", "region.pam", "region.png",
+                                                            "rotated.pdf", "text.pdf", "whole-000001.png"}));
 }
 
 TEST(PdfRegion, RefusesBadRequestsWithAMessageAndNoFile) {

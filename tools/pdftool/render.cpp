@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "tool.h"
 
@@ -195,7 +197,7 @@ int runRender(const std::vector<std::string>& arguments) {
 
 namespace {
 
-// One rectangle of a page: pdfregion.exe [-q] -f P -r DPI -c X0,Y0,X1,Y1 <document.pdf> <output.png>.
+// One rectangle of a page: pdfregion.exe [-q] -f P -r DPI -c X0,Y0,X1,Y1 <document.pdf> <output.png|.pam>.
 // The rectangle is in points from the page's top-left corner as shown (its rotation applied); the
 // image covers exactly the pixels round(X0 * DPI / 72) .. round(X1 * DPI / 72) (and so for Y) of the
 // page drawn whole at DPI, so that its caller knows where each pixel lands.
@@ -210,6 +212,9 @@ struct RegionRequest {
 };
 
 constexpr double kLargestCoordinate = 1.0e6;
+// A part of a small page zoomed to the viewer's largest display size asks for more than a whole page
+// may get; its pixels are still bounded by the screen, and its device coordinates by that size.
+constexpr double kMaximumRegionDotsPerInch = 1.0e6;
 
 bool parseClip(const std::string& text, double (&clip)[4]) {
     const char* at = text.c_str();
@@ -232,7 +237,12 @@ bool parseRegionOption(const std::vector<std::string>& arguments, std::size_t& i
     if (i + 1 >= arguments.size()) return false;
     const std::string& value = arguments[++i];
     if (option == "-f") return parseInteger(value, request.page);
-    if (option == "-r") return parseResolution(value, request.dotsPerInch);
+    if (option == "-r") {
+        char* end = nullptr;
+        request.dotsPerInch = std::strtod(value.c_str(), &end);
+        return !value.empty() && *end == '\0' && std::isfinite(request.dotsPerInch) &&
+               request.dotsPerInch > 0 && request.dotsPerInch <= kMaximumRegionDotsPerInch;
+    }
     if (option == "-c") return request.clipGiven = parseClip(value, request.clip);
     return false;
 }
@@ -270,6 +280,11 @@ bool regionBox(const RegionRequest& request, fz_irect& box) {
     return true;
 }
 
+bool wantsPam(const RegionRequest& request) {
+    const std::string& name = request.output;
+    return name.size() > 4 && name.compare(name.size() - 4, 4, ".pam") == 0;
+}
+
 // The page drawn into a pixmap that covers box alone, white where the page leaves it empty.
 fz_pixmap* renderRegionPixmap(PdfSession& session, const RegionRequest& request, fz_irect box,
                               std::string& errorText) {
@@ -304,6 +319,28 @@ fz_pixmap* renderRegionPixmap(PdfSession& session, const RegionRequest& request,
     return pixmap;
 }
 
+// Red, green, blue and alpha bytes, rows top to bottom: the pixels as the viewer holds them, which it
+// reads back in one copy, where a PNG of a screen costs it tens of milliseconds to decode.
+bool saveRgbaPam(fz_context* ctx, fz_pixmap* pixmap, const std::string& path) {
+    TemporaryOutput output;
+    if (!openTemporaryOutput(path, output)) return false;
+    const int width = fz_pixmap_width(ctx, pixmap), height = fz_pixmap_height(ctx, pixmap);
+    const unsigned char* row = fz_pixmap_samples(ctx, pixmap);
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * 4, 255);
+    bool written = std::fprintf(output.file,
+                                "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
+                                width, height) > 0;
+    for (int y = 0; written && y < height; ++y, row += fz_pixmap_stride(ctx, pixmap)) {
+        for (int x = 0; x < width; ++x) std::copy_n(row + x * 3, 3, rgba.begin() + x * 4);
+        written = std::fwrite(rgba.data(), 1, rgba.size(), output.file) == rgba.size();
+    }
+    if (!written) {
+        discardTemporaryOutput(output);
+        return false;
+    }
+    return commitTemporaryOutput(output);
+}
+
 bool renderRegion(PdfSession& session, const RegionRequest& request) {
     fz_irect box;
     if (!regionBox(request, box)) return false;
@@ -314,9 +351,9 @@ bool renderRegion(PdfSession& session, const RegionRequest& request) {
                     "': " + errorText);
         return false;
     }
-    // As page images are: level 1 without row filters costs the render little, and the small file is
-    // read back three times quicker than an uncompressed one.
-    bool saved = savePixmap(session.ctx, pixmap, request.output, request.dotsPerInch);
+    // A PNG as page images are: level 1 without row filters.
+    bool saved = wantsPam(request) ? saveRgbaPam(session.ctx, pixmap, request.output)
+                                   : savePixmap(session.ctx, pixmap, request.output, request.dotsPerInch);
     fz_drop_pixmap(session.ctx, pixmap);
     return saved;
 }
@@ -326,7 +363,8 @@ bool renderRegion(PdfSession& session, const RegionRequest& request) {
 int runRegion(const std::vector<std::string>& arguments) {
     RegionRequest request;
     if (!parseRegionArguments(arguments, request)) {
-        std::fprintf(stderr, "usage: %s [-q] -f page -r dpi -c x0,y0,x1,y1 <document.pdf> <output.png>\n",
+        std::fprintf(stderr,
+                     "usage: %s [-q] -f page -r dpi -c x0,y0,x1,y1 <document.pdf> <output.png|.pam>\n",
                      programName().c_str());
         return kExitUsage;
     }
