@@ -1,6 +1,7 @@
 // The frame loop: runFrame lists the frame's steps in their fixed order; input and gesture steps.
 #include "app/app.h"
 #include "app/frame_steps.h"
+#include "app/go_to_panel.h"
 #include "app/later_sprites.h"
 #include "app/password_panel.h"
 #include "document/conversion.h"
@@ -21,7 +22,7 @@ bool runFrame(Viewer& v) {
     checkCopyKeys(v);               // 2. Control+C copies the current page's text
     storeKeyboardPointer(v);        // 3. pointer relative to the on-screen keyboard
     hideToolbarWhenDetached(v);     // 4. so a press in the tool-bar zone reaches the re-attach
-    media::reapFinishedPrograms();  //    an ended converter must leave the process list
+    media::reapFinishedPrograms();  //    ended tool programs leave the process list (statuses kept)
     conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
     loadPendingText(v);             // 6. the extracted text, once its file exists
     handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet
@@ -34,43 +35,45 @@ bool runFrame(Viewer& v) {
     glideTick(v);                              // 12. glide time
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
-    updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
-    prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
-    displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
-    hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
-    displayToolbar(v);                         // 16.3 band and buttons while the pointer is in the zone
-    displayEdgeStrips(v);                      // 16.4 lit strips, only without the tool bar
-    hoverOpenThumbnailsInfo(v);                // 16.5 hover tint and tip: Open, Thumbnails, Info
-    displayInfoPanel(v);                       // 16.6 information panel
-    displaySearchLayer(v);                     // 16.7 search panel, Search button, on-screen keyboard
-    displayPasswordPanel(v);                   //      or the password panel with it, for a locked document
-    displayHitListAndTextView(v);              // 16.8 hit list, text view, hit-list cursor
-    hoverSearchTextAboutExit(v);               // 16.9 hover: Search, Text, About, Exit,
-    hoverSearchGo(v);                          //      the search panel's Search button (starts a search),
-    hoverDetach(v);                            //      Detach
-    displayPointer(v);                         // 16.10 pointer at its pulse intensity
-    displayPageCounter(v);                     // 16.11 page counter at last frame's pageCounterY
-    displayTouchRing(v);                       // 16.12 touch ring in frames with motion
-    displayProgressBar(v);                     // 16.13 progress bar; pageCounterY for the next frame
-    displayThumbWaitNotice(v);                 // 16.14 sheet notice,
-    thumbnailRequest(v);                       //       then the thumbnail job once conversion is done
-    displayWelcome(v);                         // 16.15 welcome panel and logo fade
-    displayPageNotReady(v);                    // 16.16 "Page not ready" notice
-    displayMessagePanel(v);                    //       a document that cannot be read
-    handleKeyboardKeys(v);                     // 17. on-screen keyboard press and release
-    handleToolbarRelease(v);                   // 18. Open, Thumbnails, About, Exit, Detach
-    if (v.frame.quit) return false;            //    Exit: the exit sequence at once, without a flip
-    openHandedDocument(v);                     //    a document from a later start, opened as with Open
-    handleSearchHitPick(v);                    // 19. release on a hit opens its page
-    showPressedKey(v);                         // 20. pressed-key highlight
-    flipAndClear();                            // 21. show the frame, clear to black
-    prepareLaterSpriteGroup(v);                //     a group a frame: what the first frame did not need
-    prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
-    typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
-    typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel
-    buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready,
-    loadDecodedSheet(v);                       //     or a saved one once it is decoded
-    return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
+    updatePageView(v);                // 15. glide position, zoom drag, the page waited on, single page
+    prepareLaterSpritesWhenShown(v);  //     tips and keyboard, when the first frame shows them
+    displayPageOrSheet(v);            // 16.1 the page, or the thumbnail sheet with its hover
+    hoverKeyboard(v);                 // 16.2 key hover; pointerOverKeyboard
+    displayToolbar(v);                // 16.3 band and buttons while the pointer is in the zone
+    displayEdgeStrips(v);             // 16.4 lit strips, only without the tool bar
+    hoverOpenThumbnailsInfo(v);       // 16.5 hover tint and tip: Open, Thumbnails, Info
+    displayInfoPanel(v);              // 16.6 information panel
+    displaySearchLayer(v);            // 16.7 search panel, Search button, on-screen keyboard
+    displayPasswordPanel(v);          //      or the password panel with it, for a locked document,
+    displayGoToPanel(v);              //      or the Go-to-page panel with it
+    displayHitListAndTextView(v);     // 16.8 hit list, text view, hit-list cursor
+    hoverSearchTextAboutExit(v);      // 16.9 hover: Search, Text, About, Exit,
+    hoverSearchGo(v);                 //      the search panel's Search button (starts a search),
+    hoverDetach(v);                   //      Detach
+    displayPointer(v);                // 16.10 pointer at its pulse intensity
+    displayPageCounter(v);            // 16.11 page counter at last frame's pageCounterY
+    displayTouchRing(v);              // 16.12 touch ring in frames with motion
+    displayProgressBar(v);            // 16.13 progress bar; pageCounterY for the next frame
+    displayThumbWaitNotice(v);        // 16.14 sheet notice,
+    thumbnailRequest(v);              //       then the thumbnail job once conversion is done
+    displayWelcome(v);                // 16.15 welcome panel and logo fade
+    displayPageNotReady(v);           // 16.16 "Page not ready" notice
+    displayMessagePanel(v);           //       a document that cannot be read
+    handleKeyboardKeys(v);            // 17. on-screen keyboard press and release
+    handleToolbarRelease(v);          // 18. Open, Thumbnails, About, Exit, Detach
+    if (v.frame.quit) return false;   //    Exit: the exit sequence at once, without a flip
+    openHandedDocument(v);            //    a document from a later start, opened as with Open
+    handleSearchHitPick(v);           // 19. release on a hit opens its page
+    showPressedKey(v);                // 20. pressed-key highlight
+    flipAndClear();                   // 21. show the frame, clear to black
+    prepareLaterSpriteGroup(v);       //     a group a frame: what the first frame did not need
+    prefetchNeighbourPages(v);        //     the shown page's neighbours, decoded ahead
+    typeAndRedrawSearch(v);           // 22. typing into the search word, finished results
+    typeAndTryPassword(v);            //     typing into the password; Open, Return, Cancel
+    typeAndGoToPage(v);               //     typing the page number; Go, Return, Cancel
+    buildRequestedSheet(v);           // 23. thumbnail sheet once its images are ready,
+    loadDecodedSheet(v);              //     or a saved one once it is decoded
+    return !escapeEndsLoop(v);        // 24. Escape ends the loop unless the about screen returned
 }
 
 // A touch lands without hovering first. Its press (or release) waits one frame when it happened away
@@ -115,8 +118,8 @@ void hideToolbarWhenDetached(Viewer& v) {
 }
 
 void loadPendingText(Viewer& v) {
-    const bool due = media::frameCounts().frames >= v.document.textReadFromFrame;
-    if (v.document.textExtractionPending && due) loadExtractedText(v);
+    const bool due = media::frameCounts().frames >= v.text.textReadFromFrame;
+    if (v.text.textExtractionPending && due) loadExtractedText(v);
 }
 
 bool pageGestureAllowed(const FrameState& frame) {
@@ -160,6 +163,7 @@ static void toggleSearchPanel(Viewer& v) {
         frame.searchPanelOpen = false;
         frame.searchInputActive = false;
     } else {
+        closeGoToPanel(v);
         frame.searchPanelOpen = true;
         frame.textViewOpen = false;
         frame.searchOpenedThisFrame = true;
@@ -239,7 +243,12 @@ void handleRelease(Viewer& v) {
     frame.longPress = frame.releaseTime - frame.pressTime >= longPressMilliseconds;
     bool tap = !frame.longPress && !stripLit(frame) && !frame.toolbarShown && !frame.textViewOpen &&
                !frame.pointerOverKeyboard && !frame.pointerOverSearchButton && !v.view.panAnimating;
-    if (tap) startGlide(v);
+    // A tap on the page counter asks for a page number instead of gliding the page.
+    if (tap && pointerOnPageCounter(v)) {
+        openGoToPanel(v);
+    } else if (tap) {
+        startGlide(v);
+    }
 }
 
 void pulsePointer(FrameState& frame) {
@@ -263,6 +272,6 @@ static bool zoomDragAllowed(const Viewer& v) {
 void updatePageView(Viewer& v) {
     if (v.view.panAnimating && !v.frame.pagePressed) glidePosition(v);
     if (zoomDragAllowed(v)) zoomDrag(v);
-    firstPageCheck(v);
-    if (v.document.pageCount == 1 && !v.conversion.firstPageShown) singlePageFinish(v);
+    if (showAwaitedPage(v)) refreshTextView(v);
+    if (v.document.pageCount == 1 && !v.view.firstPageShown) singlePageFinish(v);
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/frame_steps.h"
+#include "app/go_to_panel.h"
 #include "media/desktop/desktop.h"
 #include "media/input/input.h"
 #include "view/page_view.h"
@@ -21,6 +22,7 @@ enum class Action {
     firstPage,
     lastPage,
     open,
+    goToPanel,
     zoomIn,
     zoomOut,
     fit,
@@ -54,6 +56,7 @@ constexpr KeyBinding keyTable[] = {
     {media::scan::enter, false, Action::none, Action::pickCell},
     {media::scan::keypadEnter, false, Action::none, Action::pickCell},
     {media::scan::o, true, Action::open, Action::open},
+    {media::scan::g, true, Action::goToPanel, Action::none},
     {media::scan::equals, true, Action::zoomIn, Action::none},  // "+" is this key with Shift
     {media::scan::keypadPlus, true, Action::zoomIn, Action::none},
     {media::scan::minus, true, Action::zoomOut, Action::none},
@@ -62,10 +65,11 @@ constexpr KeyBinding keyTable[] = {
     {media::scan::keypadZero, true, Action::fit, Action::none},
 };
 
-// A panel that takes typing keeps its keys: Space, Backspace and Return belong to the word or the
-// password typed.
+// A panel that takes typing keeps its keys: Space, Backspace and Return belong to the word, the
+// password or the page number typed.
 bool typingTaken(const Viewer& v) {
-    return (v.frame.searchPanelOpen && v.frame.searchInputActive) || v.password.passwordPanelOpen;
+    return (v.frame.searchPanelOpen && v.frame.searchInputActive) || v.password.passwordPanelOpen ||
+           v.goToPanel.goToPanelOpen;
 }
 
 // A modal dialog owns the input while it is up, as it owns the presses.
@@ -84,8 +88,9 @@ bool turnPage(Viewer& v, int step) {
     return loaded && !v.view.pageNotReady;
 }
 
+// Home and End: nothing happens on the page they name already.
 void jumpToPage(Viewer& v, int page) {
-    if (v.conversion.workerRunning.load()) return;
+    if (v.conversion.workerRunning.load() || page == v.view.currentPage) return;
     if (goToPage(v, page)) refreshTextView(v);
 }
 
@@ -109,6 +114,9 @@ void perform(Viewer& v, Action action) {
             break;
         case Action::open:
             startOpenDialog(v);
+            break;
+        case Action::goToPanel:
+            openGoToPanel(v);
             break;
         case Action::zoomIn:
             zoomAboutCentre(v, zoomInDelta);

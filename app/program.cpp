@@ -93,6 +93,7 @@ void openNamedDocument(Viewer& v, const std::string& document) {
         return;
     }
     openDocumentPath(v, path);
+    dropInformationAhead(v);  // when the opening did not take it (a cached document, not a PDF)
     drawStatusLine(v);
 }
 
@@ -124,7 +125,7 @@ void saveFrameWhenDue(FrameDump& dump) {
 }  // namespace
 
 void exitSequence(Viewer& v) {
-    stopAllTools();
+    stopAllTools(v);
     stopPageFileWorker(v);
     media::stopDisplay();
     media::releaseInstance();
@@ -152,6 +153,7 @@ int runPagewell(int argc, char** argv) {
     StartOptions options;
     options.documentToOpen = line.document;
     if (!startUp(*viewer, options)) {
+        dropInformationAhead(*viewer);
         media::stopDisplay();
         media::releaseInstance();
         return 1;

@@ -252,12 +252,14 @@ bool startUp(Viewer& v, const StartOptions& options) {
     v.layout.tempFolder = media::temporaryFolder();  // 3.
     setProgramFolder(v.layout, options);             // 4. with the temporary-folder rule
     createCacheRoot(v.layout);                       // 5. cache/ (or the user's cache folder)
-    const bool pageAtStart = decodeFirstPageAhead(v, options.documentToOpen);  // while the display starts
-    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();        // 6.
+    setUpToolPaths(v);                               // 9. tool paths, needed from here on
+    // A named document: its information program runs, or its cached page 1 decodes, beside the start.
+    if (!options.documentToOpen.empty()) startInformationForNamedDocument(v, options.documentToOpen);
+    const bool pageAtStart = decodeFirstPageAhead(v, options.documentToOpen);
+    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
     if (pageAtStart) media::readyMemoryForFirstPage();  // while the window and sprites are made
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
-    setUpToolPaths(v);                                            // 9. tool paths
     chooseDisplaySize(v.layout);                                  // 10. the portrait rule
     if (!openHiddenWindow(v.layout)) return failSpriteEngine();   // 11. borderless, hidden, top-most
     setPageDefaults(v);                                           // 12.

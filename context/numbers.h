@@ -60,6 +60,9 @@ constexpr int infoMessage = 301;     // the message panel ("This document cannot
 constexpr int passwordPanel = 302;   // the password panel with its masked field
 constexpr int passwordOpen = 303;    // its Open button
 constexpr int passwordCancel = 304;  // its Cancel button
+constexpr int goToPanel = 310;       // the Go-to-page panel with its number field
+constexpr int goToGo = 311;          // its Go button
+constexpr int goToCancel = 312;      // its Cancel button
 }  // namespace sprite
 
 // Font numbers.

@@ -43,7 +43,6 @@ void resetDocumentState(Viewer& v) {
     v.document.pageCountShown = 1;  // the cache test counts pages up to it
     v.document.documentIsCached = false;
     v.document.documentUnreadable = false;
-    v.document.textExtractionPending = false;  // the previous document's text is no longer awaited
     resetConversion(v.conversion);
     v.document.documentCacheFolder.clear();
     v.document.infoPanelTextWidth = 10;
@@ -119,6 +118,19 @@ std::string cachedFirstPageFile(const Layout& layout, const std::string& chosenP
     return pageImageBase(folder, 1) + ".jpg";
 }
 
+// A folder holding the information and page 1's JPEG is most likely a complete cache: the opening
+// tests it and runs no information program for it.
+void startInformationForNamedDocument(Viewer& v, const std::string& chosenPath) {
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
+    if (!choiceAccepted(path) || !beginsWithPdfSignature(path)) return;
+    const std::string name = cacheFolderName(path, media::fileModificationTime(path));
+    const std::string folder = v.layout.cacheRoot + name + "/";
+    if (media::filePresent(folder + "Information.ini") &&
+        media::filePresent(pageImageBase(folder, 1) + ".jpg"))
+        return;
+    startInformationAhead(v, path, media::uniqueFileName(v.layout.cacheRoot + name + ".information"));
+}
+
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
     const std::string path = media::absolutePath(media::trimmed(chosenPath));
     if (!choiceAccepted(path)) return Choice::refused;
@@ -170,17 +182,10 @@ bool extractedTextPresent(const Viewer& v) {
     return media::filePresent(v.document.documentCacheFolder + "TextualData.txt");
 }
 
-void startTextExtraction(Viewer& v) {
-    startTextExtractor(v);
-    v.document.textExtractionPending = true;
-}
-
 void resetConversionCounters(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
-    c.nextPageToConvert = 0;
-    c.firstPageShown = false;
-    c.lastSeenConvertPage = 0;
+    c.pageQueue.reset(0);
     v.document.pageCountShown = 1;
     v.document.pageCount = 0;
 }

@@ -1,8 +1,9 @@
-// The three tool programs: their folder, their argument vectors, starting, finding and stopping them.
+// The three tool programs: their folder, their argument vectors, starting, following and stopping them.
 #include "document/tools.h"
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "context/helpers.h"
 #include "media/system/system.h"
@@ -28,11 +29,6 @@ std::string wholeDpi(float renderDpi) {
     return std::to_string(static_cast<long>(dpi));
 }
 
-// Started programs get the high priority; one that has ended already is left alone.
-void raiseRunningProgram(const std::string& exeName) {
-    media::raiseProgramPriority(media::isProgramRunning(exeName));
-}
-
 // Starts a tool for the open document. A locked document's password goes into the child's
 // environment alone: never on a command line, which every user can read in /proc, and never into
 // the viewer's own environment. The copy made for the start is wiped once the child has it.
@@ -54,6 +50,18 @@ int runInformationInto(Viewer& v, const std::string& outputFile) {
     int status = -1;
     runTool(v, v.tools.pdfinfoPath, informationArguments(v.document.documentPath), options, &status);
     return status;
+}
+
+// The run started ahead for the open document, when there is one: waited for, its output moved into
+// place. Nothing when there is none or its output cannot be moved.
+std::optional<int> takeInformationAhead(Viewer& v, const std::string& outputFile) {
+    ToolState& tools = v.tools;
+    if (tools.aheadProcess == 0 || tools.aheadDocument != v.document.documentPath) return std::nullopt;
+    const int status = media::waitForProgram(tools.aheadProcess);
+    tools.aheadProcess = 0;
+    if (media::renameFile(tools.aheadOutput, outputFile)) return status;
+    media::deleteFile(tools.aheadOutput);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -90,7 +98,27 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
 }
 
 int runInformationProgram(Viewer& v) {
-    return runInformationInto(v, v.document.documentCacheFolder + "Information.ini");
+    const std::string outputFile = v.document.documentCacheFolder + "Information.ini";
+    if (const std::optional<int> status = takeInformationAhead(v, outputFile)) return *status;
+    return runInformationInto(v, outputFile);
+}
+
+void startInformationAhead(Viewer& v, const std::string& documentPath, const std::string& outputFile) {
+    media::RunOptions options;
+    options.standardOutputFile = outputFile;
+    ToolState& tools = v.tools;
+    tools.aheadProcess = runTool(v, tools.pdfinfoPath, informationArguments(documentPath), options);
+    tools.aheadDocument = tools.aheadProcess != 0 ? documentPath : std::string();
+    tools.aheadOutput = outputFile;
+}
+
+void dropInformationAhead(Viewer& v) {
+    ToolState& tools = v.tools;
+    if (tools.aheadProcess == 0) return;
+    if (!media::stopProgram(tools.aheadProcess)) media::waitForProgram(tools.aheadProcess);
+    media::deleteFile(tools.aheadOutput);
+    tools.aheadProcess = 0;
+    tools.aheadDocument.clear();
 }
 
 int testDocumentPassword(Viewer& v) {
@@ -100,35 +128,37 @@ int testDocumentPassword(Viewer& v) {
 void startTextExtractor(Viewer& v) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    runTool(v, v.tools.pdftotextPath,
-            textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder), options);
-    raiseRunningProgram(textExtractorName);
+    v.tools.textExtractorProcess =
+        runTool(v, v.tools.pdftotextPath,
+                textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder), options);
+    media::raiseProgramPriority(v.tools.textExtractorProcess);
 }
 
-void startPageConverter(Viewer& v, int page) {
+int startPageConverter(const Viewer& v, int page) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    v.conversion.converterProcess =
-        runTool(v, v.tools.pdftopngPath,
-                pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
-                                       v.document.documentCacheFolder),
-                options);
-    raiseRunningProgram(pageConverterName);
+    const int process = runTool(v, v.tools.pdftopngPath,
+                                pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
+                                                       v.document.documentCacheFolder),
+                                options);
+    media::raiseProgramPriority(process);
+    return process;
 }
 
 bool pageConverterRunning() {
     return media::isProgramRunning(pageConverterName) != 0;
 }
 
-// Found again by name, so that a process id reused after our converter ended is never hit.
+// An id of ours still running has not been reaped, so it cannot belong to another process yet.
 void stopOwnPageConverter(Viewer& v) {
-    const int running = media::isProgramRunning(pageConverterName);
-    if (running != 0 && running == v.conversion.converterProcess) media::stopProgram(running);
+    if (media::programRunning(v.conversion.converterProcess))
+        media::stopProgram(v.conversion.converterProcess);
     v.conversion.converterProcess = 0;
 }
 
-// Only the programs this viewer started: another viewer's converter or extractor goes on.
-void stopAllTools() {
-    for (const char* name : {informationProgramName, textExtractorName, pageConverterName})
-        media::stopProgram(media::ownProgramRunning(name));
+// Only the programs this viewer started: another viewer's converter or extractor goes on. The
+// information program is always waited for.
+void stopAllTools(Viewer& v) {
+    if (media::programRunning(v.tools.textExtractorProcess)) media::stopProgram(v.tools.textExtractorProcess);
+    stopOwnPageConverter(v);
 }

@@ -1,4 +1,4 @@
-// The three tool programs: where they lie, how they are started, found and stopped.
+// The three tool programs: where they lie, how they are started, followed and stopped.
 #pragma once
 
 #include <string>
@@ -18,14 +18,22 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
 // The exit status of a tool program that could not open a document for want of its password.
 constexpr int toolNeedsPassword = 4;
 // Runs pdfinfo on the open document and waits; its standard output becomes the cache folder's
-// Information.ini. Returns its exit status, -1 when it could not be started or was killed.
+// Information.ini. Returns its exit status, -1 when it could not be started or was killed. A run
+// started ahead for this document is waited for and its output taken instead.
 int runInformationProgram(Viewer& v);
+// Starts pdfinfo on documentPath without waiting, its standard output into outputFile: a run ahead of
+// the opening, which runInformationProgram takes for that document.
+void startInformationAhead(Viewer& v, const std::string& documentPath, const std::string& outputFile);
+// A run ahead that no opening took is stopped and its output deleted.
+void dropInformationAhead(Viewer& v);
 // Runs pdfinfo with the document's password and waits, its output dropped: its exit status as above.
 int testDocumentPassword(Viewer& v);
-void startTextExtractor(Viewer& v);
-void startPageConverter(Viewer& v, int page);
-bool pageConverterRunning();  // any process named pdftopng.exe, ours or not
-// Stops the page converter this viewer started last, when it still runs; another program's
-// converter is left alone.
+void startTextExtractor(Viewer& v);  // textExtractorProcess follows it
+// Starts the page converter for page without waiting: its process id, 0 when it could not start.
+int startPageConverter(const Viewer& v, int page);
+// Any process named pdftopng.exe: another program's converter (another viewer's) delays our next
+// start. Our own are followed by their ids.
+bool pageConverterRunning();
+// Stops our page converter when it still runs; another program's converter is left alone.
 void stopOwnPageConverter(Viewer& v);
-void stopAllTools();  // the exit order: pdfinfo, pdftotext, pdftopng; only our own
+void stopAllTools(Viewer& v);  // at exit: our text extractor, then our page converter

@@ -207,7 +207,6 @@ void displayHitCursor(Viewer& v) {
 void searchButtonHover(Viewer& v) {
     FrameState& frame = v.frame;
     frame.pointerOverSearchButton = frame.searchPanelOpen && !frame.zoomDragging &&
-                                    !v.conversion.conversionRunning &&
                                     pointerOver(sprite::searchGo, searchGoX(v), searchGoY(v));
     // The button also searches for an empty word, which finds nothing.
     if (frame.frameEvent == media::WindowEvent::leftUp && frame.pointerOverSearchButton) startSearch(v);
@@ -268,10 +267,8 @@ void pickSearchHit(Viewer& v) {
         if (hit.rowY <= y && y <= hit.rowY + rowHeight) picked = &hit;
     }
     if (picked == nullptr) return;
-    v.view.currentPage = picked->page;
     endGesturesForPick(frame);
-    stopGlide(v);
-    showPage(v);
+    goToPage(v, picked->page);
 }
 
 void redrawSearchHeaderIfChanged(Viewer& v) {

@@ -132,7 +132,7 @@ TEST_F(ForeignCacheTest, AbsurdPageSizeKeepsTheCachedPages) {
     openTimed(10.0);
     EXPECT_TRUE(v().document.documentIsCached);
     EXPECT_TRUE(std::isfinite(v().document.renderDpi));
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_TRUE(v().view.firstPageShown);
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
 }
@@ -226,7 +226,7 @@ TEST_F(ForeignCacheTest, TruncatedPageJpegIsNotShownAsWhole) {
     const std::string jpeg = readFile(folder + "page-000002.jpg");
     writeFile(folder + "page-000002.jpg", jpeg.substr(0, jpeg.size() / 3));
     openTimed(10.0);
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_TRUE(v().view.firstPageShown);
     const int widthBefore = media::spriteOwnWidth(sprite::page);
     v().view.currentPage = 2;
     showPage(v());

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/app.h"
@@ -180,7 +181,7 @@ void Harness::showCachedPages(const std::string& cacheFolder, int pageCount) {
     Viewer& viewer = v();
     viewer.document.documentCacheFolder = cacheFolder;
     viewer.document.pageCount = viewer.document.pageCountShown = pageCount;
-    viewer.conversion.firstPageShown = true;
+    viewer.view.firstPageShown = true;
     viewer.frame.welcomeShown = false;
     viewer.view.currentPage = 1;
     showPage(viewer);
@@ -207,6 +208,16 @@ void Harness::open(const std::string& pdfPath) {
 
 media::Colour Harness::pixel(int x, int y) const {
     return media::capturedPixel(x, y);
+}
+
+bool waitFor(const std::function<bool()>& done, double maxSeconds) {
+    const auto start = std::chrono::steady_clock::now();
+    while (!done()) {
+        if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() > maxSeconds)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 bool conversionFinished(Viewer& v, int pages) {

@@ -108,5 +108,9 @@ private:
 // Every page has its JPEG, no page PNG is left and nothing runs in the background any more.
 bool conversionFinished(Viewer& v, int pages);
 
+// Tries done() every few milliseconds until it holds or maxSeconds have passed, for work of threads and
+// processes outside any frame; says whether it held.
+bool waitFor(const std::function<bool()>& done, double maxSeconds = 30.0);
+
 // A fresh, empty temporary folder for a test, removed at exit of the test program.
 std::string makeTemporaryFolder(const std::string& prefix);
