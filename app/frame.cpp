@@ -3,6 +3,7 @@
 #include "app/frame_steps.h"
 #include "app/go_to_panel.h"
 #include "app/later_sprites.h"
+#include "app/panels.h"
 #include "app/password_panel.h"
 #include "document/conversion.h"
 #include "keyboard/keyboard.h"
@@ -25,6 +26,7 @@ bool runFrame(Viewer& v) {
     media::reapFinishedPrograms();  //    ended tool programs leave the process list (statuses kept)
     conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
     loadPendingText(v);             // 6. the extracted text, once its file exists
+    sayToolProblem(v);              //    a tool program that could not be started
     handleDoubleClick(v);           // 7. restore the fit, or leave the thumbnail sheet
     handlePanelButtonRelease(v);    // 8. Info, Search, Text (hover left by the last frame)
     handleThumbnailPick(v);         // 9. release on a thumbnail cell opens its page

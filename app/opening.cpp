@@ -68,10 +68,11 @@ std::string problemText(const Viewer& v, OpenProblem problem) {
 }
 
 // The tools could not read the document: it is said so instead of converting nothing, and the
-// previous document's page no longer stands for it.
+// previous document's page no longer stands for it. A tool that could not even start is the cause.
 void reportProblem(Viewer& v, OpenProblem problem) {
     media::freeSprite(sprite::page);
-    showMessagePanel(v, problemText(v, problem));
+    const std::string toolProblem = takeToolProblem(v);
+    showMessagePanel(v, toolProblem.empty() ? problemText(v, problem) : toolProblem);
 }
 
 // Nothing of a locked document shows before its password, nor does anything of the previous one

@@ -7,6 +7,7 @@
 #include "context/assets.h"
 #include "context/helpers.h"
 #include "context/palette.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
@@ -282,6 +283,11 @@ void showMessagePanel(Viewer& v, const std::string& text) {
     v.frame.messagePanelShown = true;
     v.frame.messagePanelText = text;
     v.frame.messagePanelSince = media::elapsedMilliseconds();
+}
+
+void sayToolProblem(Viewer& v) {
+    const std::string problem = takeToolProblem(v);
+    if (!problem.empty()) showMessagePanel(v, problem);
 }
 
 TextViewSize textViewSize(const Layout& layout) {

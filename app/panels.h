@@ -18,3 +18,5 @@ TextViewSize textViewSize(const Layout& layout);  // between the strips, below t
 void drawTextView(const Layout& layout);          // textView (86) "Load a PDF first..."
 // Shows a centred message panel in the information panel's place (the document cannot be read).
 void showMessagePanel(Viewer& v, const std::string& text);
+// A tool program that could not be started, said in the message panel by the frame after it.
+void sayToolProblem(Viewer& v);

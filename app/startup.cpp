@@ -45,20 +45,26 @@ void setIdentityTexts(Layout& layout) {
     layout.makerLine = identity::maker;
 }
 
+// The program's own files (its tool programs, Pagewell.ini) lie beside its executable; a program in a
+// temporary folder keeps its caches in the current folder instead, wherever it was built or unpacked.
+// A test names a program folder that holds both.
 void setProgramFolder(Layout& layout, const StartOptions& options) {
     if (!options.programFolder.empty()) {
         layout.programFolder = options.programFolder;
         if (layout.programFolder.back() != '/') layout.programFolder += '/';
         return;
     }
-    layout.programFolder =
-        chooseProgramFolder(media::executableFolder(), layout.tempFolder, media::currentFolder());
+    layout.programFolder = media::executableFolder();
 }
 
 // An installed copy cannot write beside itself; its caches go to the user's cache folder instead.
-void createCacheRoot(Layout& layout) {
-    layout.cacheRoot = layout.programFolder + "cache/";
-    if (media::folderWritable(layout.programFolder)) {
+void createCacheRoot(Layout& layout, bool temporaryFolderRule) {
+    const std::string parent =
+        temporaryFolderRule
+            ? cacheParentFolder(layout.programFolder, layout.tempFolder, media::currentFolder())
+            : layout.programFolder;
+    layout.cacheRoot = parent + "cache/";
+    if (media::folderWritable(parent)) {
         media::createFolder(layout.cacheRoot, true);
         return;
     }
@@ -245,14 +251,14 @@ void showWindowCentred(Viewer& v) {
 }  // namespace
 
 bool startUp(Viewer& v, const StartOptions& options) {
-    media::prepareStart();                           // before the threads below start
-    media::lookUpFontsAhead({fontFace});             // fontconfig starts beside the display
-    setInitialTypingState(v);                        // 1. case flags, no page-file worker
-    setIdentityTexts(v.layout);                      // 2. title, version, maker
-    v.layout.tempFolder = media::temporaryFolder();  // 3.
-    setProgramFolder(v.layout, options);             // 4. with the temporary-folder rule
-    createCacheRoot(v.layout);                       // 5. cache/ (or the user's cache folder)
-    setUpToolPaths(v);                               // 9. tool paths, needed from here on
+    media::prepareStart();                                     // before the threads below start
+    media::lookUpFontsAhead({fontFace});                       // fontconfig starts beside the display
+    setInitialTypingState(v);                                  // 1. case flags, no page-file worker
+    setIdentityTexts(v.layout);                                // 2. title, version, maker
+    v.layout.tempFolder = media::temporaryFolder();            // 3.
+    setProgramFolder(v.layout, options);                       // 4. the executable's folder
+    createCacheRoot(v.layout, options.programFolder.empty());  // 5. cache/, the temporary-folder rule
+    setUpToolPaths(v);                                         // 9. tool paths, needed from here on
     // A named document: its information program runs, or its cached page 1 decodes, beside the start.
     if (!options.documentToOpen.empty()) startInformationForNamedDocument(v, options.documentToOpen);
     const bool pageAtStart = decodeFirstPageAhead(v, options.documentToOpen);

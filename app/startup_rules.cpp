@@ -1,4 +1,4 @@
-// The pure rules of start-up: display size, font sizes, pointer side, program folder, cache root.
+// The pure rules of start-up: display size, font sizes, pointer side, the cache's folder, cache root.
 #include "app/startup_rules.h"
 
 #include <algorithm>
@@ -40,9 +40,9 @@ static std::string withSlash(std::string folder) {
     return folder;
 }
 
-std::string chooseProgramFolder(const std::string& executableFolder, const std::string& tempFolder,
-                                const std::string& currentFolder) {
-    std::string folder = withSlash(executableFolder);
+std::string cacheParentFolder(const std::string& programFolder, const std::string& tempFolder,
+                              const std::string& currentFolder) {
+    std::string folder = withSlash(programFolder);
     std::string lower = lowerCased(folder);
     bool inTemp = lower.find("/temp/") != std::string::npos;
     std::string temp = withSlash(tempFolder);

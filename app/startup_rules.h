@@ -1,4 +1,4 @@
-// The pure rules of start-up: display size, font sizes, pointer side, program folder, cache root.
+// The pure rules of start-up: display size, font sizes, pointer side, the cache's folder, cache root.
 #pragma once
 
 #include <string>
@@ -24,9 +24,10 @@ DisplaySize portraitDisplaySize(int deskWidth, int deskHeight);
 FontSizes fontSizesFor(int screenWidth);
 // Side of the pointer sprite: 1.6 x baseFontSize in single precision, rounded up.
 int pointerSide(int baseFontSize);
-// The executable's folder, or the current folder when the executable lies in a temporary folder.
-std::string chooseProgramFolder(const std::string& executableFolder, const std::string& tempFolder,
-                                const std::string& currentFolder);
+// The folder that holds cache/: the program folder, or the current folder when the program folder lies
+// in a temporary folder. The program's own files stay in the program folder either way.
+std::string cacheParentFolder(const std::string& programFolder, const std::string& tempFolder,
+                              const std::string& currentFolder);
 // The user's cache folder for an installed copy: $XDG_CACHE_HOME, else $HOME/.cache, + "pagewell/".
 // Empty when neither is usable.
 std::string userCacheRoot(const char* xdgCacheHome, const char* home);

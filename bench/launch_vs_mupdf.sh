@@ -4,6 +4,8 @@
 # cache folder of its own), and the long generated document when bench_document_memory has made it.
 # The screen is read through Xlib every 2 ms; a page counts as visible once most of three rows across
 # the middle of the screen are white. Prints "name: value" lines; each case is the median of 5 runs.
+# Both viewers start as users start them, with no SDL variable set: Pagewell's renderer is its own
+# choice.
 # Both viewers run as an ordinary user, as on a desktop: started as root, the bench runs them as
 # "nobody" with a home folder of its own (root's processes differ: Xlib keeps no parsed Compose table
 # for root, and the tool programs' raised priority is granted to root alone). The same figures as
@@ -34,7 +36,7 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || skip "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
 chmod 755 "$work"
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0
+unset SDL_VIDEODRIVER SDL_AUDIODRIVER SDL_RENDER_DRIVER SDL_FRAMEBUFFER_ACCELERATION
 unset PAGEWELL_FILE_DIALOG
 
 # Starts the command, waits until a page is visible, ends the command; prints the milliseconds.

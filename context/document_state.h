@@ -42,6 +42,8 @@ struct ToolState {
     // output waits until the opening takes it.
     std::string aheadDocument, aheadOutput;
     int aheadProcess = 0;
+    std::vector<std::string> startProblems;  // the opening's tools that could not be started, and why
+    int startProblemSaid = 0;                // the message panel has been given the first
 };
 
 // Whether this document's page-file worker has been started.

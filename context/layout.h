@@ -10,8 +10,10 @@ struct Layout {
     std::string versionText;    // "v1.0 - 10 January 2016"
     std::string makerLine;      // "by Tarnwick"
     std::string tempFolder;     // ends with "/"
-    std::string programFolder;  // ends with "/"
-    std::string cacheRoot;      // programFolder + "cache/" (or the user's cache folder)
+    std::string programFolder;  // the executable's folder, with its tools and Pagewell.ini; ends with "/"
+    // programFolder + "cache/"; the current folder's for a program in a temporary folder; the user's
+    // cache folder where that cannot be written
+    std::string cacheRoot;
     int deskWidth = 0, deskHeight = 0;
     int screenWidth = 0, screenHeight = 0;
     int baseFontSize = 0, mediumFontSize = 0, largeFontSize = 0, titleFontSize = 0;

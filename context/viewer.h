@@ -45,7 +45,7 @@ struct Viewer {
 
 // How the viewer is started; tests fill it, the program takes the defaults.
 struct StartOptions {
-    std::string programFolder;   // empty: the executable's folder, with the temporary-folder rule
+    std::string programFolder;   // empty: the executable's folder, its cache with the temporary-folder rule
     std::string documentToOpen;  // a PDF named on the command line
     int desktopWidth = 0, desktopHeight = 0;  // 0: the real desktop
 };

@@ -48,6 +48,7 @@ void resetDocumentState(Viewer& v) {
     v.document.infoPanelTextWidth = 10;
     v.document.infoPanelTextHeight = 0;
     media::zoomSprite(sprite::progressBar, -1, -1);
+    forgetToolProblem(v);
 }
 
 // Pages from 1 on whose JPEG is present, up to the first one missing: the cache is complete only

@@ -1,7 +1,9 @@
 // The three tool programs: their folder, their argument vectors, starting, following and stopping them.
 #include "document/tools.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -29,16 +31,37 @@ std::string wholeDpi(float renderDpi) {
     return std::to_string(static_cast<long>(dpi));
 }
 
+std::string toolRole(const ToolState& tools, const std::string& program) {
+    if (program == tools.pdftopngPath) return "The page converter";
+    if (program == tools.pdftotextPath) return "The text extractor";
+    return "The information program";
+}
+
+// A tool that could not be started is said in the terminal with its path, once an opening, since the
+// converter is tried for every page; the opening's first such problem, its cause as a rule, is said
+// on screen by the frame that takes it.
+void noteUnstarted(ToolState& tools, const std::string& program, const std::string& why) {
+    const std::string problem = toolRole(tools, program) + " could not be started: " + why;
+    if (std::find(tools.startProblems.begin(), tools.startProblems.end(), problem) !=
+        tools.startProblems.end())
+        return;
+    std::fprintf(stderr, "pagewell: %s (%s)\n", problem.c_str(), program.c_str());
+    tools.startProblems.push_back(problem);
+}
+
 // Starts a tool for the open document. A locked document's password goes into the child's
 // environment alone: never on a command line, which every user can read in /proc, and never into
 // the viewer's own environment. The copy made for the start is wiped once the child has it.
-int runTool(const Viewer& v, const std::string& program, const std::vector<std::string>& arguments,
+int runTool(Viewer& v, const std::string& program, const std::vector<std::string>& arguments,
             media::RunOptions options, int* exitStatus = nullptr) {
     options.environment = {passwordVariable};  // one the viewer inherited is never passed on
     if (v.document.documentNeedsPassword)
         options.environment = {passwordVariable + "=" + v.document.documentPassword};
+    std::string whyNotStarted;
+    options.whyNotStarted = &whyNotStarted;
     const int pid = media::runProgram(program, arguments, options, exitStatus);
     forgetSecret(options.environment.front());
+    if (pid == 0 && !whyNotStarted.empty()) noteUnstarted(v.tools, program, whyNotStarted);
     return pid;
 }
 
@@ -97,10 +120,14 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
             asOperand(cacheFolder + "page")};
 }
 
+// An information file left by a program that did not start or did not end its own way holds nothing
+// to go by: the next opening runs the program again.
 int runInformationProgram(Viewer& v) {
-    const std::string outputFile = v.document.documentCacheFolder + "Information.ini";
-    if (const std::optional<int> status = takeInformationAhead(v, outputFile)) return *status;
-    return runInformationInto(v, outputFile);
+    const std::string file = v.document.documentCacheFolder + "Information.ini";
+    const std::optional<int> ahead = takeInformationAhead(v, file);
+    const int status = ahead ? *ahead : runInformationInto(v, file);
+    if (status == -1) media::deleteFile(file);
+    return status;
 }
 
 void startInformationAhead(Viewer& v, const std::string& documentPath, const std::string& outputFile) {
@@ -134,7 +161,7 @@ void startTextExtractor(Viewer& v) {
     media::raiseProgramPriority(v.tools.textExtractorProcess);
 }
 
-int startPageConverter(const Viewer& v, int page) {
+int startPageConverter(Viewer& v, int page) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
     const int process = runTool(v, v.tools.pdftopngPath,
@@ -143,6 +170,18 @@ int startPageConverter(const Viewer& v, int page) {
                                 options);
     media::raiseProgramPriority(process);
     return process;
+}
+
+std::string takeToolProblem(Viewer& v) {
+    ToolState& tools = v.tools;
+    if (tools.startProblems.empty() || tools.startProblemSaid) return {};
+    tools.startProblemSaid = 1;
+    return tools.startProblems.front();
+}
+
+void forgetToolProblem(Viewer& v) {
+    v.tools.startProblems.clear();
+    v.tools.startProblemSaid = 0;
 }
 
 bool pageConverterRunning() {

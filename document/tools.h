@@ -30,7 +30,11 @@ void dropInformationAhead(Viewer& v);
 int testDocumentPassword(Viewer& v);
 void startTextExtractor(Viewer& v);  // textExtractorProcess follows it
 // Starts the page converter for page without waiting: its process id, 0 when it could not start.
-int startPageConverter(const Viewer& v, int page);
+int startPageConverter(Viewer& v, int page);
+// A tool program that could not be started (missing, not executable), as the message panel says it:
+// "The page converter could not be started: Permission denied". Given once; "" when there is none.
+std::string takeToolProblem(Viewer& v);
+void forgetToolProblem(Viewer& v);  // an opening: a tool that still cannot start is said again
 // Any process named pdftopng.exe: another program's converter (another viewer's) delays our next
 // start. Our own are followed by their ids.
 bool pageConverterRunning();

@@ -1,6 +1,8 @@
 // Bringing a frame to the screen: the steps drawn since the last flip are replayed on the renderer;
-// not at all when they draw what the screen already shows, and with the software renderer only in
-// the rectangles that changed, presented alone. Scaled copies go through textures scaled once.
+// not at all when they draw what the screen already shows, else only in the rectangles that changed:
+// with the software renderer on the window's surface, presented alone; with an accelerated renderer in
+// a texture that keeps the frame, which then goes to the screen whole. Scaled copies go through
+// textures scaled once.
 #include <SDL.h>
 
 #include <algorithm>
@@ -43,6 +45,8 @@ struct ComposeState {
     Redrawing redrawing = Redrawing::changedOnly;
     std::vector<ScaledCopy> scaled;   // those the frame on screen uses
     std::optional<ScaledCopy> ahead;  // made between frames for a frame to come (a page turn)
+    TextureHandle kept;               // accelerated renderer: the frame on screen, as drawn
+    Rect keptArea;                    // the screen the kept frame was made for
     int scaledInFrame = 0;            // made while drawing this frame
     RedrawCheck check;
 };
@@ -171,17 +175,21 @@ void draw(const DrawStep& step, const Rect& area) {
     }
 }
 
-void drawWhole() {
+// An accelerated renderer draws into the kept frame (target); the software renderer straight on the
+// window's surface (nullptr).
+void drawWhole(SDL_Texture* target) {
     const Rect screen = screenRect();
     prepareScaledCopies({screen});
+    SDL_SetRenderTarget(renderer(), target);
     SDL_RenderSetClipRect(renderer(), nullptr);
     for (const DrawStep& step : compose().building) draw(step, screen);
 }
 
 // Each rectangle is drawn from its clear up, clipped to itself, with the steps that reach into it.
-void drawChanged(const std::vector<Rect>& changed) {
+void drawChanged(const std::vector<Rect>& changed, SDL_Texture* target) {
     const Rect screen = screenRect();
     prepareScaledCopies(changed);
+    SDL_SetRenderTarget(renderer(), target);
     for (const Rect& area : changed) {
         const SDL_Rect clip = sdlRect(area);
         SDL_RenderSetClipRect(renderer(), &clip);
@@ -201,11 +209,37 @@ bool presentChanged(const std::vector<Rect>& changed) {
                                         static_cast<int>(rectangles.size())) == 0;
 }
 
-// Checking: the frame as drawn is compared with the same frame drawn whole, pixel for pixel.
-void checkAgainstWhole() {
+// An accelerated renderer keeps the frame in a texture of the screen's size, made again whenever the
+// screen's size changes (and the frame is then drawn whole); nullptr for the software renderer, and
+// where the renderer cannot draw into textures.
+SDL_Texture* keptFrame() {
+    ComposeState& state = compose();
+    if (detail::display().software) return nullptr;
+    const Rect screen = screenRect();
+    if (state.keptArea == screen) return state.kept.get();
+    state.kept = detail::adoptTexture(SDL_CreateTexture(renderer(), SDL_PIXELFORMAT_ARGB8888,
+                                                        SDL_TEXTUREACCESS_TARGET, screen.w, screen.h));
+    state.keptArea = screen;
+    state.wholeNeeded = true;
+    return state.kept.get();
+}
+
+// The kept frame goes to the screen whole: the screen's back buffer holds nothing of the last frame.
+void showKept(SDL_Texture* kept) {
+    SDL_SetRenderTarget(renderer(), nullptr);
+    SDL_SetTextureBlendMode(kept, SDL_BLENDMODE_NONE);
+    SDL_SetTextureAlphaMod(kept, 255);
+    SDL_SetTextureColorMod(kept, 255, 255, 255);
+    SDL_RenderCopy(renderer(), kept, nullptr, nullptr);
+}
+
+// Checking: the frame as drawn (in the kept frame, or on the window's surface) is compared with the
+// same frame drawn whole on the screen, pixel for pixel.
+void checkAgainstWhole(SDL_Texture* kept) {
     Picture drawn, whole;
+    SDL_SetRenderTarget(renderer(), kept);
     if (!detail::readFrame(drawn)) return;
-    drawWhole();
+    drawWhole(nullptr);
     if (!detail::readFrame(whole)) return;
     RedrawCheck& check = compose().check;
     ++check.framesChecked;
@@ -222,12 +256,12 @@ void checkAgainstWhole() {
     }
 }
 
-Plan planFrame(std::vector<Rect>& changed) {
+Plan planFrame(std::vector<Rect>& changed, bool inParts) {
     ComposeState& state = compose();
     if (state.redrawing == Redrawing::whole || state.wholeNeeded) return Plan::whole;
     if (!detail::changedRectangles(state.shown, state.building, screenRect(), changed)) return Plan::whole;
     if (changed.empty()) return Plan::nothing;
-    return detail::display().software ? Plan::rectangles : Plan::whole;
+    return inParts ? Plan::rectangles : Plan::whole;
 }
 
 // Textures go with the frame: the sprites may now change them in place. Scaled copies stay while the
@@ -254,19 +288,22 @@ void addDrawStep(DrawStep step) {
 }
 
 void presentFrame() {
+    SDL_Texture* kept = keptFrame();
+    const bool software = display().software;
     std::vector<Rect> changed;
-    Plan plan = planFrame(changed);
-    const bool checking = compose().redrawing == Redrawing::checked && display().software;
+    Plan plan = planFrame(changed, software || kept != nullptr);
+    const bool checking = compose().redrawing == Redrawing::checked && (software || kept != nullptr);
     if (plan == Plan::rectangles) {
-        drawChanged(changed);
-        if (display().capturing) captureFrame();
-        if (checking) checkAgainstWhole();
-        if (!presentChanged(changed)) plan = Plan::whole;
+        drawChanged(changed, kept);
+        if (software && display().capturing) captureFrame();
+        if (checking) checkAgainstWhole(kept);
+        if (software && !presentChanged(changed)) plan = Plan::whole;
     } else if (plan == Plan::nothing && checking) {
-        checkAgainstWhole();
+        checkAgainstWhole(kept);
     }
-    if (plan == Plan::whole) {
-        drawWhole();
+    if (plan == Plan::whole) drawWhole(kept);
+    if (plan == Plan::whole || (plan == Plan::rectangles && kept != nullptr)) {
+        if (kept != nullptr) showKept(kept);
         if (display().capturing) captureFrame();
         SDL_RenderPresent(renderer());
     }
@@ -300,6 +337,8 @@ void forgetDrawSteps() {
     state.shown.clear();
     state.scaled.clear();
     state.ahead.reset();
+    state.kept.reset();
+    state.keptArea = Rect{};
     state.wholeNeeded = true;
 }
 

@@ -235,10 +235,7 @@ using detail::display;
 namespace {
 
 SDL_Renderer* createRenderer(SDL_Window* window) {
-    // With no flags SDL takes the first driver that works, accelerated ones first, and honours
-    // SDL_RENDER_DRIVER; the software renderer is the last resort.
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
-    if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    SDL_Renderer* renderer = detail::chooseRenderer(window, detail::graphicsDevicePresent());
     if (renderer == nullptr) std::fprintf(stderr, "Renderer: %s\n", SDL_GetError());
     ++detail::generation();
     return renderer;
@@ -493,6 +490,13 @@ void raiseWindow() {
 std::string videoDriver() {
     const char* name = display().videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
     return name != nullptr ? name : "";
+}
+
+std::string rendererName() {
+    SDL_RendererInfo info;
+    if (display().renderer == nullptr || SDL_GetRendererInfo(display().renderer, &info) != 0) return "";
+    const std::string openGl = display().software ? "" : detail::openGlRendererName();
+    return openGl.empty() ? info.name : std::string(info.name) + " (" + openGl + ")";
 }
 
 std::string windowTitle() {

@@ -38,10 +38,14 @@ void releasePointer(bool release);  // true frees the pointer (cursor shown), fa
 void raiseWindow();                 // restores a minimised window and asks to bring it to the front
 std::string windowTitle();
 std::string videoDriver();  // SDL's name of the driver in use; empty before startDisplay
+// SDL's name of the renderer in use ("software", "opengl"), with OpenGL's name for what renders behind
+// it in brackets; empty before openDisplay.
+std::string rendererName();
 bool windowHasCaption();
-// Frames flipped since the program started, those of them that reached the screen, and those that
-// reached it as changed rectangles only. With PAGEWELL_FRAME_COUNTS=<file> in the environment the counts
-// are also rewritten into that file at every flip, as one line: "frames N presented N partial N".
+// Frames flipped since the program started, those of them that reached the screen, and those of them
+// drawn as their changed rectangles only (with the software renderer also presented so). With
+// PAGEWELL_FRAME_COUNTS=<file> in the environment the counts are also rewritten into that file at every flip,
+// as one line: "frames N presented N partial N".
 struct FrameCounts {
     std::int64_t frames = 0;
     std::int64_t presented = 0;

@@ -55,6 +55,14 @@ void closeDisplay();
 // Presents the frame drawn since the last flip and sleeps until the next frame is due.
 void presentAndWait();
 
+// ---- renderer.cpp
+// The renderer for the window: the one SDL_RENDER_DRIVER names when set; else, with a graphics
+// device, the accelerated one unless OpenGL's renderer is a software rasteriser; else the software one.
+SDL_Renderer* chooseRenderer(SDL_Window* window, bool graphicsDevice);
+bool graphicsDevicePresent();  // a graphics device of the kernel's that OpenGL may render with
+bool softwareRasteriser(const std::string& openGlRenderer);  // by the name OpenGL gives its renderer
+std::string openGlRendererName();                            // of the current OpenGL context; "" without one
+
 // ---- compose.cpp
 void addDrawStep(DrawStep step);  // a step of the frame being drawn
 void presentFrame();              // draws the frame's steps, as far as needed, and presents them

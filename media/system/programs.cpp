@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -237,6 +239,19 @@ std::vector<pid_t> processIdentifiers() {
     return pids;
 }
 
+// A program that is missing, no regular file or not executable is refused before the child is made,
+// whose file actions would otherwise already have made its output file: 0, or the errno that says why.
+// A relative path is the child's, taken in its working folder.
+int whyNotRunnable(const std::string& program, const std::string& workingFolder) {
+    if (program.empty()) return ENOENT;
+    std::string path = program;
+    if (path[0] != '/' && !workingFolder.empty()) path = workingFolder + "/" + path;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return errno;
+    if (!S_ISREG(status.st_mode)) return S_ISDIR(status.st_mode) ? EISDIR : EACCES;
+    return ::access(path.c_str(), X_OK) == 0 ? 0 : errno;
+}
+
 }  // namespace
 
 // glibc's posix_spawn reports a failed exec (missing program, no permission) as its result, so a
@@ -244,7 +259,12 @@ std::vector<pid_t> processIdentifiers() {
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
                const RunOptions& options, int* exitStatus) {
     if (exitStatus) *exitStatus = -1;
-    if (program.empty()) return 0;
+    if (options.whyNotStarted) options.whyNotStarted->clear();
+    const int unstartable = whyNotRunnable(program, options.workingFolder);
+    if (unstartable != 0) {
+        if (options.whyNotStarted) *options.whyNotStarted = std::strerror(unstartable);
+        return 0;
+    }
     SpawnSetup setup;
     if (!prepareSignals(setup.attributes) || !prepareFileActions(setup.actions, options)) return 0;
     std::vector<char*> argv;
@@ -253,9 +273,12 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
     argv.push_back(nullptr);
     std::vector<char*> environment = childEnvironment(options.environment);
     pid_t pid = 0;
-    if (::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(),
-                      environment.data()) != 0)
+    const int failure = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(),
+                                      environment.data());
+    if (failure != 0) {
+        if (options.whyNotStarted && failure == ENOEXEC) *options.whyNotStarted = std::strerror(failure);
         return 0;
+    }
     if (options.wait) {
         const int status = waitForChild(pid);
         if (exitStatus) *exitStatus = status;

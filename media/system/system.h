@@ -79,9 +79,13 @@ struct RunOptions {
     // Changes to the child's environment alone: "NAME=value" sets NAME, a bare "NAME" removes it.
     // The program's own environment is never changed.
     std::vector<std::string> environment;
+    // When given, receives why the program itself could not be started: missing, no regular file, not
+    // executable, no program ("Permission denied"); "" when it started or something else kept it
+    // from starting (its working folder, its output file).
+    std::string* whyNotStarted = nullptr;
 };
-// Process id, 0 when it could not be started. With wait, exitStatus (when given) receives the
-// program's exit status, or -1 when a signal ended it.
+// Process id, 0 when it could not be started (then no file of the options was opened). With wait, exitStatus
+// (when given) receives the program's exit status, or -1 when a signal ended it.
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
                const RunOptions& options, int* exitStatus = nullptr);
 // The first live (non-zombie) process by that executable name, ours or another program's, or 0. Only

@@ -52,15 +52,15 @@ TEST(PointerSide, SinglePrecisionProductRoundedUp) {
     EXPECT_EQ(pointerSide(6), 10);
 }
 
-TEST(ProgramFolder, TemporaryFoldersFallBackToTheCurrentFolder) {
-    EXPECT_EQ(chooseProgramFolder("/opt/pagewell/", "/tmp/", "/home/ann/"), "/opt/pagewell/");
-    EXPECT_EQ(chooseProgramFolder("/home/ann/Temp/pagewell/", "/tmp/", "/home/ann/"), "/home/ann/");
-    EXPECT_EQ(chooseProgramFolder("/home/ann/TEMP/", "/tmp/", "/work"), "/work/");
-    EXPECT_EQ(chooseProgramFolder("/tmp/unpacked/", "/tmp/", "/home/ann/"), "/home/ann/");
-    EXPECT_EQ(chooseProgramFolder("/var/scratch/x/", "/var/scratch", "/home/ann/"), "/home/ann/");
+TEST(CacheParentFolder, TemporaryFoldersFallBackToTheCurrentFolder) {
+    EXPECT_EQ(cacheParentFolder("/opt/pagewell/", "/tmp/", "/home/ann/"), "/opt/pagewell/");
+    EXPECT_EQ(cacheParentFolder("/home/ann/Temp/pagewell/", "/tmp/", "/home/ann/"), "/home/ann/");
+    EXPECT_EQ(cacheParentFolder("/home/ann/TEMP/", "/tmp/", "/work"), "/work/");
+    EXPECT_EQ(cacheParentFolder("/tmp/unpacked/", "/tmp/", "/home/ann/"), "/home/ann/");
+    EXPECT_EQ(cacheParentFolder("/var/scratch/x/", "/var/scratch", "/home/ann/"), "/home/ann/");
     // Only a folder named temp counts, not a name that starts with it.
-    EXPECT_EQ(chooseProgramFolder("/home/ann/temperature/", "/tmp/", "/x/"), "/home/ann/temperature/");
-    EXPECT_EQ(chooseProgramFolder("/tmpfiles/pagewell/", "/tmp/", "/x/"), "/tmpfiles/pagewell/");
+    EXPECT_EQ(cacheParentFolder("/home/ann/temperature/", "/tmp/", "/x/"), "/home/ann/temperature/");
+    EXPECT_EQ(cacheParentFolder("/tmpfiles/pagewell/", "/tmp/", "/x/"), "/tmpfiles/pagewell/");
 }
 
 TEST(UserCacheRoot, XdgFirstThenHomeAndNeverARelativePath) {

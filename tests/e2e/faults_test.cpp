@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -114,19 +115,48 @@ TEST_F(ToolFaultTest, ConverterKilledWhileWritingLeavesItsPageNotReady) {
     EXPECT_TRUE(v().document.documentIsCached);
 }
 
-// Nothing can run: the document is reported unreadable and the frames go on.
+// Nothing can run: the information program's start is said, no information file is left for it, and
+// the frames go on.
 TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
     const std::string path = documents + "no tools.pdf";
     ASSERT_TRUE(makeNumberedPdf(path, 2));
     harness.open(path);
     EXPECT_TRUE(v().document.documentUnreadable);
     EXPECT_TRUE(v().frame.messagePanelShown);
-    EXPECT_EQ(v().frame.messagePanelText.rfind("The tool programs are missing", 0), 0u);
+    EXPECT_EQ(v().frame.messagePanelText,
+              "The information program could not be started: No such file or directory");
+    EXPECT_FALSE(fs::exists(v().document.documentCacheFolder + "Information.ini"));
     EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
 }
+
+// One tool program cannot be started (not executable, a folder): the message panel says which and
+// why, the terminal says it once with its path, and the other tools do their work.
+struct UnstartableToolTest : ToolFaultTest, ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UnstartableToolTest, IsSaidOnScreenAndInTheTerminalOnce) {
+    const std::string tools = linkRealTools(harness.programFolder()), tool = tools + GetParam();
+    const bool converter = tool.ends_with("pdftopng.exe");
+    fs::remove(tool);
+    ASSERT_TRUE(converter ? writeFile(tool, "#!/bin/sh\n") : fs::create_directory(tool));
+    const std::string path = documents + "three.pdf";
+    ASSERT_TRUE(makeNumberedPdf(path, 3));
+    testing::internal::CaptureStderr();
+    harness.open(path);
+    harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 30.0);
+    harness.frames(2);
+    const std::string terminal = testing::internal::GetCapturedStderr();
+    const std::string said = converter ? "The page converter could not be started: Permission denied"
+                                       : "The text extractor could not be started: Is a directory";
+    EXPECT_EQ(v().frame.messagePanelText, said);
+    EXPECT_NE(terminal.find(said + " (" + tool + ")"), std::string::npos) << terminal;
+    EXPECT_EQ(terminal.find(said), terminal.rfind(said)) << terminal;
+    EXPECT_EQ(media::filePresent(v().document.documentCacheFolder + "page-000003.jpg"), !converter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, UnstartableToolTest, ::testing::Values("pdftopng.exe", "pdftotext.exe"));
 
 // The cache root refuses every write: the opening says the document cannot be read and nothing waits.
 TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {

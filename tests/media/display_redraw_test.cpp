@@ -1,10 +1,12 @@
 // Drawing only what changed: the rectangles two frames differ in, and scenes drawn frame after frame
 // with only their changes redrawn, each frame compared pixel for pixel with the same frame drawn whole
 // (sprites moving, blended, multiplied, clipped, zoomed, partly off screen, redrawn, text on the display,
-// and the viewer's own screens).
+// and the viewer's own screens), with the software renderer and with the accelerated one.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/media/x_server.h"
 #include "tests/view/view_fixture.h"
 #include "text/text_view.h"
 #include "view/sheet.h"
@@ -218,6 +221,51 @@ void PrintTo(const Scene& scene, std::ostream* out) {
     *out << scene.name;
 }
 
+const auto scenes = ::testing::Values(
+    Scene{"PageAndPointer", pageAndPointer, true}, Scene{"Multiplied", multiplied, true},
+    Scene{"ClippedAndZoomed", clippedAndZoomed, true}, Scene{"PartlyOffScreen", partlyOffScreen, false},
+    Scene{"RedrawnAndReplaced", redrawnAndReplaced, true}, Scene{"TextOnTheDisplay", textOnTheDisplay, true});
+
+std::string sceneName(const ::testing::TestParamInfo<Scene>& info) {
+    return info.param.name;
+}
+
+void expectEveryFrameEqualsTheSameFrameDrawnWhole(const Scene& scene) {
+    const FrameCounts start = frameCounts();
+    for (int i = 0; i < 24; ++i) {
+        clearDisplay(rgb(0, 0, 40));
+        scene.frame(i);
+        flipDisplay();
+    }
+    const RedrawCheck check = redrawCheck();
+    EXPECT_EQ(check.framesDiffering, 0)
+        << "first at (" << check.firstX << ", " << check.firstY << ") in frame " << check.frame << ": "
+        << std::hex << check.drawn << " drawn, " << check.whole << " whole";
+    if (scene.changesOnly) {
+        EXPECT_GT(frameCounts().partial, start.partial);
+        EXPECT_GT(check.framesChecked, 0);
+    }
+}
+
+void expectLikeFramesUnpresentedAndSmallChangesInPart() {
+    for (int i = 0; i < 3; ++i) {
+        clearDisplay(rgb(0, 0, 40));
+        pageAndPointer(0);
+        flipDisplay();
+    }
+    const FrameCounts settled = frameCounts();
+    clearDisplay(rgb(0, 0, 40));
+    pageAndPointer(0);
+    flipDisplay();
+    EXPECT_EQ(frameCounts().presented, settled.presented);
+    clearDisplay(rgb(0, 0, 40));
+    pageAndPointer(1);
+    flipDisplay();
+    EXPECT_EQ(frameCounts().presented, settled.presented + 1);
+    EXPECT_EQ(frameCounts().partial, settled.partial + 1);
+    EXPECT_EQ(redrawCheck().framesDiffering, 0);
+}
+
 class RedrawScenes : public ::testing::TestWithParam<Scene> {
 protected:
     void SetUp() override {
@@ -236,50 +284,53 @@ protected:
 };
 
 TEST_P(RedrawScenes, EveryFrameEqualsTheSameFrameDrawnWhole) {
-    const FrameCounts start = frameCounts();
-    for (int i = 0; i < 24; ++i) {
-        clearDisplay(rgb(0, 0, 40));
-        GetParam().frame(i);
-        flipDisplay();
-    }
-    const RedrawCheck check = redrawCheck();
-    EXPECT_EQ(check.framesDiffering, 0)
-        << "first at (" << check.firstX << ", " << check.firstY << ") in frame " << check.frame << ": "
-        << std::hex << check.drawn << " drawn, " << check.whole << " whole";
-    if (GetParam().changesOnly) {
-        EXPECT_GT(frameCounts().partial, start.partial);
-        EXPECT_GT(check.framesChecked, 0);
-    }
+    expectEveryFrameEqualsTheSameFrameDrawnWhole(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, RedrawScenes,
-                         ::testing::Values(Scene{"PageAndPointer", pageAndPointer, true},
-                                           Scene{"Multiplied", multiplied, true},
-                                           Scene{"ClippedAndZoomed", clippedAndZoomed, true},
-                                           Scene{"PartlyOffScreen", partlyOffScreen, false},
-                                           Scene{"RedrawnAndReplaced", redrawnAndReplaced, true},
-                                           Scene{"TextOnTheDisplay", textOnTheDisplay, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scenes, RedrawScenes, scenes, sceneName);
 
 using Redraw = RedrawScenes;
 
 TEST_F(Redraw, AFrameLikeTheLastIsNeitherDrawnNorPresentedAndASmallChangeOnlyInPart) {
-    for (int i = 0; i < 3; ++i) {
-        clearDisplay(rgb(0, 0, 40));
-        pageAndPointer(0);
-        flipDisplay();
+    expectLikeFramesUnpresentedAndSmallChangesInPart();
+}
+
+// The accelerated renderer, forced where OpenGL is rasterised in software (Xvfb's llvmpipe): the
+// frames, drawn as their changes into the kept frame, equal the same frames drawn whole on the screen.
+class AcceleratedRedrawScenes : public XServerTest, public ::testing::WithParamInterface<Scene> {
+protected:
+    void SetUp() override {
+        startServer("640x480x24");
+        if (IsSkipped() || HasFatalFailure()) return;
+        x11_.emplace("DISPLAY", display_.c_str());
+        ASSERT_TRUE(startDisplay());
+        ASSERT_TRUE(openWindow(width, height, "Redraw test", WindowFlags{}));
+        ASSERT_TRUE(openDisplay(width, height));
+        ASSERT_THAT(rendererName(), ::testing::StartsWith("opengl"));
+        useTestClock(true);
+        setRedrawing(Redrawing::checked);
+        makeSprites();
     }
-    const FrameCounts settled = frameCounts();
-    clearDisplay(rgb(0, 0, 40));
-    pageAndPointer(0);
-    flipDisplay();
-    EXPECT_EQ(frameCounts().presented, settled.presented);
-    clearDisplay(rgb(0, 0, 40));
-    pageAndPointer(1);
-    flipDisplay();
-    EXPECT_EQ(frameCounts().presented, settled.presented + 1);
-    EXPECT_EQ(frameCounts().partial, settled.partial + 1);
-    EXPECT_EQ(redrawCheck().framesDiffering, 0);
+    void TearDown() override {
+        setRedrawing(Redrawing::changedOnly);
+        useTestClock(false);
+        XServerTest::TearDown();
+    }
+    ScopedVariable video_{"SDL_VIDEODRIVER", "x11"};
+    ScopedVariable renderer_{"SDL_RENDER_DRIVER", "opengl"};
+    std::optional<ScopedVariable> x11_;
+};
+
+TEST_P(AcceleratedRedrawScenes, EveryFrameEqualsTheSameFrameDrawnWhole) {
+    expectEveryFrameEqualsTheSameFrameDrawnWhole(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, AcceleratedRedrawScenes, scenes, sceneName);
+
+using AcceleratedRedraw = AcceleratedRedrawScenes;
+
+TEST_F(AcceleratedRedraw, AFrameLikeTheLastIsNeitherDrawnNorPresentedAndASmallChangeOnlyInPart) {
+    expectLikeFramesUnpresentedAndSmallChangesInPart();
 }
 
 // What a frame shows of a sprite is what the sprite held when it was displayed, even when it is drawn

@@ -1,48 +1,28 @@
 // Starting the video system: a driver named in SDL_VIDEODRIVER is taken as it is; otherwise only a
 // driver that shows a window, found again across an X server's reset, or a clear message and failure.
+// Choosing the renderer: the software one where OpenGL is rasterised in software (Xvfb's llvmpipe).
+#include <SDL.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <optional>
 #include <string>
 
 #include "media/desktop/desktop.h"
 #include "media/display/display.h"
+#include "media/display/display_internal.h"
 #include "media/input/input.h"
 #include "media/media.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/media/x_server.h"
 
 using namespace media;
 
 namespace {
-
-// Sets (or, with nullptr, removes) an environment variable for the scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value != nullptr) setenv(name, value, 1);
-        if (value == nullptr) unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        if (!old_) unsetenv(name_);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 bool showsWindow(const std::string& driver) {
     return !driver.empty() && driver != "offscreen" && driver != "dummy" && driver != "evdev";
@@ -84,30 +64,11 @@ TEST(Display, WithNoDisplayToReachTheStartFailsAndSaysSoInsteadOfRunningUnseen) 
 }
 
 // An X server of its own, which resets whenever its last client leaves.
-class ResettingXServer : public testing::Test {
+class ResettingXServer : public XServerTest {
 protected:
     void SetUp() override {
-        if (access(server, X_OK) != 0 || access(client, X_OK) != 0) GTEST_SKIP() << "needs Xvfb and xdpyinfo";
-        std::string numberFile = testing::TempDir() + "pagewell-xvfb-display";
-        RunOptions options;
-        options.standardOutputFile = numberFile;
-        serverId_ = runProgram(server, {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp"},
-                               options);
-        ASSERT_NE(serverId_, 0);
-        std::string number;
-        for (int i = 0; i < 100 && number.empty(); ++i) {
-            sleepMilliseconds(50);
-            std::ifstream(numberFile) >> number;
-        }
-        ASSERT_FALSE(number.empty()) << "Xvfb gave no display number";
-        display_ = ":" + number;
-    }
-    void TearDown() override {
-        stopDisplay();
-        if (serverId_ == 0) return;
-        kill(serverId_, SIGTERM);  // lets it remove its socket and lock file
-        waitpid(serverId_, nullptr, 0);
-        reapFinishedPrograms();
+        if (access(client, X_OK) != 0) GTEST_SKIP() << "needs xdpyinfo";
+        startServer("320x240x24");
     }
     // A client connects and leaves: the server resets as this returns.
     void touchServer() {
@@ -117,10 +78,7 @@ protected:
         runProgram(client, {"-display", display_}, options);
     }
 
-    static constexpr const char* server = "/usr/bin/Xvfb";
     static constexpr const char* client = "/usr/bin/xdpyinfo";
-    int serverId_ = 0;
-    std::string display_;
 };
 
 TEST_F(ResettingXServer, TheViewerStartedRightAfterAClientLeftStillGetsItsX11Display) {
@@ -132,6 +90,42 @@ TEST_F(ResettingXServer, TheViewerStartedRightAfterAClientLeftStillGetsItsX11Dis
         ASSERT_EQ(videoDriver(), "x11") << "round " << round;
         stopDisplay();
     }
+}
+
+TEST(RendererChoice, OpenGlRasterisedInSoftwareIsKnownByItsName) {
+    for (const char* software : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Mesa X11 swrast",
+                                 "Software Rasterizer", "zink Vulkan 1.3(llvmpipe (LLVM 15.0.6, 256 bits))"})
+        EXPECT_TRUE(detail::softwareRasteriser(software)) << software;
+    for (const char* hardware :
+         {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "NVIDIA GeForce GTX 1080/PCIe/SSE2",
+          "AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49, 6.1.0-18-amd64)",
+          "virgl (NVIDIA GeForce RTX 3060)", ""})
+        EXPECT_FALSE(detail::softwareRasteriser(hardware)) << hardware;
+}
+
+// Under Xvfb OpenGL is llvmpipe: started with no SDL variable, the display takes the software renderer
+// as on a machine without a graphics device, so where OpenGL is asked for its renderer's name. (A
+// renderer the user names is taken: the accelerated redraw tests force OpenGL.)
+class RendererOnXvfb : public XServerTest {
+protected:
+    ScopedVariable video_{"SDL_VIDEODRIVER", nullptr};
+    ScopedVariable renderDriver_{"SDL_RENDER_DRIVER", nullptr};
+    ScopedVariable framebuffer_{"SDL_FRAMEBUFFER_ACCELERATION", nullptr};
+};
+
+TEST_F(RendererOnXvfb, NoSdlVariablesGiveTheSoftwareRendererWithOrWithoutAGraphicsDevice) {
+    startServer("320x240x24");
+    if (IsSkipped() || HasFatalFailure()) return;
+    ScopedVariable x11("DISPLAY", display_.c_str());
+    ASSERT_TRUE(startDisplay());
+    ASSERT_TRUE(openWindow(64, 48, "Renderer test", WindowFlags{}));
+    SDL_Renderer* asked = detail::chooseRenderer(detail::display().window, true);
+    SDL_RendererInfo info{};
+    EXPECT_TRUE(asked != nullptr && SDL_GetRendererInfo(asked, &info) == 0 &&
+                info.name == std::string("software"));
+    SDL_DestroyRenderer(asked);
+    ASSERT_TRUE(openDisplay(64, 48));
+    EXPECT_EQ(rendererName(), "software");
 }
 
 }  // namespace

@@ -162,15 +162,37 @@ TEST_F(Programs, AWaitedProgramsExitStatusIsReported) {
     EXPECT_EQ(status, -1);
 }
 
-TEST_F(Programs, ProgramsThatCannotStartGiveZero) {
-    EXPECT_EQ(media::runProgram(folder + "missing", {}, {}), 0);
-    EXPECT_EQ(media::runProgram("", {}, {}), 0);
+// A program that cannot start gives 0 and says why, and one that is missing or cannot be executed
+// makes no output file that could be taken for its output. A working folder or an output file that
+// keeps a program from starting is not the program's fault.
+TEST_F(Programs, ProgramsThatCannotStartGiveZeroSayWhyAndWriteNoOutput) {
     ASSERT_TRUE(media::writeWholeFile(folder + "not_executable", "#!/bin/sh\n"));
-    EXPECT_EQ(media::runProgram(folder + "not_executable", {}, {}), 0);
-    media::RunOptions badFolder{folder + "no/such/folder/", false, "", {}};
+    ASSERT_TRUE(media::createFolder(folder + "a_folder/", false));
+    ASSERT_TRUE(media::writeWholeFile(folder + "no_program", std::string("\x7f"
+                                                                         "ELF\x01",
+                                                                         5)));
+    ::chmod((folder + "no_program").c_str(), 0755);
+    const std::pair<std::string, const char*> cases[] = {{folder + "missing", "No such file or directory"},
+                                                         {"", "No such file or directory"},
+                                                         {folder + "not_executable", "Permission denied"},
+                                                         {folder + "a_folder", "Is a directory"}};
+    for (const auto& [program, reason] : cases) {
+        std::string why;
+        media::RunOptions options{"", true, folder + "output.txt", {}, &why};
+        EXPECT_EQ(media::runProgram(program, {}, options), 0) << program;
+        EXPECT_EQ(why, reason) << program;
+        EXPECT_FALSE(media::filePresent(folder + "output.txt")) << program;
+    }
+    std::string why = "unchanged";
+    media::RunOptions noProgram{"", true, "", {}, &why};
+    EXPECT_EQ(media::runProgram(folder + "no_program", {}, noProgram), 0);
+    EXPECT_EQ(why, "Exec format error");
+    media::RunOptions badFolder{folder + "no/such/folder/", false, "", {}, &why};
     EXPECT_EQ(media::runProgram("/bin/true", {}, badFolder), 0);
-    media::RunOptions badOutput{"", true, folder + "no/such/out.txt", {}};
+    EXPECT_EQ(why, "");
+    media::RunOptions badOutput{"", true, folder + "no/such/out.txt", {}, &why};
     EXPECT_EQ(media::runProgram("/bin/true", {}, badOutput), 0);
+    EXPECT_EQ(why, "");
 }
 
 TEST_F(Programs, StoppingNothingOrTheVanishedFails) {
