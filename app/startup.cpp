@@ -100,14 +100,11 @@ bool openHiddenWindow(const Layout& layout) {
     return true;
 }
 
-// A cached document named on the command line: its first page is decoded beside the start-up. True
-// when there is one.
-bool decodeFirstPageAhead(const Viewer& v, const std::string& document) {
-    if (document.empty()) return false;
+// A cached document named on the command line: its first page is decoded beside the start-up.
+void decodeFirstPageAhead(const Viewer& v, const std::string& document) {
+    if (document.empty()) return;
     std::string firstPage = cachedFirstPageFile(v.layout, document);
-    if (!media::filePresent(firstPage)) return false;
-    media::prefetchImages({firstPage});
-    return true;
+    if (media::filePresent(firstPage)) media::prefetchImages({firstPage});
 }
 
 void setPageDefaults(Viewer& v) {
@@ -261,9 +258,8 @@ bool startUp(Viewer& v, const StartOptions& options) {
     setUpToolPaths(v);                                         // 9. tool paths, needed from here on
     // A named document: its information program runs, or its cached page 1 decodes, beside the start.
     if (!options.documentToOpen.empty()) startInformationForNamedDocument(v, options.documentToOpen);
-    const bool pageAtStart = decodeFirstPageAhead(v, options.documentToOpen);
+    decodeFirstPageAhead(v, options.documentToOpen);
     if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
-    if (pageAtStart) media::readyMemoryForFirstPage();  // while the window and sprites are made
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
     chooseDisplaySize(v.layout);                                  // 10. the portrait rule

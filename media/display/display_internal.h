@@ -19,8 +19,6 @@ namespace media::detail {
 // of the viewer runs (the environment is not changed under a running thread), and left out of the
 // environment of the programs the viewer starts (system room). Does nothing once set.
 void prepareStartEnvironment();
-// The memory readyMemoryForFirstPage made ready, the heap's from now on (once; later calls do nothing).
-void releaseReadyMemory();
 struct DisplayState {
     bool videoStarted = false;
     SDL_Window* window = nullptr;
