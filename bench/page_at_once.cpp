@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench/long_document.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/system/system.h"
@@ -80,6 +81,7 @@ Run askFor(const std::string& pdf, int page, const std::function<bool(Harness&)>
     const bool shown = h.runUntil([&] { return v.view.currentPage == page && !v.view.pageNotReady; },
                                   100000000, 5, giveUpSeconds);
     if (shown) run.milliseconds = millisecondsSince(start);
+    stopAllTools(v);  // the reference run that follows has the machine to itself
     fs::remove_all(v.document.documentCacheFolder);
     return run;
 }

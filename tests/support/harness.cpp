@@ -101,12 +101,13 @@ Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
     fingerY_ = media::mouseY();
 }
 
-// Tool programs are found by name; stopping them all here could hit those of tests running beside
-// this one, so only a loop that ended the program's own way runs the full exit sequence.
+// A loop that ended the program's own way runs the full exit sequence; otherwise the tools this
+// viewer started (followed by their ids, never another test's) are stopped as the exit would.
 Harness::~Harness() {
     if (started_ && ended_) {
         exitSequence(*viewer_);
     } else {
+        stopAllTools(*viewer_);
         stopPageFileWorker(*viewer_);
         media::stopDisplay();
     }
