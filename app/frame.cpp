@@ -1,6 +1,7 @@
 // The frame loop: runFrame lists the frame's steps in their fixed order; input and gesture steps.
 #include "app/app.h"
 #include "app/frame_steps.h"
+#include "app/go_to_panel.h"
 #include "app/later_sprites.h"
 #include "app/opening.h"
 #include "app/panels.h"
@@ -26,7 +27,7 @@ bool runFrame(Viewer& v) {
     checkCopyKeys(v);               // 2. Control+C copies the current page's text
     storeKeyboardPointer(v);        // 3. pointer relative to the on-screen keyboard
     hideToolbarWhenDetached(v);     // 4. so a press in the tool-bar zone reaches the re-attach
-    media::reapFinishedPrograms();  //    an ended converter must leave the process list
+    media::reapFinishedPrograms();  //    ended tool programs leave the process list (statuses kept)
     conversionTick(v);              // 5. converter starts every 50 ms, page-file worker start
     sayWhenCacheDiskFull(v);        //    the disk filled while the pages are written: said once
     loadPendingText(v);             // 6. the extracted text, once its file exists
@@ -43,7 +44,7 @@ bool runFrame(Viewer& v) {
     glideTick(v);                              // 12. glide time
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
-    updatePageView(v);                         // 15. glide position, zoom drag, first page, single page
+    updatePageView(v);                         // 15. glide position, zoom drag, the page waited on, single page
     updateSharpLayer(v);                       //     sharp layer: render polled, taken or asked for
     followReadingPlace(v);                     //     the kept page once it is made
     prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
@@ -55,7 +56,8 @@ bool runFrame(Viewer& v) {
     displayInfoPanel(v);                       // 16.6 information panel
     displayReadingPanels(v);                   //      its buttons; the contents or recent panel
     displaySearchLayer(v);                     // 16.7 search panel, Search button, on-screen keyboard
-    displayPasswordPanel(v);                   //      or the password panel with it, for a locked document
+    displayPasswordPanel(v);                   //      or the password panel with it, for a locked document,
+    displayGoToPanel(v);                       //      or the Go-to-page panel with it
     displayHitListAndTextView(v);              // 16.8 hit list, text view, hit-list cursor
     displayHitListBack(v);                     //      Back in the hit list
     hoverSearchTextAboutExit(v);               // 16.9 hover: Search, Text, About, Exit,
@@ -84,6 +86,7 @@ bool runFrame(Viewer& v) {
     listRecentForWelcome(v);                   //     the welcome's recent documents, once
     typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
     typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel
+    typeAndGoToPage(v);                        //     typing the page number; Go, Return, Cancel
     buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready,
     loadDecodedSheet(v);                       //     or a saved one once it is decoded
     return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
@@ -131,8 +134,8 @@ void hideToolbarWhenDetached(Viewer& v) {
 }
 
 void loadPendingText(Viewer& v) {
-    const bool due = media::frameCounts().frames >= v.document.textReadFromFrame;
-    if (v.document.textExtractionPending && due) loadExtractedText(v);
+    const bool due = media::frameCounts().frames >= v.text.textReadFromFrame;
+    if (v.text.textExtractionPending && due) loadExtractedText(v);
 }
 
 bool pageGestureAllowed(const FrameState& frame) {
@@ -178,6 +181,7 @@ static void toggleSearchPanel(Viewer& v) {
         frame.searchPanelOpen = false;
         frame.searchInputActive = false;
     } else {
+        closeGoToPanel(v);
         frame.searchPanelOpen = true;
         frame.textViewOpen = false;
         frame.searchOpenedThisFrame = true;
@@ -263,7 +267,12 @@ void handleRelease(Viewer& v) {
     bool tap = !frame.longPress && !endsDoubleClick && !stripLit(frame) && !frame.toolbarShown &&
                !frame.textViewOpen && !frame.pointerOverKeyboard && !frame.pointerOverSearchButton &&
                !v.view.panAnimating;
-    if (tap) startGlide(v);
+    // A tap on the page counter asks for a page number instead of gliding the page.
+    if (tap && pointerOnPageCounter(v)) {
+        openGoToPanel(v);
+    } else if (tap) {
+        startGlide(v);
+    }
 }
 
 void pulsePointer(FrameState& frame) {
@@ -287,6 +296,6 @@ static bool zoomDragAllowed(const Viewer& v) {
 void updatePageView(Viewer& v) {
     if (v.view.panAnimating && !v.frame.pagePressed) glidePosition(v);
     if (zoomDragAllowed(v)) zoomDrag(v);
-    firstPageCheck(v);
-    if (v.document.pageCount == 1 && !v.conversion.firstPageShown) singlePageFinish(v);
+    if (showAwaitedPage(v)) refreshTextView(v);
+    if (v.document.pageCount == 1 && !v.view.firstPageShown) singlePageFinish(v);
 }

@@ -7,6 +7,7 @@
 #include "app/opening.h"
 #include "context/helpers.h"
 #include "context/palette.h"
+#include "document/conversion.h"
 #include "keyboard/keyboard.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
@@ -129,9 +130,8 @@ void typeAndRedrawSearch(Viewer& v) {
 }
 
 void buildRequestedSheet(Viewer& v) {
-    if (!v.conversion.sheetBuildRequested.load()) return;
-    v.conversion.sheetBuildRequested = false;
-    buildThumbnailSheet(v);
+    PageFileOutput grid;
+    if (takeSheetRequest(v, grid)) buildThumbnailSheet(v, grid);
 }
 
 // The query also clears an Escape latched while the about screen ran, so it cannot end the next frame.

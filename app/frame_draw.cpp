@@ -62,8 +62,10 @@ void hoverButton(Viewer& v, const ToolbarButton& b, bool enabled) {
     media::displayTransparentSprite(v.layout.*b.tip, 0, tipY, 255);
 }
 
+// Once the extracted text is in, also while pages are still converted: a hit on a page not made yet
+// is made next.
 bool searchEnabled(const Viewer& v) {
-    return !v.text.pageTexts.empty() && !v.conversion.conversionRunning;
+    return !v.text.pageTexts.empty();
 }
 
 void displayButtonFaces(const Viewer& v) {

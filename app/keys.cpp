@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/frame_steps.h"
+#include "app/go_to_panel.h"
 #include "media/desktop/desktop.h"
 #include "media/input/input.h"
 #include "view/jumps.h"
@@ -22,6 +23,7 @@ enum class Action {
     firstPage,
     lastPage,
     open,
+    goToPanel,
     zoomIn,
     zoomOut,
     fit,
@@ -55,6 +57,7 @@ constexpr KeyBinding keyTable[] = {
     {media::scan::enter, false, Action::none, Action::pickCell},
     {media::scan::keypadEnter, false, Action::none, Action::pickCell},
     {media::scan::o, true, Action::open, Action::open},
+    {media::scan::g, true, Action::goToPanel, Action::none},
     {media::scan::equals, true, Action::zoomIn, Action::none},  // "+" is this key with Shift
     {media::scan::keypadPlus, true, Action::zoomIn, Action::none},
     {media::scan::minus, true, Action::zoomOut, Action::none},
@@ -63,10 +66,11 @@ constexpr KeyBinding keyTable[] = {
     {media::scan::keypadZero, true, Action::fit, Action::none},
 };
 
-// A panel that takes typing keeps its keys: Space, Backspace and Return belong to the word or the
-// password typed.
+// A panel that takes typing keeps its keys: Space, Backspace and Return belong to the word, the
+// password or the page number typed.
 bool typingTaken(const Viewer& v) {
-    return (v.frame.searchPanelOpen && v.frame.searchInputActive) || v.password.passwordPanelOpen;
+    return (v.frame.searchPanelOpen && v.frame.searchInputActive) || v.password.passwordPanelOpen ||
+           v.goToPanel.goToPanelOpen;
 }
 
 // A modal dialog owns the input while it is up, as it owns the presses; a list panel takes the wheel.
@@ -85,12 +89,13 @@ bool turnPage(Viewer& v, int step) {
     return loaded && !v.view.pageNotReady;
 }
 
+// Home and End: nothing happens on the page they name already.
 void jumpToPage(Viewer& v, int page) {
-    if (v.conversion.workerRunning.load()) return;
+    if (v.conversion.workerRunning.load() || page == v.view.currentPage) return;
     const int from = v.view.currentPage;
-    if (!showJumpTarget(v, page)) return;
-    rememberJump(v, from);
-    refreshTextView(v);
+    const bool shown = showJumpTarget(v, page);
+    if (shown || v.view.awaitedPage == page) rememberJump(v, from);
+    if (shown) refreshTextView(v);
 }
 
 void zoomAboutCentre(Viewer& v, float delta) {
@@ -113,6 +118,9 @@ void perform(Viewer& v, Action action) {
             break;
         case Action::open:
             startOpenDialog(v);
+            break;
+        case Action::goToPanel:
+            openGoToPanel(v);
             break;
         case Action::zoomIn:
             zoomAboutCentre(v, zoomInDelta);

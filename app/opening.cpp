@@ -1,6 +1,7 @@
 // Opening a document: every feature's part of an opening, in its fixed order.
 #include "app/opening.h"
 
+#include "app/go_to_panel.h"
 #include <cstdio>
 
 #include "app/panels.h"
@@ -35,6 +36,7 @@ void resetFeatures(Viewer& v) {
     frame.textViewOpen = frame.searchPanelOpen = frame.infoPanelOpen = frame.thumbnailMode = false;
     frame.cellHovered = false;
     closePasswordPanel(v);
+    closeGoToPanel(v);
     forgetSheet(v);
     resetKeyboardCase(v);
     resetSearch(v);
@@ -48,11 +50,10 @@ void resetFeatures(Viewer& v) {
 // page 1: page 1 does not wait for it.
 void loadOrExtractText(Viewer& v) {
     if (extractedTextPresent(v)) {
-        v.document.textExtractionPending = true;
-        v.document.textReadFromFrame = media::frameCounts().frames + 1;
+        awaitExtractedText(v, media::frameCounts().frames + 1);
     } else {
-        v.document.textReadFromFrame = 0;
-        startTextExtraction(v);
+        startTextExtractor(v);
+        awaitExtractedText(v, 0);
     }
 }
 

@@ -138,6 +138,7 @@ void openNamedDocument(Viewer& v, const std::string& document) {
         return;
     }
     openDocumentPath(v, path);
+    dropInformationAhead(v);  // when the opening did not take it (a cached document, not a PDF)
     drawStatusLine(v);
 }
 
@@ -192,7 +193,7 @@ void saveFrameWhenDue(FrameDump& dump) {
 
 void exitSequence(Viewer& v) {
     writePlaceNow(v);  // the page the reader is at, for the next opening
-    stopAllTools();
+    stopAllTools(v);
     endSharpLayer(v);
     stopPageFileWorker(v);
     media::releaseFolder(v.document.cacheFolderHold);
@@ -224,6 +225,7 @@ int runPagewell(int argc, char** argv) {
     options.documentToOpen = line.document;
     options.pageToOpen = line.page;
     if (!startUp(*viewer, options)) {
+        dropInformationAhead(*viewer);
         media::stopDisplay();
         releaseInstance();
         return 1;

@@ -101,14 +101,11 @@ bool openHiddenWindow(const Layout& layout) {
     return true;
 }
 
-// A cached document named on the command line: its first page is decoded beside the start-up. True
-// when there is one.
-bool decodeFirstPageAhead(const Viewer& v, const std::string& document, int requestedPage) {
-    if (document.empty()) return false;
+// A cached document named on the command line: its first page is decoded beside the start-up.
+void decodeFirstPageAhead(const Viewer& v, const std::string& document, int requestedPage) {
+    if (document.empty()) return;
     std::string firstPage = cachedFirstPageFile(v.layout, document, requestedPage);
-    if (!media::filePresent(firstPage)) return false;
-    media::prefetchImages({firstPage});
-    return true;
+    if (media::filePresent(firstPage)) media::prefetchImages({firstPage});
 }
 
 void setPageDefaults(Viewer& v) {
@@ -259,13 +256,13 @@ bool startUp(Viewer& v, const StartOptions& options) {
     v.layout.tempFolder = media::temporaryFolder();            // 3.
     setProgramFolder(v.layout, options);                       // 4. the executable's folder
     createCacheRoot(v.layout, options.programFolder.empty());  // 5. cache/, the temporary-folder rule
-    const bool pageAtStart =
-        decodeFirstPageAhead(v, options.documentToOpen, options.pageToOpen);  // while the display starts
-    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();       // 6.
-    if (pageAtStart) media::readyMemoryForFirstPage();  // while the window and sprites are made
+    setUpToolPaths(v);                                         // 9. tool paths, needed from here on
+    // A named document: its information program runs, or its cached page 1 decodes, beside the start.
+    if (!options.documentToOpen.empty()) startInformationForNamedDocument(v, options.documentToOpen);
+    decodeFirstPageAhead(v, options.documentToOpen, options.pageToOpen);
+    if (!readDesktopSize(v.layout, options)) return failSpriteEngine();  // 6.
     // 7. The sound and the about tune come once the first frame is on screen (prepareLaterSprites).
     // 8. The cell, page-text and hit lists start empty in a fresh viewer.
-    setUpToolPaths(v);                                            // 9. tool paths
     chooseDisplaySize(v.layout);                                  // 10. the portrait rule
     if (!openHiddenWindow(v.layout)) return failSpriteEngine();   // 11. borderless, hidden, top-most
     setPageDefaults(v);                                           // 12.

@@ -6,16 +6,15 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
+#include "bench/long_document.h"
 #include "media/display/display.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
-#include "tests/support/pdf_maker.h"
 
 namespace {
 
-constexpr int pageCount = 2415;
+constexpr int pageCount = longDocumentPages;
 constexpr double limitMegabytes = 150.0;
 
 void report(const char* name, double value) {
@@ -29,22 +28,6 @@ double megabytesOf(const char* field) {
         if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size())) / 1024.0;
     }
     return -1.0;
-}
-
-// A4 pages of sixty lines of text each, numbered, as a long manual's pages are full.
-std::string longDocument() {
-    const std::string path =
-        std::string(PAGEWELL_BUILD_DIR) + "/bench/numbered-" + std::to_string(pageCount) + ".pdf";
-    if (media::fileSize(path) > 0) return path;
-    std::vector<TestPage> pages(pageCount);
-    for (int page = 0; page < pageCount; ++page) {
-        pages[page].lines.push_back("Page " + std::to_string(page + 1));
-        for (int line = 1; line < 60; ++line)
-            pages[page].lines.push_back("Line " + std::to_string(line) +
-                                        ": the quick brown fox jumps over the lazy dog " +
-                                        std::to_string(page * 60 + line));
-    }
-    return makeTestPdf(path, pages) ? path : "";
 }
 
 }  // namespace
@@ -65,7 +48,7 @@ int main() {
     Viewer& v = h.v();
     const auto start = std::chrono::steady_clock::now();
     h.open(pdf);
-    auto done = [&] { return v.sheet.sheetReady && !v.document.textExtractionPending; };
+    auto done = [&] { return v.sheet.sheetReady && !v.text.textExtractionPending; };
     if (!h.runUntil(done, 100000000, 5, 1800.0) || v.document.pageCount != pageCount) {
         report("memory_conversion_failed", 1);
         return 1;

@@ -57,8 +57,8 @@ OpeningRun openingToSheet() {
     int seenLaunches = 0;
     while (!v.sheet.sheetReady && secondsSince(start) < 600.0) {
         h.frames(1);
-        if (v.conversion.nextPageToConvert - 1 > seenLaunches) {
-            seenLaunches = v.conversion.nextPageToConvert - 1;
+        if (v.conversion.pageQueue.startCount() > seenLaunches) {
+            seenLaunches = v.conversion.pageQueue.startCount();
             lastLaunch = secondsSince(start);
             if (firstLaunch < 0) firstLaunch = lastLaunch;
         }

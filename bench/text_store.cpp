@@ -70,7 +70,7 @@ void benchLoad(const std::string& name, const std::string& folder) {
     Viewer v;
     prepareViewer(v, folder);
     const auto load = [&] {
-        v.document.textExtractionPending = true;
+        v.text.textExtractionPending = true;
         loadExtractedText(v);
     };
     std::string bytes;
@@ -98,7 +98,7 @@ double grepMilliseconds(const std::string& word, const std::string& file, const 
 void benchSearch(const std::string& name, const std::string& folder) {
     Viewer v;
     prepareViewer(v, folder);
-    v.document.textExtractionPending = true;
+    v.text.textExtractionPending = true;
     loadExtractedText(v);
     for (const std::string word : {"the", "Zqxv"}) {
         std::size_t hits = 0;

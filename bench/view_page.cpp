@@ -199,7 +199,7 @@ bool ensureManualCache() {
     auto start = Clock::now();
     h.open(manualPath());
     Viewer& v = h.v();
-    auto done = [&] { return v.sheet.sheetReady && !v.document.textExtractionPending; };
+    auto done = [&] { return v.sheet.sheetReady && !v.text.textExtractionPending; };
     if (!h.runUntil(done, 100000000, 5, 1800.0)) return false;
     // A converter stopped from outside (another viewer opening a document) leaves a page out.
     for (int page = 1; page <= v.document.pageCountShown; ++page) {
@@ -237,8 +237,7 @@ void reopenCached() {
         h.open(manualPath());
         h.frames(1);
         times.push_back(millisecondsToPresented(start));
-        if (!v.document.documentIsCached || !v.conversion.firstPageShown)
-            return report("reopen_cached_failed", 1);
+        if (!v.document.documentIsCached || !v.view.firstPageShown) return report("reopen_cached_failed", 1);
         if (!h.runUntil([&] { return v.sheet.sheetReady; }, 100000, 5, 30.0))
             return report("reopen_sheet_failed", 1);
         sheetLoaded = millisecondsSince(start);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "context/numbers.h"
+#include "context/page_queue.h"
 #include "media/system/system.h"
 
 struct DocumentState {
@@ -30,20 +31,22 @@ struct DocumentState {
     float pageWidthPoints = 0.0f, pageHeightPoints = 0.0f;
     float renderDpi = 0.0f;
     float fallbackDpi = 600.0f;
-    bool textExtractionPending = false;  // the text store reads TextualData.txt once it is there
     // The most the cache may take (Pagewell.ini, or the default at start); 0: not limited.
     std::int64_t cacheLimitBytes = 0;
     int cacheFolderHold = -1;        // the open document's cache folder, held against removal
     bool cacheDiskFullSaid = false;  // this opening has said that the cache's disk is full
     std::int64_t lastCacheDiskCheck = 0;
-    std::int64_t textReadFromFrame =
-        0;  // the opening: a cached text waits until this many frames are flipped
 };
 
 // Tool programs (fixed at start-up).
 struct ToolState {
     std::string toolFolder;  // programFolder + "includes/bin64/"
     std::string pdftopngPath, pdfinfoPath, pdftotextPath;
+    int textExtractorProcess = 0;  // the text extractor this viewer started last; exit stops it
+    // The information program started ahead for a document named on the command line, and where its
+    // output waits until the opening takes it.
+    std::string aheadDocument, aheadOutput;
+    int aheadProcess = 0;
     std::vector<std::string> startProblems;  // the opening's tools that could not be started, and why
     int startProblemSaid = 0;                // the message panel has been given the first
 };
@@ -51,18 +54,29 @@ struct ToolState {
 // Whether this document's page-file worker has been started.
 enum class PageFileWorker { none, started };
 
+// What the page-file worker hands to the main thread: written by the worker before it sets
+// sheetBuildRequested, read by the main thread only once it has seen that flag.
+struct PageFileOutput {
+    int columns = 0, rows = 0;          // the thumbnail grid
+    int cellWidth = 0, cellHeight = 0;  // one thumbnail's size
+};
+
 // Page conversion and the page-file worker. Flags shared with the worker are atomic; each has one
 // writer at a time.
 struct ConversionState {
     bool conversionRunning = false;  // converter starts are still due
-    int nextPageToConvert = 0;
-    int converterProcess = 0;         // the last page converter this viewer started
-    float conversionProgress = 0.0f;  // progress bar width in pixels
-    bool progressBarRedrawn = false;  // cleared at each converter start; the loop re-zooms the bar once
-    std::int64_t lastConversionCheck = 0;
+    PageQueue pageQueue;             // which page each start is for: asked-for pages first, each once
+    int converterProcess = 0;        // our page converter while it runs, else 0
+    int converterPage = 0;           // the page it converts
+    int convertersEnded = 0;         // how many of our converters have been seen ending
+    // Each ended converter's page and exit status, for the page-file worker, which learns from it
+    // that a page's file will not come; emptied when a conversion starts.
+    media::NoticeBoard converterEnds;
+    float conversionProgress = 0.0f;       // progress bar width in pixels
+    bool progressBarRedrawn = false;       // cleared at each converter start; the loop re-zooms the bar once
+    std::int64_t lastConversionCheck = 0;  // the last start, check for another program's converter,
+                                           // or thumbnail request
     std::int64_t millisecondsSinceCheck = 0;
-    bool firstPageShown = false;
-    int lastSeenConvertPage = 0;
     std::string pageImageBase;       // the page looked up last, without extension
     std::string pageImageExtension;  // ".png" or ".jpg" chosen by the last lookup
 
@@ -74,10 +88,7 @@ struct ConversionState {
     std::atomic<bool> thumbnailsFromJpeg{false};
     std::atomic<int> thumbnailLoadNext{0};
     std::atomic<bool> sheetBuildRequested{false};
-    // Whether a page converter runs, polled by the main thread (the 50 ms gate) while the worker
-    // runs, so that the worker can give up on a page whose file will never come.
-    std::atomic<bool> converterRunning{true};
-    std::int64_t lastConverterPoll = 0;
+    PageFileOutput workerOutput;
     int pageFileThreads = 0;  // threads sharing the worker's pages; 0: one a processor core
     media::Thread worker;
 };

@@ -29,11 +29,13 @@ int innerWindowWidth(const Viewer& v) {
 }
 
 bool typingPanelOpen(const Viewer& v) {
-    return v.frame.searchPanelOpen || v.password.passwordPanelOpen;
+    return v.frame.searchPanelOpen || v.password.passwordPanelOpen || v.goToPanel.goToPanelOpen;
 }
 
 std::string& typingTarget(Viewer& v) {
-    return v.password.passwordPanelOpen ? v.password.typedPassword : v.search.searchWord;
+    if (v.password.passwordPanelOpen) return v.password.typedPassword;
+    if (v.goToPanel.goToPanelOpen) return v.goToPanel.typedNumber;
+    return v.search.searchWord;
 }
 
 // explicit_bzero is never optimised away, unlike a plain fill of memory about to be freed.

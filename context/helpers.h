@@ -12,8 +12,8 @@ bool pointerOver(int target, int x, int y);
 // The width of the window's inner area: the display's width unless the window is detached.
 int innerWindowWidth(const Viewer& v);
 
-// Typing (the on-screen keyboard, the physical one) goes to the password panel while it is open,
-// else to the search panel's word.
+// Typing (the on-screen keyboard, the physical one) goes to the password panel while it is open, else
+// to the Go-to-page panel's number while that is open, else to the search panel's word.
 bool typingPanelOpen(const Viewer& v);
 std::string& typingTarget(Viewer& v);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ struct PageText {
 };
 
 struct TextState {
+    bool textExtractionPending = false;  // TextualData.txt is read once it is there
+    std::int64_t textReadFromFrame = 0;  // not before this many frames are flipped (a cached text)
     std::vector<PageText> pageTexts;
     std::vector<std::vector<std::string>> textLines;  // [page 0..pageCount][line 0..textViewLastLine]
     long long extractedWordCount = 0;

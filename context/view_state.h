@@ -22,7 +22,12 @@ struct PageViewState {
     int panShiftX = 0, panShiftY = 0;
     int panDuration = 450;
     std::int64_t lastTick = 0;
-    bool pageNotReady = false;
+    bool pageNotReady = false;  // the not-ready notice: a page asked for is not there yet
+    // The page the view waits on: page 1 after an opening, or a page asked for while not ready (then
+    // with the notice). It is shown once a converter's end leaves its file there; 0 for none.
+    int awaitedPage = 0;
+    int lastSeenConverterEnd = 0;  // the conversion's count of ended converters when last looked at
+    bool firstPageShown = false;   // the page sprite holds a page of this opening
     std::string pageCounterText;
 };
 

@@ -6,6 +6,7 @@
 #include "context/about_state.h"
 #include "context/document_state.h"
 #include "context/frame_state.h"
+#include "context/go_to_panel_state.h"
 #include "context/keyboard_state.h"
 #include "context/layout.h"
 #include "context/numbers.h"
@@ -34,13 +35,15 @@ struct Viewer {
     ContentsState contents;
     RecentState recent;
     ReadingButtons readingButtons;
+    GoToPanelState goToPanel;
 
     Viewer() = default;
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
     // Workers use the state above; they are stopped and joined before any of it goes.
     ~Viewer() {
-        conversion.workerStop = 1;
+        conversion.workerStop = true;
+        conversion.converterEnds.wakeAll();
         conversion.worker.join();
         search.worker.join();
         media::keepNewFilesPrivate(false);  // a locked document's private files end with it

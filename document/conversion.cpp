@@ -1,4 +1,5 @@
-// Page conversion: page image files, the 50 ms tick, the progress bar and the page-file worker.
+// Page conversion: page image files, the converter starts with their order and 50 ms gate, the
+// progress bar and the page-file worker's start and end.
 #include "document/conversion.h"
 
 #include <cstdio>
@@ -14,16 +15,25 @@
 
 namespace {
 
+// Later starts are at least this far apart, and another program's converter is looked for in the
+// process list at most this often.
 constexpr int checkIntervalMilliseconds = 50;
 
-// The converter check the worker's give-up rule relies on, at most every 50 ms.
-void pollConverterForWorker(ConversionState& c, std::int64_t now) {
-    if (!c.thumbnailGenerationActive || now - c.lastConverterPoll <= checkIntervalMilliseconds) return;
-    c.converterRunning = pageConverterRunning();
-    c.lastConverterPoll = now;
+void converterEnded(ConversionState& c, int status) {
+    c.converterEnds.post({c.converterPage, status});
+    c.converterProcess = 0;
+    c.convertersEnded += 1;
 }
 
-void launchNextConverter(Viewer& v) {
+// Our converter, followed by its process id: once it has ended, its page's file is complete or
+// will never come.
+void noticeConverterEnd(ConversionState& c) {
+    if (c.converterProcess == 0) return;
+    const std::optional<int> status = media::takeExitStatus(c.converterProcess);
+    if (status) converterEnded(c, *status);
+}
+
+void growProgressBar(Viewer& v) {
     ConversionState& c = v.conversion;
     const int pageCount = v.document.pageCount;
     c.progressBarRedrawn = false;
@@ -33,12 +43,30 @@ void launchNextConverter(Viewer& v) {
     } else {
         c.conversionProgress = static_cast<float>(v.layout.screenWidth);
     }
-    startPageConverter(v, c.nextPageToConvert);
-    c.nextPageToConvert += 1;
-    if (c.nextPageToConvert > pageCount) {
-        c.conversionRunning = false;
-        c.thumbnailsWanted = pageCount != 1;
+}
+
+void launchNextConverter(Viewer& v) {
+    ConversionState& c = v.conversion;
+    const int page = c.pageQueue.next();
+    growProgressBar(v);
+    if (page > 0) {
+        c.pageQueue.markStarted(page);
+        c.converterPage = page;
+        c.converterProcess = startPageConverter(v, page);
+        // One that could not start has ended as far as its page is concerned.
+        if (c.converterProcess == 0) converterEnded(c, -1);
     }
+    if (c.pageQueue.allStarted()) {
+        c.conversionRunning = false;
+        c.thumbnailsWanted = v.document.pageCount != 1;
+    }
+}
+
+// The next start, unless another program's converter runs; either way the check is counted. With no
+// page left to start (no page count) the conversion ends without one.
+void startUnlessAnotherRuns(Viewer& v, std::int64_t now) {
+    v.conversion.lastConversionCheck = now;
+    if (v.conversion.pageQueue.next() == 0 || !pageConverterRunning()) launchNextConverter(v);
 }
 
 }  // namespace
@@ -72,26 +100,30 @@ void startConversion(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
     stopOwnPageConverter(v);
-    c.nextPageToConvert = 1;
+    c.pageQueue.reset(v.document.pageCount);
+    c.converterEnds.clear();  // no worker runs: opening stopped it
     c.conversionRunning = true;
-    c.lastConversionCheck = media::elapsedMilliseconds();
+    startUnlessAnotherRuns(v, media::elapsedMilliseconds());
 }
 
+// The next start comes before this frame notices an end: a converter seen ending starts its successor
+// in the next frame, once the frame that noticed it has shown the page it made, if that was waited on.
 void conversionTick(Viewer& v) {
     ConversionState& c = v.conversion;
     const std::int64_t now = media::elapsedMilliseconds();
     if (c.conversionRunning || c.thumbnailGenerationActive) {
         c.millisecondsSinceCheck = now - c.lastConversionCheck;
     }
-    if (c.millisecondsSinceCheck > checkIntervalMilliseconds && c.conversionRunning) {
-        if (!pageConverterRunning()) launchNextConverter(v);
-        c.lastConversionCheck = now;
-    }
-    if (c.millisecondsSinceCheck > checkIntervalMilliseconds && c.thumbnailGenerationActive &&
-        c.thumbnailThread == PageFileWorker::none) {
+    const bool gateOpen = c.millisecondsSinceCheck > checkIntervalMilliseconds;
+    if (gateOpen && c.conversionRunning && c.converterProcess == 0) startUnlessAnotherRuns(v, now);
+    noticeConverterEnd(c);
+    if (gateOpen && c.thumbnailGenerationActive && c.thumbnailThread == PageFileWorker::none) {
         startPageFileWorker(v);
     }
-    pollConverterForWorker(c, now);
+}
+
+void askForPage(Viewer& v, int page) {
+    if (v.conversion.conversionRunning) v.conversion.pageQueue.ask(page);
 }
 
 void progressBarStep(Viewer& v) {
@@ -111,9 +143,22 @@ void thumbnailRequest(Viewer& v) {
     c.lastConversionCheck = media::elapsedMilliseconds();
 }
 
+bool takeSheetRequest(Viewer& v, PageFileOutput& grid) {
+    ConversionState& c = v.conversion;
+    if (!c.sheetBuildRequested.exchange(false)) return false;
+    grid = c.workerOutput;
+    c.thumbnailGenerationActive = false;
+    return true;
+}
+
+void finishSinglePageDocument(Viewer& v) {
+    v.document.pageCount = 0;
+}
+
 void stopPageFileWorker(Viewer& v) {
     ConversionState& c = v.conversion;
     c.workerStop = true;
+    c.converterEnds.wakeAll();
     c.worker.join();
     c.workerStop = false;
     c.workerRunning = false;

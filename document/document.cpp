@@ -46,7 +46,6 @@ void resetDocumentState(Viewer& v) {
     v.document.pageCountShown = 1;  // the cache test counts pages up to it
     v.document.documentIsCached = false;
     v.document.documentUnreadable = false;
-    v.document.textExtractionPending = false;  // the previous document's text is no longer awaited
     v.document.cacheDiskFullSaid = false;
     resetConversion(v.conversion);
     v.document.documentCacheFolder.clear();
@@ -146,6 +145,19 @@ Choice checkChosenDocument(const std::string& chosenPath) {
     return beginsWithPdfSignature(path) ? Choice::accepted : Choice::notPdf;
 }
 
+// A folder holding the information and page 1's JPEG is most likely a complete cache: the opening
+// tests it and runs no information program for it.
+void startInformationForNamedDocument(Viewer& v, const std::string& chosenPath) {
+    const std::string path = media::absolutePath(media::trimmed(chosenPath));
+    if (!choiceAccepted(path) || !beginsWithPdfSignature(path)) return;
+    const std::string name = cacheFolderName(path, media::fileModificationTime(path));
+    const std::string folder = v.layout.cacheRoot + name + "/";
+    if (media::filePresent(folder + "Information.ini") &&
+        media::filePresent(pageImageBase(folder, 1) + ".jpg"))
+        return;
+    startInformationAhead(v, path, media::uniqueFileName(v.layout.cacheRoot + name + ".information"));
+}
+
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {
     const Choice choice = checkChosenDocument(chosenPath);
     if (choice != Choice::accepted) return choice;
@@ -201,17 +213,10 @@ bool extractedTextPresent(const Viewer& v) {
     return media::filePresent(v.document.documentCacheFolder + "TextualData.txt");
 }
 
-void startTextExtraction(Viewer& v) {
-    startTextExtractor(v);
-    v.document.textExtractionPending = true;
-}
-
 void resetConversionCounters(Viewer& v) {
     ConversionState& c = v.conversion;
     c.conversionProgress = 0.0f;
-    c.nextPageToConvert = 0;
-    c.firstPageShown = false;
-    c.lastSeenConvertPage = 0;
+    c.pageQueue.reset(0);
     v.document.pageCountShown = 1;
     v.document.pageCount = 0;
 }

@@ -32,8 +32,6 @@ Choice checkChosenDocument(const std::string& chosenPath);
 void prepareCacheFolder(Viewer& v);
 // TextualData.txt is in the cache folder with a size above 0.
 bool extractedTextPresent(const Viewer& v);
-// Starts the text extractor; the text store polls for its file (textExtractionPending).
-void startTextExtraction(Viewer& v);
 // The previous document's conversion counters and page count are forgotten.
 void resetConversionCounters(Viewer& v);
 // The conversion counters reset and the page count, page size and renderDpi read.
@@ -59,6 +57,9 @@ void forgetPassword(Viewer& v);
 // The cache folder's name: T "_" F, T = modification time (local, -1 outside 1970..2038, 0 unread),
 // F = the file name with every space replaced by "_".
 std::string cacheFolderName(const std::string& documentPath, std::int64_t modificationTime);
+// A document named on the command line whose cache folder is not complete: its information program
+// starts at once, beside the display's start; the opening's information step takes its output.
+void startInformationForNamedDocument(Viewer& v, const std::string& chosenPath);
 // The file a cached opening of the chosen document shows first (the requested page's, else the kept
 // page's when its file is there, else page 1's), whether it exists or not; "" for a document whose
 // cache holds it only for the password.

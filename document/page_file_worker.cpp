@@ -1,7 +1,7 @@
 // The page-file worker: every page's PNG made into its JPEG and thumbnail, pages shared among threads.
 #include "document/page_file_worker.h"
 
-#include <chrono>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -9,24 +9,17 @@
 #include "context/fitting.h"
 #include "document/conversion.h"
 #include "document/page_files.h"
-#include "document/tools.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 
 namespace {
 
-constexpr int jpegQuality = 9;           // 90 on the 0..100 scale
-constexpr int idlePassMilliseconds = 5;  // a pass that found nothing waits, so the converter runs
-// A page whose file has not come this long after the last converter ended never will.
-constexpr std::chrono::milliseconds missingPageGrace{2000};
-
-using Clock = std::chrono::steady_clock;
+constexpr int jpegQuality = 9;  // 90 on the 0..100 scale
 
 // What the worker needs, copied when it starts: opening another document cannot change it.
 struct WorkerJob {
     std::string cacheFolder;
     int pageCount = 0;
-    float pageFitWidth = 0.0f, pageFitHeight = 0.0f;
     bool fromJpeg = false;
     int threads = 1;
     int cellWidth = 1, cellHeight = 1;
@@ -69,39 +62,36 @@ bool preparePage(const WorkerJob& job, int page) {
     return convertPngPage(job, page);
 }
 
-// Since when no converter has been seen running while the thread waited; "never" while one runs.
-struct IdleTimer {
-    bool idle = false;
-    Clock::time_point since{};
-    void reset() { idle = false; }
+// One thread's reading of the converters' ends: which pages' converters have ended so far.
+struct EndedConverters {
+    const media::NoticeBoard& board;
+    std::vector<bool> ended;  // by page number
+    std::size_t read = 0;
+
+    EndedConverters(const media::NoticeBoard& notices, int pageCount)
+        : board(notices), ended(static_cast<std::size_t>(pageCount > 0 ? pageCount + 1 : 1)) {}
+    void take(const std::vector<media::NoticeBoard::Notice>& notices) {
+        for (const media::NoticeBoard::Notice& notice : notices) {
+            if (notice.key >= 1 && notice.key < static_cast<int>(ended.size())) ended[notice.key] = true;
+        }
+        read += notices.size();
+    }
 };
 
-// True once no converter has run for the whole grace period while the page was missing.
-bool pageGivenUp(const ConversionState& c, IdleTimer& timer) {
-    if (c.converterRunning) {
-        timer.reset();
-        return false;
-    }
-    if (!timer.idle) {
-        timer.idle = true;
-        timer.since = Clock::now();
-    }
-    return Clock::now() - timer.since >= missingPageGrace;
-}
-
-// Tries the page pass after pass until it is prepared or given up on (it then gets the old JPEG's
-// picture if one is there, else none). False when the worker was told to stop.
-bool finishPage(const ConversionState& c, const WorkerJob& job, int page, IdleTimer& idle) {
+// Prepares the page once its file is there. A page whose converter has ended without leaving a file
+// that loads never will: it is given up on (it then gets the old JPEG's picture if one is there, else
+// none). Every converter writes its file before it ends, so a page seen ended before the try has had
+// its chance. False when the worker was told to stop.
+bool finishPage(const ConversionState& c, const WorkerJob& job, int page, EndedConverters& converters) {
     while (!c.workerStop) {
-        if (preparePage(job, page)) {
-            idle.reset();
-            return true;
-        }
-        if (pageGivenUp(c, idle)) {
+        converters.take(c.converterEnds.readFrom(converters.read));
+        const bool ended = job.fromJpeg || converters.ended[page];
+        if (preparePage(job, page)) return true;
+        if (ended) {
             if (!thumbnailFromJpeg(job, page)) media::freeImage(page);
             return true;
         }
-        media::sleepMilliseconds(idlePassMilliseconds);
+        converters.take(c.converterEnds.waitFrom(converters.read, c.workerStop));
     }
     return false;
 }
@@ -123,31 +113,18 @@ void advanceLoadNext(ConversionState& c, const WorkerJob& job, PageClaims& claim
 
 // One thread's share: pages claimed one at a time until none is left or the worker is stopped.
 void preparePages(ConversionState& c, const WorkerJob& job, PageClaims& claims) {
-    IdleTimer idle;
+    EndedConverters converters(c.converterEnds, job.pageCount);
     for (int page = claims.nextToClaim++; page <= job.pageCount; page = claims.nextToClaim++) {
-        if (!finishPage(c, job, page, idle)) return;
+        if (!finishPage(c, job, page, converters)) return;
         claims.finished[page] = true;
         advanceLoadNext(c, job, claims);
     }
 }
 
-void chooseGrid(Viewer& v, WorkerJob& job) {
-    const ThumbnailGrid grid = chooseThumbnailGrid(job.pageCount, job.pageFitWidth, job.pageFitHeight);
-    v.sheet.sheetColumns = grid.columns;
-    v.sheet.sheetRows = grid.rows;
-    v.sheet.thumbnailWidth = grid.cellWidth;
-    v.sheet.thumbnailHeight = grid.cellHeight;
-    job.cellWidth = grid.cellWidth > 0 ? grid.cellWidth : 1;
-    job.cellHeight = grid.cellHeight > 0 ? grid.cellHeight : 1;
-}
-
 // The worker's own thread works through pages beside its helpers and joins them. Touches only
-// files, images, the atomic flags and the grid values, which the main thread reads only after
-// sheetBuildRequested.
-void runPageFileWorker(Viewer& v, WorkerJob job) {
-    ConversionState& c = v.conversion;
-    c.workerRunning = true;
-    chooseGrid(v, job);
+// files, images, the atomic flags, the notices of ended converters and its output, which the main
+// thread reads only after sheetBuildRequested.
+void runPageFileWorker(ConversionState& c, const WorkerJob& job) {
     PageClaims claims(c.thumbnailLoadNext, job.pageCount);
     std::vector<std::unique_ptr<media::Thread>> helpers;
     for (int i = 1; i < job.threads; ++i) {
@@ -165,18 +142,21 @@ void runPageFileWorker(Viewer& v, WorkerJob job) {
 
 }  // namespace
 
+// The grid is chosen here, from the page's fit size, and handed over as the worker's output.
 void startPageFileWorker(Viewer& v) {
     ConversionState& c = v.conversion;
-    const int threads = c.pageFileThreads > 0 ? c.pageFileThreads : media::processorCount();
-    WorkerJob job{v.document.documentCacheFolder, v.document.pageCount, v.view.pageFitWidth,
-                  v.view.pageFitHeight,           c.thumbnailsFromJpeg, threads};
+    const ThumbnailGrid grid =
+        chooseThumbnailGrid(v.document.pageCount, v.view.pageFitWidth, v.view.pageFitHeight);
+    c.workerOutput = {grid.columns, grid.rows, grid.cellWidth, grid.cellHeight};
+    WorkerJob job{
+        v.document.documentCacheFolder, v.document.pageCount,
+        c.thumbnailsFromJpeg,           c.pageFileThreads > 0 ? c.pageFileThreads : media::processorCount(),
+        std::max(grid.cellWidth, 1),    std::max(grid.cellHeight, 1)};
     PAGEWELL_CHECK(!c.workerRunning && c.thumbnailThread == PageFileWorker::none,
                    "no page-file worker runs already");
     c.worker.join();  // a worker of this document never ran; one of an earlier one has ended
     c.thumbnailThread = PageFileWorker::started;
     c.workerStop = false;
-    c.converterRunning = pageConverterRunning();
-    c.lastConverterPoll = media::elapsedMilliseconds();
     c.workerRunning = true;
-    if (!c.worker.start([&v, job] { runPageFileWorker(v, job); })) c.workerRunning = false;
+    if (!c.worker.start([&c, job] { runPageFileWorker(c, job); })) c.workerRunning = false;
 }

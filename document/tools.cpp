@@ -1,4 +1,4 @@
-// The three tool programs: their folder, their argument vectors, starting, finding and stopping them.
+// The three tool programs: their folder, their argument vectors, starting, following and stopping them.
 #include "document/tools.h"
 
 #include <algorithm>
@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "context/helpers.h"
 #include "document/outline.h"
@@ -35,11 +36,6 @@ std::string decimal(double value) {
     char text[64];
     auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
     return std::string(text, result.ptr);
-}
-
-// Started programs get the high priority; one that has ended already is left alone.
-void raiseRunningProgram(const std::string& exeName) {
-    media::raiseProgramPriority(media::isProgramRunning(exeName));
 }
 
 std::string toolRole(const ToolState& tools, const std::string& program) {
@@ -97,6 +93,18 @@ int runInformationInto(Viewer& v, const std::string& outputFile) {
 
 std::string outlineFile(const Viewer& v) {
     return v.document.documentCacheFolder + outlineFileName;
+}
+
+// The run started ahead for the open document, when there is one: waited for, its output moved into
+// place. Nothing when there is none or its output cannot be moved.
+std::optional<int> takeInformationAhead(Viewer& v, const std::string& outputFile) {
+    ToolState& tools = v.tools;
+    if (tools.aheadProcess == 0 || tools.aheadDocument != v.document.documentPath) return std::nullopt;
+    const int status = media::waitForProgram(tools.aheadProcess);
+    tools.aheadProcess = 0;
+    if (media::renameFile(tools.aheadOutput, outputFile)) return status;
+    media::deleteFile(tools.aheadOutput);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -159,7 +167,8 @@ std::vector<std::string> regionRendererArguments(const PageRegion& region, const
 // to go by: the next opening runs the program again.
 int runInformationProgram(Viewer& v) {
     const std::string file = v.document.documentCacheFolder + "Information.ini";
-    const int status = runInformationInto(v, file);
+    const std::optional<int> ahead = takeInformationAhead(v, file);
+    const int status = ahead ? *ahead : runInformationInto(v, file);
     if (status == -1) media::deleteFile(file);
     return status;
 }
@@ -172,6 +181,24 @@ int startOutlineReader(Viewer& v) {
                    options);
 }
 
+void startInformationAhead(Viewer& v, const std::string& documentPath, const std::string& outputFile) {
+    media::RunOptions options;
+    options.standardOutputFile = outputFile;
+    ToolState& tools = v.tools;
+    tools.aheadProcess = runTool(v, tools.pdfinfoPath, informationArguments(documentPath), options);
+    tools.aheadDocument = tools.aheadProcess != 0 ? documentPath : std::string();
+    tools.aheadOutput = outputFile;
+}
+
+void dropInformationAhead(Viewer& v) {
+    ToolState& tools = v.tools;
+    if (tools.aheadProcess == 0) return;
+    if (!media::stopProgram(tools.aheadProcess)) media::waitForProgram(tools.aheadProcess);
+    media::deleteFile(tools.aheadOutput);
+    tools.aheadProcess = 0;
+    tools.aheadDocument.clear();
+}
+
 int testDocumentPassword(Viewer& v) {
     return runInformationInto(v, "/dev/null");
 }
@@ -179,20 +206,21 @@ int testDocumentPassword(Viewer& v) {
 void startTextExtractor(Viewer& v) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    runTool(v, v.tools.pdftotextPath,
-            textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder), options);
-    raiseRunningProgram(textExtractorName);
+    v.tools.textExtractorProcess =
+        runTool(v, v.tools.pdftotextPath,
+                textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder), options);
+    media::raiseProgramPriority(v.tools.textExtractorProcess);
 }
 
-void startPageConverter(Viewer& v, int page) {
+int startPageConverter(Viewer& v, int page) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    v.conversion.converterProcess =
-        runTool(v, v.tools.pdftopngPath,
-                pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
-                                       v.document.documentCacheFolder),
-                options);
-    raiseRunningProgram(pageConverterName);
+    const int process = runTool(v, v.tools.pdftopngPath,
+                                pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
+                                                       v.document.documentCacheFolder),
+                                options);
+    media::raiseProgramPriority(process);
+    return process;
 }
 
 int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile) {
@@ -221,15 +249,16 @@ bool pageConverterRunning() {
     return media::isProgramRunning(pageConverterName) != 0;
 }
 
-// Found again by name, so that a process id reused after our converter ended is never hit.
+// An id of ours still running has not been reaped, so it cannot belong to another process yet.
 void stopOwnPageConverter(Viewer& v) {
-    const int running = media::isProgramRunning(pageConverterName);
-    if (running != 0 && running == v.conversion.converterProcess) media::stopProgram(running);
+    if (media::programRunning(v.conversion.converterProcess))
+        media::stopProgram(v.conversion.converterProcess);
     v.conversion.converterProcess = 0;
 }
 
-// Only the programs this viewer started: another viewer's converter or extractor goes on.
-void stopAllTools() {
-    for (const char* name : {informationProgramName, textExtractorName, pageConverterName})
-        media::stopProgram(media::ownProgramRunning(name));
+// Only the programs this viewer started: another viewer's converter or extractor goes on. The
+// information program is always waited for.
+void stopAllTools(Viewer& v) {
+    if (media::programRunning(v.tools.textExtractorProcess)) media::stopProgram(v.tools.textExtractorProcess);
+    stopOwnPageConverter(v);
 }

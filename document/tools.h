@@ -1,4 +1,4 @@
-// The three tool programs: where they lie, how they are started, found and stopped.
+// The three tool programs: where they lie, how they are started, followed and stopped.
 #pragma once
 
 #include <string>
@@ -20,15 +20,21 @@ std::vector<std::string> pageConverterArguments(int page, float renderDpi, const
 // The exit status of a tool program that could not open a document for want of its password.
 constexpr int toolNeedsPassword = 4;
 // Runs pdfinfo on the open document and waits; its standard output becomes the cache folder's
-// Information.ini. Returns its exit status, -1 when it could not be started or was killed.
+// Information.ini. Returns its exit status, -1 when it could not be started or was killed. A run
+// started ahead for this document is waited for and its output taken instead.
 int runInformationProgram(Viewer& v);
+// Starts pdfinfo on documentPath without waiting, its standard output into outputFile: a run ahead of
+// the opening, which runInformationProgram takes for that document.
+void startInformationAhead(Viewer& v, const std::string& documentPath, const std::string& outputFile);
+// A run ahead that no opening took is stopped and its output deleted.
+void dropInformationAhead(Viewer& v);
 // Runs pdfinfo with the document's password and waits, its output dropped: its exit status as above.
 int testDocumentPassword(Viewer& v);
 // Starts pdfinfo for the document's outline file, its properties dropped, without waiting: the
 // outline can take longer to read than the properties, and no page waits for it. The process id, 0
 // when it could not be started.
 int startOutlineReader(Viewer& v);
-void startTextExtractor(Viewer& v);
+void startTextExtractor(Viewer& v);  // textExtractorProcess follows it
 // A rectangle of a page for the region renderer (pdfregion.exe): its corners in points from the
 // page's top-left corner as shown, and the resolution to draw it at.
 struct PageRegion {
@@ -43,13 +49,15 @@ std::vector<std::string> regionRendererArguments(const PageRegion& region, const
 // Starts the region renderer for the open document, writing outputFile; its process id, 0 when it
 // could not be started. It runs under a name of its own: never taken for the page converter.
 int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile);
-void startPageConverter(Viewer& v, int page);
+// Starts the page converter for page without waiting: its process id, 0 when it could not start.
+int startPageConverter(Viewer& v, int page);
 // A tool program that could not be started (missing, not executable), as the message panel says it:
 // "The page converter could not be started: Permission denied". Given once; "" when there is none.
 std::string takeToolProblem(Viewer& v);
 void forgetToolProblem(Viewer& v);  // an opening: a tool that still cannot start is said again
-bool pageConverterRunning();        // any process named pdftopng.exe, ours or not
-// Stops the page converter this viewer started last, when it still runs; another program's
-// converter is left alone.
+// Any process named pdftopng.exe: another program's converter (another viewer's) delays our next
+// start. Our own are followed by their ids.
+bool pageConverterRunning();
+// Stops our page converter when it still runs; another program's converter is left alone.
 void stopOwnPageConverter(Viewer& v);
-void stopAllTools();  // the exit order: pdfinfo, pdftotext, pdftopng; only our own
+void stopAllTools(Viewer& v);  // at exit: our text extractor, then our page converter

@@ -143,7 +143,7 @@ void handleKeyRelease(Viewer& v) {
         word = media::withoutLastCharacter(word);
     else
         word += k.typedKeyText;
-    if (!v.password.passwordPanelOpen) drawSearchHeader(v);  // the password panel redraws itself
+    if (&word == &v.search.searchWord) drawSearchHeader(v);  // the other panels redraw themselves
 }
 
 void showKeyboard(Viewer& v) {

@@ -208,7 +208,6 @@ void displayHitCursor(Viewer& v) {
 void searchButtonHover(Viewer& v) {
     FrameState& frame = v.frame;
     frame.pointerOverSearchButton = frame.searchPanelOpen && !frame.zoomDragging &&
-                                    !v.conversion.conversionRunning &&
                                     pointerOver(sprite::searchGo, searchGoX(v), searchGoY(v));
     // The button also searches for an empty word, which finds nothing.
     if (frame.frameEvent == media::WindowEvent::leftUp && frame.pointerOverSearchButton) startSearch(v);
@@ -270,10 +269,8 @@ void pickSearchHit(Viewer& v) {
     }
     if (picked == nullptr) return;
     rememberJump(v, v.view.currentPage);
-    v.view.currentPage = picked->page;
     endGesturesForPick(frame);
-    stopGlide(v);
-    showPage(v);
+    goToPage(v, picked->page);
 }
 
 void redrawSearchHeaderIfChanged(Viewer& v) {

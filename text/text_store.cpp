@@ -170,9 +170,15 @@ std::vector<std::string> cutDisplayLines(const std::string& text, int lineColumn
 }
 
 void clearTextStore(Viewer& v) {
+    v.text.textExtractionPending = false;  // the previous document's text is no longer awaited
     v.text.pageTexts.clear();
     v.text.textLines.clear();
     v.text.extractedWordCount = 0;
+}
+
+void awaitExtractedText(Viewer& v, std::int64_t fromFrame) {
+    v.text.textExtractionPending = true;
+    v.text.textReadFromFrame = fromFrame;
 }
 
 void loadExtractedText(Viewer& v) {
@@ -180,12 +186,12 @@ void loadExtractedText(Viewer& v) {
     if (media::fileSize(file) <= 0) return;
     // The search worker reads pageTexts in place: it is never rebuilt under a running search.
     if (v.search.searchWorkerState.load() == SearchWorker::running) {
-        v.document.textExtractionPending = true;
+        v.text.textExtractionPending = true;
         return;
     }
     std::string bytes;
     if (!media::readWholeFile(file, bytes) || bytes.empty()) return;
-    v.document.textExtractionPending = false;
+    v.text.textExtractionPending = false;
     v.text.pageTexts = splitPages(media::repairToUtf8(bytes));
     bytes = std::string();
     normaliseAndCount(v.text);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ std::size_t advanceColumns(const std::string& text, std::size_t pos, std::size_t
 // maxLines lines.
 std::vector<std::string> cutDisplayLines(const std::string& text, int lineColumns, int maxLines);
 
+// TextualData.txt is read once it is there (a file present is whole: the extractor renames it into
+// place), by the frame step's loadExtractedText, not before frame fromFrame is flipped.
+void awaitExtractedText(Viewer& v, std::int64_t fromFrame);
 // Reads the file when its size is above 0; otherwise leaves the request pending.
 void loadExtractedText(Viewer& v);
 // An opening: the previous document's text is neither shown, copied nor searched any more. The search

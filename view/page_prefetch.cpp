@@ -1,6 +1,8 @@
 // The pages next to the current one, decoded ahead so that a strip press shows its page in its frame.
 #include "view/page_prefetch.h"
 
+#include <algorithm>
+
 #include "document/conversion.h"
 #include "media/display/display.h"
 #include "view/page_view.h"
@@ -13,7 +15,8 @@ namespace {
 void addPage(const Viewer& v, int page, std::vector<std::string>& files) {
     if (page < 1 || page > v.document.pageCountShown) return;
     std::string file = findPageImage(v, page);
-    if (!file.empty()) files.push_back(std::move(file));
+    if (!file.empty() && std::find(files.begin(), files.end(), file) == files.end())
+        files.push_back(std::move(file));
 }
 
 }  // namespace
@@ -25,12 +28,11 @@ std::vector<std::string> neighbourPageFiles(const Viewer& v) {
     std::string sheet = pendingSheetFile(v);
     if (!sheet.empty()) files.push_back(std::move(sheet));
     if (v.document.documentCacheFolder.empty() || v.conversion.workerRunning) return files;
-    // A document being converted: page 1, once its converter has written it (a page file appears
-    // whole, under its name only when complete), is decoded before the frame that shows it.
-    if (!v.conversion.firstPageShown) {
-        if (v.conversion.conversionRunning) addPage(v, 1, files);
-        return files;
-    }
+    // The page waited on (page 1 of an opening, or one asked for while not ready), once its converter
+    // has written it (a page file appears whole, under its name only when complete), is decoded
+    // before the frame that shows it.
+    if (v.view.awaitedPage != 0) addPage(v, v.view.awaitedPage, files);
+    if (!v.view.firstPageShown) return files;
     if (!media::spriteExists(sprite::page)) return files;
     const int page = v.view.currentPage;
     const bool backFirst = v.frame.backStripHovered && !v.frame.forwardStripHovered;

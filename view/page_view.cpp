@@ -45,6 +45,7 @@ bool loadFoundPage(Viewer& v, const std::string& file) {
     drawPageCounter(v);
     if (!media::loadSprite(sprite::page, file)) return false;
     notePageInSprite(v, view.currentPage, file);
+    view.firstPageShown = true;
     fitPage(v);
     drawStatusLine(v);
     if (view.currentPage == 1) v.frame.backStripHovered = false;
@@ -52,15 +53,49 @@ bool loadFoundPage(Viewer& v, const std::string& file) {
     return true;
 }
 
-// Moves currentPage by step when that page's image exists; otherwise raises the not-ready notice.
+// The page asked for is not there: the notice shows, the conversion makes it next, and it comes in
+// place of the notice once its file is there.
+void awaitPage(Viewer& v, int page) {
+    v.view.pageNotReady = true;
+    v.view.awaitedPage = page;
+    askForPage(v, page);
+}
+
+// A page change found its page: nothing is waited on any more.
+void stopWaiting(PageViewState& view) {
+    view.pageNotReady = false;
+    view.awaitedPage = 0;
+}
+
+// Moves currentPage by step when that page's image exists; otherwise waits on that page.
 bool turnTo(Viewer& v, int step) {
     PageViewState& view = v.view;
     stopGlide(v);
-    view.currentPage += step;
-    bool found = !pageImageFile(v, view.currentPage).empty();
-    view.pageNotReady = !found;
-    if (!found) view.currentPage -= step;
+    const int page = view.currentPage + step;
+    const bool found = !pageImageFile(v, page).empty();
+    if (found) {
+        view.currentPage = page;
+        stopWaiting(view);
+    } else {
+        awaitPage(v, page);
+    }
     return found;
+}
+
+// Page 1 of an opening, once its converter has left its file: shown without the page counter's
+// redraw (it shows page 1 already), the pointer at the centre unless it is at work (held down, or
+// in the tool-bar zone): page 1 now comes while a hand may already be on a button. A failed load
+// is tried again at the next converter's end.
+bool showFirstPage(Viewer& v) {
+    PageViewState& view = v.view;
+    const std::string file = pageImageFile(v, 1);
+    if (file.empty() || !media::loadSprite(sprite::page, file)) return false;
+    notePageInSprite(v, 1, file);
+    if (!media::mouseButton(1) && !pointerOver(sprite::toolbarZone, 0, 0)) centreMouse(v);
+    view.firstPageShown = true;
+    if (view.awaitedPage == 1) view.awaitedPage = 0;
+    fitPage(v);
+    return true;
 }
 
 float zoomOffset(int pointer, int pagePosition, float zoomStep, int offset) {
@@ -195,19 +230,25 @@ void stopGlide(Viewer& v) {
 }
 
 void resetPageView(Viewer& v) {
-    v.view.fitWidth = v.view.fitHeight = 0.0f;
-    v.view.currentPage = 1;
+    PageViewState& view = v.view;
+    view.fitWidth = view.fitHeight = 0.0f;
+    view.currentPage = 1;
     stopGlide(v);
-    v.view.pageNotReady = false;
+    view.pageNotReady = false;
+    view.firstPageShown = false;
+    view.awaitedPage = 1;
+    view.lastSeenConverterEnd = v.conversion.convertersEnded;
 }
 
 void showCachedFirstPage(Viewer& v) {
-    const std::string firstPage = pageImageBase(v, v.view.currentPage) + ".jpg";
-    if (!media::filePresent(firstPage) || v.conversion.firstPageShown) return;
+    PageViewState& view = v.view;
+    const std::string firstPage = pageImageBase(v, view.currentPage) + ".jpg";
+    if (!media::filePresent(firstPage) || view.firstPageShown) return;
     centreMouse(v);
     if (!media::loadSprite(sprite::page, firstPage)) return;
-    notePageInSprite(v, 1, firstPage);
-    v.conversion.firstPageShown = true;
+    notePageInSprite(v, view.currentPage, firstPage);
+    view.firstPageShown = true;
+    view.awaitedPage = 0;
     fitPage(v);
 }
 
@@ -231,9 +272,8 @@ bool nextPage(Viewer& v) {
 }
 
 bool goToPage(Viewer& v, int page) {
-    const int current = v.view.currentPage;
-    if (page < 1 || page > v.document.pageCountShown || page == current) return false;
-    return turnTo(v, page - current) && showPage(v);
+    if (page < 1 || page > v.document.pageCountShown) return false;
+    return turnTo(v, page - v.view.currentPage) && showPage(v);
 }
 
 void pressOnPage(Viewer& v, int pressX, int pressY) {
@@ -299,28 +339,23 @@ void zoomStepAbout(Viewer& v, float delta, int x, int y) {
     keepFitCovered(view);
 }
 
-void firstPageCheck(Viewer& v) {
-    ConversionState& conversion = v.conversion;
-    if (conversion.nextPageToConvert <= conversion.lastSeenConvertPage) return;
+bool showAwaitedPage(Viewer& v) {
+    PageViewState& view = v.view;
+    const int ended = v.conversion.convertersEnded;
+    if (view.awaitedPage == 0 || ended == view.lastSeenConverterEnd) return false;
+    view.lastSeenConverterEnd = ended;
     // A one-page document is shown by the single-page finish, which also makes its JPEG: a converter
-    // quick enough to finish within its launch frame must not leave the page a PNG for good.
-    if (v.document.pageCount == 1) {
-        conversion.lastSeenConvertPage = conversion.nextPageToConvert;
-        return;
-    }
-    std::string file = pageImageFile(v, 1);
-    // Counted as shown only once it loads: a failed load is tried again at the next launch.
-    if (!file.empty() && !conversion.firstPageShown && media::loadSprite(sprite::page, file)) {
-        notePageInSprite(v, 1, file);
-        centreMouse(v);
-        conversion.firstPageShown = true;
-        fitPage(v);
-    }
-    conversion.lastSeenConvertPage = conversion.nextPageToConvert;
+    // quick enough to end before this step must not leave the page a PNG for good.
+    if (!view.firstPageShown) return v.document.pageCount != 1 && showFirstPage(v);
+    const std::string file = pageImageFile(v, view.awaitedPage);
+    if (file.empty()) return false;
+    view.currentPage = view.awaitedPage;
+    stopWaiting(view);
+    return loadFoundPage(v, file);
 }
 
 void singlePageFinish(Viewer& v) {
-    if (v.document.pageCount != 1 || v.conversion.firstPageShown) return;
+    if (v.document.pageCount != 1 || v.view.firstPageShown) return;
     std::string base = v.document.documentCacheFolder + "page-000001";
     const SinglePage found = finishSinglePagePng(base + ".png", base + ".jpg");
     if (found == SinglePage::notYet) return;
@@ -329,8 +364,9 @@ void singlePageFinish(Viewer& v) {
     if (!media::loadSprite(sprite::page, file)) return;
     notePageInSprite(v, 1, file);
     centreMouse(v);
-    v.conversion.firstPageShown = true;
-    v.document.pageCount = 0;
+    v.view.firstPageShown = true;
+    v.view.awaitedPage = 0;
+    finishSinglePageDocument(v);
     fitPage(v);
 }
 

@@ -234,11 +234,9 @@ int cellOfPage(const std::vector<ThumbnailCell>& cells, int page) {
 // Shows the cell's page as a pick from the sheet does; the gestures end and the event is consumed.
 void openCell(Viewer& v, int index) {
     rememberJump(v, v.view.currentPage);
-    v.view.currentPage = v.sheet.thumbnailCells[index].page;
     v.sheet.keyboardCell = -1;
     endGesturesForPick(v.frame);
-    stopGlide(v);
-    showPage(v);
+    goToPage(v, v.sheet.thumbnailCells[index].page);
 }
 
 void markCell(const SheetState& sheet, const ThumbnailCell& cell) {
@@ -291,8 +289,12 @@ void drawThumbWaitSprite(Viewer& v) {
     media::endDrawing();
 }
 
-void buildThumbnailSheet(Viewer& v) {
+void buildThumbnailSheet(Viewer& v, const PageFileOutput& grid) {
     SheetState& sheet = v.sheet;
+    sheet.sheetColumns = grid.columns;
+    sheet.sheetRows = grid.rows;
+    sheet.thumbnailWidth = grid.cellWidth;
+    sheet.thumbnailHeight = grid.cellHeight;
     int width = sheet.thumbnailWidth * sheet.sheetColumns;
     int height = sheet.thumbnailHeight * sheet.sheetRows;
     if (width > 0 && height > 0 && media::createSprite(sprite::thumbnailSheet, width, height)) {
@@ -310,7 +312,6 @@ void buildThumbnailSheet(Viewer& v) {
         sheet.sheetReady = true;
     }
     for (int page = 1; page <= v.document.pageCount; ++page) media::freeImage(page);
-    v.conversion.thumbnailGenerationActive = false;
 }
 
 void prepareThumbnailCells(Viewer& v) {

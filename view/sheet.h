@@ -16,7 +16,8 @@ SheetTrailer parseSheetTrailer(const std::string& fileBytes, int sheetWidth, int
 std::string formatSheetTrailer(int cellWidth, int cellHeight, int columns, int rows);
 
 void drawThumbWaitSprite(Viewer& v);  // sprite 12, at start-up
-void buildThumbnailSheet(Viewer& v);
+// The sheet from the thumbnails the page-file worker prepared, in the grid it worked to.
+void buildThumbnailSheet(Viewer& v, const PageFileOutput& grid);
 void prepareThumbnailCells(Viewer& v);
 std::string sheetFile(const Viewer& v);  // the document's thumb_sheet.png
 // Loads thumb_sheet.png of a cached document; true when the sheet is ready.

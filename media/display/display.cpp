@@ -2,12 +2,10 @@
 // capture, frame capture, and the system events of the display.
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -131,15 +129,11 @@ void setForTheStart(const char* name, const std::string& value) {
 
 }  // namespace
 
+// Xlib parses the locale's whole Compose table at every start unless it may keep the parsed table in a
+// folder of the user's; it looks in ~/.compose-cache, which few have. Measured side by side with
+// another viewer, the parse is about a sixth of a cached document's launch, so the viewer names a
+// folder of its own for it (the one environment variable it sets, and only for a user who has none).
 void prepareStartEnvironment() {
-    // Without a session bus, libdbus would try to start one through dbus-launch when SDL connects, a
-    // process start per folder of the search path, for a bus no desktop service listens on.
-    const std::string runtime = environment("XDG_RUNTIME_DIR");
-    const bool busKnown = !environment("DBUS_SESSION_BUS_ADDRESS").empty() ||
-                          (!runtime.empty() && ::access((runtime + "/bus").c_str(), F_OK) == 0);
-    if (!busKnown) setForTheStart("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-    // Xlib parses the locale's whole Compose table at every start (some 10 ms) unless it may keep the
-    // parsed table in a folder of the user's; it looks in ~/.compose-cache, which few have.
     const std::string home = environment("HOME");
     struct stat status {};
     const bool cacheKnown = !environment("XCOMPOSECACHE").empty() ||
@@ -247,100 +241,13 @@ bool softwareRenderer(SDL_Renderer* renderer) {
     return SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 }
 
-// The kernel makes the pages holding [data, data + bytes) ready for writing; no byte changes.
-void makePagesReady(const void* data, std::size_t bytes) {
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto address = reinterpret_cast<std::uintptr_t>(data);
-    const auto start = address / page * page;
-    ::madvise(reinterpret_cast<void*>(start), address + bytes - start, MADV_POPULATE_WRITE);
-}
-
-// The software renderer draws into the window's surface, under X a fresh shared-memory segment: the
-// first frame would meet each of its pages for the first time, some 2,000 page faults. The kernel
-// makes them ready on a thread of their own while start-up goes on; no byte is written there.
-class FramePages {
-public:
-    ~FramePages() { finish(); }
-    void makeReady(SDL_Window* window) {
-        finish();
-        SDL_Surface* surface = SDL_GetWindowSurface(window);
-        if (surface == nullptr || surface->pixels == nullptr) return;
-        const void* pixels = surface->pixels;
-        const auto bytes = static_cast<std::size_t>(surface->pitch) * static_cast<std::size_t>(surface->h);
-        thread_ = std::thread([pixels, bytes] { makePagesReady(pixels, bytes); });
-    }
-    void finish() {
-        if (thread_.joinable()) thread_.join();
-    }
-
-private:
-    std::thread thread_;
-};
-
-FramePages& framePages() {
-    static FramePages pages;
-    return pages;
-}
-
-// The first frame makes large pictures on the main thread (the page's texture, its copy scaled to the
-// screen): each would meet fresh memory, a page fault per 4 KB, some 4 ms for a page. Blocks of the
-// main thread's heap have their pages made ready by the kernel on a thread of their own while the
-// window and the sprites are made, and are given back to the heap just before the first texture is;
-// those pictures then take memory that is ready. The C library takes a block from the heap, not from a
-// mapping of its own, once a block as large has been freed (its dynamic mmap threshold), and keeps
-// up to twice that free in the heap (its trim threshold). A freed block of a screen's size sets both
-// as the program's own pictures soon would; the warm blocks stay under the two.
-class WarmHeap {
-public:
-    static constexpr std::size_t largestPicture = std::size_t{8} << 20;  // 1080 x 1920 x 4 bytes
-    static constexpr std::size_t blockBytes = largestPicture - (std::size_t{1} << 20);
-    ~WarmHeap() { release(); }
-    void begin() {
-        if (begun_) return;  // once: the program starts once
-        begun_ = true;
-        void* volatile first = std::malloc(largestPicture);  // volatile: the pair must not be left out
-        std::free(first);
-        for (void*& block : blocks_) block = std::malloc(blockBytes);
-        thread_ = std::thread([blocks = blocks_] {
-            for (const void* block : blocks) {
-                if (block != nullptr) makePagesReady(block, blockBytes);
-            }
-        });
-    }
-    void release() {
-        if (thread_.joinable()) thread_.join();
-        for (void*& block : blocks_) {
-            std::free(block);
-            block = nullptr;
-        }
-    }
-
-private:
-    bool begun_ = false;
-    std::array<void*, 2> blocks_{};
-    std::thread thread_;
-};
-
-WarmHeap& warmHeap() {
-    static WarmHeap heap;
-    return heap;
-}
-
 }  // namespace
 
 void prepareStart() {
     detail::prepareStartEnvironment();
 }
 
-void readyMemoryForFirstPage() {
-    warmHeap().begin();
-}
-
 namespace detail {
-
-void releaseReadyMemory() {
-    warmHeap().release();
-}
 
 void closeDisplay() {
     DisplayState& state = display();
@@ -350,7 +257,6 @@ void closeDisplay() {
     releaseTextTextures();
     releaseAllSprites();
     releaseFonts();
-    framePages().finish();
     if (state.renderer != nullptr) {
         SDL_DestroyRenderer(state.renderer);
         ++generation();
@@ -433,7 +339,6 @@ bool openDisplay(int width, int height) {
     state.width = width;
     state.height = height;
     state.software = softwareRenderer(state.renderer);
-    if (state.software) framePages().makeReady(state.window);
     detail::forgetDrawSteps();
     detail::releaseTextTextures();
     detail::remakeAllTextures();

@@ -14,10 +14,6 @@ namespace media {
 // Prepares what the display's start reads from the process environment. Called first, before any
 // media call that starts a thread (lookUpFontsAhead, prefetchImages); startDisplay calls it too.
 void prepareStart();
-// For a start that shows a page in its first frame, once the display has started: memory for that
-// frame's large pictures is made ready meanwhile, and is the heap's again when the first texture is
-// made.
-void readyMemoryForFirstPage();
 int desktopWidth();  // primary desktop; a test may override it
 int desktopHeight();
 void overrideDesktopSize(int width, int height);  // for tests; 0, 0 removes the override

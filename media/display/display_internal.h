@@ -21,8 +21,6 @@ namespace media::detail {
 void prepareStartEnvironment();
 // From here on SDL's blocks of a megabyte and more are mapped memory, unmapped when freed.
 void mapLargeSdlBlocks();
-// The memory readyMemoryForFirstPage made ready, the heap's from now on (once; later calls do nothing).
-void releaseReadyMemory();
 struct DisplayState {
     bool videoStarted = false;
     SDL_Window* window = nullptr;

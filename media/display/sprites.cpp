@@ -84,7 +84,6 @@ const Picture& texturePicture(const detail::Sprite& sprite, bool opaque, Picture
 }
 
 detail::TextureHandle makeTexture(const detail::Sprite& sprite, bool opaque, int& divisor) {
-    detail::releaseReadyMemory();
     SDL_Renderer* renderer = detail::display().renderer;
     Picture scratch;
     const Picture* pixels = &texturePicture(sprite, opaque, scratch);

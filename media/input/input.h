@@ -50,7 +50,7 @@ namespace scan {
 constexpr int escape = 1, zero = 11, minus = 12, equals = 13, backspace = 14, tab = 15, o = 24, enter = 28,
               leftControl = 29, c = 46, leftAlt = 56, space = 57, keypadMinus = 74, keypadPlus = 78,
               keypadZero = 82, keypadEnter = 156, rightControl = 157, rightAlt = 184, home = 199, up = 200,
-              pageUp = 201, left = 203, right = 205, end = 207, down = 208, pageDown = 209;
+              pageUp = 201, left = 203, right = 205, end = 207, down = 208, pageDown = 209, g = 34;
 }
 void feedMouseMove(int x, int y);  // motion; held motion while the left button is down
 void feedMouseButton(bool down,

@@ -44,11 +44,6 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::string uniqueTemporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-}
-
 // A replaced file keeps its permission bits; a new one gets the usual 0666 less the umask.
 mode_t modeFor(const std::string& path) {
     struct stat status {};
@@ -127,6 +122,15 @@ bool deleteFile(const std::string& path) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return false;
     return ::unlink(path.c_str()) == 0;
+}
+
+std::string uniqueFileName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+bool renameFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 void deleteFilesInFolder(const std::string& folder, const std::string& pattern) {
@@ -235,7 +239,7 @@ std::string temporaryFolder() {
 bool folderWritable(const std::string& path) {
     std::string folder = withSlash(path);
     if (!isDirectory(folder) || ::access(folder.c_str(), W_OK) != 0) return false;
-    std::string probe = uniqueTemporaryName(folder + ".pagewell-probe");
+    std::string probe = uniqueFileName(folder + ".pagewell-probe");
     int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     ::close(fd);

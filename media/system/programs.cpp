@@ -13,10 +13,13 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 
 #include "media/system/system.h"
@@ -38,11 +41,22 @@ std::vector<std::string>& startVariables() {
 namespace {
 
 // The children started without waiting; only these are ever reaped, so that a child another part of
-// the program waits for is never taken from it (which waitpid(-1) would do).
+// the program waits for is never taken from it (which waitpid(-1) would do). An ended child's exit
+// status is kept until it is taken; the few nobody takes (a dialog's, a text extractor's) are
+// forgotten, oldest first, beyond keptEnded.
+struct Child {
+    bool ended = false;
+    int status = -1;          // the exit status once ended; -1 when a signal ended it
+    std::uint64_t order = 0;  // when it was seen ended
+};
+
 struct ChildRegistry {
     std::mutex mutex;
-    std::set<pid_t> children;
+    std::map<pid_t, Child> children;
+    std::uint64_t endings = 0;
 };
+
+constexpr std::size_t keptEnded = 16;
 
 ChildRegistry& registry() {
     static ChildRegistry instance;
@@ -51,17 +65,51 @@ ChildRegistry& registry() {
 
 void rememberChild(pid_t pid) {
     std::lock_guard lock(registry().mutex);
-    registry().children.insert(pid);
+    registry().children[pid] = Child{};
 }
 
-bool forgetChild(pid_t pid) {
+void forgetChild(pid_t pid) {
     std::lock_guard lock(registry().mutex);
-    return registry().children.erase(pid) > 0;
+    registry().children.erase(pid);
 }
 
-bool isOurChild(pid_t pid) {
+// With the registry locked.
+void forgetOldestEnded(ChildRegistry& r) {
+    std::size_t ended = 0;
+    auto oldest = r.children.end();
+    for (auto it = r.children.begin(); it != r.children.end(); ++it) {
+        if (!it->second.ended) continue;
+        ++ended;
+        if (oldest == r.children.end() || it->second.order < oldest->second.order) oldest = it;
+    }
+    if (ended > keptEnded) r.children.erase(oldest);
+}
+
+// A wait status: the exit status, or -1 when a signal ended the child.
+int exitStatusOf(int waitStatus) {
+    return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+}
+
+// Reaps the child when it has ended and keeps its status; true when it has ended (now or before).
+bool reapChild(pid_t pid) {
     std::lock_guard lock(registry().mutex);
-    return registry().children.count(pid) > 0;
+    auto found = registry().children.find(pid);
+    if (found == registry().children.end()) return true;
+    if (found->second.ended) return true;
+    int waitStatus = 0;
+    const pid_t result = ::waitpid(pid, &waitStatus, WNOHANG);
+    if (result == 0 || (result < 0 && errno != ECHILD)) return false;
+    found->second = Child{true, result == pid ? exitStatusOf(waitStatus) : -1, ++registry().endings};
+    forgetOldestEnded(registry());
+    return true;
+}
+
+std::vector<pid_t> runningChildren() {
+    std::lock_guard lock(registry().mutex);
+    std::vector<pid_t> running;
+    for (const auto& [pid, child] : registry().children)
+        if (!child.ended) running.push_back(pid);
+    return running;
 }
 
 // The child's exit status, or -1 when a signal ended it (or it could not be waited for).
@@ -70,7 +118,7 @@ int waitForChild(pid_t pid) {
     pid_t result = 0;
     while ((result = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
-    return result == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result == pid ? exitStatusOf(status) : -1;
 }
 
 std::string variableName(const std::string& entry) {
@@ -245,27 +293,41 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
 }
 
 void reapFinishedPrograms() {
-    std::set<pid_t> children;
-    {
-        std::lock_guard lock(registry().mutex);
-        children = registry().children;
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        pid_t result = ::waitpid(pid, &status, WNOHANG);
-        if (result == pid || (result < 0 && errno == ECHILD)) forgetChild(pid);
-    }
+    for (pid_t pid : runningChildren()) reapChild(pid);
 }
 
 bool programRunning(int processId) {
     if (processId <= 0) return false;
-    pid_t pid = static_cast<pid_t>(processId);
-    if (!isOurChild(pid)) return false;  // never started here, or already reaped
-    int status = 0;
-    pid_t result = ::waitpid(pid, &status, WNOHANG);
-    if (result == 0) return true;
+    const auto pid = static_cast<pid_t>(processId);
+    return !reapChild(pid);
+}
+
+std::optional<int> takeExitStatus(int processId) {
+    if (processId <= 0) return std::nullopt;
+    const auto pid = static_cast<pid_t>(processId);
+    if (!reapChild(pid)) return std::nullopt;
+    std::lock_guard lock(registry().mutex);
+    auto found = registry().children.find(pid);
+    if (found == registry().children.end()) return std::nullopt;
+    const int status = found->second.status;
+    registry().children.erase(found);
+    return status;
+}
+
+int waitForProgram(int processId) {
+    if (processId <= 0) return -1;
+    const auto pid = static_cast<pid_t>(processId);
+    bool running = false;
+    {
+        std::lock_guard lock(registry().mutex);
+        auto found = registry().children.find(pid);
+        if (found == registry().children.end()) return -1;
+        running = !found->second.ended;
+    }
+    if (!running) return takeExitStatus(processId).value_or(-1);
+    const int status = waitForChild(pid);
     forgetChild(pid);
-    return false;
+    return status;
 }
 
 // Scans in ascending process-id order; a program the viewer started and that has ended is reaped
@@ -279,25 +341,18 @@ int isProgramRunning(const std::string& exeName) {
     return 0;
 }
 
-int ownProgramRunning(const std::string& exeName) {
-    std::string wanted = lowerCase(baseName(exeName));
-    if (wanted.empty()) return 0;
-    reapFinishedPrograms();
-    std::set<pid_t> children;
-    {
-        std::lock_guard lock(registry().mutex);
-        children = registry().children;
-    }
-    for (pid_t pid : children)
-        if (nameMatches(pid, wanted) && !isZombieOrDead(pid)) return static_cast<int>(pid);
-    return 0;
-}
-
+// Only a child that has not been reaped is signalled: its id cannot belong to another process yet.
 bool stopProgram(int processId) {
     if (processId <= 0) return false;
-    pid_t pid = static_cast<pid_t>(processId);
+    const auto pid = static_cast<pid_t>(processId);
+    bool ours = false;
+    {
+        std::lock_guard lock(registry().mutex);
+        ours = registry().children.count(pid) > 0;
+    }
+    if (ours && !programRunning(processId)) return false;
     if (::kill(pid, SIGKILL) != 0) return false;
-    if (isOurChild(pid)) {
+    if (ours) {
         waitForChild(pid);
         forgetChild(pid);
     }

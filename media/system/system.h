@@ -2,10 +2,12 @@
 // thread, unless a function says otherwise.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,7 +55,10 @@ std::int64_t localSecondsFromUtc(std::int64_t utcSeconds);  // the conversion us
 std::int64_t fileModifiedNanoseconds(const std::string& path);
 bool createFolder(const std::string& path, bool withParents);  // false when it exists or fails
 bool folderExists(const std::string& path);
-bool deleteFile(const std::string& path);  // also when read-only
+bool deleteFile(const std::string& path);                         // also when read-only
+bool renameFile(const std::string& from, const std::string& to);  // replaces to; same file system
+// path with a suffix that no other name made here or by another running program has.
+std::string uniqueFileName(const std::string& path);
 // Deletes every file in folder whose name matches pattern ("*" = all), leaving sub-folders; then
 // removes the folder when it has become empty.
 void deleteFilesInFolder(const std::string& folder, const std::string& pattern);
@@ -111,16 +116,23 @@ struct RunOptions {
 // (when given) receives the program's exit status, or -1 when a signal ended it.
 int runProgram(const std::string& program, const std::vector<std::string>& arguments,
                const RunOptions& options, int* exitStatus = nullptr);
-int isProgramRunning(const std::string& exeName);   // first live (non-zombie) match by name, or 0
-int ownProgramRunning(const std::string& exeName);  // the same among the programs started here, or 0
-bool stopProgram(int processId);                    // SIGKILL; false for 0 or failure
-void raiseProgramPriority(int processId);           // silently skipped where refused
-void reapFinishedPrograms();                        // collects ended children
-// A program started here without waiting: true until it has ended (it is then reaped).
+// The first live (non-zombie) process by that executable name, ours or another program's, or 0. Only
+// for what the viewer did not start itself: its own programs are followed by their ids.
+int isProgramRunning(const std::string& exeName);
+bool stopProgram(int processId);           // SIGKILL; false for 0, failure, or our own that has ended
+void raiseProgramPriority(int processId);  // silently skipped where refused
+void reapFinishedPrograms();               // collects ended children, keeping their exit statuses
+// A program started here without waiting: true until it has ended.
 bool programRunning(int processId);
 // What the kernel lacks for the tool programs to confine themselves (Landlock, seccomp filters), as
 // a sentence for the log; "" when it has both.
 std::string toolConfinementGap();
+// Waits for a program started here without waiting to end: its exit status (-1 when a signal ended it
+// or it is not ours). The program is then forgotten.
+int waitForProgram(int processId);
+// The exit status of a program started here without waiting, once it has ended (-1 when a signal ended
+// it); nothing while it runs, or for an id not started here. Taken once: the program is then forgotten.
+std::optional<int> takeExitStatus(int processId);
 
 // ---------------------------------------------------------------------------------------------
 // Threads. A worker started here is joined by join() or by the destructor.
@@ -136,6 +148,33 @@ public:
     bool start(std::function<void()> procedure);
     void join();
     bool joinable() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Notices of two whole numbers that one thread posts and others read, each reader at its own pace:
+// a reader keeps how many it has read and waits for the next without polling. Any thread.
+class NoticeBoard {
+public:
+    struct Notice {
+        int key = 0;
+        int value = 0;
+    };
+    NoticeBoard();
+    ~NoticeBoard();
+    NoticeBoard(const NoticeBoard&) = delete;
+    NoticeBoard& operator=(const NoticeBoard&) = delete;
+    void post(Notice notice);
+    // The notices posted from index `from` on, at once.
+    std::vector<Notice> readFrom(std::size_t from) const;
+    // The same, but waits while there are none and stop is false.
+    std::vector<Notice> waitFrom(std::size_t from, const std::atomic<bool>& stop) const;
+    // Wakes every waiter to test its stop flag again: call it after setting the flag.
+    void wakeAll();
+    // Forgets every notice; no reader may be waiting or reading meanwhile.
+    void clear();
 
 private:
     struct Impl;

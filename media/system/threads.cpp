@@ -1,9 +1,12 @@
-// Worker threads: std::thread started at the highest priority the system grants, joined on destruction.
+// Worker threads: std::thread started at the highest priority the system grants, joined on destruction;
+// the notice board between a thread that posts and threads that wait.
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "media/system/system.h"
@@ -62,6 +65,53 @@ void Thread::join() {
 
 bool Thread::joinable() const {
     return impl_->thread.joinable();
+}
+
+struct NoticeBoard::Impl {
+    mutable std::mutex mutex;
+    mutable std::condition_variable posted;
+    std::vector<Notice> notices;
+
+    // With the mutex held.
+    std::vector<Notice> from(std::size_t first) const {
+        if (first >= notices.size()) return {};
+        return {notices.begin() + static_cast<std::ptrdiff_t>(first), notices.end()};
+    }
+};
+
+NoticeBoard::NoticeBoard() : impl_(std::make_unique<Impl>()) {}
+
+NoticeBoard::~NoticeBoard() = default;
+
+void NoticeBoard::post(Notice notice) {
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->notices.push_back(notice);
+    }
+    impl_->posted.notify_all();
+}
+
+std::vector<NoticeBoard::Notice> NoticeBoard::readFrom(std::size_t from) const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->from(from);
+}
+
+std::vector<NoticeBoard::Notice> NoticeBoard::waitFrom(std::size_t from,
+                                                       const std::atomic<bool>& stop) const {
+    std::unique_lock lock(impl_->mutex);
+    impl_->posted.wait(lock, [&] { return impl_->notices.size() > from || stop.load(); });
+    return impl_->from(from);
+}
+
+// The mutex is taken so that a waiter between its test of the flag and its wait cannot miss this.
+void NoticeBoard::wakeAll() {
+    { std::lock_guard lock(impl_->mutex); }
+    impl_->posted.notify_all();
+}
+
+void NoticeBoard::clear() {
+    std::lock_guard lock(impl_->mutex);
+    impl_->notices.clear();
 }
 
 }  // namespace media

@@ -59,8 +59,8 @@ struct OpeningTest : ::testing::Test {
 TEST_F(OpeningTest, OnePageDocumentIsFinishedWithoutWorkerOrSheet) {
     const std::string path = numberedPdf(1, "one page.pdf");
     openAndConvert(path, 1);
-    harness.runUntil([&] { return v().conversion.firstPageShown; }, 100000, 5, 10.0);
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    harness.runUntil([&] { return v().view.firstPageShown; }, 100000, 5, 10.0);
+    EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_EQ(v().document.pageCount, 0);  // the single-page finish
     EXPECT_EQ(v().conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_FALSE(media::filePresent(cacheFile("thumb_sheet.png")));
@@ -96,7 +96,7 @@ TEST_F(OpeningTest, TwoPageDocumentGetsJpegsASheetAndAnInformationPanel) {
     convert(2);
     EXPECT_TRUE(v().sheet.sheetReady);
     EXPECT_TRUE(media::filePresent(cacheFile("thumb_sheet.png")));
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_TRUE(v().view.firstPageShown);
     harness.open(path);
     ASSERT_TRUE(d.documentIsCached);
     EXPECT_EQ(media::spriteHeight(sprite::infoPanel), d.infoPanelTextHeight + 2 * base);
@@ -110,8 +110,8 @@ TEST_F(OpeningTest, TenPagesConvertedOnceThenOpenedFromTheCache) {
     harness.open(path);
     EXPECT_TRUE(v().document.documentIsCached);
     EXPECT_FALSE(v().conversion.conversionRunning);
-    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
+    EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_EQ(v().document.pageCount, 10);
     // thumb_sheet.png is decoded beside the frames and loaded by one of them, never made again.
     EXPECT_FALSE(v().sheet.sheetReady);
@@ -119,7 +119,7 @@ TEST_F(OpeningTest, TenPagesConvertedOnceThenOpenedFromTheCache) {
     EXPECT_FALSE(v().sheet.sheetJustBuilt);
     EXPECT_FALSE(v().conversion.thumbnailsWanted);
     harness.frames(50);
-    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
     EXPECT_EQ(fs::last_write_time(cacheFile("page-000004.jpg")), firstWrite);
 }
 
@@ -147,7 +147,7 @@ TEST_F(OpeningTest, CachedDocumentWithoutSheetRebuildsItFromTheJpegs) {
     ASSERT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady; }, 1000000, 5, 10.0));
     EXPECT_TRUE(media::filePresent(cacheFile("thumb_sheet.png")));
     EXPECT_FALSE(v().conversion.thumbnailsFromJpeg);
-    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
 }
 
 // A file that is not a PDF, or is missing or empty, changes nothing: the open document stays.
@@ -184,7 +184,7 @@ TEST_F(OpeningTest, UnreadablePdfShowsTheMessageAndConvertsNothing) {
     EXPECT_FALSE(media::spriteExists(sprite::page));  // the previous document's page is gone
     EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(20);
-    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
     EXPECT_TRUE(noPagePng(v().document.documentCacheFolder));
 }
 
@@ -200,7 +200,8 @@ TEST_F(OpeningTest, OpeningAnotherDocumentWhileThumbnailsAreMadeStartsAfresh) {
     EXPECT_FALSE(v().conversion.thumbnailGenerationActive);
     EXPECT_EQ(v().conversion.thumbnailThread, PageFileWorker::none);
     EXPECT_EQ(v().document.pageCount, 2);
-    EXPECT_EQ(v().conversion.nextPageToConvert, 1);
+    EXPECT_LE(v().conversion.pageQueue.startCount(), 1);  // page 1 at most, of this document
+    EXPECT_EQ(v().conversion.pageQueue.pageCount(), 2);
     convert(2);
     EXPECT_NE(v().document.documentCacheFolder.find("_second.pdf/"), std::string::npos);
 }

@@ -4,9 +4,9 @@
 
 #include <array>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
@@ -96,6 +96,43 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
     EXPECT_TRUE(v.conversion.thumbnailsWanted);
 }
 
+// The page the user waits on starts next, then its neighbour, then the rest in order; a page asked for
+// again once started starts nothing. The bar grows a page's share at every start, full at the last.
+TEST(PageConverterProcess, AskedForPagesStartNextAndTheBarCountsStarts) {
+    const std::string tools = makeTemporaryFolder("tools-order");
+    const std::string log = tools + "log.txt";
+    writeLoggingConverter(tools, log);
+    Viewer v;
+    v.layout.screenWidth = 600;
+    v.tools.toolFolder = tools;
+    v.tools.pdftopngPath = tools + "pdftopng.exe";
+    v.document.documentCacheFolder = tools;
+    v.document.pageCount = 6;
+    startConversion(v);
+    // Another program's converter may hold back the first start: the ask comes after it.
+    ASSERT_TRUE(eventually([&] {
+        conversionTick(v);
+        return v.conversion.pageQueue.startCount() == 1;
+    }));
+    askForPage(v, 5);
+    askForPage(v, 1);  // started already
+    std::vector<float> widths = {v.conversion.conversionProgress};
+    while (v.conversion.conversionRunning && eventually([&] {
+               conversionTick(v);
+               return static_cast<int>(widths.size()) < v.conversion.pageQueue.startCount();
+           })) {
+        widths.push_back(v.conversion.conversionProgress);
+    }
+    EXPECT_EQ(widths, (std::vector<float>{100, 200, 300, 400, 500, 600}));
+    EXPECT_FALSE(v.conversion.conversionRunning);
+    ASSERT_TRUE(eventually([&] { return !media::programRunning(v.conversion.converterProcess); }));
+    std::vector<std::string> pages;
+    std::istringstream lines(readAll(log));
+    for (std::string line, previous; std::getline(lines, line); previous = line)
+        if (previous == "arg -f") pages.push_back(line.substr(4));
+    EXPECT_EQ(pages, (std::vector<std::string>{"1", "5", "6", "2", "3", "4"}));
+}
+
 // A converter that someone else started holds back the next start until it has gone.
 TEST(PageConverterProcess, ForeignConverterDelaysTheNextStart) {
     Viewer v;
@@ -116,10 +153,10 @@ TEST(PageConverterProcess, ForeignConverterDelaysTheNextStart) {
         v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
         conversionTick(v);
     }
-    EXPECT_EQ(v.conversion.nextPageToConvert, 1);
+    EXPECT_EQ(v.conversion.pageQueue.startCount(), 0);
     EXPECT_TRUE(media::stopProgram(foreign));  // still there to be stopped
     tickUntilConversionEnds(v, 30.0);
-    EXPECT_EQ(v.conversion.nextPageToConvert, 3);
+    EXPECT_EQ(v.conversion.pageQueue.startCount(), 2);
 }
 
 // Opening another document stops the converter of the previous one.
@@ -135,40 +172,47 @@ TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
     // Only the first converter found by name is looked at: one left by an earlier test would hide ours.
     eventually([] { return media::isProgramRunning("pdftopng.exe") == 0; }, 5.0);
     startConversion(v);
-    eventually([&] { return v.conversion.nextPageToConvert != 1; }, 5.0,
+    eventually([&] { return v.conversion.pageQueue.startCount() != 0; }, 5.0,
                [&] {
                    conversionTick(v);
                    media::sleepMilliseconds(10);
                });
     const int started = v.conversion.converterProcess;
     ASSERT_NE(started, 0);
-    EXPECT_EQ(v.conversion.nextPageToConvert, 2);
+    EXPECT_EQ(v.conversion.pageQueue.startCount(), 1);
     startConversion(v);
-    EXPECT_FALSE(media::stopProgram(started));  // already gone
-    EXPECT_EQ(v.conversion.nextPageToConvert, 1);
+    EXPECT_FALSE(media::programRunning(started));
+    EXPECT_NE(v.conversion.converterProcess, started);
+    EXPECT_LE(v.conversion.pageQueue.startCount(), 1);  // the new conversion's page 1 at most
 }
 
-// Exit stops the tool programs this viewer started; another viewer's go on.
+// Exit stops the tool programs this viewer started, followed by their ids; another viewer's go on.
 TEST(PageConverterProcess, ExitStopsOnlyOurOwnTools) {
     const std::string tools = makeTemporaryFolder("tools-own");
     const std::string path = tools + "pdftopng.exe";
     // The sleep holds no output of ours: a stopped script's orphan must not keep the test's pipes open.
-    std::ofstream(path) << "#!/bin/sh\nsleep 30 >/dev/null 2>&1 </dev/null\n";
-    chmod(path.c_str(), 0755);
-    ASSERT_EQ(std::system(("'" + path + "' >/dev/null 2>&1 &").c_str()), 0);  // another viewer's
-    int foreign = 0;
-    eventually([&] { return (foreign = media::isProgramRunning("pdftopng.exe")) != 0; }, 2.0);
+    for (const char* name : {"pdftopng.exe", "pdftotext.exe"}) {
+        std::ofstream(tools + name) << "#!/bin/sh\nsleep 30 >/dev/null 2>&1 </dev/null\n";
+        chmod((tools + name).c_str(), 0755);
+    }
+    // Another viewer's converter, by the same name: this viewer's conversion never started it.
+    const int foreign = media::runProgram(path, {}, {});
     ASSERT_NE(foreign, 0);
     Viewer v;
     v.tools.toolFolder = tools;
     v.tools.pdftopngPath = path;
-    startPageConverter(v, 1);
-    const int own = v.conversion.converterProcess;
-    ASSERT_NE(own, 0);
-    EXPECT_EQ(media::ownProgramRunning("pdftopng.exe"), own);
-    stopAllTools();
-    EXPECT_EQ(media::ownProgramRunning("pdftopng.exe"), 0);
-    EXPECT_EQ(media::isProgramRunning("pdftopng.exe"), foreign);
+    v.tools.pdftotextPath = tools + "pdftotext.exe";
+    v.conversion.converterProcess = startPageConverter(v, 1);
+    startTextExtractor(v);
+    const int converter = v.conversion.converterProcess, extractor = v.tools.textExtractorProcess;
+    ASSERT_NE(converter, 0);
+    ASSERT_NE(extractor, 0);
+    EXPECT_TRUE(media::programRunning(converter));
+    EXPECT_TRUE(media::programRunning(extractor));
+    stopAllTools(v);
+    EXPECT_FALSE(media::programRunning(converter));
+    EXPECT_FALSE(media::programRunning(extractor));
+    EXPECT_TRUE(media::programRunning(foreign));
     media::stopProgram(foreign);
 }
 

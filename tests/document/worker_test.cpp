@@ -1,4 +1,5 @@
-// The page-file worker: PNG to JPEG and thumbnails, pages that never come, stopping it.
+// The page-file worker: PNG to JPEG and thumbnails, pages whose converter ended without them, stopping
+// it. What the worker waits for is told by event order (the converters' end notices), never by time.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,12 +13,25 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
-#include "tests/support/pdf_maker.h"
 #include "tests/support/polling.h"
+#include "tests/support/pdf_maker.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// The state thumbnailRequest leaves, 50 ms in the past so that the next tick starts the worker.
+void requestThumbnails(Viewer& v) {
+    v.conversion.thumbnailGenerationActive = true;
+    v.conversion.thumbnailLoadNext = 1;
+    v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
+}
+
+bool jpegsPresent(const Viewer& v, std::initializer_list<int> pages) {
+    for (int page : pages)
+        if (!media::filePresent(pageImageBase(v, page) + ".jpg")) return false;
+    return true;
+}
 
 // A cache folder holding the PNG files of the given pages, as the converter leaves them.
 struct WorkerTest : ::testing::Test {
@@ -42,38 +56,37 @@ struct WorkerTest : ::testing::Test {
                           pageConverterArguments(page, 30.0f, v.document.documentPath, folder), options);
         ASSERT_TRUE(media::filePresent(pageImageBase(v, page) + ".png"));
     }
-    // The state thumbnailRequest leaves, 50 ms in the past so that the next tick starts the worker.
-    void thumbnailRequest() {
-        v.conversion.thumbnailGenerationActive = true;
-        v.conversion.thumbnailLoadNext = 1;
-        v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
-    }
-    bool tickUntilSheetRequested(double maxSeconds) {
-        return eventually([&] { return v.conversion.sheetBuildRequested.load(); }, maxSeconds,
-                          [&] {
-                              conversionTick(v);
-                              media::sleepMilliseconds(10);
-                          });
-    }
-    // The tick that starts the worker; then, as long as no tick runs, a converter seems to be at
-    // work, so that the worker waits for a missing page however long the test takes.
-    void startWorkerWhileAConverterRuns() {
+    // The tick that starts the worker, once the request is 50 ms old.
+    void startWorker() {
+        requestThumbnails(v);
         conversionTick(v);
         ASSERT_TRUE(v.conversion.workerRunning);
-        v.conversion.converterRunning = true;
+    }
+    bool sheetRequested() {
+        return eventually([&] { return v.conversion.sheetBuildRequested.load(); });
     }
 };
+
+// What the converter of page 2 left when it ended: nothing, or a file that does not load.
+struct GivenUpPage : WorkerTest, ::testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(Left, GivenUpPage, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "AFileThatDoesNotLoad" : "NoFile"; });
 
 }  // namespace
 
 TEST_F(WorkerTest, EveryPngBecomesAJpegAndAThumbnailOfTheCellSize) {
     for (int page = 1; page <= 3; ++page) convert(page);
-    thumbnailRequest();
-    ASSERT_TRUE(tickUntilSheetRequested(10.0));
+    startWorker();
+    ASSERT_TRUE(sheetRequested());
     v.conversion.worker.join();
     const ThumbnailGrid grid = chooseThumbnailGrid(3, 764.0f, 1080.0f);
-    EXPECT_EQ(v.sheet.sheetColumns, grid.columns);
-    EXPECT_EQ(v.sheet.thumbnailWidth, grid.cellWidth);
+    PageFileOutput output;
+    v.conversion.thumbnailGenerationActive = true;  // as while the worker's last thread still ends
+    ASSERT_TRUE(takeSheetRequest(v, output));
+    EXPECT_FALSE(v.conversion.thumbnailGenerationActive) << "the thumbnail wait ends with the sheet";
+    EXPECT_EQ(output.columns, grid.columns);
+    EXPECT_EQ(output.cellWidth, grid.cellWidth);
+    EXPECT_FALSE(takeSheetRequest(v, output)) << "the request is taken once";
     for (int page = 1; page <= 3; ++page) {
         EXPECT_TRUE(media::filePresent(pageImageBase(v, page) + ".jpg")) << page;
         EXPECT_FALSE(fs::exists(pageImageBase(v, page) + ".png")) << page;
@@ -81,34 +94,35 @@ TEST_F(WorkerTest, EveryPngBecomesAJpegAndAThumbnailOfTheCellSize) {
         EXPECT_EQ(media::imageHeight(page), grid.cellHeight) << page;
     }
     EXPECT_FALSE(v.conversion.workerRunning);
-    EXPECT_FALSE(v.conversion.thumbnailGenerationActive);
     EXPECT_NE(v.conversion.thumbnailThread, PageFileWorker::none);
 }
 
-// The converter failed on page 2: while a converter runs the page is waited for (another thread makes
-// page 3 meanwhile); once none runs, the page is given up and the rest goes on.
-TEST_F(WorkerTest, PageWhoseImageNeverComesIsSkippedAfterAGracePeriod) {
+// The converter failed on page 2: the worker waits for the page until its converter's end is noticed,
+// then gives it up and the rest goes on.
+TEST_P(GivenUpPage, OnceItsConverterHasEndedAndTheRestGoesOn) {
     convert(1);
     convert(3);
+    if (GetParam()) {
+        ASSERT_TRUE(media::writeWholeFile(pageImageBase(v, 2) + ".png", "half a picture"));
+    }
     media::freeImage(2);
     v.conversion.pageFileThreads = 2;
-    thumbnailRequest();
-    startWorkerWhileAConverterRuns();
-    ASSERT_TRUE(eventually([&] { return media::filePresent(pageImageBase(v, 3) + ".jpg"); }));
-    EXPECT_LT(v.conversion.thumbnailLoadNext, 3) << "page 2 was given up while a converter ran";
-    EXPECT_FALSE(v.conversion.sheetBuildRequested);
-    ASSERT_TRUE(tickUntilSheetRequested(15.0));
+    v.conversion.converterEnds.post({1, 0});
+    startWorker();
+    ASSERT_TRUE(eventually([&] { return jpegsPresent(v, {1, 3}); }));
+    EXPECT_FALSE(v.conversion.sheetBuildRequested) << "page 2's converter has not ended yet";
+    EXPECT_EQ(v.conversion.thumbnailLoadNext, 2);
+    v.conversion.converterEnds.post({2, 1});
+    ASSERT_TRUE(sheetRequested());
     v.conversion.worker.join();
     EXPECT_TRUE(media::imageExists(1));
     EXPECT_FALSE(media::imageExists(2));
     EXPECT_TRUE(media::imageExists(3));
-    EXPECT_TRUE(media::filePresent(pageImageBase(v, 3) + ".jpg"));
+    EXPECT_EQ(v.conversion.thumbnailLoadNext, 4);
 }
 
-// The worker waits for page 1 as long as a converter runs: only the stop ends the wait (a hang fails).
-TEST_F(WorkerTest, StoppingAWaitingWorkerReturnsAtOnce) {
-    thumbnailRequest();
-    startWorkerWhileAConverterRuns();
+TEST_F(WorkerTest, StoppingAWaitingWorkerWakesAndEndsIt) {
+    startWorker();
     stopPageFileWorker(v);
     EXPECT_FALSE(v.conversion.workerRunning);
     EXPECT_FALSE(v.conversion.sheetBuildRequested);
@@ -121,17 +135,14 @@ TEST_F(WorkerTest, SheetWaitsForAnEarlierPageThatComesLast) {
     const std::string first = pageImageBase(v, 1) + ".png";
     fs::rename(first, folder + "aside.png");
     v.conversion.pageFileThreads = 3;
-    thumbnailRequest();
-    startWorkerWhileAConverterRuns();
+    startWorker();
     // The threads finish pages 2 and 3 in either order.
-    ASSERT_TRUE(eventually([&] {
-        return media::filePresent(pageImageBase(v, 2) + ".jpg") &&
-               media::filePresent(pageImageBase(v, 3) + ".jpg");
-    }));
+    ASSERT_TRUE(eventually([&] { return jpegsPresent(v, {2, 3}); }));
     EXPECT_FALSE(v.conversion.sheetBuildRequested);
     EXPECT_EQ(v.conversion.thumbnailLoadNext, 1);
     fs::rename(folder + "aside.png", first);
-    ASSERT_TRUE(tickUntilSheetRequested(10.0));
+    v.conversion.converterEnds.post({1, 0});  // its converter's end wakes the waiting thread
+    ASSERT_TRUE(sheetRequested());
     v.conversion.worker.join();
     EXPECT_EQ(v.conversion.thumbnailLoadNext, 4);
     for (int page = 1; page <= 3; ++page) {
@@ -152,8 +163,8 @@ TEST_F(WorkerTest, SeveralThreadsMakeWhatOneThreadMakes) {
         fs::copy(entry.path(), copy + entry.path().filename().string());
 
     v.conversion.pageFileThreads = 1;
-    thumbnailRequest();
-    ASSERT_TRUE(tickUntilSheetRequested(30.0));
+    startWorker();
+    ASSERT_TRUE(sheetRequested());
     v.conversion.worker.join();
     std::vector<std::shared_ptr<const media::Picture>> alone;
     for (int page = 1; page <= pages; ++page) alone.push_back(media::imagePicture(page));
@@ -165,16 +176,13 @@ TEST_F(WorkerTest, SeveralThreadsMakeWhatOneThreadMakes) {
     shared.view.pageFitWidth = v.view.pageFitWidth;
     shared.view.pageFitHeight = v.view.pageFitHeight;
     shared.conversion.pageFileThreads = 4;
-    shared.conversion.thumbnailGenerationActive = true;
-    shared.conversion.thumbnailLoadNext = 1;
-    shared.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
+    requestThumbnails(shared);
+    conversionTick(shared);
     int requests = 0;
-    eventually([&] { return requests > 0 && !shared.conversion.workerRunning; }, 30.0,
-               [&] {
-                   conversionTick(shared);
-                   if (shared.conversion.sheetBuildRequested.exchange(false)) ++requests;
-                   media::sleepMilliseconds(2);
-               });
+    eventually([&] {
+        if (shared.conversion.sheetBuildRequested.exchange(false)) ++requests;
+        return requests > 0 && !shared.conversion.workerRunning;
+    });
     shared.conversion.worker.join();
     requests += shared.conversion.sheetBuildRequested.exchange(false);
     EXPECT_EQ(requests, 1);
@@ -195,7 +203,6 @@ TEST(ConversionTick, WithoutAPageCountNothingIsDividedByZero) {
     v.layout.screenWidth = 1080;
     v.document.pageCount = 0;
     v.conversion.conversionRunning = true;
-    v.conversion.nextPageToConvert = 1;
     v.conversion.lastConversionCheck = media::elapsedMilliseconds() - 100;
     v.tools.pdftopngPath = "/nonexistent/pdftopng.exe";
     conversionTick(v);

@@ -32,7 +32,7 @@ void expectReportedUnreadable(Harness& harness, const std::string& path,
     EXPECT_FALSE(v.conversion.conversionRunning);
     harness.frames(30);
     EXPECT_FALSE(harness.ended());
-    EXPECT_EQ(v.conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v.conversion.pageQueue.startCount(), 0);
     EXPECT_FALSE(v.conversion.thumbnailGenerationActive);
     for (const std::string& name : filesIn(v.document.documentCacheFolder)) {
         EXPECT_FALSE(name.starts_with("page-")) << name;
@@ -42,7 +42,7 @@ void expectReportedUnreadable(Harness& harness, const std::string& path,
 // The first page shows, page 1's JPEG is written, and the text holds the page's words.
 void expectOnePageShown(E2eTest& test, const std::string& word) {
     Viewer& v = test.v();
-    ASSERT_TRUE(test.harness.runUntil([&] { return v.conversion.firstPageShown; }, 10000000, 5, 60.0));
+    ASSERT_TRUE(test.harness.runUntil([&] { return v.view.firstPageShown; }, 10000000, 5, 60.0));
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_TRUE(media::filePresent(test.cacheFile("page-000001.jpg")));
     EXPECT_FALSE(v.document.documentUnreadable);
@@ -136,7 +136,7 @@ TEST_F(BadDocumentTest, OnePointPageIsConvertedAndShown) {
     const std::string path = writtenPdf("tiny page.pdf", onePagePdf("[0 0 1 1]"));
     harness.open(path);
     EXPECT_EQ(v().document.renderDpi, 600.0f);
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown; }, 10000000, 5, 30.0));
+    ASSERT_TRUE(harness.runUntil([&] { return v().view.firstPageShown; }, 10000000, 5, 30.0));
     EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
     EXPECT_GT(media::spriteWidth(sprite::page), 0);
     harness.frames(10);
@@ -186,7 +186,8 @@ TEST_F(BadDocumentTest, OddFileNamesAreConvertedEndToEnd) {
 TEST_F(BadDocumentTest, DocumentDeletedWhileConvertingEndsTheWork) {
     const std::string path = numberedPdf(8, "vanishing.pdf");
     harness.open(path);
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.nextPageToConvert >= 3; }, 10000000, 5, 30.0));
+    ASSERT_TRUE(
+        harness.runUntil([&] { return v().conversion.pageQueue.startCount() >= 2; }, 10000000, 5, 30.0));
     fs::remove(path);
     ASSERT_TRUE(harness.runUntil(
         [&] {
@@ -194,7 +195,7 @@ TEST_F(BadDocumentTest, DocumentDeletedWhileConvertingEndsTheWork) {
                    !v().conversion.workerRunning;
         },
         10000000, 5, 60.0));
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
     EXPECT_FALSE(media::filePresent(cacheFile("page-000008.jpg")));
     // A missing page is reported, not shown from nothing.
@@ -210,7 +211,8 @@ TEST_F(BadDocumentTest, DocumentReplacedWhileConvertingIsConvertedAfreshWhenOpen
     const std::string path = numberedPdf(8, "replaced.pdf");
     const std::string shorter = numberedPdf(3, "shorter.pdf");
     harness.open(path);
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.nextPageToConvert >= 3; }, 10000000, 5, 30.0));
+    ASSERT_TRUE(
+        harness.runUntil([&] { return v().conversion.pageQueue.startCount() >= 2; }, 10000000, 5, 30.0));
     fs::rename(shorter, path);
     ASSERT_TRUE(harness.runUntil(
         [&] {

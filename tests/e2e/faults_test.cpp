@@ -130,7 +130,7 @@ TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
     EXPECT_FALSE(v().conversion.conversionRunning);
     harness.frames(100);
     EXPECT_FALSE(harness.ended());
-    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
 }
 
 // One tool program cannot be started (not executable, a folder): the message panel says which and
@@ -205,7 +205,7 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     EXPECT_FALSE(harness.ended());
     const std::string folder = v().document.documentCacheFolder;
     // Page 1 was written before the disk filled: it shows, from its JPEG or the PNG kept for it.
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_FALSE(pageImageFile(v(), 1).empty());
     EXPECT_TRUE(pageImageFile(v(), 24).empty());
     expectEveryJpegWhole(folder);
@@ -239,8 +239,8 @@ TEST(ProgramEndTest, EndedDuringConversionIsRebuiltWhenOpenedAgain) {
     {
         Harness first(realClockOptions());
         first.open(path);
-        ASSERT_TRUE(
-            first.runUntil([&] { return first.v().conversion.nextPageToConvert >= 4; }, 10000000, 5, 30.0));
+        ASSERT_TRUE(first.runUntil([&] { return first.v().conversion.pageQueue.startCount() >= 3; }, 10000000,
+                                   5, 30.0));
         first.pressEscape();
         first.frames(5);
         ASSERT_TRUE(first.ended());

@@ -131,7 +131,7 @@ TEST_F(ForeignCacheTest, AbsurdPageSizeKeepsTheCachedPages) {
     openTimed();
     EXPECT_TRUE(v().document.documentIsCached);
     EXPECT_TRUE(std::isfinite(v().document.renderDpi));
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_TRUE(v().view.firstPageShown);
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
 }
@@ -225,7 +225,7 @@ TEST_F(ForeignCacheTest, TruncatedPageJpegIsNotShownAsWhole) {
     const std::string jpeg = readFile(folder + "page-000002.jpg");
     writeFile(folder + "page-000002.jpg", jpeg.substr(0, jpeg.size() / 3));
     openTimed();
-    EXPECT_TRUE(v().conversion.firstPageShown);
+    EXPECT_TRUE(v().view.firstPageShown);
     const int widthBefore = media::spriteOwnWidth(sprite::page);
     v().view.currentPage = 2;
     showPage(v());

@@ -60,12 +60,13 @@ TEST_F(LargeDocumentTest, FiveThousandPagesOpenAtOnceAndStopCleanlyForTheNextDoc
     const std::string bigFolder = v().document.documentCacheFolder;
 
     // The progress bar grows by a 5000th of the screen per page; page 1 shows once page 2 starts.
-    ASSERT_TRUE(harness.runUntil([&] { return v().conversion.nextPageToConvert > 6; }, 10000000, 5, 60.0));
-    EXPECT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown; }, 10000000, 5, 20.0));
+    ASSERT_TRUE(
+        harness.runUntil([&] { return v().conversion.pageQueue.startCount() > 5; }, 10000000, 5, 60.0));
+    EXPECT_TRUE(harness.runUntil([&] { return v().view.firstPageShown; }, 10000000, 5, 20.0));
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_TRUE(media::filePresent(pageImageBase(v(), 3) + ".png"));
     const float expectedProgress =
-        static_cast<float>(v().conversion.nextPageToConvert - 1) * v().layout.screenWidth / 5000.0f;
+        static_cast<float>(v().conversion.pageQueue.startCount()) * v().layout.screenWidth / 5000.0f;
     EXPECT_NEAR(v().conversion.conversionProgress, expectedProgress, 0.01);
     harness.frames(2);
     EXPECT_GT(media::spriteWidth(sprite::progressBar), 0);

@@ -142,7 +142,7 @@ void expectWaitingForPassword(Viewer& v) {
     EXPECT_TRUE(v.password.passwordPanelOpen);
     EXPECT_TRUE(v.document.documentNeedsPassword);
     EXPECT_FALSE(v.conversion.conversionRunning);
-    EXPECT_EQ(v.conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v.conversion.pageQueue.startCount(), 0);
     EXPECT_FALSE(media::spriteExists(sprite::page));
     EXPECT_TRUE(v.document.infoLines.empty());  // nothing of a locked document shows before its password
     EXPECT_TRUE(v.text.pageTexts.empty());
@@ -216,10 +216,10 @@ TEST_P(LockedDocumentTest, OpeningItAgainFromItsCacheAsksAgain) {
 
     typeAndReturn(harness, password);
     EXPECT_FALSE(v().password.passwordPanelOpen);
-    EXPECT_TRUE(v().conversion.firstPageShown);  // from the cache, at once, converting nothing
+    EXPECT_TRUE(v().view.firstPageShown);  // from the cache, at once, converting nothing
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_FALSE(v().conversion.conversionRunning);
-    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
     EXPECT_FALSE(v().document.infoLines.empty());
     harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0);
     EXPECT_TRUE(v().sheet.sheetReady);
@@ -262,7 +262,7 @@ TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
     EXPECT_EQ(v().frame.messagePanelText, "This document needs its password to be opened.");
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
-    EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+    EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
 
     harness.open(numberedPdf(1, "plain.pdf"));
     EXPECT_FALSE(v().document.documentNeedsPassword);
@@ -338,7 +338,7 @@ TEST_F(PasswordPanelTest, BothKeyboardsTypeIntoTheMaskedFieldAndAWrongPasswordIs
           {v().keyboard.keyboardX + keys[27].x + 10, v().keyboard.keyboardY + keys[27].y + 10});  // Return
     EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_EQ(v().document.pageCount, 2);
-    EXPECT_TRUE(harness.runUntil([&] { return v().conversion.firstPageShown; }, 10000000, 5, 30.0));
+    EXPECT_TRUE(harness.runUntil([&] { return v().view.firstPageShown; }, 10000000, 5, 30.0));
 
     harness.open(path);
     harness.pressEscape();

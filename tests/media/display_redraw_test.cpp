@@ -414,16 +414,11 @@ TEST_F(ViewerRedraw, PageStripsTurningGlideZoomAndTheThumbnailSheet) {
     frames(2);
     Viewer& viewer = v();
     ThumbnailGrid grid = chooseThumbnailGrid(6, viewer.view.pageFitWidth, viewer.view.pageFitHeight);
-    viewer.sheet.sheetColumns = grid.columns;
-    viewer.sheet.sheetRows = grid.rows;
-    viewer.sheet.thumbnailWidth = grid.cellWidth;
-    viewer.sheet.thumbnailHeight = grid.cellHeight;
     for (int p = 1; p <= 6; ++p) {
         ASSERT_TRUE(media::loadImage(p, folder + "page-00000" + std::to_string(p) + ".jpg"));
         ASSERT_TRUE(media::resizeImage(p, grid.cellWidth, grid.cellHeight));
     }
-    viewer.conversion.thumbnailGenerationActive = true;
-    buildThumbnailSheet(viewer);
+    buildThumbnailSheet(viewer, {grid.columns, grid.rows, grid.cellWidth, grid.cellHeight});
     viewer.frame.thumbnailMode = true;
     circle(12, 540, 960, 250);  // cells hovered, their page numbers written on the display
     expectNoDifference();
@@ -435,7 +430,7 @@ TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
     for (int p = 1; p <= 6; ++p) text += "hit on page " + std::to_string(p) + "\nmore words\f";
     ASSERT_TRUE(media::writeWholeFile(folder + "TextualData.txt", text));
     Viewer& viewer = v();
-    viewer.document.textExtractionPending = true;
+    viewer.text.textExtractionPending = true;
     frames(1);
     viewer.frame.searchPanelOpen = true;
     viewer.frame.searchInputActive = true;

@@ -5,9 +5,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "media/system/system.h"
 #include "tests/support/polling.h"
@@ -193,6 +197,60 @@ TEST_F(Programs, StoppingNothingOrTheVanishedFails) {
     EXPECT_FALSE(media::stopProgram(pid)) << "the ended and reaped program cannot be stopped";
     media::raiseProgramPriority(0);
     media::raiseProgramPriority(pid);  // silently nothing
+}
+
+// The viewer follows its own programs by id: an ended one's exit status is kept until it is taken,
+// also when the frame's reaping collected it first.
+TEST_F(Programs, AnEndedProgramsExitStatusIsKeptUntilTaken) {
+    const std::pair<const char*, int> cases[] = {{"exit 0", 0}, {"exit 3", 3}, {"kill -9 $$", -1}};
+    for (const auto& [script, expected] : cases) {
+        const int pid = media::runProgram("/bin/sh", {"-c", script}, {});
+        ASSERT_GT(pid, 0) << script;
+        EXPECT_TRUE(eventually([&] { return !media::programRunning(pid); })) << script;
+        media::reapFinishedPrograms();
+        EXPECT_FALSE(media::stopProgram(pid)) << "an ended program of ours is never signalled";
+        EXPECT_EQ(media::takeExitStatus(pid), expected) << script;
+        EXPECT_EQ(media::takeExitStatus(pid), std::nullopt) << "taken once: " << script;
+    }
+    const int running = startSleeper(sleeper("pwstatus" + std::to_string(::getpid() % 100000)));
+    ASSERT_GT(running, 0);
+    EXPECT_TRUE(media::programRunning(running));
+    EXPECT_EQ(media::takeExitStatus(running), std::nullopt);
+    EXPECT_TRUE(media::stopProgram(running));
+    EXPECT_FALSE(media::programRunning(running));
+    EXPECT_EQ(media::takeExitStatus(0), std::nullopt);
+}
+
+TEST(NoticeBoards, EveryReaderSeesEveryNoticeAndAWaiterWakesForANoticeOrItsStop) {
+    media::NoticeBoard board;
+    board.post({1, 0});
+    std::atomic<bool> stop{false};
+    std::vector<media::NoticeBoard::Notice> seen;
+    media::Thread reader;
+    ASSERT_TRUE(reader.start([&] {
+        while (seen.size() < 2) {  // the first is there already, the second comes meanwhile
+            const auto more = board.waitFrom(seen.size(), stop);
+            seen.insert(seen.end(), more.begin(), more.end());
+        }
+    }));
+    board.post({2, 7});
+    reader.join();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].key, 2);
+    EXPECT_EQ(seen[1].value, 7);
+    EXPECT_EQ(board.readFrom(1).size(), 1u) << "a second reader reads at its own pace";
+    std::atomic<bool> waiting{false};
+    ASSERT_TRUE(reader.start([&] {
+        waiting = true;
+        seen = board.waitFrom(2, stop);
+    }));
+    while (!waiting) std::this_thread::yield();
+    stop = true;
+    board.wakeAll();
+    reader.join();
+    EXPECT_TRUE(seen.empty());
+    board.clear();
+    EXPECT_TRUE(board.readFrom(0).empty());
 }
 
 TEST(Threads, RunJoinAndRefuseASecondStartWhileAttached) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "app/app.h"
@@ -102,12 +103,13 @@ Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
     fingerY_ = media::mouseY();
 }
 
-// Tool programs are found by name; stopping them all here could hit those of tests running beside
-// this one, so only a loop that ended the program's own way runs the full exit sequence.
+// A loop that ended the program's own way runs the full exit sequence; otherwise the tools this
+// viewer started (followed by their ids, never another test's) are stopped as the exit would.
 Harness::~Harness() {
     if (started_ && ended_) {
         exitSequence(*viewer_);
     } else {
+        stopAllTools(*viewer_);
         endSharpLayer(*viewer_);  // the render in flight is this viewer's own, found by its process id
         stopPageFileWorker(*viewer_);
         media::stopDisplay();
@@ -183,7 +185,7 @@ void Harness::showCachedPages(const std::string& cacheFolder, int pageCount) {
     Viewer& viewer = v();
     viewer.document.documentCacheFolder = cacheFolder;
     viewer.document.pageCount = viewer.document.pageCountShown = pageCount;
-    viewer.conversion.firstPageShown = true;
+    viewer.view.firstPageShown = true;
     viewer.frame.welcomeShown = false;
     viewer.view.currentPage = 1;
     showPage(viewer);

@@ -146,28 +146,29 @@ TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheL
     v.search.workerHits = searchPages(numberedPages(60, "hit"), "hit");
     v.search.searchWorkerState = SearchWorker::finished;
     renderHitList(v);
+    // No page files: the page a pick opens is the one the page view waits on (0: none picked).
     auto pickAt = [&](int y) {
-        v.view.currentPage = 1;
+        v.view.awaitedPage = 0;
         v.frame.frameEvent = media::WindowEvent::leftUp;
         v.frame.searchPanelOpen = v.frame.pointerOverHitList = true;
         v.frame.pointerOverSearchButton = false;
         v.frame.thumbnailMode = v.frame.toolbarShown = v.frame.pagePressed = true;
         v.search.pointerYInHitList = y;
         pickSearchHit(v);
-        return v.view.currentPage;
+        return v.view.awaitedPage;
     };
     EXPECT_EQ(pickAt(3 * f + 5), 1 + 0);  // first row: page 1
     EXPECT_EQ(pickAt(3 * f + f), 2);      // boundary of rows 1 and 2
     EXPECT_EQ(v.frame.frameEvent, media::WindowEvent::none);
     EXPECT_FALSE(v.frame.thumbnailMode);
     EXPECT_EQ(pickAt(3 * f + 46 * f + 3), 47);  // the notice row
-    EXPECT_EQ(pickAt(3 * f + 48 * f), 1);       // below the notice: no row, nothing happens
+    EXPECT_EQ(pickAt(3 * f + 48 * f), 0);       // below the notice: no row, nothing happens
     EXPECT_EQ(v.frame.frameEvent, media::WindowEvent::leftUp);
 
     v.frame.pointerOverSearchButton = true;
     v.frame.pointerOverHitList = true;
     v.search.pointerYInHitList = 3 * f + 5;
-    v.view.currentPage = 9;
+    v.view.awaitedPage = 0;
     pickSearchHit(v);
-    EXPECT_EQ(v.view.currentPage, 9);  // the Search button takes the release
+    EXPECT_EQ(v.view.awaitedPage, 0);  // the Search button takes the release
 }

@@ -34,8 +34,8 @@ struct RealDocument {
     bool openAndWaitForText(const std::string& pdf) {
         if (!h.started()) return false;
         h.open(pdf);
-        return h.runUntil([&] { return !v.document.textExtractionPending && !v.text.pageTexts.empty(); },
-                          100000, 5, 120.0);
+        return h.runUntil([&] { return !v.text.textExtractionPending && !v.text.pageTexts.empty(); }, 100000,
+                          5, 120.0);
     }
 
     std::set<int> searchedPages(const std::string& word) {

@@ -50,7 +50,7 @@ struct StoreFixture : ::testing::Test {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         v.document.documentCacheFolder = folder.string() + "/";
-        v.document.textExtractionPending = true;
+        v.text.textExtractionPending = true;
         v.document.pageCount = 3;
         v.layout.textLineChars = 10;
         v.layout.textViewLastLine = 4;
@@ -203,16 +203,16 @@ TEST(CutDisplayLines, LinesAreAsFullAsTheColumnsAllowAndNoWider) {
 TEST_F(StoreFixture, AMissingOrEmptyFileLeavesTheRequestPendingAndTheStoreAsItWas) {
     v.text.pageTexts = {{"old", 1}};
     loadExtractedText(v);
-    EXPECT_TRUE(v.document.textExtractionPending);
+    EXPECT_TRUE(v.text.textExtractionPending);
     writeText("");
     loadExtractedText(v);
-    EXPECT_TRUE(v.document.textExtractionPending);
+    EXPECT_TRUE(v.text.textExtractionPending);
     ASSERT_EQ(v.text.pageTexts.size(), 1u);
     EXPECT_EQ(v.text.pageTexts[0].text, "old");
 
     writeText("one  two\r\nthree\f");
     loadExtractedText(v);
-    EXPECT_FALSE(v.document.textExtractionPending);
+    EXPECT_FALSE(v.text.textExtractionPending);
     ASSERT_EQ(v.text.pageTexts.size(), 1u);
     EXPECT_EQ(v.text.pageTexts[0].text, "one two three");
     EXPECT_EQ(v.text.extractedWordCount, 2);
@@ -252,14 +252,14 @@ TEST_F(StoreFixture, TextThatIsNotUtf8IsReadAsWindows1252) {
 
 TEST_F(StoreFixture, TheStoreIsNotRebuiltUnderARunningSearch) {
     v.text.pageTexts = {{"held", 1}};
-    v.document.textExtractionPending = false;  // as when a cached document is opened
+    v.text.textExtractionPending = false;  // as when a cached document is opened
     writeText("new\f");
     v.search.searchWorkerState = SearchWorker::running;
     loadExtractedText(v);
     EXPECT_EQ(v.text.pageTexts[0].text, "held");
-    EXPECT_TRUE(v.document.textExtractionPending);  // the main loop tries again next frame
+    EXPECT_TRUE(v.text.textExtractionPending);  // the main loop tries again next frame
     v.search.searchWorkerState = SearchWorker::idle;
     loadExtractedText(v);
     EXPECT_EQ(v.text.pageTexts[0].text, "new");
-    EXPECT_FALSE(v.document.textExtractionPending);
+    EXPECT_FALSE(v.text.textExtractionPending);
 }

@@ -48,12 +48,19 @@ TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheW
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(2, ".jpg"), file(4, ".png")}));
     v().view.currentPage = 5;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png")})) << "page 5 is the last";
-    v().conversion.firstPageShown = false;  // a document being converted: page 1 before its frame
-    v().conversion.conversionRunning = true;
+    v().view.firstPageShown = false;  // an opening: page 1, waited on, before its frame
+    v().view.awaitedPage = 1;
     EXPECT_EQ(neighbourPageFiles(v()), (Files{file(1, ".jpg")}));
-    v().conversion.conversionRunning = false;
+    v().view.awaitedPage = 0;
     EXPECT_TRUE(neighbourPageFiles(v()).empty());
-    v().conversion.firstPageShown = true;
+    v().view.firstPageShown = true;
+    v().view.currentPage = 3;
+    v().view.awaitedPage = 5;  // asked for while not ready: before the neighbours, each named once
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{file(5, ".jpg"), file(2, ".jpg"), file(4, ".png")}));
+    v().view.awaitedPage = 4;
+    EXPECT_EQ(neighbourPageFiles(v()), (Files{file(4, ".png"), file(2, ".jpg")}));
+    v().view.awaitedPage = 0;
+    v().view.currentPage = 5;
     v().conversion.workerRunning = true;
     EXPECT_TRUE(neighbourPageFiles(v()).empty());
     // A cached document's saved sheet waiting to be loaded comes before any page, worker or not.

@@ -330,20 +330,20 @@ TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
     EXPECT_EQ(v().view.zoomOffsetX, 0);
 }
 
-TEST_F(PageView, AOnePageDocumentConvertedWithinItsLaunchFrameStillBecomesAJpeg) {
+TEST_F(PageView, AOnePageDocumentWhosePageCameBeforeItsConverterEndStillBecomesAJpeg) {
     open(0);
     Viewer& viewer = v();
     std::string cache = makeTemporaryFolder("view-quick");
     viewer.document.documentCacheFolder = cache;
-    viewer.conversion.firstPageShown = false;
+    viewer.view.firstPageShown = false;
     viewer.document.pageCount = 1;
-    viewtest::writePageFile(cache, 1, 1240, 1754, false);  // already written at the launch check
-    viewer.conversion.nextPageToConvert = 2;
-    viewer.conversion.lastSeenConvertPage = 0;
-    firstPageCheck(viewer);
-    EXPECT_FALSE(viewer.conversion.firstPageShown);
+    viewtest::writePageFile(cache, 1, 1240, 1754, false);  // written before its converter's end is seen
+    viewer.view.awaitedPage = 1;
+    viewer.conversion.convertersEnded += 1;
+    EXPECT_FALSE(showAwaitedPage(viewer));
+    EXPECT_FALSE(viewer.view.firstPageShown);
     singlePageFinish(viewer);
-    EXPECT_TRUE(viewer.conversion.firstPageShown);
+    EXPECT_TRUE(viewer.view.firstPageShown);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
 }
@@ -353,11 +353,12 @@ TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
     Viewer& viewer = v();
     std::string cache = makeTemporaryFolder("view-first");
     viewer.document.documentCacheFolder = cache;
-    viewer.conversion.firstPageShown = false;
+    viewer.view.firstPageShown = false;
     media::writeWholeFile(cache + "page-000001.png", "half a picture");
-    viewer.conversion.nextPageToConvert = 2;
-    firstPageCheck(viewer);
-    EXPECT_FALSE(viewer.conversion.firstPageShown);  // unreadable: tried again at the next launch
+    viewer.view.awaitedPage = 1;
+    viewer.conversion.convertersEnded += 1;
+    EXPECT_FALSE(showAwaitedPage(viewer));
+    EXPECT_FALSE(viewer.view.firstPageShown);  // unreadable: tried again at the next converter's end
     viewer.document.pageCount = 1;
     singlePageFinish(viewer);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));  // kept until a JPEG is written
@@ -366,7 +367,7 @@ TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
     frames(1);
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
-    EXPECT_TRUE(viewer.conversion.firstPageShown);
+    EXPECT_TRUE(viewer.view.firstPageShown);
     EXPECT_EQ(viewer.document.pageCount, 0);
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
 }
@@ -376,12 +377,12 @@ TEST_F(PageView, ASinglePageWhoseJpegCannotBeWrittenShowsItsPngOnce) {
     Viewer& viewer = v();
     std::string cache = makeTemporaryFolder("view-no-jpeg");
     viewer.document.documentCacheFolder = cache;
-    viewer.conversion.firstPageShown = false;
+    viewer.view.firstPageShown = false;
     viewer.document.pageCount = 1;
     viewtest::writePageFile(cache, 1, 1240, 1754, false);
     media::createFolder(cache + "page-000001.jpg", false);  // nothing can be written under that name
     singlePageFinish(viewer);
-    EXPECT_TRUE(viewer.conversion.firstPageShown);
+    EXPECT_TRUE(viewer.view.firstPageShown);
     EXPECT_EQ(viewer.document.pageCount, 0);  // no retry in every later frame
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));

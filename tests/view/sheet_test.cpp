@@ -37,7 +37,6 @@ TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
     EXPECT_EQ(sheet.sheetCellHeight, 255);
     EXPECT_EQ(sheet.sheetEndRow, 1020);
     EXPECT_TRUE(sheet.sheetReady);
-    EXPECT_FALSE(v().conversion.thumbnailGenerationActive);
     EXPECT_FALSE(media::imageExists(10));
     ASSERT_EQ(sheet.thumbnailCells.size(), 10u);
     EXPECT_EQ(cell(4).sheetY, 255);

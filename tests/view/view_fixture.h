@@ -86,10 +86,6 @@ protected:
         Viewer& viewer = v();
         ThumbnailGrid grid = chooseThumbnailGrid(viewer.document.pageCount, viewer.view.pageFitWidth,
                                                  viewer.view.pageFitHeight);
-        viewer.sheet.sheetColumns = grid.columns;
-        viewer.sheet.sheetRows = grid.rows;
-        viewer.sheet.thumbnailWidth = grid.cellWidth;
-        viewer.sheet.thumbnailHeight = grid.cellHeight;
         for (int page = 1; page <= viewer.document.pageCount; ++page) {
             if (std::find(missing.begin(), missing.end(), page) != missing.end()) continue;
             char name[32];
@@ -97,8 +93,7 @@ protected:
             ASSERT_TRUE(media::loadImage(page, folder + name));
             ASSERT_TRUE(media::resizeImage(page, grid.cellWidth, grid.cellHeight));
         }
-        viewer.conversion.thumbnailGenerationActive = true;
-        buildThumbnailSheet(viewer);
+        buildThumbnailSheet(viewer, {grid.columns, grid.rows, grid.cellWidth, grid.cellHeight});
     }
 
     Viewer& v() { return harness->v(); }
