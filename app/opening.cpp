@@ -198,7 +198,7 @@ void readCacheLimit(Viewer& v) {
 void sayWhenCacheDiskFull(Viewer& v) {
     DocumentState& d = v.document;
     const ConversionState& c = v.conversion;
-    const bool writing = c.conversionRunning || c.thumbnailGenerationActive || d.textExtractionPending;
+    const bool writing = c.conversionRunning || c.thumbnailGenerationActive || v.text.textExtractionPending;
     const std::int64_t now = media::elapsedMilliseconds();
     if (d.cacheDiskFullSaid || !writing || now - d.lastCacheDiskCheck < 500) return;
     d.lastCacheDiskCheck = now;

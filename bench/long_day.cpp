@@ -79,7 +79,7 @@ bool openAndConvert(Harness& h, const std::string& path) {
     auto done = [&] {
         const int pages = v.document.pageCount;
         return pages >= 1 && conversionFinished(v, pages) && (pages == 1 || v.sheet.sheetReady) &&
-               !v.document.textExtractionPending;
+               !v.text.textExtractionPending;
     };
     return h.runUntil(done, 100000000, 5, 600.0);
 }

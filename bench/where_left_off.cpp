@@ -76,7 +76,7 @@ bool ensureManualCache() {
     Harness h(options);
     h.open(manualPath());
     Viewer& v = h.v();
-    if (!h.runUntil([&] { return v.sheet.sheetReady && !v.document.textExtractionPending; }, 100000000, 5,
+    if (!h.runUntil([&] { return v.sheet.sheetReady && !v.text.textExtractionPending; }, 100000000, 5,
                     1800.0))
         return false;
     const std::string folder = v.document.documentCacheFolder;
@@ -101,7 +101,7 @@ void reopenAtKeptPage() {
         h.open(manualPath());
         h.frames(1);
         times.push_back(millisecondsToPresented(start));
-        if (!v.document.documentIsCached || v.view.currentPage != keptPage || !v.conversion.firstPageShown)
+        if (!v.document.documentIsCached || v.view.currentPage != keptPage || !v.view.firstPageShown)
             return report("reopen_kept_page_failed", 1);
         h.frames(30);
     }
@@ -153,7 +153,7 @@ void contentsPanelFrames() {
     Viewer& v = h.v();
     // The extracted text is taken in before, as by the time a reader looks for the contents.
     for (const auto start = Clock::now();
-         v.document.textExtractionPending && millisecondsSince(start) < 60000;) {
+         v.text.textExtractionPending && millisecondsSince(start) < 60000;) {
         h.frames(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

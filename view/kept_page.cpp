@@ -67,7 +67,7 @@ bool reachPageWhenMade(Viewer& v) {
         place.pageToReach = 0;  // the reader moved on: the page is no longer wanted
         return false;
     }
-    if (!v.conversion.firstPageShown || v.conversion.workerRunning.load()) return false;
+    if (!v.view.firstPageShown || v.conversion.workerRunning.load()) return false;
     if (findPageImage(v, page).empty()) return false;
     place.pageToReach = 0;
     return showJumpTarget(v, page);

@@ -170,7 +170,7 @@ bool readWholeFile(const std::string& path, std::string& contents) {
 // Writes under a temporary name in the same folder and renames it over the target, so that a reader
 // (another thread, a tool program) never sees a half-written file and a failed write leaves none.
 bool writeWholeFile(const std::string& path, std::string_view contents) {
-    std::string temporary = uniqueTemporaryName(path);
+    std::string temporary = uniqueFileName(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, modeFor(path));
     if (fd < 0) return false;
     bool good = writeAll(fd, contents);

@@ -241,5 +241,5 @@ TEST(PageConverterProcess, NoCopyOfThePasswordOutlivesItsOpening) {
     startPageConverter(v, 1);
     forgetPassword(v);
     EXPECT_EQ(occurrencesInMemory(masked, mask), 0);
-    stopAllTools();
+    stopAllTools(v);
 }

@@ -75,6 +75,6 @@ std::vector<std::pair<std::string, std::uintmax_t>> writtenOutside(const Snapsho
 
 bool ownToolRunning() {
     for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"})
-        if (media::ownProgramRunning(name) != 0) return true;
+        if (media::isProgramRunning(name) != 0) return true;
     return false;
 }

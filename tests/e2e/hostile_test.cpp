@@ -104,7 +104,7 @@ TEST_P(HostileDocumentTest, EndsShownNotReadyOrSaidAndWritesOnlyItsCacheFolder) 
     ASSERT_GE(longestGap, 0.0) << "the work for the document never ended, or the viewer did";
     std::fprintf(stderr, "%s: longest frame gap while the tools worked %.0f ms\n", hostile.name, longestGap);
     if (hostile.outcome != Outcome::message) {
-        EXPECT_TRUE(harness.runUntil([&] { return !v().document.textExtractionPending; }, 100000, 5, 20.0));
+        EXPECT_TRUE(harness.runUntil([&] { return !v().text.textExtractionPending; }, 100000, 5, 20.0));
     }
     harness.frames(10);
     EXPECT_FALSE(harness.ended());
@@ -116,7 +116,7 @@ TEST_P(HostileDocumentTest, EndsShownNotReadyOrSaidAndWritesOnlyItsCacheFolder) 
     switch (hostile.outcome) {
         case Outcome::shown:  // a shown single page leaves nothing more to convert: pageCount is 0
             EXPECT_EQ(v().document.pageCountShown, 1);
-            EXPECT_TRUE(v().conversion.firstPageShown);
+            EXPECT_TRUE(v().view.firstPageShown);
             EXPECT_TRUE(media::spriteExists(sprite::page));
             break;
         case Outcome::notReady:

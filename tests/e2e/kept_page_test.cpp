@@ -103,8 +103,8 @@ TEST_P(KeptPageOpening, ShowsPageOneFirstThenTheWantedPage) {
     bool pageOneFirst = false;
     ASSERT_TRUE(harness->runUntil(
         [&] {
-            pageOneFirst |= v().conversion.firstPageShown && v().view.currentPage == 1;
-            return v().view.currentPage == c.expected && v().conversion.firstPageShown;
+            pageOneFirst |= v().view.firstPageShown && v().view.currentPage == 1;
+            return v().view.currentPage == c.expected && v().view.firstPageShown;
         },
         10000000, 5, 60.0));
     EXPECT_TRUE(pageOneFirst);

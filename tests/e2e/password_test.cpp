@@ -287,7 +287,7 @@ TEST_F(PasswordPanelTest, ACacheFolderThatCannotBeMarkedLockedKeepsTheDocumentOu
         EXPECT_EQ(v().frame.messagePanelText,
                   "This locked document is not opened: its cache folder cannot be kept private.");
         harness.frames(20);
-        EXPECT_EQ(v().conversion.nextPageToConvert, 0);
+        EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
         EXPECT_FALSE(media::spriteExists(sprite::page));
     }
     for (const std::string& name : filesIn(folder))

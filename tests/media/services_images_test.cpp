@@ -221,7 +221,8 @@ TEST_F(ImageFiles, TruncatedOrGarbageFilesFailWithoutTouchingThePicture) {
                             std::string("\x01\x02\x03\xFF\x04\x05\x06\xFF", 8);
     media::Picture fromPam;
     ASSERT_TRUE(media::decodeImageMemory(pam.data(), pam.size(), fromPam));
-    EXPECT_EQ(fromPam.pixels, (std::vector<std::uint32_t>{pixel(1, 2, 3), pixel(4, 5, 6)}));
+    EXPECT_EQ(std::vector<std::uint32_t>(fromPam.pixels.begin(), fromPam.pixels.end()),
+              (std::vector<std::uint32_t>{pixel(1, 2, 3), pixel(4, 5, 6)}));
     for (std::size_t cut : {std::size_t{3}, std::size_t{20}, pam.size() - 1})
         EXPECT_FALSE(media::decodeImageMemory(pam.data(), cut, picture)) << "pam cut at " << cut;
     std::string larger = pam;

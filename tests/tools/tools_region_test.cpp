@@ -43,8 +43,8 @@ TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
         text.lines.push_back("Line " + std::to_string(line) +
                              ": the quick brown fox jumps over the lazy dog");
     ASSERT_TRUE(makeTestPdf(folder.path("text.pdf"), {text}));
-    ASSERT_TRUE(writeWholeFile(folder.path("rotated.pdf"), handMadePagePdf("[0 0 300 200]", "/Rotate 90")));
-    ASSERT_TRUE(writeWholeFile(folder.path("offset.pdf"), handMadePagePdf("[100 50 400 250]")));
+    ASSERT_TRUE(writeWholeFile(folder.path("rotated.pdf"), onePagePdf("[0 0 300 200]", "/Rotate 90")));
+    ASSERT_TRUE(writeWholeFile(folder.path("offset.pdf"), onePagePdf("[100 50 400 250]")));
     struct Case {
         std::string pdf;
         double dpi;
@@ -86,7 +86,7 @@ TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
 TEST(PdfRegion, RefusesBadRequestsWithAMessageAndNoFile) {
     ScratchFolder folder;
     ASSERT_TRUE(makeNumberedPdf(folder.path("doc.pdf"), 2));
-    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), passwordProtectedPdf()));
+    ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), unopenableLockedPdf()));
     ASSERT_TRUE(writeWholeFile(folder.path("text.pdf"), "not a PDF document\n"));
     const std::string pdf = folder.path("doc.pdf"), out = folder.path("out.png");
     struct Case {
