@@ -1,6 +1,4 @@
-// Where the reader left off, without the tool programs: the recent documents (found, ordered, tapped
-// on the welcome screen and in their panel), Back (keys, the mouse's button, the hit list's button,
-// its bounds), and LastRead.txt written at most once a second.
+// Where the reader left off, without the tool programs: the recent documents, Back, LastRead.txt's pace.
 #include <filesystem>
 
 #include "document/document.h"

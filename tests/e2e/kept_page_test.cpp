@@ -1,5 +1,4 @@
-// The kept page with the real tool programs: read to a page, exit, reopen there; a document being
-// converted moves to its kept page once made; past the end, --page; a viewer killed while writing.
+// The kept page with the real tool programs: across an exit, during a conversion, with --page, after a kill.
 #include "view/kept_page.h"
 
 #include <signal.h>

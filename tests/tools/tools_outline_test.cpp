@@ -1,5 +1,4 @@
-// pdfinfo.exe -outline: the outline file against qpdf's reading of the same documents (qpdf is its
-// own PDF library), and the properties unchanged by it.
+// pdfinfo.exe -outline against qpdf's reading of the same documents (qpdf is its own PDF library).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,7 +22,6 @@ struct Json {
     const Json& operator[](const std::string& key) const { return members.at(key); }
 };
 
-// The next character past blanks, commas and colons.
 char next(const std::string& s, std::size_t& at) {
     while (s[at] && std::strchr(" \t\r\n,:", s[at])) ++at;
     return s[at];
@@ -101,7 +99,6 @@ TEST_P(OutlineOfCorpus, ListsTheEntriesAnIndependentReaderFinds) {
     EXPECT_EQ(outlineEntries(outline), independentOutline(pdf));
 }
 
-// Named by the document's file name, its letters and digits.
 INSTANTIATE_TEST_SUITE_P(Corpus, OutlineOfCorpus, ::testing::ValuesIn(corpusDocuments()),
                          [](const auto& info) {
                              std::string name = info.param.path.substr(info.param.path.find_last_of('/') + 1);

@@ -1,5 +1,4 @@
-// The contents panel as a reader meets it, with the mouse and with touch: the tree it opens with, a
-// drag that scrolls, taps on a fold, a row and Back; titles in any script; a document without contents.
+// The contents panel by mouse and by touch, and the outline tree's rules beneath it.
 #include "view/contents_panel.h"
 
 #include "context/palette.h"
