@@ -1,6 +1,4 @@
-// Where the reader left off, without the tool programs: the recent documents (found, ordered, tapped
-// on the welcome screen and in their panel), Back (keys, the mouse's button, the hit list's button,
-// its bounds), and LastRead.txt written at most once a second.
+// Where the reader left off, without the tool programs: the recent documents, Back, LastRead.txt's pace.
 #include <filesystem>
 
 #include "document/document.h"
@@ -19,12 +17,11 @@ namespace fs = std::filesystem;
 using namespace viewtest;
 
 // A document whose cache folder holds all an opening needs, read `age` seconds ago at its kept page.
-std::string cachedDocument(const std::string& cacheRoot, const std::string& name, int pages, int kept,
-                           int age) {
+std::string cachedDocument(const std::string& root, const std::string& name, int pages, int kept, int age) {
     static const std::string documents = makeTemporaryFolder("recent-documents");
     const std::string path = documents + name;
     EXPECT_TRUE(makeNumberedPdf(path, pages));
-    const std::string folder = cacheRoot + cacheFolderName(path, media::fileModificationTime(path)) + "/";
+    const std::string folder = root + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     media::createFolder(folder, true);
     media::writeWholeFile(folder + "Information.ini", "Pages: " + std::to_string(pages) + "\n");
     for (int page = 1; page <= pages && media::spriteExists(sprite::pointer); ++page)
@@ -33,6 +30,12 @@ std::string cachedDocument(const std::string& cacheRoot, const std::string& name
     fs::last_write_time(folder + lastReadFileName,
                         fs::file_time_type::clock::now() - std::chrono::seconds(age));
     return path;
+}
+
+using RecentList = ByPointer<ViewerWithPages>;
+
+int rowMiddle(const Layout& layout, int listTop, int row) {
+    return listTop + titleBandHeight(layout) + (2 * row + 1) * listRowHeight(layout) / 2;
 }
 
 }  // namespace
@@ -55,29 +58,17 @@ TEST(RecentDocuments, NewestFirstWithoutMissingFilesOrRepeats) {
     }
 }
 
-namespace {
-
-class RecentList : public ByPointer<ViewerWithPages> {
-protected:
-    int rowMiddle(int listTop, int row) {
-        return listTop + titleBandHeight(v().layout) + (2 * row + 1) * listRowHeight(v().layout) / 2;
-    }
-};
-
-}  // namespace
-
 // The welcome screen lists the recent documents under the logo; a tap opens one at its kept page. Once
 // a document is open the same list is a panel behind the information panel's "Recent documents".
 TEST_P(RecentList, ATapOpensTheDocumentAtItsKeptPage) {
     harness = std::make_unique<Harness>(withPointer(pointer, HarnessOptions{.withTools = false}));
-    const std::string root = v().layout.cacheRoot;
-    cachedDocument(root, "first.pdf", 4, 2, 30);
-    cachedDocument(root, "second.pdf", 5, 3, 60);
+    const Layout& layout = v().layout;
+    cachedDocument(layout.cacheRoot, "first.pdf", 4, 2, 30);
+    cachedDocument(layout.cacheRoot, "second.pdf", 5, 3, 60);
     frames(3);
     ASSERT_EQ(v().recent.documents.size(), 2u);
-    const Layout& layout = v().layout;
     const int welcomeTop = layout.screenHeight / 2 + media::spriteHeight(sprite::logo) + listPadding(layout);
-    harness->clickAt(layout.screenWidth / 2, rowMiddle(welcomeTop, 0));
+    harness->clickAt(layout.screenWidth / 2, rowMiddle(layout, welcomeTop, 0));
     EXPECT_EQ(documentFileName(v().document.documentPath), "first.pdf");
     EXPECT_EQ(v().view.currentPage, 2);
     EXPECT_FALSE(v().frame.welcomeShown);
@@ -88,7 +79,7 @@ TEST_P(RecentList, ATapOpensTheDocumentAtItsKeptPage) {
     harness->clickAt(layout.screenWidth / 2 + media::spriteWidth(sprite::infoButtons) / 2 - 10, buttonsY);
     ASSERT_TRUE(v().frame.recentPanelOpen);
     EXPECT_EQ(documentFileName(v().recent.documents[0].path), "first.pdf");  // read just now
-    harness->clickAt(layout.screenWidth / 2, rowMiddle(listPanelBox(v()).y, 1));
+    harness->clickAt(layout.screenWidth / 2, rowMiddle(layout, listPanelBox(v()).y, 1));
     EXPECT_EQ(documentFileName(v().document.documentPath), "second.pdf");
     EXPECT_EQ(v().view.currentPage, 3);
     EXPECT_FALSE(v().frame.recentPanelOpen);
@@ -117,11 +108,10 @@ TEST_P(RecentList, BackRetracesTheJumps) {
     v().frame.searchPanelOpen = true;
     v().search.searchHits = {SearchHit{"word", "9", 9, 0}};
     frames(1);
-    const int f = v().layout.largeFontSize;
-    const int listRight = v().layout.screenWidth / 2 + media::spriteWidth(sprite::searchList) / 2;
-    const int bandMiddle =
-        media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader) + 3 * f / 2;
-    harness->clickAt(listRight - f, bandMiddle);
+    const int f = v().layout.largeFontSize;  // the hit list's Back: a font's width in from its right
+    harness->clickAt(
+        v().layout.screenWidth / 2 + media::spriteWidth(sprite::searchList) / 2 - f,
+        media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader) + 3 * f / 2);
     EXPECT_EQ(v().view.currentPage, 7);
 }
 

@@ -1,12 +1,10 @@
-// The kept page with the real tool programs: read to a page, exit, reopen there; a document being
-// converted moves to its kept page once made; past the end, --page; a viewer killed while writing.
+// The kept page with the real tool programs: across an exit, during a conversion, with --page, after a kill.
 #include "view/kept_page.h"
 
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <memory>
 #include <random>
 
 #include "document/conversion.h"
@@ -25,11 +23,11 @@ struct KeptPageTest : ::testing::Test {
     std::unique_ptr<Harness> harness;
 
     Viewer& v() { return harness->v(); }
-    void start() {
-        harness.reset();  // one display at a time
-        harness =
-            std::make_unique<Harness>(HarnessOptions{.realClock = true, .programFolder = programFolder});
+    void start(const std::string& pdf = {}) {  // and opens pdf if given
+        harness.reset();                       // one display at a time
+        harness.reset(new Harness({.realClock = true, .programFolder = programFolder}));
         programFolder = harness->programFolder();
+        if (!pdf.empty()) harness->open(pdf);
     }
     std::string numberedPdf(int pages) {
         const std::string path = documents + "numbered " + std::to_string(pages) + ".pdf";
@@ -39,36 +37,36 @@ struct KeptPageTest : ::testing::Test {
     static std::string cacheFolderOf(const std::string& root, const std::string& path) {
         return root + cacheFolderName(path, media::fileModificationTime(path)) + "/";
     }
+    bool reached(const std::function<bool()>& done) { return harness->runUntil(done, 10000000, 5, 60.0); }
     bool converted(int pages) {
-        return harness->runUntil([&] { return conversionFinished(v(), pages) && v().sheet.sheetReady; },
-                                 10000000, 5, 60.0);
+        return reached([&] { return conversionFinished(v(), pages) && v().sheet.sheetReady; });
     }
-    // The page sprite shows the page's own picture (its PNG while converted, else its JPEG).
+    // The page sprite shows the page's own picture (its PNG while converted, else its JPEG); 701 is free.
     bool showsPageFile(int page) {
-        constexpr int scratch = 701;
-        const auto column = [](int sprite) {
-            return spritePixels(sprite, 90, 0, 1, media::spriteOwnHeight(sprite));
-        };
-        return media::loadSprite(scratch, findPageImage(v(), page)) &&
-               column(scratch) == column(sprite::page);
+        const auto column = [](int s) { return spritePixels(s, 90, 0, 1, media::spriteOwnHeight(s)); };
+        return media::loadSprite(701, findPageImage(v(), page)) && column(701) == column(sprite::page);
     }
 };
+
+struct OpeningPage {
+    int kept, requested, expected;  // kept in LastRead.txt before the first opening, asked by --page; 0 none
+};
+
+class KeptPageOpening : public KeptPageTest, public ::testing::WithParamInterface<OpeningPage> {};
 
 }  // namespace
 
 // The pages turned quicker than a second apart: the exit writes the last one.
 TEST_F(KeptPageTest, ReadToPageSevenExitAndReopenThere) {
-    start();
     const std::string pdf = numberedPdf(10);
-    harness->open(pdf);
+    start(pdf);
     ASSERT_TRUE(converted(10));
     for (int turn = 0; turn < 6; ++turn) harness->tapKey(media::scan::pageDown);
     ASSERT_EQ(v().view.currentPage, 7);
     harness->pressEscape();
     harness->frames(2);
     ASSERT_TRUE(harness->ended());
-    start();
-    harness->open(pdf);
+    start(pdf);
     ASSERT_TRUE(v().document.documentIsCached);
     EXPECT_EQ(v().view.currentPage, 7);
     EXPECT_EQ(v().view.pageCounterText, "7/10");
@@ -77,36 +75,21 @@ TEST_F(KeptPageTest, ReadToPageSevenExitAndReopenThere) {
     EXPECT_EQ(v().view.currentPage, 1);  // Home still goes to page 1
 }
 
-namespace {
-
-struct OpeningPage {
-    int kept;       // in LastRead.txt before the first opening; 0 none
-    int requested;  // --page; 0 none
-    int expected;
-};
-
-class KeptPageOpening : public KeptPageTest, public ::testing::WithParamInterface<OpeningPage> {};
-
-}  // namespace
-
 // Page 1 shows first while the document is converted, the wanted page once it is made; a cached
 // opening shows it at once.
 TEST_P(KeptPageOpening, ShowsPageOneFirstThenTheWantedPage) {
     const OpeningPage c = GetParam();
     start();
-    const std::string pdf = numberedPdf(8);
-    const std::string folder = cacheFolderOf(v().layout.cacheRoot, pdf);
+    const std::string pdf = numberedPdf(8), folder = cacheFolderOf(v().layout.cacheRoot, pdf);
     ASSERT_TRUE(media::createFolder(folder, false));
     ASSERT_TRUE(c.kept == 0 || writeReadingPlace(folder, {c.kept, pdf}));
     v().place.requestedPage = c.requested;
     harness->open(pdf);
     bool pageOneFirst = false;
-    ASSERT_TRUE(harness->runUntil(
-        [&] {
-            pageOneFirst |= v().view.firstPageShown && v().view.currentPage == 1;
-            return v().view.currentPage == c.expected && v().view.firstPageShown;
-        },
-        10000000, 5, 60.0));
+    ASSERT_TRUE(reached([&] {
+        pageOneFirst |= v().view.firstPageShown && v().view.currentPage == 1;
+        return v().view.currentPage == c.expected && v().view.firstPageShown;
+    }));
     EXPECT_TRUE(pageOneFirst);
     EXPECT_TRUE(showsPageFile(c.expected));
     EXPECT_EQ(readReadingPlace(folder).page, c.expected);
@@ -118,20 +101,18 @@ TEST_P(KeptPageOpening, ShowsPageOneFirstThenTheWantedPage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, KeptPageOpening,
-                         ::testing::Values(OpeningPage{6, 0, 6}, OpeningPage{20, 0, 1}, OpeningPage{6, 3, 3},
-                                           OpeningPage{0, 99, 8}),
-                         [](const ::testing::TestParamInfo<OpeningPage>& info) {
-                             const OpeningPage& p = info.param;
-                             return "Kept" + std::to_string(p.kept) + "Asked" + std::to_string(p.requested);
+                         ::testing::ValuesIn(std::vector<OpeningPage>{
+                             {6, 0, 6}, {20, 0, 1}, {6, 3, 3}, {0, 99, 8}}),
+                         [](const auto& info) {
+                             return "Kept" + std::to_string(info.param.kept) + "Asked" +
+                                    std::to_string(info.param.requested);
                          });
 
 // A viewer killed at any moment leaves a whole LastRead.txt, the page before or the page after; the
 // next opening shows that page and clears the interrupted write away.
 TEST_F(KeptPageTest, KilledWhileWritingLeavesTheOldPageOrTheNew) {
     programFolder = makeTemporaryFolder("kept-killed");
-    const std::string pdf = documents + "killed.pdf";
-    ASSERT_TRUE(makeNumberedPdf(pdf, 12));
-    const std::string folder = cacheFolderOf(programFolder + "cache/", pdf);
+    const std::string pdf = numberedPdf(12), folder = cacheFolderOf(programFolder + "cache/", pdf);
     ASSERT_TRUE(media::createFolder(folder, true));
     std::mt19937 shuffle(21);
     int read = 0;
@@ -155,14 +136,13 @@ TEST_F(KeptPageTest, KilledWhileWritingLeavesTheOldPageOrTheNew) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         if (!media::filePresent(folder + lastReadFileName)) continue;  // killed before its first write
-        ++read;
         const ReadingPlace place = readReadingPlace(folder);
         ASSERT_TRUE(place.page >= 1 && place.page <= 12 && place.path == pdf) << place.page << place.path;
+        ++read;
     }
     ASSERT_GT(read, 30);
     const int kept = readReadingPlace(folder).page;
-    start();
-    harness->open(pdf);
-    ASSERT_TRUE(harness->runUntil([&] { return v().view.currentPage == kept; }, 10000000, 5, 60.0));
+    start(pdf);
+    ASSERT_TRUE(reached([&] { return v().view.currentPage == kept; }));
     for (const std::string& name : filesIn(folder)) EXPECT_EQ(name.find(".part-"), std::string::npos) << name;
 }

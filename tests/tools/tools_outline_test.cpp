@@ -1,5 +1,4 @@
-// pdfinfo.exe -outline: the outline file against qpdf's reading of the same documents (qpdf is its
-// own PDF library), and the properties unchanged by it.
+// pdfinfo.exe -outline against qpdf's reading of the same documents (qpdf is its own PDF library).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,33 +19,29 @@ struct Json {
     std::string text;
     std::map<std::string, Json> members;
     std::vector<Json> items;
+    const Json& operator[](const std::string& key) const { return members.at(key); }
 };
+
+char next(const std::string& s, std::size_t& at) {
+    while (s[at] && std::strchr(" \t\r\n,:", s[at])) ++at;
+    return s[at];
+}
 
 Json readJson(const std::string& s, std::size_t& at) {
     Json json;
-    while (std::isspace(static_cast<unsigned char>(s[at]))) ++at;
-    const char open = s[at];
+    const char open = next(s, at);
     if (open == '{' || open == '[') {
-        for (++at; s[at] != (open == '{' ? '}' : ']');) {
-            if (s[at] == ',' || std::isspace(static_cast<unsigned char>(s[at]))) {
-                ++at;
-            } else if (open == '[') {
-                json.items.push_back(readJson(s, at));
-            } else {
-                const std::string key = readJson(s, at).text;
-                json.members[key] = readJson(s, ++at);  // past the ':'
-            }
+        for (++at; next(s, at) != (open == '{' ? '}' : ']') && at < s.size();) {
+            const Json value = readJson(s, at);
+            if (open == '[') json.items.push_back(value);
+            if (open == '{') json.members[value.text] = readJson(s, at);
         }
         ++at;
     } else if (open == '"') {
         for (++at; s[at] != '"'; ++at) {
-            if (s[at] != '\\') {
-                json.text += s[at];
-                continue;
-            }
-            const char escaped = s[++at];
-            if (escaped == 'u') at += 4;
-            json.text += std::isalpha(static_cast<unsigned char>(escaped)) ? ' ' : escaped;
+            const bool escaped = s[at] == '\\' && ++at;
+            json.text += escaped && std::isalpha(static_cast<unsigned char>(s[at])) ? ' ' : s[at];
+            if (escaped && s[at] == 'u') at += 4;
         }
         ++at;
     } else {
@@ -59,32 +54,26 @@ Json readJson(const std::string& s, std::size_t& at) {
 // the destination's page object.
 void flatten(const Json& items, int level, const std::vector<std::string>& pages, std::string& out) {
     for (const Json& item : items.items) {
-        std::string page = item.members.at("destpageposfrom1").text;
-        const Json& dest = item.members.at("dest").members.count("/D")
-                               ? item.members.at("dest").members.at("/D")
-                               : item.members.at("dest");
-        if (page == "null") {
-            const std::string object = dest.items.empty() ? "" : dest.items[0].text;
-            const auto found = std::find(pages.begin(), pages.end(), object);
-            page = found == pages.end() ? "0" : std::to_string(found - pages.begin() + 1);
-        }
-        out += std::to_string(level) + "\t" + page + "\t" + item.members.at("title").text + "\n";
-        flatten(item.members.at("kids"), level + 1, pages, out);
+        std::string page = item["destpageposfrom1"].text;
+        const Json& dest = item["dest"].members.count("/D") ? item["dest"]["/D"] : item["dest"];
+        const auto found =
+            std::find(pages.begin(), pages.end(), dest.items.empty() ? "" : dest.items[0].text);
+        if (page == "null") page = found == pages.end() ? "0" : std::to_string(found - pages.begin() + 1);
+        out += std::to_string(level) + "\t" + page + "\t" + item["title"].text + "\n";
+        flatten(item["kids"], level + 1, pages, out);
     }
 }
 
 std::string independentOutline(const std::string& pdf) {
-    std::string json;
+    std::string json, out;
     const std::string command = "qpdf --json --json-key=outlines --json-key=pages '" + pdf + "'";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    char block[65536];
-    while (pipe && std::fgets(block, sizeof block, pipe.get())) json += block;
+    for (int c; pipe && (c = std::fgetc(pipe.get())) != EOF;) json += static_cast<char>(c);
     std::size_t at = 0;
     const Json root = readJson(json, at);
     std::vector<std::string> pages;
-    for (const Json& page : root.members.at("pages").items) pages.push_back(page.members.at("object").text);
-    std::string out;
-    flatten(root.members.at("outlines"), 1, pages, out);
+    for (const Json& page : root["pages"].items) pages.push_back(page["object"].text);
+    flatten(root["outlines"], 1, pages, out);
     return out;
 }
 
@@ -110,14 +99,12 @@ TEST_P(OutlineOfCorpus, ListsTheEntriesAnIndependentReaderFinds) {
     EXPECT_EQ(outlineEntries(outline), independentOutline(pdf));
 }
 
-// Named by the document's file name, its letters and digits.
-std::string documentName(const ::testing::TestParamInfo<CorpusDocument>& info) {
-    std::string name = info.param.path.substr(info.param.path.find_last_of('/') + 1);
-    for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Corpus, OutlineOfCorpus, ::testing::ValuesIn(corpusDocuments()), documentName);
+INSTANTIATE_TEST_SUITE_P(Corpus, OutlineOfCorpus, ::testing::ValuesIn(corpusDocuments()),
+                         [](const auto& info) {
+                             std::string name = info.param.path.substr(info.param.path.find_last_of('/') + 1);
+                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
 
 // Titles in any script arrive as UTF-8, a line break inside one as a blank; a deep level stays deep.
 TEST(PdfInfoOutline, KeepsTitlesInEveryScriptAndTheLevels) {

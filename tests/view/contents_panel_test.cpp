@@ -1,5 +1,4 @@
-// The contents panel as a reader meets it, with the mouse and with touch: the tree it opens with, a
-// drag that scrolls, taps on a fold, a row and Back; titles in any script; a document without contents.
+// The contents panel by mouse and by touch, and the outline tree's rules beneath it.
 #include "view/contents_panel.h"
 
 #include "context/palette.h"
@@ -33,14 +32,12 @@ protected:
     }
     Box panel() { return listPanelBox(v()); }
     int rowHeight() { return listRowHeight(v().layout); }
-    // The screen's y of the middle of a listed row.
-    int rowY(int row) {
-        return panel().y + titleBandHeight(v().layout) + row * rowHeight() + rowHeight() / 2 -
+    // The screen's y of the middle of an entry's row.
+    int rowY(int entry) {
+        const std::vector<int>& rows = v().contents.rows;
+        const int row = static_cast<int>(std::find(rows.begin(), rows.end(), entry) - rows.begin());
+        return panel().y + titleBandHeight(v().layout) + (2 * row + 1) * rowHeight() / 2 -
                v().contents.scrollY;
-    }
-    int rowOf(int entry) {
-        const auto& rows = v().contents.rows;
-        return static_cast<int>(std::find(rows.begin(), rows.end(), entry) - rows.begin());
     }
 };
 
@@ -55,13 +52,13 @@ TEST_P(ContentsPanel, OpensAtTheChapterFoldsLongLevelsAndGoesToATappedRow) {
     EXPECT_EQ(contents.currentEntry, section);
     EXPECT_EQ(contents.rows.size(), 33u);  // One, Two with its 30 sections, Three
     const int x = panel().x + panel().width / 2;
-    EXPECT_EQ(harness->pixel(x, rowY(rowOf(section))), listcolour::current);
+    EXPECT_EQ(harness->pixel(x, rowY(section)), listcolour::current);
     const int foldX = panel().x + listPadding(v().layout) + rowHeight() / 2;
-    harness->clickAt(foldX, rowY(rowOf(3)));  // Two folds
+    harness->clickAt(foldX, rowY(3));  // Two folds
     EXPECT_EQ(contents.rows, (std::vector<int>{0, 3, 34}));
-    harness->clickAt(foldX, rowY(rowOf(0)));  // One unfolds
+    harness->clickAt(foldX, rowY(0));  // One unfolds
     EXPECT_EQ(contents.rows, (std::vector<int>{0, 1, 2, 3, 34}));
-    harness->clickAt(x, rowY(rowOf(2)));  // One.b
+    harness->clickAt(x, rowY(2));  // One.b
     EXPECT_EQ(v().view.currentPage, 3);
     EXPECT_FALSE(v().frame.contentsPanelOpen);
     openContentsPanel(v());
@@ -75,9 +72,8 @@ TEST_P(ContentsPanel, OpensAtTheChapterFoldsLongLevelsAndGoesToATappedRow) {
 // Dragging scrolls the list with the finger and taps nothing; the wheel scrolls by rows.
 TEST_P(ContentsPanel, ScrollsByDraggingAndByTheWheel) {
     openBook(bookOutline(80), 1);
-    harness->clickAt(panel().x + listPadding(v().layout) + rowHeight() / 2, rowY(1));  // Two's fold
-    const int before = v().contents.scrollY;
-    EXPECT_EQ(before, 0);
+    harness->clickAt(panel().x + listPadding(v().layout) + rowHeight() / 2, rowY(3));  // Two's fold
+    EXPECT_EQ(v().contents.scrollY, 0);
     moveTo(600, 1500);
     frames(1);
     press();
@@ -98,8 +94,7 @@ TEST_P(ContentsPanel, ScrollsByDraggingAndByTheWheel) {
 TEST_P(ContentsPanel, DrawsTitlesAsTextIsDrawnAndSaysWhenThereAreNone) {
     const std::string title = "שלום 目次 Index";
     openBook("# outline\n1\t3\t" + title + "\n", 1);
-    constexpr int scratch = 702;
-    const int height = rowHeight();
+    const int height = rowHeight(), scratch = 702;
     ASSERT_TRUE(media::createSprite(scratch, 600, height) && media::beginDrawing(scratch));
     media::fillBox(0, 0, 600, height, listcolour::panel);
     media::setDrawingMode(media::mode::transparent);
