@@ -21,8 +21,7 @@ constexpr std::int64_t megabyte = 1024 * 1024;
 std::string cacheFolder(const std::string& root, const std::string& name, int megabytes, int hoursAgo) {
     const std::string folder = root + name + "/";
     fs::create_directories(folder);
-    std::ofstream(folder + "page-000001.jpg")
-        .write(std::string(megabytes * megabyte, 'j').data(), megabytes * megabyte);
+    std::ofstream(folder + "page-000001.jpg") << std::string(megabytes * megabyte, 'j');
     const auto then = fs::file_time_type::clock::now() - std::chrono::hours(hoursAgo);
     fs::last_write_time(folder + "page-000001.jpg", then);
     fs::last_write_time(folder, then);
@@ -54,14 +53,10 @@ TEST(CacheLimit, TheLimitIsTheSettingOrTwoGigabytesOrATenthOfTheFreeSpace) {
         EXPECT_EQ(cacheLimitFromSetting(unusable, 7), 7) << unusable;
 
     HarnessOptions options;
-    std::string shippedText;
-    ASSERT_TRUE(media::readWholeFile(std::string(PAGEWELL_SOURCE_DIR) + "/Pagewell.ini", shippedText));
-    options.configurationText = shippedText;
-    options.configurationText.insert(shippedText.find("[GLOBAL]\n") + 9, "CacheLimitMB=300\n");
-    {
-        Harness configured(options);
-        EXPECT_EQ(configured.v().document.cacheLimitBytes, 300 * megabyte);
-    }
+    std::string& text = options.configurationText;
+    ASSERT_TRUE(media::readWholeFile(std::string(PAGEWELL_SOURCE_DIR) + "/Pagewell.ini", text));
+    text.insert(text.find("[GLOBAL]\n") + 9, "CacheLimitMB=300\n");
+    EXPECT_EQ(Harness(options).v().document.cacheLimitBytes, 300 * megabyte);
     Harness shipped;
     EXPECT_EQ(shipped.v().document.cacheLimitBytes,
               defaultCacheLimit(media::freeBytes(shipped.v().layout.cacheRoot)));

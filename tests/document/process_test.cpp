@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <array>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -46,15 +45,7 @@ void writeLoggingConverter(const std::string& toolFolder, const std::string& log
     chmod(path.c_str(), 0755);
 }
 
-// XOR-ed at compile time: the plain text is never in the test's memory.
 constexpr unsigned char mask = 0x5A;
-template <std::size_t size>
-consteval std::array<char, size - 1> masked(const char (&text)[size]) {
-    std::array<char, size - 1> bytes{};
-    for (std::size_t i = 0; i + 1 < size; ++i) bytes[i] = static_cast<char>(text[i] ^ mask);
-    return bytes;
-}
-constexpr auto maskedPassword = masked("Kq7 a long passphrase, past any short-string buffer");
 
 }  // namespace
 
@@ -220,17 +211,19 @@ TEST(PageConverterProcess, ExitStopsOnlyOurOwnTools) {
 // forgotten no copy of it is left anywhere in the viewer's memory, freed blocks included. The test
 // holds it XOR-ed only, so that its own copy is never found.
 TEST(PageConverterProcess, NoCopyOfThePasswordOutlivesItsOpening) {
-    const std::string masked(maskedPassword.begin(), maskedPassword.end());
+    std::string masked;  // from the program's read-only text: the plain password is never in writable memory
+    for (const char* c = "Kq7 a long passphrase, past any short-string buffer"; *c != 0; ++c)
+        masked += static_cast<char>(*c ^ mask);
     const std::string tools = makeTemporaryFolder("tools-password");
-    for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"}) {
-        std::ofstream(tools + name) << "#!/bin/sh\nexit 0\n";
-        chmod((tools + name).c_str(), 0755);
-    }
     Viewer v;
     v.tools.toolFolder = tools;
-    v.tools.pdfinfoPath = tools + "pdfinfo.exe";
-    v.tools.pdftotextPath = tools + "pdftotext.exe";
-    v.tools.pdftopngPath = tools + "pdftopng.exe";
+    for (const auto& [path, name] : {std::pair{&v.tools.pdfinfoPath, "pdfinfo.exe"},
+                                     {&v.tools.pdftotextPath, "pdftotext.exe"},
+                                     {&v.tools.pdftopngPath, "pdftopng.exe"}}) {
+        *path = tools + name;
+        std::ofstream(*path) << "#!/bin/sh\nexit 0\n";
+        chmod(path->c_str(), 0755);
+    }
     v.document.documentCacheFolder = tools;
     v.document.documentNeedsPassword = true;
     v.document.documentPassword.reserve(masked.size());

@@ -1,42 +1,33 @@
-// Helpers for the hostile-document tests: the sandboxed folders, snapshots, the tools still running.
+// Helpers for the hostile-document tests: the sandboxed folders, snapshots, the work still running.
 #include "tests/e2e/hostile_support.h"
 
 #include <stdlib.h>
 
-#include <chrono>
+#include <algorithm>
 #include <filesystem>
 
+#include "context/viewer.h"
 #include "media/system/system.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-const char* const notSet = "\1";
-const char* const sandboxed[] = {"TMPDIR", "HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
-
-}  // namespace
 
 Sandbox::Sandbox() {
     std::string pattern = media::temporaryFolder() + "pagewell-sandbox-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return;
     root_ = pattern + "/";
-    for (const char* name : sandboxed) {
-        const char* value = std::getenv(name);
-        saved_[name] = value != nullptr ? value : notSet;
+    const char* const names[] = {"TMPDIR", "HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+    const char* const folders[] = {"tmp", "home", "home/.cache", "home/.config", "home/.local/share"};
+    for (int i = 0; i < 5; ++i) {
+        const char* value = std::getenv(names[i]);
+        saved_[names[i]] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+        fs::create_directories(root_ + folders[i]);
+        setenv(names[i], (root_ + folders[i]).c_str(), 1);
     }
-    fs::create_directories(root_ + "tmp");
-    fs::create_directories(root_ + "home");
-    setenv("TMPDIR", (root_ + "tmp").c_str(), 1);
-    setenv("HOME", (root_ + "home").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root_ + "home/.cache").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root_ + "home/.config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (root_ + "home/.local/share").c_str(), 1);
 }
 
 Sandbox::~Sandbox() {
     for (const auto& [name, value] : saved_)
-        value == notSet ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
+        value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     std::error_code ignored;
     if (!root_.empty()) fs::remove_all(root_, ignored);
 }
@@ -49,32 +40,29 @@ Snapshot snapshotOf(const std::string& root) {
          it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (error) break;
         if (!it->is_regular_file(error) && !it->is_symlink(error)) continue;
-        FileFacts facts;
-        facts.size = it->is_regular_file(error) ? it->file_size(error) : 0;
-        facts.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             it->last_write_time(error).time_since_epoch())
-                             .count();
-        files[it->path().string()] = facts;
+        files[it->path().string()] = {it->is_regular_file(error) ? it->file_size(error) : 0,
+                                      it->last_write_time(error).time_since_epoch().count()};
     }
     return files;
 }
 
-std::vector<std::pair<std::string, std::uintmax_t>> writtenOutside(const Snapshot& before,
-                                                                   const Snapshot& after,
-                                                                   const std::vector<std::string>& allowed) {
-    std::vector<std::pair<std::string, std::uintmax_t>> written;
+std::vector<std::string> writtenOutside(const Snapshot& before, const Snapshot& after,
+                                        const std::vector<std::string>& allowed) {
+    std::vector<std::string> written;
     for (const auto& [path, facts] : after) {
         const auto earlier = before.find(path);
-        if (earlier != before.end() && earlier->second == facts) continue;
-        bool inAllowed = false;
-        for (const std::string& folder : allowed) inAllowed = inAllowed || path.rfind(folder, 0) == 0;
-        if (!inAllowed) written.emplace_back(path, facts.size);
+        const bool inAllowed = std::any_of(allowed.begin(), allowed.end(),
+                                           [&](const std::string& f) { return path.starts_with(f); });
+        if ((earlier == before.end() || earlier->second != facts) && !inAllowed)
+            written.push_back(path + " (" + std::to_string(facts.first) + " bytes)");
     }
     return written;
 }
 
-bool ownToolRunning() {
+bool documentWorkEnded(const Viewer& v) {
+    const ConversionState& c = v.conversion;
+    if (c.conversionRunning || c.workerRunning || c.thumbnailGenerationActive) return false;
     for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"})
-        if (media::isProgramRunning(name) != 0) return true;
-    return false;
+        if (media::isProgramRunning(name) != 0) return false;
+    return true;
 }

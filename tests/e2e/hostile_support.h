@@ -1,9 +1,10 @@
 // Helpers for the hostile-document tests: a sandbox for the temporary folder and the home folder,
-// snapshots of what lies in it, and the tool programs this viewer started.
+// snapshots of what lies in it, and whether the work for a document has ended.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,21 +21,16 @@ public:
 
 private:
     std::string root_;
-    std::map<std::string, std::string> saved_;  // variable -> value, "\1" for one that was not set
+    std::map<std::string, std::optional<std::string>> saved_;  // variable -> value it had, if any
 };
 
-// Every file under the root (links not followed) with its size and modification time.
-struct FileFacts {
-    std::uintmax_t size = 0;
-    std::int64_t modified = 0;
-    bool operator==(const FileFacts&) const = default;
-};
-using Snapshot = std::map<std::string, FileFacts>;
+// Every file under the root (links not followed): path -> size and modification time.
+using Snapshot = std::map<std::string, std::pair<std::uintmax_t, std::int64_t>>;
 Snapshot snapshotOf(const std::string& root);
-// Files new or changed since before, outside the allowed folders: path and size.
-std::vector<std::pair<std::string, std::uintmax_t>> writtenOutside(const Snapshot& before,
-                                                                   const Snapshot& after,
-                                                                   const std::vector<std::string>& allowed);
+// Files new or changed since before, outside the allowed folders: "path (size bytes)".
+std::vector<std::string> writtenOutside(const Snapshot& before, const Snapshot& after,
+                                        const std::vector<std::string>& allowed);
 
-// Whether any of the three tool programs this process started still runs.
-bool ownToolRunning();
+struct Viewer;
+// No conversion, no worker and none of the three tool programs this process started still runs.
+bool documentWorkEnded(const Viewer& v);

@@ -29,33 +29,25 @@ const char* const smallDocument =
     "4 0 obj << /Length 8 >> stream\n0 0 1 1 re\nendstream endobj\n"
     "trailer << /Root 1 0 R >>\n%%EOF\n";
 
-// A folder of the fuzzer's own, made once, with the document in it; standard output goes nowhere.
-const std::string& runFolder() {
+// Empties the fuzzer's own folder (made once, the working folder; standard output goes nowhere) of what
+// a run wrote, and writes the document again: a run may have written over it.
+void clearRunFolder() {
     static const std::string folder = [] {
         std::string pattern = fs::temp_directory_path().string() + "/pagewell-fuzz-tools-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr || chdir(pattern.c_str()) != 0) std::abort();
         std::freopen("/dev/null", "w", stdout);
         return pattern;
     }();
-    return folder;
-}
-
-// What a run wrote goes, and the document is written again: a run may have written over it.
-void clearRunFolder() {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(runFolder(), error)) fs::remove_all(entry.path(), error);
-    std::ofstream(runFolder() + "/doc.pdf") << smallDocument;
+    for (const auto& entry : fs::directory_iterator(folder, error)) fs::remove_all(entry.path(), error);
+    std::ofstream(folder + "/doc.pdf") << smallDocument;
 }
 
 std::vector<std::string> wordsOf(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> words(1);
-    for (std::size_t i = 0; i < size && words.size() <= wordsAtMost; ++i) {
-        const char c = static_cast<char>(data[i]);
-        if (c == '\0')
-            words.emplace_back();
-        else
-            words.back() += c == '/' ? '_' : c;
-    }
+    for (std::size_t i = 0; i < size && words.size() <= wordsAtMost; ++i)
+        data[i] == 0 ? words.emplace_back()
+                     : words.back() += data[i] == '/' ? '_' : static_cast<char>(data[i]);
     return words;
 }
 
@@ -72,12 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     words.erase(words.begin());
     setProgramName(name);
     runBounds(name, words);
-    if (name == "pdfinfo.exe")
-        runInfo(words);
-    else if (name == "pdftotext.exe")
-        runText(words);
-    else
-        runRender(words);
+    (name == "pdfinfo.exe" ? runInfo : name == "pdftotext.exe" ? runText : runRender)(words);
     alarm(0);  // the watchdog a run armed
     return 0;
 }

@@ -32,13 +32,12 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::optional<std::string> variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
-}
-
-void restore(const char* name, const std::optional<std::string>& value) {
+// Sets a variable, or with nullopt unsets it; returns what it was.
+std::optional<std::string> setVariable(const char* name, const std::optional<std::string>& value) {
+    const char* old = std::getenv(name);
+    const std::optional<std::string> was = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
     value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    return was;
 }
 
 void writeScript(const std::string& path, const std::string& body) {
@@ -135,14 +134,12 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
     std::filesystem::create_directories(shared);
     mkdir(runtime.c_str(), 0700);
     std::ofstream(victim) << "precious";
-    for (int n = 1; n <= 20; ++n) {
-        const std::string name =
-            "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".txt";
-        symlink(victim.c_str(), (shared + name).c_str());
-    }
-    const std::optional<std::string> keptRuntime = variable("XDG_RUNTIME_DIR"),
-                                     keptTemporary = variable("TMPDIR");
-    setenv("TMPDIR", shared.c_str(), 1);
+    for (int n = 1; n <= 20; ++n)
+        symlink(victim.c_str(),
+                (shared + "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".txt")
+                    .c_str());
+    const auto keptTemporary = setVariable("TMPDIR", shared),
+               keptRuntime = setVariable("XDG_RUNTIME_DIR", "");
     writeScript(folder + "chooser", "file=$(readlink /proc/$$/fd/1)\necho \"$file\" > '" + folder +
                                         "where'\nstat -c %a \"$(dirname \"$file\")\" > '" + folder +
                                         "mode'\necho /chosen.pdf\n");
@@ -151,8 +148,7 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
         SCOPED_TRACE("XDG_RUNTIME_DIR='" + runtimeFolder + "'");
         setenv("XDG_RUNTIME_DIR", runtimeFolder.c_str(), 1);
         const auto sharedBefore = std::distance(std::filesystem::directory_iterator(shared), {});
-        ASSERT_TRUE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf"));
-        ASSERT_TRUE(framesUntilChooserEnds());
+        ASSERT_TRUE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf") && framesUntilChooserEnds());
         EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/chosen.pdf"));
         const std::string where = readFile(folder + "where");
         EXPECT_EQ(where.rfind(runtimeFolder.empty() ? shared + "pagewell-chooser-" : runtime, 0), 0u)
@@ -161,8 +157,8 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), sharedBefore);
         EXPECT_TRUE(std::filesystem::is_empty(runtime));
     }
-    restore("XDG_RUNTIME_DIR", keptRuntime);
-    restore("TMPDIR", keptTemporary);
+    setVariable("XDG_RUNTIME_DIR", keptRuntime);
+    setVariable("TMPDIR", keptTemporary);
     EXPECT_EQ(readFile(victim), "precious");
 }
 

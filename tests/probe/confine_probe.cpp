@@ -1,10 +1,8 @@
-// Confines itself as a page converter writing <output root> would, then tries what a tool taken over
-// by a hostile document might: prints one "what: allowed" or "what: refused" line per try. As a
-// kernel before Landlock: runs a program on which every Landlock call fails as there, or prints what
-// the viewer would say of such a kernel.
-// Usage: confine_probe <document> <output root> <a file outside the output folder>
+// Confines itself as a page converter writing <output root> would, then tries what a tool taken over by
+// a hostile document might, one "what: allowed" or "what: refused" line per try. --without-landlock runs
+// a program as on a kernel before Landlock; --gap prints what the viewer says of such a kernel.
+// Usage: confine_probe <document> <output root> <a file outside the output folder> | --gap
 //        confine_probe --without-landlock <program> [argument...]
-//        confine_probe --gap
 #include <fcntl.h>
 #include <seccomp.h>
 #include <sys/prctl.h>
@@ -26,13 +24,12 @@ namespace {
 
 void say(const char* what, bool allowed) {
     std::printf("%s: %s\n", what, allowed ? "allowed" : "refused");
-    std::fflush(stdout);
+    std::fflush(stdout);  // before a try that may end the probe
 }
 
 bool opens(const std::string& path, int flags) {
     const int fd = open(path.c_str(), flags | O_CLOEXEC, 0600);
-    if (fd >= 0) close(fd);
-    return fd >= 0;
+    return fd >= 0 && close(fd) == 0;
 }
 
 void tryFiles(const std::string& document, const std::string& root, const std::string& outside) {
@@ -83,20 +80,14 @@ bool withoutLandlock() {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--without-landlock") {
-        if (!withoutLandlock()) return 2;
-        execv(argv[2], argv + 2);
+        if (withoutLandlock()) execv(argv[2], argv + 2);
         return 2;
     }
-    if (argc == 2 && std::string(argv[1]) == "--gap") {
-        std::printf("%s\n", media::toolConfinementGap().c_str());
-        return 0;
-    }
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: confine_probe <document> <output root> <file outside>\n");
-        return 2;
-    }
-    const std::vector<std::string> arguments = {"-q", "-f", "1", "-l", "1", "-r", "120", argv[1], argv[2]};
-    const Confinement confinement = confineRun(runBounds("pdftopng.exe", arguments));
+    if (argc == 2 && std::string(argv[1]) == "--gap")
+        return std::puts(media::toolConfinementGap().c_str()) < 0;
+    if (argc != 4) return 2;
+    const Confinement confinement =
+        confineRun(runBounds("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", "120", argv[1], argv[2]}));
     std::printf("landlock: %s\nseccomp: %s\nlimits: %s\n",
                 confinement.landlock ? "on" : (confinement.kernelLacksLandlock ? "missing" : "failed"),
                 confinement.seccomp ? "on" : "off", confinement.limits ? "on" : "off");

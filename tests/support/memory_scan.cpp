@@ -15,13 +15,9 @@ namespace {
 // Mappings larger than this are a sanitizer's shadow, reserved but never written as a whole.
 constexpr unsigned long long largestMapping = 1ULL << 30;
 
-struct Mapping {
-    unsigned long long start = 0, end = 0;
-};
-
 // Private, readable and writable, and not a file's contents.
-std::vector<Mapping> writableMappings() {
-    std::vector<Mapping> mappings;
+std::vector<std::pair<unsigned long long, unsigned long long>> writableMappings() {
+    std::vector<std::pair<unsigned long long, unsigned long long>> mappings;  // start, end
     std::ifstream maps("/proc/self/maps");
     std::string line;
     while (std::getline(maps, line)) {
@@ -31,27 +27,23 @@ std::vector<Mapping> writableMappings() {
         const bool anonymous = inode == "0" && (name.empty() || name == "[heap]" ||
                                                 name.starts_with("[stack") || name.starts_with("[anon"));
         if (permissions != "rw-p" || !anonymous) continue;
-        Mapping mapping;
-        mapping.start = std::stoull(range.substr(0, range.find('-')), nullptr, 16);
-        mapping.end = std::stoull(range.substr(range.find('-') + 1), nullptr, 16);
-        if (mapping.end - mapping.start <= largestMapping) mappings.push_back(mapping);
+        const unsigned long long start = std::stoull(range, nullptr, 16),
+                                 end = std::stoull(range.substr(range.find('-') + 1), nullptr, 16);
+        if (end - start <= largestMapping) mappings.emplace_back(start, end);
     }
     return mappings;
 }
 
-int occurrencesIn(const std::vector<unsigned char>& bytes, std::size_t size, const std::string& masked,
+int occurrencesIn(const unsigned char* bytes, std::size_t size, const std::string& masked,
                   unsigned char mask) {
+    if (size < masked.size()) return 0;
+    const auto same = [mask](char m, unsigned char b) { return (b ^ mask) == static_cast<unsigned char>(m); };
     int found = 0;
-    const auto first = static_cast<unsigned char>(masked[0] ^ mask);
-    for (std::size_t at = 0; at + masked.size() <= size; ++at) {
-        const void* hit = std::memchr(bytes.data() + at, first, size - masked.size() + 1 - at);
-        if (hit == nullptr) break;
-        at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - bytes.data());
-        std::size_t matched = 1;
-        while (matched < masked.size() &&
-               (bytes[at + matched] ^ mask) == static_cast<unsigned char>(masked[matched]))
-            ++matched;
-        found += matched == masked.size();
+    const unsigned char* const last = bytes + size - masked.size();  // where a match starts last
+    for (const unsigned char* at = bytes; at <= last; ++at) {
+        at = static_cast<const unsigned char*>(std::memchr(at, masked[0] ^ mask, last - at + 1));
+        if (at == nullptr) break;
+        found += std::equal(masked.begin(), masked.end(), at, same);
     }
     return found;
 }
@@ -68,13 +60,13 @@ int occurrencesInMemory(const std::string& maskedBytes, unsigned char mask) {
     const std::size_t overlap = maskedBytes.size() - 1;
     std::vector<unsigned char> bytes(piece + overlap);
     int found = 0;
-    for (const Mapping& mapping : writableMappings()) {
-        for (unsigned long long at = mapping.start; at < mapping.end; at += piece) {
+    for (const auto& [start, end] : writableMappings()) {
+        for (unsigned long long at = start; at < end; at += piece) {
             const std::size_t length =
-                static_cast<std::size_t>(std::min<unsigned long long>(piece + overlap, mapping.end - at));
+                static_cast<std::size_t>(std::min<unsigned long long>(piece + overlap, end - at));
             const ssize_t read = pread(memory, bytes.data(), length, static_cast<off_t>(at));
             if (read <= 0) break;
-            found += occurrencesIn(bytes, static_cast<std::size_t>(read), maskedBytes, mask);
+            found += occurrencesIn(bytes.data(), static_cast<std::size_t>(read), maskedBytes, mask);
         }
         std::fill(bytes.begin(), bytes.end(), 0);
     }
