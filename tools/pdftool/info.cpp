@@ -184,13 +184,15 @@ void printTextProperties(PdfSession& session) {
 }
 
 // "-outline <file>" before the document also writes its outline there.
-bool readInfoArguments(std::vector<std::string> arguments, std::string& document, std::string& outline) {
+bool readInfoArguments(const std::vector<std::string>& arguments, std::string& document,
+                       std::string& outline) {
+    std::size_t first = 0;
     if (arguments.size() == 3 && arguments[0] == "-outline" && !arguments[1].empty()) {
         outline = arguments[1];
-        arguments.erase(arguments.begin(), arguments.begin() + 2);
+        first = 2;
     }
-    if (arguments.size() != 1 || arguments[0].empty()) return false;
-    document = arguments[0];
+    if (arguments.size() != first + 1 || arguments[first].empty()) return false;
+    document = arguments[first];
     return true;
 }
 
