@@ -1,5 +1,6 @@
 // The Go-to-page panel in running frames: opened by a tap on the page counter or Control+G, a number
 // typed on either keyboard, Return or Go, a number that names no page, Cancel, a page not ready yet.
+#include <algorithm>
 #include <string>
 
 #include "app/entry_panel.h"
@@ -10,27 +11,13 @@ namespace {
 
 namespace scan = media::scan;
 
-const EntryPanelSprites goToSprites{sprite::goToPanel, sprite::goToGo, sprite::goToCancel};
-
 class GoToPanel : public viewtest::ByPointer<viewtest::ViewerWithPages> {
 protected:
     // Pages of half the usual size are quicker to write and fit the screen the same.
     void openPages(int count, std::initializer_list<int> missing = {}) { open(count, 620, 877, {}, missing); }
-    void clickAt(int x, int y) {
-        moveTo(x, y);
-        frames(1);
-        press();
-        release();
-    }
     void tapCounter() {
-        clickAt(v().layout.screenWidth / 2,
-                v().frame.pageCounterY + media::spriteHeight(sprite::pageCounter) / 2);
-    }
-    void pressKeys(std::initializer_list<int> keys) {
-        for (int key : keys) harness->keyDown(key);
-        frames(1);
-        for (int key : keys) harness->keyUp(key);
-        frames(1);
+        harness->clickAt(v().layout.screenWidth / 2,
+                         v().frame.pageCounterY + media::spriteHeight(sprite::pageCounter) / 2);
     }
     void type(const std::string& text) {
         harness->type(text);
@@ -38,20 +25,17 @@ protected:
     }
     // The panel's button (Go) or Cancel, where displayEntryPanel shows them.
     void clickButton(bool cancel) {
-        const EntryPanelRows rows = entryPanelRows(v(), goToSprites);
+        const auto rows = entryPanelRows(v(), {sprite::goToPanel, sprite::goToGo, sprite::goToCancel});
         const int x = v().layout.screenWidth / 2 - media::spriteWidth(sprite::goToPanel) / 2 + rows.buttonX;
         const int y = media::spriteHeight(sprite::toolbar) + (cancel ? rows.cancelY : rows.fieldY);
-        clickAt(x + media::spriteWidth(sprite::goToGo) / 2, y + rows.fieldHeight / 2);
+        harness->clickAt(x + media::spriteWidth(sprite::goToGo) / 2, y + rows.fieldHeight / 2);
     }
     // A key of the on-screen keyboard's lower face by its label.
     void tapKeyLabelled(const std::string& label) {
         const KeyboardState& k = v().keyboard;
-        for (const KeyEntry& key : k.lowerKeys) {
-            if (key.label != label) continue;
-            clickAt(k.keyboardX + key.x + key.width / 2, k.keyboardY + key.y + key.height / 2);
-            return;
-        }
-        ADD_FAILURE() << "no key " << label;
+        const auto key = std::ranges::find(k.lowerKeys, label, &KeyEntry::label);
+        ASSERT_NE(key, k.lowerKeys.end()) << "no key " << label;
+        harness->clickAt(k.keyboardX + key->x + key->width / 2, k.keyboardY + key->y + key->height / 2);
     }
     bool panelOpen() { return v().goToPanel.goToPanelOpen; }
     int page() { return v().view.currentPage; }
@@ -67,10 +51,10 @@ TEST_P(GoToPanel, ATapOnTheCounterOpensItAndATypedNumberWithReturnGoesThere) {
     ASSERT_TRUE(panelOpen());
     EXPECT_FALSE(v().view.panAnimating) << "the tap glides nothing";
     type("4");
-    pressKeys({scan::space});  // the panel keeps the keys that turn pages
+    harness->pressKeys({scan::space});  // the panel keeps the keys that turn pages
     EXPECT_EQ(page(), 1);
     EXPECT_EQ(v().goToPanel.typedNumber, "4");
-    pressKeys({scan::enter});
+    harness->pressKeys({scan::enter});
     EXPECT_FALSE(panelOpen());
     EXPECT_EQ(page(), 4);
     EXPECT_EQ(v().view.pageCounterText, "4/5");
@@ -78,12 +62,11 @@ TEST_P(GoToPanel, ATapOnTheCounterOpensItAndATypedNumberWithReturnGoesThere) {
 
 TEST_P(GoToPanel, TheOnScreenKeyboardTypesDigitsOnlyAndGoGoesThere) {
     openPages(5);
-    v().frame.searchPanelOpen = v().frame.searchInputActive = true;
-    v().frame.textViewOpen = true;
-    pressKeys({scan::leftControl, scan::g});
+    v().frame.searchPanelOpen = v().frame.searchInputActive = v().frame.textViewOpen = true;
+    harness->pressKeys({scan::leftControl, scan::g});
     EXPECT_FALSE(panelOpen()) << "the search word takes the keys";
     v().frame.searchPanelOpen = v().frame.searchInputActive = false;
-    pressKeys({scan::leftControl, scan::g});
+    harness->pressKeys({scan::leftControl, scan::g});
     ASSERT_TRUE(panelOpen());
     EXPECT_FALSE(v().frame.textViewOpen);
     ASSERT_FALSE(v().keyboard.lowerKeys.empty());
@@ -97,16 +80,16 @@ TEST_P(GoToPanel, TheOnScreenKeyboardTypesDigitsOnlyAndGoGoesThere) {
 
 TEST_P(GoToPanel, ANumberThatNamesNoPageIsSaidSoAndCancelLeavesThePageAsItWas) {
     openPages(5);
-    pressKeys({scan::rightControl, scan::g});
+    harness->pressKeys({scan::rightControl, scan::g});
     for (const std::string number : {"9", "0"}) {
         type(number);
-        pressKeys({scan::keypadEnter});
+        harness->pressKeys({scan::keypadEnter});
         ASSERT_TRUE(panelOpen());
         EXPECT_EQ(v().goToPanel.missingPage, std::stoi(number));
         EXPECT_EQ(v().goToPanel.drawnMissingPage, std::stoi(number)) << "the panel says so";
         EXPECT_EQ(v().goToPanel.typedNumber, "");
     }
-    pressKeys({scan::enter});  // an empty field goes nowhere
+    harness->pressKeys({scan::enter});  // an empty field goes nowhere
     EXPECT_TRUE(panelOpen());
     type("2");
     clickButton(true);
@@ -120,7 +103,7 @@ TEST_P(GoToPanel, APageNotReadyComesInPlaceOfTheNotice) {
     openPages(5, {4});
     tapCounter();
     type("4");
-    pressKeys({scan::enter});
+    harness->pressKeys({scan::enter});
     EXPECT_EQ(page(), 1);
     EXPECT_TRUE(v().view.pageNotReady);
     EXPECT_EQ(v().view.awaitedPage, 4);
@@ -138,7 +121,7 @@ TEST_P(GoToPanel, APageNotReadyComesInPlaceOfTheNotice) {
 TEST_P(GoToPanel, NeitherOpensOnTheSheetNorWithoutADocument) {
     openPages(3);
     v().frame.thumbnailMode = true;
-    pressKeys({scan::leftControl, scan::g});
+    harness->pressKeys({scan::leftControl, scan::g});
     EXPECT_FALSE(panelOpen());
     v().frame.thumbnailMode = false;
     v().document.documentCacheFolder.clear();

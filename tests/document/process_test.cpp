@@ -34,15 +34,18 @@ void tickUntilConversionEnds(Viewer& v, double maxSeconds) {
                });
 }
 
-// A stand-in converter that logs its start and end and every argument it got.
-void writeLoggingConverter(const std::string& toolFolder, const std::string& log) {
-    const std::string path = toolFolder + "pdftopng.exe";
+// The viewer's converter: a stand-in in toolFolder that logs its start and end and every argument it got
+// to the file whose path it returns.
+std::string useLoggingConverter(Viewer& v, const std::string& toolFolder) {
+    const std::string path = v.tools.pdftopngPath = toolFolder + "pdftopng.exe", log = toolFolder + "log.txt";
+    v.tools.toolFolder = toolFolder;
     std::ofstream(path) << "#!/bin/sh\n"
                         << "echo start >> '" << log << "'\n"
                         << "for a in \"$@\"; do echo \"arg $a\" >> '" << log << "'; done\n"
                         << "sleep 0.2\n"
                         << "echo end >> '" << log << "'\n";
     chmod(path.c_str(), 0755);
+    return log;
 }
 
 constexpr unsigned char mask = 0x5A;
@@ -51,12 +54,9 @@ constexpr unsigned char mask = 0x5A;
 
 TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
     const std::string tools = makeTemporaryFolder("tools");
-    const std::string log = tools + "log.txt";
-    writeLoggingConverter(tools, log);
     Viewer v;
+    const std::string log = useLoggingConverter(v, tools);
     v.layout.screenWidth = 900;
-    v.tools.toolFolder = tools;
-    v.tools.pdftopngPath = tools + "pdftopng.exe";
     v.document.documentPath = "/docs/my file $(x) `y`.pdf";
     v.document.documentCacheFolder = tools + "cache folder/";
     v.document.pageCount = 3;
@@ -91,12 +91,9 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
 // again once started starts nothing. The bar grows a page's share at every start, full at the last.
 TEST(PageConverterProcess, AskedForPagesStartNextAndTheBarCountsStarts) {
     const std::string tools = makeTemporaryFolder("tools-order");
-    const std::string log = tools + "log.txt";
-    writeLoggingConverter(tools, log);
     Viewer v;
+    const std::string log = useLoggingConverter(v, tools);
     v.layout.screenWidth = 600;
-    v.tools.toolFolder = tools;
-    v.tools.pdftopngPath = tools + "pdftopng.exe";
     v.document.documentCacheFolder = tools;
     v.document.pageCount = 6;
     startConversion(v);

@@ -13,15 +13,9 @@ namespace {
 
 struct PageAtOnce : E2eTest {
     bool pageMade(int page) { return !findPageImage(v(), page).empty(); }
-    bool showsPage(int page) { return v().view.currentPage == page && !v().view.pageNotReady; }
+    bool within60s(const std::function<bool()>& done) { return harness.runUntil(done, 10000000, 5, 60.0); }
     bool waitForPage(int page) {
-        return harness.runUntil([&] { return showsPage(page); }, 10000000, 5, 60.0);
-    }
-    void tapKey(int scanCode) {
-        harness.keyDown(scanCode);
-        harness.frames(1);
-        harness.keyUp(scanCode);
-        harness.frames(1);
+        return within60s([&] { return v().view.currentPage == page && !v().view.pageNotReady; });
     }
 };
 
@@ -30,12 +24,10 @@ struct PageAtOnce : E2eTest {
 TEST_F(PageAtOnce, PageOneShowsBeforePageTwosConverterStarts) {
     harness.open(numberedPdf(5, "five.pdf"));
     int startsWhenShown = 0;
-    ASSERT_TRUE(harness.runUntil(
-        [&] {
-            startsWhenShown = v().conversion.pageQueue.startCount();
-            return v().view.firstPageShown;
-        },
-        10000000, 5, 60.0));
+    ASSERT_TRUE(within60s([&] {
+        startsWhenShown = v().conversion.pageQueue.startCount();
+        return v().view.firstPageShown;
+    }));
     EXPECT_EQ(startsWhenShown, 1);
     EXPECT_TRUE(media::spriteExists(sprite::page));
     ASSERT_TRUE(convert(5));
@@ -43,14 +35,14 @@ TEST_F(PageAtOnce, PageOneShowsBeforePageTwosConverterStarts) {
 
 TEST_F(PageAtOnce, EndPressedAtOnceShowsTheLastPageBeforePageTwoHundredExists) {
     harness.open(numberedPdf(400, "four hundred.pdf"));
-    tapKey(media::scan::end);
+    harness.pressKeys({media::scan::end});
     EXPECT_TRUE(v().view.pageNotReady) << "the notice stands until the page is there";
     ASSERT_TRUE(waitForPage(400));
     EXPECT_FALSE(pageMade(200));
     EXPECT_TRUE(v().conversion.conversionRunning);
     // Its neighbour is started next (in the frame after the one that showed it), then the order goes
     // on from where it stood and makes every page once.
-    EXPECT_TRUE(harness.runUntil([&] { return v().conversion.pageQueue.started(399); }, 10000000, 5, 60.0));
+    EXPECT_TRUE(within60s([&] { return v().conversion.pageQueue.started(399); }));
     EXPECT_LT(v().conversion.pageQueue.startCount(), 200);
 }
 
@@ -58,14 +50,14 @@ TEST_F(PageAtOnce, EndPressedAtOnceShowsTheLastPageBeforePageTwoHundredExists) {
 // next and comes in place of the notice.
 TEST_F(PageAtOnce, ASearchHitOnAPageNotMadeYetShowsIt) {
     harness.open(numberedPdf(400, "searched.pdf"));
-    ASSERT_TRUE(harness.runUntil([&] { return !v().text.pageTexts.empty(); }, 10000000, 5, 60.0));
+    ASSERT_TRUE(within60s([&] { return !v().text.pageTexts.empty(); }));
     ASSERT_TRUE(v().conversion.conversionRunning);
     harness.clickAt(v().layout.searchButtonX + media::spriteWidth(sprite::searchButton) / 2,
                     v().layout.mediumFontSize + 5);
     ASSERT_TRUE(v().frame.searchPanelOpen);
     harness.type("word350");
     harness.frames(1);
-    tapKey(media::scan::enter);
+    harness.pressKeys({media::scan::enter});
     ASSERT_TRUE(harness.runUntil([&] { return v().search.searchHits.size() == 1; }, 100000, 5, 30.0));
     ASSERT_FALSE(pageMade(350));
     const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);

@@ -206,6 +206,12 @@ void Harness::tapKey(int scanCode) {
 void Harness::type(const std::string& utf8) {
     media::feedText(utf8);
 }
+void Harness::pressKeys(std::initializer_list<int> keys) {
+    for (int key : keys) keyDown(key);
+    frames(1);
+    for (int key : keys) keyUp(key);
+    frames(1);
+}
 
 void Harness::pressEscape() {
     media::feedKey(media::scan::escape, true);

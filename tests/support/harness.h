@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -90,8 +91,9 @@ public:
     void showCachedPages(const std::string& cacheFolder, int pageCount);
     void keyDown(int scanCode);
     void keyUp(int scanCode);
-    void tapKey(int scanCode);           // down and up, then a frame that takes it
-    void type(const std::string& utf8);  // text input
+    void tapKey(int scanCode);                        // down and up, then a frame that takes it
+    void type(const std::string& utf8);               // text input
+    void pressKeys(std::initializer_list<int> keys);  // down in one frame, up in the next (one or a chord)
     void pressEscape();
 
     // Opens a document through the normal opening steps, as if chosen in the file chooser.
