@@ -61,3 +61,11 @@ bool makeNumberedPdf(const std::string& path, int pageCount) {
     }
     return makeTestPdf(path, pages);
 }
+
+bool makeTextPagesPdf(const std::string& path) {
+    TestPage page;
+    for (int line = 0; line < 48; ++line)
+        page.lines.push_back("Line " + std::to_string(line) +
+                             ": the quick brown fox jumps over the lazy dog");
+    return makeTestPdf(path, {page, page});
+}

@@ -16,3 +16,5 @@ struct TestPage {
 bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages);
 // n A4 pages, page k (1-based) reading "Page k" and "word<k>" plus the given extra line per page.
 bool makeNumberedPdf(const std::string& path, int pageCount);
+// Two A4 pages, each of 48 lines "Line k: the quick brown fox jumps over the lazy dog".
+bool makeTextPagesPdf(const std::string& path);

@@ -1,7 +1,8 @@
 # Sourced by the scripts that run the built program in a real X window, after setting $build. x_session
-# <name> makes a work folder and an Xvfb server of the script's own (1080x1920), both gone at exit, with
-# no SDL variable and no file chooser in the environment, as users start the program; wait_for_window
-# finds the program's window; bright_on_screen counts bright pixels on it; fail says why, with the log.
+# <name> [WxH] makes a work folder and an Xvfb server of the script's own (1080x1920 unless given), both
+# gone at exit, with no SDL variable and no file chooser in the environment, as users start the program;
+# wait_for_window finds the program's window; bright_on_screen counts bright pixels on it; fail says
+# why, with the log.
 xvfb_pid=""
 viewer_pid=""
 viewer_log=/dev/null
@@ -26,7 +27,7 @@ x_session() {
   [ -x "$probe" ] || fail "no pixel probe at $probe (build the frame_probe target)"
   work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-$1-XXXXXX")
   trap x_session_cleanup EXIT
-  Xvfb -displayfd 3 -noreset -screen 0 1080x1920x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -noreset -screen 0 "${2:-1080x1920}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
