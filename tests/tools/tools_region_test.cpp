@@ -16,9 +16,8 @@ struct PixelBox {
 };
 
 ToolRun renderRegion(const std::string& pdf, double dpi, PixelBox box, const std::string& output) {
-    const double points = 72.0 / dpi;
-    const std::string clip = std::to_string(box.x0 * points) + "," + std::to_string(box.y0 * points) + "," +
-                             std::to_string(box.x1 * points) + "," + std::to_string(box.y1 * points);
+    auto pt = [&](int pixels) { return std::to_string(pixels * 72.0 / dpi); };
+    const std::string clip = pt(box.x0) + "," + pt(box.y0) + "," + pt(box.x1) + "," + pt(box.y1);
     return runTool("pdfregion.exe", {"-q", "-f", "1", "-r", std::to_string(dpi), "-c", clip, pdf, output});
 }
 
