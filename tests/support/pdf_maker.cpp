@@ -182,3 +182,11 @@ std::string unopenableLockedPdf() {
          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>", encrypt},
         "/Encrypt 4 0 R /ID [<0123456789ABCDEF0123456789ABCDEF><0123456789ABCDEF0123456789ABCDEF>]");
 }
+
+bool makeTextPagesPdf(const std::string& path) {
+    TestPage page;
+    for (int line = 0; line < 48; ++line)
+        page.lines.push_back("Line " + std::to_string(line) +
+                             ": the quick brown fox jumps over the lazy dog");
+    return makeTestPdf(path, {page, page});
+}

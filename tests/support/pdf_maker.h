@@ -46,3 +46,5 @@ std::string onePagePdf(const std::string& mediaBox, const std::string& extraPage
 std::string pagelessPdf();
 // Locked by a password that no password opens: its /U entry is not one any password yields.
 std::string unopenableLockedPdf();
+// Two A4 pages, each of 48 lines "Line k: the quick brown fox jumps over the lazy dog".
+bool makeTextPagesPdf(const std::string& path);

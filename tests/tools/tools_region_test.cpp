@@ -16,9 +16,8 @@ struct PixelBox {
 };
 
 ToolRun renderRegion(const std::string& pdf, double dpi, PixelBox box, const std::string& output) {
-    const double points = 72.0 / dpi;
-    const std::string clip = std::to_string(box.x0 * points) + "," + std::to_string(box.y0 * points) + "," +
-                             std::to_string(box.x1 * points) + "," + std::to_string(box.y1 * points);
+    auto pt = [&](int pixels) { return std::to_string(pixels * 72.0 / dpi); };
+    const std::string clip = pt(box.x0) + "," + pt(box.y0) + "," + pt(box.x1) + "," + pt(box.y1);
     return runTool("pdfregion.exe", {"-q", "-f", "1", "-r", std::to_string(dpi), "-c", clip, pdf, output});
 }
 
@@ -26,9 +25,8 @@ ToolRun renderRegion(const std::string& pdf, double dpi, PixelBox box, const std
 bool sameAsBox(const media::Picture& region, const media::Picture& whole, PixelBox box) {
     for (int y = 0; y < region.height; ++y) {
         const auto row = region.pixels.begin() + static_cast<std::ptrdiff_t>(y) * region.width;
-        const auto wholeRow =
-            whole.pixels.begin() + static_cast<std::ptrdiff_t>(y + box.y0) * whole.width + box.x0;
-        if (!std::equal(row, row + region.width, wholeRow)) return false;
+        if (!std::equal(row, row + region.width, whole.pixels.begin() + (y + box.y0) * whole.width + box.x0))
+            return false;
     }
     return true;
 }
@@ -38,11 +36,7 @@ bool sameAsBox(const media::Picture& region, const media::Picture& whole, PixelB
 // The whole page drawn by the page converter at the same (fractional) resolution is the reference.
 TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
     ScratchFolder folder;
-    TestPage text;
-    for (int line = 0; line < 45; ++line)
-        text.lines.push_back("Line " + std::to_string(line) +
-                             ": the quick brown fox jumps over the lazy dog");
-    ASSERT_TRUE(makeTestPdf(folder.path("text.pdf"), {text}));
+    ASSERT_TRUE(makeTextPagesPdf(folder.path("text.pdf")));
     ASSERT_TRUE(writeWholeFile(folder.path("rotated.pdf"), onePagePdf("[0 0 300 200]", "/Rotate 90")));
     ASSERT_TRUE(writeWholeFile(folder.path("offset.pdf"), onePagePdf("[100 50 400 250]")));
     struct Case {
@@ -58,25 +52,25 @@ TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
         {"offset.pdf", 144.0, {0, 0, 600, 400}, "region.png"},  // the whole page: its box does not start at 0
     };
     for (const Case& c : cases) {
-        const std::string output = folder.path(c.output);
-        ToolRun run = renderRegion(folder.path(c.pdf), c.dpi, c.box, output);
-        ASSERT_EQ(run.exitCode, 0) << c.pdf << ": " << run.standardError;
+        SCOPED_TRACE(c.pdf + " at " + std::to_string(c.dpi) + " dpi");
+        ToolRun run = renderRegion(folder.path(c.pdf), c.dpi, c.box, folder.path(c.output));
+        ASSERT_EQ(run.exitCode, 0) << run.standardError;
         ToolRun whole = runTool("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", std::to_string(c.dpi),
                                                  folder.path(c.pdf), folder.path("whole")});
         ASSERT_EQ(whole.exitCode, 0) << whole.standardError;
         media::Picture region, page;
-        ASSERT_TRUE(media::decodeImageFile(output, region));
+        ASSERT_TRUE(media::decodeImageFile(folder.path(c.output), region));
         ASSERT_TRUE(media::decodeImageFile(folder.path("whole-000001.png"), page));
-        ASSERT_EQ(region.width, c.box.x1 - c.box.x0) << c.pdf;
-        ASSERT_EQ(region.height, c.box.y1 - c.box.y0) << c.pdf;
-        EXPECT_TRUE(sameAsBox(region, page, c.box)) << c.pdf << " at " << c.dpi << " dpi";
+        ASSERT_EQ(std::tie(region.width, region.height),
+                  std::make_tuple(c.box.x1 - c.box.x0, c.box.y1 - c.box.y0));
+        EXPECT_TRUE(sameAsBox(region, page, c.box));
     }
     // A point of the page drawn as a small page is at the viewer's largest zoom: beyond a whole page's
     // resolution, still exact in size.
     ToolRun corner =
         renderRegion(folder.path("offset.pdf"), 60000.0, {0, 0, 500, 400}, folder.path("region.pam"));
-    media::Picture cornerPicture;
     ASSERT_EQ(corner.exitCode, 0) << corner.standardError;
+    media::Picture cornerPicture;
     ASSERT_TRUE(media::decodeImageFile(folder.path("region.pam"), cornerPicture));
     EXPECT_EQ(std::tie(cornerPicture.width, cornerPicture.height), std::make_tuple(500, 400));
     EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"offset.pdf", "region.pam", "region.png",
@@ -89,11 +83,7 @@ TEST(PdfRegion, RefusesBadRequestsWithAMessageAndNoFile) {
     ASSERT_TRUE(writeWholeFile(folder.path("locked.pdf"), unopenableLockedPdf()));
     ASSERT_TRUE(writeWholeFile(folder.path("text.pdf"), "not a PDF document\n"));
     const std::string pdf = folder.path("doc.pdf"), out = folder.path("out.png");
-    struct Case {
-        std::vector<std::string> words;
-        int exitCode;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<std::string>, int> cases[] = {
         {{"-q", "-f", "1", "-r", "100", pdf, out}, 2},                         // no rectangle
         {{"-q", "-f", "1", "-r", "100", "-c", "0,0,10", pdf, out}, 2},         // three numbers
         {{"-q", "-f", "1", "-r", "100", "-c", "5,0,1,10", pdf, out}, 2},       // right of its left
@@ -104,13 +94,12 @@ TEST(PdfRegion, RefusesBadRequestsWithAMessageAndNoFile) {
         {{"-q", "-f", "1", "-r", "100", "-c", "0,0,10,10", folder.path("text.pdf"), out}, 1},
         {{"-q", "-f", "1", "-r", "100", "-c", "0,0,10,10", folder.path("locked.pdf"), out}, 4},
     };
-    for (const Case& c : cases) {
-        ToolRun run = runTool("pdfregion.exe", c.words, 20);
-        std::string words;
-        for (const std::string& word : c.words) words += word + " ";
-        EXPECT_EQ(run.exitCode, c.exitCode) << words;
-        EXPECT_FALSE(run.standardError.empty()) << words;
-        EXPECT_FALSE(fileExists(out)) << words;
+    for (const auto& [words, exitCode] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(words));
+        ToolRun run = runTool("pdfregion.exe", words, 20);
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_FALSE(run.standardError.empty());
+        EXPECT_FALSE(fileExists(out));
     }
     EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"doc.pdf", "locked.pdf", "text.pdf"}));
 }

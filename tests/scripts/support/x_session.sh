@@ -3,7 +3,7 @@
 # the environment of SDL variables and the file chooser, as users start the program; at exit the
 # viewer ($viewer_pid, stop_viewer), the X server and the work folder go, after the script's
 # cleanup_also when it defines one. start_x [WxH] [Xvfb options] starts an Xvfb server of the script's
-# own (1080x1920 by default) and sets $DISPLAY; stop_x ends it. x_session <name> does both after
+# own (1080x1920 by default) and sets $DISPLAY; stop_x ends it. x_session <name> [WxH] does both after
 # checking the tools and the built program. until_true waits for a condition, wait_for_window for the
 # program's window; bright_on_screen counts bright pixels on it; fail says why, with the end of
 # $viewer_log (scripts may define their own fail after sourcing).
@@ -94,7 +94,7 @@ x_session() {
   probe="$build/tests/frame_probe"
   [ -x "$build/pagewell" ] || fail "no program at $build/pagewell"
   [ -x "$probe" ] || fail "no pixel probe at $probe (build the frame_probe target)"
-  start_x
+  start_x "${@:2}"
 }
 
 # wait_for_window [seconds] [name pattern]: sets $window to the program's visible window (named
