@@ -44,52 +44,52 @@ bool runFrame(Viewer& v) {
     glideTick(v);                              // 12. glide time
     pulsePointer(v.frame);                     // 13. pointer intensity rises and falls
     progressBarStep(v);                        // 14. progress bar width after a converter start
-    updatePageView(v);                         // 15. glide position, zoom drag, the page waited on, single page
-    updateSharpLayer(v);                       //     sharp layer: render polled, taken or asked for
-    followReadingPlace(v);                     //     the kept page once it is made
-    prepareLaterSpritesWhenShown(v);           //     tips and keyboard, when the first frame shows them
-    displayPageOrSheet(v);                     // 16.1 the page, or the thumbnail sheet with its hover
-    hoverKeyboard(v);                          // 16.2 key hover; pointerOverKeyboard
-    displayToolbar(v);                         // 16.3 band and buttons while the pointer is in the zone
-    displayEdgeStrips(v);                      // 16.4 lit strips, only without the tool bar
-    hoverOpenThumbnailsInfo(v);                // 16.5 hover tint and tip: Open, Thumbnails, Info
-    displayInfoPanel(v);                       // 16.6 information panel
-    displayReadingPanels(v);                   //      its buttons; the contents or recent panel
-    displaySearchLayer(v);                     // 16.7 search panel, Search button, on-screen keyboard
-    displayPasswordPanel(v);                   //      or the password panel with it, for a locked document,
-    displayGoToPanel(v);                       //      or the Go-to-page panel with it
-    displayHitListAndTextView(v);              // 16.8 hit list, text view, hit-list cursor
-    displayHitListBack(v);                     //      Back in the hit list
-    hoverSearchTextAboutExit(v);               // 16.9 hover: Search, Text, About, Exit,
-    hoverSearchGo(v);                          //      the search panel's Search button (starts a search),
-    hoverDetach(v);                            //      Detach
-    displayPointer(v);                         // 16.10 pointer at its pulse intensity
-    displayPageCounter(v);                     // 16.11 page counter at last frame's pageCounterY
-    displayTouchRing(v);                       // 16.12 touch ring in frames with motion
-    displayProgressBar(v);                     // 16.13 progress bar; pageCounterY for the next frame
-    displayThumbWaitNotice(v);                 // 16.14 sheet notice,
-    thumbnailRequest(v);                       //       then the thumbnail job once conversion is done
-    displayWelcome(v);                         // 16.15 welcome panel and logo fade
-    displayRecentOnWelcome(v);                 //       the recent documents below
-    displayPageNotReady(v);                    // 16.16 "Page not ready" notice
-    displayMessagePanel(v);                    //       a document that cannot be read
-    handleKeyboardKeys(v);                     // 17. on-screen keyboard press and release
-    handleToolbarRelease(v);                   // 18. Open, Thumbnails, About, Exit, Detach
-    if (v.frame.quit) return false;            //    Exit: the exit sequence at once, without a flip
-    openHandedDocument(v);                     //    a document from a later start, opened as with Open
-    handleSearchHitPick(v);                    // 19. release on a hit opens its page
-    showPressedKey(v);                         // 20. pressed-key highlight
-    flipAndClear();                            // 21. show the frame, clear to black
-    prepareLaterSpriteGroup(v);                //     a group a frame: what the first frame did not need
-    prefetchNeighbourPages(v);                 //     the shown page's neighbours, decoded ahead
-    keepPlaceWritten(v);                       //     LastRead.txt follows the page, once a second
-    listRecentForWelcome(v);                   //     the welcome's recent documents, once
-    typeAndRedrawSearch(v);                    // 22. typing into the search word, finished results
-    typeAndTryPassword(v);                     //     typing into the password; Open, Return, Cancel
-    typeAndGoToPage(v);                        //     typing the page number; Go, Return, Cancel
-    buildRequestedSheet(v);                    // 23. thumbnail sheet once its images are ready,
-    loadDecodedSheet(v);                       //     or a saved one once it is decoded
-    return !escapeEndsLoop(v);                 // 24. Escape ends the loop unless the about screen returned
+    updatePageView(v);                // 15. glide position, zoom drag, the page waited on, single page
+    updateSharpLayer(v);              //     sharp layer: render polled, taken or asked for
+    followReadingPlace(v);            //     the kept page once it is made
+    prepareLaterSpritesWhenShown(v);  //     tips and keyboard, when the first frame shows them
+    displayPageOrSheet(v);            // 16.1 the page, or the thumbnail sheet with its hover
+    hoverKeyboard(v);                 // 16.2 key hover; pointerOverKeyboard
+    displayToolbar(v);                // 16.3 band and buttons while the pointer is in the zone
+    displayEdgeStrips(v);             // 16.4 lit strips, only without the tool bar
+    hoverOpenThumbnailsInfo(v);       // 16.5 hover tint and tip: Open, Thumbnails, Info
+    displayInfoPanel(v);              // 16.6 information panel
+    displayReadingPanels(v);          //      its buttons; the contents or recent panel
+    displaySearchLayer(v);            // 16.7 search panel, Search button, on-screen keyboard
+    displayPasswordPanel(v);          //      or the password panel with it, for a locked document,
+    displayGoToPanel(v);              //      or the Go-to-page panel with it
+    displayHitListAndTextView(v);     // 16.8 hit list, text view, hit-list cursor
+    displayHitListBack(v);            //      Back in the hit list
+    hoverSearchTextAboutExit(v);      // 16.9 hover: Search, Text, About, Exit,
+    hoverSearchGo(v);                 //      the search panel's Search button (starts a search),
+    hoverDetach(v);                   //      Detach
+    displayPointer(v);                // 16.10 pointer at its pulse intensity
+    displayPageCounter(v);            // 16.11 page counter at last frame's pageCounterY
+    displayTouchRing(v);              // 16.12 touch ring in frames with motion
+    displayProgressBar(v);            // 16.13 progress bar; pageCounterY for the next frame
+    displayThumbWaitNotice(v);        // 16.14 sheet notice,
+    thumbnailRequest(v);              //       then the thumbnail job once conversion is done
+    displayWelcome(v);                // 16.15 welcome panel and logo fade
+    displayRecentOnWelcome(v);        //       the recent documents below
+    displayPageNotReady(v);           // 16.16 "Page not ready" notice
+    displayMessagePanel(v);           //       a document that cannot be read
+    handleKeyboardKeys(v);            // 17. on-screen keyboard press and release
+    handleToolbarRelease(v);          // 18. Open, Thumbnails, About, Exit, Detach
+    if (v.frame.quit) return false;   //    Exit: the exit sequence at once, without a flip
+    openHandedDocument(v);            //    a document from a later start, opened as with Open
+    handleSearchHitPick(v);           // 19. release on a hit opens its page
+    showPressedKey(v);                // 20. pressed-key highlight
+    flipAndClear();                   // 21. show the frame, clear to black
+    prepareLaterSpriteGroup(v);       //     a group a frame: what the first frame did not need
+    prefetchNeighbourPages(v);        //     the shown page's neighbours, decoded ahead
+    keepPlaceWritten(v);              //     LastRead.txt follows the page, once a second
+    listRecentForWelcome(v);          //     the welcome's recent documents, once
+    typeAndRedrawSearch(v);           // 22. typing into the search word, finished results
+    typeAndTryPassword(v);            //     typing into the password; Open, Return, Cancel
+    typeAndGoToPage(v);               //     typing the page number; Go, Return, Cancel
+    buildRequestedSheet(v);           // 23. thumbnail sheet once its images are ready,
+    loadDecodedSheet(v);              //     or a saved one once it is decoded
+    return !escapeEndsLoop(v);        // 24. Escape ends the loop unless the about screen returned
 }
 
 // A touch lands without hovering first. Its press (or release) waits one frame when it happened away

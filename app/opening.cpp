@@ -1,9 +1,9 @@
 // Opening a document: every feature's part of an opening, in its fixed order.
 #include "app/opening.h"
 
-#include "app/go_to_panel.h"
 #include <cstdio>
 
+#include "app/go_to_panel.h"
 #include "app/panels.h"
 #include "app/password_panel.h"
 #include "context/helpers.h"

@@ -152,8 +152,7 @@ void contentsPanelFrames() {
     h.open(pdf);
     Viewer& v = h.v();
     // The extracted text is taken in before, as by the time a reader looks for the contents.
-    for (const auto start = Clock::now();
-         v.text.textExtractionPending && millisecondsSince(start) < 60000;) {
+    for (const auto start = Clock::now(); v.text.textExtractionPending && millisecondsSince(start) < 60000;) {
         h.frames(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

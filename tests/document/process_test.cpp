@@ -13,8 +13,8 @@
 #include "document/tools.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
-#include "tests/support/polling.h"
 #include "tests/support/memory_scan.h"
+#include "tests/support/polling.h"
 
 namespace {
 

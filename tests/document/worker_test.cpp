@@ -13,8 +13,8 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "tests/support/harness.h"
-#include "tests/support/polling.h"
 #include "tests/support/pdf_maker.h"
+#include "tests/support/polling.h"
 
 namespace {
 

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/go_to_panel.h"
+#include "app/recent_list.h"
 #include "document/document.h"
 #include "document/tools.h"
 #include "media/display/display.h"
@@ -26,6 +28,7 @@
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 #include "tests/support/polling.h"
+#include "view/contents_panel.h"
 #include "view/sharp_layer.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -196,7 +199,7 @@ public:
 
     // Every panel and picture the run can create, made once before memory is first measured: the
     // hit list and the marked sheet, the thumbnail sheet shown, the text view, the information
-    // panel, a zoom and the about screen.
+    // panel, the contents, the recent documents and Go to page, a zoom and the about screen.
     void tour() {
         clickButton(allowed_[2]);  // Search
         h_.type("plot");
@@ -214,6 +217,16 @@ public:
         clickButton(allowed_[1]);  // Info
         run(3);
         clickButton(allowed_[1]);
+        Viewer& v = h_.v();
+        openContentsPanel(v);
+        run(3);
+        closeContentsPanel(v);
+        openRecentPanel(v);
+        run(3);
+        v.frame.recentPanelOpen = false;
+        openGoToPanel(v);
+        run(3);
+        closeGoToPanel(v);
         moveTo(width_ / 2, height_ / 2);
         holdAndDrag();
         doubleClick();

@@ -118,6 +118,5 @@ std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int
 // Every page has its JPEG, no page PNG is left and nothing runs in the background any more.
 bool conversionFinished(Viewer& v, int pages);
 
-
 // A fresh, empty temporary folder for a test, removed at exit of the test program.
 std::string makeTemporaryFolder(const std::string& prefix);

@@ -125,8 +125,7 @@ TEST_F(SharpLayer, AZoomOrAPageTurnBeforeItArrivesDropsItAndNoLayerShowsOverAnot
         EXPECT_TRUE(v().sharp.shown.empty());
     };
     const SharpRender first = zoomAndExpectRender(20.0f);  // three times the fit
-    EXPECT_EQ(media::isProgramRunning("pdftopng.exe"), 0)
-        << "the region renderer is taken for the converter";
+    EXPECT_EQ(media::isProgramRunning("pdftopng.exe"), 0) << "the region renderer is taken for the converter";
     const SharpRender second = zoomAndExpectRender(2.5f);
     expectDropped(first);
     harness->keyDown(media::scan::pageDown);

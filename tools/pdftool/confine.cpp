@@ -238,6 +238,9 @@ RunBounds runBounds(const std::string& programName, const std::vector<std::strin
     for (const std::string& argument : arguments)
         if (isRegularFile(argument)) bounds.readableFiles.push_back(argument);
     if (kind.writesFiles && !arguments.empty()) bounds.writableFolder = outputFolder(arguments.back());
+    // The information program writes no file but the outline it is given: "-outline <file> <document>".
+    if (!kind.writesFiles && arguments.size() == 3 && arguments[0] == "-outline")
+        bounds.writableFolder = outputFolder(arguments[1]);
     bounds.addressSpaceBytes = kind.addressSpace;
     bounds.cpuSeconds = kind.cpuSeconds;
     bounds.fileSizeBytes = kind.fileSize;
