@@ -68,7 +68,10 @@ bool reachPageWhenMade(Viewer& v) {
         return false;
     }
     if (!v.view.firstPageShown || v.conversion.workerRunning.load()) return false;
-    if (findPageImage(v, page).empty()) return false;
+    if (findPageImage(v, page).empty()) {
+        askForPage(v, page);  // page 1 is on screen: the kept page is converted next
+        return false;
+    }
     place.pageToReach = 0;
     return showJumpTarget(v, page);
 }

@@ -11,8 +11,9 @@ int choosePageToOpenAt(Viewer& v);
 // Opening, once the document shows: LastRead.txt names it and page from the next flip on; a document
 // being converted moves to page once that page is made, unless the reader has moved meanwhile.
 void beginKeepingPlace(Viewer& v, int page);
-// Asks for page to be shown as soon as its image is there (while the document is converted): the
-// conversion reaches it in its order, and reachPageWhenMade shows it through showJumpTarget.
+// Asks for page to be shown as soon as its image is there (while the document is converted): once
+// page 1 is on screen the conversion makes it next, and reachPageWhenMade shows it through
+// showJumpTarget.
 void moveToPageWhenMade(Viewer& v, int page);
 // Frame step: the page asked for is shown once its image is there. True when it was loaded.
 bool reachPageWhenMade(Viewer& v);
