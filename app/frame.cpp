@@ -80,6 +80,7 @@ bool runFrame(Viewer& v) {
     handleSearchHitPick(v);           // 19. release on a hit opens its page
     showPressedKey(v);                // 20. pressed-key highlight
     flipAndClear();                   // 21. show the frame, clear to black
+    startToolsAfterFirstPage(v);      //     text extractor and outline reader once page 1 shows
     prepareLaterSpriteGroup(v);       //     a group a frame: what the first frame did not need
     prefetchNeighbourPages(v);        //     the shown page's neighbours, decoded ahead
     keepPlaceWritten(v);              //     LastRead.txt follows the page, once a second

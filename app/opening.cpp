@@ -44,17 +44,25 @@ void resetFeatures(Viewer& v) {
     forgetJumps(v);
     resetContents(v, 0);
     frame.recentPanelOpen = false;
+    v.tools.waitingForFirstPage = false;
 }
 
 // A text file already in the cache is read by the text step of the frame after the one that shows
-// page 1: page 1 does not wait for it.
+// page 1: page 1 does not wait for it. A document being converted extracts its text once page 1 is
+// on screen (startToolsAfterFirstPage).
 void loadOrExtractText(Viewer& v) {
     if (extractedTextPresent(v)) {
         awaitExtractedText(v, media::frameCounts().frames + 1);
-    } else {
-        startTextExtractor(v);
-        awaitExtractedText(v, 0);
+        return;
     }
+    awaitExtractedText(v, 0);
+    if (v.document.documentIsCached) startTextExtractor(v);
+}
+
+void startBackgroundTools(Viewer& v) {
+    v.tools.waitingForFirstPage = false;
+    if (!extractedTextPresent(v)) startTextExtractor(v);
+    readMissingOutline(v);  // the contents
 }
 
 // A cached document shows page 1 at once; its saved sheet is decoded in the background and loaded by
@@ -136,7 +144,11 @@ void finishOpening(Viewer& v) {
     if (v.document.documentIsCached) showCachedDocument(v);  // that page and the saved sheet
     if (problem != OpenProblem::none) reportProblem(v, problem);
     beginKeepingPlace(v, firstPage);  // LastRead.txt; a converted document moves there once made
-    if (problem == OpenProblem::none) readMissingOutline(v);  // the contents, in the background
+    if (problem != OpenProblem::none) return;
+    if (v.document.documentIsCached)
+        readMissingOutline(v);  // the contents, in the background
+    else
+        v.tools.waitingForFirstPage = true;  // the text and the contents once page 1 shows
 }
 
 }  // namespace
@@ -161,6 +173,22 @@ void openDocumentPath(Viewer& v, const std::string& chosenPath) {
         return;
     }
     finishOpening(v);
+}
+
+namespace {
+
+// Page 1 until it shows, then a page asked for, while its converter is due or runs.
+bool readerWaitsOnConverter(const Viewer& v) {
+    const ConversionState& c = v.conversion;
+    const int page = v.view.firstPageShown ? v.view.awaitedPage : 1;
+    if (page == 0 || !c.conversionRunning) return false;
+    return !c.pageQueue.started(page) || (c.converterPage == page && c.converterProcess != 0);
+}
+
+}  // namespace
+
+void startToolsAfterFirstPage(Viewer& v) {
+    if (v.tools.waitingForFirstPage && !readerWaitsOnConverter(v)) startBackgroundTools(v);
 }
 
 bool submitPassword(Viewer& v) {

@@ -10,6 +10,9 @@ void openDocumentPath(Viewer& v, const std::string& chosenPath);
 // The password panel's Open or Return: false when the password is wrong (the panel asks again);
 // otherwise the opening goes on as for any other document, or says why it cannot.
 bool submitPassword(Viewer& v);
+// Frame step: the text extractor and the outline reader of a document being converted, once page 1
+// (or a page asked for since) is on screen or its converter has ended without it.
+void startToolsAfterFirstPage(Viewer& v);
 // The password panel's Cancel: the document stays closed and the message panel says why.
 void abandonLockedDocument(Viewer& v);
 // The cache's limit, at start: Pagewell.ini's [GLOBAL] CacheLimitMB, else 2 GB or a tenth of the

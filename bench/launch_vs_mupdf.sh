@@ -13,8 +13,8 @@
 # Usage: launch_vs_mupdf.sh <build dir> <corpus dir>
 set -uo pipefail
 
-build=${1:?usage: launch_vs_mupdf.sh <build dir> <corpus dir>}
-corpus=${2:?usage: launch_vs_mupdf.sh <build dir> <corpus dir>}
+build=$(cd "${1:?usage: launch_vs_mupdf.sh <build dir> <corpus dir>}" && pwd) || exit 1
+corpus=$(cd "${2:?usage: launch_vs_mupdf.sh <build dir> <corpus dir>}" && pwd) || exit 1
 program="$build/pagewell"
 
 skip() { echo "launch_vs_mupdf_skipped: 1  # $*"; exit 0; }

@@ -47,6 +47,14 @@ struct ToolState {
     // output waits until the opening takes it.
     std::string aheadDocument, aheadOutput;
     int aheadProcess = 0;
+    // Page 1's converter started ahead for that document, into its cache folder, at the resolution
+    // most pages get (aheadDpi): the opening takes it as page 1's start when that is the document's.
+    int aheadConverterProcess = 0;
+    float aheadDpi = 0.0f;
+    std::string aheadFolder;
+    // A document being converted starts its text extractor and outline reader once page 1 is on
+    // screen (or its converter has ended without it): page 1 has the processor to itself.
+    bool waitingForFirstPage = false;
     std::vector<std::string> startProblems;  // the opening's tools that could not be started, and why
     int startProblemSaid = 0;                // the message panel has been given the first
 };

@@ -15,6 +15,8 @@ public:
     int next() const;
     void markStarted(int page);
     bool started(int page) const;
+    // A page asked for has not been started yet.
+    bool askedPageWaiting() const { return startable(wanted_); }
     int startCount() const { return starts_; }
     int pageCount() const { return static_cast<int>(started_.size()) - 1; }
     bool allStarted() const { return starts_ >= pageCount(); }

@@ -45,14 +45,15 @@ void growProgressBar(Viewer& v) {
     }
 }
 
-void launchNextConverter(Viewer& v) {
+// The next page's converter starts, unless it runs already (page 1's, started ahead of the opening).
+void launchNextConverter(Viewer& v, int runningConverter = 0) {
     ConversionState& c = v.conversion;
     const int page = c.pageQueue.next();
     growProgressBar(v);
     if (page > 0) {
         c.pageQueue.markStarted(page);
         c.converterPage = page;
-        c.converterProcess = startPageConverter(v, page);
+        c.converterProcess = runningConverter != 0 ? runningConverter : startPageConverter(v, page);
         // One that could not start has ended as far as its page is concerned.
         if (c.converterProcess == 0) converterEnded(c, -1);
     }
@@ -103,11 +104,18 @@ void startConversion(Viewer& v) {
     c.pageQueue.reset(v.document.pageCount);
     c.converterEnds.clear();  // no worker runs: opening stopped it
     c.conversionRunning = true;
-    startUnlessAnotherRuns(v, media::elapsedMilliseconds());
+    const int firstPageAhead = c.pageQueue.next() == 1 ? takeFirstPageAhead(v) : 0;
+    if (firstPageAhead == 0) {
+        startUnlessAnotherRuns(v, media::elapsedMilliseconds());
+        return;
+    }
+    c.lastConversionCheck = media::elapsedMilliseconds();  // the opening's start: the gate follows
+    launchNextConverter(v, firstPageAhead);
 }
 
 // The next start comes before this frame notices an end: a converter seen ending starts its successor
 // in the next frame, once the frame that noticed it has shown the page it made, if that was waited on.
+// A page asked for meanwhile is waited on instead: it starts in the frame that noticed the end.
 void conversionTick(Viewer& v) {
     ConversionState& c = v.conversion;
     const std::int64_t now = media::elapsedMilliseconds();
@@ -117,6 +125,8 @@ void conversionTick(Viewer& v) {
     const bool gateOpen = c.millisecondsSinceCheck > checkIntervalMilliseconds;
     if (gateOpen && c.conversionRunning && c.converterProcess == 0) startUnlessAnotherRuns(v, now);
     noticeConverterEnd(c);
+    if (gateOpen && c.conversionRunning && c.converterProcess == 0 && c.pageQueue.askedPageWaiting())
+        startUnlessAnotherRuns(v, now);
     if (gateOpen && c.thumbnailGenerationActive && c.thumbnailThread == PageFileWorker::none) {
         startPageFileWorker(v);
     }

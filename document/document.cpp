@@ -146,16 +146,20 @@ Choice checkChosenDocument(const std::string& chosenPath) {
 }
 
 // A folder holding the information and page 1's JPEG is most likely a complete cache: the opening
-// tests it and runs no information program for it.
+// tests it and runs no information program for it. A new document's page 1 is converted beside the
+// information into its folder; a folder with information but incomplete is emptied by the opening,
+// and a locked document's converter could read nothing.
 void startInformationForNamedDocument(Viewer& v, const std::string& chosenPath) {
     const std::string path = media::absolutePath(media::trimmed(chosenPath));
     if (!choiceAccepted(path) || !beginsWithPdfSignature(path)) return;
     const std::string name = cacheFolderName(path, media::fileModificationTime(path));
     const std::string folder = v.layout.cacheRoot + name + "/";
-    if (media::filePresent(folder + "Information.ini") &&
-        media::filePresent(pageImageBase(folder, 1) + ".jpg"))
-        return;
+    const bool informed = media::filePresent(folder + "Information.ini");
+    if (informed && media::filePresent(pageImageBase(folder, 1) + ".jpg")) return;
     startInformationAhead(v, path, media::uniqueFileName(v.layout.cacheRoot + name + ".information"));
+    if (informed || media::fileSize(folder + lockedMarkerName) != -1) return;
+    media::createFolder(folder, false);
+    if (media::folderExists(folder)) startFirstPageAhead(v, path, folder);
 }
 
 Choice acceptChosenDocument(Viewer& v, const std::string& chosenPath) {

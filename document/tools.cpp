@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "context/helpers.h"
+#include "document/conversion.h"
+#include "document/information.h"
 #include "document/outline.h"
 #include "media/system/system.h"
 
@@ -190,8 +192,44 @@ void startInformationAhead(Viewer& v, const std::string& documentPath, const std
     tools.aheadOutput = outputFile;
 }
 
+void startFirstPageAhead(Viewer& v, const std::string& documentPath, const std::string& cacheFolder) {
+    constexpr float letterWidth = 612.0f, letterHeight = 792.0f;
+    ToolState& tools = v.tools;
+    tools.aheadDpi = computeRenderDpi(letterWidth, letterHeight, v.document.fallbackDpi);
+    tools.aheadFolder = cacheFolder;
+    media::RunOptions options;
+    options.workingFolder = tools.toolFolder;
+    tools.aheadConverterProcess = runTool(
+        v, tools.pdftopngPath, pageConverterArguments(1, tools.aheadDpi, documentPath, cacheFolder), options);
+    media::raiseProgramPriority(tools.aheadConverterProcess);
+}
+
+namespace {
+
+void stopFirstPageAhead(ToolState& tools) {
+    if (tools.aheadConverterProcess == 0) return;
+    if (!media::stopProgram(tools.aheadConverterProcess)) media::waitForProgram(tools.aheadConverterProcess);
+    tools.aheadConverterProcess = 0;
+    media::deleteFile(pageImageBase(tools.aheadFolder, 1) + ".png");
+}
+
+}  // namespace
+
+int takeFirstPageAhead(Viewer& v) {
+    ToolState& tools = v.tools;
+    const int process = tools.aheadConverterProcess;
+    const DocumentState& d = v.document;
+    if (tools.aheadFolder != d.documentCacheFolder || wholeDpi(tools.aheadDpi) != wholeDpi(d.renderDpi)) {
+        stopFirstPageAhead(tools);
+        return 0;
+    }
+    tools.aheadConverterProcess = 0;
+    return process;
+}
+
 void dropInformationAhead(Viewer& v) {
     ToolState& tools = v.tools;
+    stopFirstPageAhead(tools);
     if (tools.aheadProcess == 0) return;
     if (!media::stopProgram(tools.aheadProcess)) media::waitForProgram(tools.aheadProcess);
     media::deleteFile(tools.aheadOutput);
@@ -203,13 +241,14 @@ int testDocumentPassword(Viewer& v) {
     return runInformationInto(v, "/dev/null");
 }
 
+// The text is background work: it keeps the viewer's priority, so that it never takes the processor
+// from the page converter or from the frames that show what the reader waits on.
 void startTextExtractor(Viewer& v) {
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
     v.tools.textExtractorProcess =
         runTool(v, v.tools.pdftotextPath,
                 textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder), options);
-    media::raiseProgramPriority(v.tools.textExtractorProcess);
 }
 
 int startPageConverter(Viewer& v, int page) {

@@ -26,7 +26,14 @@ int runInformationProgram(Viewer& v);
 // Starts pdfinfo on documentPath without waiting, its standard output into outputFile: a run ahead of
 // the opening, which runInformationProgram takes for that document.
 void startInformationAhead(Viewer& v, const std::string& documentPath, const std::string& outputFile);
-// A run ahead that no opening took is stopped and its output deleted.
+// Starts page 1's converter for documentPath into cacheFolder without waiting, at the resolution of
+// a Letter or A4 page (every page taller than 600 points gets it): a run ahead of the opening.
+void startFirstPageAhead(Viewer& v, const std::string& documentPath, const std::string& cacheFolder);
+// The opening's page 1: the converter started ahead when it is for the open document at its
+// resolution, its process id (it may have ended already); otherwise 0, and a run ahead at another
+// resolution is stopped and its page deleted.
+int takeFirstPageAhead(Viewer& v);
+// Runs ahead that no opening took are stopped and their output deleted.
 void dropInformationAhead(Viewer& v);
 // Runs pdfinfo with the document's password and waits, its output dropped: its exit status as above.
 int testDocumentPassword(Viewer& v);

@@ -2,6 +2,7 @@
 // cut into the text view's display lines.
 #include "text/text_store.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -81,8 +82,10 @@ void normaliseAndCount(TextState& text) {
     }
 }
 
+// Lines for every page the counter shows: a one-page document's page count is 0 once its page is
+// finished, and its text may come after that.
 void buildTextLines(Viewer& v) {
-    const int pageCount = v.document.pageCount > 0 ? v.document.pageCount : 0;
+    const int pageCount = std::max({v.document.pageCount, v.document.pageCountShown, 0});
     const int lastLine = v.layout.textViewLastLine > 0 ? v.layout.textViewLastLine : 0;
     auto& lines = v.text.textLines;
     lines.assign(static_cast<std::size_t>(pageCount) + 1,

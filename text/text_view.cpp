@@ -64,8 +64,9 @@ void drawNoTextNotice(int width, int height) {
 
 }  // namespace
 
+// A one-page document's page count is 0 once its page is finished: its shown page still has text.
 void showTextView(Viewer& v) {
-    if (v.document.pageCount <= 0) return;
+    if (v.document.pageCount <= 0 && !v.view.firstPageShown) return;
     if (v.view.currentPage == 0) v.view.currentPage = 1;
     if (!media::beginDrawing(sprite::textView)) return;
     const int width = media::spriteOwnWidth(sprite::textView);

@@ -6,6 +6,7 @@
 #include "document/conversion.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
+#include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "tests/e2e/e2e_fixture.h"
 
@@ -23,6 +24,7 @@ struct PageAtOnce : E2eTest {
 
 TEST_F(PageAtOnce, PageOneShowsBeforePageTwosConverterStarts) {
     harness.open(numberedPdf(5, "five.pdf"));
+    EXPECT_EQ(v().tools.textExtractorProcess, 0) << "the text waits until page 1 is on screen";
     int startsWhenShown = 0;
     ASSERT_TRUE(within60s([&] {
         startsWhenShown = v().conversion.pageQueue.startCount();
@@ -37,7 +39,13 @@ TEST_F(PageAtOnce, EndPressedAtOnceShowsTheLastPageBeforePageTwoHundredExists) {
     harness.open(numberedPdf(400, "four hundred.pdf"));
     harness.pressKeys({media::scan::end});
     EXPECT_TRUE(v().view.pageNotReady) << "the notice stands until the page is there";
-    ASSERT_TRUE(waitForPage(400));
+    bool textBeforePage = false;
+    ASSERT_TRUE(within60s([&] {
+        const bool shown = v().view.currentPage == 400 && !v().view.pageNotReady;
+        textBeforePage = textBeforePage || (!shown && v().tools.textExtractorProcess != 0);
+        return shown;
+    }));
+    EXPECT_FALSE(textBeforePage) << "the text extractor waits while the reader waits on a page";
     EXPECT_FALSE(pageMade(200));
     EXPECT_TRUE(v().conversion.conversionRunning);
     // Its neighbour is started next (in the frame after the one that showed it), then the order goes
@@ -67,3 +75,31 @@ TEST_F(PageAtOnce, ASearchHitOnAPageNotMadeYetShowsIt) {
     ASSERT_TRUE(waitForPage(350));
     EXPECT_FALSE(pageMade(300));
 }
+
+// A document named at start has page 1 converted beside the start, at the resolution of A4 and Letter
+// pages: the opening takes that run as page 1's start, or for pages that call for another resolution
+// stops it and makes page 1 at theirs.
+struct NamedAtStart : ::testing::TestWithParam<std::pair<double, int>> {};
+
+TEST_P(NamedAtStart, PageOneMadeAheadIsTakenOnlyAtTheDocumentsResolution) {
+    const auto [heightPoints, dotsPerInch] = GetParam();
+    HardTimeLimit limit{60};
+    TestPage page;
+    page.heightPoints = heightPoints;
+    page.lines = {"Named at start"};
+    HarnessOptions options = realClockOptions();
+    options.documentAtStart = makeTemporaryFolder("named-at-start") + "named.pdf";
+    ASSERT_TRUE(makeTestPdf(options.documentAtStart, {page, page}));
+    Harness harness(options);
+    Viewer& v = harness.v();
+    EXPECT_EQ(v.conversion.pageQueue.startCount(), 1);
+    EXPECT_EQ(v.conversion.converterPage, 1);
+    ASSERT_TRUE(harness.runUntil([&] { return v.view.firstPageShown; }, 10000000, 5, 30.0));
+    media::Picture picture;
+    ASSERT_TRUE(media::decodeImageFile(findPageImage(v, 1), picture));
+    EXPECT_NEAR(picture.width, 595.276 * dotsPerInch / 72, 1.0);
+    ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v, 2); }, 10000000, 5, 30.0));
+}
+
+INSTANTIATE_TEST_SUITE_P(PageSizes, NamedAtStart,
+                         ::testing::Values(std::pair{841.89, 120}, std::pair{500.0, 190}));
