@@ -1,5 +1,6 @@
 // Sound: tracker-module tunes decoded by libmodplug and pulled by an SDL audio device.
 #include <SDL.h>
+#include <dlfcn.h>
 #include <libmodplug/modplug.h>
 
 #include <algorithm>
@@ -98,12 +99,28 @@ Tune* findTune(int number) {
     return found == sound().tunes.end() || !found->second.file ? nullptr : &found->second;
 }
 
+void dropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// On a machine without a sound card ALSA's library prints eight lines of its configuration's errors
+// when SDL tries it. Going without sound is no error here (the about screen then names no music), so
+// the library is asked to keep its messages: its handler is set through the library already loaded
+// with SDL, or loaded here, so that no build depends on it.
+void quietAlsa() {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    void* library = ::dlopen("libasound.so.2", RTLD_LAZY);
+    if (library == nullptr) return;
+    if (auto set = reinterpret_cast<SetHandler>(::dlsym(library, "snd_lib_error_set_handler")))
+        set(dropAlsaMessage);
+}
+
 }  // namespace
 
 bool startSound() {
     std::lock_guard lock(sound().deviceMutex);
     if (sound().device && SDL_WasInit(SDL_INIT_AUDIO)) return true;
     sound().device = 0;  // SDL_Quit, when the display stopped, has closed it
+    quietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec wanted{};
     wanted.freq = sampleRate;

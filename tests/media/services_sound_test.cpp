@@ -78,4 +78,19 @@ TEST(Tunes, PlayStopAndRewindWithOrWithoutADevice) {
     EXPECT_FALSE(media::tunePlaying(2));
 }
 
+// Without a sound card ALSA's library would print its configuration's errors on every start: the
+// viewer goes on without sound, silently. (On a machine with a card the device simply opens.)
+TEST(Tunes, NoSoundCardPrintsNothing) {
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string before = driver != nullptr ? driver : "";
+    ::setenv("SDL_AUDIODRIVER", "alsa", 1);
+    media::stopSound();
+    testing::internal::CaptureStderr();
+    media::startSound();
+    const std::string said = testing::internal::GetCapturedStderr();
+    media::stopSound();
+    before.empty() ? ::unsetenv("SDL_AUDIODRIVER") : ::setenv("SDL_AUDIODRIVER", before.c_str(), 1);
+    EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
+}
+
 }  // namespace
