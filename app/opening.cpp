@@ -15,6 +15,7 @@
 #include "keyboard/keyboard.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
+#include "media/text/text.h"
 #include "text/search.h"
 #include "text/text_store.h"
 #include "view/contents_panel.h"
@@ -116,7 +117,8 @@ void refuseUnprivateCache(Viewer& v) {
     std::fprintf(stderr,
                  "pagewell: %s is locked by a password, and its cache folder %s cannot be made private or "
                  "marked as locked: it is not opened\n",
-                 v.document.documentPath.c_str(), v.document.documentCacheFolder.c_str());
+                 media::forTerminal(v.document.documentPath).c_str(),
+                 media::forTerminal(v.document.documentCacheFolder).c_str());
     showMessagePanel(v, "This locked document is not opened: its cache folder cannot be kept private.");
 }
 
@@ -234,6 +236,6 @@ void sayWhenCacheDiskFull(Viewer& v) {
     d.cacheDiskFullSaid = true;
     std::fprintf(stderr,
                  "pagewell: the disk holding %s is full: pages that cannot be written are not shown\n",
-                 d.documentCacheFolder.c_str());
+                 media::forTerminal(d.documentCacheFolder).c_str());
     showMessagePanel(v, "The disk is full: pages that cannot be written to the cache are not shown.");
 }

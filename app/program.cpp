@@ -17,6 +17,7 @@
 #include "media/display/display.h"
 #include "media/media.h"
 #include "media/system/system.h"
+#include "media/text/text.h"
 #include "view/kept_page.h"
 #include "view/page_view.h"
 #include "view/sharp_layer.h"
@@ -103,9 +104,10 @@ void printUsage() {
 // Why a later start does not hand the named document over, as an opening would refuse it.
 void sayWhyNotHanded(const std::string& document, Choice choice) {
     if (choice == Choice::notPdf)
-        std::fprintf(stderr, "pagewell: %s is not a PDF document\n", document.c_str());
+        std::fprintf(stderr, "pagewell: %s is not a PDF document\n", media::forTerminal(document).c_str());
     else
-        std::fprintf(stderr, "pagewell: cannot read %s (missing, empty or not readable)\n", document.c_str());
+        std::fprintf(stderr, "pagewell: cannot read %s (missing, empty or not readable)\n",
+                     media::forTerminal(document).c_str());
 }
 
 // Another viewer for this user and display takes the document (and the page asked for) and comes to
@@ -133,7 +135,7 @@ void openNamedDocument(Viewer& v, const std::string& document) {
     std::string path = media::absolutePath(document);
     if (media::fileSize(path) <= 0 || !media::canOpenForReading(path)) {
         v.place.requestedPage = 0;
-        std::fprintf(stderr, "pagewell: cannot read %s\n", document.c_str());
+        std::fprintf(stderr, "pagewell: cannot read %s\n", media::forTerminal(document).c_str());
         showMessagePanel(v, "Cannot read " + document);
         return;
     }

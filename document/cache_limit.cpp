@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
 
@@ -104,6 +105,6 @@ void keepCacheWithinLimit(Viewer& v) {
     for (const std::string& folder : foldersToRemove(cacheFolders(v), v.document.cacheLimitBytes, coming)) {
         if (media::removeFolderTree(folder))
             std::fprintf(stderr, "pagewell: the cache is full: removed %s, the document opened longest ago\n",
-                         folder.c_str());
+                         media::forTerminal(folder).c_str());
     }
 }

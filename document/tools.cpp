@@ -13,6 +13,7 @@
 #include "document/information.h"
 #include "document/outline.h"
 #include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ void noteUnstarted(ToolState& tools, const std::string& program, const std::stri
     if (std::find(tools.startProblems.begin(), tools.startProblems.end(), problem) !=
         tools.startProblems.end())
         return;
-    std::fprintf(stderr, "pagewell: %s (%s)\n", problem.c_str(), program.c_str());
+    std::fprintf(stderr, "pagewell: %s (%s)\n", problem.c_str(), media::forTerminal(program).c_str());
     tools.startProblems.push_back(problem);
 }
 

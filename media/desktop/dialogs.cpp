@@ -20,6 +20,7 @@
 #include "media/desktop/desktop_internal.h"
 #include "media/display/display_internal.h"
 #include "media/system/system.h"
+#include "media/text/text.h"
 
 namespace media {
 
@@ -293,7 +294,7 @@ void stopDialogs() {
 }  // namespace detail
 
 void messageBox(const std::string& title, const std::string& text) {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    std::fprintf(stderr, "%s: %s\n", forTerminal(title).c_str(), forTerminal(text).c_str());
     // A video driver without a screen (the tests' dummy): a box shown some other way would wait for ever.
     // Without any video driver the display could not be opened: a box there would wait unseen, or
     // stand on a display the viewer itself could not reach; the message on standard error is all.

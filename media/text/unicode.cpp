@@ -121,6 +121,22 @@ std::string repairToUtf8(const std::string& bytes) {
     return repaired;
 }
 
+std::string forTerminal(std::string_view text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t offset = 0; offset < text.size();) {
+        const Utf8Character character = decodeUtf8(text, offset);
+        const char32_t code = character.codePoint;
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+        if (character.valid && !control)
+            shown.append(text.substr(offset, character.length));
+        else
+            shown += '?';
+        offset += character.length;
+    }
+    return shown;
+}
+
 // Damaged input is repaired first, because utf8proc refuses to map invalid UTF-8.
 std::string caseFold(const std::string& utf8) {
     std::string valid = repairToUtf8(utf8);

@@ -61,6 +61,17 @@ TEST(Characters, InvalidUtf8IsRecognisedAndRepairedAsWindows1252) {
 
 // The one decoder: every valid form at its edges is one character; every other byte is a character
 // of its own, U+FFFD, so that a walk over damaged text advances a byte and keeps what follows.
+// A file's name on the terminal: escape sequences, cursor moves and C1 controls are shown as "?".
+TEST(Characters, NamesForTheTerminalCarryNoControlCharacters) {
+    EXPECT_EQ(media::forTerminal("Été 日本.pdf"), "Été 日本.pdf");
+    EXPECT_EQ(media::forTerminal("a\x1b]0;title\x07"
+                                 "b\r\n.pdf"),
+              "a?]0;title?b??.pdf");
+    EXPECT_EQ(media::forTerminal("\x7f\xc2\x9b"
+                                 "2J \xff\xc3"),
+              "??2J ??");
+}
+
 TEST(Characters, DecoderTakesShortestFormsOnlyAndABadByteAlone) {
     struct Case {
         std::string bytes;
