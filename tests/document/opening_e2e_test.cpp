@@ -26,14 +26,8 @@ bool noPagePng(const std::string& folder) {
     return true;
 }
 
-HarnessOptions withRealClock() {
-    HarnessOptions options;
-    options.realClock = true;
-    return options;
-}
-
 struct OpeningTest : ::testing::Test {
-    Harness harness{withRealClock()};
+    Harness harness{{.realClock = true}};
     std::string documents = makeTemporaryFolder("documents");
 
     Viewer& v() { return harness.v(); }

@@ -12,9 +12,7 @@
 #include "tests/support/pdf_maker.h"
 
 inline HarnessOptions realClockOptions() {
-    HarnessOptions options;
-    options.realClock = true;
-    return options;
+    return {.realClock = true};
 }
 
 struct E2eTest : ::testing::Test {

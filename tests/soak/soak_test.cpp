@@ -588,9 +588,7 @@ void requestSearch(Harness& h) {
 // over; one conversion is stopped half-way by opening the document again. Under ThreadSanitizer: no
 // report.
 TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
-    HarnessOptions options;
-    options.realClock = true;
-    Harness h(options);
+    Harness h({.realClock = true});
     ASSERT_TRUE(h.started());
     const std::string pdf = makeTemporaryFolder("soak-threads") + "numbered.pdf";
     ASSERT_TRUE(makeNumberedPdf(pdf, 60));

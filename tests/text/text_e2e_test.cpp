@@ -21,14 +21,8 @@
 
 namespace {
 
-HarnessOptions realClock() {
-    HarnessOptions options;
-    options.realClock = true;
-    return options;
-}
-
 struct RealDocument {
-    Harness h{realClock()};
+    Harness h{{.realClock = true}};
     Viewer& v = h.v();
 
     bool openAndWaitForText(const std::string& pdf) {

@@ -10,12 +10,6 @@
 
 namespace {
 
-HarnessOptions realTime() {
-    HarnessOptions options;
-    options.realClock = true;
-    return options;
-}
-
 void pickPage(Harness& h, int page) {
     const ThumbnailCell& cell = h.v().sheet.thumbnailCells.at(page - 1);
     h.frames(1);  // a pointer placed by the opening arrives as motion in the next frame
@@ -28,7 +22,7 @@ void pickPage(Harness& h, int page) {
 }
 
 TEST(SheetEndToEnd, TenPageDocumentGivesTheWorkedGridAndReopensFromTheTrailer) {
-    Harness h(realTime());
+    Harness h({.realClock = true});
     ASSERT_TRUE(h.started());
     std::string pdf = makeTemporaryFolder("view-e2e") + "ten.pdf";
     ASSERT_TRUE(makeNumberedPdf(pdf, 10));
