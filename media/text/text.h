@@ -67,8 +67,9 @@ std::string repairToUtf8(const std::string& bytes);
 std::string caseFold(const std::string& utf8);
 // Upper-cases ASCII letters only.
 std::string asciiUpper(std::string text);
-// Text for a terminal: each control character (C0, DEL, C1) and each byte that starts no valid UTF-8
-// sequence becomes "?", so that a file's name can neither move the cursor nor send escape sequences.
+// Text for a terminal: each control character (C0 but line feed and tab, DEL, C1) and each byte that
+// starts no valid UTF-8 sequence becomes "?", so that a file's name can neither move the cursor nor
+// send escape sequences.
 std::string forTerminal(std::string_view text);
 // The text without the blanks (spaces unless told) at either end.
 std::string trimmed(std::string_view text, std::string_view blanks = " ");

@@ -127,7 +127,7 @@ std::string forTerminal(std::string_view text) {
     for (std::size_t offset = 0; offset < text.size();) {
         const Utf8Character character = decodeUtf8(text, offset);
         const char32_t code = character.codePoint;
-        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+        const bool control = (code < 0x20 && code != '\n' && code != '\t') || (code >= 0x7F && code <= 0x9F);
         if (character.valid && !control)
             shown.append(text.substr(offset, character.length));
         else

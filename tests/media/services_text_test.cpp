@@ -66,7 +66,7 @@ TEST(Characters, NamesForTheTerminalCarryNoControlCharacters) {
     EXPECT_EQ(media::forTerminal("Été 日本.pdf"), "Été 日本.pdf");
     EXPECT_EQ(media::forTerminal("a\x1b]0;title\x07"
                                  "b\r\n.pdf"),
-              "a?]0;title?b??.pdf");
+              "a?]0;title?b?\n.pdf");
     EXPECT_EQ(media::forTerminal("\x7f\xc2\x9b"
                                  "2J \xff\xc3"),
               "??2J ??");
