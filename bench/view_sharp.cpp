@@ -104,6 +104,7 @@ void settleToLayer(const std::string& pdf) {
     HarnessOptions options;
     options.realClock = true;
     Harness h(options);
+    media::captureFrames(false);  // the harness keeps a copy of every frame for tests; a viewer does not
     if (!openConverted(h, pdf)) return report("sharp_settle_open_failed", 1);
     Viewer& v = h.v();
     const std::string scratch = makeTemporaryFolder("bench-sharp-alone") + "alone.pam";
