@@ -2,12 +2,14 @@
 # $build. x_work <name> makes a work folder $work and a runtime folder of the script's own and clears
 # the environment of SDL variables and the file chooser, as users start the program; at exit the
 # viewer ($viewer_pid, stop_viewer), the X server and the work folder go, after the script's
-# cleanup_also when it defines one. start_x [WxH] [Xvfb options] starts an Xvfb server of the script's
+# cleanup_also when it defines one. A session bus of the script's own stands in for the desktop's when
+# none is named (see start_session_bus). start_x [WxH] [Xvfb options] starts an Xvfb server of the script's
 # own (1080x1920 by default) and sets $DISPLAY; stop_x ends it. x_session <name> [WxH] does both after
 # checking the tools and the built program. until_true waits for a condition, wait_for_window for the
 # program's window; bright_on_screen counts bright pixels on it; fail says why, with the end of
 # $viewer_log (scripts may define their own fail after sourcing).
 xvfb_pid=""
+bus_pid=""
 viewer_pid=""
 viewer_log=/dev/null
 
@@ -25,6 +27,7 @@ x_session_cleanup() {
   stop_viewer
   declare -F cleanup_also >/dev/null && cleanup_also
   stop_x
+  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null && wait "$bus_pid" 2>/dev/null
   rm -rf "$work"
 }
 
@@ -41,7 +44,22 @@ x_work() {
   export XDG_RUNTIME_DIR="$work/runtime"
   mkdir -m 700 "$XDG_RUNTIME_DIR"  # the viewer's socket, apart from any viewer of the desktop
   unset PAGEWELL_FILE_DIALOG SDL_VIDEODRIVER SDL_AUDIODRIVER SDL_RENDER_DRIVER SDL_FRAMEBUFFER_ACCELERATION
+  start_session_bus
 }
+
+# Every desktop session has a session bus, and SDL's video start talks to it (input methods, the screen
+# saver). Where none is named, as on a build machine, libdbus forks the viewer in the middle of its
+# start to launch one; with the start's other threads running, the sanitizers' allocator can deadlock
+# in that child, and the window never comes.
+start_session_bus() {
+  [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && return 0
+  command -v dbus-daemon >/dev/null || return 0
+  dbus-daemon --session --nofork --print-address=3 3>"$work/bus.address" 2>/dev/null &
+  bus_pid=$!
+  until_true 30 "the session bus's address" bus_named
+  export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus.address")
+}
+bus_named() { [ -s "$work/bus.address" ]; }
 
 # until_true <seconds> <what> <command...>: runs the command again and again until it succeeds; fails,
 # saying what was not seen, once the viewer ($viewer_pid, when set) has ended or the seconds have
