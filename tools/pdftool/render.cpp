@@ -39,25 +39,36 @@ bool parseInteger(const std::string& text, int& value) {
     return true;
 }
 
-bool parseResolution(const std::string& text, double& value) {
+bool parseResolution(const std::string& text, double& value, double maximum) {
     if (text.empty()) return false;
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value) && value > 0 && value <= kMaximumDotsPerInch;
+    return *end == '\0' && std::isfinite(value) && value > 0 && value <= maximum;
 }
 
-bool parseOption(const std::vector<std::string>& arguments, std::size_t& i, RenderRequest& request) {
-    const std::string& option = arguments[i];
-    if (option == "-q") {
-        request.quiet = true;
+// The option at arguments[i]: -q sets quiet; any other takes the next argument, which parseValue reads.
+// False for an unknown option, a missing value or one parseValue refuses.
+template <typename ParseValue>
+bool parseOptionWith(const std::vector<std::string>& arguments, std::size_t& i, bool& quiet,
+                     ParseValue parseValue) {
+    if (arguments[i] == "-q") {
+        quiet = true;
         return true;
     }
     if (i + 1 >= arguments.size()) return false;
-    const std::string& value = arguments[++i];
-    if (option == "-f") return parseInteger(value, request.firstPage);
-    if (option == "-l") return parseInteger(value, request.lastPage);
-    if (option == "-r") return parseResolution(value, request.dotsPerInch);
-    return false;
+    const std::string& option = arguments[i];
+    return parseValue(option, arguments[++i]);
+}
+
+bool parseOption(const std::vector<std::string>& arguments, std::size_t& i, RenderRequest& request) {
+    return parseOptionWith(arguments, i, request.quiet,
+                           [&](const std::string& option, const std::string& value) {
+                               if (option == "-f") return parseInteger(value, request.firstPage);
+                               if (option == "-l") return parseInteger(value, request.lastPage);
+                               if (option == "-r")
+                                   return parseResolution(value, request.dotsPerInch, kMaximumDotsPerInch);
+                               return false;
+                           });
 }
 
 bool parseRenderArguments(const std::vector<std::string>& arguments, RenderRequest& request) {
@@ -229,22 +240,13 @@ bool parseClip(const std::string& text, double (&clip)[4]) {
 }
 
 bool parseRegionOption(const std::vector<std::string>& arguments, std::size_t& i, RegionRequest& request) {
-    const std::string& option = arguments[i];
-    if (option == "-q") {
-        request.quiet = true;
-        return true;
-    }
-    if (i + 1 >= arguments.size()) return false;
-    const std::string& value = arguments[++i];
-    if (option == "-f") return parseInteger(value, request.page);
-    if (option == "-r") {
-        char* end = nullptr;
-        request.dotsPerInch = std::strtod(value.c_str(), &end);
-        return !value.empty() && *end == '\0' && std::isfinite(request.dotsPerInch) &&
-               request.dotsPerInch > 0 && request.dotsPerInch <= kMaximumRegionDotsPerInch;
-    }
-    if (option == "-c") return request.clipGiven = parseClip(value, request.clip);
-    return false;
+    return parseOptionWith(
+        arguments, i, request.quiet, [&](const std::string& option, const std::string& value) {
+            if (option == "-f") return parseInteger(value, request.page);
+            if (option == "-r") return parseResolution(value, request.dotsPerInch, kMaximumRegionDotsPerInch);
+            if (option == "-c") return request.clipGiven = parseClip(value, request.clip);
+            return false;
+        });
 }
 
 bool parseRegionArguments(const std::vector<std::string>& arguments, RegionRequest& request) {
