@@ -15,12 +15,8 @@ namespace {
 
 // Bytes as upper-case hexadecimal digits, as a PDF hex string holds them.
 std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
-    for (unsigned char byte : bytes) {
-        out += digits[byte >> 4];
-        out += digits[byte & 15];
-    }
+    for (unsigned char byte : bytes) out += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
     return out;
 }
 
@@ -132,10 +128,6 @@ std::string fontBombPdf(std::uint64_t fontBytes) {
                             "/FontDescriptor 6 0 R >>",
                     .extra = {descriptor, inflatingStream("", std::string("\x00\x01\x00\x00", 4),
                                                           std::string(1, '\0'), fontBytes)}});
-}
-
-std::string pagePdf(const std::string& mediaBox, const std::string& extraPageEntries) {
-    return onePage({.pageEntries = "/MediaBox " + mediaBox + " " + extraPageEntries});
 }
 
 std::string claimedPageCountPdf(std::int64_t count) {
