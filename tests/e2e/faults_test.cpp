@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 
 #include "app/app.h"
@@ -95,11 +93,6 @@ struct InstalledViewer {
         media::stopDisplay();
         media::overrideDesktopSize(0, 0);
         media::resetInput();
-    }
-    bool runUntil(const std::function<bool()>& done, double seconds) {
-        bool running = true;
-        return eventually([&] { return !running || done(); }, seconds, [&] { running = runFrame(v); }) &&
-               running;
     }
 };
 
@@ -223,11 +216,10 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     TestMount mount(v().layout.cacheRoot, "2m");
     ASSERT_TRUE(mount.mounted());
     std::vector<TestPage> pages(24);
-    for (std::size_t i = 0; i < pages.size(); ++i) {
+    for (std::size_t i = 0; i < pages.size(); ++i)
         for (int line = 0; line < 45; ++line)
             pages[i].lines.push_back("Page " + std::to_string(i + 1) + " line " + std::to_string(line) +
                                      " with enough words to give the JPEG some weight, and more");
-    }
     const std::string path = documents + "too big.pdf";
     ASSERT_TRUE(makeTestPdf(path, pages));
     harness.open(path);
@@ -313,7 +305,10 @@ TEST(InstalledProgramTest, ReadOnlyProgramFolderKeepsItsCachesInTheUserCacheFold
         openDocumentPath(installed.v, path);
         EXPECT_EQ(installed.v.document.pageCount, 2);
         EXPECT_EQ(installed.v.document.documentCacheFolder.rfind(xdg + "pagewell/", 0), 0u);
-        EXPECT_TRUE(installed.runUntil([&] { return conversionFinished(installed.v, 2); }, 60.0));
+        bool running = true;
+        EXPECT_TRUE(eventually([&] { return !running || conversionFinished(installed.v, 2); }, 60.0,
+                               [&] { running = runFrame(installed.v); }) &&
+                    running);
     }
     {
         Environment xdgVariable("XDG_CACHE_HOME", nullptr);

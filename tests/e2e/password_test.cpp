@@ -59,36 +59,11 @@ Spot find(Harness& h, media::Colour colour, int top = 0, int bottom = 400) {
     return spot;
 }
 
-// The command lines of the tool programs running now, as any user of the machine can read them.
-void collectToolCommandLines(std::vector<std::string>& seen) {
-    static const std::set<std::string> tools = {"pdfinfo.exe\n", "pdftotext.exe\n", "pdftopng.exe\n",
-                                                "pdfregion.exe\n"};
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/proc", error)) {
-        const std::string pid = entry.path().filename().string();
-        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (tools.count(readFile("/proc/" + pid + "/comm")) == 0) continue;
-        std::string line = readFile("/proc/" + pid + "/cmdline");
-        std::replace(line.begin(), line.end(), '\0', ' ');
-        if (!line.empty()) seen.push_back(line);
-    }
-}
-
-// Watches the tools' command lines from a thread of its own while frames run: a tool working on a
-// small page lives for less than a frame or two.
+// Watches the command lines of the tool programs, as any user of the machine can read them, from a
+// thread of its own while frames run: a tool working on a small page lives for less than a frame or two.
 class CommandLineWatch {
 public:
-    CommandLineWatch() {
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                collectToolCommandLines(lines_);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        });
-    }
     ~CommandLineWatch() { stop(); }
-    CommandLineWatch(const CommandLineWatch&) = delete;
-    CommandLineWatch& operator=(const CommandLineWatch&) = delete;
     const std::vector<std::string>& stop() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
@@ -96,9 +71,25 @@ public:
     }
 
 private:
+    void collect() {
+        static const std::set<std::string> tools = {"pdfinfo.exe\n", "pdftotext.exe\n", "pdftopng.exe\n",
+                                                    "pdfregion.exe\n"};
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator("/proc", error)) {
+            const std::string pid = entry.path().filename().string();
+            if (pid.find_first_not_of("0123456789") != std::string::npos ||
+                tools.count(readFile("/proc/" + pid + "/comm")) == 0)
+                continue;
+            std::string line = readFile("/proc/" + pid + "/cmdline");
+            std::replace(line.begin(), line.end(), '\0', ' ');
+            if (!line.empty()) lines_.push_back(line);
+        }
+    }
     std::atomic<bool> stop_{false};
     std::vector<std::string> lines_;
-    std::thread thread_;
+    std::thread thread_{[this] {
+        for (; !stop_; std::this_thread::sleep_for(std::chrono::milliseconds(1))) collect();
+    }};
 };
 
 // Every file under the folder (links not followed), searched for the password's bytes.
