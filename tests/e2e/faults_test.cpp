@@ -242,7 +242,6 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     EXPECT_TRUE(harness.runUntil([&] { return v().frame.messagePanelText.starts_with("The disk is full"); },
                                  100000, 5, 10.0))
         << v().frame.messagePanelText;
-    // The next opening does not take the folder as complete.
     harness.open(path);
     EXPECT_FALSE(v().document.documentIsCached);
 }

@@ -56,7 +56,6 @@ TEST_F(LargeDocumentTest, FiveThousandPagesOpenAtOnceAndStopCleanlyForTheNextDoc
     harness.frames(2);
     EXPECT_GT(media::spriteWidth(sprite::progressBar), 0);
     EXPECT_LT(media::spriteWidth(sprite::progressBar), v().layout.screenWidth / 50);
-    // Page 2 is there to turn to, page 4000 is not.
     EXPECT_FALSE(pageImageFile(v(), 2).empty());
     EXPECT_TRUE(pageImageFile(v(), 4000).empty());
 
