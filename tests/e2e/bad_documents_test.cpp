@@ -108,10 +108,8 @@ TEST_F(BadDocumentTest, EmptyFileAndTextFileLeaveTheOpenDocumentAlone) {
     expectOnePageShown(*this, "word1");
     const std::string folder = v().document.documentCacheFolder;
     const auto cachesBefore = filesIn(v().layout.cacheRoot);
-    const std::string empty = writtenPdf("empty.pdf", "");
-    const std::string text = writtenPdf("notes.pdf", "Shopping list\nmilk\n");
-    harness.open(empty);
-    harness.open(text);
+    harness.open(writtenPdf("empty.pdf", ""));
+    harness.open(writtenPdf("notes.pdf", "Shopping list\nmilk\n"));
     harness.frames(20);
     EXPECT_EQ(v().document.documentPath, real);
     EXPECT_EQ(v().document.documentCacheFolder, folder);
@@ -123,8 +121,7 @@ TEST_F(BadDocumentTest, EmptyFileAndTextFileLeaveTheOpenDocumentAlone) {
 // Rendered at 120 dots per inch a 200-inch page would be 24,000 pixels a side: the converter scales
 // it down, the viewer shows it and writes its JPEG.
 TEST_F(BadDocumentTest, HugePageIsConvertedAndShown) {
-    const std::string path = writtenPdf("huge page.pdf", onePagePdf("[0 0 14400 14400]"));
-    harness.open(path);
+    harness.open(writtenPdf("huge page.pdf", onePagePdf("[0 0 14400 14400]")));
     EXPECT_EQ(v().document.pageWidthText, "14400");
     expectOnePageShown(*this, "Hello");
     EXPECT_GT(media::spriteWidth(sprite::page), 0);
@@ -132,8 +129,7 @@ TEST_F(BadDocumentTest, HugePageIsConvertedAndShown) {
 }
 
 TEST_F(BadDocumentTest, OnePointPageIsConvertedAndShown) {
-    const std::string path = writtenPdf("tiny page.pdf", onePagePdf("[0 0 1 1]"));
-    harness.open(path);
+    harness.open(writtenPdf("tiny page.pdf", onePagePdf("[0 0 1 1]")));
     EXPECT_EQ(v().document.renderDpi, 600.0f);
     ASSERT_TRUE(within(30.0, [&] { return v().view.firstPageShown; }));
     EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));

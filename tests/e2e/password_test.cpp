@@ -117,16 +117,12 @@ void expectPrivateCache(const std::string& folder) {
     for (const std::string& name : filesIn(folder)) EXPECT_EQ(modeOf(folder + name), 0600) << name;
 }
 
-struct LockedDocumentTest : E2eTest, ::testing::WithParamInterface<PdfLock> {
-    std::string lockedDocument(int pages) {
-        return lockedPdf("locked.pdf", GetParam(), password, "", pages, "Vault");
-    }
-};
+struct LockedDocumentTest : E2eTest, ::testing::WithParamInterface<PdfLock> {};
 
 }  // namespace
 
 TEST_P(LockedDocumentTest, OpensWithItsPasswordOnlyAsAnyOtherAndKeepsItsCachePrivate) {
-    const std::string path = lockedDocument(3);
+    const std::string path = lockedPdf("locked.pdf", GetParam(), password, "", 3, "Vault");
     harness.open(path);
     expectWaitingForPassword(v());
     const std::string folder = v().document.documentCacheFolder;
@@ -166,7 +162,7 @@ TEST_P(LockedDocumentTest, OpensWithItsPasswordOnlyAsAnyOtherAndKeepsItsCachePri
 
 // The cache holds the pages, yet opening the document again asks for its password again.
 TEST_P(LockedDocumentTest, OpeningItAgainFromItsCacheAsksAgain) {
-    const std::string path = lockedDocument(2);
+    const std::string path = lockedPdf("locked.pdf", GetParam(), password, "", 2, "Vault");
     harness.open(path);
     typeAndReturn(password);
     ASSERT_TRUE(convert(2));
