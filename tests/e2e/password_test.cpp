@@ -181,8 +181,7 @@ TEST_P(LockedDocumentTest, OpeningItAgainFromItsCacheAsksAgain) {
     EXPECT_FALSE(v().conversion.conversionRunning);
     EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
     EXPECT_FALSE(v().document.infoLines.empty());
-    harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0);
-    EXPECT_TRUE(v().sheet.sheetReady);
+    EXPECT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0));
     EXPECT_EQ(v().text.pageTexts.size(), 2u);  // read by the frame after the opening
     expectPrivateCache(v().document.documentCacheFolder);
 }

@@ -8,9 +8,6 @@
 
 #include "tests/support/pdf_maker.h"
 
-// A page is described by the parts that differ from a plain one; the rest keep their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 // Bytes as upper-case hexadecimal digits, as a PDF hex string holds them.
@@ -68,16 +65,17 @@ std::string plainStream(const std::string& data) {
 
 const std::string helloText = "BT /F1 24 Tf 20 20 Td (Hello) Tj ET";
 
-// Objects 1 catalog, 2 page tree, 3 page, 4 content, 5 font, then the extra ones.
+// Objects 1 catalog, 2 page tree, 3 page, 4 content, 5 font, then the extra ones. A page is described by
+// the parts that differ from a plain one; the rest keep their defaults.
 struct PageParts {
     std::string pageEntries = "/MediaBox [0 0 612 792]";
     std::string resources = "/Font << /F1 5 0 R >>";
-    std::string catalogEntries;
+    std::string catalogEntries = {};
     std::string count = "1";
     std::string content = plainStream(helloText);
     std::string font = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
-    std::vector<std::string> extra;
-    std::string trailerEntries;
+    std::vector<std::string> extra = {};
+    std::string trailerEntries = {};
 };
 
 std::string onePage(const PageParts& parts) {
