@@ -9,7 +9,6 @@
 #include "document/conversion.h"
 #include "document/document.h"
 #include "media/display/display.h"
-#include "media/input/input.h"
 #include "media/system/system.h"
 #include "tests/e2e/e2e_fixture.h"
 

@@ -147,9 +147,8 @@ TEST_P(LockedDocumentTest, OpensWithItsPasswordOnlyAsAnyOtherAndKeepsItsCachePri
     }
     EXPECT_GT(ours, 0) << "no tool program of this test was seen running";
     EXPECT_NE(v().text.pageTexts[1].text.find("word2"), std::string::npos);
-    EXPECT_NE(
-        std::find(v().document.infoLines.begin(), v().document.infoLines.end(), "Title:           Vault"),
-        v().document.infoLines.end());
+    const auto& info = v().document.infoLines;
+    EXPECT_NE(std::ranges::find(info, "Title:           Vault"), info.end());
     v().search.searchWord = "WORD3";
     startSearch(v());
     ASSERT_TRUE(harness.runUntil([&] { return !v().search.searchHits.empty(); }, 100000, 5, 10.0));
