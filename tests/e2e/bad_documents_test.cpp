@@ -9,7 +9,6 @@
 #include "document/conversion.h"
 #include "document/document.h"
 #include "media/display/display.h"
-#include "media/input/input.h"
 #include "media/system/system.h"
 #include "tests/e2e/e2e_fixture.h"
 
@@ -34,19 +33,24 @@ void expectReportedUnreadable(Harness& harness, const std::string& path,
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v.conversion.pageQueue.startCount(), 0);
     EXPECT_FALSE(v.conversion.thumbnailGenerationActive);
-    for (const std::string& name : filesIn(v.document.documentCacheFolder)) {
+    for (const std::string& name : filesIn(v.document.documentCacheFolder))
         EXPECT_FALSE(name.starts_with("page-")) << name;
-    }
+}
+
+// No conversion, thumbnail work or page-file worker runs.
+bool workStopped(const Viewer& v) {
+    const ConversionState& c = v.conversion;
+    return !c.conversionRunning && !c.thumbnailGenerationActive && !c.workerRunning;
 }
 
 // The first page shows, page 1's JPEG is written, and the text holds the page's words.
 void expectOnePageShown(E2eTest& test, const std::string& word) {
     Viewer& v = test.v();
-    ASSERT_TRUE(test.harness.runUntil([&] { return v.view.firstPageShown; }, 10000000, 5, 60.0));
+    ASSERT_TRUE(test.within(60.0, [&] { return v.view.firstPageShown; }));
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_TRUE(media::filePresent(test.cacheFile("page-000001.jpg")));
     EXPECT_FALSE(v.document.documentUnreadable);
-    ASSERT_TRUE(test.harness.runUntil([&] { return !v.text.pageTexts.empty(); }, 10000000, 5, 30.0));
+    ASSERT_TRUE(test.within(30.0, [&] { return !v.text.pageTexts.empty(); }));
     EXPECT_NE(v.text.pageTexts[0].text.find(word), std::string::npos) << v.text.pageTexts[0].text;
 }
 
@@ -61,11 +65,10 @@ TEST_F(BadDocumentTest, TruncatedPdfIsRepairedOrReportedNeverHalfConverted) {
         return;
     }
     // The tools repaired what they could: the conversion ends, whatever pages it could not render.
-    const int pages = v().document.pageCount;
-    EXPECT_GE(pages, 1);
-    EXPECT_TRUE(harness.runUntil(
-        [&] { return !v().conversion.conversionRunning && !v().conversion.thumbnailGenerationActive; },
-        10000000, 5, 60.0));
+    EXPECT_GE(v().document.pageCount, 1);
+    EXPECT_TRUE(within(60.0, [&] {
+        return !v().conversion.conversionRunning && !v().conversion.thumbnailGenerationActive;
+    }));
     EXPECT_FALSE(v().conversion.workerRunning);
     EXPECT_FALSE(harness.ended());
 }
@@ -75,12 +78,7 @@ TEST_F(BadDocumentTest, UserPasswordPdfAsksForThePasswordAndGivingUpSaysSo) {
     const std::string path = writtenPdf("locked.pdf", unopenableLockedPdf());
     harness.open(path);
     EXPECT_TRUE(v().password.passwordPanelOpen);
-    harness.type("guess");
-    harness.frames(1);
-    harness.keyDown(media::scan::enter);
-    harness.frames(1);
-    harness.keyUp(media::scan::enter);
-    harness.frames(1);
+    typeAndReturn("guess");
     EXPECT_TRUE(v().password.wrongPassword);
     EXPECT_TRUE(v().password.passwordPanelOpen);
     abandonLockedDocument(v());
@@ -109,10 +107,8 @@ TEST_F(BadDocumentTest, EmptyFileAndTextFileLeaveTheOpenDocumentAlone) {
     expectOnePageShown(*this, "word1");
     const std::string folder = v().document.documentCacheFolder;
     const auto cachesBefore = filesIn(v().layout.cacheRoot);
-    const std::string empty = writtenPdf("empty.pdf", "");
-    const std::string text = writtenPdf("notes.pdf", "Shopping list\nmilk\n");
-    harness.open(empty);
-    harness.open(text);
+    harness.open(writtenPdf("empty.pdf", ""));
+    harness.open(writtenPdf("notes.pdf", "Shopping list\nmilk\n"));
     harness.frames(20);
     EXPECT_EQ(v().document.documentPath, real);
     EXPECT_EQ(v().document.documentCacheFolder, folder);
@@ -124,8 +120,7 @@ TEST_F(BadDocumentTest, EmptyFileAndTextFileLeaveTheOpenDocumentAlone) {
 // Rendered at 120 dots per inch a 200-inch page would be 24,000 pixels a side: the converter scales
 // it down, the viewer shows it and writes its JPEG.
 TEST_F(BadDocumentTest, HugePageIsConvertedAndShown) {
-    const std::string path = writtenPdf("huge page.pdf", onePagePdf("[0 0 14400 14400]"));
-    harness.open(path);
+    harness.open(writtenPdf("huge page.pdf", onePagePdf("[0 0 14400 14400]")));
     EXPECT_EQ(v().document.pageWidthText, "14400");
     expectOnePageShown(*this, "Hello");
     EXPECT_GT(media::spriteWidth(sprite::page), 0);
@@ -133,10 +128,9 @@ TEST_F(BadDocumentTest, HugePageIsConvertedAndShown) {
 }
 
 TEST_F(BadDocumentTest, OnePointPageIsConvertedAndShown) {
-    const std::string path = writtenPdf("tiny page.pdf", onePagePdf("[0 0 1 1]"));
-    harness.open(path);
+    harness.open(writtenPdf("tiny page.pdf", onePagePdf("[0 0 1 1]")));
     EXPECT_EQ(v().document.renderDpi, 600.0f);
-    ASSERT_TRUE(harness.runUntil([&] { return v().view.firstPageShown; }, 10000000, 5, 30.0));
+    ASSERT_TRUE(within(30.0, [&] { return v().view.firstPageShown; }));
     EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
     EXPECT_GT(media::spriteWidth(sprite::page), 0);
     harness.frames(10);
@@ -170,15 +164,14 @@ TEST_F(BadDocumentTest, OddFileNamesAreConvertedEndToEnd) {
             continue;
         }
         EXPECT_TRUE(v().sheet.sheetReady);
-        ASSERT_TRUE(harness.runUntil([&] { return v().text.pageTexts.size() == 2; }, 10000000, 5, 30.0));
+        ASSERT_TRUE(within(30.0, [&] { return v().text.pageTexts.size() == 2; }));
         EXPECT_NE(v().text.pageTexts[1].text.find("word2"), std::string::npos);
         ++converted;
     }
     EXPECT_EQ(converted, static_cast<int>(names.size()));
     for (const std::string& folder : {documents, harness.programFolder(), v().tools.toolFolder,
-                                      v().layout.cacheRoot, media::currentFolder()}) {
+                                      v().layout.cacheRoot, media::currentFolder()})
         EXPECT_FALSE(fs::exists(folder + marker)) << folder;
-    }
 }
 
 // The converters fail for the pages still to come; the work ends instead of waiting for them, and
@@ -186,21 +179,13 @@ TEST_F(BadDocumentTest, OddFileNamesAreConvertedEndToEnd) {
 TEST_F(BadDocumentTest, DocumentDeletedWhileConvertingEndsTheWork) {
     const std::string path = numberedPdf(8, "vanishing.pdf");
     harness.open(path);
-    ASSERT_TRUE(
-        harness.runUntil([&] { return v().conversion.pageQueue.startCount() >= 2; }, 10000000, 5, 30.0));
+    ASSERT_TRUE(within(30.0, [&] { return v().conversion.pageQueue.startCount() >= 2; }));
     fs::remove(path);
-    ASSERT_TRUE(harness.runUntil(
-        [&] {
-            return !v().conversion.conversionRunning && !v().conversion.thumbnailGenerationActive &&
-                   !v().conversion.workerRunning;
-        },
-        10000000, 5, 60.0));
+    ASSERT_TRUE(within(60.0, [&] { return workStopped(v()); }));
     EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_TRUE(media::filePresent(cacheFile("page-000001.jpg")));
     EXPECT_FALSE(media::filePresent(cacheFile("page-000008.jpg")));
-    // A missing page is reported, not shown from nothing.
-    const std::string missing = pageImageFile(v(), 8);
-    EXPECT_TRUE(missing.empty());
+    EXPECT_TRUE(pageImageFile(v(), 8).empty()) << "a missing page is reported, not shown from nothing";
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
 }
@@ -211,15 +196,9 @@ TEST_F(BadDocumentTest, DocumentReplacedWhileConvertingIsConvertedAfreshWhenOpen
     const std::string path = numberedPdf(8, "replaced.pdf");
     const std::string shorter = numberedPdf(3, "shorter.pdf");
     harness.open(path);
-    ASSERT_TRUE(
-        harness.runUntil([&] { return v().conversion.pageQueue.startCount() >= 2; }, 10000000, 5, 30.0));
+    ASSERT_TRUE(within(30.0, [&] { return v().conversion.pageQueue.startCount() >= 2; }));
     fs::rename(shorter, path);
-    ASSERT_TRUE(harness.runUntil(
-        [&] {
-            return !v().conversion.conversionRunning && !v().conversion.workerRunning &&
-                   !v().conversion.thumbnailGenerationActive;
-        },
-        10000000, 5, 60.0));
+    ASSERT_TRUE(within(60.0, [&] { return workStopped(v()); }));
     harness.open(path);
     EXPECT_FALSE(v().document.documentIsCached);
     EXPECT_EQ(v().document.pageCount, 3);

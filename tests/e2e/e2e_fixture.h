@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "context/viewer.h"
+#include "media/input/input.h"
 #include "tests/e2e/fault_support.h"
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
@@ -17,10 +20,20 @@ inline HarnessOptions realClockOptions() {
 
 struct E2eTest : ::testing::Test {
     HardTimeLimit limit{150};
-    Harness harness{realClockOptions()};
+    Harness harness;
     std::string documents = makeTemporaryFolder("fault-documents");
 
+    explicit E2eTest(HarnessOptions options = realClockOptions()) : harness(std::move(options)) {}
     Viewer& v() { return harness.v(); }
+    // Frames run until done(); false when it does not hold within the seconds.
+    bool within(double seconds, const std::function<bool()>& done) {
+        return harness.runUntil(done, 10000000, 5, seconds);
+    }
+    void typeAndReturn(const std::string& text) {
+        harness.type(text);
+        harness.frames(1);
+        harness.pressKeys({media::scan::enter});
+    }
     std::string numberedPdf(int pages, const std::string& name) {
         const std::string path = documents + name;
         EXPECT_TRUE(makeNumberedPdf(path, pages));
@@ -40,8 +53,7 @@ struct E2eTest : ::testing::Test {
     }
     // Frames keep coming while the conversion runs; false when it did not finish in time.
     bool convert(int pages, double seconds = 60.0) {
-        if (!harness.runUntil([&] { return conversionFinished(v(), pages); }, 10000000, 5, seconds))
-            return false;
+        if (!within(seconds, [&] { return conversionFinished(v(), pages); })) return false;
         if (pages > 1) harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0);
         return true;
     }

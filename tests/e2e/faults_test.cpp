@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 
 #include "app/app.h"
@@ -30,19 +28,12 @@ namespace fs = std::filesystem;
 
 const std::string toolFolder = PAGEWELL_TOOL_FOLDER;
 
-HarnessOptions withoutTools() {
-    HarnessOptions options = realClockOptions();
-    options.withTools = false;
-    return options;
-}
-
 // The tool folder of a program folder, filled with links to the real tools.
 std::string linkRealTools(const std::string& programFolder) {
     const std::string folder = programFolder + toolSubfolder;
     fs::create_directories(folder);
-    for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"}) {
+    for (const char* name : {"pdfinfo.exe", "pdftotext.exe", "pdftopng.exe"})
         fs::create_symlink(toolFolder + name, folder + name);
-    }
     return folder;
 }
 
@@ -68,10 +59,10 @@ bool workEnded(Viewer& v) {
     return !c.conversionRunning && !c.thumbnailGenerationActive && !c.workerRunning && !c.thumbnailsWanted;
 }
 
-// Every page JPEG in the folder is a whole picture.
-void expectEveryJpegWhole(const std::string& folder) {
+// Every file of the folder that begins and ends so is a whole picture.
+void expectWholePictures(const std::string& folder, const std::string& start, const std::string& end) {
     for (const std::string& name : filesIn(folder)) {
-        if (!name.ends_with(".jpg")) continue;
+        if (!name.starts_with(start) || !name.ends_with(end)) continue;
         EXPECT_TRUE(media::loadImage(4242, folder + name)) << name << " is not a whole picture";
         media::freeImage(4242);
     }
@@ -79,12 +70,51 @@ void expectEveryJpegWhole(const std::string& folder) {
 
 using FaultTest = E2eTest;
 
-struct ToolFaultTest : ::testing::Test {
-    HardTimeLimit limit{150};
-    Harness harness{withoutTools()};
-    std::string documents = makeTemporaryFolder("fault-documents");
-    Viewer& v() { return harness.v(); }
+struct ToolFaultTest : E2eTest {
+    ToolFaultTest() : E2eTest({.realClock = true, .withTools = false}) {}
 };
+
+// The viewer started from a given program folder, as an installed copy is.
+struct InstalledViewer {
+    Viewer v;
+    bool started = false;
+    explicit InstalledViewer(const std::string& programFolder) {
+        media::useTestClock(false);
+        media::resetInput();
+        started = startUp(v, {.programFolder = programFolder,
+                              .documentToOpen = "",
+                              .pageToOpen = 0,
+                              .desktopWidth = 1080,
+                              .desktopHeight = 1920});
+        media::pumpEvents();
+    }
+    ~InstalledViewer() {
+        stopPageFileWorker(v);
+        media::stopDisplay();
+        media::overrideDesktopSize(0, 0);
+        media::resetInput();
+    }
+};
+
+// Sets a variable (unsets it for nullptr) for its lifetime.
+struct Environment {
+    std::string name;
+    std::optional<std::string> old;
+    Environment(const std::string& variable, const char* value) : name(variable) {
+        if (const char* was = std::getenv(variable.c_str())) old = was;
+        value ? ::setenv(variable.c_str(), value, 1) : ::unsetenv(variable.c_str());
+    }
+    ~Environment() { old ? ::setenv(name.c_str(), old->c_str(), 1) : ::unsetenv(name.c_str()); }
+};
+
+std::string configurationBytes(unsigned seed) {
+    std::string bytes(8192, '\0');
+    for (char& c : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>((seed >> 16) & 0xff);
+    }
+    return bytes;
+}
 
 }  // namespace
 
@@ -93,25 +123,24 @@ struct ToolFaultTest : ::testing::Test {
 TEST_F(ToolFaultTest, ConverterKilledWhileWritingLeavesItsPageNotReady) {
     const std::string tools = linkRealTools(harness.programFolder());
     installDyingConverter(tools);
-    const std::string path = documents + "killed.pdf";
-    ASSERT_TRUE(makeNumberedPdf(path, 3));
+    const std::string path = numberedPdf(3, "killed.pdf");
     harness.open(path);
     const std::string folder = v().document.documentCacheFolder;
-    ASSERT_TRUE(harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 60.0));
+    ASSERT_TRUE(within(60.0, [&] { return workEnded(v()); }));
     EXPECT_TRUE(fs::exists(folder + ".page-000002.png.k1ll3d"));
     EXPECT_FALSE(fs::exists(folder + "page-000002.png"));
     EXPECT_FALSE(fs::exists(folder + "page-000002.jpg"));
     EXPECT_TRUE(media::filePresent(folder + "page-000001.jpg"));
     EXPECT_TRUE(media::filePresent(folder + "page-000003.jpg"));
     EXPECT_TRUE(pageImageFile(v(), 2).empty());
-    expectEveryJpegWhole(folder);
+    expectWholePictures(folder, "", ".jpg");
 
     fs::remove(tools + "pdftopng.exe");
     fs::create_symlink(toolFolder + "pdftopng.exe", tools + "pdftopng.exe");
     harness.open(path);
     EXPECT_FALSE(v().document.documentIsCached);
     EXPECT_FALSE(fs::exists(folder + ".page-000002.png.k1ll3d"));
-    ASSERT_TRUE(harness.runUntil([&] { return conversionFinished(v(), 3); }, 10000000, 5, 60.0));
+    ASSERT_TRUE(within(60.0, [&] { return conversionFinished(v(), 3); }));
     harness.open(path);
     EXPECT_TRUE(v().document.documentIsCached);
 }
@@ -119,9 +148,7 @@ TEST_F(ToolFaultTest, ConverterKilledWhileWritingLeavesItsPageNotReady) {
 // Nothing can run: the information program's start is said, no information file is left for it, and
 // the frames go on.
 TEST_F(ToolFaultTest, MissingToolFolderIsReportedAndNothingHangs) {
-    const std::string path = documents + "no tools.pdf";
-    ASSERT_TRUE(makeNumberedPdf(path, 2));
-    harness.open(path);
+    harness.open(numberedPdf(2, "no tools.pdf"));
     EXPECT_TRUE(v().document.documentUnreadable);
     EXPECT_TRUE(v().frame.messagePanelShown);
     EXPECT_EQ(v().frame.messagePanelText,
@@ -142,11 +169,10 @@ TEST_P(UnstartableToolTest, IsSaidOnScreenAndInTheTerminalOnce) {
     const bool converter = tool.ends_with("pdftopng.exe");
     fs::remove(tool);
     ASSERT_TRUE(converter ? writeFile(tool, "#!/bin/sh\n") : fs::create_directory(tool));
-    const std::string path = documents + "three.pdf";
-    ASSERT_TRUE(makeNumberedPdf(path, 3));
+    const std::string path = numberedPdf(3, "three.pdf");
     testing::internal::CaptureStderr();
     harness.open(path);
-    harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 30.0);
+    within(30.0, [&] { return workEnded(v()); });
     harness.frames(2);
     const std::string terminal = testing::internal::GetCapturedStderr();
     const std::string said = converter ? "The page converter could not be started: Permission denied"
@@ -171,8 +197,7 @@ TEST_F(FaultTest, ReadOnlyCacheRootIsReportedAndNothingHangs) {
         mount.emplace(root, "1m");
         ASSERT_TRUE(mount->mounted() && mount->makeReadOnly());
     }
-    const std::string path = numberedPdf(2, "read only.pdf");
-    harness.open(path);
+    harness.open(numberedPdf(2, "read only.pdf"));
     EXPECT_TRUE(v().document.documentUnreadable);
     EXPECT_EQ(v().frame.messagePanelText.rfind("The cache folder cannot be written", 0), 0u);
     EXPECT_FALSE(v().conversion.conversionRunning);
@@ -191,16 +216,15 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     TestMount mount(v().layout.cacheRoot, "2m");
     ASSERT_TRUE(mount.mounted());
     std::vector<TestPage> pages(24);
-    for (std::size_t i = 0; i < pages.size(); ++i) {
+    for (std::size_t i = 0; i < pages.size(); ++i)
         for (int line = 0; line < 45; ++line)
             pages[i].lines.push_back("Page " + std::to_string(i + 1) + " line " + std::to_string(line) +
                                      " with enough words to give the JPEG some weight, and more");
-    }
     const std::string path = documents + "too big.pdf";
     ASSERT_TRUE(makeTestPdf(path, pages));
     harness.open(path);
     ASSERT_EQ(v().document.pageCount, 24);
-    ASSERT_TRUE(harness.runUntil([&] { return workEnded(v()); }, 10000000, 5, 90.0));
+    ASSERT_TRUE(within(90.0, [&] { return workEnded(v()); }));
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
     const std::string folder = v().document.documentCacheFolder;
@@ -208,12 +232,8 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_FALSE(pageImageFile(v(), 1).empty());
     EXPECT_TRUE(pageImageFile(v(), 24).empty());
-    expectEveryJpegWhole(folder);
-    for (const std::string& name : filesIn(folder)) {
-        if (!name.starts_with("page-") || !name.ends_with(".png")) continue;
-        EXPECT_TRUE(media::loadImage(4243, folder + name)) << name;
-        media::freeImage(4243);
-    }
+    expectWholePictures(folder, "", ".jpg");
+    expectWholePictures(folder, "page-", ".png");
     EXPECT_TRUE(v().document.cacheDiskFullSaid);
     EXPECT_EQ(v().frame.messagePanelText,
               "The disk is full: pages that cannot be written to the cache are not shown.");
@@ -222,7 +242,6 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
     EXPECT_TRUE(harness.runUntil([&] { return v().frame.messagePanelText.starts_with("The disk is full"); },
                                  100000, 5, 10.0))
         << v().frame.messagePanelText;
-    // The next opening does not take the folder as complete.
     harness.open(path);
     EXPECT_FALSE(v().document.documentIsCached);
 }
@@ -231,10 +250,9 @@ TEST_F(FaultTest, FullDiskEndsTheWorkWithoutHalfFiles) {
 // with some pages only and converts the document again before taking it as complete.
 TEST(ProgramEndTest, EndedDuringConversionIsRebuiltWhenOpenedAgain) {
     HardTimeLimit limit(150);
-    const std::string documents = makeTemporaryFolder("fault-documents");
-    const std::string path = documents + "interrupted.pdf";
+    const std::string documents = makeTemporaryFolder("fault-documents"),
+                      path = documents + "interrupted.pdf", saved = documents + "saved cache/";
     ASSERT_TRUE(makeNumberedPdf(path, 6));
-    const std::string saved = documents + "saved cache/";
     std::string folderName;
     {
         Harness first(realClockOptions());
@@ -259,55 +277,6 @@ TEST(ProgramEndTest, EndedDuringConversionIsRebuiltWhenOpenedAgain) {
     EXPECT_EQ(second.v().document.pageCount, 6);
 }
 
-namespace {
-
-// The viewer started from a given program folder, as an installed copy is.
-struct InstalledViewer {
-    Viewer v;
-    bool started = false;
-    explicit InstalledViewer(const std::string& programFolder) {
-        media::useTestClock(false);
-        media::resetInput();
-        StartOptions options;
-        options.programFolder = programFolder;
-        options.desktopWidth = 1080;
-        options.desktopHeight = 1920;
-        started = startUp(v, options);
-        media::pumpEvents();
-    }
-    ~InstalledViewer() {
-        stopPageFileWorker(v);
-        media::stopDisplay();
-        media::overrideDesktopSize(0, 0);
-        media::resetInput();
-    }
-    bool runUntil(const std::function<bool()>& done, double seconds) {
-        bool running = true;
-        return eventually([&] { return !running || done(); }, seconds, [&] { running = runFrame(v); }) &&
-               running;
-    }
-};
-
-struct Environment {
-    std::string name;
-    std::optional<std::string> old;
-    Environment(const std::string& variable, const char* value) : name(variable) {
-        if (const char* was = std::getenv(variable.c_str())) old = was;
-        if (value)
-            ::setenv(variable.c_str(), value, 1);
-        else
-            ::unsetenv(variable.c_str());
-    }
-    ~Environment() {
-        if (old)
-            ::setenv(name.c_str(), old->c_str(), 1);
-        else
-            ::unsetenv(name.c_str());
-    }
-};
-
-}  // namespace
-
 // An installed program folder cannot be written: the caches go to $XDG_CACHE_HOME/pagewell/, or to
 // ~/.cache/pagewell/ without it, and documents convert there.
 TEST(InstalledProgramTest, ReadOnlyProgramFolderKeepsItsCachesInTheUserCacheFolder) {
@@ -322,16 +291,10 @@ TEST(InstalledProgramTest, ReadOnlyProgramFolderKeepsItsCachesInTheUserCacheFold
     }
     fs::copy_file(std::string(PAGEWELL_SOURCE_DIR) + "/Pagewell.ini", programFolder + "Pagewell.ini");
     linkRealTools(programFolder);
-    if (mount) {
-        ASSERT_TRUE(mount->makeReadOnly());
-    } else {
-        ASSERT_EQ(::chmod(programFolder.c_str(), 0555), 0);
-    }
-    const std::string documents = makeTemporaryFolder("fault-documents");
-    const std::string path = documents + "installed.pdf";
+    ASSERT_TRUE(mount ? mount->makeReadOnly() : ::chmod(programFolder.c_str(), 0555) == 0);
+    const std::string path = makeTemporaryFolder("fault-documents") + "installed.pdf",
+                      home = makeTemporaryFolder("fault-home"), xdg = makeTemporaryFolder("fault-xdg");
     ASSERT_TRUE(makeNumberedPdf(path, 2));
-    const std::string home = makeTemporaryFolder("fault-home");
-    const std::string xdg = makeTemporaryFolder("fault-xdg");
     Environment homeVariable("HOME", home.c_str());
     {
         Environment xdgVariable("XDG_CACHE_HOME", xdg.c_str());
@@ -341,7 +304,10 @@ TEST(InstalledProgramTest, ReadOnlyProgramFolderKeepsItsCachesInTheUserCacheFold
         openDocumentPath(installed.v, path);
         EXPECT_EQ(installed.v.document.pageCount, 2);
         EXPECT_EQ(installed.v.document.documentCacheFolder.rfind(xdg + "pagewell/", 0), 0u);
-        EXPECT_TRUE(installed.runUntil([&] { return conversionFinished(installed.v, 2); }, 60.0));
+        bool running = true;
+        EXPECT_TRUE(eventually([&] { return !running || conversionFinished(installed.v, 2); }, 60.0,
+                               [&] { running = runFrame(installed.v); }) &&
+                    running);
     }
     {
         Environment xdgVariable("XDG_CACHE_HOME", nullptr);
@@ -353,20 +319,6 @@ TEST(InstalledProgramTest, ReadOnlyProgramFolderKeepsItsCachesInTheUserCacheFold
     EXPECT_FALSE(fs::exists(programFolder + "cache"));
     if (!mount) ::chmod(programFolder.c_str(), 0755);
 }
-
-namespace {
-
-std::string configurationBytes(unsigned seed) {
-    std::string bytes(8192, '\0');
-    unsigned state = seed;
-    for (char& c : bytes) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>((state >> 16) & 0xff);
-    }
-    return bytes;
-}
-
-}  // namespace
 
 // A damaged configuration file or one without its sections: the viewer starts, the search panel
 // and its keyboard work with whatever keys there are, and typing on it breaks nothing.
@@ -383,25 +335,14 @@ TEST(DamagedConfigurationTest, BinaryOrIncompleteConfigurationStillStarts) {
     };
     for (const auto& [what, text] : configurations) {
         SCOPED_TRACE(what);
-        HarnessOptions options;
-        options.configurationText = text;
-        options.desktopWidth = 540;
-        options.desktopHeight = 960;
-        Harness harness(options);
+        Harness harness({.desktopWidth = 540, .desktopHeight = 960, .configurationText = text});
         ASSERT_TRUE(harness.started());
         Viewer& v = harness.v();
         v.frame.searchPanelOpen = true;
         harness.frames(3);
-        for (int y = 5; y < 300; y += 41) {
-            for (int x = 5; x < v.layout.screenWidth; x += 67) {
-                harness.moveTo(v.keyboard.keyboardX + x, v.keyboard.keyboardY + y);
-                harness.frames(1);
-                harness.press();
-                harness.frames(1);
-                harness.release();
-                harness.frames(1);
-            }
-        }
+        for (int y = 5; y < 300; y += 41)
+            for (int x = 5; x < v.layout.screenWidth; x += 67)
+                harness.clickAt(v.keyboard.keyboardX + x, v.keyboard.keyboardY + y);
         harness.type("ß文");
         harness.frames(5);
         EXPECT_FALSE(harness.ended());

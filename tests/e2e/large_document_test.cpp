@@ -1,10 +1,8 @@
 // A document of 5,000 pages: opening reads the count at once, the first pages come while the rest
 // waits, and opening another document stops the work of the first cleanly.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <chrono>
 #include <filesystem>
 
 #include "context/viewer.h"
@@ -26,17 +24,13 @@ int countPageFiles(const std::string& folder) {
 // The tool programs started for one document, found by the path on their command line: tools of
 // tests running beside this one are never touched.
 void stopToolsFor(const std::string& documentPath) {
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return;
-    while (struct dirent* entry = ::readdir(proc)) {
-        const int pid = std::atoi(entry->d_name);
-        if (pid <= 0) continue;
-        std::string commandLine = readFile("/proc/" + std::string(entry->d_name) + "/cmdline");
-        if (commandLine.find(documentPath) != std::string::npos &&
-            commandLine.find(".exe") != std::string::npos)
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        const int pid = std::atoi(entry.path().filename().c_str());
+        const std::string line = pid > 0 ? readFile(entry.path().string() + "/cmdline") : "";
+        if (line.find(documentPath) != std::string::npos && line.find(".exe") != std::string::npos)
             ::kill(pid, SIGKILL);
     }
-    ::closedir(proc);
 }
 
 using LargeDocumentTest = E2eTest;
@@ -44,25 +38,16 @@ using LargeDocumentTest = E2eTest;
 }  // namespace
 
 TEST_F(LargeDocumentTest, FiveThousandPagesOpenAtOnceAndStopCleanlyForTheNextDocument) {
-    const auto madeAt = std::chrono::steady_clock::now();
-    const std::string big = numberedPdf(5000, "five thousand.pdf");
-    const std::string small = numberedPdf(2, "small.pdf");
-    std::fprintf(stderr, "5000-page document written in %.1f s\n",
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - madeAt).count());
-
-    const auto openedAt = std::chrono::steady_clock::now();
+    const std::string big = numberedPdf(5000, "five thousand.pdf"), small = numberedPdf(2, "small.pdf");
     harness.open(big);
-    std::fprintf(stderr, "opened in %.1f s\n",
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - openedAt).count());
     EXPECT_EQ(v().document.pageCount, 5000);
     EXPECT_EQ(v().document.pageCountShown, 5000);
     EXPECT_TRUE(v().conversion.conversionRunning);
     const std::string bigFolder = v().document.documentCacheFolder;
 
     // The progress bar grows by a 5000th of the screen per page; page 1 shows once page 2 starts.
-    ASSERT_TRUE(
-        harness.runUntil([&] { return v().conversion.pageQueue.startCount() > 5; }, 10000000, 5, 60.0));
-    EXPECT_TRUE(harness.runUntil([&] { return v().view.firstPageShown; }, 10000000, 5, 20.0));
+    ASSERT_TRUE(within(60.0, [&] { return v().conversion.pageQueue.startCount() > 5; }));
+    EXPECT_TRUE(within(20.0, [&] { return v().view.firstPageShown; }));
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_TRUE(media::filePresent(pageImageBase(v(), 3) + ".png"));
     const float expectedProgress =
@@ -71,7 +56,6 @@ TEST_F(LargeDocumentTest, FiveThousandPagesOpenAtOnceAndStopCleanlyForTheNextDoc
     harness.frames(2);
     EXPECT_GT(media::spriteWidth(sprite::progressBar), 0);
     EXPECT_LT(media::spriteWidth(sprite::progressBar), v().layout.screenWidth / 50);
-    // Page 2 is there to turn to, page 4000 is not.
     EXPECT_FALSE(pageImageFile(v(), 2).empty());
     EXPECT_TRUE(pageImageFile(v(), 4000).empty());
 

@@ -14,10 +14,6 @@ namespace {
 
 struct PageAtOnce : E2eTest {
     bool pageMade(int page) { return !findPageImage(v(), page).empty(); }
-    bool within60s(const std::function<bool()>& done) { return harness.runUntil(done, 10000000, 5, 60.0); }
-    bool waitForPage(int page) {
-        return within60s([&] { return v().view.currentPage == page && !v().view.pageNotReady; });
-    }
 };
 
 }  // namespace
@@ -26,7 +22,7 @@ TEST_F(PageAtOnce, PageOneShowsBeforePageTwosConverterStarts) {
     harness.open(numberedPdf(5, "five.pdf"));
     EXPECT_EQ(v().tools.textExtractorProcess, 0) << "the text waits until page 1 is on screen";
     int startsWhenShown = 0;
-    ASSERT_TRUE(within60s([&] {
+    ASSERT_TRUE(within(60.0, [&] {
         startsWhenShown = v().conversion.pageQueue.startCount();
         return v().view.firstPageShown;
     }));
@@ -40,7 +36,7 @@ TEST_F(PageAtOnce, EndPressedAtOnceShowsTheLastPageBeforePageTwoHundredExists) {
     harness.pressKeys({media::scan::end});
     EXPECT_TRUE(v().view.pageNotReady) << "the notice stands until the page is there";
     bool textBeforePage = false;
-    ASSERT_TRUE(within60s([&] {
+    ASSERT_TRUE(within(60.0, [&] {
         const bool shown = v().view.currentPage == 400 && !v().view.pageNotReady;
         textBeforePage = textBeforePage || (!shown && v().tools.textExtractorProcess != 0);
         return shown;
@@ -50,7 +46,7 @@ TEST_F(PageAtOnce, EndPressedAtOnceShowsTheLastPageBeforePageTwoHundredExists) {
     EXPECT_TRUE(v().conversion.conversionRunning);
     // Its neighbour is started next (in the frame after the one that showed it), then the order goes
     // on from where it stood and makes every page once.
-    EXPECT_TRUE(within60s([&] { return v().conversion.pageQueue.started(399); }));
+    EXPECT_TRUE(within(60.0, [&] { return v().conversion.pageQueue.started(399); }));
     EXPECT_LT(v().conversion.pageQueue.startCount(), 200);
 }
 
@@ -58,7 +54,7 @@ TEST_F(PageAtOnce, EndPressedAtOnceShowsTheLastPageBeforePageTwoHundredExists) {
 // next and comes in place of the notice.
 TEST_F(PageAtOnce, ASearchHitOnAPageNotMadeYetShowsIt) {
     harness.open(numberedPdf(400, "searched.pdf"));
-    ASSERT_TRUE(within60s([&] { return !v().text.pageTexts.empty(); }));
+    ASSERT_TRUE(within(60.0, [&] { return !v().text.pageTexts.empty(); }));
     ASSERT_TRUE(v().conversion.conversionRunning);
     harness.clickAt(v().layout.searchButtonX + media::spriteWidth(sprite::searchButton) / 2,
                     v().layout.mediumFontSize + 5);
@@ -68,11 +64,11 @@ TEST_F(PageAtOnce, ASearchHitOnAPageNotMadeYetShowsIt) {
     harness.pressKeys({media::scan::enter});
     ASSERT_TRUE(harness.runUntil([&] { return v().search.searchHits.size() == 1; }, 100000, 5, 30.0));
     ASSERT_FALSE(pageMade(350));
-    const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
-    const int f = v().layout.largeFontSize;
+    const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader),
+              f = v().layout.largeFontSize;
     harness.clickAt(v().layout.screenWidth / 2, top + 3 * f + f / 2);
     EXPECT_TRUE(v().view.pageNotReady);
-    ASSERT_TRUE(waitForPage(350));
+    ASSERT_TRUE(within(60.0, [&] { return v().view.currentPage == 350 && !v().view.pageNotReady; }));
     EXPECT_FALSE(pageMade(300));
 }
 
@@ -84,13 +80,10 @@ struct NamedAtStart : ::testing::TestWithParam<std::pair<double, int>> {};
 TEST_P(NamedAtStart, PageOneMadeAheadIsTakenOnlyAtTheDocumentsResolution) {
     const auto [heightPoints, dotsPerInch] = GetParam();
     HardTimeLimit limit{60};
-    TestPage page;
-    page.heightPoints = heightPoints;
-    page.lines = {"Named at start"};
-    HarnessOptions options = realClockOptions();
-    options.documentAtStart = makeTemporaryFolder("named-at-start") + "named.pdf";
-    ASSERT_TRUE(makeTestPdf(options.documentAtStart, {page, page}));
-    Harness harness(options);
+    const TestPage page{.heightPoints = heightPoints, .lines = {"Named at start"}, .lineFonts = {}};
+    const std::string path = makeTemporaryFolder("named-at-start") + "named.pdf";
+    ASSERT_TRUE(makeTestPdf(path, {page, page}));
+    Harness harness({.realClock = true, .documentAtStart = path});
     Viewer& v = harness.v();
     EXPECT_EQ(v.conversion.pageQueue.startCount(), 1);
     EXPECT_EQ(v.conversion.converterPage, 1);

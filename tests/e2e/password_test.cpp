@@ -29,15 +29,17 @@ const media::Colour openGreen = media::rgb(100, 200, 100);
 const media::Colour cancelGrey = media::rgb(200, 200, 200);
 const media::Colour warningYellow = media::rgb(255, 255, 0);
 
-int currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<int>(mask);
-}
-
 int modeOf(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 0777) : -1;
+}
+
+// The folder and page 1's JPEG are made as any document's are, as the umask lets them.
+void expectSharedCache(const std::string& folder) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(modeOf(folder), 0777 & ~static_cast<int>(mask));
+    EXPECT_EQ(modeOf(folder + "page-000001.jpg"), 0666 & ~static_cast<int>(mask));
 }
 
 struct Spot {
@@ -49,72 +51,19 @@ struct Spot {
 Spot find(Harness& h, media::Colour colour, int top = 0, int bottom = 400) {
     long long sumX = 0, sumY = 0;
     Spot spot;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = 0; x < h.v().layout.screenWidth; ++x) {
-            if (h.pixel(x, y) != colour) continue;
-            sumX += x;
-            sumY += y;
-            ++spot.count;
-        }
-    }
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < h.v().layout.screenWidth; ++x)
+            if (h.pixel(x, y) == colour) sumX += x, sumY += y, ++spot.count;
     if (spot.count > 0)
         spot = {static_cast<int>(sumX / spot.count), static_cast<int>(sumY / spot.count), spot.count};
     return spot;
 }
 
-void click(Harness& h, Spot at) {
-    h.moveTo(at.x, at.y);
-    h.frames(1);
-    h.press();
-    h.frames(1);
-    h.release();
-    h.frames(1);
-}
-
-void typeAndReturn(Harness& h, const std::string& text) {
-    h.type(text);
-    h.frames(1);
-    h.keyDown(media::scan::enter);
-    h.frames(1);
-    h.keyUp(media::scan::enter);
-    h.frames(1);
-}
-
-std::string commandLineOf(const std::string& pid) {
-    std::string line = readFile("/proc/" + pid + "/cmdline");
-    std::replace(line.begin(), line.end(), '\0', ' ');
-    return line;
-}
-
-// The command lines of the tool programs running now, as any user of the machine can read them.
-void collectToolCommandLines(std::vector<std::string>& seen) {
-    static const std::set<std::string> tools = {"pdfinfo.exe\n", "pdftotext.exe\n", "pdftopng.exe\n",
-                                                "pdfregion.exe\n"};
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/proc", error)) {
-        const std::string pid = entry.path().filename().string();
-        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-        if (tools.count(readFile("/proc/" + pid + "/comm")) == 0) continue;
-        const std::string line = commandLineOf(pid);
-        if (!line.empty()) seen.push_back(line);
-    }
-}
-
-// Watches the tools' command lines from a thread of its own while frames run: a tool working on a
-// small page lives for less than a frame or two.
+// Watches the command lines of the tool programs, as any user of the machine can read them, from a
+// thread of its own while frames run: a tool working on a small page lives for less than a frame or two.
 class CommandLineWatch {
 public:
-    CommandLineWatch() {
-        thread_ = std::thread([this] {
-            while (!stop_) {
-                collectToolCommandLines(lines_);
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        });
-    }
     ~CommandLineWatch() { stop(); }
-    CommandLineWatch(const CommandLineWatch&) = delete;
-    CommandLineWatch& operator=(const CommandLineWatch&) = delete;
     const std::vector<std::string>& stop() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
@@ -122,19 +71,34 @@ public:
     }
 
 private:
+    void collect() {
+        static const std::set<std::string> tools = {"pdfinfo.exe\n", "pdftotext.exe\n", "pdftopng.exe\n",
+                                                    "pdfregion.exe\n"};
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator("/proc", error)) {
+            const std::string pid = entry.path().filename().string();
+            if (pid.find_first_not_of("0123456789") != std::string::npos ||
+                tools.count(readFile("/proc/" + pid + "/comm")) == 0)
+                continue;
+            std::string line = readFile("/proc/" + pid + "/cmdline");
+            std::replace(line.begin(), line.end(), '\0', ' ');
+            if (!line.empty()) lines_.push_back(line);
+        }
+    }
     std::atomic<bool> stop_{false};
     std::vector<std::string> lines_;
-    std::thread thread_;
+    std::thread thread_{[this] {
+        for (; !stop_; std::this_thread::sleep_for(std::chrono::milliseconds(1))) collect();
+    }};
 };
 
 // Every file under the folder (links not followed), searched for the password's bytes.
 std::vector<std::string> filesHolding(const std::string& folder, const std::string& secret) {
     std::vector<std::string> holding;
     std::error_code error;
-    for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
         if (entry.is_regular_file() && readFile(entry.path()).find(secret) != std::string::npos)
             holding.push_back(entry.path());
-    }
     return holding;
 }
 
@@ -153,33 +117,29 @@ void expectPrivateCache(const std::string& folder) {
     for (const std::string& name : filesIn(folder)) EXPECT_EQ(modeOf(folder + name), 0600) << name;
 }
 
-struct LockedDocumentTest : E2eTest, ::testing::WithParamInterface<PdfLock> {
-    std::string lockedDocument(int pages) {
-        return lockedPdf("locked.pdf", GetParam(), password, "", pages, "Vault");
-    }
-};
+struct LockedDocumentTest : E2eTest, ::testing::WithParamInterface<PdfLock> {};
 
 }  // namespace
 
 TEST_P(LockedDocumentTest, OpensWithItsPasswordOnlyAsAnyOtherAndKeepsItsCachePrivate) {
-    const std::string path = lockedDocument(3);
+    const std::string path = lockedPdf("locked.pdf", GetParam(), password, "", 3, "Vault");
     harness.open(path);
     expectWaitingForPassword(v());
     const std::string folder = v().document.documentCacheFolder;
     EXPECT_EQ(modeOf(folder), 0700);
 
-    typeAndReturn(harness, "Kq7 Secret");
+    typeAndReturn("Kq7 Secret");
     EXPECT_TRUE(v().password.wrongPassword);
     EXPECT_TRUE(v().password.typedPassword.empty());
     expectWaitingForPassword(v());
 
     CommandLineWatch watch;
-    typeAndReturn(harness, password);
+    typeAndReturn(password);
     EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_EQ(v().document.pageCount, 3);
-    ASSERT_TRUE(harness.runUntil(
-        [&] { return conversionFinished(v(), 3) && v().sheet.sheetReady && v().text.pageTexts.size() == 3; },
-        10000000, 5, 90.0));
+    ASSERT_TRUE(within(90.0, [&] {
+        return conversionFinished(v(), 3) && v().sheet.sheetReady && v().text.pageTexts.size() == 3;
+    }));
     int ours = 0;
     for (const std::string& line : watch.stop()) {
         EXPECT_EQ(line.find("Kq7"), std::string::npos) << line;
@@ -187,9 +147,8 @@ TEST_P(LockedDocumentTest, OpensWithItsPasswordOnlyAsAnyOtherAndKeepsItsCachePri
     }
     EXPECT_GT(ours, 0) << "no tool program of this test was seen running";
     EXPECT_NE(v().text.pageTexts[1].text.find("word2"), std::string::npos);
-    EXPECT_NE(
-        std::find(v().document.infoLines.begin(), v().document.infoLines.end(), "Title:           Vault"),
-        v().document.infoLines.end());
+    const auto& info = v().document.infoLines;
+    EXPECT_NE(std::ranges::find(info, "Title:           Vault"), info.end());
     v().search.searchWord = "WORD3";
     startSearch(v());
     ASSERT_TRUE(harness.runUntil([&] { return !v().search.searchHits.empty(); }, 100000, 5, 10.0));
@@ -202,27 +161,26 @@ TEST_P(LockedDocumentTest, OpensWithItsPasswordOnlyAsAnyOtherAndKeepsItsCachePri
 
 // The cache holds the pages, yet opening the document again asks for its password again.
 TEST_P(LockedDocumentTest, OpeningItAgainFromItsCacheAsksAgain) {
-    const std::string path = lockedDocument(2);
+    const std::string path = lockedPdf("locked.pdf", GetParam(), password, "", 2, "Vault");
     harness.open(path);
-    typeAndReturn(harness, password);
+    typeAndReturn(password);
     ASSERT_TRUE(convert(2));
 
     harness.open(path);
     EXPECT_TRUE(v().document.documentIsCached);
     expectWaitingForPassword(v());
-    typeAndReturn(harness, "guess");
+    typeAndReturn("guess");
     EXPECT_TRUE(v().password.wrongPassword);
     EXPECT_FALSE(media::spriteExists(sprite::page));
 
-    typeAndReturn(harness, password);
+    typeAndReturn(password);
     EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_TRUE(v().view.firstPageShown);  // from the cache, at once, converting nothing
     EXPECT_TRUE(media::spriteExists(sprite::page));
     EXPECT_FALSE(v().conversion.conversionRunning);
     EXPECT_EQ(v().conversion.pageQueue.startCount(), 0);
     EXPECT_FALSE(v().document.infoLines.empty());
-    harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0);
-    EXPECT_TRUE(v().sheet.sheetReady);
+    EXPECT_TRUE(harness.runUntil([&] { return v().sheet.sheetReady; }, 100000, 5, 10.0));
     EXPECT_EQ(v().text.pageTexts.size(), 2u);  // read by the frame after the opening
     expectPrivateCache(v().document.documentCacheFolder);
 }
@@ -236,9 +194,7 @@ TEST_P(LockedDocumentTest, AnOwnerPasswordAloneOpensWithoutAsking) {
     EXPECT_FALSE(v().document.documentNeedsPassword);
     EXPECT_EQ(v().document.pageCount, 2);
     ASSERT_TRUE(convert(2));
-    const std::string folder = v().document.documentCacheFolder;
-    EXPECT_EQ(modeOf(folder), 0777 & ~currentUmask());
-    EXPECT_EQ(modeOf(folder + "page-000001.jpg"), 0666 & ~currentUmask());
+    expectSharedCache(v().document.documentCacheFolder);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locks, LockedDocumentTest, ::testing::Values(PdfLock::rc4, PdfLock::aes256),
@@ -254,7 +210,7 @@ TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
     harness.frames(2);
     const Spot cancel = find(harness, cancelGrey);
     ASSERT_GT(cancel.count, 100);
-    click(harness, cancel);
+    harness.clickAt(cancel.x, cancel.y);
     EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_TRUE(v().password.typedPassword.empty());
     EXPECT_TRUE(v().document.documentPassword.empty());
@@ -267,9 +223,7 @@ TEST_F(PasswordPanelTest, CancelGivesUpAndTheNextDocumentOpensAsUsual) {
     harness.open(numberedPdf(1, "plain.pdf"));
     EXPECT_FALSE(v().document.documentNeedsPassword);
     ASSERT_TRUE(convert(1));
-    const std::string folder = v().document.documentCacheFolder;
-    EXPECT_EQ(modeOf(folder), 0777 & ~currentUmask());
-    EXPECT_EQ(modeOf(folder + "page-000001.jpg"), 0666 & ~currentUmask());
+    expectSharedCache(v().document.documentCacheFolder);
 }
 
 // A cache folder that cannot be marked as locked (a folder planted under the marker's name) would
@@ -307,14 +261,12 @@ TEST_F(PasswordPanelTest, BothKeyboardsTypeIntoTheMaskedFieldAndAWrongPasswordIs
 
     harness.type("xyz");
     harness.frames(1);
-    harness.keyDown(media::scan::backspace);
+    harness.pressKeys({media::scan::backspace});
     harness.frames(1);
-    harness.keyUp(media::scan::backspace);
-    harness.frames(2);
     EXPECT_EQ(v().password.typedPassword, "xy");
     EXPECT_GT(find(harness, media::rgb(0, 0, 0), open.y - 10, open.y + 10).count, emptyField.count);
     EXPECT_EQ(find(harness, warningYellow).count, 0);
-    click(harness, open);
+    harness.clickAt(open.x, open.y);
     harness.frames(1);
     EXPECT_TRUE(v().password.wrongPassword);
     EXPECT_GT(find(harness, warningYellow).count, 50);
@@ -325,20 +277,20 @@ TEST_F(PasswordPanelTest, BothKeyboardsTypeIntoTheMaskedFieldAndAWrongPasswordIs
         const auto key =
             std::find_if(keys.begin(), keys.end(), [&](const KeyEntry& k) { return k.label == label; });
         ASSERT_NE(key, keys.end()) << label;
-        click(harness, {v().keyboard.keyboardX + key->x + key->width / 2,
-                        v().keyboard.keyboardY + key->y + key->height / 2});
+        harness.clickAt(v().keyboard.keyboardX + key->x + key->width / 2,
+                        v().keyboard.keyboardY + key->y + key->height / 2);
     };
     for (const char* label : {"a", "b", "1"}) tapKey(label);
-    click(harness,
-          {v().keyboard.keyboardX + keys[57].x + 20, v().keyboard.keyboardY + keys[57].y + 5});  // space
+    harness.clickAt(v().keyboard.keyboardX + keys[57].x + 20,
+                    v().keyboard.keyboardY + keys[57].y + 5);  // space
     for (const char* label : {"c", "d"}) tapKey(label);
     EXPECT_EQ(v().password.typedPassword, "ab1 cd");
     EXPECT_TRUE(v().search.searchWord.empty());
-    click(harness,
-          {v().keyboard.keyboardX + keys[27].x + 10, v().keyboard.keyboardY + keys[27].y + 10});  // Return
+    harness.clickAt(v().keyboard.keyboardX + keys[27].x + 10,
+                    v().keyboard.keyboardY + keys[27].y + 10);  // Return
     EXPECT_FALSE(v().password.passwordPanelOpen);
     EXPECT_EQ(v().document.pageCount, 2);
-    EXPECT_TRUE(harness.runUntil([&] { return v().view.firstPageShown; }, 10000000, 5, 30.0));
+    EXPECT_TRUE(within(30.0, [&] { return v().view.firstPageShown; }));
 
     harness.open(path);
     harness.pressEscape();

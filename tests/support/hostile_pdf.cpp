@@ -8,19 +8,12 @@
 
 #include "tests/support/pdf_maker.h"
 
-// A page is described by the parts that differ from a plain one; the rest keep their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 // Bytes as upper-case hexadecimal digits, as a PDF hex string holds them.
 std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
     std::string out;
-    for (unsigned char byte : bytes) {
-        out += digits[byte >> 4];
-        out += digits[byte & 15];
-    }
+    for (unsigned char byte : bytes) out += {"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]};
     return out;
 }
 
@@ -72,16 +65,17 @@ std::string plainStream(const std::string& data) {
 
 const std::string helloText = "BT /F1 24 Tf 20 20 Td (Hello) Tj ET";
 
-// Objects 1 catalog, 2 page tree, 3 page, 4 content, 5 font, then the extra ones.
+// Objects 1 catalog, 2 page tree, 3 page, 4 content, 5 font, then the extra ones. A page is described by
+// the parts that differ from a plain one; the rest keep their defaults.
 struct PageParts {
     std::string pageEntries = "/MediaBox [0 0 612 792]";
     std::string resources = "/Font << /F1 5 0 R >>";
-    std::string catalogEntries;
+    std::string catalogEntries = {};
     std::string count = "1";
     std::string content = plainStream(helloText);
     std::string font = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
-    std::vector<std::string> extra;
-    std::string trailerEntries;
+    std::vector<std::string> extra = {};
+    std::string trailerEntries = {};
 };
 
 std::string onePage(const PageParts& parts) {
@@ -132,10 +126,6 @@ std::string fontBombPdf(std::uint64_t fontBytes) {
                             "/FontDescriptor 6 0 R >>",
                     .extra = {descriptor, inflatingStream("", std::string("\x00\x01\x00\x00", 4),
                                                           std::string(1, '\0'), fontBytes)}});
-}
-
-std::string pagePdf(const std::string& mediaBox, const std::string& extraPageEntries) {
-    return onePage({.pageEntries = "/MediaBox " + mediaBox + " " + extraPageEntries});
 }
 
 std::string claimedPageCountPdf(std::int64_t count) {

@@ -9,9 +9,7 @@
 std::string blankFloodPdf(std::uint64_t blankBytes);  // that many blanks in the content stream besides
 std::string savedStatesPdf(std::uint64_t saves);      // the graphics state saved that many times first
 std::string hugeImagePdf(int side);  // also an image of side x side black RGB pixels, drawn small
-std::string fontBombPdf(std::uint64_t fontBytes);  // in a TrueType font whose file inflates to fontBytes
-// With the given media box and extra page entries ("/UserUnit 75000").
-std::string pagePdf(const std::string& mediaBox = "[0 0 612 792]", const std::string& extraPageEntries = "");
+std::string fontBombPdf(std::uint64_t fontBytes);     // in a TrueType font whose file inflates to fontBytes
 std::string claimedPageCountPdf(std::int64_t count);  // a page tree that claims count pages
 // Resources holding arrays nested depth deep, and an outline tree nested as deep whose deepest item
 // names itself as its next sibling.
