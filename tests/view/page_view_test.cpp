@@ -39,11 +39,13 @@ using PageView = viewtest::ViewerWithPages;
 
 class PageGestures : public viewtest::ByPointer<viewtest::ViewerWithPages> {
 protected:
-    void flipAt(int x) {
-        moveTo(x, 960);
-        frames(1);
-        press();
-        release();
+    void flipAt(int x) { harness->clickAt(x, 960); }
+    // A press and a release 20 ms apart, the press counted as the clicks-th of a burst.
+    void quickClick(int clicks) {
+        harness->press(clicks);
+        frames(1, 20);
+        harness->release();
+        frames(1, 20);
     }
 };
 
@@ -99,8 +101,7 @@ TEST_P(PageGestures, StripsTurnPagesButNeverLightAtTheEndsAndMissingPagesRaiseTh
 
 TEST_P(PageGestures, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
     open(2);
-    moveTo(700, 1200);
-    frames(1);
+    moveInFrame(700, 1200);
     tap(160);
     EXPECT_FALSE(v().view.panAnimating);
     tap(159);
@@ -117,12 +118,10 @@ TEST_P(PageGestures, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
 
 TEST_P(PageGestures, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
     open(2);
-    moveTo(700, 1200);
-    frames(1);
+    moveInFrame(700, 1200);
     tap(50);
     frames(10, 5);
-    moveTo(600, 1000);
-    frames(1);
+    moveInFrame(600, 1000);
     int stoppedX = v().view.pageX;
     ASSERT_NE(stoppedX, 158);
     press();
@@ -141,8 +140,7 @@ TEST_P(PageGestures, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
 
 TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
     open(2);
-    moveTo(700, 1200);
-    frames(1);
+    moveInFrame(700, 1200);
     tap(60);
     ASSERT_TRUE(v().view.panAnimating);  // the first press and release are a tap
     frames(10, 10);
@@ -159,20 +157,16 @@ TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
 
 TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
     open(2, 1240, 1754, landscapeDesktop());
-    moveTo(380, 500);
-    frames(1);
+    moveInFrame(380, 500);
     press();
-    moveTo(400, 500);
-    frames(1);
+    moveInFrame(400, 500);
     EXPECT_EQ(media::spriteWidth(sprite::page), 917);
     EXPECT_EQ(media::spriteHeight(sprite::page), 1296);
     EXPECT_EQ(v().view.zoomOffsetX, -66);   // -(331 x 0.2)
     EXPECT_EQ(v().view.zoomOffsetY, -100);  // -(500 x 0.2)
-    moveTo(420, 500);
-    frames(1);
+    moveInFrame(420, 500);
     EXPECT_EQ(media::spriteWidth(sprite::page), 917);
-    moveTo(430, 500);
-    frames(1);
+    moveInFrame(430, 500);
     EXPECT_GT(media::spriteWidth(sprite::page), 917);
     release();
     EXPECT_GT(media::spriteWidth(sprite::page), 917);  // releasing keeps the zoom
@@ -180,18 +174,13 @@ TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
 
 TEST_P(PageGestures, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelowItsFit) {
     open(2);  // fitted by width at 764 x 1080, narrower than the 1080-pixel screen
-    moveTo(540, 900);
-    frames(1);
+    moveInFrame(540, 900);
     press();
-    moveTo(520, 900);  // shrinking from the fit: the size stays
-    frames(1);
-    moveTo(490, 900);
-    frames(1);
+    moveInFrame(520, 900);  // shrinking from the fit: the size stays
+    moveInFrame(490, 900);
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
-    moveTo(510, 900);  // 20 and then 30 pixels a frame to the right enlarge it
-    frames(1);
-    moveTo(540, 900);
-    frames(1);
+    moveInFrame(510, 900);  // 20 and then 30 pixels a frame to the right enlarge it
+    moveInFrame(540, 900);
     EXPECT_GT(media::spriteWidth(sprite::page), 764);
     EXPECT_GT(media::spriteHeight(sprite::page), 1080);
     release();
@@ -202,8 +191,7 @@ TEST_P(PageGestures, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNever
 TEST_P(PageGestures, TapsLandingOnTheLitRightStripTurnPagesAndNeverZoom) {
     open(5);
     const int right = v().layout.screenWidth;
-    moveTo(540, 960);
-    frames(1);
+    moveInFrame(540, 960);
     int page = 1;
     for (int x : {right - 16, right - 9, right - 4, right - 1}) {
         flipAt(x);
@@ -220,10 +208,7 @@ TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
     flipAt(v().layout.screenWidth - 3);
     ASSERT_EQ(v().view.currentPage, 2);
     frames(60, 5);
-    moveTo(149, 27);  // Info
-    frames(1);
-    press();
-    release();
+    harness->clickAt(149, 27);  // Info
     EXPECT_EQ(v().view.currentPage, 2);
     EXPECT_TRUE(v().frame.infoPanelOpen);
 }
@@ -233,29 +218,19 @@ TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
 // 60 ms after the pair's first press, as quick as a double-tap, is no tap: the page stays centred.
 TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRestoresTheFit) {
     open(6);
-    moveTo(v().layout.screenWidth - 3, 960);
-    frames(1);
+    moveInFrame(v().layout.screenWidth - 3, 960);
     for (int clicks = 1; clicks <= 4; ++clicks) {  // 160 ms in all
-        harness->press(clicks);
-        frames(1, 20);
-        harness->release();
-        frames(1, 20);
+        quickClick(clicks);
         EXPECT_EQ(v().view.currentPage, 1 + clicks) << "press " << clicks;
     }
-    moveTo(500, 900);
-    frames(1);
+    moveInFrame(500, 900);
     press();
-    moveTo(520, 900);  // the first step from the fit is not shown yet
-    frames(1);
-    moveTo(560, 900);
-    frames(1);
+    moveInFrame(520, 900);  // the first step from the fit is not shown yet
+    moveInFrame(560, 900);
     release();
     ASSERT_GT(media::spriteWidth(sprite::page), 764);
     frames(60, 5);
-    harness->press(1);  // a tap that starts a glide, then the second press of the pair
-    frames(1, 20);
-    harness->release();
-    frames(1, 20);
+    quickClick(1);  // a tap that starts a glide, then the second press of the pair
     harness->press(2);
     frames(1, 20);
     expectPortraitFit(v());
@@ -263,10 +238,7 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
     harness->release();
     frames(60, 5);
     expectPortraitFit(v());
-    harness->press(1);  // the next quick press and release is a tap again
-    frames(1, 20);
-    harness->release();
-    frames(1, 20);
+    quickClick(1);  // the next quick press and release is a tap again
     EXPECT_TRUE(v().view.panAnimating);
     EXPECT_EQ(v().view.currentPage, 5);
 }
@@ -275,21 +247,18 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
 // far beyond what the display layer draws, so the page stops at that size and its offsets with it.
 TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRestoresTheFit) {
     open(2);
-    moveTo(10, 900);
-    frames(1);
+    moveInFrame(10, 900);
     press();
     auto largerSide = [] {
         return std::max(media::spriteWidth(sprite::page), media::spriteHeight(sprite::page));
     };
     for (int x : {210, 411, 613, 816, 1020}) {
-        moveTo(x, 900);
-        frames(1);
+        moveInFrame(x, 900);
         EXPECT_LT(largerSide(), media::largestDisplaySide) << "x " << x;
     }
     const int side = largerSide(), offsetX = v().view.zoomOffsetX, offsetY = v().view.zoomOffsetY;
     EXPECT_GE(side, media::largestDisplaySide - 2);
-    moveTo(1070, 900);
-    frames(1);
+    moveInFrame(1070, 900);
     EXPECT_EQ(largerSide(), side);
     EXPECT_EQ(v().view.zoomOffsetX, offsetX);
     EXPECT_EQ(v().view.zoomOffsetY, offsetY);
@@ -302,14 +271,11 @@ TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRes
 // A leftward drag of 600 pixels in one frame would make the step 1 - 6 = -5: a negative page.
 TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
     open(2, 1240, 1754, landscapeDesktop());
-    moveTo(100, 500);
-    frames(1);
+    moveInFrame(100, 500);
     press();
-    moveTo(300, 500);
-    frames(1);
+    moveInFrame(300, 500);
     ASSERT_GT(v().view.zoomFactor, 2.0f);
-    moveTo(-300, 500);
-    frames(1);
+    moveInFrame(-300, 500);
     EXPECT_GT(v().view.zoomStep, 0.0f);
     EXPECT_GT(v().view.zoomFactor, 0.0f);
     EXPECT_GT(media::spriteWidth(sprite::page), 0);

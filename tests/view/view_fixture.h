@@ -99,6 +99,10 @@ protected:
     Viewer& v() { return harness->v(); }
     void frames(int count, int ms = 5) { harness->frames(count, ms); }
     void moveTo(int x, int y) { harness->moveTo(x, y); }
+    void moveInFrame(int x, int y) {  // the motion and the frame that takes it
+        moveTo(x, y);
+        frames(1);
+    }
     void press() {
         harness->press();
         frames(1);
