@@ -74,13 +74,9 @@ TEST_P(ContentsPanel, ScrollsByDraggingAndByTheWheel) {
     openBook(bookOutline(80), 1);
     harness->clickAt(panel().x + listPadding(v().layout) + rowHeight() / 2, rowY(3));  // Two's fold
     EXPECT_EQ(v().contents.scrollY, 0);
-    moveTo(600, 1500);
-    frames(1);
+    moveInFrame(600, 1500);
     press();
-    for (int step = 1; step <= 10; ++step) {
-        moveTo(600, 1500 - 30 * step);
-        frames(1);
-    }
+    for (int step = 1; step <= 10; ++step) moveInFrame(600, 1500 - 30 * step);
     release();
     EXPECT_EQ(v().contents.scrollY, 300);
     EXPECT_EQ(v().view.currentPage, 1);

@@ -25,8 +25,7 @@ protected:
     // The pointer on the forward strip, the strip lit, its page decoded ahead and made ready between
     // two frames; then the press frame, which only shows it: it scales no picture while drawing.
     void pressForwardStrip(const std::string& expectedFile) {
-        moveTo(v().layout.screenWidth - 3, 960);
-        frames(1);
+        moveInFrame(v().layout.screenWidth - 3, 960);
         ASSERT_TRUE(becomesReady(expectedFile));
         frames(2);
         const std::int64_t scaled = media::frameCounts().scaledInFrames;
