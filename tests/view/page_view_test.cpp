@@ -12,12 +12,7 @@
 
 namespace {
 
-HarnessOptions landscapeDesktop() {
-    HarnessOptions options;
-    options.desktopWidth = 1920;
-    options.desktopHeight = 1080;
-    return options;
-}
+const HarnessOptions landscapeDesktop{.desktopWidth = 1920, .desktopHeight = 1080};
 
 void expectPage(Viewer& v, int width, int height, int x, int y, bool fitByWidth) {
     EXPECT_EQ(media::spriteWidth(sprite::page), width);
@@ -35,7 +30,17 @@ void expectPortraitFit(Viewer& v) {
     EXPECT_EQ(v.view.zoomOffsetY, 0);
 }
 
-using PageView = viewtest::ViewerWithPages;
+class PageView : public viewtest::ViewerWithPages {
+protected:
+    // A viewer without pages awaiting a document's first page in the returned cache folder.
+    std::string openAwaitingFirstPage(const std::string& name) {
+        open(0);
+        const std::string cache = makeTemporaryFolder(name);
+        v().document.documentCacheFolder = cache;
+        v().view.firstPageShown = false;
+        return cache;
+    }
+};
 
 class PageGestures : public viewtest::ByPointer<viewtest::ViewerWithPages> {
 protected:
@@ -58,9 +63,9 @@ TEST_F(PageView, PagesAreFittedIntoTheScreenAndCentred) {
     EXPECT_EQ(v().view.pageFitWidth, 764.0f);
     EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(1)));
     EXPECT_EQ(harness->pixel(100, 960), media::rgb(0, 0, 0));
-    open(2, 1240, 1754, landscapeDesktop());
+    open(2, 1240, 1754, landscapeDesktop);
     expectPage(v(), 764, 1080, 69, 0, 0);
-    open(2, 1754, 1240, landscapeDesktop());
+    open(2, 1754, 1240, landscapeDesktop);
     expectPage(v(), 902, 638, 0, 221, 1);
     // The size a prefetched page is scaled to ahead is the one fitPage gives it.
     for (auto [width, height] : {std::pair{620, 877}, {1240, 1754}, {1754, 1240}, {3000, 200}, {90, 2000}}) {
@@ -156,7 +161,7 @@ TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
 }
 
 TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
-    open(2, 1240, 1754, landscapeDesktop());
+    open(2, 1240, 1754, landscapeDesktop);
     moveInFrame(380, 500);
     press();
     moveInFrame(400, 500);
@@ -270,7 +275,7 @@ TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRes
 
 // A leftward drag of 600 pixels in one frame would make the step 1 - 6 = -5: a negative page.
 TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
-    open(2, 1240, 1754, landscapeDesktop());
+    open(2, 1240, 1754, landscapeDesktop);
     moveInFrame(100, 500);
     press();
     moveInFrame(300, 500);
@@ -286,7 +291,7 @@ TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
 // A finger lands again while the viewer still holds the page pressed, its lift lost on the way: the
 // jump to the second contact is no drag, whatever it does to the pointer.
 TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
-    open(2, 1240, 1754, landscapeDesktop());
+    open(2, 1240, 1754, landscapeDesktop);
     media::feedMouseButtonAt(150, 500, true, 1);
     frames(3);
     ASSERT_TRUE(v().frame.pagePressed);
@@ -297,59 +302,47 @@ TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
 }
 
 TEST_F(PageView, AOnePageDocumentWhosePageCameBeforeItsConverterEndStillBecomesAJpeg) {
-    open(0);
-    Viewer& viewer = v();
-    std::string cache = makeTemporaryFolder("view-quick");
-    viewer.document.documentCacheFolder = cache;
-    viewer.view.firstPageShown = false;
-    viewer.document.pageCount = 1;
+    const std::string cache = openAwaitingFirstPage("view-quick");
+    v().document.pageCount = 1;
     viewtest::writePageFile(cache, 1, 1240, 1754, false);  // written before its converter's end is seen
-    viewer.view.awaitedPage = 1;
-    viewer.conversion.convertersEnded += 1;
-    EXPECT_FALSE(showAwaitedPage(viewer));
-    EXPECT_FALSE(viewer.view.firstPageShown);
-    singlePageFinish(viewer);
-    EXPECT_TRUE(viewer.view.firstPageShown);
+    v().view.awaitedPage = 1;
+    v().conversion.convertersEnded += 1;
+    EXPECT_FALSE(showAwaitedPage(v()));
+    EXPECT_FALSE(v().view.firstPageShown);
+    singlePageFinish(v());
+    EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
 }
 
 TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
-    open(0);
-    Viewer& viewer = v();
-    std::string cache = makeTemporaryFolder("view-first");
-    viewer.document.documentCacheFolder = cache;
-    viewer.view.firstPageShown = false;
+    const std::string cache = openAwaitingFirstPage("view-first");
     media::writeWholeFile(cache + "page-000001.png", "half a picture");
-    viewer.view.awaitedPage = 1;
-    viewer.conversion.convertersEnded += 1;
-    EXPECT_FALSE(showAwaitedPage(viewer));
-    EXPECT_FALSE(viewer.view.firstPageShown);  // unreadable: tried again at the next converter's end
-    viewer.document.pageCount = 1;
-    singlePageFinish(viewer);
+    v().view.awaitedPage = 1;
+    v().conversion.convertersEnded += 1;
+    EXPECT_FALSE(showAwaitedPage(v()));
+    EXPECT_FALSE(v().view.firstPageShown);  // unreadable: tried again at the next converter's end
+    v().document.pageCount = 1;
+    singlePageFinish(v());
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));  // kept until a JPEG is written
     EXPECT_FALSE(media::filePresent(cache + "page-000001.jpg"));
     viewtest::writePageFile(cache, 1, 1240, 1754, false);
     frames(1);
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
-    EXPECT_TRUE(viewer.view.firstPageShown);
-    EXPECT_EQ(viewer.document.pageCount, 0);
+    EXPECT_TRUE(v().view.firstPageShown);
+    EXPECT_EQ(v().document.pageCount, 0);
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
 }
 
 TEST_F(PageView, ASinglePageWhoseJpegCannotBeWrittenShowsItsPngOnce) {
-    open(0);
-    Viewer& viewer = v();
-    std::string cache = makeTemporaryFolder("view-no-jpeg");
-    viewer.document.documentCacheFolder = cache;
-    viewer.view.firstPageShown = false;
-    viewer.document.pageCount = 1;
+    const std::string cache = openAwaitingFirstPage("view-no-jpeg");
+    v().document.pageCount = 1;
     viewtest::writePageFile(cache, 1, 1240, 1754, false);
     media::createFolder(cache + "page-000001.jpg", false);  // nothing can be written under that name
-    singlePageFinish(viewer);
-    EXPECT_TRUE(viewer.view.firstPageShown);
-    EXPECT_EQ(viewer.document.pageCount, 0);  // no retry in every later frame
+    singlePageFinish(v());
+    EXPECT_TRUE(v().view.firstPageShown);
+    EXPECT_EQ(v().document.pageCount, 0);  // no retry in every later frame
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));
 }
