@@ -52,6 +52,12 @@ protected:
         harness->release();
         frames(1, 20);
     }
+    // Pressed at the first x, then moved along y to each later x in a frame of its own.
+    void pressAndMove(int y, std::initializer_list<int> xs) {
+        moveInFrame(*xs.begin(), y);
+        press();
+        for (const int* x = xs.begin() + 1; x != xs.end(); ++x) moveInFrame(*x, y);
+    }
 };
 
 INSTANTIATE_TEST_SUITE_P(Pointer, PageGestures, pointerStyles, pointerStyleName);
@@ -162,9 +168,7 @@ TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
 
 TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
     open(2, 1240, 1754, landscapeDesktop);
-    moveInFrame(380, 500);
-    press();
-    moveInFrame(400, 500);
+    pressAndMove(500, {380, 400});
     EXPECT_EQ(media::spriteWidth(sprite::page), 917);
     EXPECT_EQ(media::spriteHeight(sprite::page), 1296);
     EXPECT_EQ(v().view.zoomOffsetX, -66);   // -(331 x 0.2)
@@ -178,11 +182,8 @@ TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
 }
 
 TEST_P(PageGestures, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelowItsFit) {
-    open(2);  // fitted by width at 764 x 1080, narrower than the 1080-pixel screen
-    moveInFrame(540, 900);
-    press();
-    moveInFrame(520, 900);  // shrinking from the fit: the size stays
-    moveInFrame(490, 900);
+    open(2);                             // fitted by width at 764 x 1080, narrower than the 1080-pixel screen
+    pressAndMove(900, {540, 520, 490});  // shrinking from the fit: the size stays
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
     moveInFrame(510, 900);  // 20 and then 30 pixels a frame to the right enlarge it
     moveInFrame(540, 900);
@@ -228,10 +229,7 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
         quickClick(clicks);
         EXPECT_EQ(v().view.currentPage, 1 + clicks) << "press " << clicks;
     }
-    moveInFrame(500, 900);
-    press();
-    moveInFrame(520, 900);  // the first step from the fit is not shown yet
-    moveInFrame(560, 900);
+    pressAndMove(900, {500, 520, 560});  // the first step from the fit is not shown yet
     release();
     ASSERT_GT(media::spriteWidth(sprite::page), 764);
     frames(60, 5);
@@ -252,8 +250,7 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
 // far beyond what the display layer draws, so the page stops at that size and its offsets with it.
 TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRestoresTheFit) {
     open(2);
-    moveInFrame(10, 900);
-    press();
+    pressAndMove(900, {10});
     auto largerSide = [] {
         return std::max(media::spriteWidth(sprite::page), media::spriteHeight(sprite::page));
     };
@@ -276,9 +273,7 @@ TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRes
 // A leftward drag of 600 pixels in one frame would make the step 1 - 6 = -5: a negative page.
 TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
     open(2, 1240, 1754, landscapeDesktop);
-    moveInFrame(100, 500);
-    press();
-    moveInFrame(300, 500);
+    pressAndMove(500, {100, 300});
     ASSERT_GT(v().view.zoomFactor, 2.0f);
     moveInFrame(-300, 500);
     EXPECT_GT(v().view.zoomStep, 0.0f);
