@@ -14,7 +14,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,12 +84,6 @@ int connectTo(const std::string& path) {
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
     close(fd);
     return -1;
-}
-
-bool accepts(const std::string& path) {
-    int fd = connectTo(path);
-    if (fd >= 0) close(fd);
-    return fd >= 0;
 }
 
 // What a few frames take: the bytes sent so far are already in the socket, so frames need no pause.
@@ -222,8 +215,8 @@ TEST_F(OneViewerPerDisplay, LaterStartsHandOverUnlessANewWindowIsAsked) {
 // not handed over, and the start ends with status 1 (the running viewer only comes to the front).
 TEST_F(OneViewerPerDisplay, LaterStartsRefuseDocumentsThatCannotBeOpened) {
     std::string good = makeDocument("good");
-    std::ofstream(documents_ + "empty.pdf").flush();
-    std::ofstream(documents_ + "notes.pdf") << "a shopping list, not a PDF\n";
+    ASSERT_TRUE(media::writeWholeFile(documents_ + "empty.pdf", ""));
+    ASSERT_TRUE(media::writeWholeFile(documents_ + "notes.pdf", "a shopping list, not a PDF\n"));
     auto first = startListening();
     for (const char* bad : {"missing.pdf", "empty.pdf", "notes.pdf"})
         EXPECT_EQ(start({bad})->exitCode(), 1) << bad;
@@ -266,7 +259,10 @@ TEST_F(OneViewerPerDisplay, SocketOfAnotherUserIsRefused) {
         _exit(1);
     }
     ASSERT_GT(otherUser, 0);
-    EXPECT_TRUE(eventually([&] { return accepts(socket_); }));
+    EXPECT_TRUE(eventually([&] {
+        const int fd = connectTo(socket_);
+        return fd >= 0 && close(fd) == 0;
+    }));
     expectOpensItself(*start({second}), 1);
     EXPECT_EQ(factsOf(socket_).st_uid, 0u);
     kill(otherUser, SIGKILL);
