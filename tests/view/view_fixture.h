@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "context/fitting.h"
+#include "document/conversion.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
@@ -28,9 +28,7 @@ inline media::Colour pageColour(int page) {
 
 // Writes page's picture, filled with its own colour, as "page-00000N.png" or ".jpg".
 inline bool writePageFile(const std::string& folder, int page, int width, int height, bool jpeg) {
-    char name[32];
-    std::snprintf(name, sizeof name, "page-%06d", page);
-    std::string png = folder + name + ".png";
+    const std::string base = pageImageBase(folder, page), png = base + ".png";
     if (!media::createSprite(scratchSprite, width, height) || !media::beginDrawing(scratchSprite))
         return false;
     media::fillBox(0, 0, width, height, pageColour(page));
@@ -38,8 +36,7 @@ inline bool writePageFile(const std::string& folder, int page, int width, int he
     bool written = media::saveSpritePng(scratchSprite, png);
     media::freeSprite(scratchSprite);
     if (!written || !jpeg) return written;
-    written = media::loadImage(scratchSprite, png) &&
-              media::saveImageJpeg(scratchSprite, folder + name + ".jpg", 9);
+    written = media::loadImage(scratchSprite, png) && media::saveImageJpeg(scratchSprite, base + ".jpg", 9);
     media::freeImage(scratchSprite);
     media::deleteFile(png);
     return written;
@@ -88,9 +85,7 @@ protected:
                                                  viewer.view.pageFitHeight);
         for (int page = 1; page <= viewer.document.pageCount; ++page) {
             if (std::find(missing.begin(), missing.end(), page) != missing.end()) continue;
-            char name[32];
-            std::snprintf(name, sizeof name, "page-%06d.jpg", page);
-            ASSERT_TRUE(media::loadImage(page, folder + name));
+            ASSERT_TRUE(media::loadImage(page, pageImageBase(folder, page) + ".jpg"));
             ASSERT_TRUE(media::resizeImage(page, grid.cellWidth, grid.cellHeight));
         }
         buildThumbnailSheet(viewer, {grid.columns, grid.rows, grid.cellWidth, grid.cellHeight});
