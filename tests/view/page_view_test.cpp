@@ -14,20 +14,19 @@ namespace {
 
 const HarnessOptions landscapeDesktop{.desktopWidth = 1920, .desktopHeight = 1080};
 
+std::pair<int, int> pageSize() {
+    return {media::spriteWidth(sprite::page), media::spriteHeight(sprite::page)};
+}
+
 void expectPage(Viewer& v, int width, int height, int x, int y, bool fitByWidth) {
-    EXPECT_EQ(media::spriteWidth(sprite::page), width);
-    EXPECT_EQ(media::spriteHeight(sprite::page), height);
-    EXPECT_EQ(v.view.pageX, x);
-    EXPECT_EQ(v.view.pageY, y);
-    EXPECT_EQ(v.view.fitByWidth, fitByWidth);
+    EXPECT_EQ(pageSize(), std::pair(width, height));
+    EXPECT_EQ(std::tuple(v.view.pageX, v.view.pageY, v.view.fitByWidth), std::tuple(x, y, fitByWidth));
 }
 
 // The fitted A4 page of the 1080 x 1920 screen, centred and unzoomed.
 void expectPortraitFit(Viewer& v) {
     expectPage(v, 764, 1080, 158, 420, 1);
-    EXPECT_EQ(v.view.zoomFactor, 1.0f);
-    EXPECT_EQ(v.view.zoomOffsetX, 0);
-    EXPECT_EQ(v.view.zoomOffsetY, 0);
+    EXPECT_EQ(std::tuple(v.view.zoomFactor, v.view.zoomOffsetX, v.view.zoomOffsetY), std::tuple(1.0f, 0, 0));
 }
 
 class PageView : public viewtest::ViewerWithPages {
@@ -78,8 +77,7 @@ TEST_F(PageView, PagesAreFittedIntoTheScreenAndCentred) {
         ASSERT_TRUE(media::createSprite(sprite::page, width, height));
         fitPage(v());
         const media::DisplaySize predicted = fittedPageSize(v().layout, width, height);
-        EXPECT_EQ(predicted.width, media::spriteWidth(sprite::page)) << width << "x" << height;
-        EXPECT_EQ(predicted.height, media::spriteHeight(sprite::page)) << width << "x" << height;
+        EXPECT_EQ(std::pair(predicted.width, predicted.height), pageSize()) << width << "x" << height;
     }
 }
 
@@ -117,8 +115,7 @@ TEST_P(PageGestures, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
     EXPECT_FALSE(v().view.panAnimating);
     tap(159);
     ASSERT_TRUE(v().view.panAnimating);
-    EXPECT_EQ(v().view.panShiftX, 540 - 700);
-    EXPECT_EQ(v().view.panShiftY, 960 - 1200);
+    EXPECT_EQ(std::pair(v().view.panShiftX, v().view.panShiftY), std::pair(540 - 700, 960 - 1200));
     frames(60, 5);
     EXPECT_FALSE(v().view.panAnimating);
     float covered = 1.0f - std::pow(2.0f, -10.0f * 260.0f / 450.0f);  // ends in the first frame past 255 ms
@@ -158,8 +155,7 @@ TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
     harness->doubleClick();
     frames(1, 10);
     EXPECT_FALSE(v().view.panAnimating);
-    EXPECT_EQ(v().view.pageX, 158);
-    EXPECT_EQ(v().view.pageY, 420);
+    EXPECT_EQ(std::pair(v().view.pageX, v().view.pageY), std::pair(158, 420));
     harness->release();
     frames(1, 10);
     EXPECT_TRUE(v().frame.longPress);  // timed from the first press
@@ -169,10 +165,9 @@ TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
 TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
     open(2, 1240, 1754, landscapeDesktop);
     pressAndMove(500, {380, 400});
-    EXPECT_EQ(media::spriteWidth(sprite::page), 917);
-    EXPECT_EQ(media::spriteHeight(sprite::page), 1296);
-    EXPECT_EQ(v().view.zoomOffsetX, -66);   // -(331 x 0.2)
-    EXPECT_EQ(v().view.zoomOffsetY, -100);  // -(500 x 0.2)
+    EXPECT_EQ(pageSize(), std::pair(917, 1296));
+    EXPECT_EQ(std::pair(v().view.zoomOffsetX, v().view.zoomOffsetY),
+              std::pair(-66, -100));  // -(331, 500) x 0.2
     moveInFrame(420, 500);
     EXPECT_EQ(media::spriteWidth(sprite::page), 917);
     moveInFrame(430, 500);
@@ -262,8 +257,7 @@ TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRes
     EXPECT_GE(side, media::largestDisplaySide - 2);
     moveInFrame(1070, 900);
     EXPECT_EQ(largerSide(), side);
-    EXPECT_EQ(v().view.zoomOffsetX, offsetX);
-    EXPECT_EQ(v().view.zoomOffsetY, offsetY);
+    EXPECT_EQ(std::pair(v().view.zoomOffsetX, v().view.zoomOffsetY), std::pair(offsetX, offsetY));
     release();
     harness->doubleClick();
     frames(1);
