@@ -63,8 +63,7 @@ TEST(MessagePanel, ShownUntilAPressOrFiveSeconds) {
     h.moveTo(540, 1500);
     showMessagePanel(h.v(), "Cannot read broken.pdf");
     h.frames(1);
-    int width = media::spriteWidth(sprite::infoMessage);
-    int x = 540 - width / 2;
+    const int x = 540 - media::spriteWidth(sprite::infoMessage) / 2;
     EXPECT_TRUE(h.v().frame.messagePanelShown);
     EXPECT_EQ(h.pixel(x + 3, 93), media::rgb(100, 100, 100));
     h.press();
