@@ -67,10 +67,9 @@ protected:
         harness = std::make_unique<Harness>(options);
         ASSERT_TRUE(harness->started());
         folder = makeTemporaryFolder("view-pages");
-        for (int page = 1; page <= pageCount; ++page) {
-            if (std::find(missingPages.begin(), missingPages.end(), page) != missingPages.end()) continue;
-            ASSERT_TRUE(writePageFile(folder, page, width, height, true));
-        }
+        for (int page = 1; page <= pageCount; ++page)
+            ASSERT_TRUE(std::ranges::find(missingPages, page) != missingPages.end() ||
+                        writePageFile(folder, page, width, height, true));
         harness->showCachedPages(folder, pageCount);
         frames(1);  // the pointer placed at start-up arrives as motion in the next frame
         moveTo(700, 1000);
@@ -122,8 +121,7 @@ protected:
     PointerStyle pointer = PointerStyle::mouse;  // for every harness open() makes
 };
 
-// A fixture made from ViewerWithPages whose suite runs once with the mouse and once with touch
-// (INSTANTIATE_TEST_SUITE_P with pointerStyles).
+// A ViewerWithPages fixture whose suite runs with the mouse and with touch (instantiated with pointerStyles).
 template <class Fixture>
 class ByPointer : public Fixture, public ::testing::WithParamInterface<PointerStyle> {
 protected:
