@@ -99,8 +99,7 @@ bool takenInFrames(std::string& path, int frames = 3) {
 // temporary folder, closed when found open, and never another user's.
 TEST(InstanceSocket, FolderIsAlwaysPrivate) {
     std::string root = makeTemporaryFolder("pagewell-instance-folder");
-    std::string runtime = root + "runtime/";
-    std::string fallback = root + "pagewell-" + std::to_string(geteuid()) + "/";
+    std::string runtime = root + "runtime/", fallback = root + "pagewell-" + std::to_string(geteuid()) + "/";
     ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
     setenv("TMPDIR", root.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);

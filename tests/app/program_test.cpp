@@ -52,8 +52,7 @@ TEST(CommandLine, UnknownOptionsSecondDocumentsAndBadPagesAreRefused) {
 // A later start hands the page asked for over with the path; a plain path asks for none.
 TEST(CommandLine, PageIsHandedOverWithThePath) {
     const HandedDocument handed = readHandOverMessage(handOverMessage("/a\nb.pdf", 7));
-    EXPECT_EQ(handed.path, "/a\nb.pdf");
-    EXPECT_EQ(handed.page, 7);
+    EXPECT_EQ(std::pair(handed.path, handed.page), std::pair(std::string("/a\nb.pdf"), 7));
     EXPECT_EQ(readHandOverMessage("/page=3.pdf").page, 0);
 }
 
