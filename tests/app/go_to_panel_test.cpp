@@ -52,12 +52,9 @@ TEST_P(GoToPanel, ATapOnTheCounterOpensItAndATypedNumberWithReturnGoesThere) {
     EXPECT_FALSE(v().view.panAnimating) << "the tap glides nothing";
     type("4");
     harness->pressKeys({scan::space});  // the panel keeps the keys that turn pages
-    EXPECT_EQ(page(), 1);
-    EXPECT_EQ(v().goToPanel.typedNumber, "4");
+    EXPECT_EQ(std::pair(page(), v().goToPanel.typedNumber), std::pair(1, std::string("4")));
     harness->pressKeys({scan::enter});
-    EXPECT_FALSE(panelOpen());
-    EXPECT_EQ(page(), 4);
-    EXPECT_EQ(v().view.pageCounterText, "4/5");
+    EXPECT_EQ(std::tuple(panelOpen(), page(), v().view.pageCounterText), std::tuple(false, 4, "4/5"));
 }
 
 TEST_P(GoToPanel, TheOnScreenKeyboardTypesDigitsOnlyAndGoGoesThere) {
@@ -74,8 +71,7 @@ TEST_P(GoToPanel, TheOnScreenKeyboardTypesDigitsOnlyAndGoGoesThere) {
     tapKeyLabelled("3");
     EXPECT_EQ(v().goToPanel.typedNumber, "3");
     clickButton(false);
-    EXPECT_FALSE(panelOpen());
-    EXPECT_EQ(page(), 3);
+    EXPECT_EQ(std::pair(panelOpen(), page()), std::pair(false, 3));
 }
 
 TEST_P(GoToPanel, ANumberThatNamesNoPageIsSaidSoAndCancelLeavesThePageAsItWas) {
@@ -93,8 +89,7 @@ TEST_P(GoToPanel, ANumberThatNamesNoPageIsSaidSoAndCancelLeavesThePageAsItWas) {
     EXPECT_TRUE(panelOpen());
     type("2");
     clickButton(true);
-    EXPECT_FALSE(panelOpen());
-    EXPECT_EQ(page(), 1);
+    EXPECT_EQ(std::pair(panelOpen(), page()), std::pair(false, 1));
 }
 
 // A page not made yet: the notice shows, the page shown stays, and the page comes in its place once a
@@ -104,17 +99,13 @@ TEST_P(GoToPanel, APageNotReadyComesInPlaceOfTheNotice) {
     tapCounter();
     type("4");
     harness->pressKeys({scan::enter});
-    EXPECT_EQ(page(), 1);
-    EXPECT_TRUE(v().view.pageNotReady);
-    EXPECT_EQ(v().view.awaitedPage, 4);
+    EXPECT_EQ(std::tuple(page(), v().view.pageNotReady, v().view.awaitedPage), std::tuple(1, true, 4));
     frames(2);
     EXPECT_EQ(page(), 1) << "no converter has ended";
     ASSERT_TRUE(viewtest::writePageFile(folder, 4, 620, 877, false));
     v().conversion.convertersEnded += 1;
     frames(1);
-    EXPECT_EQ(page(), 4);
-    EXPECT_FALSE(v().view.pageNotReady);
-    EXPECT_EQ(v().view.awaitedPage, 0);
+    EXPECT_EQ(std::tuple(page(), v().view.pageNotReady, v().view.awaitedPage), std::tuple(4, false, 0));
     EXPECT_TRUE(viewtest::near(harness->pixel(540, 960), viewtest::pageColour(4)));
 }
 

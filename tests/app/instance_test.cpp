@@ -14,8 +14,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,12 +86,6 @@ int connectTo(const std::string& path) {
     return -1;
 }
 
-bool accepts(const std::string& path) {
-    int fd = connectTo(path);
-    if (fd >= 0) close(fd);
-    return fd >= 0;
-}
-
 // What a few frames take: the bytes sent so far are already in the socket, so frames need no pause.
 bool takenInFrames(std::string& path, int frames = 3) {
     for (int i = 0; i < frames; ++i)
@@ -107,8 +99,7 @@ bool takenInFrames(std::string& path, int frames = 3) {
 // temporary folder, closed when found open, and never another user's.
 TEST(InstanceSocket, FolderIsAlwaysPrivate) {
     std::string root = makeTemporaryFolder("pagewell-instance-folder");
-    std::string runtime = root + "runtime/";
-    std::string fallback = root + "pagewell-" + std::to_string(geteuid()) + "/";
+    std::string runtime = root + "runtime/", fallback = root + "pagewell-" + std::to_string(geteuid()) + "/";
     ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
     setenv("TMPDIR", root.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
@@ -223,8 +214,8 @@ TEST_F(OneViewerPerDisplay, LaterStartsHandOverUnlessANewWindowIsAsked) {
 // not handed over, and the start ends with status 1 (the running viewer only comes to the front).
 TEST_F(OneViewerPerDisplay, LaterStartsRefuseDocumentsThatCannotBeOpened) {
     std::string good = makeDocument("good");
-    std::ofstream(documents_ + "empty.pdf").flush();
-    std::ofstream(documents_ + "notes.pdf") << "a shopping list, not a PDF\n";
+    ASSERT_TRUE(media::writeWholeFile(documents_ + "empty.pdf", ""));
+    ASSERT_TRUE(media::writeWholeFile(documents_ + "notes.pdf", "a shopping list, not a PDF\n"));
     auto first = startListening();
     for (const char* bad : {"missing.pdf", "empty.pdf", "notes.pdf"})
         EXPECT_EQ(start({bad})->exitCode(), 1) << bad;
@@ -267,7 +258,10 @@ TEST_F(OneViewerPerDisplay, SocketOfAnotherUserIsRefused) {
         _exit(1);
     }
     ASSERT_GT(otherUser, 0);
-    EXPECT_TRUE(eventually([&] { return accepts(socket_); }));
+    EXPECT_TRUE(eventually([&] {
+        const int fd = connectTo(socket_);
+        return fd >= 0 && close(fd) == 0;
+    }));
     expectOpensItself(*start({second}), 1);
     EXPECT_EQ(factsOf(socket_).st_uid, 0u);
     kill(otherUser, SIGKILL);

@@ -52,8 +52,7 @@ TEST(CommandLine, UnknownOptionsSecondDocumentsAndBadPagesAreRefused) {
 // A later start hands the page asked for over with the path; a plain path asks for none.
 TEST(CommandLine, PageIsHandedOverWithThePath) {
     const HandedDocument handed = readHandOverMessage(handOverMessage("/a\nb.pdf", 7));
-    EXPECT_EQ(handed.path, "/a\nb.pdf");
-    EXPECT_EQ(handed.page, 7);
+    EXPECT_EQ(std::pair(handed.path, handed.page), std::pair(std::string("/a\nb.pdf"), 7));
     EXPECT_EQ(readHandOverMessage("/page=3.pdf").page, 0);
 }
 
@@ -63,8 +62,7 @@ TEST(MessagePanel, ShownUntilAPressOrFiveSeconds) {
     h.moveTo(540, 1500);
     showMessagePanel(h.v(), "Cannot read broken.pdf");
     h.frames(1);
-    int width = media::spriteWidth(sprite::infoMessage);
-    int x = 540 - width / 2;
+    const int x = 540 - media::spriteWidth(sprite::infoMessage) / 2;
     EXPECT_TRUE(h.v().frame.messagePanelShown);
     EXPECT_EQ(h.pixel(x + 3, 93), media::rgb(100, 100, 100));
     h.press();

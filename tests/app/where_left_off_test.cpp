@@ -89,20 +89,16 @@ TEST_P(RecentList, ATapOpensTheDocumentAtItsKeptPage) {
 // list's Back by touch too.
 TEST_P(RecentList, BackRetracesTheJumps) {
     open(40, 124, 175);
-    auto altLeft = [&] {
-        harness->keyDown(media::scan::leftAlt);
-        harness->tapKey(media::scan::left);
-        harness->keyUp(media::scan::leftAlt);
-    };
     harness->tapKey(media::scan::end);
     harness->tapKey(media::scan::home);
-    altLeft();
+    harness->pressKeys({media::scan::leftAlt, media::scan::left});
     EXPECT_EQ(v().view.currentPage, 40);
     media::feedMouseBackButton();
     frames(1);
     EXPECT_EQ(v().view.currentPage, 1);
     EXPECT_FALSE(canGoBack(v()));
-    altLeft();  // nothing left to go back to: Left with Alt turns no page either
+    // Nothing left to go back to: Left with Alt turns no page either.
+    harness->pressKeys({media::scan::leftAlt, media::scan::left});
     EXPECT_EQ(v().view.currentPage, 1);
     rememberJump(v(), 7);
     v().frame.searchPanelOpen = true;

@@ -59,14 +59,12 @@ TEST_P(ContentsPanel, OpensAtTheChapterFoldsLongLevelsAndGoesToATappedRow) {
     harness->clickAt(foldX, rowY(0));  // One unfolds
     EXPECT_EQ(contents.rows, (std::vector<int>{0, 1, 2, 3, 34}));
     harness->clickAt(x, rowY(2));  // One.b
-    EXPECT_EQ(v().view.currentPage, 3);
-    EXPECT_FALSE(v().frame.contentsPanelOpen);
+    EXPECT_EQ(std::pair(v().view.currentPage, v().frame.contentsPanelOpen), std::pair(3, false));
     openContentsPanel(v());
     frames(1);
     const int backX = panel().x + titleButton(v().layout, "Close", panel().width).x - rowHeight();
     harness->clickAt(backX, panel().y + titleBandHeight(v().layout) / 2);
-    EXPECT_EQ(v().view.currentPage, 20);
-    EXPECT_FALSE(v().frame.contentsPanelOpen);
+    EXPECT_EQ(std::pair(v().view.currentPage, v().frame.contentsPanelOpen), std::pair(20, false));
 }
 
 // Dragging scrolls the list with the finger and taps nothing; the wheel scrolls by rows.
@@ -74,17 +72,12 @@ TEST_P(ContentsPanel, ScrollsByDraggingAndByTheWheel) {
     openBook(bookOutline(80), 1);
     harness->clickAt(panel().x + listPadding(v().layout) + rowHeight() / 2, rowY(3));  // Two's fold
     EXPECT_EQ(v().contents.scrollY, 0);
-    moveTo(600, 1500);
-    frames(1);
+    moveInFrame(600, 1500);
     press();
-    for (int step = 1; step <= 10; ++step) {
-        moveTo(600, 1500 - 30 * step);
-        frames(1);
-    }
+    for (int step = 1; step <= 10; ++step) moveInFrame(600, 1500 - 30 * step);
     release();
-    EXPECT_EQ(v().contents.scrollY, 300);
-    EXPECT_EQ(v().view.currentPage, 1);
-    EXPECT_TRUE(v().frame.contentsPanelOpen);
+    EXPECT_EQ(std::tuple(v().contents.scrollY, v().view.currentPage, v().frame.contentsPanelOpen),
+              std::tuple(300, 1, true));
     media::feedMouseWheel(2);  // away from the user: toward the top
     frames(1);
     EXPECT_EQ(v().contents.scrollY, 300 - 2 * rowHeight());

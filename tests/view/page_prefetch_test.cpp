@@ -25,8 +25,7 @@ protected:
     // The pointer on the forward strip, the strip lit, its page decoded ahead and made ready between
     // two frames; then the press frame, which only shows it: it scales no picture while drawing.
     void pressForwardStrip(const std::string& expectedFile) {
-        moveTo(v().layout.screenWidth - 3, 960);
-        frames(1);
+        moveInFrame(v().layout.screenWidth - 3, 960);
         ASSERT_TRUE(becomesReady(expectedFile));
         frames(2);
         const std::int64_t scaled = media::frameCounts().scaledInFrames;
@@ -72,21 +71,19 @@ TEST_F(PagePrefetch, NeighboursInTheOrderOfTheLitStripJpegBeforePngNoneWhileTheW
 
 TEST_F(PagePrefetch, StripPressShowsTheDecodedPageInItsFrame) {
     open(4, 620, 877);
-    pressForwardStrip(file(2, ".jpg"));
-    EXPECT_EQ(v().view.currentPage, 2);
-    EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(2)));
-    EXPECT_EQ(media::spriteOwnWidth(sprite::page), 620);
-    pressForwardStrip(file(3, ".jpg"));
-    EXPECT_EQ(v().view.currentPage, 3);
-    EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(3)));
+    for (int page : {2, 3}) {
+        pressForwardStrip(file(page, ".jpg"));
+        EXPECT_EQ(v().view.currentPage, page);
+        EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(page)));
+        EXPECT_EQ(media::spriteOwnWidth(sprite::page), 620);
+    }
 }
 
 // The worker replaced page 3's PNG by its JPEG after the PNG was decoded ahead: the press shows the
 // JPEG, as it would without prefetching.
 TEST_F(PagePrefetch, PngReplacedByItsJpegAfterTheDecodeShowsTheJpeg) {
     open(3, 620, 877, {}, {2, 3});
-    ASSERT_TRUE(viewtest::writePageFile(folder, 2, 620, 877, false));
-    ASSERT_TRUE(viewtest::writePageFile(folder, 3, 620, 877, false));
+    for (int page : {2, 3}) ASSERT_TRUE(viewtest::writePageFile(folder, page, 620, 877, false));
     pressForwardStrip(file(2, ".png"));
     ASSERT_EQ(v().view.currentPage, 2);
     ASSERT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(2)));

@@ -12,38 +12,50 @@
 
 namespace {
 
-HarnessOptions landscapeDesktop() {
-    HarnessOptions options;
-    options.desktopWidth = 1920;
-    options.desktopHeight = 1080;
-    return options;
+const HarnessOptions landscapeDesktop{.desktopWidth = 1920, .desktopHeight = 1080};
+
+std::pair<int, int> pageSize() {
+    return {media::spriteWidth(sprite::page), media::spriteHeight(sprite::page)};
 }
 
 void expectPage(Viewer& v, int width, int height, int x, int y, bool fitByWidth) {
-    EXPECT_EQ(media::spriteWidth(sprite::page), width);
-    EXPECT_EQ(media::spriteHeight(sprite::page), height);
-    EXPECT_EQ(v.view.pageX, x);
-    EXPECT_EQ(v.view.pageY, y);
-    EXPECT_EQ(v.view.fitByWidth, fitByWidth);
+    EXPECT_EQ(pageSize(), std::pair(width, height));
+    EXPECT_EQ(std::tuple(v.view.pageX, v.view.pageY, v.view.fitByWidth), std::tuple(x, y, fitByWidth));
 }
 
 // The fitted A4 page of the 1080 x 1920 screen, centred and unzoomed.
 void expectPortraitFit(Viewer& v) {
     expectPage(v, 764, 1080, 158, 420, 1);
-    EXPECT_EQ(v.view.zoomFactor, 1.0f);
-    EXPECT_EQ(v.view.zoomOffsetX, 0);
-    EXPECT_EQ(v.view.zoomOffsetY, 0);
+    EXPECT_EQ(std::tuple(v.view.zoomFactor, v.view.zoomOffsetX, v.view.zoomOffsetY), std::tuple(1.0f, 0, 0));
 }
 
-using PageView = viewtest::ViewerWithPages;
+class PageView : public viewtest::ViewerWithPages {
+protected:
+    // A viewer without pages awaiting a document's first page in the returned cache folder.
+    std::string openAwaitingFirstPage(const std::string& name) {
+        open(0);
+        const std::string cache = makeTemporaryFolder(name);
+        v().document.documentCacheFolder = cache;
+        v().view.firstPageShown = false;
+        return cache;
+    }
+};
 
 class PageGestures : public viewtest::ByPointer<viewtest::ViewerWithPages> {
 protected:
-    void flipAt(int x) {
-        moveTo(x, 960);
-        frames(1);
+    void flipAt(int x) { harness->clickAt(x, 960); }
+    // A press and a release 20 ms apart, the press counted as the clicks-th of a burst.
+    void quickClick(int clicks) {
+        harness->press(clicks);
+        frames(1, 20);
+        harness->release();
+        frames(1, 20);
+    }
+    // Pressed at the first x, then moved along y to each later x in a frame of its own.
+    void pressAndMove(int y, std::initializer_list<int> xs) {
+        moveInFrame(*xs.begin(), y);
         press();
-        release();
+        for (const int* x = xs.begin() + 1; x != xs.end(); ++x) moveInFrame(*x, y);
     }
 };
 
@@ -52,21 +64,19 @@ INSTANTIATE_TEST_SUITE_P(Pointer, PageGestures, pointerStyles, pointerStyleName)
 TEST_F(PageView, PagesAreFittedIntoTheScreenAndCentred) {
     open(2);
     expectPage(v(), 764, 1080, 158, 420, 1);  // the height fit is too wide: refitted against the width
-    EXPECT_EQ(v().view.fitWidth, 763.51196f);
-    EXPECT_EQ(v().view.pageFitWidth, 764.0f);
+    EXPECT_EQ(std::pair(v().view.fitWidth, v().view.pageFitWidth), std::pair(763.51196f, 764.0f));
     EXPECT_TRUE(viewtest::near(harness->pixel(540, 700), viewtest::pageColour(1)));
     EXPECT_EQ(harness->pixel(100, 960), media::rgb(0, 0, 0));
-    open(2, 1240, 1754, landscapeDesktop());
+    open(2, 1240, 1754, landscapeDesktop);
     expectPage(v(), 764, 1080, 69, 0, 0);
-    open(2, 1754, 1240, landscapeDesktop());
+    open(2, 1754, 1240, landscapeDesktop);
     expectPage(v(), 902, 638, 0, 221, 1);
     // The size a prefetched page is scaled to ahead is the one fitPage gives it.
     for (auto [width, height] : {std::pair{620, 877}, {1240, 1754}, {1754, 1240}, {3000, 200}, {90, 2000}}) {
         ASSERT_TRUE(media::createSprite(sprite::page, width, height));
         fitPage(v());
         const media::DisplaySize predicted = fittedPageSize(v().layout, width, height);
-        EXPECT_EQ(predicted.width, media::spriteWidth(sprite::page)) << width << "x" << height;
-        EXPECT_EQ(predicted.height, media::spriteHeight(sprite::page)) << width << "x" << height;
+        EXPECT_EQ(std::pair(predicted.width, predicted.height), pageSize()) << width << "x" << height;
     }
 }
 
@@ -99,14 +109,12 @@ TEST_P(PageGestures, StripsTurnPagesButNeverLightAtTheEndsAndMissingPagesRaiseTh
 
 TEST_P(PageGestures, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
     open(2);
-    moveTo(700, 1200);
-    frames(1);
+    moveInFrame(700, 1200);
     tap(160);
     EXPECT_FALSE(v().view.panAnimating);
     tap(159);
     ASSERT_TRUE(v().view.panAnimating);
-    EXPECT_EQ(v().view.panShiftX, 540 - 700);
-    EXPECT_EQ(v().view.panShiftY, 960 - 1200);
+    EXPECT_EQ(std::pair(v().view.panShiftX, v().view.panShiftY), std::pair(540 - 700, 960 - 1200));
     frames(60, 5);
     EXPECT_FALSE(v().view.panAnimating);
     float covered = 1.0f - std::pow(2.0f, -10.0f * 260.0f / 450.0f);  // ends in the first frame past 255 ms
@@ -117,18 +125,15 @@ TEST_P(PageGestures, PressOf159MillisecondsIsATapThatGlidesAnd160IsNot) {
 
 TEST_P(PageGestures, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
     open(2);
-    moveTo(700, 1200);
-    frames(1);
+    moveInFrame(700, 1200);
     tap(50);
     frames(10, 5);
-    moveTo(600, 1000);
-    frames(1);
+    moveInFrame(600, 1000);
     int stoppedX = v().view.pageX;
     ASSERT_NE(stoppedX, 158);
     press();
     EXPECT_FALSE(v().view.panAnimating);
-    EXPECT_EQ(v().view.pageX, stoppedX);
-    EXPECT_EQ(v().view.panStartX, 158);
+    EXPECT_EQ(std::pair(v().view.pageX, v().view.panStartX), std::pair(stoppedX, 158));
     harness->advance(40);
     release();
     ASSERT_TRUE(v().view.panAnimating);
@@ -141,16 +146,14 @@ TEST_P(PageGestures, PressDuringAGlideStopsItAndTheNextTapGlidesFromItsStart) {
 
 TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
     open(2);
-    moveTo(700, 1200);
-    frames(1);
+    moveInFrame(700, 1200);
     tap(60);
     ASSERT_TRUE(v().view.panAnimating);  // the first press and release are a tap
     frames(10, 10);
     harness->doubleClick();
     frames(1, 10);
     EXPECT_FALSE(v().view.panAnimating);
-    EXPECT_EQ(v().view.pageX, 158);
-    EXPECT_EQ(v().view.pageY, 420);
+    EXPECT_EQ(std::pair(v().view.pageX, v().view.pageY), std::pair(158, 420));
     harness->release();
     frames(1, 10);
     EXPECT_TRUE(v().frame.longPress);  // timed from the first press
@@ -158,40 +161,25 @@ TEST_P(PageGestures, DoubleClickStopsTheGlideAndRestoresTheFit) {
 }
 
 TEST_P(PageGestures, SameZoomMotionInTwoFramesZoomsOnceAboutThePointer) {
-    open(2, 1240, 1754, landscapeDesktop());
-    moveTo(380, 500);
-    frames(1);
-    press();
-    moveTo(400, 500);
-    frames(1);
+    open(2, 1240, 1754, landscapeDesktop);
+    pressAndMove(500, {380, 400});
+    EXPECT_EQ(pageSize(), std::pair(917, 1296));
+    // -(331 x 0.2), -(500 x 0.2)
+    EXPECT_EQ(std::pair(v().view.zoomOffsetX, v().view.zoomOffsetY), std::pair(-66, -100));
+    moveInFrame(420, 500);
     EXPECT_EQ(media::spriteWidth(sprite::page), 917);
-    EXPECT_EQ(media::spriteHeight(sprite::page), 1296);
-    EXPECT_EQ(v().view.zoomOffsetX, -66);   // -(331 x 0.2)
-    EXPECT_EQ(v().view.zoomOffsetY, -100);  // -(500 x 0.2)
-    moveTo(420, 500);
-    frames(1);
-    EXPECT_EQ(media::spriteWidth(sprite::page), 917);
-    moveTo(430, 500);
-    frames(1);
+    moveInFrame(430, 500);
     EXPECT_GT(media::spriteWidth(sprite::page), 917);
     release();
     EXPECT_GT(media::spriteWidth(sprite::page), 917);  // releasing keeps the zoom
 }
 
 TEST_P(PageGestures, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNeverBelowItsFit) {
-    open(2);  // fitted by width at 764 x 1080, narrower than the 1080-pixel screen
-    moveTo(540, 900);
-    frames(1);
-    press();
-    moveTo(520, 900);  // shrinking from the fit: the size stays
-    frames(1);
-    moveTo(490, 900);
-    frames(1);
+    open(2);                             // fitted by width at 764 x 1080, narrower than the 1080-pixel screen
+    pressAndMove(900, {540, 520, 490});  // shrinking from the fit: the size stays
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
-    moveTo(510, 900);  // 20 and then 30 pixels a frame to the right enlarge it
-    frames(1);
-    moveTo(540, 900);
-    frames(1);
+    moveInFrame(510, 900);  // 20 and then 30 pixels a frame to the right enlarge it
+    moveInFrame(540, 900);
     EXPECT_GT(media::spriteWidth(sprite::page), 764);
     EXPECT_GT(media::spriteHeight(sprite::page), 1080);
     release();
@@ -202,8 +190,7 @@ TEST_P(PageGestures, PortraitPageOnPortraitScreenZoomsWithOrdinaryMotionButNever
 TEST_P(PageGestures, TapsLandingOnTheLitRightStripTurnPagesAndNeverZoom) {
     open(5);
     const int right = v().layout.screenWidth;
-    moveTo(540, 960);
-    frames(1);
+    moveInFrame(540, 960);
     int page = 1;
     for (int x : {right - 16, right - 9, right - 4, right - 1}) {
         flipAt(x);
@@ -220,10 +207,7 @@ TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
     flipAt(v().layout.screenWidth - 3);
     ASSERT_EQ(v().view.currentPage, 2);
     frames(60, 5);
-    moveTo(149, 27);  // Info
-    frames(1);
-    press();
-    release();
+    harness->clickAt(149, 27);  // Info
     EXPECT_EQ(v().view.currentPage, 2);
     EXPECT_TRUE(v().frame.infoPanelOpen);
 }
@@ -233,29 +217,16 @@ TEST_P(PageGestures, ATapOnAToolbarButtonRightAfterAStripTapTurnsNoPage) {
 // 60 ms after the pair's first press, as quick as a double-tap, is no tap: the page stays centred.
 TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRestoresTheFit) {
     open(6);
-    moveTo(v().layout.screenWidth - 3, 960);
-    frames(1);
+    moveInFrame(v().layout.screenWidth - 3, 960);
     for (int clicks = 1; clicks <= 4; ++clicks) {  // 160 ms in all
-        harness->press(clicks);
-        frames(1, 20);
-        harness->release();
-        frames(1, 20);
+        quickClick(clicks);
         EXPECT_EQ(v().view.currentPage, 1 + clicks) << "press " << clicks;
     }
-    moveTo(500, 900);
-    frames(1);
-    press();
-    moveTo(520, 900);  // the first step from the fit is not shown yet
-    frames(1);
-    moveTo(560, 900);
-    frames(1);
+    pressAndMove(900, {500, 520, 560});  // the first step from the fit is not shown yet
     release();
     ASSERT_GT(media::spriteWidth(sprite::page), 764);
     frames(60, 5);
-    harness->press(1);  // a tap that starts a glide, then the second press of the pair
-    frames(1, 20);
-    harness->release();
-    frames(1, 20);
+    quickClick(1);  // a tap that starts a glide, then the second press of the pair
     harness->press(2);
     frames(1, 20);
     expectPortraitFit(v());
@@ -263,10 +234,7 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
     harness->release();
     frames(60, 5);
     expectPortraitFit(v());
-    harness->press(1);  // the next quick press and release is a tap again
-    frames(1, 20);
-    harness->release();
-    frames(1, 20);
+    quickClick(1);  // the next quick press and release is a tap again
     EXPECT_TRUE(v().view.panAnimating);
     EXPECT_EQ(v().view.currentPage, 5);
 }
@@ -275,24 +243,19 @@ TEST_P(PageGestures, QuickTapsOnALitStripTurnAPageEachAndADoubleClickOnThePageRe
 // far beyond what the display layer draws, so the page stops at that size and its offsets with it.
 TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRestoresTheFit) {
     open(2);
-    moveTo(10, 900);
-    frames(1);
-    press();
+    pressAndMove(900, {10});
     auto largerSide = [] {
         return std::max(media::spriteWidth(sprite::page), media::spriteHeight(sprite::page));
     };
     for (int x : {210, 411, 613, 816, 1020}) {
-        moveTo(x, 900);
-        frames(1);
+        moveInFrame(x, 900);
         EXPECT_LT(largerSide(), media::largestDisplaySide) << "x " << x;
     }
     const int side = largerSide(), offsetX = v().view.zoomOffsetX, offsetY = v().view.zoomOffsetY;
     EXPECT_GE(side, media::largestDisplaySide - 2);
-    moveTo(1070, 900);
-    frames(1);
+    moveInFrame(1070, 900);
     EXPECT_EQ(largerSide(), side);
-    EXPECT_EQ(v().view.zoomOffsetX, offsetX);
-    EXPECT_EQ(v().view.zoomOffsetY, offsetY);
+    EXPECT_EQ(std::pair(v().view.zoomOffsetX, v().view.zoomOffsetY), std::pair(offsetX, offsetY));
     release();
     harness->doubleClick();
     frames(1);
@@ -301,15 +264,10 @@ TEST_P(PageGestures, ALongZoomDragStopsAtTheLargestDisplaySizeAndADoubleClickRes
 
 // A leftward drag of 600 pixels in one frame would make the step 1 - 6 = -5: a negative page.
 TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
-    open(2, 1240, 1754, landscapeDesktop());
-    moveTo(100, 500);
-    frames(1);
-    press();
-    moveTo(300, 500);
-    frames(1);
+    open(2, 1240, 1754, landscapeDesktop);
+    pressAndMove(500, {100, 300});
     ASSERT_GT(v().view.zoomFactor, 2.0f);
-    moveTo(-300, 500);
-    frames(1);
+    moveInFrame(-300, 500);
     EXPECT_GT(v().view.zoomStep, 0.0f);
     EXPECT_GT(v().view.zoomFactor, 0.0f);
     EXPECT_GT(media::spriteWidth(sprite::page), 0);
@@ -320,7 +278,7 @@ TEST_P(PageGestures, AFastLeftwardDragNeverMakesTheZoomStepZeroOrNegative) {
 // A finger lands again while the viewer still holds the page pressed, its lift lost on the way: the
 // jump to the second contact is no drag, whatever it does to the pointer.
 TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
-    open(2, 1240, 1754, landscapeDesktop());
+    open(2, 1240, 1754, landscapeDesktop);
     media::feedMouseButtonAt(150, 500, true, 1);
     frames(3);
     ASSERT_TRUE(v().frame.pagePressed);
@@ -331,59 +289,47 @@ TEST_F(PageView, AFingerLandingElsewhereAfterALostLiftDoesNotZoom) {
 }
 
 TEST_F(PageView, AOnePageDocumentWhosePageCameBeforeItsConverterEndStillBecomesAJpeg) {
-    open(0);
-    Viewer& viewer = v();
-    std::string cache = makeTemporaryFolder("view-quick");
-    viewer.document.documentCacheFolder = cache;
-    viewer.view.firstPageShown = false;
-    viewer.document.pageCount = 1;
+    const std::string cache = openAwaitingFirstPage("view-quick");
+    v().document.pageCount = 1;
     viewtest::writePageFile(cache, 1, 1240, 1754, false);  // written before its converter's end is seen
-    viewer.view.awaitedPage = 1;
-    viewer.conversion.convertersEnded += 1;
-    EXPECT_FALSE(showAwaitedPage(viewer));
-    EXPECT_FALSE(viewer.view.firstPageShown);
-    singlePageFinish(viewer);
-    EXPECT_TRUE(viewer.view.firstPageShown);
+    v().view.awaitedPage = 1;
+    v().conversion.convertersEnded += 1;
+    EXPECT_FALSE(showAwaitedPage(v()));
+    EXPECT_FALSE(v().view.firstPageShown);
+    singlePageFinish(v());
+    EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
 }
 
 TEST_F(PageView, FirstPageIsShownOnceItLoadsAndASinglePageBecomesAJpeg) {
-    open(0);
-    Viewer& viewer = v();
-    std::string cache = makeTemporaryFolder("view-first");
-    viewer.document.documentCacheFolder = cache;
-    viewer.view.firstPageShown = false;
+    const std::string cache = openAwaitingFirstPage("view-first");
     media::writeWholeFile(cache + "page-000001.png", "half a picture");
-    viewer.view.awaitedPage = 1;
-    viewer.conversion.convertersEnded += 1;
-    EXPECT_FALSE(showAwaitedPage(viewer));
-    EXPECT_FALSE(viewer.view.firstPageShown);  // unreadable: tried again at the next converter's end
-    viewer.document.pageCount = 1;
-    singlePageFinish(viewer);
+    v().view.awaitedPage = 1;
+    v().conversion.convertersEnded += 1;
+    EXPECT_FALSE(showAwaitedPage(v()));
+    EXPECT_FALSE(v().view.firstPageShown);  // unreadable: tried again at the next converter's end
+    v().document.pageCount = 1;
+    singlePageFinish(v());
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));  // kept until a JPEG is written
     EXPECT_FALSE(media::filePresent(cache + "page-000001.jpg"));
     viewtest::writePageFile(cache, 1, 1240, 1754, false);
     frames(1);
     EXPECT_FALSE(media::filePresent(cache + "page-000001.png"));
     EXPECT_TRUE(media::filePresent(cache + "page-000001.jpg"));
-    EXPECT_TRUE(viewer.view.firstPageShown);
-    EXPECT_EQ(viewer.document.pageCount, 0);
+    EXPECT_TRUE(v().view.firstPageShown);
+    EXPECT_EQ(v().document.pageCount, 0);
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
 }
 
 TEST_F(PageView, ASinglePageWhoseJpegCannotBeWrittenShowsItsPngOnce) {
-    open(0);
-    Viewer& viewer = v();
-    std::string cache = makeTemporaryFolder("view-no-jpeg");
-    viewer.document.documentCacheFolder = cache;
-    viewer.view.firstPageShown = false;
-    viewer.document.pageCount = 1;
+    const std::string cache = openAwaitingFirstPage("view-no-jpeg");
+    v().document.pageCount = 1;
     viewtest::writePageFile(cache, 1, 1240, 1754, false);
     media::createFolder(cache + "page-000001.jpg", false);  // nothing can be written under that name
-    singlePageFinish(viewer);
-    EXPECT_TRUE(viewer.view.firstPageShown);
-    EXPECT_EQ(viewer.document.pageCount, 0);  // no retry in every later frame
+    singlePageFinish(v());
+    EXPECT_TRUE(v().view.firstPageShown);
+    EXPECT_EQ(v().document.pageCount, 0);  // no retry in every later frame
     EXPECT_EQ(media::spriteWidth(sprite::page), 764);
     EXPECT_TRUE(media::filePresent(cache + "page-000001.png"));
 }

@@ -128,9 +128,7 @@ TEST_F(SharpLayer, AZoomOrAPageTurnBeforeItArrivesDropsItAndNoLayerShowsOverAnot
     EXPECT_EQ(media::isProgramRunning("pdftopng.exe"), 0) << "the region renderer is taken for the converter";
     const SharpRender second = zoomAndExpectRender(2.5f);
     expectDropped(first);
-    harness->keyDown(media::scan::pageDown);
-    harness->frames(1);
-    harness->keyUp(media::scan::pageDown);
+    harness->tapKey(media::scan::pageDown);
     ASSERT_EQ(v().view.currentPage, 2);
     expectDropped(second);
     EXPECT_EQ(v().sharp.render.stage, SharpRenderStage::none) << "page 2 is fitted";

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "context/fitting.h"
+#include "document/conversion.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
@@ -28,9 +28,7 @@ inline media::Colour pageColour(int page) {
 
 // Writes page's picture, filled with its own colour, as "page-00000N.png" or ".jpg".
 inline bool writePageFile(const std::string& folder, int page, int width, int height, bool jpeg) {
-    char name[32];
-    std::snprintf(name, sizeof name, "page-%06d", page);
-    std::string png = folder + name + ".png";
+    const std::string base = pageImageBase(folder, page), png = base + ".png";
     if (!media::createSprite(scratchSprite, width, height) || !media::beginDrawing(scratchSprite))
         return false;
     media::fillBox(0, 0, width, height, pageColour(page));
@@ -38,8 +36,7 @@ inline bool writePageFile(const std::string& folder, int page, int width, int he
     bool written = media::saveSpritePng(scratchSprite, png);
     media::freeSprite(scratchSprite);
     if (!written || !jpeg) return written;
-    written = media::loadImage(scratchSprite, png) &&
-              media::saveImageJpeg(scratchSprite, folder + name + ".jpg", 9);
+    written = media::loadImage(scratchSprite, png) && media::saveImageJpeg(scratchSprite, base + ".jpg", 9);
     media::freeImage(scratchSprite);
     media::deleteFile(png);
     return written;
@@ -70,10 +67,9 @@ protected:
         harness = std::make_unique<Harness>(options);
         ASSERT_TRUE(harness->started());
         folder = makeTemporaryFolder("view-pages");
-        for (int page = 1; page <= pageCount; ++page) {
-            if (std::find(missingPages.begin(), missingPages.end(), page) != missingPages.end()) continue;
-            ASSERT_TRUE(writePageFile(folder, page, width, height, true));
-        }
+        for (int page = 1; page <= pageCount; ++page)
+            ASSERT_TRUE(std::ranges::find(missingPages, page) != missingPages.end() ||
+                        writePageFile(folder, page, width, height, true));
         harness->showCachedPages(folder, pageCount);
         frames(1);  // the pointer placed at start-up arrives as motion in the next frame
         moveTo(700, 1000);
@@ -88,9 +84,7 @@ protected:
                                                  viewer.view.pageFitHeight);
         for (int page = 1; page <= viewer.document.pageCount; ++page) {
             if (std::find(missing.begin(), missing.end(), page) != missing.end()) continue;
-            char name[32];
-            std::snprintf(name, sizeof name, "page-%06d.jpg", page);
-            ASSERT_TRUE(media::loadImage(page, folder + name));
+            ASSERT_TRUE(media::loadImage(page, pageImageBase(folder, page) + ".jpg"));
             ASSERT_TRUE(media::resizeImage(page, grid.cellWidth, grid.cellHeight));
         }
         buildThumbnailSheet(viewer, {grid.columns, grid.rows, grid.cellWidth, grid.cellHeight});
@@ -99,6 +93,10 @@ protected:
     Viewer& v() { return harness->v(); }
     void frames(int count, int ms = 5) { harness->frames(count, ms); }
     void moveTo(int x, int y) { harness->moveTo(x, y); }
+    void moveInFrame(int x, int y) {  // the motion and the frame that takes it
+        moveTo(x, y);
+        frames(1);
+    }
     void press() {
         harness->press();
         frames(1);
@@ -123,8 +121,7 @@ protected:
     PointerStyle pointer = PointerStyle::mouse;  // for every harness open() makes
 };
 
-// A fixture made from ViewerWithPages whose suite runs once with the mouse and once with touch
-// (INSTANTIATE_TEST_SUITE_P with pointerStyles).
+// A ViewerWithPages fixture whose suite runs with the mouse and with touch (instantiated with pointerStyles).
 template <class Fixture>
 class ByPointer : public Fixture, public ::testing::WithParamInterface<PointerStyle> {
 protected:
