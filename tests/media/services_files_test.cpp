@@ -8,14 +8,9 @@
 #include <ctime>
 
 #include "media/system/system.h"
+#include "tests/support/scratch.h"
 
 namespace {
-
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_files_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
 
 // Runs a check under a fixed time zone and restores the previous one.
 class TimeZone {
@@ -40,14 +35,9 @@ private:
     std::string previous_;
 };
 
-int modeOf(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 0777) : -1;
-}
-
 class Files : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_files_");
     void TearDown() override {
         ::chmod(folder.c_str(), 0700);
         media::deleteFilesInFolder(folder + "sub/deeper/", "*");
@@ -250,7 +240,7 @@ TEST_F(Files, WritableFolderIsProbedAndLeftClean) {
     EXPECT_FALSE(media::folderWritable(folder + "missing/"));
     media::deleteFilesInFolder(folder, "*.none");
     EXPECT_FALSE(media::folderExists(folder)) << "the probe file was left behind";
-    folder = freshFolder();
+    folder = freshFolder("pw_files_");
     if (::geteuid() != 0) {
         ::chmod(folder.c_str(), 0500);
         EXPECT_FALSE(media::folderWritable(folder));

@@ -7,14 +7,9 @@
 
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
+#include "tests/support/scratch.h"
 
 namespace {
-
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_images_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
 
 std::uint32_t pixel(int r, int g, int b, int a = 255) {
     return static_cast<std::uint32_t>(r | g << 8 | b << 16) | static_cast<std::uint32_t>(a) << 24;
@@ -32,14 +27,6 @@ media::Picture gradientPicture(int width, int height) {
 media::Picture flatPicture(int width, int height, std::uint32_t colour) {
     return media::Picture{
         width, height, media::PixelVector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour)};
-}
-
-int channelDistance(std::uint32_t a, std::uint32_t b) {
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        worst = std::max(
-            worst, std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
-    return worst;
 }
 
 // ---- Hand-made PNG files for the colour types a writer of page images may choose -----------------
@@ -157,7 +144,7 @@ TEST(PngVariants, HugeDeclaredSizeIsRefusedWithoutAllocating) {
 
 class ImageFiles : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_images_");
     void TearDown() override { media::deleteFilesInFolder(folder, "*"); }
 };
 
@@ -250,7 +237,7 @@ TEST_F(ImageFiles, FailedWriteLeavesNoFileAndNoTemporaryBehind) {
     ASSERT_TRUE(media::encodePngFile(source, folder + "a.png"));
     media::deleteFilesInFolder(folder, "*.png");  // removes the folder only when nothing else is left
     EXPECT_FALSE(media::folderExists(folder)) << "a temporary file was left in the folder";
-    folder = freshFolder();
+    folder = freshFolder("pw_images_");
 }
 
 TEST_F(ImageFiles, ScaledJpegDecodeGivesTheSmallestScaleStillLargeEnough) {

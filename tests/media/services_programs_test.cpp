@@ -15,18 +15,13 @@
 
 #include "media/system/system.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_programs_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
-
 class Programs : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_programs_");
     std::vector<int> started;
 
     // A copy of sleep under a name no other process has.

@@ -7,14 +7,9 @@
 #include "keyboard/ini.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/scratch.h"
 
 namespace {
-
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_text_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
 
 const std::string mixed = "aé€𝄞Ж";  // 1, 2, 3, 4 and 2 bytes
 
@@ -166,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class Configuration : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_text_");
     void TearDown() override { media::deleteFilesInFolder(folder, "*"); }
     std::string write(const std::string& name, const std::string& text) {
         EXPECT_TRUE(media::writeWholeFile(folder + name, text));
