@@ -1,9 +1,7 @@
 // The page converter as a process: one at a time, found by name, with its argument vector.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <vector>
@@ -16,19 +14,9 @@
 #include "tests/support/harness.h"
 #include "tests/support/memory_scan.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
 
 namespace {
-
-std::string readAll(const std::string& path) {
-    std::string text;
-    media::readWholeFile(path, text);
-    return text;
-}
-
-void writeScript(const std::string& path, const std::string& body) {
-    std::ofstream(path) << "#!/bin/sh\n" << body;
-    chmod(path.c_str(), 0755);
-}
 
 // Runs the tick like the main loop does, every few milliseconds, until done.
 bool tickUntil(Viewer& v, const std::function<bool()>& done, double maxSeconds = 30.0) {
@@ -69,7 +57,7 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
         "start\narg -q\narg -f\narg 2\narg -l\narg 2\narg -r\narg 190\n"
         "arg /docs/my file $(x) `y`.pdf\narg " +
         tools + "cache folder/page\nend\n";
-    const std::string text = readAll(log);
+    const std::string text = fileText(log);
     EXPECT_NE(text.find(expectedRun), std::string::npos) << text;
     // Every start is followed by its own end before the next start.
     std::istringstream lines(text);
@@ -112,7 +100,7 @@ TEST(PageConverterProcess, AskedForPagesStartNextAndTheBarCountsStarts) {
     EXPECT_FALSE(v.conversion.conversionRunning);
     ASSERT_TRUE(eventually([&] { return !media::programRunning(v.conversion.converterProcess); }));
     std::vector<std::string> pages;
-    std::istringstream lines(readAll(log));
+    std::istringstream lines(fileText(log));
     for (std::string line, previous; std::getline(lines, line); previous = line)
         if (previous == "arg -f") pages.push_back(line.substr(4));
     EXPECT_EQ(pages, (std::vector<std::string>{"1", "5", "6", "2", "3", "4"}));

@@ -22,15 +22,11 @@
 #include "media/system/system.h"
 #include "media/text/text.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
 
 using namespace media;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // Sets a variable, or with nullopt unsets it; returns what it was.
 std::optional<std::string> setVariable(const char* name, const std::optional<std::string>& value) {
@@ -38,11 +34,6 @@ std::optional<std::string> setVariable(const char* name, const std::optional<std
     const std::optional<std::string> was = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
     value ? setenv(name, value->c_str(), 1) : unsetenv(name);
     return was;
-}
-
-void writeScript(const std::string& path, const std::string& body) {
-    std::ofstream(path) << "#!/bin/sh\n" << body;
-    chmod(path.c_str(), 0755);
 }
 
 // A chooser program that prints its answer only once the test lets it go, so that the test sees it
@@ -78,8 +69,8 @@ protected:
                           });
     }
     int chooserProcess() {
-        eventually([&] { return !readFile(folder + "pid").empty(); }, 10.0);
-        return std::atoi(readFile(folder + "pid").c_str());
+        eventually([&] { return !fileText(folder + "pid").empty(); }, 10.0);
+        return std::atoi(fileText(folder + "pid").c_str());
     }
 };
 
@@ -150,16 +141,16 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
         const auto sharedBefore = std::distance(std::filesystem::directory_iterator(shared), {});
         ASSERT_TRUE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf") && framesUntilChooserEnds());
         EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/chosen.pdf"));
-        const std::string where = readFile(folder + "where");
+        const std::string where = fileText(folder + "where");
         EXPECT_EQ(where.rfind(runtimeFolder.empty() ? shared + "pagewell-chooser-" : runtime, 0), 0u)
             << where;
-        EXPECT_EQ(readFile(folder + "mode"), "700\n") << where;
+        EXPECT_EQ(fileText(folder + "mode"), "700\n") << where;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), sharedBefore);
         EXPECT_TRUE(std::filesystem::is_empty(runtime));
     }
     setVariable("XDG_RUNTIME_DIR", keptRuntime);
     setVariable("TMPDIR", keptTemporary);
-    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(fileText(victim), "precious");
 }
 
 // Without PAGEWELL_FILE_DIALOG the desktop's zenity is run from PATH, modal, each word one argument
@@ -176,7 +167,7 @@ TEST_F(Dialogs, ZenityFromThePathGetsItsWordsWithoutAShell) {
     setenv("PATH", path.c_str(), 1);
     ASSERT_TRUE(ran);
     EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/x.pdf"));
-    EXPECT_EQ(readFile(folder + "words"), "--file-selection\n--title=It's $(touch " + folder +
+    EXPECT_EQ(fileText(folder + "words"), "--file-selection\n--title=It's $(touch " + folder +
                                               "ran)\n--filename=*.pdf\n--file-filter=PDF (*.pdf) | *.pdf\n"
                                               "--file-filter=All files | *\n--modal\n");
     EXPECT_FALSE(std::filesystem::exists(folder + "ran"));

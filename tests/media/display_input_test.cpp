@@ -2,10 +2,8 @@
 // double-clicks, touch merged with the mouse, held motion, key releases seen in exactly one read, the
 // Escape latch, typed text and mouse motion; clipboard and chooser.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -21,6 +19,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/scratch.h"
 
 using namespace media;
 
@@ -385,11 +384,7 @@ TEST_F(Input, MessageBoxOnTheDummyDriverReturnsAtOnce) {
 
 TEST_F(Input, ChooserNamedByTheEnvironmentGivesTheFirstLineOfItsOutput) {
     std::string script = testing::TempDir() + "pagewell_chooser_test.sh";
-    {
-        std::ofstream out(script);
-        out << "#!/bin/sh\necho '/some where/file.pdf'\necho second line\n";
-    }
-    chmod(script.c_str(), 0755);
+    writeScript(script, "echo '/some where/file.pdf'\necho second line\n");
     setenv("PAGEWELL_FILE_DIALOG", script.c_str(), 1);
     bool available = false;
     std::string chosen = chooseFileToOpen("Open", "", "PDF (*.pdf)|*.pdf", &available);

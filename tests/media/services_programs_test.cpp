@@ -103,8 +103,7 @@ TEST_F(Programs, StandardOutputFileIsTruncatedAndWorkingFolderHonoured) {
 
 TEST_F(Programs, ProgramWithoutFolderIsFoundInTheWorkingFolder) {
     ASSERT_TRUE(media::createFolder(folder + "work/", false));
-    ASSERT_TRUE(media::writeWholeFile(folder + "work/tool", "#!/bin/sh\necho tool ran \"$1\"\n"));
-    ::chmod((folder + "work/tool").c_str(), 0755);
+    writeScript(folder + "work/tool", "echo tool ran \"$1\"\n");
     media::RunOptions options{folder + "work/", true, folder + "tool.txt", {}};
     ASSERT_GT(media::runProgram("./tool", {"x y"}, options), 0);
     EXPECT_EQ(media::readLines(folder + "tool.txt"), (std::vector<std::string>{"tool ran x y"}));

@@ -1,4 +1,4 @@
-// Small scaffolding for tests below the viewer: scratch folders, file modes, pixel distances.
+// Small scaffolding for tests below the viewer: scratch folders and files, scripts, pixel distances.
 #pragma once
 
 #include <sys/stat.h>
@@ -6,12 +6,26 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 // A new folder "/tmp/<prefix>XXXXXX/", or "" when none could be made.
 inline std::string freshFolder(const std::string& prefix) {
     std::string pattern = "/tmp/" + prefix + "XXXXXX";
     return ::mkdtemp(pattern.data()) != nullptr ? pattern + "/" : std::string();
+}
+
+// A file's whole content, "" when it cannot be read.
+inline std::string fileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A shell script at path, executable, running body.
+inline void writeScript(const std::string& path, const std::string& body) {
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    ::chmod(path.c_str(), 0755);
 }
 
 // A file's permission bits, or -1 when it is not there.
