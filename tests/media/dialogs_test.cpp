@@ -23,18 +23,11 @@
 #include "media/text/text.h"
 #include "tests/support/polling.h"
 #include "tests/support/scratch.h"
+#include "tests/support/x_server.h"
 
 using namespace media;
 
 namespace {
-
-// Sets a variable, or with nullopt unsets it; returns what it was.
-std::optional<std::string> setVariable(const char* name, const std::optional<std::string>& value) {
-    const char* old = std::getenv(name);
-    const std::optional<std::string> was = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    return was;
-}
 
 // A chooser program that prints its answer only once the test lets it go, so that the test sees it
 // running; it notes its process id first.
@@ -129,8 +122,7 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
         symlink(victim.c_str(),
                 (shared + "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".txt")
                     .c_str());
-    const auto keptTemporary = setVariable("TMPDIR", shared),
-               keptRuntime = setVariable("XDG_RUNTIME_DIR", "");
+    ScopedVariable temporary("TMPDIR", shared.c_str()), runtimeVariable("XDG_RUNTIME_DIR", "");
     writeScript(folder + "chooser", "file=$(readlink /proc/$$/fd/1)\necho \"$file\" > '" + folder +
                                         "where'\nstat -c %a \"$(dirname \"$file\")\" > '" + folder +
                                         "mode'\necho /chosen.pdf\n");
@@ -148,8 +140,6 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), sharedBefore);
         EXPECT_TRUE(std::filesystem::is_empty(runtime));
     }
-    setVariable("XDG_RUNTIME_DIR", keptRuntime);
-    setVariable("TMPDIR", keptTemporary);
     EXPECT_EQ(fileText(victim), "precious");
 }
 
@@ -159,12 +149,11 @@ TEST_F(Dialogs, ZenityFromThePathGetsItsWordsWithoutAShell) {
     std::filesystem::create_directories(folder + "bin");
     writeScript(folder + "bin/zenity", "for word in \"$@\"; do printf '%s\\n' \"$word\"; done > '" + folder +
                                            "words'\necho /x.pdf\n");
-    std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    setenv("PATH", (folder + "bin:" + path).c_str(), 1);
+    const char* path = std::getenv("PATH");
+    ScopedVariable searched("PATH", (folder + "bin:" + (path != nullptr ? path : "")).c_str());
     setenv("PAGEWELL_FILE_DIALOG", "", 1);
     const bool ran = startFileChooser("It's $(touch " + folder + "ran)", "*.pdf", "PDF (*.pdf)|*.pdf") &&
                      framesUntilChooserEnds();
-    setenv("PATH", path.c_str(), 1);
     ASSERT_TRUE(ran);
     EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/x.pdf"));
     EXPECT_EQ(fileText(folder + "words"), "--file-selection\n--title=It's $(touch " + folder +

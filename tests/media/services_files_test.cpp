@@ -9,30 +9,18 @@
 
 #include "media/system/system.h"
 #include "tests/support/scratch.h"
+#include "tests/support/x_server.h"
 
 namespace {
 
-// Runs a check under a fixed time zone and restores the previous one.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_) previous_ = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~TimeZone() {
-        if (had_)
-            ::setenv("TZ", previous_.c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    bool had_ = false;
-    std::string previous_;
+// Runs a check under a fixed time zone and restores the previous one (members end in reverse order:
+// the variable is restored before the zone is read again).
+struct TimeZone {
+    struct Reread {
+        ~Reread() { ::tzset(); }
+    } reread;
+    ScopedVariable variable;
+    explicit TimeZone(const char* zone) : variable("TZ", zone) { ::tzset(); }
 };
 
 class Files : public ::testing::Test {
@@ -226,13 +214,10 @@ TEST_F(Files, ProgramAndWorkingFoldersEndWithASlash) {
 }
 
 TEST_F(Files, TemporaryFolderFollowsTmpdir) {
-    const char* old = std::getenv("TMPDIR");
-    std::string previous = old ? old : "";
-    ::setenv("TMPDIR", folder.substr(0, folder.size() - 1).c_str(), 1);
+    ScopedVariable set("TMPDIR", folder.substr(0, folder.size() - 1).c_str());
     EXPECT_EQ(media::temporaryFolder(), folder);
-    ::unsetenv("TMPDIR");
+    ScopedVariable unset("TMPDIR", nullptr);
     EXPECT_EQ(media::temporaryFolder(), "/tmp/");
-    if (old) ::setenv("TMPDIR", previous.c_str(), 1);
 }
 
 TEST_F(Files, WritableFolderIsProbedAndLeftClean) {
