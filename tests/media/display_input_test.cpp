@@ -205,16 +205,14 @@ TEST_F(Input, TouchDragSeenTwiceIsOneDragOfTheOwnersMotion) {
     for (const SDL_Event& event :
          {motion(touch, 50, 40, 1000), button(touch, true, 50, 40, 1, 1000), motion(mouse, 50, 40, 1001),
           button(mouse, true, 50, 40, 2, 1001), motion(touch, 70, 40, 1020), motion(mouse, 60, 40, 1021),
-          motion(touch, 90, 50, 1040), motion(mouse, 80, 45, 1041)}) {
+          motion(touch, 90, 50, 1040), motion(mouse, 80, 45, 1041)})
         media::detail::takeInputEvent(event);
-    }
     readMouse();
     EXPECT_EQ(std::make_pair(heldDeltaX(), heldDeltaY()), std::make_pair(40, 10));
     EXPECT_EQ(std::make_pair(mouseX(), mouseY()), std::make_pair(90, 50));
     for (const SDL_Event& event : {button(touch, false, 95, 50, 1, 1060), motion(mouse, 95, 50, 1061),
-                                   button(mouse, false, 95, 50, 2, 1061), motion(mouse, 110, 70, 1900)}) {
+                                   button(mouse, false, 95, 50, 2, 1061), motion(mouse, 110, 70, 1900)})
         media::detail::takeInputEvent(event);
-    }
     readMouse();
     EXPECT_EQ(heldDeltaX(), 5);  // up to the release, not the copy's motion after it
     EXPECT_EQ(mouseX(), 110);    // the mouse moves the pointer again once the copy is over
