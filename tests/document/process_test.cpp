@@ -113,9 +113,8 @@ TEST(PageConverterProcess, ForeignConverterDelaysTheNextStart) {
     setUpToolPaths(v);
     const std::string folder = makeTemporaryFolder("foreign");
     const std::string manual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
-    media::RunOptions options;
     const int foreign = media::runProgram(
-        v.tools.pdftopngPath, {"-q", "-f", "1", "-l", "311", "-r", "150", manual, folder + "other"}, options);
+        v.tools.pdftopngPath, {"-q", "-f", "1", "-l", "311", "-r", "150", manual, folder + "other"}, {});
     ASSERT_NE(foreign, 0);
     v.document.documentPath = manual;
     v.document.documentCacheFolder = folder;
