@@ -81,9 +81,7 @@ TEST_F(Programs, ArgumentsReachTheChildUnchanged) {
                                           "$HOME",     "`id`",       "$(id)",      "a;b|c&d>e",
                                           "--leading", "",           "tab\there",  "ünïcödé"};
     std::string output = folder + "out.txt";
-    media::RunOptions options;
-    options.wait = true;
-    options.standardOutputFile = output;
+    const media::RunOptions options{"", true, output, {}};
     std::vector<std::string> printed = {"%s\\n"};
     printed.insert(printed.end(), arguments.begin(), arguments.end());
     ASSERT_GT(media::runProgram("/usr/bin/printf", printed, options), 0);
@@ -114,9 +112,7 @@ TEST_F(Programs, EnvironmentChangesReachTheChildAloneAndReplaceOrRemoveVariables
     ::setenv("PAGEWELL_TEST_KEPT", "kept", 1);
     ::setenv("PAGEWELL_TEST_REPLACED", "old", 1);
     ::setenv("PAGEWELL_TEST_REMOVED", "there", 1);
-    media::RunOptions options;
-    options.wait = true;
-    options.standardOutputFile = folder + "env.txt";
+    media::RunOptions options{"", true, folder + "env.txt", {}};
     options.environment = {"PAGEWELL_TEST_ADDED=a value", "PAGEWELL_TEST_REPLACED=new",
                            "PAGEWELL_TEST_REMOVED"};
     ASSERT_GT(media::runProgram("/usr/bin/env", {}, options), 0);
