@@ -83,39 +83,36 @@ media::Picture decoded(const std::string& png) {
     return picture;
 }
 
+// The variants a writer of page images may choose. Interlaced 2 x 2 grey: pass 1 holds (0,0), pass 6
+// holds (1,0), pass 7 holds the second row.
+const std::string paletteWithTransparency = handMadePng(
+    2, 1, 8, 3, false, std::string("\0\0\1", 3),
+    chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6)) + chunk("tRNS", std::string("\xFF\x40", 2)));
+const std::string sixteenBitGrey = handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5));
+const std::string greyAlpha = handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3));
+const std::string interlacedGrey = handMadePng(2, 2, 8, 0, true, std::string("\0\x0A\0\x14\0\x1E\x28", 7));
+
 TEST(PngVariants, PaletteWithTransparencyBecomesRgba) {
-    std::string palette = chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6));
-    std::string transparency = chunk("tRNS", std::string("\xFF\x40", 2));
-    media::Picture picture =
-        decoded(handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency));
-    EXPECT_EQ(picture.pixels,
+    EXPECT_EQ(decoded(paletteWithTransparency).pixels,
               (media::PixelVector<std::uint32_t>{pixel(255, 0, 0), pixel(0, 128, 255, 0x40)}));
 }
 
 TEST(PngVariants, SixteenBitGreyAndGreyAlphaBecomeEightBitRgba) {
-    media::Picture grey = decoded(handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5)));
-    EXPECT_EQ(grey.pixels, (media::PixelVector<std::uint32_t>{pixel(255, 255, 255), pixel(128, 128, 128)}));
-    media::Picture greyAlpha = decoded(handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3)));
-    EXPECT_EQ(greyAlpha.pixels, (media::PixelVector<std::uint32_t>{pixel(100, 100, 100, 200)}));
+    EXPECT_EQ(decoded(sixteenBitGrey).pixels,
+              (media::PixelVector<std::uint32_t>{pixel(255, 255, 255), pixel(128, 128, 128)}));
+    EXPECT_EQ(decoded(greyAlpha).pixels, (media::PixelVector<std::uint32_t>{pixel(100, 100, 100, 200)}));
 }
 
 TEST(PngVariants, InterlacedImageIsAssembledFromItsPasses) {
-    // 2 x 2 grey: pass 1 holds (0,0), pass 6 holds (1,0), pass 7 holds the second row.
-    std::string passes = std::string("\0\x0A", 2) + std::string("\0\x14", 2) + std::string("\0\x1E\x28", 3);
-    media::Picture picture = decoded(handMadePng(2, 2, 8, 0, true, passes));
-    EXPECT_EQ(picture.pixels, (media::PixelVector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20),
-                                                                 pixel(30, 30, 30), pixel(40, 40, 40)}));
+    EXPECT_EQ(decoded(interlacedGrey).pixels,
+              (media::PixelVector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20), pixel(30, 30, 30),
+                                                 pixel(40, 40, 40)}));
 }
 
 // The page files' RGB decode gives every variant's colours as the RGBA decode does, alpha left out.
 TEST(PngVariants, RgbDecodeGivesTheColoursOfTheRgbaDecode) {
-    std::string palette = chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6));
-    std::string transparency = chunk("tRNS", std::string("\xFF\x40", 2));
-    std::string passes = std::string("\0\x0A", 2) + std::string("\0\x14", 2) + std::string("\0\x1E\x28", 3);
     const std::string variants[] = {
-        handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency),
-        handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5)),
-        handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3)), handMadePng(2, 2, 8, 0, true, passes),
+        paletteWithTransparency, sixteenBitGrey, greyAlpha, interlacedGrey,
         handMadePng(1, 2, 8, 6, false, std::string("\0\x01\x02\x03\x04\0\xFA\xFB\xFC\x00", 10))};
     const std::string file = std::string(::testing::TempDir()) + "pw_rgb_variant.png";
     for (const std::string& png : variants) {

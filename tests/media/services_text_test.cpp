@@ -54,8 +54,6 @@ TEST(Characters, InvalidUtf8IsRecognisedAndRepairedAsWindows1252) {
     EXPECT_TRUE(media::isValidUtf8(media::repairToUtf8("\xC0\xAF\xED\xA0\x80\xFF\xFE")));
 }
 
-// The one decoder: every valid form at its edges is one character; every other byte is a character
-// of its own, U+FFFD, so that a walk over damaged text advances a byte and keeps what follows.
 // A file's name on the terminal: escape sequences, cursor moves and C1 controls are shown as "?".
 TEST(Characters, NamesForTheTerminalCarryNoControlCharacters) {
     EXPECT_EQ(media::forTerminal("Été 日本.pdf"), "Été 日本.pdf");
@@ -67,6 +65,8 @@ TEST(Characters, NamesForTheTerminalCarryNoControlCharacters) {
               "??2J ??");
 }
 
+// The one decoder: every valid form at its edges is one character; every other byte is a character
+// of its own, U+FFFD, so that a walk over damaged text advances a byte and keeps what follows.
 TEST(Characters, DecoderTakesShortestFormsOnlyAndABadByteAlone) {
     struct Case {
         std::string bytes;
