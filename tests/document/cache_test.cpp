@@ -37,6 +37,11 @@ void setModificationTime(const std::string& path, std::time_t when) {
     ASSERT_EQ(utime(path.c_str(), &times), 0);
 }
 
+struct CacheFixture : ::testing::Test {
+    Viewer v;
+    std::string folder = v.document.documentCacheFolder = makeTemporaryFolder("pagefiles");
+};
+
 }  // namespace
 
 TEST(CacheFolderName, TimeThenFileNameWithSpacesReplaced) {
@@ -61,17 +66,6 @@ TEST(CacheFolderName, ModificationTimeIsLocalTimeCountedAsUtcWithinTheRange) {
     EXPECT_EQ(media::fileModificationTime(path), -1);
     EXPECT_EQ(media::fileModificationTime(folder + "missing.pdf"), 0);
 }
-
-namespace {
-struct CacheFixture : ::testing::Test {
-    Viewer v;
-    std::string folder;
-    void SetUp() override {
-        folder = makeTemporaryFolder("pagefiles");
-        v.document.documentCacheFolder = folder;
-    }
-};
-}  // namespace
 
 TEST_F(CacheFixture, PageImageFileJpegWinsAndEmptyFilesDoNotCount) {
     EXPECT_EQ(pageImageBase(v, 123), folder + "page-000123");

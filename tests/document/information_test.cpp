@@ -73,9 +73,8 @@ TEST(RenderDpi, TableOfExamples) {
         {700.0f, 600.0f, 600.0f},                                 // exactly 600 high: the area rule decides
         {100.0f, 400.0f, 600.0f},                                 // exactly 400 high likewise
     };
-    for (const Example& e : examples) {
+    for (const Example& e : examples)
         EXPECT_EQ(computeRenderDpi(e.width, e.height, 600.0f), e.dpi) << e.width << " x " << e.height;
-    }
 }
 
 TEST(RenderDpi, AreaRuleKeptWhenNoHeightRuleApplies) {

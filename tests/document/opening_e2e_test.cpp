@@ -26,6 +26,13 @@ bool noPagePng(const std::string& folder) {
     return true;
 }
 
+media::Colour infoPanelPixel(int x, int y) {
+    media::beginDrawing(sprite::infoPanel);
+    const media::Colour colour = media::pixelColour(x, y);
+    media::endDrawing();
+    return colour;
+}
+
 struct OpeningTest : ::testing::Test {
     Harness harness{{.realClock = true}};
     std::string documents = makeTemporaryFolder("documents");
@@ -51,8 +58,7 @@ struct OpeningTest : ::testing::Test {
 }  // namespace
 
 TEST_F(OpeningTest, OnePageDocumentIsFinishedWithoutWorkerOrSheet) {
-    const std::string path = numberedPdf(1, "one page.pdf");
-    openAndConvert(path, 1);
+    openAndConvert(numberedPdf(1, "one page.pdf"), 1);
     harness.runUntil([&] { return v().view.firstPageShown; }, 100000, 5, 10.0);
     EXPECT_TRUE(v().view.firstPageShown);
     EXPECT_EQ(v().document.pageCount, 0);  // the single-page finish
@@ -61,15 +67,6 @@ TEST_F(OpeningTest, OnePageDocumentIsFinishedWithoutWorkerOrSheet) {
     EXPECT_TRUE(media::filePresent(cacheFile("Information.ini")));
     EXPECT_NE(v().document.documentCacheFolder.find("_one_page.pdf/"), std::string::npos);
 }
-
-namespace {
-media::Colour infoPanelPixel(int x, int y) {
-    media::beginDrawing(sprite::infoPanel);
-    const media::Colour colour = media::pixelColour(x, y);
-    media::endDrawing();
-    return colour;
-}
-}  // namespace
 
 // The information panel has one font size of margin below its lines when fresh, two when cached.
 TEST_F(OpeningTest, TwoPageDocumentGetsJpegsASheetAndAnInformationPanel) {
@@ -159,9 +156,8 @@ TEST_F(OpeningTest, TextFileNamedPdfChangesNothing) {
     EXPECT_EQ(v().document.documentPath, path);
     EXPECT_EQ(v().document.documentCacheFolder, folderBefore);
     EXPECT_EQ(v().document.pageCount, 2);
-    for (const auto& entry : fs::directory_iterator(v().layout.cacheRoot)) {
+    for (const auto& entry : fs::directory_iterator(v().layout.cacheRoot))
         EXPECT_EQ(entry.path().filename().string().find("notes.pdf"), std::string::npos);
-    }
 }
 
 TEST_F(OpeningTest, UnreadablePdfShowsTheMessageAndConvertsNothing) {

@@ -1,9 +1,8 @@
 // The page converter as a process: one at a time, found by name, with its argument vector.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
-#include <fstream>
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -15,36 +14,26 @@
 #include "tests/support/harness.h"
 #include "tests/support/memory_scan.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// Runs the tick like the main loop does, every few milliseconds, until the starts are done.
-void tickUntilConversionEnds(Viewer& v, double maxSeconds) {
-    eventually([&] { return !v.conversion.conversionRunning; }, maxSeconds,
-               [&] {
-                   conversionTick(v);
-                   media::sleepMilliseconds(5);
-               });
+// Runs the tick like the main loop does, every few milliseconds, until done.
+bool tickUntil(Viewer& v, const std::function<bool()>& done, double maxSeconds = 30.0) {
+    return eventually(done, maxSeconds, [&] {
+        conversionTick(v);
+        media::sleepMilliseconds(5);
+    });
 }
 
 // The viewer's converter: a stand-in in toolFolder that logs its start and end and every argument it got
 // to the file whose path it returns.
 std::string useLoggingConverter(Viewer& v, const std::string& toolFolder) {
-    const std::string path = v.tools.pdftopngPath = toolFolder + "pdftopng.exe", log = toolFolder + "log.txt";
+    const std::string log = toolFolder + "log.txt";
     v.tools.toolFolder = toolFolder;
-    std::ofstream(path) << "#!/bin/sh\n"
-                        << "echo start >> '" << log << "'\n"
-                        << "for a in \"$@\"; do echo \"arg $a\" >> '" << log << "'; done\n"
-                        << "sleep 0.2\n"
-                        << "echo end >> '" << log << "'\n";
-    chmod(path.c_str(), 0755);
+    writeScript(v.tools.pdftopngPath = toolFolder + "pdftopng.exe",
+                "echo start >> '" + log + "'\nfor a in \"$@\"; do echo \"arg $a\" >> '" + log +
+                    "'; done\nsleep 0.2\necho end >> '" + log + "'\n");
     return log;
 }
 
@@ -62,25 +51,21 @@ TEST(PageConverterProcess, NeverTwoAtATimeAndArgumentsArriveWhole) {
     v.document.pageCount = 3;
     v.document.renderDpi = 190.0f;
     startConversion(v);
-    tickUntilConversionEnds(v, 30.0);
+    tickUntil(v, [&] { return !v.conversion.conversionRunning; });
     eventually([] { return media::isProgramRunning("pdftopng.exe") == 0; }, 2.0);
     const std::string expectedRun =
         "start\narg -q\narg -f\narg 2\narg -l\narg 2\narg -r\narg 190\n"
         "arg /docs/my file $(x) `y`.pdf\narg " +
         tools + "cache folder/page\nend\n";
-    const std::string text = readAll(log);
+    const std::string text = fileText(log);
     EXPECT_NE(text.find(expectedRun), std::string::npos) << text;
     // Every start is followed by its own end before the next start.
     std::istringstream lines(text);
     int running = 0, starts = 0;
     for (std::string line; std::getline(lines, line);) {
-        if (line == "start") {
-            EXPECT_EQ(running, 0) << text;
-            ++running;
-            ++starts;
-        } else if (line == "end") {
-            --running;
-        }
+        EXPECT_TRUE(line != "start" || running == 0) << text;
+        running += (line == "start") - (line == "end");
+        starts += line == "start";
     }
     EXPECT_EQ(starts, 3);
     EXPECT_FLOAT_EQ(v.conversion.conversionProgress, 900.0f);
@@ -115,7 +100,7 @@ TEST(PageConverterProcess, AskedForPagesStartNextAndTheBarCountsStarts) {
     EXPECT_FALSE(v.conversion.conversionRunning);
     ASSERT_TRUE(eventually([&] { return !media::programRunning(v.conversion.converterProcess); }));
     std::vector<std::string> pages;
-    std::istringstream lines(readAll(log));
+    std::istringstream lines(fileText(log));
     for (std::string line, previous; std::getline(lines, line); previous = line)
         if (previous == "arg -f") pages.push_back(line.substr(4));
     EXPECT_EQ(pages, (std::vector<std::string>{"1", "5", "6", "2", "3", "4"}));
@@ -128,9 +113,8 @@ TEST(PageConverterProcess, ForeignConverterDelaysTheNextStart) {
     setUpToolPaths(v);
     const std::string folder = makeTemporaryFolder("foreign");
     const std::string manual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
-    media::RunOptions options;
     const int foreign = media::runProgram(
-        v.tools.pdftopngPath, {"-q", "-f", "1", "-l", "311", "-r", "150", manual, folder + "other"}, options);
+        v.tools.pdftopngPath, {"-q", "-f", "1", "-l", "311", "-r", "150", manual, folder + "other"}, {});
     ASSERT_NE(foreign, 0);
     v.document.documentPath = manual;
     v.document.documentCacheFolder = folder;
@@ -143,28 +127,22 @@ TEST(PageConverterProcess, ForeignConverterDelaysTheNextStart) {
     }
     EXPECT_EQ(v.conversion.pageQueue.startCount(), 0);
     EXPECT_TRUE(media::stopProgram(foreign));  // still there to be stopped
-    tickUntilConversionEnds(v, 30.0);
+    tickUntil(v, [&] { return !v.conversion.conversionRunning; });
     EXPECT_EQ(v.conversion.pageQueue.startCount(), 2);
 }
 
 // Opening another document stops the converter of the previous one.
 TEST(PageConverterProcess, NewConversionStopsOurOwnConverter) {
     const std::string tools = makeTemporaryFolder("tools");
-    const std::string path = tools + "pdftopng.exe";
-    std::ofstream(path) << "#!/bin/sh\nsleep 3 >/dev/null 2>&1\n";
-    chmod(path.c_str(), 0755);
     Viewer v;
     v.tools.toolFolder = tools;
-    v.tools.pdftopngPath = path;
+    writeScript(v.tools.pdftopngPath = tools + "pdftopng.exe", "sleep 3 >/dev/null 2>&1\n");
     v.document.pageCount = 5;
     // Only the first converter found by name is looked at: one left by an earlier test would hide ours.
     eventually([] { return media::isProgramRunning("pdftopng.exe") == 0; }, 5.0);
     startConversion(v);
-    eventually([&] { return v.conversion.pageQueue.startCount() != 0; }, 5.0,
-               [&] {
-                   conversionTick(v);
-                   media::sleepMilliseconds(10);
-               });
+    tickUntil(
+        v, [&] { return v.conversion.pageQueue.startCount() != 0; }, 5.0);
     const int started = v.conversion.converterProcess;
     ASSERT_NE(started, 0);
     EXPECT_EQ(v.conversion.pageQueue.startCount(), 1);
@@ -179,10 +157,8 @@ TEST(PageConverterProcess, ExitStopsOnlyOurOwnTools) {
     const std::string tools = makeTemporaryFolder("tools-own");
     const std::string path = tools + "pdftopng.exe";
     // The sleep holds no output of ours: a stopped script's orphan must not keep the test's pipes open.
-    for (const char* name : {"pdftopng.exe", "pdftotext.exe"}) {
-        std::ofstream(tools + name) << "#!/bin/sh\nsleep 30 >/dev/null 2>&1 </dev/null\n";
-        chmod((tools + name).c_str(), 0755);
-    }
+    for (const char* name : {"pdftopng.exe", "pdftotext.exe"})
+        writeScript(tools + name, "sleep 30 >/dev/null 2>&1 </dev/null\n");
     // Another viewer's converter, by the same name: this viewer's conversion never started it.
     const int foreign = media::runProgram(path, {}, {});
     ASSERT_NE(foreign, 0);
@@ -216,11 +192,8 @@ TEST(PageConverterProcess, NoCopyOfThePasswordOutlivesItsOpening) {
     v.tools.toolFolder = tools;
     for (const auto& [path, name] : {std::pair{&v.tools.pdfinfoPath, "pdfinfo.exe"},
                                      {&v.tools.pdftotextPath, "pdftotext.exe"},
-                                     {&v.tools.pdftopngPath, "pdftopng.exe"}}) {
-        *path = tools + name;
-        std::ofstream(*path) << "#!/bin/sh\nexit 0\n";
-        chmod(path->c_str(), 0755);
-    }
+                                     {&v.tools.pdftopngPath, "pdftopng.exe"}})
+        writeScript(*path = tools + name, "exit 0\n");
     v.document.documentCacheFolder = tools;
     v.document.documentNeedsPassword = true;
     v.document.documentPassword.reserve(masked.size());

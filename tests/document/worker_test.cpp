@@ -50,10 +50,9 @@ struct WorkerTest : ::testing::Test {
         ASSERT_TRUE(makeNumberedPdf(v.document.documentPath, 3));
     }
     void convert(int page) {
-        media::RunOptions options;
-        options.wait = true;
         media::runProgram(v.tools.pdftopngPath,
-                          pageConverterArguments(page, 30.0f, v.document.documentPath, folder), options);
+                          pageConverterArguments(page, 30.0f, v.document.documentPath, folder),
+                          {"", true, "", {}});
         ASSERT_TRUE(media::filePresent(pageImageBase(v, page) + ".png"));
     }
     // The tick that starts the worker, once the request is 50 ms old.

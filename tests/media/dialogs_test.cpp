@@ -22,28 +22,12 @@
 #include "media/system/system.h"
 #include "media/text/text.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
+#include "tests/support/x_server.h"
 
 using namespace media;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-// Sets a variable, or with nullopt unsets it; returns what it was.
-std::optional<std::string> setVariable(const char* name, const std::optional<std::string>& value) {
-    const char* old = std::getenv(name);
-    const std::optional<std::string> was = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    return was;
-}
-
-void writeScript(const std::string& path, const std::string& body) {
-    std::ofstream(path) << "#!/bin/sh\n" << body;
-    chmod(path.c_str(), 0755);
-}
 
 // A chooser program that prints its answer only once the test lets it go, so that the test sees it
 // running; it notes its process id first.
@@ -78,8 +62,8 @@ protected:
                           });
     }
     int chooserProcess() {
-        eventually([&] { return !readFile(folder + "pid").empty(); }, 10.0);
-        return std::atoi(readFile(folder + "pid").c_str());
+        eventually([&] { return !fileText(folder + "pid").empty(); }, 10.0);
+        return std::atoi(fileText(folder + "pid").c_str());
     }
 };
 
@@ -138,8 +122,7 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
         symlink(victim.c_str(),
                 (shared + "pagewell-chooser-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".txt")
                     .c_str());
-    const auto keptTemporary = setVariable("TMPDIR", shared),
-               keptRuntime = setVariable("XDG_RUNTIME_DIR", "");
+    ScopedVariable temporary("TMPDIR", shared.c_str()), runtimeVariable("XDG_RUNTIME_DIR", "");
     writeScript(folder + "chooser", "file=$(readlink /proc/$$/fd/1)\necho \"$file\" > '" + folder +
                                         "where'\nstat -c %a \"$(dirname \"$file\")\" > '" + folder +
                                         "mode'\necho /chosen.pdf\n");
@@ -150,16 +133,14 @@ TEST_F(Dialogs, TheAnswerFileIsPrivateAndNoPlantedLinkIsFollowed) {
         const auto sharedBefore = std::distance(std::filesystem::directory_iterator(shared), {});
         ASSERT_TRUE(startFileChooser("Select PDF file", "", "PDF (*.pdf)|*.pdf") && framesUntilChooserEnds());
         EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/chosen.pdf"));
-        const std::string where = readFile(folder + "where");
+        const std::string where = fileText(folder + "where");
         EXPECT_EQ(where.rfind(runtimeFolder.empty() ? shared + "pagewell-chooser-" : runtime, 0), 0u)
             << where;
-        EXPECT_EQ(readFile(folder + "mode"), "700\n") << where;
+        EXPECT_EQ(fileText(folder + "mode"), "700\n") << where;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared), {}), sharedBefore);
         EXPECT_TRUE(std::filesystem::is_empty(runtime));
     }
-    setVariable("XDG_RUNTIME_DIR", keptRuntime);
-    setVariable("TMPDIR", keptTemporary);
-    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(fileText(victim), "precious");
 }
 
 // Without PAGEWELL_FILE_DIALOG the desktop's zenity is run from PATH, modal, each word one argument
@@ -168,16 +149,14 @@ TEST_F(Dialogs, ZenityFromThePathGetsItsWordsWithoutAShell) {
     std::filesystem::create_directories(folder + "bin");
     writeScript(folder + "bin/zenity", "for word in \"$@\"; do printf '%s\\n' \"$word\"; done > '" + folder +
                                            "words'\necho /x.pdf\n");
-    std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    setenv("PATH", (folder + "bin:" + path).c_str(), 1);
+    const char* path = std::getenv("PATH");
+    ScopedVariable searched("PATH", (folder + "bin:" + (path != nullptr ? path : "")).c_str());
     setenv("PAGEWELL_FILE_DIALOG", "", 1);
-    bool started = startFileChooser("It's $(touch " + folder + "ran)", "*.pdf", "PDF (*.pdf)|*.pdf");
-    bool ended = framesUntilChooserEnds();
-    setenv("PATH", path.c_str(), 1);
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(ended);
+    const bool ran = startFileChooser("It's $(touch " + folder + "ran)", "*.pdf", "PDF (*.pdf)|*.pdf") &&
+                     framesUntilChooserEnds();
+    ASSERT_TRUE(ran);
     EXPECT_EQ(takeChosenFile(), std::optional<std::string>("/x.pdf"));
-    EXPECT_EQ(readFile(folder + "words"), "--file-selection\n--title=It's $(touch " + folder +
+    EXPECT_EQ(fileText(folder + "words"), "--file-selection\n--title=It's $(touch " + folder +
                                               "ran)\n--filename=*.pdf\n--file-filter=PDF (*.pdf) | *.pdf\n"
                                               "--file-filter=All files | *\n--modal\n");
     EXPECT_FALSE(std::filesystem::exists(folder + "ran"));

@@ -2,10 +2,8 @@
 // double-clicks, touch merged with the mouse, held motion, key releases seen in exactly one read, the
 // Escape latch, typed text and mouse motion; clipboard and chooser.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -21,6 +19,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/scratch.h"
 
 using namespace media;
 
@@ -206,16 +205,14 @@ TEST_F(Input, TouchDragSeenTwiceIsOneDragOfTheOwnersMotion) {
     for (const SDL_Event& event :
          {motion(touch, 50, 40, 1000), button(touch, true, 50, 40, 1, 1000), motion(mouse, 50, 40, 1001),
           button(mouse, true, 50, 40, 2, 1001), motion(touch, 70, 40, 1020), motion(mouse, 60, 40, 1021),
-          motion(touch, 90, 50, 1040), motion(mouse, 80, 45, 1041)}) {
+          motion(touch, 90, 50, 1040), motion(mouse, 80, 45, 1041)})
         media::detail::takeInputEvent(event);
-    }
     readMouse();
     EXPECT_EQ(std::make_pair(heldDeltaX(), heldDeltaY()), std::make_pair(40, 10));
     EXPECT_EQ(std::make_pair(mouseX(), mouseY()), std::make_pair(90, 50));
     for (const SDL_Event& event : {button(touch, false, 95, 50, 1, 1060), motion(mouse, 95, 50, 1061),
-                                   button(mouse, false, 95, 50, 2, 1061), motion(mouse, 110, 70, 1900)}) {
+                                   button(mouse, false, 95, 50, 2, 1061), motion(mouse, 110, 70, 1900)})
         media::detail::takeInputEvent(event);
-    }
     readMouse();
     EXPECT_EQ(heldDeltaX(), 5);  // up to the release, not the copy's motion after it
     EXPECT_EQ(mouseX(), 110);    // the mouse moves the pointer again once the copy is over
@@ -385,11 +382,7 @@ TEST_F(Input, MessageBoxOnTheDummyDriverReturnsAtOnce) {
 
 TEST_F(Input, ChooserNamedByTheEnvironmentGivesTheFirstLineOfItsOutput) {
     std::string script = testing::TempDir() + "pagewell_chooser_test.sh";
-    {
-        std::ofstream out(script);
-        out << "#!/bin/sh\necho '/some where/file.pdf'\necho second line\n";
-    }
-    chmod(script.c_str(), 0755);
+    writeScript(script, "echo '/some where/file.pdf'\necho second line\n");
     setenv("PAGEWELL_FILE_DIALOG", script.c_str(), 1);
     bool available = false;
     std::string chosen = chooseFileToOpen("Open", "", "PDF (*.pdf)|*.pdf", &available);

@@ -230,6 +230,15 @@ std::string sceneName(const ::testing::TestParamInfo<Scene>& info) {
     return info.param.name;
 }
 
+// No frame drawn from its changes differed from the same frame drawn whole.
+RedrawCheck expectNoDifference() {
+    const RedrawCheck check = redrawCheck();
+    EXPECT_EQ(check.framesDiffering, 0)
+        << "first at (" << check.firstX << ", " << check.firstY << ") in frame " << check.frame << ": "
+        << std::hex << check.drawn << " drawn, " << check.whole << " whole";
+    return check;
+}
+
 void expectEveryFrameEqualsTheSameFrameDrawnWhole(const Scene& scene) {
     const FrameCounts start = frameCounts();
     for (int i = 0; i < 24; ++i) {
@@ -237,10 +246,7 @@ void expectEveryFrameEqualsTheSameFrameDrawnWhole(const Scene& scene) {
         scene.frame(i);
         flipDisplay();
     }
-    const RedrawCheck check = redrawCheck();
-    EXPECT_EQ(check.framesDiffering, 0)
-        << "first at (" << check.firstX << ", " << check.firstY << ") in frame " << check.frame << ": "
-        << std::hex << check.drawn << " drawn, " << check.whole << " whole";
+    const RedrawCheck check = expectNoDifference();
     if (scene.changesOnly) {
         EXPECT_GT(frameCounts().partial, start.partial);
         EXPECT_GT(check.framesChecked, 0);
@@ -365,12 +371,6 @@ protected:
             moveTo(cx + (i % 2 ? radius : -radius) * (i % 5) / 4, cy + radius * (i % 3) / 2);
             this->frames(1);
         }
-    }
-    void expectNoDifference() {
-        const RedrawCheck check = redrawCheck();
-        EXPECT_EQ(check.framesDiffering, 0)
-            << "first at (" << check.firstX << ", " << check.firstY << ") in frame " << check.frame << ": "
-            << std::hex << check.drawn << " drawn, " << check.whole << " whole";
     }
 };
 

@@ -47,9 +47,8 @@ protected:
     // The grey levels of the canvas's left part, one a pixel, row by row.
     std::vector<int> levels(int width) {
         std::vector<int> grey;
-        for (int y = 0; y < canvasHeight; ++y) {
+        for (int y = 0; y < canvasHeight; ++y)
             for (int x = 0; x < width; ++x) grey.push_back(red(pixelColour(x, y)));
-        }
         return grey;
     }
 

@@ -23,6 +23,16 @@ namespace {
 constexpr Colour grey = rgb(100, 100, 100);
 constexpr Colour red = rgb(200, 0, 0);
 
+struct Spot {
+    int x, y;
+    Colour colour;
+};
+
+// Each spot of the last presented frame holds its colour.
+void expectCaptured(std::initializer_list<Spot> spots) {
+    for (const Spot& s : spots) EXPECT_EQ(capturedPixel(s.x, s.y), s.colour) << "at " << s.x << ", " << s.y;
+}
+
 // A 20 x 10 sprite: left half black, right half red.
 void makeHalfBlackSprite(int number) {
     ASSERT_TRUE(createSprite(number, 20, 10));
@@ -55,15 +65,11 @@ TEST_F(Sprites, ClipIsClampedIntoTheSpriteAndLeavesItsSizeAlone) {
     clearDisplay(grey);
     displaySprite(4, 30, 30);
     present();
-    EXPECT_EQ(capturedPixel(30, 30), red);
-    EXPECT_EQ(capturedPixel(34, 39), red);
-    EXPECT_EQ(capturedPixel(35, 30), grey);
-    EXPECT_EQ(capturedPixel(30, 40), grey);
+    expectCaptured({{30, 30, red}, {34, 39, red}, {35, 30, grey}, {30, 40, grey}});
     clipSprite(4, 0, 0, -1, -1);
     displaySprite(4, 0, 0);
     present();
-    EXPECT_EQ(capturedPixel(0, 0), rgb(0, 0, 0));
-    EXPECT_EQ(capturedPixel(19, 9), red);
+    expectCaptured({{0, 0, rgb(0, 0, 0)}, {19, 9, red}});
 }
 
 TEST_F(Sprites, OverlapUsesStrictInequalitiesAtDisplaySizes) {
@@ -85,10 +91,7 @@ TEST_F(Sprites, TransparentDisplayLeavesPureBlackOutAndOpaqueDisplayDrawsIt) {
     displayTransparentSprite(5, 10, 10, 255);
     displaySprite(5, 50, 10);
     present();
-    EXPECT_EQ(capturedPixel(12, 12), grey);
-    EXPECT_EQ(capturedPixel(25, 12), red);
-    EXPECT_EQ(capturedPixel(52, 12), rgb(0, 0, 0));
-    EXPECT_EQ(capturedPixel(65, 12), red);
+    expectCaptured({{12, 12, grey}, {25, 12, red}, {52, 12, rgb(0, 0, 0)}, {65, 12, red}});
 }
 
 TEST_F(Sprites, IntensityFadesATransparentSprite) {
@@ -115,8 +118,7 @@ TEST_F(Sprites, AlphaCapableSpriteStartsFullyTransparentAndKeepsItsOwnAlpha) {
     clearDisplay(grey);
     displayTransparentSprite(7, 0, 0, 255);
     present();
-    EXPECT_EQ(capturedPixel(2, 5), rgb(0, 0, 0));
-    EXPECT_EQ(capturedPixel(7, 5), grey);
+    expectCaptured({{2, 5, rgb(0, 0, 0)}, {7, 5, grey}});
 }
 
 TEST_F(Sprites, MultiplyBlendingMultipliesAndDarkensWithBlack) {
@@ -147,10 +149,7 @@ TEST_F(Sprites, ZoomedSpriteCoversItsDisplaySize) {
     clearDisplay(grey);
     displaySprite(9, 0, 0);
     present();
-    EXPECT_EQ(capturedPixel(39, 19), red);
-    EXPECT_EQ(capturedPixel(5, 19), rgb(0, 0, 0));
-    EXPECT_EQ(capturedPixel(40, 10), grey);
-    EXPECT_EQ(capturedPixel(10, 20), grey);
+    expectCaptured({{39, 19, red}, {5, 19, rgb(0, 0, 0)}, {40, 10, grey}, {10, 20, grey}});
 }
 
 TEST_F(Sprites, NeverCreatedOrFreedSpritesDrawNothingAndReportZero) {
@@ -289,8 +288,7 @@ TEST_F(Sprites, SavedSpriteLoadsBackWithItsPixelsWhateverItsClip) {
     clearDisplay(grey);
     displayTransparentSprite(16, 0, 0, 255);  // an opaque picture: its black is left out
     present();
-    EXPECT_EQ(capturedPixel(2, 2), grey);
-    EXPECT_EQ(capturedPixel(15, 2), red);
+    expectCaptured({{2, 2, grey}, {15, 2, red}});
 }
 
 TEST_F(Sprites, FailedLoadKeepsTheSpriteThatWasThere) {
@@ -318,8 +316,7 @@ TEST_F(Sprites, SavedFrameHoldsWhatWasPresented) {
 
 TEST_F(Sprites, CapturedPixelOutsideTheFrameIsMinusOne) {
     present();
-    EXPECT_EQ(capturedPixel(width, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(capturedPixel(0, -1), 0xFFFFFFFFu);
+    expectCaptured({{width, 0, 0xFFFFFFFFu}, {0, -1, 0xFFFFFFFFu}});
 }
 
 }  // namespace
@@ -360,12 +357,12 @@ TEST_F(Sprites, ZoomedFarPastTheEdgesShowsTheRightPixelsWithoutScalingTheWholeCo
         displaySprite(5, width / 2 - 16384, height / 2 - 16384);  // the four cells meet at the centre
         present();
     }
-    EXPECT_EQ(capturedPixel(0, 0), crimson);
-    EXPECT_EQ(capturedPixel(width / 2 - 1, height / 2 - 1), crimson);
-    EXPECT_EQ(capturedPixel(width / 2, height / 2 - 1), green);
-    EXPECT_EQ(capturedPixel(width / 2 - 1, height / 2), blue);
-    EXPECT_EQ(capturedPixel(width / 2, height / 2), white);
-    EXPECT_EQ(capturedPixel(width - 1, height - 1), white);
+    expectCaptured({{0, 0, crimson},
+                    {width / 2 - 1, height / 2 - 1, crimson},
+                    {width / 2, height / 2 - 1, green},
+                    {width / 2 - 1, height / 2, blue},
+                    {width / 2, height / 2, white},
+                    {width - 1, height - 1, white}});
     EXPECT_LT(peakResidentKilobytes() - peakBefore, 256 * 1024);
     displaySprite(5, width, 0);  // wholly off the screen: nothing is drawn
     present();

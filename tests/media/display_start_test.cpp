@@ -71,12 +71,7 @@ protected:
         startServer("320x240x24");
     }
     // A client connects and leaves: the server resets as this returns.
-    void touchServer() {
-        RunOptions options;
-        options.wait = true;
-        options.standardOutputFile = "/dev/null";
-        runProgram(client, {"-display", display_}, options);
-    }
+    void touchServer() { runProgram(client, {"-display", display_}, {"", true, "/dev/null", {}}); }
 
     static constexpr const char* client = "/usr/bin/xdpyinfo";
 };

@@ -124,9 +124,8 @@ TEST_F(Text, TextIsVisibleOnASpriteShownTransparent) {
     displayTransparentSprite(20, 0, 0, 255);
     present();
     int white = 0;
-    for (int x = 0; x < 40; ++x) {
+    for (int x = 0; x < 40; ++x)
         for (int y = 0; y < 20; ++y) white += capturedPixel(x, y) == rgb(255, 255, 255);
-    }
     EXPECT_GT(white, 10);
     EXPECT_EQ(capturedPixel(0, 0), grey);
 }

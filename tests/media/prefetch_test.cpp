@@ -10,6 +10,7 @@
 #include "media/system/system.h"
 #include "tests/media/display_window.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -17,16 +18,11 @@ constexpr int pageSprite = 10;
 
 class Prefetch : public DisplayWindow {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_prefetch_");
 
     void TearDown() override {
         media::deleteFilesInFolder(folder, "*");
         DisplayWindow::TearDown();
-    }
-    static std::string freshFolder() {
-        char pattern[] = "/tmp/pw_prefetch_XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        return made ? std::string(made) + "/" : std::string();
     }
     // A flat picture of colour, as PNG or (by the name's ending) JPEG.
     std::string write(const std::string& name, media::Colour colour, int width = 300, int height = 400) {
@@ -121,12 +117,9 @@ TEST_F(Prefetch, AtMostThreePicturesAndOnlyWhileWanted) {
 // at that size makes no scaled copy and draws what a fresh load of the file draws, smooth or not.
 TEST_F(Prefetch, MostWantedPictureIsScaledAheadAndDrawnAsAFreshLoadDrawsIt) {
     media::Picture stripes{300, 400, {}};
-    for (int y = 0; y < 400; ++y) {
-        for (int x = 0; x < 300; ++x) {
-            const std::uint32_t stripe = x / 7 % 2 != 0 ? 0xFFFFFFu : 0x2040A0u;
-            stripes.pixels.push_back(0xFF000000u | (stripe ^ static_cast<std::uint32_t>(y % 9)));
-        }
-    }
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 300; ++x)
+            stripes.pixels.push_back(0xFF000000u | ((x / 7 % 2 != 0 ? 0xFFFFFFu : 0x2040A0u) ^ (y % 9u)));
     ASSERT_TRUE(media::encodePngFile(stripes, folder + "striped.png"));
     ASSERT_TRUE(media::encodePngFile(stripes, folder + "same.png"));
     const std::string file = folder + "striped.png";

@@ -19,6 +19,16 @@ constexpr Colour white = rgb(255, 255, 255);
 constexpr Colour outlineColour = rgb(2, 2, 2);
 constexpr Colour fillColour = rgb(200, 200, 200);
 
+struct Spot {
+    int x, y;
+    Colour colour;
+};
+
+// Each spot of the drawing target holds its colour.
+void expectPixels(std::initializer_list<Spot> spots) {
+    for (const Spot& s : spots) EXPECT_EQ(pixelColour(s.x, s.y), s.colour) << "at " << s.x << ", " << s.y;
+}
+
 class Raster : public ::testing::Test {
 protected:
     static constexpr int sprite = 5;
@@ -37,22 +47,19 @@ TEST_F(Raster, FloodFillStopsAtTheBorderColourAndLeavesOutsideAlone) {
     setDrawingMode(mode::outlined);
     fillBox(5, 5, 20, 10, outlineColour);
     floodFill(10, 10, fillColour, outlineColour);
-    EXPECT_EQ(pixelColour(6, 6), fillColour);
-    EXPECT_EQ(pixelColour(23, 13), fillColour);
-    EXPECT_EQ(pixelColour(5, 5), outlineColour);
-    EXPECT_EQ(pixelColour(24, 10), outlineColour);
-    EXPECT_EQ(pixelColour(4, 10), black);
-    EXPECT_EQ(pixelColour(30, 20), black);
+    expectPixels({{6, 6, fillColour},
+                  {23, 13, fillColour},
+                  {5, 5, outlineColour},
+                  {24, 10, outlineColour},
+                  {4, 10, black},
+                  {30, 20, black}});
 }
 
 TEST_F(Raster, FloodFillDoesNotLeakThroughADiagonalWall) {
     open(20, 20);
     line(0, 19, 19, 0, outlineColour);  // each step diagonal: open to an 8-connected fill only
     floodFill(0, 0, fillColour, outlineColour);
-    EXPECT_EQ(pixelColour(0, 0), fillColour);
-    EXPECT_EQ(pixelColour(9, 9), fillColour);
-    EXPECT_EQ(pixelColour(19, 19), black);
-    EXPECT_EQ(pixelColour(11, 10), black);
+    expectPixels({{0, 0, fillColour}, {9, 9, fillColour}, {19, 19, black}, {11, 10, black}});
 }
 
 TEST_F(Raster, FloodFillComparesColoursExactlySoANearlyMatchingPixelIsAGap) {
@@ -69,8 +76,7 @@ TEST_F(Raster, FloodFillFromABorderPixelOrOutsideChangesNothing) {
     line(0, 5, 9, 5, outlineColour);
     floodFill(3, 5, fillColour, outlineColour);
     floodFill(-1, 50, fillColour, outlineColour);
-    EXPECT_EQ(pixelColour(3, 4), black);
-    EXPECT_EQ(pixelColour(3, 5), outlineColour);
+    expectPixels({{3, 4, black}, {3, 5, outlineColour}});
 }
 
 TEST_F(Raster, RoundBoxOutlineHasTheOutlineColourOnFirstAndLastColumnsOfMiddleRows) {
@@ -83,8 +89,7 @@ TEST_F(Raster, RoundBoxOutlineHasTheOutlineColourOnFirstAndLastColumnsOfMiddleRo
         EXPECT_EQ(pixelColour(11, y), black) << "row " << y;
         EXPECT_EQ(pixelColour(68, y), black) << "row " << y;
     }
-    EXPECT_EQ(pixelColour(40, 5), outlineColour);
-    EXPECT_EQ(pixelColour(40, 34), outlineColour);
+    expectPixels({{40, 5, outlineColour}, {40, 34, outlineColour}});
     EXPECT_EQ(pixelColour(10, 5), black);  // the corner is rounded off
 }
 
@@ -98,28 +103,20 @@ TEST_F(Raster, RoundBoxOutlineIsClosedAgainstAFillFromInsideItsCorner) {
         EXPECT_NE(pixelColour(x, 0), fillColour);
         EXPECT_NE(pixelColour(x, 39), fillColour);
     }
-    EXPECT_EQ(pixelColour(3, 3), black);
-    EXPECT_EQ(pixelColour(52, 32), black);
+    expectPixels({{3, 3, black}, {52, 32, black}});
 }
 
 TEST_F(Raster, FilledRoundBoxLeavesItsCornersAndFillsItsMiddle) {
     open(40, 40);
     roundBox(0, 0, 40, 40, 8, 8, fillColour);
-    EXPECT_EQ(pixelColour(0, 0), black);
-    EXPECT_EQ(pixelColour(39, 39), black);
-    EXPECT_EQ(pixelColour(0, 20), fillColour);
-    EXPECT_EQ(pixelColour(20, 0), fillColour);
+    expectPixels({{0, 0, black}, {39, 39, black}, {0, 20, fillColour}, {20, 0, fillColour}});
 }
 
 TEST_F(Raster, OutlinedBoxIsAOnePixelFrame) {
     open(20, 20);
     setDrawingMode(mode::outlined);
     fillBox(2, 3, 10, 8, white);
-    EXPECT_EQ(pixelColour(2, 3), white);
-    EXPECT_EQ(pixelColour(11, 10), white);
-    EXPECT_EQ(pixelColour(3, 4), black);
-    EXPECT_EQ(pixelColour(12, 10), black);
-    EXPECT_EQ(pixelColour(11, 11), black);
+    expectPixels({{2, 3, white}, {11, 10, white}, {3, 4, black}, {12, 10, black}, {11, 11, black}});
 }
 
 TEST_F(Raster, LinesIncludeBothEndPointsInEveryDirection) {
@@ -129,8 +126,7 @@ TEST_F(Raster, LinesIncludeBothEndPointsInEveryDirection) {
     for (const auto& e : ends) {
         fillBox(0, 0, 50, 50, black);
         line(e[0], e[1], e[2], e[3], white);
-        EXPECT_EQ(pixelColour(e[0], e[1]), white);
-        EXPECT_EQ(pixelColour(e[2], e[3]), white);
+        expectPixels({{e[0], e[1], white}, {e[2], e[3], white}});
     }
 }
 
@@ -158,9 +154,7 @@ TEST_F(Raster, CirclesAreSymmetricAboutTheirCentre) {
                 ASSERT_EQ(here, pixelColour(20 + dy, 20 + dx));
             }
         }
-        EXPECT_EQ(pixelColour(33, 20), white);
-        EXPECT_EQ(pixelColour(34, 20), black);
-        EXPECT_EQ(pixelColour(20, 20), outlined ? black : white);
+        expectPixels({{33, 20, white}, {34, 20, black}, {20, 20, outlined ? black : white}});
     }
 }
 
@@ -171,9 +165,7 @@ TEST_F(Raster, GradientRunsFromBackColourAtTheStartToFrontColourAtTheEnd) {
     setDrawingMode(mode::gradient);
     linearGradient(0, 0, 0, 100);
     fillBox(0, 0, 10, 101);
-    EXPECT_EQ(pixelColour(5, 0), rgb(170, 255, 170));
-    EXPECT_EQ(pixelColour(5, 100), rgb(0, 34, 0));
-    EXPECT_EQ(pixelColour(5, 50), rgb(85, 145, 85));
+    expectPixels({{5, 0, rgb(170, 255, 170)}, {5, 100, rgb(0, 34, 0)}, {5, 50, rgb(85, 145, 85)}});
 }
 
 TEST_F(Raster, GradientWithoutALineRunsFromTheShapesTopToItsBottom) {
@@ -182,9 +174,7 @@ TEST_F(Raster, GradientWithoutALineRunsFromTheShapesTopToItsBottom) {
     setFrontColour(rgb(0, 0, 0));
     setDrawingMode(mode::gradient);
     roundBox(0, 4, 20, 11, 5, 5);
-    EXPECT_EQ(pixelColour(10, 4), white);
-    EXPECT_EQ(pixelColour(10, 14), black);
-    EXPECT_EQ(pixelColour(10, 3), black);
+    expectPixels({{10, 4, white}, {10, 14, black}, {10, 3, black}});
 }
 
 TEST_F(Raster, AlphaBlendModeMixesOverWhatIsThereAndModesCombine) {
@@ -192,12 +182,10 @@ TEST_F(Raster, AlphaBlendModeMixesOverWhatIsThereAndModesCombine) {
     fillBox(0, 0, 20, 20, white);
     setDrawingMode(mode::alphaBlend);
     fillBox(0, 0, 10, 10, rgba(0, 0, 0, 128));
-    EXPECT_EQ(pixelColour(5, 5), rgb(127, 127, 127));
-    EXPECT_EQ(pixelColour(15, 15), white);
+    expectPixels({{5, 5, rgb(127, 127, 127)}, {15, 15, white}});
     setDrawingMode(mode::alphaBlend | mode::outlined);
     fillBox(10, 10, 10, 10, rgba(255, 0, 0, 255));
-    EXPECT_EQ(pixelColour(10, 10), rgb(255, 0, 0));
-    EXPECT_EQ(pixelColour(15, 15), white);
+    expectPixels({{10, 10, rgb(255, 0, 0)}, {15, 15, white}});
 }
 
 TEST_F(Raster, WithoutAlphaBlendModeTheFourthByteIsIgnored) {
@@ -213,10 +201,7 @@ TEST_F(Raster, DrawingIsClippedToTheTargetAndPixelsOutsideReadAsMinusOne) {
     line(-50, 5, 50, 5, fillColour);
     setDrawingMode(mode::outlined);
     roundBox(-20, -20, 60, 60, 10, 10, white);
-    EXPECT_EQ(pixelColour(0, 0), white);
-    EXPECT_EQ(pixelColour(9, 5), fillColour);
-    EXPECT_EQ(pixelColour(10, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(pixelColour(0, -1), 0xFFFFFFFFu);
+    expectPixels({{0, 0, white}, {9, 5, fillColour}, {10, 0, 0xFFFFFFFFu}, {0, -1, 0xFFFFFFFFu}});
 }
 
 TEST_F(Raster, FarOffCoordinatesNeitherOverflowNorTakeLong) {
@@ -229,9 +214,7 @@ TEST_F(Raster, FarOffCoordinatesNeitherOverflowNorTakeLong) {
     circle(far, far, far, fillColour);
     setDrawingMode(mode::outlined);
     fillBox(-far, -far, far, far, fillColour);
-    EXPECT_EQ(pixelColour(0, 0), white);
-    EXPECT_EQ(pixelColour(9, 9), white);
-    EXPECT_EQ(pixelColour(0, 3), black);
+    expectPixels({{0, 0, white}, {9, 9, white}, {0, 3, black}});
 }
 
 TEST_F(Raster, OpeningATargetResetsColoursAndMode) {

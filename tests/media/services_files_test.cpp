@@ -8,46 +8,24 @@
 #include <ctime>
 
 #include "media/system/system.h"
+#include "tests/support/scratch.h"
+#include "tests/support/x_server.h"
 
 namespace {
 
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_files_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
-
-// Runs a check under a fixed time zone and restores the previous one.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        had_ = old != nullptr;
-        if (had_) previous_ = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~TimeZone() {
-        if (had_)
-            ::setenv("TZ", previous_.c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    bool had_ = false;
-    std::string previous_;
+// Runs a check under a fixed time zone and restores the previous one (members end in reverse order:
+// the variable is restored before the zone is read again).
+struct TimeZone {
+    struct Reread {
+        ~Reread() { ::tzset(); }
+    } reread;
+    ScopedVariable variable;
+    explicit TimeZone(const char* zone) : variable("TZ", zone) { ::tzset(); }
 };
-
-int modeOf(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 0777) : -1;
-}
 
 class Files : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_files_");
     void TearDown() override {
         ::chmod(folder.c_str(), 0700);
         media::deleteFilesInFolder(folder + "sub/deeper/", "*");
@@ -236,13 +214,10 @@ TEST_F(Files, ProgramAndWorkingFoldersEndWithASlash) {
 }
 
 TEST_F(Files, TemporaryFolderFollowsTmpdir) {
-    const char* old = std::getenv("TMPDIR");
-    std::string previous = old ? old : "";
-    ::setenv("TMPDIR", folder.substr(0, folder.size() - 1).c_str(), 1);
+    ScopedVariable set("TMPDIR", folder.substr(0, folder.size() - 1).c_str());
     EXPECT_EQ(media::temporaryFolder(), folder);
-    ::unsetenv("TMPDIR");
+    ScopedVariable unset("TMPDIR", nullptr);
     EXPECT_EQ(media::temporaryFolder(), "/tmp/");
-    if (old) ::setenv("TMPDIR", previous.c_str(), 1);
 }
 
 TEST_F(Files, WritableFolderIsProbedAndLeftClean) {
@@ -250,7 +225,7 @@ TEST_F(Files, WritableFolderIsProbedAndLeftClean) {
     EXPECT_FALSE(media::folderWritable(folder + "missing/"));
     media::deleteFilesInFolder(folder, "*.none");
     EXPECT_FALSE(media::folderExists(folder)) << "the probe file was left behind";
-    folder = freshFolder();
+    folder = freshFolder("pw_files_");
     if (::geteuid() != 0) {
         ::chmod(folder.c_str(), 0500);
         EXPECT_FALSE(media::folderWritable(folder));

@@ -7,14 +7,9 @@
 
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
+#include "tests/support/scratch.h"
 
 namespace {
-
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_images_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
 
 std::uint32_t pixel(int r, int g, int b, int a = 255) {
     return static_cast<std::uint32_t>(r | g << 8 | b << 16) | static_cast<std::uint32_t>(a) << 24;
@@ -32,14 +27,6 @@ media::Picture gradientPicture(int width, int height) {
 media::Picture flatPicture(int width, int height, std::uint32_t colour) {
     return media::Picture{
         width, height, media::PixelVector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour)};
-}
-
-int channelDistance(std::uint32_t a, std::uint32_t b) {
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        worst = std::max(
-            worst, std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
-    return worst;
 }
 
 // ---- Hand-made PNG files for the colour types a writer of page images may choose -----------------
@@ -96,39 +83,36 @@ media::Picture decoded(const std::string& png) {
     return picture;
 }
 
+// The variants a writer of page images may choose. Interlaced 2 x 2 grey: pass 1 holds (0,0), pass 6
+// holds (1,0), pass 7 holds the second row.
+const std::string paletteWithTransparency = handMadePng(
+    2, 1, 8, 3, false, std::string("\0\0\1", 3),
+    chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6)) + chunk("tRNS", std::string("\xFF\x40", 2)));
+const std::string sixteenBitGrey = handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5));
+const std::string greyAlpha = handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3));
+const std::string interlacedGrey = handMadePng(2, 2, 8, 0, true, std::string("\0\x0A\0\x14\0\x1E\x28", 7));
+
 TEST(PngVariants, PaletteWithTransparencyBecomesRgba) {
-    std::string palette = chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6));
-    std::string transparency = chunk("tRNS", std::string("\xFF\x40", 2));
-    media::Picture picture =
-        decoded(handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency));
-    EXPECT_EQ(picture.pixels,
+    EXPECT_EQ(decoded(paletteWithTransparency).pixels,
               (media::PixelVector<std::uint32_t>{pixel(255, 0, 0), pixel(0, 128, 255, 0x40)}));
 }
 
 TEST(PngVariants, SixteenBitGreyAndGreyAlphaBecomeEightBitRgba) {
-    media::Picture grey = decoded(handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5)));
-    EXPECT_EQ(grey.pixels, (media::PixelVector<std::uint32_t>{pixel(255, 255, 255), pixel(128, 128, 128)}));
-    media::Picture greyAlpha = decoded(handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3)));
-    EXPECT_EQ(greyAlpha.pixels, (media::PixelVector<std::uint32_t>{pixel(100, 100, 100, 200)}));
+    EXPECT_EQ(decoded(sixteenBitGrey).pixels,
+              (media::PixelVector<std::uint32_t>{pixel(255, 255, 255), pixel(128, 128, 128)}));
+    EXPECT_EQ(decoded(greyAlpha).pixels, (media::PixelVector<std::uint32_t>{pixel(100, 100, 100, 200)}));
 }
 
 TEST(PngVariants, InterlacedImageIsAssembledFromItsPasses) {
-    // 2 x 2 grey: pass 1 holds (0,0), pass 6 holds (1,0), pass 7 holds the second row.
-    std::string passes = std::string("\0\x0A", 2) + std::string("\0\x14", 2) + std::string("\0\x1E\x28", 3);
-    media::Picture picture = decoded(handMadePng(2, 2, 8, 0, true, passes));
-    EXPECT_EQ(picture.pixels, (media::PixelVector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20),
-                                                                 pixel(30, 30, 30), pixel(40, 40, 40)}));
+    EXPECT_EQ(decoded(interlacedGrey).pixels,
+              (media::PixelVector<std::uint32_t>{pixel(10, 10, 10), pixel(20, 20, 20), pixel(30, 30, 30),
+                                                 pixel(40, 40, 40)}));
 }
 
 // The page files' RGB decode gives every variant's colours as the RGBA decode does, alpha left out.
 TEST(PngVariants, RgbDecodeGivesTheColoursOfTheRgbaDecode) {
-    std::string palette = chunk("PLTE", std::string("\xFF\x00\x00\x00\x80\xFF", 6));
-    std::string transparency = chunk("tRNS", std::string("\xFF\x40", 2));
-    std::string passes = std::string("\0\x0A", 2) + std::string("\0\x14", 2) + std::string("\0\x1E\x28", 3);
     const std::string variants[] = {
-        handMadePng(2, 1, 8, 3, false, std::string("\0\0\1", 3), palette + transparency),
-        handMadePng(2, 1, 16, 0, false, std::string("\0\xFF\xFF\x80\x00", 5)),
-        handMadePng(1, 1, 8, 4, false, std::string("\0\x64\xC8", 3)), handMadePng(2, 2, 8, 0, true, passes),
+        paletteWithTransparency, sixteenBitGrey, greyAlpha, interlacedGrey,
         handMadePng(1, 2, 8, 6, false, std::string("\0\x01\x02\x03\x04\0\xFA\xFB\xFC\x00", 10))};
     const std::string file = std::string(::testing::TempDir()) + "pw_rgb_variant.png";
     for (const std::string& png : variants) {
@@ -157,7 +141,7 @@ TEST(PngVariants, HugeDeclaredSizeIsRefusedWithoutAllocating) {
 
 class ImageFiles : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_images_");
     void TearDown() override { media::deleteFilesInFolder(folder, "*"); }
 };
 
@@ -250,7 +234,7 @@ TEST_F(ImageFiles, FailedWriteLeavesNoFileAndNoTemporaryBehind) {
     ASSERT_TRUE(media::encodePngFile(source, folder + "a.png"));
     media::deleteFilesInFolder(folder, "*.png");  // removes the folder only when nothing else is left
     EXPECT_FALSE(media::folderExists(folder)) << "a temporary file was left in the folder";
-    folder = freshFolder();
+    folder = freshFolder("pw_images_");
 }
 
 TEST_F(ImageFiles, ScaledJpegDecodeGivesTheSmallestScaleStillLargeEnough) {

@@ -15,18 +15,13 @@
 
 #include "media/system/system.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_programs_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
-
 class Programs : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_programs_");
     std::vector<int> started;
 
     // A copy of sleep under a name no other process has.
@@ -86,9 +81,7 @@ TEST_F(Programs, ArgumentsReachTheChildUnchanged) {
                                           "$HOME",     "`id`",       "$(id)",      "a;b|c&d>e",
                                           "--leading", "",           "tab\there",  "ünïcödé"};
     std::string output = folder + "out.txt";
-    media::RunOptions options;
-    options.wait = true;
-    options.standardOutputFile = output;
+    const media::RunOptions options{"", true, output, {}};
     std::vector<std::string> printed = {"%s\\n"};
     printed.insert(printed.end(), arguments.begin(), arguments.end());
     ASSERT_GT(media::runProgram("/usr/bin/printf", printed, options), 0);
@@ -108,8 +101,7 @@ TEST_F(Programs, StandardOutputFileIsTruncatedAndWorkingFolderHonoured) {
 
 TEST_F(Programs, ProgramWithoutFolderIsFoundInTheWorkingFolder) {
     ASSERT_TRUE(media::createFolder(folder + "work/", false));
-    ASSERT_TRUE(media::writeWholeFile(folder + "work/tool", "#!/bin/sh\necho tool ran \"$1\"\n"));
-    ::chmod((folder + "work/tool").c_str(), 0755);
+    writeScript(folder + "work/tool", "echo tool ran \"$1\"\n");
     media::RunOptions options{folder + "work/", true, folder + "tool.txt", {}};
     ASSERT_GT(media::runProgram("./tool", {"x y"}, options), 0);
     EXPECT_EQ(media::readLines(folder + "tool.txt"), (std::vector<std::string>{"tool ran x y"}));
@@ -120,9 +112,7 @@ TEST_F(Programs, EnvironmentChangesReachTheChildAloneAndReplaceOrRemoveVariables
     ::setenv("PAGEWELL_TEST_KEPT", "kept", 1);
     ::setenv("PAGEWELL_TEST_REPLACED", "old", 1);
     ::setenv("PAGEWELL_TEST_REMOVED", "there", 1);
-    media::RunOptions options;
-    options.wait = true;
-    options.standardOutputFile = folder + "env.txt";
+    media::RunOptions options{"", true, folder + "env.txt", {}};
     options.environment = {"PAGEWELL_TEST_ADDED=a value", "PAGEWELL_TEST_REPLACED=new",
                            "PAGEWELL_TEST_REMOVED"};
     ASSERT_GT(media::runProgram("/usr/bin/env", {}, options), 0);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "media/system/system.h"
+#include "tests/support/x_server.h"
 
 namespace {
 
@@ -81,15 +82,12 @@ TEST(Tunes, PlayStopAndRewindWithOrWithoutADevice) {
 // Without a sound card ALSA's library would print its configuration's errors on every start: the
 // viewer goes on without sound, silently. (On a machine with a card the device simply opens.)
 TEST(Tunes, NoSoundCardPrintsNothing) {
-    const char* driver = std::getenv("SDL_AUDIODRIVER");
-    const std::string before = driver != nullptr ? driver : "";
-    ::setenv("SDL_AUDIODRIVER", "alsa", 1);
+    ScopedVariable alsa("SDL_AUDIODRIVER", "alsa");
     media::stopSound();
     testing::internal::CaptureStderr();
     media::startSound();
     const std::string said = testing::internal::GetCapturedStderr();
     media::stopSound();
-    before.empty() ? ::unsetenv("SDL_AUDIODRIVER") : ::setenv("SDL_AUDIODRIVER", before.c_str(), 1);
     EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
 }
 

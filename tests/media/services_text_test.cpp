@@ -7,14 +7,9 @@
 #include "keyboard/ini.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/scratch.h"
 
 namespace {
-
-std::string freshFolder() {
-    char pattern[] = "/tmp/pw_text_XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    return made ? std::string(made) + "/" : std::string();
-}
 
 const std::string mixed = "aé€𝄞Ж";  // 1, 2, 3, 4 and 2 bytes
 
@@ -59,8 +54,6 @@ TEST(Characters, InvalidUtf8IsRecognisedAndRepairedAsWindows1252) {
     EXPECT_TRUE(media::isValidUtf8(media::repairToUtf8("\xC0\xAF\xED\xA0\x80\xFF\xFE")));
 }
 
-// The one decoder: every valid form at its edges is one character; every other byte is a character
-// of its own, U+FFFD, so that a walk over damaged text advances a byte and keeps what follows.
 // A file's name on the terminal: escape sequences, cursor moves and C1 controls are shown as "?".
 TEST(Characters, NamesForTheTerminalCarryNoControlCharacters) {
     EXPECT_EQ(media::forTerminal("Été 日本.pdf"), "Été 日本.pdf");
@@ -72,6 +65,8 @@ TEST(Characters, NamesForTheTerminalCarryNoControlCharacters) {
               "??2J ??");
 }
 
+// The one decoder: every valid form at its edges is one character; every other byte is a character
+// of its own, U+FFFD, so that a walk over damaged text advances a byte and keeps what follows.
 TEST(Characters, DecoderTakesShortestFormsOnlyAndABadByteAlone) {
     struct Case {
         std::string bytes;
@@ -166,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class Configuration : public ::testing::Test {
 protected:
-    std::string folder = freshFolder();
+    std::string folder = freshFolder("pw_text_");
     void TearDown() override { media::deleteFilesInFolder(folder, "*"); }
     std::string write(const std::string& name, const std::string& text) {
         EXPECT_TRUE(media::writeWholeFile(folder + name, text));

@@ -70,9 +70,8 @@ long residentKilobytes() {
     releaseFreedMemory();
     std::ifstream status("/proc/self/status");
     std::string line;
-    while (std::getline(status, line)) {
+    while (std::getline(status, line))
         if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
     return -1;
 }
 
@@ -89,11 +88,10 @@ long programResidentKilobytes() {
     bool shadow = false;
     while (std::getline(maps, line)) {
         unsigned long long start = 0, end = 0;
-        if (std::sscanf(line.c_str(), "%llx-%llx ", &start, &end) == 2 && line.find(' ') > line.find('-')) {
+        if (std::sscanf(line.c_str(), "%llx-%llx ", &start, &end) == 2 && line.find(' ') > line.find('-'))
             shadow = start >= 0x7fff8000ULL && end <= 0x10007fff8000ULL;
-        } else if (line.rfind("Rss:", 0) == 0 && !shadow) {
+        else if (line.rfind("Rss:", 0) == 0 && !shadow)
             total += std::strtol(line.c_str() + 4, nullptr, 10);
-        }
     }
     return total;
 #else
@@ -124,10 +122,7 @@ std::string privateToolFolder() {
 
 bool runTool(const std::string& program, const std::vector<std::string>& arguments,
              const std::string& outputFile = {}) {
-    media::RunOptions options;
-    options.wait = true;
-    options.standardOutputFile = outputFile;
-    return media::runProgram(program, arguments, options) != 0;
+    return media::runProgram(program, arguments, {"", true, outputFile, {}}) != 0;
 }
 
 // The cache folder a finished conversion leaves, made quickly: Information.ini and TextualData.txt
@@ -149,9 +144,8 @@ bool writeCachedDocument(Viewer& v, const std::string& pdf, int pageCount, int d
         char base[32];
         std::snprintf(base, sizeof base, "page-%06d", page);
         const std::string png = cache + base + ".png";
-        if (!media::loadImage(scratch, png) || !media::saveImageJpeg(scratch, cache + base + ".jpg", 9)) {
+        if (!media::loadImage(scratch, png) || !media::saveImageJpeg(scratch, cache + base + ".jpg", 9))
             return false;
-        }
         media::deleteFile(png);
     }
     media::freeImage(scratch);
@@ -166,12 +160,8 @@ struct ButtonPlace {
 };
 
 ButtonPlace buttonPlace(const Viewer& v, int face, int x) {
-    ButtonPlace place;
-    place.halfWidth = media::spriteWidth(face) / 2;
-    place.halfHeight = media::spriteHeight(face) / 2;
-    place.centreX = x + place.halfWidth;
-    place.centreY = v.layout.mediumFontSize + place.halfHeight;
-    return place;
+    const int halfWidth = media::spriteWidth(face) / 2, halfHeight = media::spriteHeight(face) / 2;
+    return {x + halfWidth, v.layout.mediumFontSize + halfHeight, halfWidth, halfHeight};
 }
 
 // Seeded random input: each step is one gesture and the frames it takes.

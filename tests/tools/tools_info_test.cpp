@@ -7,14 +7,6 @@
 
 namespace {
 
-TestPage pageOfSize(double width, double height) {
-    TestPage page;
-    page.widthPoints = width;
-    page.heightPoints = height;
-    page.lines = {"size test"};
-    return page;
-}
-
 InfoValues infoOf(const std::string& pdf) {
     ToolRun run = runTool("pdfinfo.exe", {pdf});
     EXPECT_EQ(run.exitCode, 0) << run.standardError;
@@ -36,7 +28,8 @@ TEST(PdfInfo, CountsPagesAndGivesTheFirstPageSizeForCommonPaper) {
                           {841.89, 595.276, "(A4 landscape)"}};
     for (const Case& size : cases) {
         std::string pdf = folder.path("size.pdf");
-        ASSERT_TRUE(makeTestPdf(pdf, {pageOfSize(size.width, size.height), pageOfSize(100, 100)}));
+        ASSERT_TRUE(
+            makeTestPdf(pdf, {{size.width, size.height, {"size test"}, {}}, {100, 100, {"size test"}, {}}}));
         ToolRun run = runTool("pdfinfo.exe", {pdf});
         ASSERT_EQ(run.exitCode, 0) << run.standardError;
         InfoValues values = parseInfo(run.standardOutput);

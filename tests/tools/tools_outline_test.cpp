@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 
 #include "tests/support/pdf_maker.h"
 #include "tests/tools/tool_runner.h"
@@ -65,10 +63,10 @@ void flatten(const Json& items, int level, const std::vector<std::string>& pages
 }
 
 std::string independentOutline(const std::string& pdf) {
-    std::string json, out;
-    const std::string command = "qpdf --json --json-key=outlines --json-key=pages '" + pdf + "'";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    for (int c; pipe && (c = std::fgetc(pipe.get())) != EOF;) json += static_cast<char>(c);
+    const std::string json =
+        runCommand({"/usr/bin/qpdf", "--json", "--json-key=outlines", "--json-key=pages", pdf})
+            .standardOutput;
+    std::string out;
     std::size_t at = 0;
     const Json root = readJson(json, at);
     std::vector<std::string> pages;

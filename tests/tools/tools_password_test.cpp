@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "tests/support/pdf_maker.h"
+#include "tests/support/scratch.h"
 #include "tests/tools/tool_runner.h"
 
 namespace {
@@ -18,11 +19,6 @@ struct CommonUmask {
     mode_t previous = ::umask(022);
     ~CommonUmask() { ::umask(previous); }
 };
-
-int modeOf(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 ? static_cast<int>(status.st_mode & 0777) : -1;
-}
 
 struct Runs {
     ToolRun info, text, png;

@@ -50,29 +50,25 @@ TEST(PdfRegion, DrawsExactlyThatPartOfTheWholePage) {
         {"text.pdf", 457.5, {0, 0, 1080, 1920}, "region.pam"},           // the corner of a zoomed page
         {"rotated.pdf", 300.0, {10, 40, 200, 400}, "region.png"},
         {"offset.pdf", 144.0, {0, 0, 600, 400}, "region.png"},  // the whole page: its box does not start at 0
+        // A point of the page drawn as a small page is at the viewer's largest zoom: beyond a whole
+        // page's resolution (so not compared with one), still exact in size.
+        {"offset.pdf", 60000.0, {0, 0, 500, 400}, "region.pam"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pdf + " at " + std::to_string(c.dpi) + " dpi");
         ToolRun run = renderRegion(folder.path(c.pdf), c.dpi, c.box, folder.path(c.output));
         ASSERT_EQ(run.exitCode, 0) << run.standardError;
+        media::Picture region, page;
+        ASSERT_TRUE(media::decodeImageFile(folder.path(c.output), region));
+        ASSERT_EQ(std::tie(region.width, region.height),
+                  std::make_tuple(c.box.x1 - c.box.x0, c.box.y1 - c.box.y0));
+        if (c.dpi > 10000) continue;
         ToolRun whole = runTool("pdftopng.exe", {"-q", "-f", "1", "-l", "1", "-r", std::to_string(c.dpi),
                                                  folder.path(c.pdf), folder.path("whole")});
         ASSERT_EQ(whole.exitCode, 0) << whole.standardError;
-        media::Picture region, page;
-        ASSERT_TRUE(media::decodeImageFile(folder.path(c.output), region));
         ASSERT_TRUE(media::decodeImageFile(folder.path("whole-000001.png"), page));
-        ASSERT_EQ(std::tie(region.width, region.height),
-                  std::make_tuple(c.box.x1 - c.box.x0, c.box.y1 - c.box.y0));
         EXPECT_TRUE(sameAsBox(region, page, c.box));
     }
-    // A point of the page drawn as a small page is at the viewer's largest zoom: beyond a whole page's
-    // resolution, still exact in size.
-    ToolRun corner =
-        renderRegion(folder.path("offset.pdf"), 60000.0, {0, 0, 500, 400}, folder.path("region.pam"));
-    ASSERT_EQ(corner.exitCode, 0) << corner.standardError;
-    media::Picture cornerPicture;
-    ASSERT_TRUE(media::decodeImageFile(folder.path("region.pam"), cornerPicture));
-    EXPECT_EQ(std::tie(cornerPicture.width, cornerPicture.height), std::make_tuple(500, 400));
     EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"offset.pdf", "region.pam", "region.png",
                                                             "rotated.pdf", "text.pdf", "whole-000001.png"}));
 }

@@ -39,13 +39,7 @@ TEST(PdfToPng, RendersEachPaperSizeAtTheAskedResolution) {
     const Case cases[] = {{595.276, 841.89, 120},  {612, 792, 120},         {841.89, 595.276, 190},
                           {419.528, 595.276, 190}, {209.764, 297.638, 600}, {300, 350, 300}};
     std::vector<TestPage> pages;
-    for (const Case& size : cases) {
-        TestPage page;
-        page.widthPoints = size.width;
-        page.heightPoints = size.height;
-        page.lines = {"x"};
-        pages.push_back(page);
-    }
+    for (const Case& size : cases) pages.push_back({size.width, size.height, {"x"}, {}});
     ASSERT_TRUE(makeTestPdf(folder.path("sizes.pdf"), pages));
     for (int k = 1; k <= 6; ++k) {
         const Case& size = cases[k - 1];
