@@ -30,10 +30,27 @@ bool near(media::Colour c, int r, int g, int b, int tolerance) {
            std::abs(media::blue(c) - b) <= tolerance;
 }
 
+// The motion to a place and the frame that takes it.
+void moveInFrame(Harness& h, int x, int y) {
+    h.moveTo(x, y);
+    h.frames(1);
+}
+
+class Started : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.started()); }
+    Harness h;
+};
+using ToolbarFrame = Started;
+using PointerFrame = Started;
+using EscapeFrame = Started;
+using WelcomeFrame = Started;
+
 // Presses on the page, the tool bar and the detached window: each case runs with the mouse and with
 // touch.
 class PressFrame : public ::testing::TestWithParam<PointerStyle> {
 protected:
+    void SetUp() override { ASSERT_TRUE(h.started()); }
     Harness h{withPointer(GetParam())};
 };
 
@@ -41,29 +58,21 @@ INSTANTIATE_TEST_SUITE_P(Pointer, PressFrame, pointerStyles, pointerStyleName);
 
 }  // namespace
 
-TEST(ToolbarFrame, ShownOnlyWhileThePointerIsInItsZone) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, pageY);
-    h.frames(1);
+TEST_F(ToolbarFrame, ShownOnlyWhileThePointerIsInItsZone) {
+    moveInFrame(h, pageX, pageY);
     EXPECT_FALSE(h.v().frame.toolbarShown);
     EXPECT_EQ(h.pixel(500, 70), media::rgb(0, 0, 0));
-    h.moveTo(pageX, 103);  // the pointer's top row still overlaps the 96-pixel zone
-    h.frames(1);
+    moveInFrame(h, pageX, 103);  // the pointer's top row still overlaps the 96-pixel zone
     EXPECT_TRUE(h.v().frame.toolbarShown);
     EXPECT_EQ(h.pixel(500, 70), media::rgb(100, 100, 100));
     EXPECT_EQ(h.pixel(500, 5), media::rgb(200, 200, 200));
     EXPECT_EQ(h.pixel(12, 14), media::rgb(255, 255, 255));  // the Open face
-    h.moveTo(pageX, 104);
-    h.frames(1);
+    moveInFrame(h, pageX, 104);
     EXPECT_FALSE(h.v().frame.toolbarShown);
 }
 
-TEST(ToolbarFrame, StripFlagsKeepTheirValuesInsideTheZone) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, 50);
-    h.frames(1);
+TEST_F(ToolbarFrame, StripFlagsKeepTheirValuesInsideTheZone) {
+    moveInFrame(h, pageX, 50);
     h.v().frame.forwardStripHovered = true;
     h.v().frame.backStripHovered = false;
     h.frames(3);
@@ -71,28 +80,21 @@ TEST(ToolbarFrame, StripFlagsKeepTheirValuesInsideTheZone) {
     EXPECT_FALSE(h.v().frame.backStripHovered);
 }
 
-TEST(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, 50);
-    h.frames(1);
+TEST_F(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
+    moveInFrame(h, pageX, 50);
     EXPECT_EQ(h.v().frame.hoveredButton, Button::none);
     EXPECT_EQ(brightPixels(h, 8, 56, 300, 76, 200), 0);
-    h.moveTo(openX, buttonY);
-    h.frames(1);
+    moveInFrame(h, openX, buttonY);
     EXPECT_EQ(h.v().frame.hoveredButton, Button::open);
     // White face under the green overlay at intensity 60.
     EXPECT_TRUE(near(h.pixel(12, 14), 195, 242, 195, 4)) << std::hex << h.pixel(12, 14);
     EXPECT_GT(brightPixels(h, 8, 56, 300, 76, 200), 20);  // the tip's text on the dark band
-    h.moveTo(exitX, buttonY);
-    h.frames(1);
+    moveInFrame(h, exitX, buttonY);
     EXPECT_EQ(h.v().frame.hoveredButton, Button::exit);
     EXPECT_EQ(h.pixel(12, 14), media::rgb(255, 255, 255));
 }
 
-TEST(ToolbarFrame, ThumbnailsSearchAndTextCannotBeHoveredWithoutADocument) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(ToolbarFrame, ThumbnailsSearchAndTextCannotBeHoveredWithoutADocument) {
     const int disabled[] = {72 + 22, 182 + 41, 268 + 29};
     for (int x : disabled) {
         h.moveTo(x, buttonY);
@@ -102,9 +104,7 @@ TEST(ToolbarFrame, ThumbnailsSearchAndTextCannotBeHoveredWithoutADocument) {
 }
 
 // From the start value 50 the first run up has 10 frames; every later cycle starts again at 50.
-TEST(PointerFrame, PulseRunsUpAndDownBetween30And250) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(PointerFrame, PulseRunsUpAndDownBetween30And250) {
     std::vector<int> expected;
     for (int i = 70; i <= 250; i += 20) expected.push_back(i);
     for (int i = 250; i >= 30; i -= 20) expected.push_back(i);
@@ -117,11 +117,8 @@ TEST(PointerFrame, PulseRunsUpAndDownBetween30And250) {
     }
 }
 
-TEST(PointerFrame, TouchRingOnlyInFramesWithMotion) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, pageY + 300);
-    h.frames(1);
+TEST_F(PointerFrame, TouchRingOnlyInFramesWithMotion) {
+    moveInFrame(h, pageX, pageY + 300);
     h.moveTo(pageX, pageY);  // start-up put the pointer at the centre; this is a real move
     h.frames(1);
     EXPECT_GT(brightPixels(h, pageX - 32, pageY - 32, pageX + 32, pageY - 12, 200), 0);
@@ -130,9 +127,7 @@ TEST(PointerFrame, TouchRingOnlyInFramesWithMotion) {
 }
 
 TEST_P(PressFrame, ExactlyOneWindowEventPerFrame) {
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, pageY);
-    h.frames(1);
+    moveInFrame(h, pageX, pageY);
     h.press();
     h.release();
     h.frames(1);
@@ -142,9 +137,7 @@ TEST_P(PressFrame, ExactlyOneWindowEventPerFrame) {
 }
 
 TEST_P(PressFrame, PressTimingDecidesTap) {
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, pageY);
-    h.frames(1);
+    moveInFrame(h, pageX, pageY);
     h.press();
     h.frames(1, 5);
     h.advance(154);  // 159 ms from the press frame to the release frame
@@ -159,9 +152,7 @@ TEST_P(PressFrame, PressTimingDecidesTap) {
     EXPECT_TRUE(h.v().frame.longPress);
 }
 
-TEST(EscapeFrame, EscapeEndsTheLoopAfterTheFrame) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(EscapeFrame, EscapeEndsTheLoopAfterTheFrame) {
     h.frames(2);
     EXPECT_FALSE(h.ended());
     h.pressEscape();
@@ -170,9 +161,7 @@ TEST(EscapeFrame, EscapeEndsTheLoopAfterTheFrame) {
 }
 
 TEST_P(PressFrame, EscapeIsIgnoredInTheFrameTheAboutScreenReturns) {
-    ASSERT_TRUE(h.started());
-    h.moveTo(aboutX, buttonY);
-    h.frames(1);
+    moveInFrame(h, aboutX, buttonY);
     h.press();
     h.frames(1);
     h.pressEscape();
@@ -186,16 +175,13 @@ TEST_P(PressFrame, EscapeIsIgnoredInTheFrameTheAboutScreenReturns) {
 }
 
 TEST_P(PressFrame, ExitButtonEndsTheLoop) {
-    ASSERT_TRUE(h.started());
     h.clickAt(exitX, buttonY);
     EXPECT_TRUE(h.ended());
 }
 
 // A pointer that jumps from a button to the page (a touch elsewhere) leaves no button hovered.
 TEST_P(PressFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
-    ASSERT_TRUE(h.started());
-    h.moveTo(exitX, buttonY);
-    h.frames(1);
+    moveInFrame(h, exitX, buttonY);
     if (h.hoversBeforePress()) {
         EXPECT_EQ(h.v().frame.hoveredButton, Button::exit);
     }
@@ -209,7 +195,6 @@ TEST_P(PressFrame, AReleaseAwayFromTheToolbarIsNotAButtonRelease) {
 }
 
 TEST_P(PressFrame, DetachThenAPressOnThePageReattachesAndSkipsTheFrame) {
-    ASSERT_TRUE(h.started());
     h.clickAt(detachX, buttonY);
     EXPECT_TRUE(h.v().frame.windowDetached);
     EXPECT_TRUE(media::windowHasCaption());
@@ -230,18 +215,15 @@ TEST_P(PressFrame, DetachThenAPressOnThePageReattachesAndSkipsTheFrame) {
 }
 
 TEST_P(PressFrame, APressInTheToolbarZoneAlsoReattaches) {
-    ASSERT_TRUE(h.started());
     h.clickAt(detachX, buttonY);
     ASSERT_TRUE(h.v().frame.windowDetached);
-    h.moveTo(pageX, 60);
-    h.frames(1);
+    moveInFrame(h, pageX, 60);
     h.press();
     h.frames(1);
     EXPECT_FALSE(h.v().frame.windowDetached);
 }
 
 TEST_P(PressFrame, InfoTogglesThePlaceholderPanel) {
-    ASSERT_TRUE(h.started());
     h.clickAt(infoX, buttonY);
     EXPECT_TRUE(h.v().frame.infoPanelOpen);
     EXPECT_EQ(h.pixel(450, 95), media::rgb(100, 100, 100));  // panel at (445, 90), 190 x 20
@@ -257,9 +239,7 @@ TEST_P(PressFrame, InfoTogglesThePlaceholderPanel) {
 // The pointer jumps from the page onto Info and presses in the same frame: the viewer shows the tool
 // bar where the press happened before it handles it, so the one tap uses the button.
 TEST_P(PressFrame, ATapOnAButtonOfTheHiddenToolbarUsesIt) {
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, pageY);
-    h.frames(1);
+    moveInFrame(h, pageX, pageY);
     ASSERT_FALSE(h.v().frame.toolbarShown);
     h.moveTo(infoX, buttonY);
     h.press();
@@ -270,11 +250,8 @@ TEST_P(PressFrame, ATapOnAButtonOfTheHiddenToolbarUsesIt) {
     EXPECT_EQ(h.pixel(450, 95), media::rgb(100, 100, 100));
 }
 
-TEST(WelcomeFrame, WelcomePanelCounterAndLogoFadeIn) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    h.moveTo(pageX, 1500);
-    h.frames(1);
+TEST_F(WelcomeFrame, WelcomePanelCounterAndLogoFadeIn) {
+    moveInFrame(h, pageX, 1500);
     EXPECT_GT(brightPixels(h, 210, 540, 870, 740, 200), 100);  // panel at (210, 540)
     EXPECT_GT(brightPixels(h, 495, 1900, 585, 1920, 100), 5);  // "1/1" at the bottom
     EXPECT_LE(h.v().frame.welcomeFade, 10);
