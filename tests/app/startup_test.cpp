@@ -1,6 +1,8 @@
 // Start-up through the harness: window, folders, fonts, the tool-bar layout and the fixed sprites.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/panels.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
@@ -17,11 +19,32 @@ struct ButtonGeometry {
     int x;
 };
 
+std::pair<int, int> size(int sprite) {
+    return {media::spriteWidth(sprite), media::spriteHeight(sprite)};
+}
+
+// One pixel of a sprite; white with no alpha when the sprite cannot be drawn on.
+media::Colour pixelOf(int sprite, int x, int y) {
+    if (!media::beginDrawing(sprite)) return 0xFFFFFFFFu;
+    const media::Colour colour = media::pixelColour(x, y);
+    media::endDrawing();
+    return colour;
+}
+
+class Started : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.started()); }
+    Harness h;
+};
+using StartUp = Started;
+using Toolbar = Started;
+using Panels = Started;
+using TextView = Started;
+using SearchHeader = Started;
+
 }  // namespace
 
-TEST(StartUp, PortraitDesktopGivesTheWholeDesktopAndItsFonts) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(StartUp, PortraitDesktopGivesTheWholeDesktopAndItsFonts) {
     const Layout& layout = h.v().layout;
     EXPECT_EQ(layout.screenWidth, 1080);
     EXPECT_EQ(layout.screenHeight, 1920);
@@ -31,18 +54,14 @@ TEST(StartUp, PortraitDesktopGivesTheWholeDesktopAndItsFonts) {
     EXPECT_EQ(layout.titleFontSize, 22);
     EXPECT_EQ(media::windowTitle(), "Pagewell v1.0 - 10 January 2016 by Tarnwick");
     EXPECT_EQ(media::spriteWidth(sprite::pointer), 16);
-    EXPECT_EQ(media::spriteWidth(sprite::backStrip), 19);
-    EXPECT_EQ(media::spriteHeight(sprite::backStrip), 1920);
+    EXPECT_EQ(size(sprite::backStrip), std::pair(19, 1920));
     EXPECT_EQ(media::spriteWidth(sprite::touchRing), 64);
     EXPECT_EQ(media::spriteHeight(sprite::progressBar), 8);
     EXPECT_EQ(media::spriteHeight(sprite::toolbarZone), 96);
-    EXPECT_EQ(media::spriteWidth(sprite::logo), 216);   // 1080 / 5
-    EXPECT_EQ(media::spriteHeight(sprite::logo), 384);  // 1920 / 5
+    EXPECT_EQ(size(sprite::logo), std::pair(1080 / 5, 1920 / 5));
 }
 
-TEST(StartUp, FoldersAndInitialState) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(StartUp, FoldersAndInitialState) {
     const Viewer& v = h.v();
     EXPECT_EQ(v.layout.programFolder, h.programFolder());
     EXPECT_EQ(v.layout.cacheRoot, h.programFolder() + "cache/");
@@ -72,9 +91,7 @@ TEST(StartUp, LandscapeDesktopGivesACentredPortraitWindow) {
 }
 
 // The faces' widths come from label lengths and font sizes, so they hold whatever face the font is.
-TEST(Toolbar, ButtonWidthsAndPositionsOnAPortraitDesktop) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(Toolbar, ButtonWidthsAndPositionsOnAPortraitDesktop) {
     const Layout& layout = h.v().layout;
     EXPECT_EQ(layout.buttonGap, 4);
     const ButtonGeometry buttons[] = {
@@ -84,63 +101,40 @@ TEST(Toolbar, ButtonWidthsAndPositionsOnAPortraitDesktop) {
         {sprite::exitButton, 58, layout.exitButtonX}, {sprite::detachButton, 46, layout.detachButtonX}};
     const int expectedX[] = {10, 72, 120, 182, 268, 330, 380, 1024};
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(media::spriteWidth(buttons[i].face), buttons[i].width) << "button " << i;
-        EXPECT_EQ(media::spriteHeight(buttons[i].face), 30) << "button " << i;
+        EXPECT_EQ(size(buttons[i].face), std::pair(buttons[i].width, 30)) << "button " << i;
         EXPECT_EQ(buttons[i].x, expectedX[i]) << "button " << i;
     }
     EXPECT_EQ(media::spriteWidth(sprite::thumbsButtonOff), 44);
     EXPECT_EQ(media::spriteWidth(sprite::searchButtonOff), 82);
     EXPECT_EQ(media::spriteWidth(sprite::textButtonOff), 58);
     EXPECT_EQ(media::spriteWidth(sprite::exitHover), 58);
-    EXPECT_EQ(media::spriteWidth(sprite::toolbar), 1080);
-    EXPECT_EQ(media::spriteHeight(sprite::toolbar), 90);
+    EXPECT_EQ(size(sprite::toolbar), std::pair(1080, 90));
 }
 
-TEST(Toolbar, BandAndFacesPixels) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    ASSERT_TRUE(media::beginDrawing(sprite::toolbar));
-    EXPECT_EQ(media::pixelColour(500, 53), media::rgb(200, 200, 200));  // light part is 54 high
-    EXPECT_EQ(media::pixelColour(500, 54), media::rgb(1, 1, 1));        // the line
-    EXPECT_EQ(media::pixelColour(500, 89), media::rgb(100, 100, 100));
-    media::endDrawing();
-    ASSERT_TRUE(media::beginDrawing(sprite::openButton));
-    EXPECT_EQ(media::pixelColour(0, 0), media::rgb(0, 0, 0));  // the frame
-    EXPECT_EQ(media::pixelColour(2, 2), media::rgb(255, 255, 255));
-    media::endDrawing();
-    ASSERT_TRUE(media::beginDrawing(sprite::exitHover));
-    EXPECT_EQ(media::pixelColour(30, 15), media::rgb(0, 200, 0));
-    media::endDrawing();
-    ASSERT_TRUE(media::beginDrawing(sprite::searchButtonOff));
-    EXPECT_EQ(media::pixelColour(0, 0), media::rgb(255, 255, 255));  // greyed faces have no frame
-    media::endDrawing();
+TEST_F(Toolbar, BandAndFacesPixels) {
+    EXPECT_EQ(pixelOf(sprite::toolbar, 500, 53), media::rgb(200, 200, 200));  // light part is 54 high
+    EXPECT_EQ(pixelOf(sprite::toolbar, 500, 54), media::rgb(1, 1, 1));        // the line
+    EXPECT_EQ(pixelOf(sprite::toolbar, 500, 89), media::rgb(100, 100, 100));
+    EXPECT_EQ(pixelOf(sprite::openButton, 0, 0), media::rgb(0, 0, 0));  // the frame
+    EXPECT_EQ(pixelOf(sprite::openButton, 2, 2), media::rgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(sprite::exitHover, 30, 15), media::rgb(0, 200, 0));
+    EXPECT_EQ(pixelOf(sprite::searchButtonOff, 0, 0), media::rgb(255, 255, 255));  // greyed: no frame
 }
 
-TEST(Panels, SizesOfTheFixedPanels) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    EXPECT_EQ(media::spriteWidth(sprite::welcome), 660);
-    EXPECT_EQ(media::spriteHeight(sprite::welcome), 200);
-    EXPECT_EQ(media::spriteWidth(sprite::pageNotReady), 37 * 18);
-    EXPECT_EQ(media::spriteHeight(sprite::pageNotReady), 45);
-    EXPECT_EQ(media::spriteWidth(sprite::pageCounter), 90);
-    EXPECT_EQ(media::spriteHeight(sprite::pageCounter), 20);
-    EXPECT_EQ(media::spriteWidth(sprite::infoPanel), 190);
-    EXPECT_EQ(media::spriteHeight(sprite::infoPanel), 20);
-    EXPECT_EQ(media::spriteWidth(sprite::searchHeader), 635);  // 1080 / 1.7 = 635.3
-    EXPECT_EQ(media::spriteHeight(sprite::searchHeader), 88);
+TEST_F(Panels, SizesOfTheFixedPanels) {
+    EXPECT_EQ(size(sprite::welcome), std::pair(660, 200));
+    EXPECT_EQ(size(sprite::pageNotReady), std::pair(37 * 18, 45));
+    EXPECT_EQ(size(sprite::pageCounter), std::pair(90, 20));
+    EXPECT_EQ(size(sprite::infoPanel), std::pair(190, 20));
+    EXPECT_EQ(size(sprite::searchHeader), std::pair(635, 88));  // 1080 / 1.7 = 635.3
     EXPECT_EQ(media::spriteHeight(sprite::searchList), 1920 - 90 - 88);
     EXPECT_EQ(media::spriteHeight(sprite::searchCursor), 20);
-    EXPECT_EQ(media::spriteWidth(sprite::searchGo), 128);  // 635 / 4.95 = 128.3
-    EXPECT_EQ(media::spriteHeight(sprite::searchGo), 35);  // 88 / 2.5 = 35.2
-    EXPECT_EQ(media::spriteWidth(sprite::textView), 1042);
-    EXPECT_EQ(media::spriteHeight(sprite::textView), 1920 - 90 - 20);
+    EXPECT_EQ(size(sprite::searchGo), std::pair(128, 35));  // 635 / 4.95 = 128.3, 88 / 2.5 = 35.2
+    EXPECT_EQ(size(sprite::textView), std::pair(1042, 1920 - 90 - 20));
     EXPECT_FALSE(media::spriteExists(sprite::textMeasure));
 }
 
-TEST(Panels, ToolTipsTakeFreeNumbersOfTheirOwn) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(Panels, ToolTipsTakeFreeNumbersOfTheirOwn) {
     h.frames(1);  // the tips are made once the first frame is on screen
     const Layout& layout = h.v().layout;
     const int tips[] = {layout.tipOpenSprite,   layout.tipThumbsSprite, layout.tipInfoSprite,
@@ -156,9 +150,7 @@ TEST(Panels, ToolTipsTakeFreeNumbersOfTheirOwn) {
 
 // The text view's measure: lines fit with three medium units of margin; the last line index comes
 // from the heights alone (2m + 1.2m i + base + m > 1810 first for i = 123).
-TEST(TextView, MeasureFitsTheView) {
-    Harness h;
-    ASSERT_TRUE(h.started());
+TEST_F(TextView, MeasureFitsTheView) {
     const Layout& layout = h.v().layout;
     EXPECT_EQ(layout.textViewLastLine, 123);
     ASSERT_TRUE(media::beginDrawing(sprite::textView));
@@ -171,13 +163,8 @@ TEST(TextView, MeasureFitsTheView) {
                 media::fontFile(font::base).c_str());
 }
 
-TEST(SearchHeader, RedrawShowsTheWordInTheField) {
-    Harness h;
-    ASSERT_TRUE(h.started());
-    ASSERT_TRUE(media::beginDrawing(sprite::searchHeader));
-    media::Colour emptyField = media::pixelColour(12 + 10 + 3, 48 + 8);
-    media::endDrawing();
-    EXPECT_EQ(emptyField, media::rgb(255, 255, 255));
+TEST_F(SearchHeader, RedrawShowsTheWordInTheField) {
+    EXPECT_EQ(pixelOf(sprite::searchHeader, 12 + 10 + 3, 48 + 8), media::rgb(255, 255, 255));  // empty field
     h.v().search.searchWord = "WWWW";
     drawSearchHeader(h.v());
     ASSERT_TRUE(media::beginDrawing(sprite::searchHeader));
