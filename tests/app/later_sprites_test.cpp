@@ -22,21 +22,24 @@ constexpr int highestSpriteNumber = 1100;  // above the fixed numbers and the fi
 
 std::set<int> existingSprites() {
     std::set<int> numbers;
-    for (int n = 0; n <= highestSpriteNumber; ++n) {
+    for (int n = 0; n <= highestSpriteNumber; ++n)
         if (media::spriteExists(n)) numbers.insert(n);
-    }
     return numbers;
 }
 
 // Size, then every pixel's RGB row by row.
-std::vector<media::Colour> spritePixels(int number) {
+std::vector<media::Colour> sizeAndPixels(int number) {
     const int width = media::spriteOwnWidth(number), height = media::spriteOwnHeight(number);
-    std::vector<media::Colour> pixels{static_cast<media::Colour>(width), static_cast<media::Colour>(height)};
-    if (!media::beginDrawing(number)) return pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) pixels.push_back(media::pixelColour(x, y));
-    }
-    media::endDrawing();
+    std::vector<media::Colour> pixels = spritePixels(number, 0, 0, width, height);
+    pixels.insert(pixels.begin(), {static_cast<media::Colour>(width), static_cast<media::Colour>(height)});
+    return pixels;
+}
+
+// Every step-th pixel of a rectangle of the presented frame, row by row.
+std::vector<media::Colour> screenPixels(const Harness& h, int x, int y, int width, int height, int step) {
+    std::vector<media::Colour> pixels;
+    for (int row = y; row < y + height; row += step)
+        for (int column = x; column < x + width; column += step) pixels.push_back(h.pixel(column, row));
     return pixels;
 }
 
@@ -45,14 +48,9 @@ struct LaterSprites {
     int keyboardX = 0, keyboardY = 0;
 };
 
-HarnessOptions inTheirOrder() {
+HarnessOptions inTheirOrder(const std::string& documentAtStart = {}) {
     HarnessOptions options;
     options.laterSpritesAtStart = false;
-    return options;
-}
-
-HarnessOptions inTheirOrder(const std::string& documentAtStart) {
-    HarnessOptions options = inTheirOrder();
     options.documentAtStart = documentAtStart;
     return options;
 }
@@ -64,9 +62,8 @@ LaterSprites reference() {
     const std::set<int> before = existingSprites();
     prepareLaterSprites(h.v());
     LaterSprites made;
-    for (int n : existingSprites()) {
-        if (!before.count(n) || n == sprite::welcome || n == sprite::logo) made.pixels[n] = spritePixels(n);
-    }
+    for (int n : existingSprites())
+        if (!before.count(n) || n == sprite::welcome || n == sprite::logo) made.pixels[n] = sizeAndPixels(n);
     made.keyboardX = h.v().keyboard.keyboardX;
     made.keyboardY = h.v().keyboard.keyboardY;
     return made;
@@ -89,7 +86,7 @@ TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
     EXPECT_EQ(h.v().keyboard.keyboardY, expected.keyboardY);
     for (const auto& [number, pixels] : expected.pixels) {
         ASSERT_TRUE(media::spriteExists(number)) << "sprite " << number;
-        EXPECT_TRUE(spritePixels(number) == pixels) << "sprite " << number;
+        EXPECT_TRUE(sizeAndPixels(number) == pixels) << "sprite " << number;
     }
 }
 
@@ -104,9 +101,7 @@ TEST(LaterSprites, AFirstFrameThatStillWelcomesHasTheWelcomePanel) {
         ASSERT_TRUE(h.started());
         h.frames(1);
         ASSERT_TRUE(h.v().frame.welcomeShown);
-        for (int y = 0; y < h.v().layout.screenHeight; y += 4) {
-            for (int x = 0; x < h.v().layout.screenWidth; x += 4) frames[named].push_back(h.pixel(x, y));
-        }
+        frames[named] = screenPixels(h, 0, 0, h.v().layout.screenWidth, h.v().layout.screenHeight, 4);
     }
     EXPECT_TRUE(frames[0] == frames[1]);
 }
@@ -121,12 +116,8 @@ TEST(LaterSprites, AFirstFrameWithATypingPanelShowsTheKeyboard) {
     // The keyboard's place as the first frame shows it, and as the next one does.
     auto keyboardArea = [&] {
         const int face = v.keyboard.activeKeyboardSprite;
-        std::vector<media::Colour> pixels;
-        for (int y = 0; y < media::spriteHeight(face); y += 3) {
-            for (int x = 0; x < media::spriteWidth(face); x += 3)
-                pixels.push_back(h.pixel(v.keyboard.keyboardX + x, v.keyboard.keyboardY + y));
-        }
-        return pixels;
+        return screenPixels(h, v.keyboard.keyboardX, v.keyboard.keyboardY, media::spriteWidth(face),
+                            media::spriteHeight(face), 3);
     };
     h.frames(1);
     ASSERT_TRUE(media::spriteExists(v.keyboard.activeKeyboardSprite));
@@ -142,11 +133,8 @@ TEST(LaterSprites, AFirstFrameWithThePointerOnTheToolBarHasTheTips) {
     // The tip's band as the first frame shows it, and as the next one does, the tips surely made.
     auto tipBand = [&] {
         const int top = static_cast<int>(std::lround(1.8 * media::spriteHeight(sprite::openButton)));
-        std::vector<media::Colour> pixels;
-        for (int y = top; y < top + media::spriteHeight(h.v().layout.tipOpenSprite); ++y) {
-            for (int x = 0; x < h.v().layout.screenWidth; ++x) pixels.push_back(h.pixel(x, y));
-        }
-        return pixels;
+        return screenPixels(h, 0, top, h.v().layout.screenWidth,
+                            media::spriteHeight(h.v().layout.tipOpenSprite), 1);
     };
     h.frames(1);
     ASSERT_EQ(h.v().frame.hoveredButton, Button::open);
