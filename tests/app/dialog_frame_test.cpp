@@ -1,7 +1,6 @@
 // Frame tests of the Open button's chooser beside the loop: frames go on while it is up, presses on
 // the viewer are dropped as a modal dialog's owner drops them, and the chosen file opens when it ends.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +13,8 @@
 #include "tests/support/harness.h"
 #include "tests/support/pdf_maker.h"
 #include "tests/support/polling.h"
+#include "tests/support/scratch.h"
+#include "tests/support/x_server.h"
 
 namespace {
 
@@ -24,14 +25,11 @@ constexpr int pageX = 540, pageY = 960;
 // A chooser that answers with the path only once the test creates the go file.
 struct HeldChooser {
     std::string folder = makeTemporaryFolder("pagewell-chooser");
+    ScopedVariable dialog{"PAGEWELL_FILE_DIALOG", (folder + "chooser").c_str()};
     explicit HeldChooser(const std::string& answer) {
-        std::string script = folder + "chooser";
-        std::ofstream(script) << "#!/bin/sh\nwhile [ ! -e '" << folder << "go' ]; do sleep 0.01; done\necho '"
-                              << answer << "'\n";
-        chmod(script.c_str(), 0755);
-        setenv("PAGEWELL_FILE_DIALOG", script.c_str(), 1);
+        writeScript(folder + "chooser",
+                    "while [ ! -e '" + folder + "go' ]; do sleep 0.01; done\necho '" + answer + "'\n");
     }
-    ~HeldChooser() { setenv("PAGEWELL_FILE_DIALOG", "", 1); }
     void letGo() const { std::ofstream(folder + "go") << "go"; }
 };
 

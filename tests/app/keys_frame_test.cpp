@@ -1,8 +1,6 @@
 // Frame tests of the physical keyboard and the mouse wheel: every key of the table on the page view
 // and on the sheet, the wheel, the not-ready notice and the page-file worker's hold on turning, and
 // the typing panel and the dialog that keep the keys.
-#include <sys/stat.h>
-
 #include <cmath>
 #include <fstream>
 #include <ostream>
@@ -13,6 +11,8 @@
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
+#include "tests/support/scratch.h"
+#include "tests/support/x_server.h"
 #include "tests/view/view_fixture.h"
 
 namespace {
@@ -147,13 +147,10 @@ TEST_F(Keys, WheelAndKeysTurnAsStripsDoStoppingAtMissingPagesAndWhileTheWorkerRu
 // A chooser that answers nothing (a cancel) once the test creates the go file.
 struct HeldChooser {
     std::string folder = makeTemporaryFolder("pagewell-keys-chooser");
+    ScopedVariable dialog{"PAGEWELL_FILE_DIALOG", (folder + "chooser").c_str()};
     HeldChooser() {
-        std::string script = folder + "chooser";
-        std::ofstream(script) << "#!/bin/sh\nwhile [ ! -e '" << folder << "go' ]; do sleep 0.01; done\n";
-        chmod(script.c_str(), 0755);
-        setenv("PAGEWELL_FILE_DIALOG", script.c_str(), 1);
+        writeScript(folder + "chooser", "while [ ! -e '" + folder + "go' ]; do sleep 0.01; done\n");
     }
-    ~HeldChooser() { setenv("PAGEWELL_FILE_DIALOG", "", 1); }
 };
 
 TEST_F(Keys, TypingInTheSearchOrAPasswordAndAnOpenDialogKeepTheKeys) {
