@@ -3,11 +3,14 @@
 #include "view/sheet.h"
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "context/fitting.h"
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
+#include "tests/support/scratch.h"
 #include "tests/view/view_fixture.h"
 
 namespace {
@@ -17,9 +20,10 @@ protected:
     media::Colour sheetPixel(int x, int y) { return viewtest::spritePixel(sprite::thumbnailSheet, x, y); }
     std::string sheetFile() { return folder + "thumb_sheet.png"; }
     const ThumbnailCell& cell(int page) { return v().sheet.thumbnailCells.at(page - 1); }
-    void pointAt(int x, int y) {
-        moveTo(x, y);
-        frames(1);
+    static auto place(const ThumbnailCell& c) { return std::tuple(c.screenX, c.screenY, c.width); }
+    static std::pair<int, int> sheetSize() {
+        return {media::spriteOwnWidth(sprite::thumbnailSheet),
+                media::spriteOwnHeight(sprite::thumbnailSheet)};
     }
 };
 
@@ -31,24 +35,20 @@ TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
     open(10);
     buildSheet();
     const SheetState& sheet = v().sheet;
-    EXPECT_EQ(media::spriteOwnWidth(sprite::thumbnailSheet), 765);
-    EXPECT_EQ(media::spriteOwnHeight(sprite::thumbnailSheet), 1080);
-    EXPECT_EQ(sheet.sheetCellWidth, 180);
-    EXPECT_EQ(sheet.sheetCellHeight, 255);
+    EXPECT_EQ(sheetSize(), std::pair(765, 1080));
+    EXPECT_EQ(std::pair(sheet.sheetCellWidth, sheet.sheetCellHeight), std::pair(180, 255));
     EXPECT_EQ(sheet.sheetEndRow, 1020);
     EXPECT_TRUE(sheet.sheetReady);
     EXPECT_FALSE(media::imageExists(10));
     ASSERT_EQ(sheet.thumbnailCells.size(), 10u);
-    EXPECT_EQ(cell(4).sheetY, 255);
-    EXPECT_EQ(cell(4).screenX, 540 - 382);
-    EXPECT_EQ(cell(4).screenY, 255 + 960 - 540);
+    EXPECT_EQ(std::tuple(cell(4).sheetY, cell(4).screenX, cell(4).screenY),
+              std::tuple(255, 540 - 382, 255 + 960 - 540));
     EXPECT_TRUE(viewtest::near(sheetPixel(90, 382), viewtest::pageColour(4)));
     EXPECT_EQ(sheetPixel(0, 255), media::rgb(0, 0, 0));  // the thumbnail's outline
     EXPECT_EQ(sheetPixel(600, 100), media::rgb(0, 0, 0));
     EXPECT_EQ(sheetPixel(764, 1020), media::rgb(255, 255, 255));
 
-    std::string bytes, trailer = std::string(1, '\0') + "180|255|3|5";
-    media::readWholeFile(sheetFile(), bytes);
+    const std::string bytes = fileText(sheetFile()), trailer = std::string(1, '\0') + "180|255|3|5";
     ASSERT_GT(bytes.size(), trailer.size());
     EXPECT_EQ(bytes.substr(bytes.size() - trailer.size()), trailer);
     std::vector<ThumbnailCell> built = sheet.thumbnailCells;
@@ -56,20 +56,15 @@ TEST_F(Sheet, TenPagesMatchTheWorkedExampleAndReopenWithTheSameCells) {
     ASSERT_TRUE(loadThumbnailSheet(v()));
     EXPECT_EQ(v().sheet.sheetColumns * v().sheet.sheetRows, 15);
     ASSERT_EQ(v().sheet.thumbnailCells.size(), built.size());
-    for (std::size_t i = 0; i < built.size(); ++i) {
-        EXPECT_EQ(v().sheet.thumbnailCells[i].screenX, built[i].screenX);
-        EXPECT_EQ(v().sheet.thumbnailCells[i].screenY, built[i].screenY);
-        EXPECT_EQ(v().sheet.thumbnailCells[i].width, built[i].width);
-    }
+    for (std::size_t i = 0; i < built.size(); ++i)
+        EXPECT_EQ(place(v().sheet.thumbnailCells[i]), place(built[i])) << "cell " << i;
 }
 
 TEST_F(Sheet, TwoPagesReachPastTheSheetAndFindNoEndLine) {
     open(2);
     buildSheet();
-    EXPECT_EQ(media::spriteOwnWidth(sprite::thumbnailSheet), 764);
-    EXPECT_EQ(media::spriteOwnHeight(sprite::thumbnailSheet), 1080);
-    EXPECT_EQ(v().sheet.thumbnailWidth, 540);
-    EXPECT_EQ(v().sheet.thumbnailHeight, 764);
+    EXPECT_EQ(sheetSize(), std::pair(764, 1080));
+    EXPECT_EQ(std::pair(v().sheet.thumbnailWidth, v().sheet.thumbnailHeight), std::pair(540, 764));
     EXPECT_EQ(v().sheet.sheetEndRow, 1920);
     EXPECT_EQ(cell(2).sheetY, 764);
 }
@@ -87,14 +82,13 @@ TEST_F(Sheet, PagesWhoseImageNeverCameLeaveTheirCellEmpty) {
 TEST_P(SheetPicks, UnsoundSheetFilesNeverGiveCellsToPick) {
     open(10);
     buildSheet();
-    std::string bytes;
-    media::readWholeFile(sheetFile(), bytes);
+    const std::string bytes = fileText(sheetFile());
     media::writeWholeFile(sheetFile(), bytes.substr(0, bytes.rfind('\0') + 1) + "180|x|3|5");
     v().sheet = SheetState{};
     ASSERT_TRUE(loadThumbnailSheet(v()));  // shown, but nothing can be picked
     EXPECT_TRUE(v().sheet.thumbnailCells.empty());
     v().frame.thumbnailMode = true;
-    pointAt(300, 700);
+    moveInFrame(300, 700);
     press();
     release();
     EXPECT_TRUE(v().frame.thumbnailMode);
@@ -111,18 +105,18 @@ TEST_P(SheetPicks, HoverTintsACellAndAReleaseOnItOpensItsPage) {
     open(10);
     buildSheet();
     v().frame.thumbnailMode = true;
-    pointAt(cell(1).screenX + cell(1).width, cell(1).screenY + cell(1).height);
+    moveInFrame(cell(1).screenX + cell(1).width, cell(1).screenY + cell(1).height);
     if (hoversBeforePress()) {
         EXPECT_EQ(v().sheet.hoveredCell, 0);  // the earlier cell wins on a shared border
     }
-    pointAt(cell(3).screenX + cell(3).width + 40, cell(3).screenY + 50);
+    moveInFrame(cell(3).screenX + cell(3).width + 40, cell(3).screenY + 50);
     if (hoversBeforePress()) {
         EXPECT_FALSE(v().frame.cellHovered);  // beside the grid, inside the sheet
     }
     press();
     release();
     EXPECT_TRUE(v().frame.thumbnailMode);
-    pointAt(cell(7).screenX + 90, cell(7).screenY + 120);
+    moveInFrame(cell(7).screenX + 90, cell(7).screenY + 120);
     if (hoversBeforePress()) {
         EXPECT_EQ(v().sheet.hoveredCell, 6);
         media::Colour tinted = harness->pixel(cell(7).screenX + 20, cell(7).screenY + 20);
