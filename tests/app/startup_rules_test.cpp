@@ -3,37 +3,37 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
+namespace {
+
+std::pair<int, int> sides(DisplaySize size) {
+    return {size.width, size.height};
+}
+
+std::tuple<int, int, int, int> sizes(FontSizes f) {
+    return {f.base, f.medium, f.large, f.title};
+}
+
+}  // namespace
+
 TEST(PortraitDisplaySize, PortraitAndSquareDesktopsAreUsedWhole) {
-    DisplaySize portrait = portraitDisplaySize(1080, 1920);
-    EXPECT_EQ(portrait.width, 1080);
-    EXPECT_EQ(portrait.height, 1920);
-    DisplaySize square = portraitDisplaySize(1200, 1200);
-    EXPECT_EQ(square.width, 1200);
-    EXPECT_EQ(square.height, 1200);
+    EXPECT_EQ(sides(portraitDisplaySize(1080, 1920)), std::pair(1080, 1920));
+    EXPECT_EQ(sides(portraitDisplaySize(1200, 1200)), std::pair(1200, 1200));
 }
 
 TEST(PortraitDisplaySize, LandscapeDesktopsGetAPortraitWindowAsHighAsTheDesktop) {
-    DisplaySize fullHd = portraitDisplaySize(1920, 1080);
-    EXPECT_EQ(fullHd.width, 902);
-    EXPECT_EQ(fullHd.height, 1080);
-    DisplaySize laptop = portraitDisplaySize(1366, 768);
-    EXPECT_EQ(laptop.width, 590);
-    EXPECT_EQ(laptop.height, 768);
+    EXPECT_EQ(sides(portraitDisplaySize(1920, 1080)), std::pair(902, 1080));
+    EXPECT_EQ(sides(portraitDisplaySize(1366, 768)), std::pair(590, 768));
     DisplaySize wide = portraitDisplaySize(3840, 1080);  // very wide: still narrower than high
     EXPECT_LT(wide.width, wide.height);
 }
 
 TEST(FontSizes, HalvesRoundToEven) {
-    FontSizes portrait = fontSizesFor(1080);  // u = 10: 12.5 -> 12, 17.5 -> 18, 22.5 -> 22
-    EXPECT_EQ(portrait.base, 10);
-    EXPECT_EQ(portrait.medium, 12);
-    EXPECT_EQ(portrait.large, 18);
-    EXPECT_EQ(portrait.title, 22);
-    FontSizes landscape = fontSizesFor(902);  // the width divides as a real number
-    EXPECT_EQ(landscape.base, 9);
-    EXPECT_EQ(landscape.medium, 11);
-    EXPECT_EQ(landscape.large, 15);
-    EXPECT_EQ(landscape.title, 19);
+    // u = 10: 12.5 -> 12, 17.5 -> 18, 22.5 -> 22
+    EXPECT_EQ(sizes(fontSizesFor(1080)), std::tuple(10, 12, 18, 22));
+    EXPECT_EQ(sizes(fontSizesFor(902)), std::tuple(9, 11, 15, 19));  // the width divides as a real number
 }
 
 TEST(FontSizes, NarrowDisplaysKeepTheTwoSmallFontsAtSixOrMore) {
@@ -41,8 +41,7 @@ TEST(FontSizes, NarrowDisplaysKeepTheTwoSmallFontsAtSixOrMore) {
     EXPECT_EQ(narrow.base, 6);
     EXPECT_GE(narrow.medium, 6);
     FontSizes tiny = fontSizesFor(100);
-    EXPECT_EQ(tiny.base, 6);
-    EXPECT_EQ(tiny.medium, 6);
+    EXPECT_EQ(std::pair(tiny.base, tiny.medium), std::pair(6, 6));
     EXPECT_LT(tiny.large, 6);  // the bold fonts have no lower bound
 }
 

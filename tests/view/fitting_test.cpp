@@ -6,11 +6,17 @@
 #include <climits>
 #include <cmath>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "context/rounding.h"
 #include "view/sheet.h"
 
 namespace {
+
+std::tuple<int, int, int, int> fields(const ThumbnailGrid& g) {
+    return {g.columns, g.rows, g.cellWidth, g.cellHeight};
+}
 
 TEST(FitInto, MatchesTheSinglePrecisionTableAndEnlargesSmallPictures) {
     struct Example {
@@ -25,23 +31,19 @@ TEST(FitInto, MatchesTheSinglePrecisionTableAndEnlargesSmallPictures) {
     };
     for (const Example& e : examples) {
         FitSize fit = fitInto(e.limit, e.width, e.height);
-        EXPECT_EQ(fit.width, e.fitWidth) << e.limit << " " << e.width << " " << e.height;
-        EXPECT_EQ(fit.height, e.fitHeight) << e.limit << " " << e.width << " " << e.height;
+        EXPECT_EQ(std::pair(fit.width, fit.height), std::pair(e.fitWidth, e.fitHeight))
+            << e.limit << " " << e.width << " " << e.height;
     }
-    for (int side : {1, 333, 1754, 4000}) {
+    for (int side : {1, 333, 1754, 4000})
         for (int limit : {1, 255, 1920}) {
             FitSize fit = fitInto(limit, side, side);
-            EXPECT_EQ(nearest(fit.width), limit);
-            EXPECT_EQ(nearest(fit.height), limit);
+            EXPECT_EQ(std::pair(nearest(fit.width), nearest(fit.height)), std::pair(limit, limit)) << side;
         }
-    }
 }
 
 TEST(FitInto, EmptyPictureGivesAnEmptySizeInsteadOfNotANumber) {
-    for (FitSize fit : {fitInto(1080, 0, 100), fitInto(1080, 100, 0), fitInto(0, 100, 100)}) {
-        EXPECT_EQ(fit.width, 0.0f);
-        EXPECT_EQ(fit.height, 0.0f);
-    }
+    for (FitSize fit : {fitInto(1080, 0, 100), fitInto(1080, 100, 0), fitInto(0, 100, 100)})
+        EXPECT_EQ(std::pair(fit.width, fit.height), std::pair(0.0f, 0.0f));
 }
 
 TEST(EaseOutExpo, StartsAtTheBeginningEndsExactlyAndCoversMostOfTheWayEarly) {
@@ -69,16 +71,8 @@ TEST(Nearest, RoundsHalvesToEvenAndStaysDefinedOutOfRange) {
 }
 
 TEST(ChooseThumbnailGrid, WorkedExamplesOfTwoAndTenPages) {
-    ThumbnailGrid ten = chooseThumbnailGrid(10, 764.0f, 1080.0f);
-    EXPECT_EQ(ten.columns, 3);
-    EXPECT_EQ(ten.rows, 5);
-    EXPECT_EQ(ten.cellWidth, 255);
-    EXPECT_EQ(ten.cellHeight, 216);
-    ThumbnailGrid two = chooseThumbnailGrid(2, 764.0f, 1080.0f);
-    EXPECT_EQ(two.columns, 1);
-    EXPECT_EQ(two.rows, 3);
-    EXPECT_EQ(two.cellWidth, 764);
-    EXPECT_EQ(two.cellHeight, 360);
+    EXPECT_EQ(fields(chooseThumbnailGrid(10, 764.0f, 1080.0f)), std::tuple(3, 5, 255, 216));
+    EXPECT_EQ(fields(chooseThumbnailGrid(2, 764.0f, 1080.0f)), std::tuple(1, 3, 764, 360));
 }
 
 TEST(ChooseThumbnailGrid, EveryPageGetsACellWhateverTheInput) {
@@ -103,10 +97,8 @@ TEST(SheetTrailer, WrittenTrailerReadsBackAndOnlyTheTextAfterTheLastZeroCounts) 
     EXPECT_EQ(formatSheetTrailer(180, 255, 3, 5), "180|255|3|5");
     SheetTrailer trailer = parseSheetTrailer(withTrailer("1|2|3|4") + '\0' + "180|255|3|5", 765, 1080);
     EXPECT_TRUE(trailer.valid);
-    EXPECT_EQ(trailer.cellWidth, 180);
-    EXPECT_EQ(trailer.cellHeight, 255);
-    EXPECT_EQ(trailer.columns, 3);
-    EXPECT_EQ(trailer.rows, 5);
+    EXPECT_EQ(std::tuple(trailer.cellWidth, trailer.cellHeight, trailer.columns, trailer.rows),
+              std::tuple(180, 255, 3, 5));
     EXPECT_TRUE(parseSheetTrailer(withTrailer("540|764|1|3"), 764, 1080).valid);  // cells past the sheet
 }
 
