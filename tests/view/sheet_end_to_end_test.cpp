@@ -1,6 +1,8 @@
 // The sheet with the real tool programs: a 10-page document converted, its sheet built and saved,
 // a page picked from it, and the same cells read back from the saved file on the next opening.
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "media/display/display.h"
@@ -9,6 +11,10 @@
 #include "view/sheet.h"
 
 namespace {
+
+std::tuple<int, int, int, int> place(const ThumbnailCell& c) {
+    return {c.screenX, c.screenY, c.width, c.height};
+}
 
 void pickPage(Harness& h, int page) {
     const ThumbnailCell& cell = h.v().sheet.thumbnailCells.at(page - 1);
@@ -29,15 +35,13 @@ TEST(SheetEndToEnd, TenPageDocumentGivesTheWorkedGridAndReopensFromTheTrailer) {
     h.open(pdf);
     ASSERT_TRUE(h.runUntil([&] { return h.v().sheet.sheetReady; }, 1000000, 5, 180.0));
     Viewer& v = h.v();
-    EXPECT_EQ(v.view.pageFitWidth, 764.0f);
-    EXPECT_EQ(v.view.pageFitHeight, 1080.0f);
-    EXPECT_EQ(v.sheet.sheetColumns, 3);
-    EXPECT_EQ(v.sheet.sheetRows, 5);
-    EXPECT_EQ(v.sheet.sheetCellWidth, 180);
-    EXPECT_EQ(v.sheet.sheetCellHeight, 255);
-    EXPECT_EQ(v.sheet.sheetEndRow, 1020);
-    EXPECT_EQ(media::spriteOwnWidth(sprite::thumbnailSheet), 765);
-    EXPECT_EQ(media::spriteOwnHeight(sprite::thumbnailSheet), 1080);
+    EXPECT_EQ(std::pair(v.view.pageFitWidth, v.view.pageFitHeight), std::pair(764.0f, 1080.0f));
+    EXPECT_EQ(std::tuple(v.sheet.sheetColumns, v.sheet.sheetRows, v.sheet.sheetCellWidth,
+                         v.sheet.sheetCellHeight, v.sheet.sheetEndRow),
+              std::tuple(3, 5, 180, 255, 1020));
+    EXPECT_EQ(std::pair(media::spriteOwnWidth(sprite::thumbnailSheet),
+                        media::spriteOwnHeight(sprite::thumbnailSheet)),
+              std::pair(765, 1080));
     ASSERT_EQ(v.sheet.thumbnailCells.size(), 10u);
     std::vector<ThumbnailCell> built = v.sheet.thumbnailCells;
 
@@ -53,12 +57,8 @@ TEST(SheetEndToEnd, TenPageDocumentGivesTheWorkedGridAndReopensFromTheTrailer) {
     EXPECT_FALSE(v.sheet.sheetJustBuilt);
     EXPECT_FALSE(v.conversion.thumbnailsWanted);
     ASSERT_EQ(v.sheet.thumbnailCells.size(), built.size());
-    for (std::size_t i = 0; i < built.size(); ++i) {
-        EXPECT_EQ(v.sheet.thumbnailCells[i].screenX, built[i].screenX) << i;
-        EXPECT_EQ(v.sheet.thumbnailCells[i].screenY, built[i].screenY) << i;
-        EXPECT_EQ(v.sheet.thumbnailCells[i].width, built[i].width) << i;
-        EXPECT_EQ(v.sheet.thumbnailCells[i].height, built[i].height) << i;
-    }
+    for (std::size_t i = 0; i < built.size(); ++i)
+        EXPECT_EQ(place(v.sheet.thumbnailCells[i]), place(built[i])) << i;
     v.frame.thumbnailMode = true;
     pickPage(h, 3);
     EXPECT_EQ(v.view.currentPage, 3);

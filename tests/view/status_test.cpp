@@ -4,24 +4,21 @@
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
+#include "tests/support/scratch.h"
 #include "tests/view/view_fixture.h"
 
 namespace {
 
 TEST(StatusLine, EndsAtTheDetachButtonAndRoundsTheResolution) {
-    HarnessOptions options;
-    options.withTools = false;
-    Harness h(options);
+    Harness h({.withTools = false});
     ASSERT_TRUE(h.started());
     Viewer& v = h.v();
     std::string file = makeTemporaryFolder("view-status") + "toolbar.png";
     auto drawn = [&](float dpi) {
         v.document.renderDpi = dpi;
         drawStatusLine(v);
-        std::string bytes;
         media::saveSpritePng(sprite::toolbar, file);
-        media::readWholeFile(file, bytes);
-        return bytes;
+        return fileText(file);
     };
     std::string at150 = drawn(150.0f);
     EXPECT_EQ(drawn(149.6f), at150);
