@@ -26,11 +26,13 @@ HarnessOptions smallDisplay() {
     return options;
 }
 
-struct AboutViewer {
-    Harness h{smallDisplay()};
-    AboutViewer() { h.frames(1); }  // takes the motion of start-up's pointer placement
+class AboutScreen : public ::testing::Test {
+protected:
+    void SetUp() override { h.frames(1); }  // takes the motion of start-up's pointer placement
     Viewer& v() { return h.v(); }
+    Harness h{smallDisplay()};
 };
+using AboutText = AboutScreen;
 
 // True when any pixel of the about text between the two y values is lit.
 bool textLitBetween(int top, int bottom) {
@@ -43,91 +45,85 @@ bool textLitBetween(int top, int bottom) {
     return lit;
 }
 
-TEST(AboutScreen, ReleaseInTheFirstFrameEndsItAtOnce) {
-    AboutViewer a;
-    a.v().frame.hoveredButton = Button::about;
-    a.v().frame.frameEvent = media::WindowEvent::leftUp;
+TEST_F(AboutScreen, ReleaseInTheFirstFrameEndsItAtOnce) {
+    v().frame.hoveredButton = Button::about;
+    v().frame.frameEvent = media::WindowEvent::leftUp;
     media::feedMouseButton(false, 1);
-    handleToolbarRelease(a.v());  // the release on " ? " starts the about screen
-    EXPECT_FLOAT_EQ(a.v().about.aboutScroll, -1.0f);
-    EXPECT_EQ(a.v().frame.hoveredButton, Button::none);
-    EXPECT_TRUE(a.v().frame.exitSuppressed);
-    EXPECT_EQ(a.v().frame.frameEvent, media::WindowEvent::none);  // the release was the about screen's
+    handleToolbarRelease(v());  // the release on " ? " starts the about screen
+    EXPECT_FLOAT_EQ(v().about.aboutScroll, -1.0f);
+    EXPECT_EQ(v().frame.hoveredButton, Button::none);
+    EXPECT_TRUE(v().frame.exitSuppressed);
+    EXPECT_EQ(v().frame.frameEvent, media::WindowEvent::none);  // the release was the about screen's
     EXPECT_FALSE(media::tunePlaying(aboutTune));
 }
 
-TEST(AboutScreen, EndsByItselfOnceTheTextHasScrolledAway) {
-    AboutViewer a;
+TEST_F(AboutScreen, EndsByItselfOnceTheTextHasScrolledAway) {
     const int height = media::spriteHeight(sprite::aboutText);
     ASSERT_EQ(height, 960);  // nearest(1.5 x 640)
-    aboutScreen(a.v());
+    aboutScreen(v());
     const float end = -1.45f * static_cast<float>(height);
-    EXPECT_LT(a.v().about.aboutScroll, end);
-    EXPECT_GE(a.v().about.aboutScroll, end - 1.0f);
+    EXPECT_LT(v().about.aboutScroll, end);
+    EXPECT_GE(v().about.aboutScroll, end - 1.0f);
     // A second run starts from the bottom again.
     media::feedMouseButton(false, 1);
-    aboutScreen(a.v());
-    EXPECT_FLOAT_EQ(a.v().about.aboutScroll, -1.0f);
+    aboutScreen(v());
+    EXPECT_FLOAT_EQ(v().about.aboutScroll, -1.0f);
 }
 
 // The about button's release starts it; Escape pressed while it runs ends neither it nor, in
 // that frame or afterwards, the program.
-TEST(AboutScreen, EscapeWhileItRunsIsIgnored) {
-    AboutViewer a;
-    const auto& layout = a.v().layout;
-    a.h.moveTo(layout.aboutButtonX + media::spriteWidth(sprite::aboutButton) / 2,
-               layout.mediumFontSize + media::spriteHeight(sprite::aboutButton) / 2);
-    a.h.frames(2);
-    ASSERT_EQ(a.v().frame.hoveredButton, Button::about);
-    a.h.press();
-    a.h.frames(1);
-    a.h.release();      // the frame takes this one and starts the about screen,
-    a.h.pressEscape();  // which sees Escape go down and up,
-    a.h.press();        // a press that does not end it,
-    a.h.release();      // and the release that does
-    a.h.frames(1);
-    EXPECT_FLOAT_EQ(a.v().about.aboutScroll, -2.0f);
-    EXPECT_FALSE(a.h.ended());
-    a.h.frames(3);
-    EXPECT_FALSE(a.h.ended());
-    a.h.pressEscape();  // Escape still works once the main loop runs again
-    a.h.frames(1);
-    EXPECT_TRUE(a.h.ended());
+TEST_F(AboutScreen, EscapeWhileItRunsIsIgnored) {
+    const auto& layout = v().layout;
+    h.moveTo(layout.aboutButtonX + media::spriteWidth(sprite::aboutButton) / 2,
+             layout.mediumFontSize + media::spriteHeight(sprite::aboutButton) / 2);
+    h.frames(2);
+    ASSERT_EQ(v().frame.hoveredButton, Button::about);
+    h.press();
+    h.frames(1);
+    h.release();      // the frame takes this one and starts the about screen,
+    h.pressEscape();  // which sees Escape go down and up,
+    h.press();        // a press that does not end it,
+    h.release();      // and the release that does
+    h.frames(1);
+    EXPECT_FLOAT_EQ(v().about.aboutScroll, -2.0f);
+    EXPECT_FALSE(h.ended());
+    h.frames(3);
+    EXPECT_FALSE(h.ended());
+    h.pressEscape();  // Escape still works once the main loop runs again
+    h.frames(1);
+    EXPECT_TRUE(h.ended());
 }
 
-TEST(AboutText, MusicLinesOnlyWithSound) {
-    AboutViewer a;
-    const int m = a.v().layout.mediumFontSize;
-    a.v().about.soundUnavailable = false;
-    drawAboutSprites(a.v());
+TEST_F(AboutText, MusicLinesOnlyWithSound) {
+    const int m = v().layout.mediumFontSize;
+    v().about.soundUnavailable = false;
+    drawAboutSprites(v());
     EXPECT_TRUE(textLitBetween(0, 3 * m));           // "About the amazing" at the top
     EXPECT_TRUE(textLitBetween(11 * m, 14 * m));     // "Music:" and the credit line
     EXPECT_TRUE(textLitBetween(146 * m, 147 * m));   // the closing line
     EXPECT_FALSE(textLitBetween(143 * m, 145 * m));  // the gap after the last paragraph
 
-    a.v().about.soundUnavailable = true;
-    drawAboutSprites(a.v());
+    v().about.soundUnavailable = true;
+    drawAboutSprites(v());
     EXPECT_FALSE(textLitBetween(11 * m, 17 * m));
     // Without sound the screen runs unchanged and plays nothing.
     media::feedMouseButton(true, 1);
     media::feedMouseButton(false, 1);
-    aboutScreen(a.v());
-    EXPECT_FLOAT_EQ(a.v().about.aboutScroll, -2.0f);
+    aboutScreen(v());
+    EXPECT_FLOAT_EQ(v().about.aboutScroll, -2.0f);
     EXPECT_FALSE(media::tunePlaying(aboutTune));
 }
 
-TEST(AboutText, FadesRunFromBlackToWhiteAndBack) {
-    AboutViewer a;
-    const int half = a.v().layout.screenHeight / 2;
+TEST_F(AboutText, FadesRunFromBlackToWhiteAndBack) {
+    const int half = v().layout.screenHeight / 2;
     ASSERT_EQ(media::spriteHeight(sprite::aboutFadeLight), half);
-    media::beginDrawing(sprite::aboutFadeLight);
-    EXPECT_LT(media::red(media::pixelColour(5, 0)), 5);
-    EXPECT_GT(media::red(media::pixelColour(5, half - 1)), 250);
-    media::endDrawing();
-    media::beginDrawing(sprite::aboutFadeDark);
-    EXPECT_GT(media::red(media::pixelColour(5, 0)), 250);
-    EXPECT_LT(media::red(media::pixelColour(5, half - 1)), 5);
-    media::endDrawing();
+    const std::vector<media::Colour> light = spritePixels(sprite::aboutFadeLight, 5, 0, 1, half),
+                                     dark = spritePixels(sprite::aboutFadeDark, 5, 0, 1, half);
+    ASSERT_EQ(light.size() + dark.size(), 2u * half);
+    EXPECT_LT(media::red(light.front()), 5);
+    EXPECT_GT(media::red(light.back()), 250);
+    EXPECT_GT(media::red(dark.front()), 250);
+    EXPECT_LT(media::red(dark.back()), 5);
 }
 
 TEST(AboutTune, IsAFourChannelModuleThatSounds) {

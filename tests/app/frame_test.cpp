@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "app/app.h"
@@ -138,18 +139,14 @@ TEST_P(PressFrame, ExactlyOneWindowEventPerFrame) {
 
 TEST_P(PressFrame, PressTimingDecidesTap) {
     moveInFrame(h, pageX, pageY);
-    h.press();
-    h.frames(1, 5);
-    h.advance(154);  // 159 ms from the press frame to the release frame
-    h.release();
-    h.frames(1, 5);
-    EXPECT_FALSE(h.v().frame.longPress);
-    h.press();
-    h.frames(1, 5);
-    h.advance(155);
-    h.release();
-    h.frames(1, 5);
-    EXPECT_TRUE(h.v().frame.longPress);
+    for (auto [ms, longPress] : {std::pair{154, false}, {155, true}}) {
+        h.press();
+        h.frames(1, 5);
+        h.advance(ms);  // 154: 159 ms from the press frame to the release frame
+        h.release();
+        h.frames(1, 5);
+        EXPECT_EQ(h.v().frame.longPress, longPress) << ms;
+    }
 }
 
 TEST_F(EscapeFrame, EscapeEndsTheLoopAfterTheFrame) {
