@@ -10,6 +10,7 @@
 #include "media/display/display.h"
 #include "media/pictures/pictures.h"
 #include "tests/support/harness.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -24,11 +25,6 @@ int brightPixels(const Harness& h, int x0, int y0, int x1, int y1, int threshold
         for (int x = x0; x < x1; ++x)
             if (media::red(h.pixel(x, y)) > threshold) ++count;
     return count;
-}
-
-bool near(media::Colour c, int r, int g, int b, int tolerance) {
-    return std::abs(media::red(c) - r) <= tolerance && std::abs(media::green(c) - g) <= tolerance &&
-           std::abs(media::blue(c) - b) <= tolerance;
 }
 
 // The motion to a place and the frame that takes it.
@@ -88,7 +84,8 @@ TEST_F(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
     moveInFrame(h, openX, buttonY);
     EXPECT_EQ(h.v().frame.hoveredButton, Button::open);
     // White face under the green overlay at intensity 60.
-    EXPECT_TRUE(near(h.pixel(12, 14), 195, 242, 195, 4)) << std::hex << h.pixel(12, 14);
+    EXPECT_LE(channelDistance(h.pixel(12, 14), media::rgb(195, 242, 195), 3), 4)
+        << std::hex << h.pixel(12, 14);
     EXPECT_GT(brightPixels(h, 8, 56, 300, 76, 200), 20);  // the tip's text on the dark band
     moveInFrame(h, exitX, buttonY);
     EXPECT_EQ(h.v().frame.hoveredButton, Button::exit);

@@ -82,8 +82,8 @@ TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
     h.frames(1);
     EXPECT_EQ(h.v().frame.laterSpritesDrawn, 1) << "one group a frame";
     h.frames(laterSpriteGroups);
-    EXPECT_EQ(h.v().keyboard.keyboardX, expected.keyboardX);
-    EXPECT_EQ(h.v().keyboard.keyboardY, expected.keyboardY);
+    EXPECT_EQ(std::pair(h.v().keyboard.keyboardX, h.v().keyboard.keyboardY),
+              std::pair(expected.keyboardX, expected.keyboardY));
     for (const auto& [number, pixels] : expected.pixels) {
         ASSERT_TRUE(media::spriteExists(number)) << "sprite " << number;
         EXPECT_TRUE(sizeAndPixels(number) == pixels) << "sprite " << number;

@@ -1,6 +1,7 @@
 // Start-up through the harness: window, folders, fonts, the tool-bar layout and the fixed sprites.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 #include "app/panels.h"
@@ -46,12 +47,10 @@ using SearchHeader = Started;
 
 TEST_F(StartUp, PortraitDesktopGivesTheWholeDesktopAndItsFonts) {
     const Layout& layout = h.v().layout;
-    EXPECT_EQ(layout.screenWidth, 1080);
-    EXPECT_EQ(layout.screenHeight, 1920);
-    EXPECT_EQ(layout.baseFontSize, 10);
-    EXPECT_EQ(layout.mediumFontSize, 12);
-    EXPECT_EQ(layout.largeFontSize, 18);
-    EXPECT_EQ(layout.titleFontSize, 22);
+    EXPECT_EQ(std::pair(layout.screenWidth, layout.screenHeight), std::pair(1080, 1920));
+    EXPECT_EQ(
+        std::tuple(layout.baseFontSize, layout.mediumFontSize, layout.largeFontSize, layout.titleFontSize),
+        std::tuple(10, 12, 18, 22));
     EXPECT_EQ(media::windowTitle(), "Pagewell v1.0 - 10 January 2016 by Tarnwick");
     EXPECT_EQ(media::spriteWidth(sprite::pointer), 16);
     EXPECT_EQ(size(sprite::backStrip), std::pair(19, 1920));
@@ -82,10 +81,8 @@ TEST(StartUp, LandscapeDesktopGivesACentredPortraitWindow) {
     Harness h(options);
     ASSERT_TRUE(h.started());
     const Layout& layout = h.v().layout;
-    EXPECT_EQ(layout.screenWidth, 902);
-    EXPECT_EQ(layout.screenHeight, 1080);
-    EXPECT_EQ(layout.baseFontSize, 9);
-    EXPECT_EQ(layout.titleFontSize, 19);
+    EXPECT_EQ(std::pair(layout.screenWidth, layout.screenHeight), std::pair(902, 1080));
+    EXPECT_EQ(std::pair(layout.baseFontSize, layout.titleFontSize), std::pair(9, 19));
     EXPECT_EQ(layout.buttonGap, 7);  // from the desktop's width, not the display's
     EXPECT_EQ(media::spriteWidth(sprite::pointer), 15);
 }

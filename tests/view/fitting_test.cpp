@@ -57,17 +57,11 @@ TEST(EaseOutExpo, StartsAtTheBeginningEndsExactlyAndCoversMostOfTheWayEarly) {
 }
 
 TEST(Nearest, RoundsHalvesToEvenAndStaysDefinedOutOfRange) {
-    EXPECT_EQ(nearest(0.5), 0);
-    EXPECT_EQ(nearest(2.5), 2);
-    EXPECT_EQ(nearest(12.5), 12);
-    EXPECT_EQ(nearest(17.5), 18);
-    EXPECT_EQ(nearest(100.5), 100);
-    EXPECT_EQ(nearest(-0.5), 0);
-    EXPECT_EQ(nearest(54.0), 54);
-    EXPECT_EQ(nearest(-1.5), -2);
-    EXPECT_EQ(nearest(std::nan("")), 0);
-    EXPECT_EQ(nearest(1e300), INT_MAX);
-    EXPECT_EQ(nearest(-1e300), INT_MIN);
+    const std::pair<double, int> cases[] = {
+        {0.5, 0},   {2.5, 2},   {12.5, 12},        {17.5, 18},       {100.5, 100},      {-0.5, 0},
+        {54.0, 54}, {-1.5, -2}, {std::nan(""), 0}, {1e300, INT_MAX}, {-1e300, INT_MIN},
+    };
+    for (auto [value, rounded] : cases) EXPECT_EQ(nearest(value), rounded) << value;
 }
 
 TEST(ChooseThumbnailGrid, WorkedExamplesOfTwoAndTenPages) {
@@ -103,22 +97,10 @@ TEST(SheetTrailer, WrittenTrailerReadsBackAndOnlyTheTextAfterTheLastZeroCounts) 
 }
 
 TEST(SheetTrailer, MissingGarbledOrAbsurdTrailerGivesNoGrid) {
-    const char* bad[] = {"",
-                         "180|255|3",
-                         "180|255|3|5|7",
-                         "180|x|3|5",
-                         "180||3|5",
-                         " 180|255|3|5",
-                         "180|255|3|5\n",
-                         "-180|255|3|5",
-                         "0|255|3|5",
-                         "180|255|3|0",
-                         "IEND\xae\x42\x60\x82",
-                         "99999999999|1|1|1",
-                         "766|255|3|5",
-                         "180|1081|3|5",
-                         "1|1|100000|100000"};
-    for (const char* text : bad) {
+    for (const char* text :
+         {"", "180|255|3", "180|255|3|5|7", "180|x|3|5", "180||3|5", " 180|255|3|5", "180|255|3|5\n",
+          "-180|255|3|5", "0|255|3|5", "180|255|3|0", "IEND\xae\x42\x60\x82", "99999999999|1|1|1",
+          "766|255|3|5", "180|1081|3|5", "1|1|100000|100000"}) {
         SheetTrailer trailer = parseSheetTrailer(withTrailer(text), 765, 1080);
         EXPECT_FALSE(trailer.valid) << text;
         EXPECT_EQ(trailer.columns * trailer.rows, 0) << text;
