@@ -18,19 +18,12 @@
 
 namespace {
 
-// A small display keeps the full scroll (1.45 x 1.5 x the height in frames) quick.
-HarnessOptions smallDisplay() {
-    HarnessOptions options;
-    options.desktopWidth = 360;
-    options.desktopHeight = 640;
-    return options;
-}
-
 class AboutScreen : public ::testing::Test {
 protected:
     void SetUp() override { h.frames(1); }  // takes the motion of start-up's pointer placement
     Viewer& v() { return h.v(); }
-    Harness h{smallDisplay()};
+    // A small display keeps the full scroll (1.45 x 1.5 x the height in frames) quick.
+    Harness h{{.desktopWidth = 360, .desktopHeight = 640}};
 };
 using AboutText = AboutScreen;
 

@@ -49,10 +49,7 @@ struct LaterSprites {
 };
 
 HarnessOptions inTheirOrder(const std::string& documentAtStart = {}) {
-    HarnessOptions options;
-    options.laterSpritesAtStart = false;
-    options.documentAtStart = documentAtStart;
-    return options;
+    return {.laterSpritesAtStart = false, .documentAtStart = documentAtStart};
 }
 
 // With no document named, start-up makes the welcome panel and the logo itself.

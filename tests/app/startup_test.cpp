@@ -75,10 +75,7 @@ TEST_F(StartUp, FoldersAndInitialState) {
 }
 
 TEST(StartUp, LandscapeDesktopGivesACentredPortraitWindow) {
-    HarnessOptions options;
-    options.desktopWidth = 1920;
-    options.desktopHeight = 1080;
-    Harness h(options);
+    Harness h({.desktopWidth = 1920, .desktopHeight = 1080});
     ASSERT_TRUE(h.started());
     const Layout& layout = h.v().layout;
     EXPECT_EQ(std::pair(layout.screenWidth, layout.screenHeight), std::pair(902, 1080));

@@ -93,9 +93,7 @@ TEST_P(SheetPicks, UnsoundSheetFilesNeverGiveCellsToPick) {
     release();
     EXPECT_TRUE(v().frame.thumbnailMode);
     EXPECT_EQ(v().view.currentPage, 1);
-    media::writeWholeFile(sheetFile(), std::string("garbage\0"
-                                                   "1|1|1|1",
-                                                   15));
+    media::writeWholeFile(sheetFile(), std::string("garbage") + '\0' + "1|1|1|1");
     v().sheet = SheetState{};
     EXPECT_FALSE(loadThumbnailSheet(v()));
     EXPECT_FALSE(v().sheet.sheetReady);
