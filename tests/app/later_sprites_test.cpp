@@ -45,7 +45,7 @@ std::vector<media::Colour> screenPixels(const Harness& h, int x, int y, int widt
 
 struct LaterSprites {
     std::map<int, std::vector<media::Colour>> pixels;
-    int keyboardX = 0, keyboardY = 0;
+    std::pair<int, int> keyboard;  // its place
 };
 
 HarnessOptions inTheirOrder(const std::string& documentAtStart = {}) {
@@ -61,8 +61,7 @@ LaterSprites reference() {
     LaterSprites made;
     for (int n : existingSprites())
         if (!before.count(n) || n == sprite::welcome || n == sprite::logo) made.pixels[n] = sizeAndPixels(n);
-    made.keyboardX = h.v().keyboard.keyboardX;
-    made.keyboardY = h.v().keyboard.keyboardY;
+    made.keyboard = {h.v().keyboard.keyboardX, h.v().keyboard.keyboardY};
     return made;
 }
 
@@ -79,8 +78,7 @@ TEST(LaterSprites, MadeAfterFramesOfADocumentAreTheSameAsStraightAfterStartUp) {
     h.frames(1);
     EXPECT_EQ(h.v().frame.laterSpritesDrawn, 1) << "one group a frame";
     h.frames(laterSpriteGroups);
-    EXPECT_EQ(std::pair(h.v().keyboard.keyboardX, h.v().keyboard.keyboardY),
-              std::pair(expected.keyboardX, expected.keyboardY));
+    EXPECT_EQ(std::pair(h.v().keyboard.keyboardX, h.v().keyboard.keyboardY), expected.keyboard);
     for (const auto& [number, pixels] : expected.pixels) {
         ASSERT_TRUE(media::spriteExists(number)) << "sprite " << number;
         EXPECT_TRUE(sizeAndPixels(number) == pixels) << "sprite " << number;
