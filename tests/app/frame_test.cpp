@@ -2,7 +2,6 @@
 // Detach and re-attach, the Info panel and the welcome screen, on a 1080 x 1920 display.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -93,10 +92,8 @@ TEST_F(ToolbarFrame, HoverTintsTheButtonAndShowsItsTip) {
 }
 
 TEST_F(ToolbarFrame, ThumbnailsSearchAndTextCannotBeHoveredWithoutADocument) {
-    const int disabled[] = {72 + 22, 182 + 41, 268 + 29};
-    for (int x : disabled) {
-        h.moveTo(x, buttonY);
-        h.frames(1);
+    for (int x : {72 + 22, 182 + 41, 268 + 29}) {
+        moveInFrame(h, x, buttonY);
         EXPECT_EQ(h.v().frame.hoveredButton, Button::none) << "x " << x;
     }
 }

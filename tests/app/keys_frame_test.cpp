@@ -156,20 +156,19 @@ struct HeldChooser {
 TEST_F(Keys, TypingInTheSearchOrAPasswordAndAnOpenDialogKeepTheKeys) {
     openPages(3);
     HeldChooser chooser;
-    Viewer& viewer = v();
-    viewer.frame.searchPanelOpen = true;
-    viewer.frame.searchInputActive = true;
-    viewer.search.searchWord = "ab";
+    v().frame.searchPanelOpen = true;
+    v().frame.searchInputActive = true;
+    v().search.searchWord = "ab";
     for (int key : {scan::space, scan::pageDown, scan::backspace}) pressKeys({key});
     pressKeys({scan::leftControl, scan::o});
     EXPECT_EQ(page(), 1);
-    EXPECT_EQ(viewer.search.searchWord, "a") << "Backspace kept its meaning";
+    EXPECT_EQ(v().search.searchWord, "a") << "Backspace kept its meaning";
     EXPECT_FALSE(media::dialogRunning());
-    viewer.frame.searchInputActive = false;
-    viewer.password.passwordPanelOpen = true;
+    v().frame.searchInputActive = false;
+    v().password.passwordPanelOpen = true;
     pressKeys({scan::pageDown});
     EXPECT_EQ(page(), 1) << "the password panel keeps the keys";
-    viewer.password.passwordPanelOpen = false;
+    v().password.passwordPanelOpen = false;
     pressKeys({scan::rightControl, scan::o});
     ASSERT_TRUE(media::fileChooserRunning());
     pressKeys({scan::pageDown});
