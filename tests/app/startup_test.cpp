@@ -14,12 +14,6 @@
 
 namespace {
 
-struct ButtonGeometry {
-    int face;
-    int width;
-    int x;
-};
-
 std::pair<int, int> size(int sprite) {
     return {media::spriteWidth(sprite), media::spriteHeight(sprite)};
 }
@@ -88,15 +82,16 @@ TEST(StartUp, LandscapeDesktopGivesACentredPortraitWindow) {
 TEST_F(Toolbar, ButtonWidthsAndPositionsOnAPortraitDesktop) {
     const Layout& layout = h.v().layout;
     EXPECT_EQ(layout.buttonGap, 4);
-    const ButtonGeometry buttons[] = {
+    const std::tuple<int, int, int> buttons[] = {
         {sprite::openButton, 58, layout.openButtonX}, {sprite::thumbsButton, 44, layout.thumbsButtonX},
         {sprite::infoButton, 58, layout.infoButtonX}, {sprite::searchButton, 82, layout.searchButtonX},
         {sprite::textButton, 58, layout.textButtonX}, {sprite::aboutButton, 46, layout.aboutButtonX},
         {sprite::exitButton, 58, layout.exitButtonX}, {sprite::detachButton, 46, layout.detachButtonX}};
     const int expectedX[] = {10, 72, 120, 182, 268, 330, 380, 1024};
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(size(buttons[i].face), std::pair(buttons[i].width, 30)) << "button " << i;
-        EXPECT_EQ(buttons[i].x, expectedX[i]) << "button " << i;
+        const auto [face, width, x] = buttons[i];
+        EXPECT_EQ(size(face), std::pair(width, 30)) << "button " << i;
+        EXPECT_EQ(x, expectedX[i]) << "button " << i;
     }
     EXPECT_EQ(media::spriteWidth(sprite::thumbsButtonOff), 44);
     EXPECT_EQ(media::spriteWidth(sprite::searchButtonOff), 82);
