@@ -31,7 +31,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(h.started()); }
     Harness h;
 };
-using StartUp = Started;
 using Toolbar = Started;
 using Panels = Started;
 using TextView = Started;
@@ -39,7 +38,9 @@ using SearchHeader = Started;
 
 }  // namespace
 
-TEST_F(StartUp, PortraitDesktopGivesTheWholeDesktopAndItsFonts) {
+TEST(StartUp, PortraitDesktopGivesTheWholeDesktopAndItsFonts) {
+    Harness h;
+    ASSERT_TRUE(h.started());
     const Layout& layout = h.v().layout;
     EXPECT_EQ(std::pair(layout.screenWidth, layout.screenHeight), std::pair(1080, 1920));
     EXPECT_EQ(
@@ -54,7 +55,9 @@ TEST_F(StartUp, PortraitDesktopGivesTheWholeDesktopAndItsFonts) {
     EXPECT_EQ(size(sprite::logo), std::pair(1080 / 5, 1920 / 5));
 }
 
-TEST_F(StartUp, FoldersAndInitialState) {
+TEST(StartUp, FoldersAndInitialState) {
+    Harness h;
+    ASSERT_TRUE(h.started());
     const Viewer& v = h.v();
     EXPECT_EQ(v.layout.programFolder, h.programFolder());
     EXPECT_EQ(v.layout.cacheRoot, h.programFolder() + "cache/");
