@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -28,13 +29,9 @@ using AboutText = AboutScreen;
 
 // True when any pixel of the about text between the two y values is lit.
 bool textLitBetween(int top, int bottom) {
-    media::beginDrawing(sprite::aboutText);
-    bool lit = false;
-    for (int y = top; y < bottom && !lit; ++y)
-        for (int x = 0; x < media::spriteWidth(sprite::aboutText) && !lit; ++x)
-            lit = media::pixelColour(x, y) != 0;
-    media::endDrawing();
-    return lit;
+    return std::ranges::any_of(
+        spritePixels(sprite::aboutText, 0, top, media::spriteWidth(sprite::aboutText), bottom - top),
+        [](media::Colour colour) { return colour != 0; });
 }
 
 TEST_F(AboutScreen, ReleaseInTheFirstFrameEndsItAtOnce) {
