@@ -48,29 +48,26 @@ struct TextFrames : ::testing::Test {
         ASSERT_FALSE(v.text.textExtractionPending);
     }
 
-    void openSearchPanel() {
-        v.frame.searchPanelOpen = true;
-        v.frame.searchInputActive = true;
-    }
+    void openSearchPanel() { v.frame.searchPanelOpen = v.frame.searchInputActive = true; }
 
-    void tapKey(int scanCode) {
-        h.keyDown(scanCode);
-        h.frames(1);
-        h.keyUp(scanCode);
-        h.frames(1);
-    }
+    void tapKey(int scanCode) { h.pressKeys({scanCode}); }
 
-    void clickAt(int x, int y) {
+    void clickAt(int x, int y) {  // a frame more over the spot than the harness's click
         h.moveTo(x, y);
-        h.frames(2);
-        h.press();
         h.frames(1);
-        h.release();
-        h.frames(1);
+        h.clickAt(x, y);
     }
 
     bool waitForSearch() {
         return h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 2000);
+    }
+
+    // Types the word in the open panel and searches it with Return.
+    bool searchFor(const std::string& word) {
+        h.type(word);
+        h.frames(1);
+        tapKey(media::scan::enter);
+        return waitForSearch();
     }
 
     // The x-height part of display row i (descenders of the row above end before it).
@@ -221,16 +218,12 @@ TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySe
     for (int page = 1; page <= 60; ++page) file += "hit on page " + std::to_string(page) + "\f";
     loadText(file, 60);
     openSearchPanel();
-    h.type("HIT");
-    h.frames(1);
-    tapKey(media::scan::enter);
-    ASSERT_TRUE(waitForSearch());
+    ASSERT_TRUE(searchFor("HIT"));
     ASSERT_EQ(v.search.searchHits.size(), 60u);
     h.frames(1);  // the list drawn after the last flip is shown in this one
 
-    const int f = v.layout.largeFontSize;
+    const int f = v.layout.largeFontSize, x = v.layout.screenWidth / 2;
     const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
-    const int x = v.layout.screenWidth / 2;
     EXPECT_EQ(h.pixel(x, top + 2), media::rgb(100, 100, 100));  // the list is shown
     // The document has no page files yet: the page a row opens is the one the view waits on.
     clickAt(x, top + 3 * f + 4 * f + f / 2);
@@ -246,14 +239,10 @@ TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySe
 TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
     loadText("hit one\fhit two\fhit three\f", 3);
     openSearchPanel();
-    h.type("hit");
+    ASSERT_TRUE(searchFor("hit"));
     h.frames(1);
-    tapKey(media::scan::enter);
-    ASSERT_TRUE(waitForSearch());
-    h.frames(1);
-    const int f = v.layout.largeFontSize;
+    const int f = v.layout.largeFontSize, x = v.layout.screenWidth / 2;
     const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
-    const int x = v.layout.screenWidth / 2;
     h.moveTo(x, top + 3 * f + 2 * f + f / 2);  // the third row
     h.frames(1);
     EXPECT_TRUE(v.frame.pointerOverHitList);
