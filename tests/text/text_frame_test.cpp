@@ -62,8 +62,9 @@ struct TextFrames : ::testing::Test {
         return h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 2000);
     }
 
-    // Types the word in the open panel and searches it with Return.
+    // Opens the panel, types the word and searches it with Return.
     bool searchFor(const std::string& word) {
+        openSearchPanel();
         h.type(word);
         h.frames(1);
         tapKey(media::scan::enter);
@@ -217,7 +218,6 @@ TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySe
     std::string file;
     for (int page = 1; page <= 60; ++page) file += "hit on page " + std::to_string(page) + "\f";
     loadText(file, 60);
-    openSearchPanel();
     ASSERT_TRUE(searchFor("HIT"));
     ASSERT_EQ(v.search.searchHits.size(), 60u);
     h.frames(1);  // the list drawn after the last flip is shown in this one
@@ -238,7 +238,6 @@ TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySe
 
 TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
     loadText("hit one\fhit two\fhit three\f", 3);
-    openSearchPanel();
     ASSERT_TRUE(searchFor("hit"));
     h.frames(1);
     const int f = v.layout.largeFontSize, x = v.layout.screenWidth / 2;
