@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <ostream>
 #include <random>
 #include <string>
@@ -12,6 +11,7 @@
 #include "context/viewer.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/harness.h"
 
 namespace {
 
@@ -41,21 +41,15 @@ std::vector<PageText> normalisedPages(const std::string& file) {
 // A viewer whose document cache folder is a fresh temporary folder.
 struct StoreFixture : ::testing::Test {
     Viewer v;
-    std::filesystem::path folder;
 
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("pagewell-text-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        v.document.documentCacheFolder = folder.string() + "/";
+        v.document.documentCacheFolder = makeTemporaryFolder("pagewell-text");
+        ASSERT_FALSE(v.document.documentCacheFolder.empty());
         v.text.textExtractionPending = true;
         v.document.pageCount = 3;
         v.layout.textLineChars = 10;
         v.layout.textViewLastLine = 4;
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
     void writeText(const std::string& bytes) {
         ASSERT_TRUE(media::writeWholeFile(v.document.documentCacheFolder + "TextualData.txt", bytes));
     }
