@@ -37,10 +37,8 @@ struct RealDocument {
         v.search.searchWord.clear();
         h.type(word);
         h.frames(1);
-        h.keyDown(media::scan::enter);
+        h.pressKeys({media::scan::enter});
         h.frames(1);
-        h.keyUp(media::scan::enter);
-        h.frames(2);
         h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 100000, 5, 60.0);
         std::set<int> pages;
         for (const SearchHit& hit : v.search.searchHits) pages.insert(hit.page);
@@ -162,12 +160,11 @@ TEST(TextEndToEnd, WordsOfAMadePdfAreFoundOnTheirPagesAndTheTextViewFollowsAPage
     v.frame.textViewOpen = true;
     const std::uint64_t firstPage = d.spriteSignature(sprite::textView);
     ASSERT_NE(firstPage, secondPage);
-    d.h.moveTo(v.layout.screenWidth - 3, v.layout.screenHeight / 2);  // the next-page strip
-    d.h.frames(3);
-    d.h.press();
-    d.h.frames(1);
-    d.h.release();
+    const int stripX = v.layout.screenWidth - 3, stripY = v.layout.screenHeight / 2;  // the next-page strip
+    d.h.moveTo(stripX, stripY);
     d.h.frames(2);
+    d.h.clickAt(stripX, stripY);
+    d.h.frames(1);
     ASSERT_EQ(v.view.currentPage, 2);
     EXPECT_EQ(d.spriteSignature(sprite::textView), secondPage);
 }
