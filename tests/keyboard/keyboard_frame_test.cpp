@@ -25,19 +25,14 @@ struct KeyboardViewer {
     KeyboardState& k() { return h.v().keyboard; }
     std::string& word() { return h.v().search.searchWord; }
     const KeyEntry& key(int index) { return k().lowerKeys.at(static_cast<std::size_t>(index)); }
+    // Points at, or clicks, a spot given from the keyboard's corner.
     void pointAt(int x, int y) {
-        h.moveTo(h.v().keyboard.keyboardX + x, h.v().keyboard.keyboardY + y);
+        h.moveTo(k().keyboardX + x, k().keyboardY + y);
         h.frames(1);
     }
-    void click() {
-        h.press();
-        h.frames(1);
-        h.release();
-        h.frames(1);
-    }
+    void clickAt(int x, int y) { h.clickAt(k().keyboardX + x, k().keyboardY + y); }
     void tap(int index) {
-        pointAt(key(index).x + key(index).width / 2, key(index).y + key(index).height / 2);
-        click();
+        clickAt(key(index).x + key(index).width / 2, key(index).y + key(index).height / 2);
     }
     void hoverAt(int x, int y) {
         k().keyboardPointerX = x;
@@ -158,10 +153,10 @@ TEST_P(KeyboardTaps, AltGrFromUpperCaseSwitchesToAltGrAndBack) {
 TEST_P(KeyboardTaps, AReleaseOverNoKeyAfterACapsKeyTogglesAgain) {
     KeyboardViewer kv(pointer());
     kv.tap(28);
-    kv.pointAt(kv.key(15).x + kv.key(15).width + 1, kv.key(15).y + 5);  // the gap after q
-    kv.click();
+    const int gapX = kv.key(15).x + kv.key(15).width + 1, gapY = kv.key(15).y + 5;  // the gap after q
+    kv.clickAt(gapX, gapY);
     EXPECT_TRUE(kv.k().lowerCaseActive);
-    kv.click();
+    kv.clickAt(gapX, gapY);
     EXPECT_TRUE(kv.k().shiftActive);
     // The lock highlight stays on caps lock, not on the walk's last key.
     EXPECT_EQ(std::pair(kv.k().shiftKeyX, kv.k().shiftKeyY), std::pair(kv.key(28).x, kv.key(28).y));
