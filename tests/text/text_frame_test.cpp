@@ -92,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Pointer, TextPresses, pointerStyles, pointerStyleName);
 
 TEST_F(TextFrames, TheTextViewShowsRowsWithoutBlankLinesOrTheNoTextNotice) {
     loadText("alpha beta\f\fgamma\f", 3);
-    const int width = media::spriteOwnWidth(sprite::textView);
-    const int base = v.layout.baseFontSize;
+    const int width = media::spriteOwnWidth(sprite::textView), base = v.layout.baseFontSize;
     v.frame.textViewOpen = true;
     v.view.currentPage = 1;
     showTextView(v);
@@ -227,13 +226,11 @@ TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySe
     EXPECT_EQ(h.pixel(x, top + 2), media::rgb(100, 100, 100));  // the list is shown
     // The document has no page files yet: the page a row opens is the one the view waits on.
     clickAt(x, top + 3 * f + 4 * f + f / 2);
-    EXPECT_EQ(v.view.awaitedPage, 5);
-    EXPECT_TRUE(v.frame.searchPanelOpen);
+    EXPECT_EQ(std::pair(v.view.awaitedPage, v.frame.searchPanelOpen), std::pair(5, true));
     clickAt(x, top + 3 * f + 46 * f + f / 2);
     EXPECT_EQ(v.view.awaitedPage, 47);
     clickAt(x, top + f + 2);  // the title band is not a row
-    EXPECT_EQ(v.view.awaitedPage, 47);
-    EXPECT_FALSE(v.frame.pointerOverHitList);
+    EXPECT_EQ(std::pair(v.view.awaitedPage, v.frame.pointerOverHitList), std::pair(47, false));
 }
 
 TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
@@ -277,6 +274,5 @@ TEST_F(TextFrames, OpeningAnotherDocumentForgetsTheTextOfThePreviousOne) {
     const std::string pdf = makeTemporaryFolder("pagewell-next") + "next.pdf";
     ASSERT_TRUE(media::writeWholeFile(pdf, "%PDF-1.4\nnot really a document\n"));
     h.open(pdf);
-    EXPECT_TRUE(v.text.pageTexts.empty());
-    EXPECT_TRUE(v.text.textLines.empty());
+    EXPECT_TRUE(v.text.pageTexts.empty() && v.text.textLines.empty());
 }

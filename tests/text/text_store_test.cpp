@@ -6,6 +6,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "context/viewer.h"
@@ -60,10 +61,8 @@ struct StoreFixture : ::testing::Test {
 TEST(SplitPages, FormFeedsAndZeroBytesEndPagesAndAFinalFormFeedAddsNothing) {
     const auto pages = splitPages("a\fb\f");
     ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pages[0].text, "a");
-    EXPECT_EQ(pages[0].page, 1);
-    EXPECT_EQ(pages[1].text, "b");
-    EXPECT_EQ(pages[1].page, 2);
+    EXPECT_EQ(std::tuple(pages[0].text, pages[0].page, pages[1].text, pages[1].page),
+              std::tuple("a", 1, "b", 2));
 
     EXPECT_EQ(splitPages(std::string("a\0b", 3)).size(), 2u);
     EXPECT_EQ(splitPages("a\fb").size(), 2u);  // the last piece without a form feed still counts
@@ -254,6 +253,5 @@ TEST_F(StoreFixture, TheStoreIsNotRebuiltUnderARunningSearch) {
     EXPECT_TRUE(v.text.textExtractionPending);  // the main loop tries again next frame
     v.search.searchWorkerState = SearchWorker::idle;
     loadExtractedText(v);
-    EXPECT_EQ(v.text.pageTexts[0].text, "new");
-    EXPECT_FALSE(v.text.textExtractionPending);
+    EXPECT_EQ(std::tuple(v.text.pageTexts[0].text, v.text.textExtractionPending), std::tuple("new", false));
 }
