@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "context/viewer.h"
@@ -44,8 +45,7 @@ TEST(SearchPages, OneHitPerPageAtTheFirstOccurrenceInPageOrder) {
     const auto hits = searchPages(pages, "alpha");
     EXPECT_EQ(hitPages(hits), (std::vector<int>{2, 5}));
     EXPECT_EQ(hits[0].snippet, "alpha then alpha and alpha again");
-    EXPECT_EQ(hits[0].pageLabel, "2");
-    EXPECT_EQ(hits[0].rowY, 0);
+    EXPECT_EQ(std::tuple(hits[0].pageLabel, hits[0].rowY), std::tuple("2", 0));
     EXPECT_EQ(hits[1].snippet, "alpha");
 }
 
@@ -133,11 +133,8 @@ TEST(HitRows, FortySixRowsThenTheNoticeRowForTheFortySeventhHit) {
     showHits(v, 50);
     const auto& hits = v.search.searchHits;
     ASSERT_EQ(hits.size(), 50u);
-    EXPECT_EQ(hits[0].rowY, 3 * f);
-    EXPECT_EQ(hits[45].rowY, 3 * f + 45 * f);
-    EXPECT_EQ(hits[46].rowY, 3 * f + 46 * f);
-    EXPECT_EQ(hits[47].rowY, 0);
-    EXPECT_EQ(hits[49].rowY, 0);
+    EXPECT_EQ(std::tuple(hits[0].rowY, hits[45].rowY, hits[46].rowY, hits[47].rowY, hits[49].rowY),
+              std::tuple(3 * f, 3 * f + 45 * f, 3 * f + 46 * f, 0, 0));
 }
 
 TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheLowerRow) {

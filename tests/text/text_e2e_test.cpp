@@ -2,6 +2,7 @@
 // page in many scripts, and search results checked against an independent count over TextualData.txt.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
@@ -53,11 +54,9 @@ struct RealDocument {
         std::set<int> pages;
         std::size_t start = 0;
         for (int page = 1; start < file.size(); ++page) {
-            std::size_t end = file.find('\f', start);
-            if (end == std::string::npos) end = file.size();
-            if (media::caseFold(file.substr(start, end - start)).find(folded) != std::string::npos) {
+            const std::size_t end = std::min(file.find('\f', start), file.size());
+            if (media::caseFold(file.substr(start, end - start)).find(folded) != std::string::npos)
                 pages.insert(page);
-            }
             start = end + 1;
         }
         return pages;
@@ -236,8 +235,7 @@ TEST_P(CorpusSearch, HitsAreThePagesHoldingTheWordInTheExtractedText) {
     RealDocument d;
     ASSERT_TRUE(d.openAndWaitForText(std::string(PAGEWELL_CORPUS_DIR) + GetParam()));
     for (const std::string word : {"the", "PLOT", "Figure", "data", "é"}) {
-        const std::set<int> expected = d.pagesInFile(word);
-        EXPECT_EQ(d.searchedPages(word), expected) << word;
+        EXPECT_EQ(d.searchedPages(word), d.pagesInFile(word)) << word;
     }
     EXPECT_FALSE(d.pagesInFile("the").empty());  // the comparison above is not between two empty sets
     EXPECT_GT(d.v.text.extractedWordCount, 0);
