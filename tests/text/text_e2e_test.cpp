@@ -62,14 +62,11 @@ struct RealDocument {
         return pages;
     }
 
-    std::uint64_t spriteSignature(int sprite) {
+    static std::uint64_t spriteSignature(int sprite) {
         std::uint64_t sum = 0;
-        if (!media::beginDrawing(sprite)) return 0;
-        const int width = media::spriteOwnWidth(sprite), height = media::spriteOwnHeight(sprite);
-        for (int y = 0; y < height; y += 2) {
-            for (int x = 0; x < width; x += 2) sum = sum * 31 + media::pixelColour(x, y);
-        }
-        media::endDrawing();
+        for (media::Colour c :
+             spritePixels(sprite, 0, 0, media::spriteOwnWidth(sprite), media::spriteOwnHeight(sprite)))
+            sum = sum * 31 + c;
         return sum;
     }
 };
@@ -99,12 +96,7 @@ struct BoxFinder {
 
     std::vector<int> block(int sprite, int x, int y) const {
         std::vector<int> grey;
-        media::beginDrawing(sprite);
-        for (int row = 0; row < boxHeight; ++row) {
-            for (int column = 0; column < boxWidth; ++column)
-                grey.push_back(media::red(media::pixelColour(x + column, y + row)));
-        }
-        media::endDrawing();
+        for (media::Colour c : spritePixels(sprite, x, y, boxWidth, boxHeight)) grey.push_back(media::red(c));
         return grey;
     }
 

@@ -1,6 +1,7 @@
 // Frame tests: the text view, the copy keys, typing and starting a search, the hit list and its rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,8 @@ constexpr media::Colour panelGrey = media::rgb(30, 30, 30);
 
 // True when some pixel of the sprite's rectangle differs from the background colour.
 bool spriteHasInk(int sprite, int x0, int y0, int x1, int y1, media::Colour background) {
-    bool ink = false;
-    if (!media::beginDrawing(sprite)) return false;
-    for (int y = y0; y < y1 && !ink; ++y) {
-        for (int x = x0; x < x1 && !ink; ++x) ink = media::pixelColour(x, y) != background;
-    }
-    media::endDrawing();
-    return ink;
+    const auto pixels = spritePixels(sprite, x0, y0, x1 - x0, y1 - y0);
+    return std::any_of(pixels.begin(), pixels.end(), [&](media::Colour c) { return c != background; });
 }
 
 struct TextFrames : ::testing::Test {
