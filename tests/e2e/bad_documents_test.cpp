@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "app/opening.h"
 #include "context/viewer.h"
@@ -23,12 +24,10 @@ void expectReportedUnreadable(Harness& harness, const std::string& path,
                               const std::string& message = "This document cannot be read.") {
     Viewer& v = harness.v();
     EXPECT_EQ(v.document.documentPath, path);
-    EXPECT_TRUE(v.document.documentUnreadable);
-    EXPECT_TRUE(v.frame.messagePanelShown);
-    EXPECT_EQ(v.frame.messagePanelText, message);
-    EXPECT_EQ(v.document.pageCount, 0);
-    EXPECT_EQ(v.document.pageCountShown, 1);
-    EXPECT_FALSE(v.conversion.conversionRunning);
+    EXPECT_EQ(std::tuple(v.document.documentUnreadable, v.frame.messagePanelShown, v.frame.messagePanelText),
+              std::tuple(true, true, message));
+    EXPECT_EQ(std::tuple(v.document.pageCount, v.document.pageCountShown, v.conversion.conversionRunning),
+              std::tuple(0, 1, false));
     harness.frames(30);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v.conversion.pageQueue.startCount(), 0);
@@ -79,8 +78,7 @@ TEST_F(BadDocumentTest, UserPasswordPdfAsksForThePasswordAndGivingUpSaysSo) {
     harness.open(path);
     EXPECT_TRUE(v().password.passwordPanelOpen);
     typeAndReturn("guess");
-    EXPECT_TRUE(v().password.wrongPassword);
-    EXPECT_TRUE(v().password.passwordPanelOpen);
+    EXPECT_TRUE(v().password.wrongPassword && v().password.passwordPanelOpen);
     abandonLockedDocument(v());
     expectReportedUnreadable(harness, path, "This document needs its password to be opened.");
 }
