@@ -132,8 +132,7 @@ TEST(CutDisplayLines, NeverCutsACharacterApart) {
     for (int i = 0; i < 21; ++i) text += i % 3 == 0 ? "é" : (i % 3 == 1 ? "€" : "𝄞");
     const auto lines = cutDisplayLines(text, 10, 5);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "é€𝄞é€𝄞é€𝄞é");
-    EXPECT_EQ(lines[2], "𝄞");
+    EXPECT_EQ(std::tuple(lines[0], lines[2]), std::tuple("é€𝄞é€𝄞é€𝄞é", "𝄞"));
     EXPECT_EQ(lines[0] + lines[1] + lines[2], text);
 }
 
@@ -218,11 +217,9 @@ TEST_F(StoreFixture, PagesBeyondThePageCountStaySearchableButGetNoLines) {
     EXPECT_EQ(v.text.pageTexts[4].text, "p5");
     ASSERT_EQ(v.text.textLines.size(), 4u);  // pages 0..3
     for (const auto& row : v.text.textLines) EXPECT_EQ(row.size(), 5u);
-    EXPECT_EQ(v.text.textLines[0][0], "");
-    EXPECT_EQ(v.text.textLines[1][0], "p1");
-    EXPECT_EQ(v.text.textLines[2][0], "p2 zzzzzzz");
-    EXPECT_EQ(v.text.textLines[2][2], "zzzzzzzz");
-    EXPECT_EQ(v.text.textLines[3][0], "p3");
+    const auto& lines = v.text.textLines;
+    EXPECT_EQ(std::tuple(lines[0][0], lines[1][0], lines[2][0], lines[2][2], lines[3][0]),
+              std::tuple("", "p1", "p2 zzzzzzz", "zzzzzzzz", "p3"));
     EXPECT_EQ(v.text.extractedWordCount, 1);
 }
 
@@ -239,8 +236,7 @@ TEST_F(StoreFixture, TextThatIsNotUtf8IsReadAsWindows1252) {
     loadExtractedText(v);
     ASSERT_EQ(v.text.pageTexts.size(), 3u);
     for (const PageText& page : v.text.pageTexts) EXPECT_TRUE(media::isValidUtf8(page.text));
-    EXPECT_EQ(v.text.pageTexts[0].text, "café € Ã");
-    EXPECT_EQ(v.text.pageTexts[2].text, "z");
+    EXPECT_EQ(std::tuple(v.text.pageTexts[0].text, v.text.pageTexts[2].text), std::tuple("café € Ã", "z"));
 }
 
 TEST_F(StoreFixture, TheStoreIsNotRebuiltUnderARunningSearch) {
