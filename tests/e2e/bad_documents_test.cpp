@@ -139,15 +139,13 @@ TEST_F(BadDocumentTest, OnePointPageIsConvertedAndShown) {
 // name, a leading dash is never taken for an option, and no command hidden in a name ever runs.
 TEST_F(BadDocumentTest, OddFileNamesAreConvertedEndToEnd) {
     const std::string marker = "INJECTED";
-    const std::vector<std::string> names = {
-        "with  spaces .pdf",
-        "quotes \"double\" and 'single'.pdf",
-        "dollar $(touch " + marker + ") $HOME.pdf",
-        "back `touch " + marker + "` quote.pdf",
-        "new\nline.pdf",
-        "Ünïcödé ßtraße 文書.pdf",
-        "-dash.pdf",
-    };
+    const std::vector<std::string> names = {"with  spaces .pdf",
+                                            "quotes \"double\" and 'single'.pdf",
+                                            "dollar $(touch " + marker + ") $HOME.pdf",
+                                            "back `touch " + marker + "` quote.pdf",
+                                            "new\nline.pdf",
+                                            "Ünïcödé ßtraße 文書.pdf",
+                                            "-dash.pdf"};
     const std::string source = numberedPdf(2, "source.pdf");
     int converted = 0;
     for (const std::string& name : names) {

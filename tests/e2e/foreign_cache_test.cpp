@@ -26,8 +26,7 @@ constexpr int templatePages = 3;
 
 // One converted three-page document whose cache folder each case copies and damages.
 struct CacheTemplate {
-    std::string documentPath;
-    std::string folder;  // a complete cache folder of it
+    std::string documentPath, folder;  // the document and a complete cache folder of it
 };
 
 const CacheTemplate& cacheTemplate() {
@@ -62,8 +61,7 @@ long peakKilobytes() {
 }
 
 struct ForeignCacheTest : E2eTest {
-    std::string path;
-    std::string folder;  // the cache folder the opening will find
+    std::string path, folder;  // the document and the cache folder its opening will find
 
     static void SetUpTestSuite() { cacheTemplate(); }
     void SetUp() override {
@@ -186,8 +184,7 @@ TEST_F(ForeignCacheTest, DamagedThumbnailSheetsAreRebuilt) {
         {"truncated", sheet.substr(0, sheet.size() / 2)},
         {"not a PNG", randomBytes(sheet.size(), 3)},
         {"garbled trailer", sheet.substr(0, zero + 1) + "99999999|-3|x|" + std::string(1000, '9')},
-        {"no trailer", sheet.substr(0, zero)},
-    };
+        {"no trailer", sheet.substr(0, zero)}};
     for (const auto& [what, bytes] : damages) {
         SCOPED_TRACE(what);
         writeFile(folder + "thumb_sheet.png", bytes);

@@ -207,11 +207,11 @@ TEST(TextEndToEnd, TheTextViewOfAManyScriptPdfShowsEveryGlyphAndNoLineRunsPastTh
     }
     EXPECT_GE(drawn, 4);
     EXPECT_GE(wideLines, 2) << "lines of ideographs fill the panel's width";
-    media::beginDrawing(sprite::textView);
-    for (int y = 3 * v.layout.baseFontSize + 1; y < media::spriteOwnHeight(sprite::textView); ++y) {
-        ASSERT_EQ(media::pixelColour(width - 1, y), panelGrey) << "ink at the panel's right edge, row " << y;
-    }
-    media::endDrawing();
+    const int top = 3 * v.layout.baseFontSize + 1;
+    const auto edge =
+        spritePixels(sprite::textView, width - 1, top, 1, media::spriteOwnHeight(sprite::textView) - top);
+    for (std::size_t y = 0; y < edge.size(); ++y)
+        ASSERT_EQ(edge[y], panelGrey) << "ink at the panel's right edge, row " << top + y;
 
     // The finder itself sees a box drawn among ideographs.
     const std::string withBox = "ab" + noFaceHasIt + "日本";
