@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "context/viewer.h"
@@ -94,8 +95,7 @@ TEST_F(TextFrames, TheTextViewShowsRowsWithoutBlankLinesOrTheNoTextNotice) {
     showTextView(v);
     EXPECT_TRUE(spriteHasInk(sprite::textView, 0, base, width, 3 * base, panelGrey));  // the header
     EXPECT_TRUE(spriteHasInk(sprite::textView, 0, 3 * base, width, 3 * base + 1, panelGrey));
-    EXPECT_TRUE(rowHasInk(0));
-    EXPECT_FALSE(rowHasInk(1));
+    EXPECT_EQ(std::pair(rowHasInk(0), rowHasInk(1)), std::pair(true, false));
 
     v.view.currentPage = 2;  // an empty page: the notice, no rule
     showTextView(v);
@@ -106,10 +106,8 @@ TEST_F(TextFrames, TheTextViewShowsRowsWithoutBlankLinesOrTheNoTextNotice) {
     v.text.textLines[3] = {"", "   ", "gamma", "", "delta"};  // blank lines take no row
     v.view.currentPage = 3;
     showTextView(v);
-    EXPECT_TRUE(rowHasInk(0));
-    EXPECT_TRUE(rowHasInk(1));
-    EXPECT_FALSE(rowHasInk(2));
-    EXPECT_FALSE(rowHasInk(3));
+    EXPECT_EQ(std::tuple(rowHasInk(0), rowHasInk(1), rowHasInk(2), rowHasInk(3)),
+              std::tuple(true, true, false, false));
 }
 
 TEST_F(TextFrames, TheExtractedWordCountIsWrittenOnTheInformationPanel) {
@@ -153,9 +151,7 @@ TEST_F(TextFrames, AQuickTapOfCWithinOneFrameStillCopies) {
     media::setClipboardText("before");
     h.keyDown(media::scan::leftControl);
     h.frames(1);
-    h.keyDown(media::scan::c);  // pressed and released between two frames
-    h.keyUp(media::scan::c);
-    h.frames(1);
+    h.tapKey(media::scan::c);  // pressed and released between two frames
     EXPECT_EQ(media::clipboardText(), "only page");
     h.keyUp(media::scan::leftControl);
     h.frames(1);
