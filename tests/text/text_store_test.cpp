@@ -51,8 +51,9 @@ struct StoreFixture : ::testing::Test {
         v.layout.textLineChars = 10;
         v.layout.textViewLastLine = 4;
     }
-    void writeText(const std::string& bytes) {
+    void loadText(const std::string& bytes) {  // written as the extraction would, then loaded
         ASSERT_TRUE(media::writeWholeFile(v.document.documentCacheFolder + "TextualData.txt", bytes));
+        loadExtractedText(v);
     }
 };
 
@@ -196,14 +197,12 @@ TEST_F(StoreFixture, AMissingOrEmptyFileLeavesTheRequestPendingAndTheStoreAsItWa
     v.text.pageTexts = {{"old", 1}};
     loadExtractedText(v);
     EXPECT_TRUE(v.text.textExtractionPending);
-    writeText("");
-    loadExtractedText(v);
+    loadText("");
     EXPECT_TRUE(v.text.textExtractionPending);
     ASSERT_EQ(v.text.pageTexts.size(), 1u);
     EXPECT_EQ(v.text.pageTexts[0].text, "old");
 
-    writeText("one  two\r\nthree\f");
-    loadExtractedText(v);
+    loadText("one  two\r\nthree\f");
     EXPECT_FALSE(v.text.textExtractionPending);
     ASSERT_EQ(v.text.pageTexts.size(), 1u);
     EXPECT_EQ(v.text.pageTexts[0].text, "one two three");
@@ -211,8 +210,7 @@ TEST_F(StoreFixture, AMissingOrEmptyFileLeavesTheRequestPendingAndTheStoreAsItWa
 }
 
 TEST_F(StoreFixture, PagesBeyondThePageCountStaySearchableButGetNoLines) {
-    writeText("p1\fp2 " + std::string(25, 'z') + "\fp3\fp4\fp5\f");
-    loadExtractedText(v);
+    loadText("p1\fp2 " + std::string(25, 'z') + "\fp3\fp4\fp5\f");
     ASSERT_EQ(v.text.pageTexts.size(), 5u);
     EXPECT_EQ(v.text.pageTexts[4].text, "p5");
     ASSERT_EQ(v.text.textLines.size(), 4u);  // pages 0..3
@@ -224,16 +222,14 @@ TEST_F(StoreFixture, PagesBeyondThePageCountStaySearchableButGetNoLines) {
 }
 
 TEST_F(StoreFixture, APageWithMoreLinesThanTheViewKeepsOnlyTheFirstOnes) {
-    writeText(std::string(100, 'q') + "\f");
-    loadExtractedText(v);
+    loadText(std::string(100, 'q') + "\f");
     ASSERT_EQ(v.text.textLines[1].size(), 5u);
     EXPECT_EQ(v.text.textLines[1][4], std::string(10, 'q'));
     EXPECT_EQ(v.text.pageTexts[0].text.size(), 100u);  // the copy and the search see it all
 }
 
 TEST_F(StoreFixture, TextThatIsNotUtf8IsReadAsWindows1252) {
-    writeText(std::string("caf\xe9 \x80 \xc3\f\xff\xfe\x00z", 13));
-    loadExtractedText(v);
+    loadText(std::string("caf\xe9 \x80 \xc3\f\xff\xfe\x00z", 13));
     ASSERT_EQ(v.text.pageTexts.size(), 3u);
     for (const PageText& page : v.text.pageTexts) EXPECT_TRUE(media::isValidUtf8(page.text));
     EXPECT_EQ(std::tuple(v.text.pageTexts[0].text, v.text.pageTexts[2].text), std::tuple("café € Ã", "z"));
@@ -242,9 +238,8 @@ TEST_F(StoreFixture, TextThatIsNotUtf8IsReadAsWindows1252) {
 TEST_F(StoreFixture, TheStoreIsNotRebuiltUnderARunningSearch) {
     v.text.pageTexts = {{"held", 1}};
     v.text.textExtractionPending = false;  // as when a cached document is opened
-    writeText("new\f");
     v.search.searchWorkerState = SearchWorker::running;
-    loadExtractedText(v);
+    loadText("new\f");
     EXPECT_EQ(v.text.pageTexts[0].text, "held");
     EXPECT_TRUE(v.text.textExtractionPending);  // the main loop tries again next frame
     v.search.searchWorkerState = SearchWorker::idle;
