@@ -19,8 +19,7 @@ struct KeyboardViewer {
     Harness h;
     explicit KeyboardViewer(HarnessOptions options = {}) : h(std::move(options)) {
         h.frames(1);  // takes the motion of start-up's pointer placement, which would undo a fed move
-        h.v().frame.searchPanelOpen = true;
-        h.v().frame.searchInputActive = true;
+        h.v().frame.searchPanelOpen = h.v().frame.searchInputActive = true;
     }
     KeyboardState& k() { return h.v().keyboard; }
     std::string& word() { return h.v().search.searchWord; }
@@ -125,17 +124,13 @@ TEST_P(KeyboardTaps, CapsTwiceAndCapsThenRightShiftReturnToLowerCase) {
     kv.tap(28);
     EXPECT_EQ(std::pair(kv.k().lowerCaseActive, kv.k().activeKeyboardSprite),
               std::pair(true, sprite::keyboardLower));
-    kv.tap(28);
-    kv.tap(15);
-    kv.tap(54);
-    kv.tap(15);
+    for (int index : {28, 15, 54, 15}) kv.tap(index);  // caps lock, q, right shift, q
     EXPECT_EQ(std::tuple(kv.word(), kv.k().lowerCaseActive), std::tuple("Qq", true));
 }
 
 TEST_P(KeyboardTaps, AltGrFromUpperCaseSwitchesToAltGrAndBack) {
     KeyboardViewer kv(pointer());
-    kv.tap(42);
-    kv.tap(58);
+    for (int index : {42, 58}) kv.tap(index);
     EXPECT_EQ(std::tuple(kv.k().altGrActive, kv.k().shiftActive, kv.k().activeKeyboardSprite),
               std::tuple(true, false, sprite::keyboardAltGr));
     EXPECT_EQ(kv.k().altGrKeyX, kv.key(58).x);
@@ -166,8 +161,7 @@ TEST_P(KeyboardTaps, DeleteTabSpaceAndEnter) {
     kv.word() = "a\xE2\x82\xAC";
     kv.tap(13);  // a whole character goes, not a byte of it
     EXPECT_EQ(kv.word(), "a");
-    kv.tap(14);
-    kv.tap(57);
+    for (int index : {14, 57}) kv.tap(index);
     EXPECT_EQ(kv.word(), "a         ");
     kv.word().clear();
     kv.tap(41);  // with an empty word the search waits and the flag stays
@@ -180,9 +174,7 @@ TEST_P(KeyboardTaps, ALabelOfMinusOneDeletesAndALongLabelGetsNoHighlight) {
     KeyboardViewer kv(pointer(
         {.configurationText = "[KEYBOARD_LAYOUT]\n1stROW_LowerCase=\xC2\xA6-1\xC2\xA6x\xC2\xA6xy\n"}));
     kv.word() = "ab";
-    kv.tap(1);
-    kv.tap(0);
-    kv.tap(0);
+    for (int index : {1, 0, 0}) kv.tap(index);
     EXPECT_EQ(kv.word(), "a");
     kv.hoverAt(kv.key(1).x + 3, 5);
     kv.hoverAt(kv.key(2).x + 3, 5);  // "xy": found, but the previous highlight stays
