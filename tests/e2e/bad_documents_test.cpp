@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "app/opening.h"
 #include "context/viewer.h"
@@ -23,12 +24,10 @@ void expectReportedUnreadable(Harness& harness, const std::string& path,
                               const std::string& message = "This document cannot be read.") {
     Viewer& v = harness.v();
     EXPECT_EQ(v.document.documentPath, path);
-    EXPECT_TRUE(v.document.documentUnreadable);
-    EXPECT_TRUE(v.frame.messagePanelShown);
-    EXPECT_EQ(v.frame.messagePanelText, message);
-    EXPECT_EQ(v.document.pageCount, 0);
-    EXPECT_EQ(v.document.pageCountShown, 1);
-    EXPECT_FALSE(v.conversion.conversionRunning);
+    EXPECT_EQ(std::tuple(v.document.documentUnreadable, v.frame.messagePanelShown, v.frame.messagePanelText),
+              std::tuple(true, true, message));
+    EXPECT_EQ(std::tuple(v.document.pageCount, v.document.pageCountShown, v.conversion.conversionRunning),
+              std::tuple(0, 1, false));
     harness.frames(30);
     EXPECT_FALSE(harness.ended());
     EXPECT_EQ(v.conversion.pageQueue.startCount(), 0);
@@ -79,8 +78,7 @@ TEST_F(BadDocumentTest, UserPasswordPdfAsksForThePasswordAndGivingUpSaysSo) {
     harness.open(path);
     EXPECT_TRUE(v().password.passwordPanelOpen);
     typeAndReturn("guess");
-    EXPECT_TRUE(v().password.wrongPassword);
-    EXPECT_TRUE(v().password.passwordPanelOpen);
+    EXPECT_TRUE(v().password.wrongPassword && v().password.passwordPanelOpen);
     abandonLockedDocument(v());
     expectReportedUnreadable(harness, path, "This document needs its password to be opened.");
 }
@@ -141,15 +139,13 @@ TEST_F(BadDocumentTest, OnePointPageIsConvertedAndShown) {
 // name, a leading dash is never taken for an option, and no command hidden in a name ever runs.
 TEST_F(BadDocumentTest, OddFileNamesAreConvertedEndToEnd) {
     const std::string marker = "INJECTED";
-    const std::vector<std::string> names = {
-        "with  spaces .pdf",
-        "quotes \"double\" and 'single'.pdf",
-        "dollar $(touch " + marker + ") $HOME.pdf",
-        "back `touch " + marker + "` quote.pdf",
-        "new\nline.pdf",
-        "Ünïcödé ßtraße 文書.pdf",
-        "-dash.pdf",
-    };
+    const std::vector<std::string> names = {"with  spaces .pdf",
+                                            "quotes \"double\" and 'single'.pdf",
+                                            "dollar $(touch " + marker + ") $HOME.pdf",
+                                            "back `touch " + marker + "` quote.pdf",
+                                            "new\nline.pdf",
+                                            "Ünïcödé ßtraße 文書.pdf",
+                                            "-dash.pdf"};
     const std::string source = numberedPdf(2, "source.pdf");
     int converted = 0;
     for (const std::string& name : names) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include "context/viewer.h"
 #include "document/conversion.h"
@@ -25,8 +26,7 @@ constexpr int templatePages = 3;
 
 // One converted three-page document whose cache folder each case copies and damages.
 struct CacheTemplate {
-    std::string documentPath;
-    std::string folder;  // a complete cache folder of it
+    std::string documentPath, folder;  // the document and a complete cache folder of it
 };
 
 const CacheTemplate& cacheTemplate() {
@@ -60,13 +60,8 @@ long peakKilobytes() {
     return usage.ru_maxrss;
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 struct ForeignCacheTest : E2eTest {
-    std::string path;
-    std::string folder;  // the cache folder the opening will find
+    std::string path, folder;  // the document and the cache folder its opening will find
 
     static void SetUpTestSuite() { cacheTemplate(); }
     void SetUp() override {
@@ -82,7 +77,8 @@ struct ForeignCacheTest : E2eTest {
     void openTimed() {
         const auto start = std::chrono::steady_clock::now();
         harness.open(path);
-        std::fprintf(stderr, "opening took %.2f s\n", secondsSince(start));
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        std::fprintf(stderr, "opening took %.2f s\n", took.count());
         harness.frames(10);
         EXPECT_FALSE(harness.ended());
     }
@@ -90,12 +86,14 @@ struct ForeignCacheTest : E2eTest {
     void expectRebuilt() {
         EXPECT_FALSE(v().document.documentIsCached);
         ASSERT_TRUE(convert(templatePages));
-        EXPECT_EQ(v().document.pageCount, templatePages);
-        EXPECT_TRUE(v().sheet.sheetReady);
+        EXPECT_EQ(std::pair(v().document.pageCount, v().sheet.sheetReady), std::pair(templatePages, true));
         harness.open(path);
         EXPECT_TRUE(v().document.documentIsCached);
     }
 };
+
+// Information files whose page count no document has: named, the count.
+struct BadPageCount : ForeignCacheTest, ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
 
 }  // namespace
 
@@ -106,32 +104,24 @@ TEST_F(ForeignCacheTest, BinaryInformationFileIsRebuilt) {
     expectRebuilt();
 }
 
-TEST_F(ForeignCacheTest, NegativePageCountIsRebuilt) {
-    writeFile(folder + "Information.ini", "Pages:          -5\nPage size:      595.276 x 841.89 pts (A4)\n");
-    openTimed();
-    expectRebuilt();
-}
-
-TEST_F(ForeignCacheTest, ZeroPageCountIsRebuilt) {
-    writeFile(folder + "Information.ini", "Pages:          0\nPage size:      595.276 x 841.89 pts (A4)\n");
-    openTimed();
-    expectRebuilt();
-}
-
 // A count beyond any document must not make the cache test look for billions of page files.
-TEST_F(ForeignCacheTest, AbsurdPageCountIsRebuiltQuickly) {
-    writeFile(folder + "Information.ini",
-              "Pages:          99999999999\nPage size:      595.276 x 841.89 pts (A4)\n");
+TEST_P(BadPageCount, IsRebuilt) {
+    writeFile(folder + "Information.ini", std::string("Pages:          ") + GetParam().second +
+                                              "\nPage size:      595.276 x 841.89 pts (A4)\n");
     openTimed();
     expectRebuilt();
 }
+
+INSTANTIATE_TEST_SUITE_P(Information, BadPageCount,
+                         ::testing::Values(std::pair("Negative", "-5"), std::pair("Zero", "0"),
+                                           std::pair("Absurd", "99999999999")),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 TEST_F(ForeignCacheTest, AbsurdPageSizeKeepsTheCachedPages) {
     writeFile(folder + "Information.ini", "Pages:          3\nPage size:      1e30 x nan pts\n");
     openTimed();
-    EXPECT_TRUE(v().document.documentIsCached);
+    EXPECT_TRUE(v().document.documentIsCached && v().view.firstPageShown);
     EXPECT_TRUE(std::isfinite(v().document.renderDpi));
-    EXPECT_TRUE(v().view.firstPageShown);
     harness.frames(20);
     EXPECT_FALSE(harness.ended());
 }
@@ -156,8 +146,7 @@ TEST_F(ForeignCacheTest, HugeInformationFileOpensInBoundedTime) {
 TEST_F(ForeignCacheTest, BinaryTextFileIsReadWithoutHarm) {
     writeFile(folder + "TextualData.txt", randomBytes(4 * 1024 * 1024, 2));
     openTimed();
-    EXPECT_TRUE(v().document.documentIsCached);
-    EXPECT_FALSE(v().text.pageTexts.empty());
+    EXPECT_TRUE(v().document.documentIsCached && !v().text.pageTexts.empty());
     for (const PageText& page : v().text.pageTexts) ASSERT_TRUE(media::isValidUtf8(page.text));
     v().frame.textViewOpen = true;
     harness.frames(10);
@@ -195,8 +184,7 @@ TEST_F(ForeignCacheTest, DamagedThumbnailSheetsAreRebuilt) {
         {"truncated", sheet.substr(0, sheet.size() / 2)},
         {"not a PNG", randomBytes(sheet.size(), 3)},
         {"garbled trailer", sheet.substr(0, zero + 1) + "99999999|-3|x|" + std::string(1000, '9')},
-        {"no trailer", sheet.substr(0, zero)},
-    };
+        {"no trailer", sheet.substr(0, zero)}};
     for (const auto& [what, bytes] : damages) {
         SCOPED_TRACE(what);
         writeFile(folder + "thumb_sheet.png", bytes);

@@ -86,12 +86,8 @@ TEST(KeyboardLayout, TheShippedFileDescribesAFullKeyboard) {
 }
 
 TEST(KeyboardLayout, AMissingFileIsReportedAndTheKeyboardIsNeverShown) {
-    HarnessOptions options;
-    options.withConfiguration = false;
-    options.desktopWidth = 360;
-    options.desktopHeight = 640;
     testing::internal::CaptureStderr();
-    Harness h(options);
+    Harness h({.desktopWidth = 360, .desktopHeight = 640, .withConfiguration = false});
     const std::string messages = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(h.started());
     EXPECT_NE(messages.find("Severe error!: Could not find Pagewell.ini!\n\nPlease locate or re-install. "
@@ -103,11 +99,7 @@ TEST(KeyboardLayout, AMissingFileIsReportedAndTheKeyboardIsNeverShown) {
     EXPECT_FALSE(media::spriteExists(sprite::keyboardLower));
     h.frames(1);
     h.v().frame.searchPanelOpen = true;
-    h.moveTo(180, 600);
-    h.press();
-    h.frames(1);
-    h.release();
-    h.frames(1);
+    h.clickAt(180, 600);
     EXPECT_EQ(h.v().search.searchWord, "");
     EXPECT_FALSE(h.v().frame.pointerOverKeyboard);
 }

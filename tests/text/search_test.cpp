@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "context/viewer.h"
@@ -19,10 +20,13 @@ std::vector<int> hitPages(const std::vector<SearchHit>& hits) {
     return pages;
 }
 
-std::vector<PageText> numberedPages(int count, const std::string& text) {
+// Hands over count pages holding "hit" as the worker's result, and draws the hit list.
+void showHits(Viewer& v, int count) {
     std::vector<PageText> pages;
-    for (int page = 1; page <= count; ++page) pages.push_back({text, page});
-    return pages;
+    for (int page = 1; page <= count; ++page) pages.push_back({"hit", page});
+    v.search.workerHits = searchPages(pages, "hit");
+    v.search.searchWorkerState = SearchWorker::finished;
+    renderHitList(v);
 }
 
 // Waits for the worker's finished marker without running frames.
@@ -41,8 +45,7 @@ TEST(SearchPages, OneHitPerPageAtTheFirstOccurrenceInPageOrder) {
     const auto hits = searchPages(pages, "alpha");
     EXPECT_EQ(hitPages(hits), (std::vector<int>{2, 5}));
     EXPECT_EQ(hits[0].snippet, "alpha then alpha and alpha again");
-    EXPECT_EQ(hits[0].pageLabel, "2");
-    EXPECT_EQ(hits[0].rowY, 0);
+    EXPECT_EQ(std::tuple(hits[0].pageLabel, hits[0].rowY), std::tuple("2", 0));
     EXPECT_EQ(hits[1].snippet, "alpha");
 }
 
@@ -127,31 +130,24 @@ TEST(SearchWorker, TheWorkerSearchesTheWordAsItStoodAtTheStart) {
 TEST(HitRows, FortySixRowsThenTheNoticeRowForTheFortySeventhHit) {
     Viewer v;
     const int f = v.layout.largeFontSize = 20;
-    v.search.workerHits = searchPages(numberedPages(50, "hit"), "hit");
-    v.search.searchWorkerState = SearchWorker::finished;
-    renderHitList(v);
+    showHits(v, 50);
     const auto& hits = v.search.searchHits;
     ASSERT_EQ(hits.size(), 50u);
-    EXPECT_EQ(hits[0].rowY, 3 * f);
-    EXPECT_EQ(hits[45].rowY, 3 * f + 45 * f);
-    EXPECT_EQ(hits[46].rowY, 3 * f + 46 * f);
-    EXPECT_EQ(hits[47].rowY, 0);
-    EXPECT_EQ(hits[49].rowY, 0);
+    EXPECT_EQ(std::tuple(hits[0].rowY, hits[45].rowY, hits[46].rowY, hits[47].rowY, hits[49].rowY),
+              std::tuple(3 * f, 3 * f + 45 * f, 3 * f + 46 * f, 0, 0));
 }
 
 TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheLowerRow) {
     Viewer v;
     const int f = v.layout.largeFontSize = 20;
     v.document.pageCount = v.document.pageCountShown = 60;
-    v.search.workerHits = searchPages(numberedPages(60, "hit"), "hit");
-    v.search.searchWorkerState = SearchWorker::finished;
-    renderHitList(v);
+    showHits(v, 60);
     // No page files: the page a pick opens is the one the page view waits on (0: none picked).
-    auto pickAt = [&](int y) {
+    auto pickAt = [&](int y, bool overSearchButton = false) {
         v.view.awaitedPage = 0;
         v.frame.frameEvent = media::WindowEvent::leftUp;
         v.frame.searchPanelOpen = v.frame.pointerOverHitList = true;
-        v.frame.pointerOverSearchButton = false;
+        v.frame.pointerOverSearchButton = overSearchButton;
         v.frame.thumbnailMode = v.frame.toolbarShown = v.frame.pagePressed = true;
         v.search.pointerYInHitList = y;
         pickSearchHit(v);
@@ -164,11 +160,5 @@ TEST(PickSearchHit, TheRowUnderThePointerOpensItsPageAndSharedBoundariesGoToTheL
     EXPECT_EQ(pickAt(3 * f + 46 * f + 3), 47);  // the notice row
     EXPECT_EQ(pickAt(3 * f + 48 * f), 0);       // below the notice: no row, nothing happens
     EXPECT_EQ(v.frame.frameEvent, media::WindowEvent::leftUp);
-
-    v.frame.pointerOverSearchButton = true;
-    v.frame.pointerOverHitList = true;
-    v.search.pointerYInHitList = 3 * f + 5;
-    v.view.awaitedPage = 0;
-    pickSearchHit(v);
-    EXPECT_EQ(v.view.awaitedPage, 0);  // the Search button takes the release
+    EXPECT_EQ(pickAt(3 * f + 5, true), 0);  // the Search button takes the release
 }

@@ -1,7 +1,9 @@
 // Frame tests: the text view, the copy keys, typing and starting a search, the hit list and its rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "context/viewer.h"
@@ -21,13 +23,8 @@ constexpr media::Colour panelGrey = media::rgb(30, 30, 30);
 
 // True when some pixel of the sprite's rectangle differs from the background colour.
 bool spriteHasInk(int sprite, int x0, int y0, int x1, int y1, media::Colour background) {
-    bool ink = false;
-    if (!media::beginDrawing(sprite)) return false;
-    for (int y = y0; y < y1 && !ink; ++y) {
-        for (int x = x0; x < x1 && !ink; ++x) ink = media::pixelColour(x, y) != background;
-    }
-    media::endDrawing();
-    return ink;
+    const auto pixels = spritePixels(sprite, x0, y0, x1 - x0, y1 - y0);
+    return std::any_of(pixels.begin(), pixels.end(), [&](media::Colour c) { return c != background; });
 }
 
 struct TextFrames : ::testing::Test {
@@ -48,29 +45,27 @@ struct TextFrames : ::testing::Test {
         ASSERT_FALSE(v.text.textExtractionPending);
     }
 
-    void openSearchPanel() {
-        v.frame.searchPanelOpen = true;
-        v.frame.searchInputActive = true;
-    }
+    void openSearchPanel() { v.frame.searchPanelOpen = v.frame.searchInputActive = true; }
 
-    void tapKey(int scanCode) {
-        h.keyDown(scanCode);
-        h.frames(1);
-        h.keyUp(scanCode);
-        h.frames(1);
-    }
+    void tapKey(int scanCode) { h.pressKeys({scanCode}); }
 
-    void clickAt(int x, int y) {
+    void clickAt(int x, int y) {  // a frame more over the spot than the harness's click
         h.moveTo(x, y);
-        h.frames(2);
-        h.press();
         h.frames(1);
-        h.release();
-        h.frames(1);
+        h.clickAt(x, y);
     }
 
     bool waitForSearch() {
         return h.runUntil([&] { return v.search.searchWorkerState.load() == SearchWorker::idle; }, 2000);
+    }
+
+    // Opens the panel, types the word and searches it with Return.
+    bool searchFor(const std::string& word) {
+        openSearchPanel();
+        h.type(word);
+        h.frames(1);
+        tapKey(media::scan::enter);
+        return waitForSearch();
     }
 
     // The x-height part of display row i (descenders of the row above end before it).
@@ -94,15 +89,13 @@ INSTANTIATE_TEST_SUITE_P(Pointer, TextPresses, pointerStyles, pointerStyleName);
 
 TEST_F(TextFrames, TheTextViewShowsRowsWithoutBlankLinesOrTheNoTextNotice) {
     loadText("alpha beta\f\fgamma\f", 3);
-    const int width = media::spriteOwnWidth(sprite::textView);
-    const int base = v.layout.baseFontSize;
+    const int width = media::spriteOwnWidth(sprite::textView), base = v.layout.baseFontSize;
     v.frame.textViewOpen = true;
     v.view.currentPage = 1;
     showTextView(v);
     EXPECT_TRUE(spriteHasInk(sprite::textView, 0, base, width, 3 * base, panelGrey));  // the header
     EXPECT_TRUE(spriteHasInk(sprite::textView, 0, 3 * base, width, 3 * base + 1, panelGrey));
-    EXPECT_TRUE(rowHasInk(0));
-    EXPECT_FALSE(rowHasInk(1));
+    EXPECT_EQ(std::pair(rowHasInk(0), rowHasInk(1)), std::pair(true, false));
 
     v.view.currentPage = 2;  // an empty page: the notice, no rule
     showTextView(v);
@@ -113,10 +106,8 @@ TEST_F(TextFrames, TheTextViewShowsRowsWithoutBlankLinesOrTheNoTextNotice) {
     v.text.textLines[3] = {"", "   ", "gamma", "", "delta"};  // blank lines take no row
     v.view.currentPage = 3;
     showTextView(v);
-    EXPECT_TRUE(rowHasInk(0));
-    EXPECT_TRUE(rowHasInk(1));
-    EXPECT_FALSE(rowHasInk(2));
-    EXPECT_FALSE(rowHasInk(3));
+    EXPECT_EQ(std::tuple(rowHasInk(0), rowHasInk(1), rowHasInk(2), rowHasInk(3)),
+              std::tuple(true, true, false, false));
 }
 
 TEST_F(TextFrames, TheExtractedWordCountIsWrittenOnTheInformationPanel) {
@@ -160,9 +151,7 @@ TEST_F(TextFrames, AQuickTapOfCWithinOneFrameStillCopies) {
     media::setClipboardText("before");
     h.keyDown(media::scan::leftControl);
     h.frames(1);
-    h.keyDown(media::scan::c);  // pressed and released between two frames
-    h.keyUp(media::scan::c);
-    h.frames(1);
+    h.tapKey(media::scan::c);  // pressed and released between two frames
     EXPECT_EQ(media::clipboardText(), "only page");
     h.keyUp(media::scan::leftControl);
     h.frames(1);
@@ -220,40 +209,28 @@ TEST_P(TextPresses, RowsOfTheHitListOpenTheirPagesAndTheNoticeRowOpensTheFortySe
     std::string file;
     for (int page = 1; page <= 60; ++page) file += "hit on page " + std::to_string(page) + "\f";
     loadText(file, 60);
-    openSearchPanel();
-    h.type("HIT");
-    h.frames(1);
-    tapKey(media::scan::enter);
-    ASSERT_TRUE(waitForSearch());
+    ASSERT_TRUE(searchFor("HIT"));
     ASSERT_EQ(v.search.searchHits.size(), 60u);
     h.frames(1);  // the list drawn after the last flip is shown in this one
 
-    const int f = v.layout.largeFontSize;
+    const int f = v.layout.largeFontSize, x = v.layout.screenWidth / 2;
     const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
-    const int x = v.layout.screenWidth / 2;
     EXPECT_EQ(h.pixel(x, top + 2), media::rgb(100, 100, 100));  // the list is shown
     // The document has no page files yet: the page a row opens is the one the view waits on.
     clickAt(x, top + 3 * f + 4 * f + f / 2);
-    EXPECT_EQ(v.view.awaitedPage, 5);
-    EXPECT_TRUE(v.frame.searchPanelOpen);
+    EXPECT_EQ(std::pair(v.view.awaitedPage, v.frame.searchPanelOpen), std::pair(5, true));
     clickAt(x, top + 3 * f + 46 * f + f / 2);
     EXPECT_EQ(v.view.awaitedPage, 47);
     clickAt(x, top + f + 2);  // the title band is not a row
-    EXPECT_EQ(v.view.awaitedPage, 47);
-    EXPECT_FALSE(v.frame.pointerOverHitList);
+    EXPECT_EQ(std::pair(v.view.awaitedPage, v.frame.pointerOverHitList), std::pair(47, false));
 }
 
 TEST_F(TextFrames, TheHitListTakesThePointerOnlyOverItsRows) {
     loadText("hit one\fhit two\fhit three\f", 3);
-    openSearchPanel();
-    h.type("hit");
+    ASSERT_TRUE(searchFor("hit"));
     h.frames(1);
-    tapKey(media::scan::enter);
-    ASSERT_TRUE(waitForSearch());
-    h.frames(1);
-    const int f = v.layout.largeFontSize;
+    const int f = v.layout.largeFontSize, x = v.layout.screenWidth / 2;
     const int top = media::spriteHeight(sprite::toolbar) + media::spriteHeight(sprite::searchHeader);
-    const int x = v.layout.screenWidth / 2;
     h.moveTo(x, top + 3 * f + 2 * f + f / 2);  // the third row
     h.frames(1);
     EXPECT_TRUE(v.frame.pointerOverHitList);
@@ -289,6 +266,5 @@ TEST_F(TextFrames, OpeningAnotherDocumentForgetsTheTextOfThePreviousOne) {
     const std::string pdf = makeTemporaryFolder("pagewell-next") + "next.pdf";
     ASSERT_TRUE(media::writeWholeFile(pdf, "%PDF-1.4\nnot really a document\n"));
     h.open(pdf);
-    EXPECT_TRUE(v.text.pageTexts.empty());
-    EXPECT_TRUE(v.text.textLines.empty());
+    EXPECT_TRUE(v.text.pageTexts.empty() && v.text.textLines.empty());
 }

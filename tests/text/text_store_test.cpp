@@ -3,15 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <ostream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "context/viewer.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/support/harness.h"
 
 namespace {
 
@@ -41,23 +42,18 @@ std::vector<PageText> normalisedPages(const std::string& file) {
 // A viewer whose document cache folder is a fresh temporary folder.
 struct StoreFixture : ::testing::Test {
     Viewer v;
-    std::filesystem::path folder;
 
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("pagewell-text-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        v.document.documentCacheFolder = folder.string() + "/";
+        v.document.documentCacheFolder = makeTemporaryFolder("pagewell-text");
+        ASSERT_FALSE(v.document.documentCacheFolder.empty());
         v.text.textExtractionPending = true;
         v.document.pageCount = 3;
         v.layout.textLineChars = 10;
         v.layout.textViewLastLine = 4;
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    void writeText(const std::string& bytes) {
+    void loadText(const std::string& bytes) {  // written as the extraction would, then loaded
         ASSERT_TRUE(media::writeWholeFile(v.document.documentCacheFolder + "TextualData.txt", bytes));
+        loadExtractedText(v);
     }
 };
 
@@ -66,10 +62,8 @@ struct StoreFixture : ::testing::Test {
 TEST(SplitPages, FormFeedsAndZeroBytesEndPagesAndAFinalFormFeedAddsNothing) {
     const auto pages = splitPages("a\fb\f");
     ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pages[0].text, "a");
-    EXPECT_EQ(pages[0].page, 1);
-    EXPECT_EQ(pages[1].text, "b");
-    EXPECT_EQ(pages[1].page, 2);
+    EXPECT_EQ(std::tuple(pages[0].text, pages[0].page, pages[1].text, pages[1].page),
+              std::tuple("a", 1, "b", 2));
 
     EXPECT_EQ(splitPages(std::string("a\0b", 3)).size(), 2u);
     EXPECT_EQ(splitPages("a\fb").size(), 2u);  // the last piece without a form feed still counts
@@ -139,8 +133,7 @@ TEST(CutDisplayLines, NeverCutsACharacterApart) {
     for (int i = 0; i < 21; ++i) text += i % 3 == 0 ? "é" : (i % 3 == 1 ? "€" : "𝄞");
     const auto lines = cutDisplayLines(text, 10, 5);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "é€𝄞é€𝄞é€𝄞é");
-    EXPECT_EQ(lines[2], "𝄞");
+    EXPECT_EQ(std::tuple(lines[0], lines[2]), std::tuple("é€𝄞é€𝄞é€𝄞é", "𝄞"));
     EXPECT_EQ(lines[0] + lines[1] + lines[2], text);
 }
 
@@ -204,14 +197,12 @@ TEST_F(StoreFixture, AMissingOrEmptyFileLeavesTheRequestPendingAndTheStoreAsItWa
     v.text.pageTexts = {{"old", 1}};
     loadExtractedText(v);
     EXPECT_TRUE(v.text.textExtractionPending);
-    writeText("");
-    loadExtractedText(v);
+    loadText("");
     EXPECT_TRUE(v.text.textExtractionPending);
     ASSERT_EQ(v.text.pageTexts.size(), 1u);
     EXPECT_EQ(v.text.pageTexts[0].text, "old");
 
-    writeText("one  two\r\nthree\f");
-    loadExtractedText(v);
+    loadText("one  two\r\nthree\f");
     EXPECT_FALSE(v.text.textExtractionPending);
     ASSERT_EQ(v.text.pageTexts.size(), 1u);
     EXPECT_EQ(v.text.pageTexts[0].text, "one two three");
@@ -219,47 +210,39 @@ TEST_F(StoreFixture, AMissingOrEmptyFileLeavesTheRequestPendingAndTheStoreAsItWa
 }
 
 TEST_F(StoreFixture, PagesBeyondThePageCountStaySearchableButGetNoLines) {
-    writeText("p1\fp2 " + std::string(25, 'z') + "\fp3\fp4\fp5\f");
-    loadExtractedText(v);
+    loadText("p1\fp2 " + std::string(25, 'z') + "\fp3\fp4\fp5\f");
     ASSERT_EQ(v.text.pageTexts.size(), 5u);
     EXPECT_EQ(v.text.pageTexts[4].text, "p5");
     ASSERT_EQ(v.text.textLines.size(), 4u);  // pages 0..3
     for (const auto& row : v.text.textLines) EXPECT_EQ(row.size(), 5u);
-    EXPECT_EQ(v.text.textLines[0][0], "");
-    EXPECT_EQ(v.text.textLines[1][0], "p1");
-    EXPECT_EQ(v.text.textLines[2][0], "p2 zzzzzzz");
-    EXPECT_EQ(v.text.textLines[2][2], "zzzzzzzz");
-    EXPECT_EQ(v.text.textLines[3][0], "p3");
+    const auto& lines = v.text.textLines;
+    EXPECT_EQ(std::tuple(lines[0][0], lines[1][0], lines[2][0], lines[2][2], lines[3][0]),
+              std::tuple("", "p1", "p2 zzzzzzz", "zzzzzzzz", "p3"));
     EXPECT_EQ(v.text.extractedWordCount, 1);
 }
 
 TEST_F(StoreFixture, APageWithMoreLinesThanTheViewKeepsOnlyTheFirstOnes) {
-    writeText(std::string(100, 'q') + "\f");
-    loadExtractedText(v);
+    loadText(std::string(100, 'q') + "\f");
     ASSERT_EQ(v.text.textLines[1].size(), 5u);
     EXPECT_EQ(v.text.textLines[1][4], std::string(10, 'q'));
     EXPECT_EQ(v.text.pageTexts[0].text.size(), 100u);  // the copy and the search see it all
 }
 
 TEST_F(StoreFixture, TextThatIsNotUtf8IsReadAsWindows1252) {
-    writeText(std::string("caf\xe9 \x80 \xc3\f\xff\xfe\x00z", 13));
-    loadExtractedText(v);
+    loadText(std::string("caf\xe9 \x80 \xc3\f\xff\xfe\x00z", 13));
     ASSERT_EQ(v.text.pageTexts.size(), 3u);
     for (const PageText& page : v.text.pageTexts) EXPECT_TRUE(media::isValidUtf8(page.text));
-    EXPECT_EQ(v.text.pageTexts[0].text, "café € Ã");
-    EXPECT_EQ(v.text.pageTexts[2].text, "z");
+    EXPECT_EQ(std::tuple(v.text.pageTexts[0].text, v.text.pageTexts[2].text), std::tuple("café € Ã", "z"));
 }
 
 TEST_F(StoreFixture, TheStoreIsNotRebuiltUnderARunningSearch) {
     v.text.pageTexts = {{"held", 1}};
     v.text.textExtractionPending = false;  // as when a cached document is opened
-    writeText("new\f");
     v.search.searchWorkerState = SearchWorker::running;
-    loadExtractedText(v);
+    loadText("new\f");
     EXPECT_EQ(v.text.pageTexts[0].text, "held");
     EXPECT_TRUE(v.text.textExtractionPending);  // the main loop tries again next frame
     v.search.searchWorkerState = SearchWorker::idle;
     loadExtractedText(v);
-    EXPECT_EQ(v.text.pageTexts[0].text, "new");
-    EXPECT_FALSE(v.text.textExtractionPending);
+    EXPECT_EQ(std::tuple(v.text.pageTexts[0].text, v.text.textExtractionPending), std::tuple("new", false));
 }
