@@ -239,13 +239,15 @@ RedrawCheck expectNoDifference() {
     return check;
 }
 
+void drawFrame(const std::function<void(int)>& scene, int i) {
+    clearDisplay(rgb(0, 0, 40));
+    scene(i);
+    flipDisplay();
+}
+
 void expectEveryFrameEqualsTheSameFrameDrawnWhole(const Scene& scene) {
     const FrameCounts start = frameCounts();
-    for (int i = 0; i < 24; ++i) {
-        clearDisplay(rgb(0, 0, 40));
-        scene.frame(i);
-        flipDisplay();
-    }
+    for (int i = 0; i < 24; ++i) drawFrame(scene.frame, i);
     const RedrawCheck check = expectNoDifference();
     if (scene.changesOnly) {
         EXPECT_GT(frameCounts().partial, start.partial);
@@ -254,34 +256,32 @@ void expectEveryFrameEqualsTheSameFrameDrawnWhole(const Scene& scene) {
 }
 
 void expectLikeFramesUnpresentedAndSmallChangesInPart() {
-    for (int i = 0; i < 3; ++i) {
-        clearDisplay(rgb(0, 0, 40));
-        pageAndPointer(0);
-        flipDisplay();
-    }
+    for (int i = 0; i < 3; ++i) drawFrame(pageAndPointer, 0);
     const FrameCounts settled = frameCounts();
-    clearDisplay(rgb(0, 0, 40));
-    pageAndPointer(0);
-    flipDisplay();
+    drawFrame(pageAndPointer, 0);
     EXPECT_EQ(frameCounts().presented, settled.presented);
-    clearDisplay(rgb(0, 0, 40));
-    pageAndPointer(1);
-    flipDisplay();
+    drawFrame(pageAndPointer, 1);
     EXPECT_EQ(frameCounts().presented, settled.presented + 1);
     EXPECT_EQ(frameCounts().partial, settled.partial + 1);
     EXPECT_EQ(redrawCheck().framesDiffering, 0);
 }
 
+// The display opened for checked redrawing, with the scenes' sprites made.
+void openCheckedDisplay(bool accelerated) {
+    ASSERT_TRUE(startDisplay());
+    ASSERT_TRUE(openWindow(width, height, "Redraw test", WindowFlags{}));
+    ASSERT_TRUE(openDisplay(width, height));
+    if (accelerated) {
+        ASSERT_THAT(rendererName(), ::testing::StartsWith("opengl"));
+    }
+    useTestClock(true);
+    setRedrawing(Redrawing::checked);
+    makeSprites();
+}
+
 class RedrawScenes : public ::testing::TestWithParam<Scene> {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(startDisplay());
-        ASSERT_TRUE(openWindow(width, height, "Redraw test", WindowFlags{}));
-        ASSERT_TRUE(openDisplay(width, height));
-        useTestClock(true);
-        setRedrawing(Redrawing::checked);
-        makeSprites();
-    }
+    void SetUp() override { openCheckedDisplay(false); }
     void TearDown() override {
         setRedrawing(Redrawing::changedOnly);
         useTestClock(false);
@@ -309,13 +309,7 @@ protected:
         startServer("640x480x24");
         if (IsSkipped() || HasFatalFailure()) return;
         x11_.emplace("DISPLAY", display_.c_str());
-        ASSERT_TRUE(startDisplay());
-        ASSERT_TRUE(openWindow(width, height, "Redraw test", WindowFlags{}));
-        ASSERT_TRUE(openDisplay(width, height));
-        ASSERT_THAT(rendererName(), ::testing::StartsWith("opengl"));
-        useTestClock(true);
-        setRedrawing(Redrawing::checked);
-        makeSprites();
+        openCheckedDisplay(true);
     }
     void TearDown() override {
         setRedrawing(Redrawing::changedOnly);
@@ -437,10 +431,7 @@ TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
     circle(10, 540, 1500, 250);  // the keys' hover
     harness->type("hit");
     frames(2);
-    harness->keyDown(scan::enter);
-    frames(1);
-    harness->keyUp(scan::enter);
-    frames(1);
+    harness->pressKeys({scan::enter});
     ASSERT_TRUE(harness->runUntil(
         [&] { return viewer.search.searchWorkerState.load() == SearchWorker::idle; }, 2000));
     EXPECT_EQ(viewer.search.searchHits.size(), 6u);

@@ -201,12 +201,11 @@ public:
         moveTo(width_ / 3, height_ / 3);
         run(3);
         doubleClick();
-        clickButton(allowed_[3]);  // Text
-        run(3);
-        clickButton(allowed_[3]);
-        clickButton(allowed_[1]);  // Info
-        run(3);
-        clickButton(allowed_[1]);
+        for (int button : {3, 1}) {  // Text, then Info: opened and closed
+            clickButton(allowed_[button]);
+            run(3);
+            clickButton(allowed_[button]);
+        }
         Viewer& v = h_.v();
         openContentsPanel(v);
         run(3);
@@ -225,42 +224,29 @@ public:
     int abouts() const { return abouts_; }
     int detaches() const { return detaches_; }
 
+    // One gesture: a roll of 0 to 999 takes the first whose bound lies above it.
     void step() {
+        const std::pair<int, std::function<void()>> gestures[] = {
+            {200, [this] { smallMotion(); }},
+            {320, [this] { moveTo(pick(0, width_ - 1), pick(0, height_ - 1)); }},
+            {400, [this] { toggleButton(); }},
+            {460, [this] { holdAndDrag(); }},
+            {520, [this] { tap(); }},
+            {560, [this] { doubleClick(); }},
+            {620, [this] { pressStrip(); }},
+            {700, [this] { clickButton(allowed_[pick(0, 3)]); }},
+            {800, [this] { typeText(); }},
+            {830, [this] { key(media::scan::backspace); }},
+            {860, [this] { key(media::scan::enter); }},
+            {880, [this] { copyKeys(); }},
+            {905, [this] { navigate(); }},
+            {940, [this] { idle(); }},
+            {990, [this] { pickInHitList(); }},
+            {996, [this] { clickAbout(); }},
+            {1000, [this] { clickDetach(); }}};
         const int roll = pick(0, 999);
-        if (roll < 200)
-            smallMotion();
-        else if (roll < 320)
-            moveTo(pick(0, width_ - 1), pick(0, height_ - 1));
-        else if (roll < 400)
-            toggleButton();
-        else if (roll < 460)
-            holdAndDrag();
-        else if (roll < 520)
-            tap();
-        else if (roll < 560)
-            doubleClick();
-        else if (roll < 620)
-            pressStrip();
-        else if (roll < 700)
-            clickButton(allowed_[pick(0, 3)]);
-        else if (roll < 800)
-            typeText();
-        else if (roll < 830)
-            key(media::scan::backspace);
-        else if (roll < 860)
-            key(media::scan::enter);
-        else if (roll < 880)
-            copyKeys();
-        else if (roll < 905)
-            navigate();
-        else if (roll < 940)
-            idle();
-        else if (roll < 990)
-            pickInHitList();
-        else if (roll < 996)
-            clickAbout();
-        else
-            clickDetach();
+        for (const auto& [bound, gesture] : gestures)
+            if (roll < bound) return gesture();
     }
 
 private:
@@ -313,11 +299,7 @@ private:
     }
 
     void toggleButton() {
-        if (down_)
-            h_.release();
-        else
-            h_.press();
-        down_ = !down_;
+        down_ ? release() : press();
         run(pick(1, 3));
     }
 
@@ -484,6 +466,13 @@ private:
 
 const std::string gnuplotManual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
 
+// Presses Enter (down and up before one frame) for a search of the word typed so far.
+void requestSearch(Harness& h) {
+    h.keyDown(media::scan::enter);
+    h.keyUp(media::scan::enter);
+    h.frames(1);
+}
+
 }  // namespace
 
 // No sanitizer report (the run stops at the first), no end of the loop, and resident memory after
@@ -563,17 +552,6 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     EXPECT_LE(programAtEnd, programAfterThousand + programAfterThousand / 20 + 4096);
 }
 
-namespace {
-
-// Presses Enter (down and up before one frame) for a search of the word typed so far.
-void requestSearch(Harness& h) {
-    h.keyDown(media::scan::enter);
-    h.keyUp(media::scan::enter);
-    h.frames(1);
-}
-
-}  // namespace
-
 // Real conversions, each with the page-file worker running while searches start and finish over and
 // over; one conversion is stopped half-way by opening the document again. Under ThreadSanitizer: no
 // report.
@@ -610,14 +588,11 @@ TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
         return done();
     };
     auto sheetReady = [&] { return v.sheet.sheetReady; };
-    // A page's JPEG missing makes the cache incomplete: the next opening converts everything again.
-    auto spoilCache = [&] {
-        ASSERT_TRUE(media::deleteFile(v.document.documentCacheFolder + "page-000002.jpg"));
-    };
 
     h.open(pdf);
     ASSERT_TRUE(searchUntil(sheetReady, 180.0));
-    spoilCache();
+    // A page's JPEG missing makes the cache incomplete: the next opening converts everything again.
+    ASSERT_TRUE(media::deleteFile(v.document.documentCacheFolder + "page-000002.jpg"));
     h.open(pdf);
     ASSERT_TRUE(searchUntil([&] { return v.conversion.workerRunning.load(); }, 180.0));
     h.open(pdf);  // stops the worker half-way; the cache is incomplete again
