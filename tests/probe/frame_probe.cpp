@@ -55,34 +55,31 @@ int usage() {
 
 int countColour(const media::Picture& picture, Region region, Rgb colour, int tolerance) {
     int count = 0;
-    for (int y = region.y0; y < region.y1; ++y) {
+    for (int y = region.y0; y < region.y1; ++y)
         for (int x = region.x0; x < region.x1; ++x) {
-            Rgb pixel = at(picture, x, y);
+            const Rgb pixel = at(picture, x, y);
             if (std::abs(pixel.r - colour.r) <= tolerance && std::abs(pixel.g - colour.g) <= tolerance &&
                 std::abs(pixel.b - colour.b) <= tolerance)
                 ++count;
         }
-    }
     return count;
 }
 
 int countDifferent(const media::Picture& first, const media::Picture& second, Region region) {
     int count = 0;
-    for (int y = region.y0; y < region.y1; ++y) {
+    for (int y = region.y0; y < region.y1; ++y)
         for (int x = region.x0; x < region.x1; ++x) {
-            Rgb a = at(first, x, y);
-            Rgb b = at(second, x, y);
+            const Rgb a = at(first, x, y), b = at(second, x, y);
             if (std::abs(a.r - b.r) > 24 || std::abs(a.g - b.g) > 24 || std::abs(a.b - b.b) > 24) ++count;
         }
-    }
     return count;
 }
 
 void printBright(const media::Picture& picture, Region region, int level) {
     int count = 0, left = region.x1, top = region.y1, right = -1, bottom = -1;
-    for (int y = region.y0; y < region.y1; ++y) {
+    for (int y = region.y0; y < region.y1; ++y)
         for (int x = region.x0; x < region.x1; ++x) {
-            Rgb pixel = at(picture, x, y);
+            const Rgb pixel = at(picture, x, y);
             if (std::min({pixel.r, pixel.g, pixel.b}) <= level) continue;
             ++count;
             left = std::min(left, x);
@@ -90,7 +87,6 @@ void printBright(const media::Picture& picture, Region region, int level) {
             top = std::min(top, y);
             bottom = y;
         }
-    }
     if (count == 0) left = top = -1;
     std::printf("%d %d %d %d %d\n", count, left, top, right, bottom);
 }

@@ -229,9 +229,8 @@ media::Colour Harness::pixel(int x, int y) const {
 std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int height) {
     std::vector<media::Colour> pixels;
     if (!media::beginDrawing(sprite)) return pixels;
-    for (int row = y; row < y + height; ++row) {
+    for (int row = y; row < y + height; ++row)
         for (int column = x; column < x + width; ++column) pixels.push_back(media::pixelColour(column, row));
-    }
     media::endDrawing();
     return pixels;
 }
@@ -241,9 +240,8 @@ bool conversionFinished(Viewer& v, int pages) {
     if (c.conversionRunning || c.workerRunning || c.thumbnailGenerationActive || c.thumbnailsWanted ||
         c.sheetBuildRequested)
         return false;
-    for (int page = 1; page <= pages; ++page) {
+    for (int page = 1; page <= pages; ++page)
         if (!media::filePresent(pageImageBase(v, page) + ".jpg")) return false;
-    }
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(v.document.documentCacheFolder, error)) {
         const std::string name = entry.path().filename().string();

@@ -67,9 +67,8 @@ std::map<std::string, std::set<std::string>> folderGraph() {
         for (const Include& include : includesOf(folder)) {
             const std::string target = folderOf(include.target);
             if (!include.system && target != folder &&
-                std::find(folders.begin(), folders.end(), target) != folders.end()) {
+                std::find(folders.begin(), folders.end(), target) != folders.end())
                 graph[folder].insert(target);
-            }
         }
     }
     return graph;
@@ -99,10 +98,8 @@ std::string findCircle(const std::map<std::string, std::set<std::string>>& graph
         return "";
     };
     for (const auto& [node, edges] : graph) {
-        if (state[node] == 0) {
-            std::string circle = visit(node);
-            if (!circle.empty()) return circle;
-        }
+        const std::string circle = state[node] == 0 ? visit(node) : "";
+        if (!circle.empty()) return circle;
     }
     return "";
 }
@@ -112,9 +109,8 @@ std::string findCircle(const std::map<std::string, std::set<std::string>>& graph
 TEST(Layers, OnlyTheApplicationIncludesTheApplication) {
     for (const std::string& folder : folders) {
         if (folder == "app") continue;
-        for (const Include& include : includesOf(folder)) {
+        for (const Include& include : includesOf(folder))
             EXPECT_NE(folderOf(include.target), "app") << include.file << " includes " << include.target;
-        }
     }
 }
 
@@ -164,19 +160,16 @@ TEST(Layers, OnlyTheMediaLayerTalksToTheSystemLibraries) {
                                                       "turbojpeg.h", "libmodplug",   "thread",
                                                       "spawn.h",     "sys/socket.h", "pthread.h"};
     auto isSystemLibrary = [&](const std::string& target) {
-        for (const std::string& library : systemLibraries) {
+        for (const std::string& library : systemLibraries)
             if (target == library || (library == "SDL" && target.rfind("SDL", 0) == 0) ||
-                (library == "libmodplug" && target.rfind("libmodplug", 0) == 0)) {
+                (library == "libmodplug" && target.rfind("libmodplug", 0) == 0))
                 return true;
-            }
-        }
         return false;
     };
     for (const std::string& folder : folders) {
         if (folder == "media") continue;
-        for (const Include& include : includesOf(folder)) {
+        for (const Include& include : includesOf(folder))
             EXPECT_FALSE(include.system && isSystemLibrary(include.target))
                 << include.file << " includes <" << include.target << ">";
-        }
     }
 }
