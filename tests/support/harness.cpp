@@ -169,10 +169,6 @@ void Harness::release() {
     fingerDown_ = false;
 }
 
-void Harness::doubleClick() {
-    press(2);
-}
-
 void Harness::clickAt(int x, int y) {
     moveTo(x, y);
     frames(1);
@@ -191,21 +187,12 @@ void Harness::showCachedPages(const std::string& cacheFolder, int pageCount) {
     showPage(viewer);
 }
 
-void Harness::keyDown(int scanCode) {
-    media::feedKey(scanCode, true);
-}
-void Harness::keyUp(int scanCode) {
-    media::feedKey(scanCode, false);
-}
 void Harness::tapKey(int scanCode) {
-    media::feedKey(scanCode, true);
-    media::feedKey(scanCode, false);
+    keyDown(scanCode);
+    keyUp(scanCode);
     frames(1);
 }
 
-void Harness::type(const std::string& utf8) {
-    media::feedText(utf8);
-}
 void Harness::pressKeys(std::initializer_list<int> keys) {
     for (int key : keys) keyDown(key);
     frames(1);
@@ -213,17 +200,8 @@ void Harness::pressKeys(std::initializer_list<int> keys) {
     frames(1);
 }
 
-void Harness::pressEscape() {
-    media::feedKey(media::scan::escape, true);
-    media::feedKey(media::scan::escape, false);
-}
-
 void Harness::open(const std::string& pdfPath) {
     openDocumentPath(*viewer_, pdfPath);
-}
-
-media::Colour Harness::pixel(int x, int y) const {
-    return media::capturedPixel(x, y);
 }
 
 std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int height) {
