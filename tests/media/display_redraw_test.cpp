@@ -49,9 +49,8 @@ DrawStep copyStep(std::uint64_t content, Rect where, std::uint8_t alpha = 255) {
 }
 
 bool covers(const std::vector<Rect>& rectangles, const Rect& r) {
-    for (const Rect& c : rectangles) {
+    for (const Rect& c : rectangles)
         if (r.x >= c.x && r.y >= c.y && r.x + r.w <= c.x + c.w && r.y + r.h <= c.y + c.h) return true;
-    }
     return false;
 }
 

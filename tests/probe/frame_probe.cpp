@@ -29,7 +29,12 @@ struct Region {
     int x0, y0, x1, y1;  // x1, y1 exclusive
 };
 
-Region clipped(const media::Picture& picture, int x, int y, int w, int h) {
+int number(const char* word) {
+    return std::atoi(word);
+}
+
+Region clipped(const media::Picture& picture, char** words) {
+    const int x = number(words[0]), y = number(words[1]), w = number(words[2]), h = number(words[3]);
     Region region{std::max(x, 0), std::max(y, 0), std::min(x + w, picture.width),
                   std::min(y + h, picture.height)};
     region.x1 = std::max(region.x1, region.x0);
@@ -41,10 +46,6 @@ bool load(const char* file, media::Picture& picture) {
     if (media::decodeImageFile(file, picture) && picture.width > 0 && picture.height > 0) return true;
     std::fprintf(stderr, "frame_probe: cannot read %s\n", file);
     return false;
-}
-
-int number(const char* word) {
-    return std::atoi(word);
 }
 
 int usage() {
@@ -106,9 +107,9 @@ int main(int argc, char** argv) {
         Rgb pixel = at(picture, x, y);
         std::printf("%d %d %d\n", pixel.r, pixel.g, pixel.b);
     } else if (command == "count" && (argc == 10 || argc == 11)) {
-        Region region = clipped(picture, number(argv[3]), number(argv[4]), number(argv[5]), number(argv[6]));
-        Rgb colour{number(argv[7]), number(argv[8]), number(argv[9])};
-        std::printf("%d\n", countColour(picture, region, colour, argc == 11 ? number(argv[10]) : 0));
+        const Rgb colour{number(argv[7]), number(argv[8]), number(argv[9])};
+        std::printf("%d\n", countColour(picture, clipped(picture, argv + 3), colour,
+                                        argc == 11 ? number(argv[10]) : 0));
     } else if (command == "differ" && argc == 8) {
         media::Picture second;
         if (!load(argv[3], second)) return 2;
@@ -116,11 +117,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "frame_probe: %s and %s differ in size\n", argv[2], argv[3]);
             return 2;
         }
-        Region region = clipped(picture, number(argv[4]), number(argv[5]), number(argv[6]), number(argv[7]));
-        std::printf("%d\n", countDifferent(picture, second, region));
+        std::printf("%d\n", countDifferent(picture, second, clipped(picture, argv + 4)));
     } else if (command == "bright" && (argc == 7 || argc == 8)) {
-        Region region = clipped(picture, number(argv[3]), number(argv[4]), number(argv[5]), number(argv[6]));
-        printBright(picture, region, argc == 8 ? number(argv[7]) : 200);
+        printBright(picture, clipped(picture, argv + 3), argc == 8 ? number(argv[7]) : 200);
     } else {
         return usage();
     }

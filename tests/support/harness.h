@@ -22,8 +22,7 @@
 enum class PointerStyle { mouse, touch };
 
 struct HarnessOptions {
-    int desktopWidth = 1080;
-    int desktopHeight = 1920;
+    int desktopWidth = 1080, desktopHeight = 1920;
     bool realClock = false;              // end-to-end tests with the real tool programs need real time
     bool withConfiguration = true;       // copy Pagewell.ini into the program folder
     bool withTools = true;               // link the real tool folder into the program folder

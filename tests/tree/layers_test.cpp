@@ -88,10 +88,8 @@ std::string findCircle(const std::map<std::string, std::set<std::string>>& graph
                     circle += *it + " -> ";
                 return circle + next;
             }
-            if (state[next] == 0) {
-                std::string circle = visit(next);
-                if (!circle.empty()) return circle;
-            }
+            const std::string circle = state[next] == 0 ? visit(next) : "";
+            if (!circle.empty()) return circle;
         }
         path.pop_back();
         state[node] = 2;
@@ -117,14 +115,13 @@ TEST(Layers, OnlyTheApplicationIncludesTheApplication) {
 TEST(Layers, TheSharedContextAndTheMediaLayerStandOnNothingAbove) {
     const std::map<std::string, std::set<std::string>> allowed = {{"context", {"context", "media"}},
                                                                   {"media", {"media"}}};
-    for (const auto& [folder, may] : allowed) {
+    for (const auto& [folder, may] : allowed)
         for (const Include& include : includesOf(folder)) {
             const std::string target = folderOf(include.target);
             if (include.system || std::find(folders.begin(), folders.end(), target) == folders.end())
                 continue;
             EXPECT_TRUE(may.count(target)) << include.file << " includes " << include.target;
         }
-    }
 }
 
 // The media layer's rooms, lowest first: a room's files include only its own and lower rooms' headers;
