@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                       button(mouse, true, 90, 70, 1, 3000), button(mouse, false, 90, 70, 1, 3040),
                       button(touch, false, 10, 10, 1, 3100)},
                      {{down, 10, 10}, {down, 90, 70}, {up, 90, 70}}}),
-    [](const testing::TestParamInfo<PointerBatch>& info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 
 // A touch drag reported twice moves the pointer once: the lagging copy neither adds nor takes motion.
 TEST_F(Input, TouchDragSeenTwiceIsOneDragOfTheOwnersMotion) {

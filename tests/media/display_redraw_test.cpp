@@ -225,10 +225,6 @@ const auto scenes = ::testing::Values(
     Scene{"ClippedAndZoomed", clippedAndZoomed, true}, Scene{"PartlyOffScreen", partlyOffScreen, false},
     Scene{"RedrawnAndReplaced", redrawnAndReplaced, true}, Scene{"TextOnTheDisplay", textOnTheDisplay, true});
 
-std::string sceneName(const ::testing::TestParamInfo<Scene>& info) {
-    return info.param.name;
-}
-
 // No frame drawn from its changes differed from the same frame drawn whole.
 RedrawCheck expectNoDifference() {
     const RedrawCheck check = redrawCheck();
@@ -292,7 +288,7 @@ TEST_P(RedrawScenes, EveryFrameEqualsTheSameFrameDrawnWhole) {
     expectEveryFrameEqualsTheSameFrameDrawnWhole(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, RedrawScenes, scenes, sceneName);
+INSTANTIATE_TEST_SUITE_P(Scenes, RedrawScenes, scenes, ::testing::PrintToStringParamName());
 
 using Redraw = RedrawScenes;
 
@@ -324,7 +320,7 @@ TEST_P(AcceleratedRedrawScenes, EveryFrameEqualsTheSameFrameDrawnWhole) {
     expectEveryFrameEqualsTheSameFrameDrawnWhole(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, AcceleratedRedrawScenes, scenes, sceneName);
+INSTANTIATE_TEST_SUITE_P(Scenes, AcceleratedRedrawScenes, scenes, ::testing::PrintToStringParamName());
 
 using AcceleratedRedraw = AcceleratedRedrawScenes;
 

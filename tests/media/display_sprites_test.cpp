@@ -133,22 +133,21 @@ TEST_F(Sprites, AlphaCapableSpriteStartsFullyTransparentAndKeepsItsOwnAlpha) {
 
 TEST_F(Sprites, MultiplyBlendingMultipliesAndDarkensWithBlack) {
     makeHalfBlackSprite(8);
-    clearDisplay(rgb(200, 200, 200));
-    setBlending(Blending::multiply);
-    displayTransparentSprite(8, 0, 0, 255);
-    setBlending(Blending::normal);
-    present();
+    const auto multiplyAt = [this](int intensity) {
+        clearDisplay(rgb(200, 200, 200));
+        setBlending(Blending::multiply);
+        displayTransparentSprite(8, 0, 0, intensity);
+        setBlending(Blending::normal);
+        present();
+    };
+    multiplyAt(255);
     EXPECT_EQ(capturedPixel(5, 5), rgb(0, 0, 0));
     Colour product = capturedPixel(15, 5);
     EXPECT_NEAR(media::red(product), 200 * 200 / 255, 2);
     EXPECT_EQ(media::green(product), 0);
     EXPECT_EQ(capturedPixel(30, 5), rgb(200, 200, 200));
     // Below full intensity black still darkens fully (the about screen's edges); colours are scaled.
-    clearDisplay(rgb(200, 200, 200));
-    setBlending(Blending::multiply);
-    displayTransparentSprite(8, 0, 0, 200);
-    setBlending(Blending::normal);
-    present();
+    multiplyAt(200);
     EXPECT_EQ(capturedPixel(5, 5), rgb(0, 0, 0));
     EXPECT_NEAR(media::red(capturedPixel(15, 5)), 200 * 200 / 255 * 200 / 255, 3);
 }

@@ -135,9 +135,8 @@ bool writeCachedDocument(Viewer& v, const std::string& pdf, int pageCount, int d
     const std::string tools = privateToolFolder();
     if (!runTool(tools + "pdfinfo", informationArguments(pdf), cache + "Information.ini")) return false;
     if (!runTool(tools + "pdftotext", textExtractorArguments(pdf, cache))) return false;
-    const std::string last = std::to_string(pageCount);
-    if (!runTool(tools + "pdftopng",
-                 {"-q", "-f", "1", "-l", last, "-r", std::to_string(dpi), pdf, cache + "page"}))
+    if (!runTool(tools + "pdftopng", {"-q", "-f", "1", "-l", std::to_string(pageCount), "-r",
+                                      std::to_string(dpi), pdf, cache + "page"}))
         return false;
     constexpr int scratch = 424242;
     for (int page = 1; page <= pageCount; ++page) {
@@ -485,10 +484,8 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     const auto start = Clock::now();
     // A ninth of the pixels of 1080 x 1920, portrait as well: the software renderer's time per frame
     // is mostly filling pixels, and 100,000 frames must stay within minutes.
-    HarnessOptions options;
-    options.desktopWidth = static_cast<int>(environmentNumber("PAGEWELL_SOAK_WIDTH", 360));
-    options.desktopHeight = static_cast<int>(environmentNumber("PAGEWELL_SOAK_HEIGHT", 640));
-    Harness h(options);
+    Harness h({.desktopWidth = static_cast<int>(environmentNumber("PAGEWELL_SOAK_WIDTH", 360)),
+               .desktopHeight = static_cast<int>(environmentNumber("PAGEWELL_SOAK_HEIGHT", 640))});
     ASSERT_TRUE(h.started());
     media::captureFrames(false);  // reading back every frame's pixels would only slow the run
     media::seedRandom(seed);

@@ -131,13 +131,11 @@ void Harness::advance(int ms) {
 }
 
 bool Harness::runUntil(const std::function<bool()>& done, int maxFrames, int msPerFrame, double maxSeconds) {
-    auto start = std::chrono::steady_clock::now();
+    const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < maxFrames && !ended_; ++i) {
         if (done()) return true;
-        if (options_.realClock) {
-            std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
-            if (spent.count() > maxSeconds) return false;
-        }
+        const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+        if (options_.realClock && spent.count() > maxSeconds) return false;
         frames(1, msPerFrame);
     }
     return done();

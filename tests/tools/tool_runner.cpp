@@ -47,7 +47,6 @@ ToolRun runOnce(std::vector<std::string> words, double timeLimitSeconds,
                 bool& killedFromOutside) {
     ToolRun run;
     ScratchFolder capture;
-    const std::string program = words.front();
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -60,7 +59,7 @@ ToolRun runOnce(std::vector<std::string> words, double timeLimitSeconds,
                                      0644);
     pid_t pid = 0;
     std::vector<char*> envp = environmentWith(environment);
-    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return run;
     int status = 0;
