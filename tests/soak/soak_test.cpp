@@ -175,8 +175,6 @@ public:
                       buttonPlace(h.v(), sprite::exitButton, layout.exitButtonX),
                       buttonPlace(h.v(), sprite::aboutButton, layout.aboutButtonX),
                       buttonPlace(h.v(), sprite::detachButton, layout.detachButtonX)};
-        about_ = forbidden_[2];
-        detach_ = forbidden_[3];
         allowed_ = {buttonPlace(h.v(), sprite::thumbsButton, layout.thumbsButtonX),
                     buttonPlace(h.v(), sprite::infoButton, layout.infoButtonX),
                     buttonPlace(h.v(), sprite::searchButton, layout.searchButtonX),
@@ -362,14 +360,19 @@ private:
         run(pick(1, 3));
     }
 
-    // The about screen returns on the next release: it is queued behind the one that starts it.
-    void clickAbout() {
-        x_ = about_.centreX;
-        y_ = about_.centreY;
+    // Straight onto a button that random moves keep away from (About, Detach), pressed in the next frame.
+    void pressOn(const ButtonPlace& place) {
+        x_ = place.centreX;
+        y_ = place.centreY;
         h_.moveTo(x_, y_);
         run(1);
         press();
         run(1);
+    }
+
+    // The about screen returns on the next release: it is queued behind the one that starts it.
+    void clickAbout() {
+        pressOn(forbidden_[2]);
         h_.release();
         h_.press();
         h_.release();
@@ -383,12 +386,7 @@ private:
     // At most a few: each pauses half a second of real time.
     void clickDetach() {
         if (detaches_ >= 4) return idle();
-        x_ = detach_.centreX;
-        y_ = detach_.centreY;
-        h_.moveTo(x_, y_);
-        run(1);
-        press();
-        run(1);
+        pressOn(forbidden_[3]);
         release();
         run(1);
         ++detaches_;
@@ -460,7 +458,6 @@ private:
     long frames_ = 0;
     int abouts_ = 0, detaches_ = 0;
     std::vector<ButtonPlace> forbidden_, allowed_;
-    ButtonPlace about_, detach_;
 };
 
 const std::string gnuplotManual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";

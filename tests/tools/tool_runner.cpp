@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 
 #include "tests/support/polling.h"
@@ -117,10 +118,7 @@ std::vector<std::string> ScratchFolder::fileNames() const {
 }
 
 std::string readWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
 }
 
 bool writeWholeFile(const std::string& path, const std::string& content) {
