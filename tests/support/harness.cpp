@@ -86,12 +86,10 @@ Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
     media::useTestClock(!options_.realClock);
     media::resetInput();
     viewer_ = std::make_unique<Viewer>();
-    StartOptions start;
-    start.programFolder = programFolder_;
-    start.desktopWidth = options_.desktopWidth;
-    start.desktopHeight = options_.desktopHeight;
-    start.documentToOpen = options_.documentAtStart;
-    started_ = startUp(*viewer_, start);
+    started_ = startUp(*viewer_, {.programFolder = programFolder_,
+                                  .documentToOpen = options_.documentAtStart,
+                                  .desktopWidth = options_.desktopWidth,
+                                  .desktopHeight = options_.desktopHeight});
     if (started_ && options_.laterSpritesAtStart) prepareLaterSprites(*viewer_);
     if (started_ && !options_.documentAtStart.empty()) openNamedDocument(*viewer_, options_.documentAtStart);
     // Start-up warps the pointer to the centre; the system's motion event for it must not land
