@@ -356,10 +356,8 @@ protected:
     void SetUp() override { setRedrawing(Redrawing::checked); }
     void TearDown() override { setRedrawing(Redrawing::changedOnly); }
     void circle(int frames, int cx, int cy, int radius) {
-        for (int i = 0; i < frames; ++i) {
-            moveTo(cx + (i % 2 ? radius : -radius) * (i % 5) / 4, cy + radius * (i % 3) / 2);
-            this->frames(1);
-        }
+        for (int i = 0; i < frames; ++i)
+            moveInFrame(cx + (i % 2 ? radius : -radius) * (i % 5) / 4, cy + radius * (i % 3) / 2);
     }
 };
 
@@ -394,10 +392,7 @@ TEST_F(ViewerRedraw, PageStripsTurningGlideZoomAndTheThumbnailSheet) {
     tap(50);  // the glide
     frames(20);
     press();  // zooming: held and moved
-    for (int i = 0; i < 6; ++i) {
-        moveTo(540 + 15 * i, 700 + 25 * i);
-        frames(1);
-    }
+    for (int i = 0; i < 6; ++i) moveInFrame(540 + 15 * i, 700 + 25 * i);
     release();
     harness->doubleClick();
     frames(2);

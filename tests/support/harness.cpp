@@ -146,10 +146,7 @@ void Harness::moveTo(int x, int y) {
 }
 
 void Harness::press(int clicks) {
-    if (pointer_ == PointerStyle::mouse) {
-        media::feedMouseButton(true, clicks);
-        return;
-    }
+    if (pointer_ == PointerStyle::mouse) return media::feedMouseButton(true, clicks);
     const bool jumped = fingerX_ != media::mouseX() || fingerY_ != media::mouseY();
     media::feedMouseButtonAt(fingerX_, fingerY_, true, clicks);
     fingerDown_ = true;
@@ -157,10 +154,7 @@ void Harness::press(int clicks) {
 }
 
 void Harness::release() {
-    if (pointer_ == PointerStyle::mouse) {
-        media::feedMouseButton(false, 1);
-        return;
-    }
+    if (pointer_ == PointerStyle::mouse) return media::feedMouseButton(false, 1);
     media::feedMouseButtonAt(fingerX_, fingerY_, false, 1);
     fingerDown_ = false;
 }

@@ -47,10 +47,9 @@ std::vector<Include> includesOf(const std::string& folder) {
         std::ifstream file(entry.path());
         std::string line, target;
         bool system = false;
-        while (std::getline(file, line)) {
-            if (!parseInclude(line, target, system)) continue;
-            found.push_back({fs::relative(entry.path(), PAGEWELL_SOURCE_DIR).string(), target, system});
-        }
+        while (std::getline(file, line))
+            if (parseInclude(line, target, system))
+                found.push_back({fs::relative(entry.path(), PAGEWELL_SOURCE_DIR).string(), target, system});
     }
     return found;
 }
