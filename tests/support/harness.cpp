@@ -68,10 +68,8 @@ void linkTools(const std::string& folder) {
 
 std::string makeTemporaryFolder(const std::string& prefix) {
     std::string pattern = media::temporaryFolder() + prefix + "-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) return "";
-    std::string folder = std::string(buffer.data()) + "/";
+    if (mkdtemp(pattern.data()) == nullptr) return "";
+    const std::string folder = pattern + "/";
     std::lock_guard<std::mutex> lock(foldersMutex);
     if (foldersToRemove().empty()) std::atexit(removeTemporaryFolders);
     foldersToRemove().push_back(folder);
