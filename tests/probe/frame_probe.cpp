@@ -54,25 +54,23 @@ int usage() {
     return 2;
 }
 
+// Each channel within tolerance of the other's.
+bool near(Rgb a, Rgb b, int tolerance) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
+}
+
 int countColour(const media::Picture& picture, Region region, Rgb colour, int tolerance) {
     int count = 0;
     for (int y = region.y0; y < region.y1; ++y)
-        for (int x = region.x0; x < region.x1; ++x) {
-            const Rgb pixel = at(picture, x, y);
-            if (std::abs(pixel.r - colour.r) <= tolerance && std::abs(pixel.g - colour.g) <= tolerance &&
-                std::abs(pixel.b - colour.b) <= tolerance)
-                ++count;
-        }
+        for (int x = region.x0; x < region.x1; ++x) count += near(at(picture, x, y), colour, tolerance);
     return count;
 }
 
 int countDifferent(const media::Picture& first, const media::Picture& second, Region region) {
     int count = 0;
     for (int y = region.y0; y < region.y1; ++y)
-        for (int x = region.x0; x < region.x1; ++x) {
-            const Rgb a = at(first, x, y), b = at(second, x, y);
-            if (std::abs(a.r - b.r) > 24 || std::abs(a.g - b.g) > 24 || std::abs(a.b - b.b) > 24) ++count;
-        }
+        for (int x = region.x0; x < region.x1; ++x) count += !near(at(first, x, y), at(second, x, y), 24);
     return count;
 }
 
