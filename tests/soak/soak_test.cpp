@@ -287,8 +287,7 @@ private:
     }
 
     void smallMotion() {
-        const int steps = pick(1, 4);
-        for (int i = 0; i < steps; ++i) {
+        for (int i = 0, steps = pick(1, 4); i < steps; ++i) {
             moveTo(std::clamp(x_ + pick(-30, 30), 0, width_ - 1),
                    std::clamp(y_ + pick(-30, 30), 0, height_ - 1));
             run(1);
@@ -314,8 +313,7 @@ private:
     // A hold of 160 ms or more with sideways motion: the zoom drag.
     void holdAndDrag() {
         press();
-        const int steps = pick(3, 20);
-        for (int i = 0; i < steps; ++i) {
+        for (int i = 0, steps = pick(3, 20); i < steps; ++i) {
             moveTo(std::clamp(x_ + pick(-60, 60), 0, width_ - 1), y_);
             h_.advance(pick(10, 60));
             run(1);
