@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                       button(mouse, true, 90, 70, 1, 3000), button(mouse, false, 90, 70, 1, 3040),
                       button(touch, false, 10, 10, 1, 3100)},
                      {{down, 10, 10}, {down, 90, 70}, {up, 90, 70}}}),
-    [](const testing::TestParamInfo<PointerBatch>& info) { return std::string(info.param.name); });
+    testing::PrintToStringParamName());
 
 // A touch drag reported twice moves the pointer once: the lagging copy neither adds nor takes motion.
 TEST_F(Input, TouchDragSeenTwiceIsOneDragOfTheOwnersMotion) {
@@ -296,7 +296,6 @@ TEST_F(Input, KeyPressesAndRepeatsAreSeenInOneReadEachAndWheelNotchesPerReadOfTh
     EXPECT_TRUE(keyPressedWithControl(scan::minus));
     EXPECT_FALSE(keyPressedWithControl(scan::zero));
     event = SDL_Event{};
-    event.wheel = SDL_MouseWheelEvent{};
     event.wheel.type = SDL_MOUSEWHEEL;
     event.wheel.y = -1;
     media::detail::takeInputEvent(event);
@@ -334,10 +333,8 @@ TEST_F(Input, MouseDeltaIsTheMotionSinceThePreviousRead) {
     feedMouseMove(15, 12);
     feedMouseMove(17, 11);
     readMouse();
-    EXPECT_EQ(mouseX(), 17);
-    EXPECT_EQ(mouseY(), 11);
-    EXPECT_EQ(mouseDeltaX(), 7);
-    EXPECT_EQ(mouseDeltaY(), -9);
+    EXPECT_EQ(std::make_pair(mouseX(), mouseY()), std::make_pair(17, 11));
+    EXPECT_EQ(std::make_pair(mouseDeltaX(), mouseDeltaY()), std::make_pair(7, -9));
     readMouse();
     EXPECT_EQ(mouseDeltaX(), 0);
     placeMouse(60, 40);
@@ -381,11 +378,11 @@ TEST_F(Input, MessageBoxOnTheDummyDriverReturnsAtOnce) {
 }
 
 TEST_F(Input, ChooserNamedByTheEnvironmentGivesTheFirstLineOfItsOutput) {
-    std::string script = testing::TempDir() + "pagewell_chooser_test.sh";
+    const std::string script = testing::TempDir() + "pagewell_chooser_test.sh";
     writeScript(script, "echo '/some where/file.pdf'\necho second line\n");
     setenv("PAGEWELL_FILE_DIALOG", script.c_str(), 1);
     bool available = false;
-    std::string chosen = chooseFileToOpen("Open", "", "PDF (*.pdf)|*.pdf", &available);
+    const std::string chosen = chooseFileToOpen("Open", "", "PDF (*.pdf)|*.pdf", &available);
     setenv("PAGEWELL_FILE_DIALOG", "", 1);
     EXPECT_TRUE(available);
     EXPECT_EQ(chosen, "/some where/file.pdf");

@@ -49,9 +49,8 @@ DrawStep copyStep(std::uint64_t content, Rect where, std::uint8_t alpha = 255) {
 }
 
 bool covers(const std::vector<Rect>& rectangles, const Rect& r) {
-    for (const Rect& c : rectangles) {
+    for (const Rect& c : rectangles)
         if (r.x >= c.x && r.y >= c.y && r.x + r.w <= c.x + c.w && r.y + r.h <= c.y + c.h) return true;
-    }
     return false;
 }
 
@@ -226,10 +225,6 @@ const auto scenes = ::testing::Values(
     Scene{"ClippedAndZoomed", clippedAndZoomed, true}, Scene{"PartlyOffScreen", partlyOffScreen, false},
     Scene{"RedrawnAndReplaced", redrawnAndReplaced, true}, Scene{"TextOnTheDisplay", textOnTheDisplay, true});
 
-std::string sceneName(const ::testing::TestParamInfo<Scene>& info) {
-    return info.param.name;
-}
-
 // No frame drawn from its changes differed from the same frame drawn whole.
 RedrawCheck expectNoDifference() {
     const RedrawCheck check = redrawCheck();
@@ -239,13 +234,15 @@ RedrawCheck expectNoDifference() {
     return check;
 }
 
+void drawFrame(const std::function<void(int)>& scene, int i) {
+    clearDisplay(rgb(0, 0, 40));
+    scene(i);
+    flipDisplay();
+}
+
 void expectEveryFrameEqualsTheSameFrameDrawnWhole(const Scene& scene) {
     const FrameCounts start = frameCounts();
-    for (int i = 0; i < 24; ++i) {
-        clearDisplay(rgb(0, 0, 40));
-        scene.frame(i);
-        flipDisplay();
-    }
+    for (int i = 0; i < 24; ++i) drawFrame(scene.frame, i);
     const RedrawCheck check = expectNoDifference();
     if (scene.changesOnly) {
         EXPECT_GT(frameCounts().partial, start.partial);
@@ -254,34 +251,32 @@ void expectEveryFrameEqualsTheSameFrameDrawnWhole(const Scene& scene) {
 }
 
 void expectLikeFramesUnpresentedAndSmallChangesInPart() {
-    for (int i = 0; i < 3; ++i) {
-        clearDisplay(rgb(0, 0, 40));
-        pageAndPointer(0);
-        flipDisplay();
-    }
+    for (int i = 0; i < 3; ++i) drawFrame(pageAndPointer, 0);
     const FrameCounts settled = frameCounts();
-    clearDisplay(rgb(0, 0, 40));
-    pageAndPointer(0);
-    flipDisplay();
+    drawFrame(pageAndPointer, 0);
     EXPECT_EQ(frameCounts().presented, settled.presented);
-    clearDisplay(rgb(0, 0, 40));
-    pageAndPointer(1);
-    flipDisplay();
+    drawFrame(pageAndPointer, 1);
     EXPECT_EQ(frameCounts().presented, settled.presented + 1);
     EXPECT_EQ(frameCounts().partial, settled.partial + 1);
     EXPECT_EQ(redrawCheck().framesDiffering, 0);
 }
 
+// The display opened for checked redrawing, with the scenes' sprites made.
+void openCheckedDisplay(bool accelerated) {
+    ASSERT_TRUE(startDisplay());
+    ASSERT_TRUE(openWindow(width, height, "Redraw test", WindowFlags{}));
+    ASSERT_TRUE(openDisplay(width, height));
+    if (accelerated) {
+        ASSERT_THAT(rendererName(), ::testing::StartsWith("opengl"));
+    }
+    useTestClock(true);
+    setRedrawing(Redrawing::checked);
+    makeSprites();
+}
+
 class RedrawScenes : public ::testing::TestWithParam<Scene> {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(startDisplay());
-        ASSERT_TRUE(openWindow(width, height, "Redraw test", WindowFlags{}));
-        ASSERT_TRUE(openDisplay(width, height));
-        useTestClock(true);
-        setRedrawing(Redrawing::checked);
-        makeSprites();
-    }
+    void SetUp() override { openCheckedDisplay(false); }
     void TearDown() override {
         setRedrawing(Redrawing::changedOnly);
         useTestClock(false);
@@ -293,7 +288,7 @@ TEST_P(RedrawScenes, EveryFrameEqualsTheSameFrameDrawnWhole) {
     expectEveryFrameEqualsTheSameFrameDrawnWhole(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, RedrawScenes, scenes, sceneName);
+INSTANTIATE_TEST_SUITE_P(Scenes, RedrawScenes, scenes, ::testing::PrintToStringParamName());
 
 using Redraw = RedrawScenes;
 
@@ -309,13 +304,7 @@ protected:
         startServer("640x480x24");
         if (IsSkipped() || HasFatalFailure()) return;
         x11_.emplace("DISPLAY", display_.c_str());
-        ASSERT_TRUE(startDisplay());
-        ASSERT_TRUE(openWindow(width, height, "Redraw test", WindowFlags{}));
-        ASSERT_TRUE(openDisplay(width, height));
-        ASSERT_THAT(rendererName(), ::testing::StartsWith("opengl"));
-        useTestClock(true);
-        setRedrawing(Redrawing::checked);
-        makeSprites();
+        openCheckedDisplay(true);
     }
     void TearDown() override {
         setRedrawing(Redrawing::changedOnly);
@@ -331,7 +320,7 @@ TEST_P(AcceleratedRedrawScenes, EveryFrameEqualsTheSameFrameDrawnWhole) {
     expectEveryFrameEqualsTheSameFrameDrawnWhole(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, AcceleratedRedrawScenes, scenes, sceneName);
+INSTANTIATE_TEST_SUITE_P(Scenes, AcceleratedRedrawScenes, scenes, ::testing::PrintToStringParamName());
 
 using AcceleratedRedraw = AcceleratedRedrawScenes;
 
@@ -367,10 +356,8 @@ protected:
     void SetUp() override { setRedrawing(Redrawing::checked); }
     void TearDown() override { setRedrawing(Redrawing::changedOnly); }
     void circle(int frames, int cx, int cy, int radius) {
-        for (int i = 0; i < frames; ++i) {
-            moveTo(cx + (i % 2 ? radius : -radius) * (i % 5) / 4, cy + radius * (i % 3) / 2);
-            this->frames(1);
-        }
+        for (int i = 0; i < frames; ++i)
+            moveInFrame(cx + (i % 2 ? radius : -radius) * (i % 5) / 4, cy + radius * (i % 3) / 2);
     }
 };
 
@@ -405,10 +392,7 @@ TEST_F(ViewerRedraw, PageStripsTurningGlideZoomAndTheThumbnailSheet) {
     tap(50);  // the glide
     frames(20);
     press();  // zooming: held and moved
-    for (int i = 0; i < 6; ++i) {
-        moveTo(540 + 15 * i, 700 + 25 * i);
-        frames(1);
-    }
+    for (int i = 0; i < 6; ++i) moveInFrame(540 + 15 * i, 700 + 25 * i);
     release();
     harness->doubleClick();
     frames(2);
@@ -437,10 +421,7 @@ TEST_F(ViewerRedraw, SearchPanelKeyboardHitListAndTextView) {
     circle(10, 540, 1500, 250);  // the keys' hover
     harness->type("hit");
     frames(2);
-    harness->keyDown(scan::enter);
-    frames(1);
-    harness->keyUp(scan::enter);
-    frames(1);
+    harness->pressKeys({scan::enter});
     ASSERT_TRUE(harness->runUntil(
         [&] { return viewer.search.searchWorkerState.load() == SearchWorker::idle; }, 2000));
     EXPECT_EQ(viewer.search.searchHits.size(), 6u);

@@ -2,10 +2,10 @@
 // frame when sprites are shown opaque, transparent, with intensity or multiplied.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
 #include <string>
+#include <utility>
 
 #include "display_window.h"
 #include "media/desktop/desktop.h"
@@ -33,6 +33,20 @@ void expectCaptured(std::initializer_list<Spot> spots) {
     for (const Spot& s : spots) EXPECT_EQ(capturedPixel(s.x, s.y), s.colour) << "at " << s.x << ", " << s.y;
 }
 
+std::pair<int, int> shownSize(int sprite) {
+    return {spriteWidth(sprite), spriteHeight(sprite)};
+}
+std::pair<int, int> ownSize(int sprite) {
+    return {spriteOwnWidth(sprite), spriteOwnHeight(sprite)};
+}
+
+long peakResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmHWM:")) return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
 // A 20 x 10 sprite: left half black, right half red.
 void makeHalfBlackSprite(int number) {
     ASSERT_TRUE(createSprite(number, 20, 10));
@@ -46,16 +60,12 @@ using Sprites = DisplayWindow;
 TEST_F(Sprites, ZoomToMinusOneRestoresTheOwnSizeExactly) {
     ASSERT_TRUE(createSprite(3, 37, 23));
     zoomSprite(3, 100, 7);
-    EXPECT_EQ(spriteWidth(3), 100);
-    EXPECT_EQ(spriteHeight(3), 7);
+    EXPECT_EQ(shownSize(3), std::make_pair(100, 7));
     zoomSprite(3, -1, 50);
-    EXPECT_EQ(spriteWidth(3), 37);
-    EXPECT_EQ(spriteHeight(3), 50);
+    EXPECT_EQ(shownSize(3), std::make_pair(37, 50));
     zoomSprite(3, -1, -1);
-    EXPECT_EQ(spriteWidth(3), 37);
-    EXPECT_EQ(spriteHeight(3), 23);
-    EXPECT_EQ(spriteOwnWidth(3), 37);
-    EXPECT_EQ(spriteOwnHeight(3), 23);
+    EXPECT_EQ(shownSize(3), std::make_pair(37, 23));
+    EXPECT_EQ(ownSize(3), std::make_pair(37, 23));
 }
 
 TEST_F(Sprites, ClipIsClampedIntoTheSpriteAndLeavesItsSizeAlone) {
@@ -123,22 +133,21 @@ TEST_F(Sprites, AlphaCapableSpriteStartsFullyTransparentAndKeepsItsOwnAlpha) {
 
 TEST_F(Sprites, MultiplyBlendingMultipliesAndDarkensWithBlack) {
     makeHalfBlackSprite(8);
-    clearDisplay(rgb(200, 200, 200));
-    setBlending(Blending::multiply);
-    displayTransparentSprite(8, 0, 0, 255);
-    setBlending(Blending::normal);
-    present();
+    const auto multiplyAt = [this](int intensity) {
+        clearDisplay(rgb(200, 200, 200));
+        setBlending(Blending::multiply);
+        displayTransparentSprite(8, 0, 0, intensity);
+        setBlending(Blending::normal);
+        present();
+    };
+    multiplyAt(255);
     EXPECT_EQ(capturedPixel(5, 5), rgb(0, 0, 0));
     Colour product = capturedPixel(15, 5);
     EXPECT_NEAR(media::red(product), 200 * 200 / 255, 2);
     EXPECT_EQ(media::green(product), 0);
     EXPECT_EQ(capturedPixel(30, 5), rgb(200, 200, 200));
     // Below full intensity black still darkens fully (the about screen's edges); colours are scaled.
-    clearDisplay(rgb(200, 200, 200));
-    setBlending(Blending::multiply);
-    displayTransparentSprite(8, 0, 0, 200);
-    setBlending(Blending::normal);
-    present();
+    multiplyAt(200);
     EXPECT_EQ(capturedPixel(5, 5), rgb(0, 0, 0));
     EXPECT_NEAR(media::red(capturedPixel(15, 5)), 200 * 200 / 255 * 200 / 255, 3);
 }
@@ -180,8 +189,7 @@ TEST_F(Sprites, CreatingUnderAUsedNumberReplacesTheSprite) {
 }
 
 TEST_F(Sprites, AnyNumberPicksAFreeNumberEachTime) {
-    int first = createSpriteAnyNumber(4, 4);
-    int second = createSpriteAnyNumber(4, 4);
+    const int first = createSpriteAnyNumber(4, 4), second = createSpriteAnyNumber(4, 4);
     EXPECT_GT(first, 0);
     EXPECT_GT(second, 0);
     EXPECT_NE(first, second);
@@ -259,16 +267,14 @@ TEST_F(Sprites, WindowCaptionTogglesInPlace) {
     EXPECT_FALSE(windowHasCaption());
     toggleWindowCaption();
     EXPECT_TRUE(windowHasCaption());
-    EXPECT_EQ(windowWidth(), width);
-    EXPECT_EQ(windowHeight(), height);
+    EXPECT_EQ(std::make_pair(windowWidth(), windowHeight()), std::make_pair(width, height));
     toggleWindowCaption();
     EXPECT_FALSE(windowHasCaption());
 }
 
 TEST_F(Sprites, DesktopSizeCanBeOverriddenAndTheOverrideRemoved) {
     overrideDesktopSize(1080, 1920);
-    EXPECT_EQ(desktopWidth(), 1080);
-    EXPECT_EQ(desktopHeight(), 1920);
+    EXPECT_EQ(std::make_pair(desktopWidth(), desktopHeight()), std::make_pair(1080, 1920));
     overrideDesktopSize(0, 0);
     EXPECT_GT(desktopWidth(), 0);
 }
@@ -276,11 +282,10 @@ TEST_F(Sprites, DesktopSizeCanBeOverriddenAndTheOverrideRemoved) {
 TEST_F(Sprites, SavedSpriteLoadsBackWithItsPixelsWhateverItsClip) {
     makeHalfBlackSprite(15);
     clipSprite(15, 0, 0, 5, 5);
-    std::string file = testing::TempDir() + "pagewell_sprite_test.png";
+    const std::string file = testing::TempDir() + "pagewell_sprite_test.png";
     ASSERT_TRUE(saveSpritePng(15, file));
     ASSERT_TRUE(loadSprite(16, file));
-    EXPECT_EQ(spriteOwnWidth(16), 20);
-    EXPECT_EQ(spriteOwnHeight(16), 10);
+    EXPECT_EQ(ownSize(16), std::make_pair(20, 10));
     ASSERT_TRUE(beginDrawing(16));
     EXPECT_EQ(pixelColour(19, 9), red);
     EXPECT_EQ(pixelColour(0, 0), rgb(0, 0, 0));
@@ -317,22 +322,6 @@ TEST_F(Sprites, SavedFrameHoldsWhatWasPresented) {
 TEST_F(Sprites, CapturedPixelOutsideTheFrameIsMinusOne) {
     present();
     expectCaptured({{width, 0, 0xFFFFFFFFu}, {0, -1, 0xFFFFFFFFu}});
-}
-
-}  // namespace
-
-namespace {
-
-long peakResidentKilobytes() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr) return -1;
-    char line[256];
-    long peak = -1;
-    while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, "VmHWM:", 6) == 0) peak = std::strtol(line + 6, nullptr, 10);
-    }
-    std::fclose(status);
-    return peak;
 }
 
 }  // namespace

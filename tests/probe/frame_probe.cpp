@@ -29,7 +29,12 @@ struct Region {
     int x0, y0, x1, y1;  // x1, y1 exclusive
 };
 
-Region clipped(const media::Picture& picture, int x, int y, int w, int h) {
+int number(const char* word) {
+    return std::atoi(word);
+}
+
+Region clipped(const media::Picture& picture, char** words) {
+    const int x = number(words[0]), y = number(words[1]), w = number(words[2]), h = number(words[3]);
     Region region{std::max(x, 0), std::max(y, 0), std::min(x + w, picture.width),
                   std::min(y + h, picture.height)};
     region.x1 = std::max(region.x1, region.x0);
@@ -43,46 +48,37 @@ bool load(const char* file, media::Picture& picture) {
     return false;
 }
 
-int number(const char* word) {
-    return std::atoi(word);
-}
-
 int usage() {
     std::fprintf(stderr,
                  "usage: frame_probe size|pixel|count|differ|bright <image> [<image>] [x y w h] ...\n");
     return 2;
 }
 
+// Each channel within tolerance of the other's.
+bool near(Rgb a, Rgb b, int tolerance) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
+}
+
 int countColour(const media::Picture& picture, Region region, Rgb colour, int tolerance) {
     int count = 0;
-    for (int y = region.y0; y < region.y1; ++y) {
-        for (int x = region.x0; x < region.x1; ++x) {
-            Rgb pixel = at(picture, x, y);
-            if (std::abs(pixel.r - colour.r) <= tolerance && std::abs(pixel.g - colour.g) <= tolerance &&
-                std::abs(pixel.b - colour.b) <= tolerance)
-                ++count;
-        }
-    }
+    for (int y = region.y0; y < region.y1; ++y)
+        for (int x = region.x0; x < region.x1; ++x) count += near(at(picture, x, y), colour, tolerance);
     return count;
 }
 
 int countDifferent(const media::Picture& first, const media::Picture& second, Region region) {
     int count = 0;
-    for (int y = region.y0; y < region.y1; ++y) {
-        for (int x = region.x0; x < region.x1; ++x) {
-            Rgb a = at(first, x, y);
-            Rgb b = at(second, x, y);
-            if (std::abs(a.r - b.r) > 24 || std::abs(a.g - b.g) > 24 || std::abs(a.b - b.b) > 24) ++count;
-        }
-    }
+    for (int y = region.y0; y < region.y1; ++y)
+        for (int x = region.x0; x < region.x1; ++x) count += !near(at(first, x, y), at(second, x, y), 24);
     return count;
 }
 
 void printBright(const media::Picture& picture, Region region, int level) {
     int count = 0, left = region.x1, top = region.y1, right = -1, bottom = -1;
-    for (int y = region.y0; y < region.y1; ++y) {
+    for (int y = region.y0; y < region.y1; ++y)
         for (int x = region.x0; x < region.x1; ++x) {
-            Rgb pixel = at(picture, x, y);
+            const Rgb pixel = at(picture, x, y);
             if (std::min({pixel.r, pixel.g, pixel.b}) <= level) continue;
             ++count;
             left = std::min(left, x);
@@ -90,7 +86,6 @@ void printBright(const media::Picture& picture, Region region, int level) {
             top = std::min(top, y);
             bottom = y;
         }
-    }
     if (count == 0) left = top = -1;
     std::printf("%d %d %d %d %d\n", count, left, top, right, bottom);
 }
@@ -110,9 +105,9 @@ int main(int argc, char** argv) {
         Rgb pixel = at(picture, x, y);
         std::printf("%d %d %d\n", pixel.r, pixel.g, pixel.b);
     } else if (command == "count" && (argc == 10 || argc == 11)) {
-        Region region = clipped(picture, number(argv[3]), number(argv[4]), number(argv[5]), number(argv[6]));
-        Rgb colour{number(argv[7]), number(argv[8]), number(argv[9])};
-        std::printf("%d\n", countColour(picture, region, colour, argc == 11 ? number(argv[10]) : 0));
+        const Rgb colour{number(argv[7]), number(argv[8]), number(argv[9])};
+        std::printf("%d\n", countColour(picture, clipped(picture, argv + 3), colour,
+                                        argc == 11 ? number(argv[10]) : 0));
     } else if (command == "differ" && argc == 8) {
         media::Picture second;
         if (!load(argv[3], second)) return 2;
@@ -120,11 +115,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "frame_probe: %s and %s differ in size\n", argv[2], argv[3]);
             return 2;
         }
-        Region region = clipped(picture, number(argv[4]), number(argv[5]), number(argv[6]), number(argv[7]));
-        std::printf("%d\n", countDifferent(picture, second, region));
+        std::printf("%d\n", countDifferent(picture, second, clipped(picture, argv + 4)));
     } else if (command == "bright" && (argc == 7 || argc == 8)) {
-        Region region = clipped(picture, number(argv[3]), number(argv[4]), number(argv[5]), number(argv[6]));
-        printBright(picture, region, argc == 8 ? number(argv[7]) : 200);
+        printBright(picture, clipped(picture, argv + 3), argc == 8 ? number(argv[7]) : 200);
     } else {
         return usage();
     }

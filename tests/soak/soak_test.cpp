@@ -135,9 +135,8 @@ bool writeCachedDocument(Viewer& v, const std::string& pdf, int pageCount, int d
     const std::string tools = privateToolFolder();
     if (!runTool(tools + "pdfinfo", informationArguments(pdf), cache + "Information.ini")) return false;
     if (!runTool(tools + "pdftotext", textExtractorArguments(pdf, cache))) return false;
-    const std::string last = std::to_string(pageCount);
-    if (!runTool(tools + "pdftopng",
-                 {"-q", "-f", "1", "-l", last, "-r", std::to_string(dpi), pdf, cache + "page"}))
+    if (!runTool(tools + "pdftopng", {"-q", "-f", "1", "-l", std::to_string(pageCount), "-r",
+                                      std::to_string(dpi), pdf, cache + "page"}))
         return false;
     constexpr int scratch = 424242;
     for (int page = 1; page <= pageCount; ++page) {
@@ -176,8 +175,6 @@ public:
                       buttonPlace(h.v(), sprite::exitButton, layout.exitButtonX),
                       buttonPlace(h.v(), sprite::aboutButton, layout.aboutButtonX),
                       buttonPlace(h.v(), sprite::detachButton, layout.detachButtonX)};
-        about_ = forbidden_[2];
-        detach_ = forbidden_[3];
         allowed_ = {buttonPlace(h.v(), sprite::thumbsButton, layout.thumbsButtonX),
                     buttonPlace(h.v(), sprite::infoButton, layout.infoButtonX),
                     buttonPlace(h.v(), sprite::searchButton, layout.searchButtonX),
@@ -201,12 +198,11 @@ public:
         moveTo(width_ / 3, height_ / 3);
         run(3);
         doubleClick();
-        clickButton(allowed_[3]);  // Text
-        run(3);
-        clickButton(allowed_[3]);
-        clickButton(allowed_[1]);  // Info
-        run(3);
-        clickButton(allowed_[1]);
+        for (int button : {3, 1}) {  // Text, then Info: opened and closed
+            clickButton(allowed_[button]);
+            run(3);
+            clickButton(allowed_[button]);
+        }
         Viewer& v = h_.v();
         openContentsPanel(v);
         run(3);
@@ -225,42 +221,29 @@ public:
     int abouts() const { return abouts_; }
     int detaches() const { return detaches_; }
 
+    // One gesture: a roll of 0 to 999 takes the first whose bound lies above it.
     void step() {
+        const std::pair<int, std::function<void()>> gestures[] = {
+            {200, [this] { smallMotion(); }},
+            {320, [this] { moveTo(pick(0, width_ - 1), pick(0, height_ - 1)); }},
+            {400, [this] { toggleButton(); }},
+            {460, [this] { holdAndDrag(); }},
+            {520, [this] { tap(); }},
+            {560, [this] { doubleClick(); }},
+            {620, [this] { pressStrip(); }},
+            {700, [this] { clickButton(allowed_[pick(0, 3)]); }},
+            {800, [this] { typeText(); }},
+            {830, [this] { key(media::scan::backspace); }},
+            {860, [this] { key(media::scan::enter); }},
+            {880, [this] { copyKeys(); }},
+            {905, [this] { navigate(); }},
+            {940, [this] { idle(); }},
+            {990, [this] { pickInHitList(); }},
+            {996, [this] { clickAbout(); }},
+            {1000, [this] { clickDetach(); }}};
         const int roll = pick(0, 999);
-        if (roll < 200)
-            smallMotion();
-        else if (roll < 320)
-            moveTo(pick(0, width_ - 1), pick(0, height_ - 1));
-        else if (roll < 400)
-            toggleButton();
-        else if (roll < 460)
-            holdAndDrag();
-        else if (roll < 520)
-            tap();
-        else if (roll < 560)
-            doubleClick();
-        else if (roll < 620)
-            pressStrip();
-        else if (roll < 700)
-            clickButton(allowed_[pick(0, 3)]);
-        else if (roll < 800)
-            typeText();
-        else if (roll < 830)
-            key(media::scan::backspace);
-        else if (roll < 860)
-            key(media::scan::enter);
-        else if (roll < 880)
-            copyKeys();
-        else if (roll < 905)
-            navigate();
-        else if (roll < 940)
-            idle();
-        else if (roll < 990)
-            pickInHitList();
-        else if (roll < 996)
-            clickAbout();
-        else
-            clickDetach();
+        for (const auto& [bound, gesture] : gestures)
+            if (roll < bound) return gesture();
     }
 
 private:
@@ -304,8 +287,7 @@ private:
     }
 
     void smallMotion() {
-        const int steps = pick(1, 4);
-        for (int i = 0; i < steps; ++i) {
+        for (int i = 0, steps = pick(1, 4); i < steps; ++i) {
             moveTo(std::clamp(x_ + pick(-30, 30), 0, width_ - 1),
                    std::clamp(y_ + pick(-30, 30), 0, height_ - 1));
             run(1);
@@ -313,11 +295,7 @@ private:
     }
 
     void toggleButton() {
-        if (down_)
-            h_.release();
-        else
-            h_.press();
-        down_ = !down_;
+        down_ ? release() : press();
         run(pick(1, 3));
     }
 
@@ -335,8 +313,7 @@ private:
     // A hold of 160 ms or more with sideways motion: the zoom drag.
     void holdAndDrag() {
         press();
-        const int steps = pick(3, 20);
-        for (int i = 0; i < steps; ++i) {
+        for (int i = 0, steps = pick(3, 20); i < steps; ++i) {
             moveTo(std::clamp(x_ + pick(-60, 60), 0, width_ - 1), y_);
             h_.advance(pick(10, 60));
             run(1);
@@ -381,14 +358,19 @@ private:
         run(pick(1, 3));
     }
 
-    // The about screen returns on the next release: it is queued behind the one that starts it.
-    void clickAbout() {
-        x_ = about_.centreX;
-        y_ = about_.centreY;
+    // Straight onto a button that random moves keep away from (About, Detach), pressed in the next frame.
+    void pressOn(const ButtonPlace& place) {
+        x_ = place.centreX;
+        y_ = place.centreY;
         h_.moveTo(x_, y_);
         run(1);
         press();
         run(1);
+    }
+
+    // The about screen returns on the next release: it is queued behind the one that starts it.
+    void clickAbout() {
+        pressOn(forbidden_[2]);
         h_.release();
         h_.press();
         h_.release();
@@ -402,12 +384,7 @@ private:
     // At most a few: each pauses half a second of real time.
     void clickDetach() {
         if (detaches_ >= 4) return idle();
-        x_ = detach_.centreX;
-        y_ = detach_.centreY;
-        h_.moveTo(x_, y_);
-        run(1);
-        press();
-        run(1);
+        pressOn(forbidden_[3]);
         release();
         run(1);
         ++detaches_;
@@ -479,10 +456,16 @@ private:
     long frames_ = 0;
     int abouts_ = 0, detaches_ = 0;
     std::vector<ButtonPlace> forbidden_, allowed_;
-    ButtonPlace about_, detach_;
 };
 
 const std::string gnuplotManual = std::string(PAGEWELL_CORPUS_DIR) + "manual-gnuplot.pdf";
+
+// Presses Enter (down and up before one frame) for a search of the word typed so far.
+void requestSearch(Harness& h) {
+    h.keyDown(media::scan::enter);
+    h.keyUp(media::scan::enter);
+    h.frames(1);
+}
 
 }  // namespace
 
@@ -496,10 +479,8 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     const auto start = Clock::now();
     // A ninth of the pixels of 1080 x 1920, portrait as well: the software renderer's time per frame
     // is mostly filling pixels, and 100,000 frames must stay within minutes.
-    HarnessOptions options;
-    options.desktopWidth = static_cast<int>(environmentNumber("PAGEWELL_SOAK_WIDTH", 360));
-    options.desktopHeight = static_cast<int>(environmentNumber("PAGEWELL_SOAK_HEIGHT", 640));
-    Harness h(options);
+    Harness h({.desktopWidth = static_cast<int>(environmentNumber("PAGEWELL_SOAK_WIDTH", 360)),
+               .desktopHeight = static_cast<int>(environmentNumber("PAGEWELL_SOAK_HEIGHT", 640))});
     ASSERT_TRUE(h.started());
     media::captureFrames(false);  // reading back every frame's pixels would only slow the run
     media::seedRandom(seed);
@@ -563,17 +544,6 @@ TEST(Soak, HundredThousandRandomFramesOverA311PageDocument) {
     EXPECT_LE(programAtEnd, programAfterThousand + programAfterThousand / 20 + 4096);
 }
 
-namespace {
-
-// Presses Enter (down and up before one frame) for a search of the word typed so far.
-void requestSearch(Harness& h) {
-    h.keyDown(media::scan::enter);
-    h.keyUp(media::scan::enter);
-    h.frames(1);
-}
-
-}  // namespace
-
 // Real conversions, each with the page-file worker running while searches start and finish over and
 // over; one conversion is stopped half-way by opening the document again. Under ThreadSanitizer: no
 // report.
@@ -610,14 +580,11 @@ TEST(SoakThreads, PageFileWorkerAndSearchesAtOnce) {
         return done();
     };
     auto sheetReady = [&] { return v.sheet.sheetReady; };
-    // A page's JPEG missing makes the cache incomplete: the next opening converts everything again.
-    auto spoilCache = [&] {
-        ASSERT_TRUE(media::deleteFile(v.document.documentCacheFolder + "page-000002.jpg"));
-    };
 
     h.open(pdf);
     ASSERT_TRUE(searchUntil(sheetReady, 180.0));
-    spoilCache();
+    // A page's JPEG missing makes the cache incomplete: the next opening converts everything again.
+    ASSERT_TRUE(media::deleteFile(v.document.documentCacheFolder + "page-000002.jpg"));
     h.open(pdf);
     ASSERT_TRUE(searchUntil([&] { return v.conversion.workerRunning.load(); }, 180.0));
     h.open(pdf);  // stops the worker half-way; the cache is incomplete again

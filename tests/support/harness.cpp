@@ -68,10 +68,8 @@ void linkTools(const std::string& folder) {
 
 std::string makeTemporaryFolder(const std::string& prefix) {
     std::string pattern = media::temporaryFolder() + prefix + "-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) == nullptr) return "";
-    std::string folder = std::string(buffer.data()) + "/";
+    if (mkdtemp(pattern.data()) == nullptr) return "";
+    const std::string folder = pattern + "/";
     std::lock_guard<std::mutex> lock(foldersMutex);
     if (foldersToRemove().empty()) std::atexit(removeTemporaryFolders);
     foldersToRemove().push_back(folder);
@@ -86,12 +84,10 @@ Harness::Harness(HarnessOptions options) : options_(std::move(options)) {
     media::useTestClock(!options_.realClock);
     media::resetInput();
     viewer_ = std::make_unique<Viewer>();
-    StartOptions start;
-    start.programFolder = programFolder_;
-    start.desktopWidth = options_.desktopWidth;
-    start.desktopHeight = options_.desktopHeight;
-    start.documentToOpen = options_.documentAtStart;
-    started_ = startUp(*viewer_, start);
+    started_ = startUp(*viewer_, {.programFolder = programFolder_,
+                                  .documentToOpen = options_.documentAtStart,
+                                  .desktopWidth = options_.desktopWidth,
+                                  .desktopHeight = options_.desktopHeight});
     if (started_ && options_.laterSpritesAtStart) prepareLaterSprites(*viewer_);
     if (started_ && !options_.documentAtStart.empty()) openNamedDocument(*viewer_, options_.documentAtStart);
     // Start-up warps the pointer to the centre; the system's motion event for it must not land
@@ -131,13 +127,11 @@ void Harness::advance(int ms) {
 }
 
 bool Harness::runUntil(const std::function<bool()>& done, int maxFrames, int msPerFrame, double maxSeconds) {
-    auto start = std::chrono::steady_clock::now();
+    const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < maxFrames && !ended_; ++i) {
         if (done()) return true;
-        if (options_.realClock) {
-            std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
-            if (spent.count() > maxSeconds) return false;
-        }
+        const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+        if (options_.realClock && spent.count() > maxSeconds) return false;
         frames(1, msPerFrame);
     }
     return done();
@@ -150,10 +144,7 @@ void Harness::moveTo(int x, int y) {
 }
 
 void Harness::press(int clicks) {
-    if (pointer_ == PointerStyle::mouse) {
-        media::feedMouseButton(true, clicks);
-        return;
-    }
+    if (pointer_ == PointerStyle::mouse) return media::feedMouseButton(true, clicks);
     const bool jumped = fingerX_ != media::mouseX() || fingerY_ != media::mouseY();
     media::feedMouseButtonAt(fingerX_, fingerY_, true, clicks);
     fingerDown_ = true;
@@ -161,16 +152,9 @@ void Harness::press(int clicks) {
 }
 
 void Harness::release() {
-    if (pointer_ == PointerStyle::mouse) {
-        media::feedMouseButton(false, 1);
-        return;
-    }
+    if (pointer_ == PointerStyle::mouse) return media::feedMouseButton(false, 1);
     media::feedMouseButtonAt(fingerX_, fingerY_, false, 1);
     fingerDown_ = false;
-}
-
-void Harness::doubleClick() {
-    press(2);
 }
 
 void Harness::clickAt(int x, int y) {
@@ -191,21 +175,12 @@ void Harness::showCachedPages(const std::string& cacheFolder, int pageCount) {
     showPage(viewer);
 }
 
-void Harness::keyDown(int scanCode) {
-    media::feedKey(scanCode, true);
-}
-void Harness::keyUp(int scanCode) {
-    media::feedKey(scanCode, false);
-}
 void Harness::tapKey(int scanCode) {
-    media::feedKey(scanCode, true);
-    media::feedKey(scanCode, false);
+    keyDown(scanCode);
+    keyUp(scanCode);
     frames(1);
 }
 
-void Harness::type(const std::string& utf8) {
-    media::feedText(utf8);
-}
 void Harness::pressKeys(std::initializer_list<int> keys) {
     for (int key : keys) keyDown(key);
     frames(1);
@@ -213,25 +188,15 @@ void Harness::pressKeys(std::initializer_list<int> keys) {
     frames(1);
 }
 
-void Harness::pressEscape() {
-    media::feedKey(media::scan::escape, true);
-    media::feedKey(media::scan::escape, false);
-}
-
 void Harness::open(const std::string& pdfPath) {
     openDocumentPath(*viewer_, pdfPath);
-}
-
-media::Colour Harness::pixel(int x, int y) const {
-    return media::capturedPixel(x, y);
 }
 
 std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int height) {
     std::vector<media::Colour> pixels;
     if (!media::beginDrawing(sprite)) return pixels;
-    for (int row = y; row < y + height; ++row) {
+    for (int row = y; row < y + height; ++row)
         for (int column = x; column < x + width; ++column) pixels.push_back(media::pixelColour(column, row));
-    }
     media::endDrawing();
     return pixels;
 }
@@ -241,9 +206,8 @@ bool conversionFinished(Viewer& v, int pages) {
     if (c.conversionRunning || c.workerRunning || c.thumbnailGenerationActive || c.thumbnailsWanted ||
         c.sheetBuildRequested)
         return false;
-    for (int page = 1; page <= pages; ++page) {
+    for (int page = 1; page <= pages; ++page)
         if (!media::filePresent(pageImageBase(v, page) + ".jpg")) return false;
-    }
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(v.document.documentCacheFolder, error)) {
         const std::string name = entry.path().filename().string();

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "context/viewer.h"
+#include "media/display/display.h"
+#include "media/input/input.h"
 #include "media/pictures/pictures.h"
 
 // How the test's pointer reaches a place. A mouse moves there (the viewer sees it in the frames
@@ -20,8 +22,7 @@
 enum class PointerStyle { mouse, touch };
 
 struct HarnessOptions {
-    int desktopWidth = 1080;
-    int desktopHeight = 1920;
+    int desktopWidth = 1080, desktopHeight = 1920;
     bool realClock = false;              // end-to-end tests with the real tool programs need real time
     bool withConfiguration = true;       // copy Pagewell.ini into the program folder
     bool withTools = true;               // link the real tool folder into the program folder
@@ -82,24 +83,27 @@ public:
     // back one frame by the viewer so that it can hover there first: that frame runs here, taking no
     // time, so that a test's next frame handles the press whichever the pointer style.
     void press(int clicks = 1);
-    void release();      // left button up, where the pointer (or the finger) is
-    void doubleClick();  // press(2)
+    void release();  // left button up, where the pointer (or the finger) is
+    void doubleClick() { press(2); }
     // Hover, press and release over a point, one event per frame as the loop takes them.
     void clickAt(int x, int y);
     // The viewer shows page 1 of a document whose page files are already in cacheFolder, as a cached
     // opening leaves it (no frame run).
     void showCachedPages(const std::string& cacheFolder, int pageCount);
-    void keyDown(int scanCode);
-    void keyUp(int scanCode);
-    void tapKey(int scanCode);                        // down and up, then a frame that takes it
-    void type(const std::string& utf8);               // text input
+    void keyDown(int scanCode) { media::feedKey(scanCode, true); }
+    void keyUp(int scanCode) { media::feedKey(scanCode, false); }
+    void tapKey(int scanCode);                                     // down and up, then a frame that takes it
+    void type(const std::string& utf8) { media::feedText(utf8); }  // text input
     void pressKeys(std::initializer_list<int> keys);  // down in one frame, up in the next (one or a chord)
-    void pressEscape();
+    void pressEscape() {
+        keyDown(media::scan::escape);
+        keyUp(media::scan::escape);
+    }
 
     // Opens a document through the normal opening steps, as if chosen in the file chooser.
     void open(const std::string& pdfPath);
     // RGB of the last presented frame.
-    media::Colour pixel(int x, int y) const;
+    media::Colour pixel(int x, int y) const { return media::capturedPixel(x, y); }
 
 private:
     HarnessOptions options_;

@@ -62,6 +62,17 @@ void addOutline(cairo_surface_t* surface, const std::vector<TestOutlineEntry>& o
     }
 }
 
+std::vector<TestPage> numberedPages(int pageCount, bool blueSquares) {
+    std::vector<TestPage> pages;
+    for (int k = 1; k <= pageCount; ++k) {
+        TestPage page;
+        page.lines = {"Page " + std::to_string(k), "word" + std::to_string(k)};
+        page.blueSquare = blueSquares;
+        pages.push_back(page);
+    }
+    return pages;
+}
+
 }  // namespace
 
 bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages,
@@ -89,37 +100,13 @@ bool makeTestPdf(const std::string& path, const std::vector<TestPage>& pages,
     return ok;
 }
 
-namespace {
-
-std::vector<TestPage> numberedPages(int pageCount, bool blueSquares) {
-    std::vector<TestPage> pages;
-    for (int k = 1; k <= pageCount; ++k) {
-        TestPage page;
-        page.lines = {"Page " + std::to_string(k), "word" + std::to_string(k)};
-        page.blueSquare = blueSquares;
-        pages.push_back(page);
-    }
-    return pages;
-}
-
-}  // namespace
-
 bool makeNumberedPdf(const std::string& path, int pageCount) {
     return makeTestPdf(path, numberedPages(pageCount, false));
 }
 
 const char* lockName(PdfLock lock) {
-    switch (lock) {
-        case PdfLock::rc4With40Bits:
-            return "RC4_40";
-        case PdfLock::rc4:
-            return "RC4";
-        case PdfLock::aes128:
-            return "AES128";
-        case PdfLock::aes256:
-            return "AES256";
-    }
-    return "";
+    static constexpr const char* names[] = {"RC4_40", "RC4", "AES128", "AES256"};  // in PdfLock's order
+    return names[static_cast<int>(lock)];
 }
 
 bool makeLockedPdf(const std::string& path, PdfLock lock, const std::string& userPassword,

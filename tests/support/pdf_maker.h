@@ -18,8 +18,7 @@ struct TestPage {
 // below the one before it.
 struct TestOutlineEntry {
     std::string title;
-    int level = 1;
-    int page = 1;
+    int level = 1, page = 1;
 };
 
 // Writes a PDF with the given pages, outline and title; false on failure.

@@ -83,13 +83,11 @@ void XServer::stop() {
 
 ScopedVariable::ScopedVariable(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) setenv(name, value, 1);
-    if (value == nullptr) unsetenv(name);
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
 }
 
 ScopedVariable::~ScopedVariable() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    if (!old_) unsetenv(name_);
+    old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_);
 }
 
 void XServerTest::startServer(const std::string& screen) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 
 #include "tests/support/polling.h"
@@ -47,7 +48,6 @@ ToolRun runOnce(std::vector<std::string> words, double timeLimitSeconds,
                 bool& killedFromOutside) {
     ToolRun run;
     ScratchFolder capture;
-    const std::string program = words.front();
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -60,7 +60,7 @@ ToolRun runOnce(std::vector<std::string> words, double timeLimitSeconds,
                                      0644);
     pid_t pid = 0;
     std::vector<char*> envp = environmentWith(environment);
-    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return run;
     int status = 0;
@@ -118,10 +118,7 @@ std::vector<std::string> ScratchFolder::fileNames() const {
 }
 
 std::string readWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
 }
 
 bool writeWholeFile(const std::string& path, const std::string& content) {

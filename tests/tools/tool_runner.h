@@ -47,18 +47,14 @@ bool fileExists(const std::string& path);
 
 // Width and height from a PNG file's header, with its bit depth and colour type; false if not a PNG.
 struct PngHeader {
-    int width = 0;
-    int height = 0;
-    int bitDepth = 0;
-    int colourType = 0;
+    int width = 0, height = 0, bitDepth = 0, colourType = 0;
 };
 bool readPngHeader(const std::string& path, PngHeader& header);
 
 // Values of an information output: "Pages:" and the two numbers of "Page size:".
 struct InfoValues {
     int pages = -1;
-    double width = -1;
-    double height = -1;
+    double width = -1, height = -1;
     int pageLines = 0;  // how many lines begin with "Pages:"
 };
 InfoValues parseInfo(const std::string& output);
@@ -67,7 +63,6 @@ InfoValues parseInfo(const std::string& output);
 struct CorpusDocument {
     std::string path;
     int pages = 0;
-    double width = 0;
-    double height = 0;
+    double width = 0, height = 0;
 };
 std::vector<CorpusDocument> corpusDocuments();

@@ -47,10 +47,9 @@ std::vector<Include> includesOf(const std::string& folder) {
         std::ifstream file(entry.path());
         std::string line, target;
         bool system = false;
-        while (std::getline(file, line)) {
-            if (!parseInclude(line, target, system)) continue;
-            found.push_back({fs::relative(entry.path(), PAGEWELL_SOURCE_DIR).string(), target, system});
-        }
+        while (std::getline(file, line))
+            if (parseInclude(line, target, system))
+                found.push_back({fs::relative(entry.path(), PAGEWELL_SOURCE_DIR).string(), target, system});
     }
     return found;
 }
@@ -67,9 +66,8 @@ std::map<std::string, std::set<std::string>> folderGraph() {
         for (const Include& include : includesOf(folder)) {
             const std::string target = folderOf(include.target);
             if (!include.system && target != folder &&
-                std::find(folders.begin(), folders.end(), target) != folders.end()) {
+                std::find(folders.begin(), folders.end(), target) != folders.end())
                 graph[folder].insert(target);
-            }
         }
     }
     return graph;
@@ -89,20 +87,16 @@ std::string findCircle(const std::map<std::string, std::set<std::string>>& graph
                     circle += *it + " -> ";
                 return circle + next;
             }
-            if (state[next] == 0) {
-                std::string circle = visit(next);
-                if (!circle.empty()) return circle;
-            }
+            const std::string circle = state[next] == 0 ? visit(next) : "";
+            if (!circle.empty()) return circle;
         }
         path.pop_back();
         state[node] = 2;
         return "";
     };
     for (const auto& [node, edges] : graph) {
-        if (state[node] == 0) {
-            std::string circle = visit(node);
-            if (!circle.empty()) return circle;
-        }
+        const std::string circle = state[node] == 0 ? visit(node) : "";
+        if (!circle.empty()) return circle;
     }
     return "";
 }
@@ -112,23 +106,21 @@ std::string findCircle(const std::map<std::string, std::set<std::string>>& graph
 TEST(Layers, OnlyTheApplicationIncludesTheApplication) {
     for (const std::string& folder : folders) {
         if (folder == "app") continue;
-        for (const Include& include : includesOf(folder)) {
+        for (const Include& include : includesOf(folder))
             EXPECT_NE(folderOf(include.target), "app") << include.file << " includes " << include.target;
-        }
     }
 }
 
 TEST(Layers, TheSharedContextAndTheMediaLayerStandOnNothingAbove) {
     const std::map<std::string, std::set<std::string>> allowed = {{"context", {"context", "media"}},
                                                                   {"media", {"media"}}};
-    for (const auto& [folder, may] : allowed) {
+    for (const auto& [folder, may] : allowed)
         for (const Include& include : includesOf(folder)) {
             const std::string target = folderOf(include.target);
             if (include.system || std::find(folders.begin(), folders.end(), target) == folders.end())
                 continue;
             EXPECT_TRUE(may.count(target)) << include.file << " includes " << include.target;
         }
-    }
 }
 
 // The media layer's rooms, lowest first: a room's files include only its own and lower rooms' headers;
@@ -164,19 +156,16 @@ TEST(Layers, OnlyTheMediaLayerTalksToTheSystemLibraries) {
                                                       "turbojpeg.h", "libmodplug",   "thread",
                                                       "spawn.h",     "sys/socket.h", "pthread.h"};
     auto isSystemLibrary = [&](const std::string& target) {
-        for (const std::string& library : systemLibraries) {
+        for (const std::string& library : systemLibraries)
             if (target == library || (library == "SDL" && target.rfind("SDL", 0) == 0) ||
-                (library == "libmodplug" && target.rfind("libmodplug", 0) == 0)) {
+                (library == "libmodplug" && target.rfind("libmodplug", 0) == 0))
                 return true;
-            }
-        }
         return false;
     };
     for (const std::string& folder : folders) {
         if (folder == "media") continue;
-        for (const Include& include : includesOf(folder)) {
+        for (const Include& include : includesOf(folder))
             EXPECT_FALSE(include.system && isSystemLibrary(include.target))
                 << include.file << " includes <" << include.target << ">";
-        }
     }
 }
