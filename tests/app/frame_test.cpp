@@ -32,15 +32,10 @@ void moveInFrame(Harness& h, int x, int y) {
     h.frames(1);
 }
 
-class Started : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(h.started()); }
-    Harness h;
-};
-using ToolbarFrame = Started;
-using PointerFrame = Started;
-using EscapeFrame = Started;
-using WelcomeFrame = Started;
+using ToolbarFrame = StartedViewer;
+using PointerFrame = StartedViewer;
+using EscapeFrame = StartedViewer;
+using WelcomeFrame = StartedViewer;
 
 // Presses on the page, the tool bar and the detached window: each case runs with the mouse and with
 // touch.

@@ -26,15 +26,10 @@ media::Colour pixelOf(int sprite, int x, int y) {
     return colour;
 }
 
-class Started : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(h.started()); }
-    Harness h;
-};
-using Toolbar = Started;
-using Panels = Started;
-using TextView = Started;
-using SearchHeader = Started;
+using Toolbar = StartedViewer;
+using Panels = StartedViewer;
+using TextView = StartedViewer;
+using SearchHeader = StartedViewer;
 
 }  // namespace
 

@@ -116,6 +116,13 @@ private:
     bool fingerDown_ = false;
 };
 
+// A test with a freshly started viewer of the default options; it stops at once when start-up failed.
+class StartedViewer : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(h.started()); }
+    Harness h;
+};
+
 // The pixels of a rectangle of a sprite, row by row.
 std::vector<media::Colour> spritePixels(int sprite, int x, int y, int width, int height);
 
