@@ -1,7 +1,10 @@
 // The sharp layer: the visible part of the page rendered at its displayed scale, drawn over it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "media/system/system.h"
 
 // What one layer shows: which page picture, at which displayed size, and which part of it. A layer is
 // drawn only over the page picture and size it was made for; an empty view (width 0) is none.
@@ -14,15 +17,27 @@ struct SharpView {
     bool empty() const { return width <= 0 || height <= 0; }
 };
 
-// One render of the tool program for a view: running as process until its file is written, then
+// One render for a view: running until the region renderer answers that its file is written, then
 // arriving while the file is decoded ahead.
 enum class SharpRenderStage { none, running, arriving };
 
 struct SharpRender {
     SharpView view;
     SharpRenderStage stage = SharpRenderStage::none;
-    int process = 0;   // the tool program while running
-    std::string file;  // where it writes the layer
+    std::string file;      // where the layer is written
+    bool retried = false;  // asked again of a new renderer once, after the last one ended unanswering
+};
+
+// The region renderer serving the open document: started for the first layer, it keeps the document
+// open, so that later renders cost neither a process start nor reading the page afresh. It works on
+// one request at a time.
+struct RegionServer {
+    int process = 0;
+    media::LineChannel channel;
+    std::string document;      // the document it serves
+    std::string folder;        // where it writes
+    std::string fileInFlight;  // the file of the request it works on ("" none)
+    std::int64_t sentAt = 0;   // when that request went
 };
 
 // Written by the layer's module (view/sharp_layer.cpp) alone, but for the page the sprite holds,
@@ -33,6 +48,7 @@ struct SharpLayerState {
     std::string fileToken;  // names this viewer's layer files apart from another viewer's
     int fileSerial = 0;     // each render writes a file of its own
     SharpView shown;        // what the layer sprite holds
-    SharpRender render;     // at most one render in flight
+    SharpRender render;     // the render for the view wanted now
+    RegionServer server;    // also finishes a request the view has moved on from, unseen
     SharpView failed;       // a view whose render gave nothing, not asked for again while it is shown
 };

@@ -41,6 +41,11 @@ std::string decimal(double value) {
     return std::string(text, result.ptr);
 }
 
+std::string clipText(const PageRegion& region) {
+    return decimal(region.left) + "," + decimal(region.top) + "," + decimal(region.right) + "," +
+           decimal(region.bottom);
+}
+
 std::string toolRole(const ToolState& tools, const std::string& program) {
     if (program == tools.pdftopngPath) return "The page converter";
     if (program == tools.pdftotextPath) return "The text extractor";
@@ -153,15 +158,13 @@ double converterDotsPerInch(float renderDpi) {
 
 std::vector<std::string> regionRendererArguments(const PageRegion& region, const std::string& documentPath,
                                                  const std::string& outputFile) {
-    const std::string clip = decimal(region.left) + "," + decimal(region.top) + "," + decimal(region.right) +
-                             "," + decimal(region.bottom);
     return {"-q",
             "-f",
             std::to_string(region.page),
             "-r",
             decimal(region.dotsPerInch),
             "-c",
-            clip,
+            clipText(region),
             asOperand(documentPath),
             asOperand(outputFile)};
 }
@@ -263,14 +266,29 @@ int startPageConverter(Viewer& v, int page) {
     return process;
 }
 
-int startRegionRenderer(Viewer& v, const PageRegion& region, const std::string& outputFile) {
+bool startRegionServer(Viewer& v, const std::string& folder, RegionServer& server) {
+    server = RegionServer{};
+    if (!media::openLineChannel(server.channel)) return false;
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
-    const int process =
+    options.standardInputDescriptor = options.standardOutputDescriptor = server.channel.theirs;
+    server.process =
         runTool(v, v.tools.toolFolder + regionRendererName,
-                regionRendererArguments(region, v.document.documentPath, outputFile), options);
-    media::raiseProgramPriority(process);
-    return process;
+                {"-q", "-serve", asOperand(v.document.documentPath), asOperand(folder)}, options);
+    media::handOver(server.channel);
+    if (server.process == 0) {
+        media::closeLineChannel(server.channel);
+        return false;
+    }
+    media::raiseProgramPriority(server.process);
+    server.document = v.document.documentPath;
+    server.folder = folder;
+    return true;
+}
+
+std::string regionRequest(const PageRegion& region, const std::string& fileName) {
+    return "-f " + std::to_string(region.page) + " -r " + decimal(region.dotsPerInch) + " -c " +
+           clipText(region) + " " + fileName;
 }
 
 std::string takeToolProblem(Viewer& v) {

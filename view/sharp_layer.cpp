@@ -1,5 +1,6 @@
-// The sharp layer: asked for once the view settles, rendered by the region renderer in a process of its
-// own, decoded ahead by the prefetch, drawn over the page; a view that moves on drops what is stale.
+// The sharp layer: asked for once the view settles, rendered by the region renderer serving the document
+// in a process of its own, decoded ahead by the prefetch, drawn over the page; a view that moves on
+// drops what is stale.
 #include "view/sharp_layer.h"
 
 #include <algorithm>
@@ -18,6 +19,9 @@ namespace {
 // reaches either was not made at the document's resolution.
 constexpr int reducedPictureSide = 19990;
 constexpr double reducedPicturePixels = 99.0e6;
+// A request the view has moved on from is let finish, keeping the renderer and what it has read of
+// the page, unless it takes longer than this: then the renderer is stopped and the next starts afresh.
+constexpr std::int64_t abandonedRequestPatienceMilliseconds = 250;
 
 PageOnScreen pageOnScreen(const Viewer& v) {
     PageOnScreen page;
@@ -80,15 +84,44 @@ void removeLayerFiles(const std::string& file) {
     media::deleteFilesInFolder(folderOf(file), "." + name + ".*");
 }
 
+void stopServer(RegionServer& server) {
+    if (server.process != 0) media::stopProgram(server.process);
+    media::closeLineChannel(server.channel);
+    removeLayerFiles(server.fileInFlight);
+    server = RegionServer{};
+}
+
+// The answer to the request in flight: "done", "failed", "ended" when the renderer ended without one
+// (it is then forgotten), or "" while none has come. Whether it runs is asked first: an answer sent
+// just before its end is still read.
+std::string takeAnswer(RegionServer& server) {
+    const bool running = media::programRunning(server.process);
+    if (std::optional<std::string> answer = media::takeLine(server.channel)) {
+        server.fileInFlight.clear();
+        return answer->empty() ? "failed" : *answer;
+    }
+    if (running) return "";
+    stopServer(server);
+    return "ended";
+}
+
+// A render whose request is still in flight leaves its file to the server's answer.
 void dropRender(SharpLayerState& sharp) {
     SharpRender& render = sharp.render;
-    const bool stopped = media::programRunning(render.process) && media::stopProgram(render.process);
-    if (stopped) {
-        removeLayerFiles(render.file);
-    } else if (!render.file.empty()) {
-        media::deleteFile(render.file);
-    }
+    if (!render.file.empty() && render.file != sharp.server.fileInFlight) media::deleteFile(render.file);
     render = SharpRender{};
+}
+
+// A request no render waits on any more: its file goes when its answer comes.
+void followAbandonedRequest(SharpLayerState& sharp) {
+    RegionServer& server = sharp.server;
+    if (server.fileInFlight.empty() || server.fileInFlight == sharp.render.file) return;
+    const std::string file = server.fileInFlight;
+    if (!takeAnswer(server).empty()) {
+        media::deleteFile(file);
+    } else if (media::elapsedMilliseconds() - server.sentAt > abandonedRequestPatienceMilliseconds) {
+        stopServer(server);
+    }
 }
 
 void forgetShownLayer(SharpLayerState& sharp) {
@@ -117,25 +150,6 @@ void takeArrivedLayer(SharpLayerState& sharp) {
     dropRender(sharp);
 }
 
-// A render for another page or scale than the displayed one is dropped at once; one that ended hands
-// its file to the prefetch at once, which decodes it off the frame's path; a decoded one is taken.
-void followRender(Viewer& v, const SharpView& displayed) {
-    SharpLayerState& sharp = v.sharp;
-    SharpRender& render = sharp.render;
-    if (render.stage == SharpRenderStage::none) return;
-    if (!sameScale(render.view, displayed)) return dropRender(sharp);
-    if (render.stage == SharpRenderStage::running) {
-        if (media::programRunning(render.process)) return;
-        render.process = 0;
-        if (!media::filePresent(render.file)) return failRender(sharp);
-        render.stage = SharpRenderStage::arriving;
-        prefetchNeighbourPages(v);
-        return;
-    }
-    if (media::prefetchFailed(render.file)) return failRender(sharp);
-    if (media::prefetchedImageReady(render.file)) takeArrivedLayer(sharp);
-}
-
 std::string newFileToken() {
     std::random_device source;
     const std::uint64_t token = (std::uint64_t{source()} << 32) ^ source();
@@ -147,15 +161,48 @@ std::string newFileToken() {
 // Layer files lie beside the page files, under names never taken for a page ("sharp-…").
 void startRender(Viewer& v, const SharpView& wanted) {
     SharpLayerState& sharp = v.sharp;
+    RegionServer& server = sharp.server;
     if (sharp.fileToken.empty()) sharp.fileToken = newFileToken();
-    const std::string file = folderOf(wanted.pageFile) + "sharp-" + sharp.fileToken + "-" +
-                             std::to_string(++sharp.fileSerial) + ".pam";
-    const int process = startRegionRenderer(v, sharpRegionOf(v, wanted), file);
-    if (process == 0) {
+    const std::string folder = folderOf(wanted.pageFile);
+    const std::string name = "sharp-" + sharp.fileToken + "-" + std::to_string(++sharp.fileSerial) + ".pam";
+    if (server.process != 0 && (server.document != v.document.documentPath || server.folder != folder))
+        stopServer(server);
+    const bool serving = server.process != 0 || startRegionServer(v, folder, server);
+    if (!serving || !media::sendLine(server.channel, regionRequest(sharpRegionOf(v, wanted), name))) {
+        if (serving) stopServer(server);
         sharp.failed = wanted;
         return;
     }
-    sharp.render = SharpRender{wanted, SharpRenderStage::running, process, file};
+    server.fileInFlight = folder + name;
+    server.sentAt = media::elapsedMilliseconds();
+    sharp.render = SharpRender{wanted, SharpRenderStage::running, folder + name};
+}
+
+// A render for another page or scale than the displayed one is dropped at once; one that ended hands
+// its file to the prefetch at once, which decodes it off the frame's path; a decoded one is taken.
+void followRender(Viewer& v, const SharpView& displayed) {
+    SharpLayerState& sharp = v.sharp;
+    SharpRender& render = sharp.render;
+    if (render.stage == SharpRenderStage::none) return;
+    if (!sameScale(render.view, displayed)) return dropRender(sharp);
+    if (render.stage == SharpRenderStage::running) {
+        const std::string answer = takeAnswer(sharp.server);
+        if (answer.empty()) return;
+        if (answer == "ended" &&
+            !render.retried) {  // a renderer that ended (its time used up) is renewed once
+            const SharpView view = render.view;
+            dropRender(sharp);
+            startRender(v, view);
+            sharp.render.retried = true;
+            return;
+        }
+        if (answer != "done" || !media::filePresent(render.file)) return failRender(sharp);
+        render.stage = SharpRenderStage::arriving;
+        prefetchNeighbourPages(v);
+        return;
+    }
+    if (media::prefetchFailed(render.file)) return failRender(sharp);
+    if (media::prefetchedImageReady(render.file)) takeArrivedLayer(sharp);
 }
 
 }  // namespace
@@ -209,12 +256,18 @@ void updateSharpLayer(Viewer& v) {
     if (!sameScale(sharp.shown, displayed)) forgetShownLayer(sharp);
     if (!sameScale(sharp.failed, displayed)) sharp.failed = SharpView{};  // tried again on its next showing
     followRender(v, displayed);
+    followAbandonedRequest(sharp);
+    // The renderer of a document no longer open goes with it.
+    if (sharp.server.process != 0 && sharp.server.document != v.document.documentPath)
+        stopServer(sharp.server);
     const SharpView wanted = wantedView(v);
     if (wanted.empty() || wanted == sharp.shown || wanted == sharp.failed || wanted == sharp.render.view)
         return;
-    // An arriving layer is taken within a few frames; the next render starts then.
+    // An arriving layer is taken within a few frames, and a request in flight is answered soon: the
+    // next render is asked for then.
     if (sharp.render.stage == SharpRenderStage::arriving) return;
     dropRender(sharp);
+    if (!sharp.server.fileInFlight.empty()) return;
     startRender(v, wanted);
 }
 
@@ -236,5 +289,6 @@ std::string arrivingSharpLayerFile(const Viewer& v) {
 
 void endSharpLayer(Viewer& v) {
     dropRender(v.sharp);
+    stopServer(v.sharp.server);
     forgetShownLayer(v.sharp);
 }

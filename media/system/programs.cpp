@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -174,6 +175,9 @@ bool prepareSignals(posix_spawnattr_t& attributes) {
 // The output file is opened before the change of folder, so a relative name is the caller's. A
 // symbolic link planted under its name is never followed.
 bool prepareFileActions(posix_spawn_file_actions_t& actions, const RunOptions& options) {
+    if (options.standardInputDescriptor >= 0 &&
+        posix_spawn_file_actions_adddup2(&actions, options.standardInputDescriptor, STDIN_FILENO) != 0)
+        return false;
     if (options.standardOutputDescriptor >= 0 &&
         posix_spawn_file_actions_adddup2(&actions, options.standardOutputDescriptor, STDOUT_FILENO) != 0)
         return false;
@@ -357,6 +361,54 @@ bool stopProgram(int processId) {
         forgetChild(pid);
     }
     return true;
+}
+
+// Both ends close on exec: a program gets its end only as the standard files its RunOptions name.
+bool openLineChannel(LineChannel& channel) {
+    closeLineChannel(channel);
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+    const int flags = ::fcntl(ends[0], F_GETFL);
+    if (flags < 0 || ::fcntl(ends[0], F_SETFL, flags | O_NONBLOCK) != 0) {
+        ::close(ends[0]);
+        ::close(ends[1]);
+        return false;
+    }
+    channel.ours = ends[0];
+    channel.theirs = ends[1];
+    return true;
+}
+
+void handOver(LineChannel& channel) {
+    if (channel.theirs >= 0) ::close(channel.theirs);
+    channel.theirs = -1;
+}
+
+bool sendLine(LineChannel& channel, const std::string& line) {
+    if (channel.ours < 0) return false;
+    const std::string whole = line + "\n";
+    const ssize_t sent = ::send(channel.ours, whole.data(), whole.size(), MSG_NOSIGNAL);
+    return sent == static_cast<ssize_t>(whole.size());
+}
+
+std::optional<std::string> takeLine(LineChannel& channel) {
+    char buffer[512];
+    while (channel.ours >= 0 && channel.received.find('\n') == std::string::npos) {
+        const ssize_t got = ::recv(channel.ours, buffer, sizeof buffer, 0);
+        if (got <= 0) break;  // nothing more now, or the program's end is closed
+        channel.received.append(buffer, static_cast<std::size_t>(got));
+    }
+    const std::size_t end = channel.received.find('\n');
+    if (end == std::string::npos) return std::nullopt;
+    std::string line = channel.received.substr(0, end);
+    channel.received.erase(0, end + 1);
+    return line;
+}
+
+void closeLineChannel(LineChannel& channel) {
+    handOver(channel);
+    if (channel.ours >= 0) ::close(channel.ours);
+    channel = LineChannel{};
 }
 
 // A negative nice value needs privilege (or RLIMIT_NICE); without it the program keeps its priority.

@@ -111,6 +111,8 @@ struct RunOptions {
     // executable, no program ("Permission denied"); "" when it started or something else kept it
     // from starting (its working folder, its output file).
     std::string* whyNotStarted = nullptr;
+    // When set, standard input is this open file (the caller keeps and closes it); else the caller's.
+    int standardInputDescriptor = -1;
 };
 // Process id, 0 when it could not be started (then no file of the options was opened). With wait, exitStatus
 // (when given) receives the program's exit status, or -1 when a signal ended it.
@@ -127,6 +129,20 @@ bool programRunning(int processId);
 // What the kernel lacks for the tool programs to confine themselves (Landlock, seccomp filters), as
 // a sentence for the log; "" when it has both.
 std::string toolConfinementGap();
+// Lines to and from a program that answers requests: two connected sockets, one end the program's
+// standard input and output (give `theirs` as both in its RunOptions, then handOver), the other ours.
+// Our end never blocks the caller, and a program that has gone never raises a signal in it.
+struct LineChannel {
+    int ours = -1;
+    int theirs = -1;
+    std::string received;  // the start of a line not yet whole
+};
+bool openLineChannel(LineChannel& channel);
+void handOver(LineChannel& channel);  // the program has its end: ours alone stays open
+bool sendLine(LineChannel& channel,
+              const std::string& line);  // the line end is added; false unless it went whole
+std::optional<std::string> takeLine(LineChannel& channel);  // a whole line without its end, if one came
+void closeLineChannel(LineChannel& channel);
 // Waits for a program started here without waiting to end: its exit status (-1 when a signal ended it
 // or it is not ours). The program is then forgotten.
 int waitForProgram(int processId);

@@ -106,7 +106,7 @@ Harness::~Harness() {
         exitSequence(*viewer_);
     } else {
         stopAllTools(*viewer_);
-        endSharpLayer(*viewer_);  // the render in flight is this viewer's own, found by its process id
+        endSharpLayer(*viewer_);  // this viewer's region renderer ends with it
         stopPageFileWorker(*viewer_);
         media::stopDisplay();
     }

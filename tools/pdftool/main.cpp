@@ -33,11 +33,12 @@ void detachStandardInput() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    detachStandardInput();
-    takePasswordFromEnvironment();
     std::string name = lowerBaseName(argc > 0 ? argv[0] : nullptr);
-    setProgramName(name.empty() ? "pdftool" : name);
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    // A serving region renderer takes its requests on standard input.
+    if (std::find(arguments.begin(), arguments.end(), "-serve") == arguments.end()) detachStandardInput();
+    takePasswordFromEnvironment();
+    setProgramName(name.empty() ? "pdftool" : name);
 #ifndef PAGEWELL_TOOL_UNCONFINED  // a build for the benchmark's reference only
     // Before the document is opened: from here on the run reads it, writes only its output's folder.
     const Confinement confinement = confineRun(runBounds(name, arguments));

@@ -1,5 +1,8 @@
 // pdftopng.exe: renders pages to "<root>-000007.png" files, 8-bit RGB at the asked resolution;
-// pdfregion.exe: renders one rectangle of a page at the asked resolution into the file named.
+// pdfregion.exe: renders one rectangle of a page at the asked resolution into the file named; with
+// -serve it keeps the document open and renders one rectangle for each line it reads.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -362,12 +365,70 @@ bool renderRegion(PdfSession& session, const RegionRequest& request) {
 
 }  // namespace
 
+// "-f page -r dpi -c x0,y0,x1,y1 name": the output is name (no folder) in the served folder.
+bool parseServedRequest(const std::string& line, const std::string& folder, RegionRequest& request) {
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t end = std::min(line.find(' ', at), line.size());
+        if (end > at) words.push_back(line.substr(at, end - at));
+        at = end + 1;
+    }
+    if (words.size() != 7) return false;
+    const std::string& name = words.back();
+    if (name.find('/') != std::string::npos || name == "." || name == "..") return false;
+    for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i].empty() || words[i][0] != '-' || !parseRegionOption(words, i, request)) return false;
+    }
+    request.output = folder + (folder.back() == '/' ? "" : "/") + name;
+    return request.page != kNotGiven && request.clipGiven;
+}
+
+// Answers each request line with "done" or "failed" on standard output. The watchdog bounds each
+// render, never the wait for the next request; the end of standard input ends the run.
+int serveRegions(PdfSession& session, const std::string& document, const std::string& folder, bool quiet) {
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    ssize_t length = 0;
+    while ((length = getline(&line, &capacity, stdin)) > 0) {
+        RegionRequest request;
+        request.quiet = quiet;
+        request.document = document;
+        const std::string text(line,
+                               static_cast<std::size_t>(line[length - 1] == '\n' ? length - 1 : length));
+        bool ok = parseServedRequest(text, folder, request);
+        if (!ok) reportError("cannot read the request '" + text + "'");
+        if (ok && (request.page < 1 || request.page > session.pageCount)) {
+            reportError("page " + std::to_string(request.page) + " is not in the document, which has " +
+                        pagesText(session.pageCount));
+            ok = false;
+        }
+        armWatchdog(kSecondsPerPage);
+        if (ok) ok = renderRegion(session, request);
+        alarm(0);
+        std::fputs(ok ? "done\n" : "failed\n", stdout);
+        if (std::fflush(stdout) != 0) break;  // the viewer has gone
+    }
+    std::free(line);
+    return kExitOk;
+}
+
 int runRegion(const std::vector<std::string>& arguments) {
+    const bool quiet = !arguments.empty() && arguments.front() == "-q";
+    const std::size_t served = quiet ? 1 : 0;
+    if (arguments.size() == served + 3 && arguments[served] == "-serve") {
+        PdfSession session;
+        if (int status = openPdf(arguments[served + 1], quiet, session); status != kExitOk) return status;
+        const int status = serveRegions(session, arguments[served + 1], arguments[served + 2], quiet);
+        closePdf(session);
+        return status;
+    }
     RegionRequest request;
     if (!parseRegionArguments(arguments, request)) {
         std::fprintf(stderr,
-                     "usage: %s [-q] -f page -r dpi -c x0,y0,x1,y1 <document.pdf> <output.png|.pam>\n",
-                     programName().c_str());
+                     "usage: %s [-q] -f page -r dpi -c x0,y0,x1,y1 <document.pdf> <output.png|.pam>\n"
+                     "       %s [-q] -serve <document.pdf> <output folder>\n",
+                     programName().c_str(), programName().c_str());
         return kExitUsage;
     }
     armWatchdog(kSecondsPerPage);
