@@ -211,6 +211,24 @@ TEST_F(Programs, AnEndedProgramsExitStatusIsKeptUntilTaken) {
     EXPECT_EQ(media::takeExitStatus(0), std::nullopt);
 }
 
+TEST_F(Programs, ALineChannelCarriesWholeLinesWithoutBlockingAndOutlivesItsProgramQuietly) {
+    media::LineChannel channel;
+    ASSERT_TRUE(media::openLineChannel(channel));
+    media::RunOptions options;
+    options.standardInputDescriptor = options.standardOutputDescriptor = channel.theirs;
+    const int process =
+        media::runProgram("/bin/sh", {"-c", "read line; echo \"got $line\"; printf half"}, options);
+    media::handOver(channel);
+    ASSERT_NE(process, 0);
+    EXPECT_EQ(media::takeLine(channel), std::nullopt) << "nothing has come yet";
+    EXPECT_TRUE(media::sendLine(channel, "one"));
+    media::waitForProgram(process);
+    EXPECT_EQ(media::takeLine(channel), std::optional<std::string>("got one"));
+    EXPECT_EQ(media::takeLine(channel), std::nullopt) << "a line without its end";
+    EXPECT_FALSE(media::sendLine(channel, "two")) << "its end has closed, and no signal ends the test";
+    media::closeLineChannel(channel);
+}
+
 TEST(NoticeBoards, EveryReaderSeesEveryNoticeAndAWaiterWakesForANoticeOrItsStop) {
     media::NoticeBoard board;
     board.post({1, 0});

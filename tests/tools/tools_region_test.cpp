@@ -99,3 +99,24 @@ TEST(PdfRegion, RefusesBadRequestsWithAMessageAndNoFile) {
     }
     EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"doc.pdf", "locked.pdf", "text.pdf"}));
 }
+
+// Serving, the document stays open: one answer a request line, in order, each file as a run of its own
+// makes it; a request for another page or folder, or one not understood, is refused; the end of the
+// input ends the run.
+TEST(PdfRegion, ServesOneAnswerARequestLineUntilItsInputEnds) {
+    ScratchFolder folder;
+    ASSERT_TRUE(makeNumberedPdf(folder.path("doc.pdf"), 2));
+    const std::string clip = "-r 100 -c 0,0,72,36 ";
+    const std::string requests = "-f 2 " + clip + "a.pam\n-f 3 " + clip + "b.pam\n-f 1 " + clip +
+                                 "../c.pam\nnonsense\n-f 1 " + clip + "d.png\n";
+    ToolRun run = runCommand({"/bin/sh", "-c", "printf %s \"$1\" | exec \"$0\" -q -serve \"$2\" \"$3\"",
+                              toolPath("pdfregion.exe"), requests, folder.path("doc.pdf"), folder.path("")},
+                             20);
+    EXPECT_EQ(run.exitCode, 0) << run.standardError;
+    EXPECT_EQ(run.standardOutput, "done\nfailed\nfailed\nfailed\ndone\n");
+    ToolRun single = runTool("pdfregion.exe", {"-q", "-f", "2", "-r", "100", "-c", "0,0,72,36",
+                                               folder.path("doc.pdf"), folder.path("single.pam")});
+    ASSERT_EQ(single.exitCode, 0) << single.standardError;
+    EXPECT_EQ(readWholeFile(folder.path("a.pam")), readWholeFile(folder.path("single.pam")));
+    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"a.pam", "d.png", "doc.pdf", "single.pam"}));
+}
