@@ -165,7 +165,9 @@ void startRender(Viewer& v, const SharpView& wanted) {
     if (sharp.fileToken.empty()) sharp.fileToken = newFileToken();
     const std::string folder = folderOf(wanted.pageFile);
     const std::string name = "sharp-" + sharp.fileToken + "-" + std::to_string(++sharp.fileSerial) + ".pam";
-    if (server.process != 0 && (server.document != v.document.documentPath || server.folder != folder))
+    // A renderer for another document, or one that has ended since its last answer, is replaced.
+    if (server.process != 0 && (server.document != v.document.documentPath || server.folder != folder ||
+                                !media::programRunning(server.process)))
         stopServer(server);
     const bool serving = server.process != 0 || startRegionServer(v, folder, server);
     if (!serving || !media::sendLine(server.channel, regionRequest(sharpRegionOf(v, wanted), name))) {

@@ -107,6 +107,12 @@ TEST_F(SharpLayer, ASettledZoomIsPresentedAsThePageDrawnAtItsScaleAndStaysStill)
     EXPECT_EQ(media::frameCounts().presented - before.presented,
               media::frameCounts().partial - before.partial);
     expectNoLayerFiles();
+    // A renderer that has gone meanwhile (killed, out of its processor time) is replaced.
+    const int renderer = v().sharp.server.process;
+    ASSERT_TRUE(media::stopProgram(renderer));
+    zoomStepAbout(v(), 2.5f, 540, 960);
+    ASSERT_TRUE(harness->runUntil([&] { return sharpLayerCoversPage(v()); }, 10000000, 5, 20.0));
+    EXPECT_NE(v().sharp.server.process, renderer);
 }
 
 TEST_F(SharpLayer, AZoomOrAPageTurnBeforeItArrivesDropsItAndNoLayerShowsOverAnotherPage) {
