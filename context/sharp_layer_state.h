@@ -17,27 +17,28 @@ struct SharpView {
     bool empty() const { return width <= 0 || height <= 0; }
 };
 
-// One render for a view: running until the region renderer answers that its file is written, then
-// arriving while the file is decoded ahead.
-enum class SharpRenderStage { none, running, arriving };
+// One render for a view: running until the region renderer answers that the layer's pixels are in
+// the shared memory.
+enum class SharpRenderStage { none, running };
 
 struct SharpRender {
     SharpView view;
     SharpRenderStage stage = SharpRenderStage::none;
-    std::string file;      // where the layer is written
+    int request = 0;       // its request's number
     bool retried = false;  // asked again of a new renderer once, after the last one ended unanswering
 };
 
 // The region renderer serving the open document: started for the first layer, it keeps the document
-// open, so that later renders cost neither a process start nor reading the page afresh. It works on
-// one request at a time.
+// open, so that later renders cost neither a process start nor reading the page afresh. It draws into
+// memory shared with it, a screen's pixels, and works on one request at a time.
 struct RegionServer {
     int process = 0;
     media::LineChannel channel;
-    std::string document;      // the document it serves
-    std::string folder;        // where it writes
-    std::string fileInFlight;  // the file of the request it works on ("" none)
-    std::int64_t sentAt = 0;   // when that request went
+    media::SharedMemory pixels;
+    std::string document;     // the document it serves
+    std::string folder;       // its confinement's folder
+    int requestInFlight = 0;  // the number of the request it works on (0 none)
+    std::int64_t sentAt = 0;  // when that request went
 };
 
 // Written by the layer's module (view/sharp_layer.cpp) alone, but for the page the sprite holds,
@@ -45,8 +46,7 @@ struct RegionServer {
 struct SharpLayerState {
     std::string pageInSprite;  // the file the page sprite was last loaded from ("" none)
     int pageNumberInSprite = 0;
-    std::string fileToken;  // names this viewer's layer files apart from another viewer's
-    int fileSerial = 0;     // each render writes a file of its own
+    int requestSerial = 0;  // numbers the requests
     SharpView shown;        // what the layer sprite holds
     SharpRender render;     // the render for the view wanted now
     RegionServer server;    // also finishes a request the view has moved on from, unseen

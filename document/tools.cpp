@@ -268,16 +268,25 @@ int startPageConverter(Viewer& v, int page) {
 
 bool startRegionServer(Viewer& v, const std::string& folder, RegionServer& server) {
     server = RegionServer{};
+    constexpr std::size_t pamHeaderRoom = 128;
+    const std::size_t screenBytes =
+        static_cast<std::size_t>(v.layout.screenWidth) * static_cast<std::size_t>(v.layout.screenHeight) * 4;
     if (!media::openLineChannel(server.channel)) return false;
+    if (!media::makeSharedMemory(pamHeaderRoom + screenBytes, server.pixels)) {
+        media::closeLineChannel(server.channel);
+        return false;
+    }
     media::RunOptions options;
     options.workingFolder = v.tools.toolFolder;
     options.standardInputDescriptor = options.standardOutputDescriptor = server.channel.theirs;
+    options.sharedDescriptor = server.pixels.descriptor;
     server.process =
         runTool(v, v.tools.toolFolder + regionRendererName,
                 {"-q", "-serve", asOperand(v.document.documentPath), asOperand(folder)}, options);
     media::handOver(server.channel);
     if (server.process == 0) {
         media::closeLineChannel(server.channel);
+        media::releaseSharedMemory(server.pixels);
         return false;
     }
     media::raiseProgramPriority(server.process);
@@ -286,9 +295,9 @@ bool startRegionServer(Viewer& v, const std::string& folder, RegionServer& serve
     return true;
 }
 
-std::string regionRequest(const PageRegion& region, const std::string& fileName) {
+std::string regionRequest(const PageRegion& region) {
     return "-f " + std::to_string(region.page) + " -r " + decimal(region.dotsPerInch) + " -c " +
-           clipText(region) + " " + fileName;
+           clipText(region) + " -";
 }
 
 std::string takeToolProblem(Viewer& v) {

@@ -53,11 +53,12 @@ struct PageRegion {
 double converterDotsPerInch(float renderDpi);
 std::vector<std::string> regionRendererArguments(const PageRegion& region, const std::string& documentPath,
                                                  const std::string& outputFile);
-// Starts the region renderer serving the open document, writing its layers into folder: false when
-// it could not be started. It runs under a name of its own: never taken for the page converter.
+// Starts the region renderer serving the open document, confined to folder, with memory shared for a
+// screen's pixels: false when it could not be started. It runs under a name of its own: never taken
+// for the page converter.
 bool startRegionServer(Viewer& v, const std::string& folder, RegionServer& server);
-// A request to that renderer: region drawn into the file fileName (no folder) in its folder.
-std::string regionRequest(const PageRegion& region, const std::string& fileName);
+// A request to that renderer: region drawn into the shared memory, as a PAM.
+std::string regionRequest(const PageRegion& region);
 // Starts the page converter for page without waiting: its process id, 0 when it could not start.
 int startPageConverter(Viewer& v, int page);
 // A tool program that could not be started (missing, not executable), as the message panel says it:

@@ -6,7 +6,6 @@
 #include "document/conversion.h"
 #include "media/display/display.h"
 #include "view/page_view.h"
-#include "view/sharp_layer.h"
 #include "view/sheet_loading.h"
 
 namespace {
@@ -23,8 +22,6 @@ void addPage(const Viewer& v, int page, std::vector<std::string>& files) {
 
 std::vector<std::string> neighbourPageFiles(const Viewer& v) {
     std::vector<std::string> files;
-    std::string layer = arrivingSharpLayerFile(v);
-    if (!layer.empty()) files.push_back(std::move(layer));
     std::string sheet = pendingSheetFile(v);
     if (!sheet.empty()) files.push_back(std::move(sheet));
     if (v.document.documentCacheFolder.empty() || v.conversion.workerRunning) return files;
@@ -43,10 +40,9 @@ std::vector<std::string> neighbourPageFiles(const Viewer& v) {
 
 void prefetchNeighbourPages(const Viewer& v) {
     const std::string sheet = pendingSheetFile(v);
-    const std::string layer = arrivingSharpLayerFile(v);
     const Layout layout = v.layout;
-    media::prefetchImages(neighbourPageFiles(v), [sheet, layer, layout](const std::string& file, int width,
-                                                                        int height) {
-        return file == sheet || file == layer ? media::DisplaySize{} : fittedPageSize(layout, width, height);
-    });
+    media::prefetchImages(
+        neighbourPageFiles(v), [sheet, layout](const std::string& file, int width, int height) {
+            return file == sheet ? media::DisplaySize{} : fittedPageSize(layout, width, height);
+        });
 }

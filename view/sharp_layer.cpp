@@ -1,17 +1,17 @@
 // The sharp layer: asked for once the view settles, rendered by the region renderer serving the document
-// in a process of its own, decoded ahead by the prefetch, drawn over the page; a view that moves on
-// drops what is stale.
+// in a process of its own into memory shared with it, drawn over the page; a view that moves on drops
+// what is stale.
 #include "view/sharp_layer.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <random>
+#include <optional>
+#include <string>
 
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/system/system.h"
-#include "view/page_prefetch.h"
 
 namespace {
 
@@ -75,29 +75,20 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, path.find_last_of('/') + 1);
 }
 
-// The tool writes under a hidden temporary name beside the file and renames it when complete; a
-// render stopped midway leaves that name behind.
-void removeLayerFiles(const std::string& file) {
-    if (file.empty()) return;
-    media::deleteFile(file);
-    const std::string name = file.substr(file.find_last_of('/') + 1);
-    media::deleteFilesInFolder(folderOf(file), "." + name + ".*");
-}
-
 void stopServer(RegionServer& server) {
     if (server.process != 0) media::stopProgram(server.process);
     media::closeLineChannel(server.channel);
-    removeLayerFiles(server.fileInFlight);
+    media::releaseSharedMemory(server.pixels);
     server = RegionServer{};
 }
 
-// The answer to the request in flight: "done", "failed", "ended" when the renderer ended without one
-// (it is then forgotten), or "" while none has come. Whether it runs is asked first: an answer sent
-// just before its end is still read.
+// The answer to the request in flight: "done <length>", "failed", "ended" when the renderer ended
+// without one (it is then forgotten), or "" while none has come. Whether it runs is asked first: an
+// answer sent just before its end is still read.
 std::string takeAnswer(RegionServer& server) {
     const bool running = media::programRunning(server.process);
     if (std::optional<std::string> answer = media::takeLine(server.channel)) {
-        server.fileInFlight.clear();
+        server.requestInFlight = 0;
         return answer->empty() ? "failed" : *answer;
     }
     if (running) return "";
@@ -105,23 +96,18 @@ std::string takeAnswer(RegionServer& server) {
     return "ended";
 }
 
-// A render whose request is still in flight leaves its file to the server's answer.
+// A request the view has moved on from is finished unseen.
 void dropRender(SharpLayerState& sharp) {
-    SharpRender& render = sharp.render;
-    if (!render.file.empty() && render.file != sharp.server.fileInFlight) media::deleteFile(render.file);
-    render = SharpRender{};
+    sharp.render = SharpRender{};
 }
 
-// A request no render waits on any more: its file goes when its answer comes.
+// A request no render waits on any more: its answer is dropped when it comes.
 void followAbandonedRequest(SharpLayerState& sharp) {
     RegionServer& server = sharp.server;
-    if (server.fileInFlight.empty() || server.fileInFlight == sharp.render.file) return;
-    const std::string file = server.fileInFlight;
-    if (!takeAnswer(server).empty()) {
-        media::deleteFile(file);
-    } else if (media::elapsedMilliseconds() - server.sentAt > abandonedRequestPatienceMilliseconds) {
+    if (server.requestInFlight == 0 || server.requestInFlight == sharp.render.request) return;
+    if (takeAnswer(server).empty() &&
+        media::elapsedMilliseconds() - server.sentAt > abandonedRequestPatienceMilliseconds)
         stopServer(server);
-    }
 }
 
 void forgetShownLayer(SharpLayerState& sharp) {
@@ -135,10 +121,16 @@ void failRender(SharpLayerState& sharp) {
     dropRender(sharp);
 }
 
-// The decoded layer becomes the layer sprite, replacing the one shown; its file goes.
-void takeArrivedLayer(SharpLayerState& sharp) {
+// The layer's pixels, "done <length>" of them in the shared memory, become the layer sprite,
+// replacing the one shown; the memory is the renderer's again for its next request.
+void takeLayer(SharpLayerState& sharp, const std::string& answer) {
     SharpRender& render = sharp.render;
-    const bool loaded = media::loadSprite(sprite::sharpLayer, render.file);
+    const media::SharedMemory& pixels = sharp.server.pixels;
+    unsigned long long length = 0;
+    char end = 0;
+    const bool done =
+        std::sscanf(answer.c_str(), "done %llu%c", &length, &end) == 1 && length > 0 && length <= pixels.size;
+    const bool loaded = done && media::loadSpriteFromMemory(sprite::sharpLayer, pixels.bytes, length);
     if (!loaded || media::spriteOwnWidth(sprite::sharpLayer) != render.view.width ||
         media::spriteOwnHeight(sprite::sharpLayer) != render.view.height) {
         if (loaded) media::freeSprite(sprite::sharpLayer);
@@ -150,61 +142,42 @@ void takeArrivedLayer(SharpLayerState& sharp) {
     dropRender(sharp);
 }
 
-std::string newFileToken() {
-    std::random_device source;
-    const std::uint64_t token = (std::uint64_t{source()} << 32) ^ source();
-    char text[24];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(token));
-    return text;
-}
-
-// Layer files lie beside the page files, under names never taken for a page ("sharp-…").
 void startRender(Viewer& v, const SharpView& wanted) {
     SharpLayerState& sharp = v.sharp;
     RegionServer& server = sharp.server;
-    if (sharp.fileToken.empty()) sharp.fileToken = newFileToken();
     const std::string folder = folderOf(wanted.pageFile);
-    const std::string name = "sharp-" + sharp.fileToken + "-" + std::to_string(++sharp.fileSerial) + ".pam";
     // A renderer for another document, or one that has ended since its last answer, is replaced.
     if (server.process != 0 && (server.document != v.document.documentPath || server.folder != folder ||
                                 !media::programRunning(server.process)))
         stopServer(server);
     const bool serving = server.process != 0 || startRegionServer(v, folder, server);
-    if (!serving || !media::sendLine(server.channel, regionRequest(sharpRegionOf(v, wanted), name))) {
+    if (!serving || !media::sendLine(server.channel, regionRequest(sharpRegionOf(v, wanted)))) {
         if (serving) stopServer(server);
         sharp.failed = wanted;
         return;
     }
-    server.fileInFlight = folder + name;
+    server.requestInFlight = ++sharp.requestSerial;
     server.sentAt = media::elapsedMilliseconds();
-    sharp.render = SharpRender{wanted, SharpRenderStage::running, folder + name};
+    sharp.render = SharpRender{wanted, SharpRenderStage::running, server.requestInFlight};
 }
 
-// A render for another page or scale than the displayed one is dropped at once; one that ended hands
-// its file to the prefetch at once, which decodes it off the frame's path; a decoded one is taken.
+// A render for another page or scale than the displayed one is dropped at once; one answered is
+// taken in the frame that reads the answer.
 void followRender(Viewer& v, const SharpView& displayed) {
     SharpLayerState& sharp = v.sharp;
     SharpRender& render = sharp.render;
     if (render.stage == SharpRenderStage::none) return;
     if (!sameScale(render.view, displayed)) return dropRender(sharp);
-    if (render.stage == SharpRenderStage::running) {
-        const std::string answer = takeAnswer(sharp.server);
-        if (answer.empty()) return;
-        if (answer == "ended" &&
-            !render.retried) {  // a renderer that ended (its time used up) is renewed once
-            const SharpView view = render.view;
-            dropRender(sharp);
-            startRender(v, view);
-            sharp.render.retried = true;
-            return;
-        }
-        if (answer != "done" || !media::filePresent(render.file)) return failRender(sharp);
-        render.stage = SharpRenderStage::arriving;
-        prefetchNeighbourPages(v);
+    const std::string answer = takeAnswer(sharp.server);
+    if (answer.empty()) return;
+    if (answer == "ended" && !render.retried) {  // a renderer that ended (its time used up) is renewed once
+        const SharpView view = render.view;
+        dropRender(sharp);
+        startRender(v, view);
+        sharp.render.retried = true;
         return;
     }
-    if (media::prefetchFailed(render.file)) return failRender(sharp);
-    if (media::prefetchedImageReady(render.file)) takeArrivedLayer(sharp);
+    takeLayer(sharp, answer);
 }
 
 }  // namespace
@@ -265,11 +238,9 @@ void updateSharpLayer(Viewer& v) {
     const SharpView wanted = wantedView(v);
     if (wanted.empty() || wanted == sharp.shown || wanted == sharp.failed || wanted == sharp.render.view)
         return;
-    // An arriving layer is taken within a few frames, and a request in flight is answered soon: the
-    // next render is asked for then.
-    if (sharp.render.stage == SharpRenderStage::arriving) return;
+    // A request in flight is answered soon: the next render is asked for then.
     dropRender(sharp);
-    if (!sharp.server.fileInFlight.empty()) return;
+    if (sharp.server.requestInFlight != 0) return;
     startRender(v, wanted);
 }
 
@@ -282,11 +253,6 @@ void drawSharpLayer(const Viewer& v) {
 
 bool sharpLayerCoversPage(const Viewer& v) {
     return !v.sharp.shown.empty() && !v.frame.thumbnailMode && v.sharp.shown == sharpViewOnScreen(v);
-}
-
-std::string arrivingSharpLayerFile(const Viewer& v) {
-    const SharpRender& render = v.sharp.render;
-    return render.stage == SharpRenderStage::arriving ? render.file : std::string();
 }
 
 void endSharpLayer(Viewer& v) {

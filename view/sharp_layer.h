@@ -30,14 +30,12 @@ PageRegion sharpRegionOf(const Viewer& v, const SharpView& view);
 
 // The page view, at every load of the page sprite: which page, from which file.
 void notePageInSprite(Viewer& v, int page, const std::string& file);
-// Frame step, after the flip: follows the render in flight (ended, arrived, taken), drops one the
+// Frame step, after the flip: follows the render in flight (answered, taken), drops one the
 // view has left, and asks for a new one once the view has settled. It only polls: it never waits.
 void updateSharpLayer(Viewer& v);
 // Draw phase, right after the page: the layer, only over the page picture and size it was made for.
 void drawSharpLayer(const Viewer& v);
 // The layer shown covers all of the page that is on the screen: the page itself need not be drawn.
 bool sharpLayerCoversPage(const Viewer& v);
-// The layer's file while it is being decoded ahead ("" none): the prefetch wish puts it first.
-std::string arrivingSharpLayerFile(const Viewer& v);
-// Stops the render in flight, removes its file and lets the layer go (exit, a test's end).
+// Stops the region renderer and lets the layer go (exit, a test's end).
 void endSharpLayer(Viewer& v);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -159,6 +160,8 @@ struct SpawnSetup {
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 };
 
+constexpr int sharedDescriptorInChild = 3;
+
 // The child starts with no blocked signals and default handling of the ones a parent commonly
 // ignores or catches, whatever the viewer (or SDL) has set up for itself.
 bool prepareSignals(posix_spawnattr_t& attributes) {
@@ -177,6 +180,9 @@ bool prepareSignals(posix_spawnattr_t& attributes) {
 bool prepareFileActions(posix_spawn_file_actions_t& actions, const RunOptions& options) {
     if (options.standardInputDescriptor >= 0 &&
         posix_spawn_file_actions_adddup2(&actions, options.standardInputDescriptor, STDIN_FILENO) != 0)
+        return false;
+    if (options.sharedDescriptor >= 0 &&
+        posix_spawn_file_actions_adddup2(&actions, options.sharedDescriptor, sharedDescriptorInChild) != 0)
         return false;
     if (options.standardOutputDescriptor >= 0 &&
         posix_spawn_file_actions_adddup2(&actions, options.standardOutputDescriptor, STDOUT_FILENO) != 0)
@@ -403,6 +409,27 @@ std::optional<std::string> takeLine(LineChannel& channel) {
     std::string line = channel.received.substr(0, end);
     channel.received.erase(0, end + 1);
     return line;
+}
+
+bool makeSharedMemory(std::size_t size, SharedMemory& memory) {
+    releaseSharedMemory(memory);
+    const int descriptor = ::memfd_create("pagewell-shared", MFD_CLOEXEC);
+    if (descriptor < 0) return false;
+    void* bytes = ::ftruncate(descriptor, static_cast<off_t>(size)) == 0
+                      ? ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0)
+                      : MAP_FAILED;
+    if (bytes == MAP_FAILED) {
+        ::close(descriptor);
+        return false;
+    }
+    memory = SharedMemory{descriptor, static_cast<unsigned char*>(bytes), size};
+    return true;
+}
+
+void releaseSharedMemory(SharedMemory& memory) {
+    if (memory.bytes != nullptr) ::munmap(memory.bytes, memory.size);
+    if (memory.descriptor >= 0) ::close(memory.descriptor);
+    memory = SharedMemory{};
 }
 
 void closeLineChannel(LineChannel& channel) {

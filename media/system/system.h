@@ -113,6 +113,8 @@ struct RunOptions {
     std::string* whyNotStarted = nullptr;
     // When set, standard input is this open file (the caller keeps and closes it); else the caller's.
     int standardInputDescriptor = -1;
+    // When set, the program has this open file as its descriptor 3 (the caller keeps and closes it).
+    int sharedDescriptor = -1;
 };
 // Process id, 0 when it could not be started (then no file of the options was opened). With wait, exitStatus
 // (when given) receives the program's exit status, or -1 when a signal ended it.
@@ -138,6 +140,15 @@ struct LineChannel {
     std::string received;  // the start of a line not yet whole
 };
 bool openLineChannel(LineChannel& channel);
+// Memory shared with a program: a file in memory alone, mapped here, handed to a program as its
+// RunOptions' sharedDescriptor.
+struct SharedMemory {
+    int descriptor = -1;
+    unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+};
+bool makeSharedMemory(std::size_t size, SharedMemory& memory);
+void releaseSharedMemory(SharedMemory& memory);
 void handOver(LineChannel& channel);  // the program has its end: ours alone stays open
 bool sendLine(LineChannel& channel,
               const std::string& line);  // the line end is added; false unless it went whole

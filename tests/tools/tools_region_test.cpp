@@ -101,22 +101,28 @@ TEST(PdfRegion, RefusesBadRequestsWithAMessageAndNoFile) {
 }
 
 // Serving, the document stays open: one answer a request line, in order, each file as a run of its own
-// makes it; a request for another page or folder, or one not understood, is refused; the end of the
-// input ends the run.
+// makes it, and a request named "-" put into the memory shared as descriptor 3, with its length; a
+// request for another page or folder, or one not understood, is refused; the end of input ends the run.
 TEST(PdfRegion, ServesOneAnswerARequestLineUntilItsInputEnds) {
     ScratchFolder folder;
     ASSERT_TRUE(makeNumberedPdf(folder.path("doc.pdf"), 2));
+    ASSERT_TRUE(writeWholeFile(folder.path("shared"), std::string(100000, '\0')));
     const std::string clip = "-r 100 -c 0,0,72,36 ";
     const std::string requests = "-f 2 " + clip + "a.pam\n-f 3 " + clip + "b.pam\n-f 1 " + clip +
-                                 "../c.pam\nnonsense\n-f 1 " + clip + "d.png\n";
-    ToolRun run = runCommand({"/bin/sh", "-c", "printf %s \"$1\" | exec \"$0\" -q -serve \"$2\" \"$3\"",
-                              toolPath("pdfregion.exe"), requests, folder.path("doc.pdf"), folder.path("")},
-                             20);
+                                 "../c.pam\nnonsense\n-f 1 " + clip + "d.png\n-f 2 " + clip + "-\n";
+    ToolRun run = runCommand(
+        {"/bin/sh", "-c", "printf %s \"$1\" | exec \"$0\" -q -serve \"$2\" \"$3\" 3<>\"$4\"",
+         toolPath("pdfregion.exe"), requests, folder.path("doc.pdf"), folder.path(""), folder.path("shared")},
+        20);
     EXPECT_EQ(run.exitCode, 0) << run.standardError;
-    EXPECT_EQ(run.standardOutput, "done\nfailed\nfailed\nfailed\ndone\n");
     ToolRun single = runTool("pdfregion.exe", {"-q", "-f", "2", "-r", "100", "-c", "0,0,72,36",
                                                folder.path("doc.pdf"), folder.path("single.pam")});
     ASSERT_EQ(single.exitCode, 0) << single.standardError;
-    EXPECT_EQ(readWholeFile(folder.path("a.pam")), readWholeFile(folder.path("single.pam")));
-    EXPECT_EQ(folder.fileNames(), (std::vector<std::string>{"a.pam", "d.png", "doc.pdf", "single.pam"}));
+    const std::string alone = readWholeFile(folder.path("single.pam"));
+    EXPECT_EQ(run.standardOutput,
+              "done\nfailed\nfailed\nfailed\ndone\ndone " + std::to_string(alone.size()) + "\n");
+    EXPECT_EQ(readWholeFile(folder.path("a.pam")), alone);
+    EXPECT_EQ(readWholeFile(folder.path("shared")).substr(0, alone.size()), alone);
+    EXPECT_EQ(folder.fileNames(),
+              (std::vector<std::string>{"a.pam", "d.png", "doc.pdf", "shared", "single.pam"}));
 }

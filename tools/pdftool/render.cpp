@@ -1,6 +1,8 @@
 // pdftopng.exe: renders pages to "<root>-000007.png" files, 8-bit RGB at the asked resolution;
 // pdfregion.exe: renders one rectangle of a page at the asked resolution into the file named; with
 // -serve it keeps the document open and renders one rectangle for each line it reads.
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "tool.h"
@@ -223,6 +226,7 @@ struct RegionRequest {
     bool clipGiven = false;
     std::string document;
     std::string output;
+    bool shared = false;  // served into the shared memory instead of output
 };
 
 constexpr double kLargestCoordinate = 1.0e6;
@@ -324,6 +328,23 @@ fz_pixmap* renderRegionPixmap(PdfSession& session, const RegionRequest& request,
     return pixmap;
 }
 
+std::string pamHeader(int width, int height) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", width,
+                  height);
+    return text;
+}
+
+void rgbaRow(const unsigned char* rgb, int width, unsigned char* rgba) {
+    for (int x = 0; x < width; ++x, rgb += 3, rgba += 4) {
+        rgba[0] = rgb[0];
+        rgba[1] = rgb[1];
+        rgba[2] = rgb[2];
+        rgba[3] = 255;
+    }
+}
+
 // Red, green, blue and alpha bytes, rows top to bottom: the pixels as the viewer holds them, which it
 // reads back in one copy, where a PNG of a screen costs it tens of milliseconds to decode.
 bool saveRgbaPam(fz_context* ctx, fz_pixmap* pixmap, const std::string& path) {
@@ -332,11 +353,10 @@ bool saveRgbaPam(fz_context* ctx, fz_pixmap* pixmap, const std::string& path) {
     const int width = fz_pixmap_width(ctx, pixmap), height = fz_pixmap_height(ctx, pixmap);
     const unsigned char* row = fz_pixmap_samples(ctx, pixmap);
     std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * 4, 255);
-    bool written = std::fprintf(output.file,
-                                "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
-                                width, height) > 0;
+    const std::string header = pamHeader(width, height);
+    bool written = std::fwrite(header.data(), 1, header.size(), output.file) == header.size();
     for (int y = 0; written && y < height; ++y, row += fz_pixmap_stride(ctx, pixmap)) {
-        for (int x = 0; x < width; ++x) std::copy_n(row + x * 3, 3, rgba.begin() + x * 4);
+        rgbaRow(row, width, rgba.data());
         written = std::fwrite(rgba.data(), 1, rgba.size(), output.file) == rgba.size();
     }
     if (!written) {
@@ -346,21 +366,47 @@ bool saveRgbaPam(fz_context* ctx, fz_pixmap* pixmap, const std::string& path) {
     return commitTemporaryOutput(output);
 }
 
-bool renderRegion(PdfSession& session, const RegionRequest& request) {
+// The same PAM into memory: its length, or 0 when it does not fit.
+std::size_t putRgbaPam(fz_context* ctx, fz_pixmap* pixmap, unsigned char* memory, std::size_t size) {
+    const int width = fz_pixmap_width(ctx, pixmap), height = fz_pixmap_height(ctx, pixmap);
+    const std::string header = pamHeader(width, height);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    const std::size_t length = header.size() + rowBytes * static_cast<std::size_t>(height);
+    if (length > size) {
+        reportError("the region does not fit the shared memory");
+        return 0;
+    }
+    std::memcpy(memory, header.data(), header.size());
+    const unsigned char* row = fz_pixmap_samples(ctx, pixmap);
+    unsigned char* out = memory + header.size();
+    for (int y = 0; y < height; ++y, row += fz_pixmap_stride(ctx, pixmap), out += rowBytes)
+        rgbaRow(row, width, out);
+    return length;
+}
+
+// A region drawn into its file, or into memory when memory is given: false, or with memory the
+// length written (0 on failure).
+std::size_t renderRegion(PdfSession& session, const RegionRequest& request, unsigned char* memory = nullptr,
+                         std::size_t memorySize = 0) {
     fz_irect box;
-    if (!regionBox(request, box)) return false;
+    if (!regionBox(request, box)) return 0;
     std::string errorText;
     fz_pixmap* pixmap = renderRegionPixmap(session, request, box, errorText);
     if (!pixmap) {
         reportError("cannot render page " + std::to_string(request.page) + " of '" + request.document +
                     "': " + errorText);
-        return false;
+        return 0;
     }
     // A PNG as page images are: level 1 without row filters.
-    bool saved = wantsPam(request) ? saveRgbaPam(session.ctx, pixmap, request.output)
-                                   : savePixmap(session.ctx, pixmap, request.output, request.dotsPerInch);
+    std::size_t done = 0;
+    if (memory != nullptr) {
+        done = putRgbaPam(session.ctx, pixmap, memory, memorySize);
+    } else {
+        done = wantsPam(request) ? saveRgbaPam(session.ctx, pixmap, request.output)
+                                 : savePixmap(session.ctx, pixmap, request.output, request.dotsPerInch);
+    }
     fz_drop_pixmap(session.ctx, pixmap);
-    return saved;
+    return done;
 }
 
 }  // namespace
@@ -377,6 +423,7 @@ bool parseServedRequest(const std::string& line, const std::string& folder, Regi
     if (words.size() != 7) return false;
     const std::string& name = words.back();
     if (name.find('/') != std::string::npos || name == "." || name == "..") return false;
+    request.shared = name == "-";
     for (std::size_t i = 0; i + 1 < words.size(); ++i) {
         if (words[i].empty() || words[i][0] != '-' || !parseRegionOption(words, i, request)) return false;
     }
@@ -384,9 +431,26 @@ bool parseServedRequest(const std::string& line, const std::string& folder, Regi
     return request.page != kNotGiven && request.clipGiven;
 }
 
-// Answers each request line with "done" or "failed" on standard output. The watchdog bounds each
-// render, never the wait for the next request; the end of standard input ends the run.
+// Memory the viewer shares as descriptor 3, when it does: requests named "-" are drawn into it.
+struct SharedMemory {
+    unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+};
+
+SharedMemory mapSharedMemory() {
+    constexpr int descriptor = 3;
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return {};
+    const auto size = static_cast<std::size_t>(status.st_size);
+    void* bytes = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
+    return bytes == MAP_FAILED ? SharedMemory{} : SharedMemory{static_cast<unsigned char*>(bytes), size};
+}
+
+// Answers each request line on standard output: "done" (with the length of what it put into the
+// shared memory, for a request named "-") or "failed". The watchdog bounds each render, never the
+// wait for the next request; the end of standard input ends the run.
 int serveRegions(PdfSession& session, const std::string& document, const std::string& folder, bool quiet) {
+    const SharedMemory shared = mapSharedMemory();
     char* line = nullptr;
     std::size_t capacity = 0;
     ssize_t length = 0;
@@ -403,10 +467,19 @@ int serveRegions(PdfSession& session, const std::string& document, const std::st
                         pagesText(session.pageCount));
             ok = false;
         }
+        if (ok && request.shared && shared.bytes == nullptr) {
+            reportError("no shared memory to draw into");
+            ok = false;
+        }
         armWatchdog(kSecondsPerPage);
-        if (ok) ok = renderRegion(session, request);
+        const std::size_t done =
+            ok ? renderRegion(session, request, request.shared ? shared.bytes : nullptr, shared.size) : 0;
         alarm(0);
-        std::fputs(ok ? "done\n" : "failed\n", stdout);
+        if (done != 0 && request.shared) {
+            std::fprintf(stdout, "done %zu\n", done);
+        } else {
+            std::fputs(done != 0 ? "done\n" : "failed\n", stdout);
+        }
         if (std::fflush(stdout) != 0) break;  // the viewer has gone
     }
     std::free(line);
@@ -438,7 +511,7 @@ int runRegion(const std::vector<std::string>& arguments) {
     if (!ok)
         reportError("page " + std::to_string(request.page) + " is not in '" + request.document +
                     "', which has " + pagesText(session.pageCount));
-    if (ok) ok = renderRegion(session, request);
+    if (ok) ok = renderRegion(session, request) != 0;
     closePdf(session);
     return ok ? kExitOk : kExitFailure;
 }
