@@ -133,7 +133,7 @@ void takeLayer(SharpLayerState& sharp, const std::string& answer) {
     const bool loaded = done && media::loadSpriteFromMemory(sprite::sharpLayer, pixels.bytes, length);
     if (!loaded || media::spriteOwnWidth(sprite::sharpLayer) != render.view.width ||
         media::spriteOwnHeight(sprite::sharpLayer) != render.view.height) {
-        if (loaded) media::freeSprite(sprite::sharpLayer);
+        media::freeSprite(sprite::sharpLayer);  // a layer shown before goes too
         sharp.shown = SharpView{};
         failRender(sharp);
         return;
