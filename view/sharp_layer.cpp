@@ -121,10 +121,12 @@ void failRender(SharpLayerState& sharp) {
     dropRender(sharp);
 }
 
-// The layer's pixels, "done <length>" of them in the shared memory, become the layer sprite,
-// replacing the one shown; the memory is the renderer's again for its next request.
+// The layer's pixels, "done <length>" of them in the shared memory, become the layer sprite in place
+// of the one shown, which goes first (this frame draws the new one): never two layers in memory. The
+// memory is the renderer's again for its next request.
 void takeLayer(SharpLayerState& sharp, const std::string& answer) {
     SharpRender& render = sharp.render;
+    forgetShownLayer(sharp);
     const media::SharedMemory& pixels = sharp.server.pixels;
     unsigned long long length = 0;
     char end = 0;
@@ -133,8 +135,7 @@ void takeLayer(SharpLayerState& sharp, const std::string& answer) {
     const bool loaded = done && media::loadSpriteFromMemory(sprite::sharpLayer, pixels.bytes, length);
     if (!loaded || media::spriteOwnWidth(sprite::sharpLayer) != render.view.width ||
         media::spriteOwnHeight(sprite::sharpLayer) != render.view.height) {
-        media::freeSprite(sprite::sharpLayer);  // a layer shown before goes too
-        sharp.shown = SharpView{};
+        media::freeSprite(sprite::sharpLayer);
         failRender(sharp);
         return;
     }
