@@ -229,6 +229,20 @@ TEST_F(Programs, ALineChannelCarriesWholeLinesWithoutBlockingAndOutlivesItsProgr
     media::closeLineChannel(channel);
 }
 
+TEST_F(Programs, SharedMemoryReachesTheProgramAsItsDescriptorThree) {
+    media::SharedMemory memory;
+    ASSERT_TRUE(media::makeSharedMemory(4096, memory));
+    media::RunOptions options;
+    options.wait = true;
+    options.sharedDescriptor = memory.descriptor;
+    int status = -1;
+    media::runProgram("/bin/sh", {"-c", "printf written >&3"}, options, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.bytes), 8), std::string("written\0", 8));
+    media::releaseSharedMemory(memory);
+    EXPECT_EQ(memory.bytes, nullptr);
+}
+
 TEST(NoticeBoards, EveryReaderSeesEveryNoticeAndAWaiterWakesForANoticeOrItsStop) {
     media::NoticeBoard board;
     board.post({1, 0});
