@@ -140,6 +140,11 @@ struct LineChannel {
     std::string received;  // the start of a line not yet whole
 };
 bool openLineChannel(LineChannel& channel);
+void handOver(LineChannel& channel);  // the program has its end: ours alone stays open
+// The line end is added; false unless the line went whole.
+bool sendLine(LineChannel& channel, const std::string& line);
+std::optional<std::string> takeLine(LineChannel& channel);  // a whole line without its end, if one came
+void closeLineChannel(LineChannel& channel);
 // Memory shared with a program: a file in memory alone, mapped here, handed to a program as its
 // RunOptions' sharedDescriptor.
 struct SharedMemory {
@@ -149,11 +154,6 @@ struct SharedMemory {
 };
 bool makeSharedMemory(std::size_t size, SharedMemory& memory);
 void releaseSharedMemory(SharedMemory& memory);
-void handOver(LineChannel& channel);  // the program has its end: ours alone stays open
-bool sendLine(LineChannel& channel,
-              const std::string& line);  // the line end is added; false unless it went whole
-std::optional<std::string> takeLine(LineChannel& channel);  // a whole line without its end, if one came
-void closeLineChannel(LineChannel& channel);
 // Waits for a program started here without waiting to end: its exit status (-1 when a signal ended it
 // or it is not ours). The program is then forgotten.
 int waitForProgram(int processId);

@@ -328,6 +328,8 @@ fz_pixmap* renderRegionPixmap(PdfSession& session, const RegionRequest& request,
     return pixmap;
 }
 
+// The header the viewer takes, byte for byte (media/pictures/images.cpp reads the same one): the tools
+// share nothing with the viewer but command lines and files.
 std::string pamHeader(int width, int height) {
     char text[128];
     std::snprintf(text, sizeof text,
@@ -409,8 +411,6 @@ std::size_t renderRegion(PdfSession& session, const RegionRequest& request, unsi
     return done;
 }
 
-}  // namespace
-
 // "-f page -r dpi -c x0,y0,x1,y1 name": the output is name (no folder) in the served folder.
 bool parseServedRequest(const std::string& line, const std::string& folder, RegionRequest& request) {
     std::vector<std::string> words;
@@ -485,6 +485,8 @@ int serveRegions(PdfSession& session, const std::string& document, const std::st
     std::free(line);
     return kExitOk;
 }
+
+}  // namespace
 
 int runRegion(const std::vector<std::string>& arguments) {
     const bool quiet = !arguments.empty() && arguments.front() == "-q";
