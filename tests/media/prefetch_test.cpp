@@ -147,7 +147,9 @@ TEST_F(Prefetch, MostWantedPictureIsScaledAheadAndDrawnAsAFreshLoadDrawsIt) {
         media::prefetchImages({file}, rule);  // a hidden sprite with its texture
         media::prefetchImages({file}, rule);  // scaled to the rule's size
         media::prefetchImages({file}, rule);  // once for that size
-        EXPECT_EQ(asked, 2);
+        // Asked by the last two wishes, and by the one before when the decode was done before the
+        // first wish had returned (a busy machine), which then already made the hidden sprite.
+        EXPECT_TRUE(asked == 2 || asked == 3) << asked;
         int scaledAhead = -1, scaledFresh = -1;
         const auto fromAhead = frame(file, scaledAhead);
         const auto fresh = frame(folder + "same.png", scaledFresh);
