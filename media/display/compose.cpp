@@ -126,8 +126,18 @@ TextureHandle scaledCopyFor(const DrawStep& step) {
     return copy.texture;
 }
 
-// Scaling changes the render target: it is done for the whole frame before any drawing.
+// Whether a step of the frame being drawn takes its pixels from the copy.
+bool usedByFrame(const ScaledCopy& copy, const std::vector<DrawStep>& steps) {
+    return std::any_of(steps.begin(), steps.end(),
+                       [&](const DrawStep& step) { return throughScaledCopy(step) && copy.serves(step); });
+}
+
+// Scaling changes the render target: it is done for the whole frame before any drawing. The copies
+// the last frame used and this one does not go first: the screen keeps what they drew, and a zoom
+// that changes every frame then holds one screen-sized copy at a time, not two.
 void prepareScaledCopies(const std::vector<Rect>& areas) {
+    std::erase_if(compose().scaled,
+                  [](const ScaledCopy& copy) { return !usedByFrame(copy, compose().building); });
     const Rect screen = screenRect();
     for (const DrawStep& step : compose().building) {
         if (!throughScaledCopy(step)) continue;
@@ -270,11 +280,7 @@ void finishFrame() {
     ComposeState& state = compose();
     state.shown = std::move(state.building);
     state.building.clear();
-    std::erase_if(state.scaled, [&](const ScaledCopy& copy) {
-        return std::none_of(state.shown.begin(), state.shown.end(), [&](const DrawStep& step) {
-            return throughScaledCopy(step) && copy.serves(step);
-        });
-    });
+    std::erase_if(state.scaled, [&](const ScaledCopy& copy) { return !usedByFrame(copy, state.shown); });
     for (DrawStep& step : state.shown) step.texture.reset();
     state.wholeNeeded = false;
 }

@@ -273,6 +273,7 @@ void closeDisplay() {
 void presentAndWait() {
     DisplayState& state = display();
     if (state.renderer != nullptr) presentFrame();
+    packIdleSprites();
     waitForNextFrame(state.frameIntervalNanoseconds);
 }
 

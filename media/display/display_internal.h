@@ -77,8 +77,14 @@ void forgetDrawSteps();  // the renderer goes or lost its textures: no step can 
 void countFrame(bool presented, bool partial, int scaledCopiesMade);
 
 // ---- sprites.cpp
+// A large sprite left alone for a while is kept packed (its pixels as runs, its textures let go) and
+// unpacked when it is drawn on, read or shown; its size stays in picture.width and picture.height.
 struct Sprite {
-    Picture picture;  // RGBA; a sprite without alpha keeps alpha 255 everywhere
+    Picture picture;  // RGBA; a sprite without alpha keeps alpha 255 everywhere; empty while packed
+    PackedPicture packed;
+    bool shown = false;                 // shown or made ready to show since it was made
+    std::int64_t lastUsed = 0;          // elapsedMilliseconds() when last drawn on, read or shown
+    std::uint64_t notWorthPacking = 0;  // the version whose runs would take too much room
     bool alphaCapable = false;
     int displayWidth = 0;  // after zoom
     int displayHeight = 0;
@@ -91,6 +97,11 @@ struct Sprite {
     std::uint64_t version = 0;  // changes with the pixels (newContentVersion)
 };
 Sprite* findSprite(int number);
+Picture& pixelsOf(Sprite& sprite);  // the pixels, unpacked first when packed
+// After a frame: the large sprites left alone for a while are packed; one never shown (a picture
+// made ahead for a screen yet to open) after the frame that drew it. The prefetch's hidden pictures,
+// wanted soon, are not.
+void packIdleSprites();
 void refreshTexture(Sprite& sprite);  // after drawing: the texture follows the pixels
 void remakeAllTextures();             // the renderer lost its textures, or a renderer appeared
 void releaseAllSprites();

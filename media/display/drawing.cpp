@@ -47,7 +47,9 @@ detail::Sprite* targetSprite() {
     DrawingState& state = drawing();
     if (state.kind != TargetKind::sprite) return nullptr;
     detail::Sprite* sprite = detail::findSprite(state.sprite);
-    if (sprite != nullptr) state.brush.alphaCapable = sprite->alphaCapable;
+    if (sprite == nullptr) return nullptr;
+    detail::pixelsOf(*sprite);
+    state.brush.alphaCapable = sprite->alphaCapable;
     return sprite;
 }
 

@@ -28,6 +28,12 @@ SpriteStore& store() {
 
 constexpr int largestSide = largestDisplaySide;
 constexpr int firstFreeNumber = 1000;
+// Packing: sprites of a megabyte and more, a second after they were last used, when the runs take
+// at most an eighth of the pixels' room (the about text, the text view and the keyboard faces do;
+// a page picture does not).
+constexpr std::size_t packedFrom = 1 << 20;
+constexpr std::int64_t idleBeforePacking = 1000;
+constexpr std::size_t packedShare = 8;
 
 // A frame not yet flipped keeps the textures it shows.
 void destroyTextures(detail::Sprite& sprite) {
@@ -109,6 +115,7 @@ detail::TextureHandle makeTexture(const detail::Sprite& sprite, bool opaque, int
 // earlier pixels, else anew.
 void bringUpToDate(detail::Sprite& sprite, detail::TextureHandle& texture, bool& stale, bool opaque) {
     if (texture && !stale) return;
+    detail::pixelsOf(sprite);
     if (texture && texture.use_count() == 1 && sprite.textureDivisor == 1) {
         Picture scratch;
         const Picture& pixels = texturePicture(sprite, opaque, scratch);
@@ -125,6 +132,8 @@ void bringUpToDate(detail::Sprite& sprite, detail::TextureHandle& texture, bool&
 // pure black out is made only when it is shown blended.
 detail::TextureHandle textureFor(detail::Sprite& sprite, bool opaque) {
     if (detail::display().renderer == nullptr) return {};
+    sprite.shown = true;
+    sprite.lastUsed = elapsedMilliseconds();
     if (opaque && !sprite.alphaCapable) {
         bringUpToDate(sprite, sprite.opaqueTexture, sprite.opaqueStale, true);
         return sprite.opaqueTexture;
@@ -253,6 +262,31 @@ Sprite* findSprite(int number) {
     return found == store().sprites.end() ? nullptr : &found->second;
 }
 
+Picture& pixelsOf(Sprite& sprite) {
+    sprite.lastUsed = elapsedMilliseconds();
+    if (!sprite.packed.runs.empty()) {
+        sprite.picture = unpackedPicture(sprite.packed);
+        sprite.packed = PackedPicture{};
+    }
+    return sprite.picture;
+}
+
+void packIdleSprites() {
+    const std::int64_t now = elapsedMilliseconds();
+    for (auto& [number, sprite] : store().sprites) {
+        const std::size_t bytes = sprite.picture.pixels.size() * sizeof(std::uint32_t);
+        if (number < 0 || bytes < packedFrom || sprite.notWorthPacking == sprite.version) continue;
+        if (sprite.shown && now - sprite.lastUsed < idleBeforePacking) continue;
+        if (!packPicture(sprite.picture, bytes / packedShare, sprite.packed)) {
+            sprite.notWorthPacking = sprite.version;
+            continue;
+        }
+        sprite.packed.runs.shrink_to_fit();
+        sprite.picture.pixels = PixelVector<std::uint32_t>{};
+        destroyTextures(sprite);
+    }
+}
+
 void refreshTexture(Sprite& sprite) {
     forgetScaledAhead(sprite.version);
     sprite.textureStale = sprite.opaqueStale = true;
@@ -347,7 +381,7 @@ bool copySprite(int source, int destination) {
     detail::Sprite* original = detail::findSprite(source);
     if (original == nullptr || destination < 0) return false;
     if (source == destination) return true;
-    detail::Sprite copy = newSprite(original->picture, original->alphaCapable);
+    detail::Sprite copy = newSprite(detail::pixelsOf(*original), original->alphaCapable);
     copy.displayWidth = original->displayWidth;
     copy.displayHeight = original->displayHeight;
     copy.clip = original->clip;
@@ -450,7 +484,7 @@ bool spritesOverlap(int numberA, int xA, int yA, int numberB, int xB, int yB) {
 
 bool saveSpritePng(int number, const std::string& file) {
     detail::Sprite* sprite = detail::findSprite(number);
-    return sprite != nullptr && encodePngFile(sprite->picture, file);
+    return sprite != nullptr && encodePngFile(detail::pixelsOf(*sprite), file);
 }
 
 }  // namespace media

@@ -73,6 +73,17 @@ struct Picture {
     PixelVector<std::uint32_t> pixels;  // width * height
 };
 
+// A picture kept as runs of equal pixels: a few kilobytes for a panel of flat colour or a blank text
+// page, more than the picture itself for a photograph.
+struct PackedPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> runs;  // length, pixel; length, pixel; ...
+};
+// False, with packed left empty, when the runs would take more than limitBytes.
+bool packPicture(const Picture& picture, std::size_t limitBytes, PackedPicture& packed);
+Picture unpackedPicture(const PackedPicture& packed);
+
 bool decodeImageFile(const std::string& file, Picture& picture);  // PNG, JPEG or RGBA PAM by content
 bool decodeImageMemory(const void* data, std::size_t length, Picture& picture);
 // Decodes a JPEG at 1/2, 1/4 or 1/8 scale, the smallest still at least minWidth x minHeight.

@@ -1,6 +1,8 @@
-// Pixel memory: large blocks mapped from the kernel and given back to it when freed.
+// Pixel memory: large blocks mapped from the kernel and given back to it when freed; pictures packed
+// as runs of equal pixels.
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <new>
 
 #include "media/pictures/pictures.h"
@@ -45,6 +47,32 @@ void unmapPixelMemory(void* memory, std::size_t bytes) {
         return;
     }
     ::munmap(memory, bytes);
+}
+
+bool packPicture(const Picture& picture, std::size_t limitBytes, PackedPicture& packed) {
+    packed = PackedPicture{picture.width, picture.height, {}};
+    const std::size_t limitWords = limitBytes / sizeof(std::uint32_t);
+    auto pixel = picture.pixels.begin();
+    while (pixel != picture.pixels.end()) {
+        auto runEnd = std::find_if(pixel, picture.pixels.end(), [&](std::uint32_t p) { return p != *pixel; });
+        if (packed.runs.size() + 2 > limitWords) {
+            packed.runs = {};
+            return false;
+        }
+        packed.runs.push_back(static_cast<std::uint32_t>(runEnd - pixel));
+        packed.runs.push_back(*pixel);
+        pixel = runEnd;
+    }
+    return true;
+}
+
+Picture unpackedPicture(const PackedPicture& packed) {
+    Picture picture{packed.width, packed.height, {}};
+    picture.pixels.reserve(static_cast<std::size_t>(packed.width) * packed.height);
+    for (std::size_t i = 0; i + 1 < packed.runs.size(); i += 2) {
+        picture.pixels.insert(picture.pixels.end(), packed.runs[i], packed.runs[i + 1]);
+    }
+    return picture;
 }
 
 }  // namespace media

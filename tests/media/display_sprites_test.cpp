@@ -10,6 +10,7 @@
 #include "display_window.h"
 #include "media/desktop/desktop.h"
 #include "media/display/display.h"
+#include "media/display/display_internal.h"
 #include "media/input/input.h"
 #include "media/media.h"
 #include "media/pictures/pictures.h"
@@ -217,6 +218,52 @@ TEST_F(Sprites, TextureFollowsDrawingDoneAfterTheSpriteWasShown) {
     displaySprite(14, 0, 0);
     present();
     EXPECT_EQ(capturedPixel(3, 3), rgb(0, 0, 250));
+}
+
+// A large sprite never shown, or left alone for a second, is kept packed and is whole again wherever
+// it is read, copied or shown; one whose runs would take more than an eighth of its pixels' room is
+// left as it is.
+TEST_F(Sprites, LargeSpriteIsPackedWhileUnseenAndWholeWhereverItIsUsed) {
+    constexpr Colour black = rgb(0, 0, 0);
+    auto packed = [](int number) { return detail::findSprite(number)->picture.pixels.empty(); };
+    auto expectHalfRed = [&] {
+        displaySprite(20, -500, 0);  // columns 500 to 619: red up to 511
+        present();
+        expectCaptured({{11, 5, red}, {12, 5, black}});
+    };
+    ASSERT_TRUE(createSprite(20, 1024, 512));  // 2 MB, drawn for a screen not yet open
+    ASSERT_TRUE(beginDrawing(20));
+    fillBox(0, 0, 512, 512, red);
+    endDrawing();
+    present();
+    EXPECT_TRUE(packed(20));
+    ASSERT_TRUE(beginDrawing(20));
+    EXPECT_EQ(std::make_pair(pixelColour(511, 5), pixelColour(512, 5)), std::make_pair(red, black));
+    endDrawing();
+    ASSERT_TRUE(copySprite(20, 21));
+    ASSERT_TRUE(beginDrawing(21));
+    EXPECT_EQ(pixelColour(511, 500), red);
+    endDrawing();
+    present();
+    EXPECT_TRUE(packed(20));
+    expectHalfRed();
+    advanceTestClock(600);
+    ASSERT_TRUE(beginDrawing(20));
+    fillBox(1000, 0, 1, 1, red);
+    endDrawing();
+    advanceTestClock(999);
+    present();
+    EXPECT_FALSE(packed(20));  // shown, then drawn on less than a second ago: kept whole
+    advanceTestClock(1);
+    present();
+    EXPECT_TRUE(packed(20));
+    expectHalfRed();
+    ASSERT_TRUE(createSprite(22, 1024, 512));  // stripes a pixel wide: every pixel a run
+    ASSERT_TRUE(beginDrawing(22));
+    for (int x = 0; x < 1024; ++x) fillBox(x, 0, 1, 512, rgb(x % 2 * 200, 0, 0));
+    endDrawing();
+    present();
+    EXPECT_FALSE(packed(22));
 }
 
 // The frame limiter paced on a stand-in clock for the test's scope: no time is measured.
