@@ -52,6 +52,10 @@ struct ToolState {
     int aheadConverterProcess = 0;
     float aheadDpi = 0.0f;
     std::string aheadFolder;
+    // The converter of the page the reader waits on (sharedPage) also puts the page into this memory,
+    // ahead of its file; one such converter at a time.
+    media::SharedMemory sharedPixels;
+    int sharedPage = 0;
     // A document being converted starts its text extractor and outline reader once page 1 is on
     // screen (or its converter has ended without it): page 1 has the processor to itself.
     bool waitingForFirstPage = false;

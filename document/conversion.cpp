@@ -25,12 +25,22 @@ void converterEnded(ConversionState& c, int status) {
     c.convertersEnded += 1;
 }
 
+// Page 1 until it shows, then a page asked for: its converter also hands its pixels over.
+bool readerWaitsOn(const Viewer& v, int page) {
+    return page == (v.view.firstPageShown ? v.view.awaitedPage : 1) && v.document.pageCount != 1;
+}
+
 // Our converter, followed by its process id: once it has ended, its page's file is complete or
 // will never come.
-void noticeConverterEnd(ConversionState& c) {
+void noticeConverterEnd(Viewer& v) {
+    ConversionState& c = v.conversion;
     if (c.converterProcess == 0) return;
     const std::optional<int> status = media::takeExitStatus(c.converterProcess);
-    if (status) converterEnded(c, *status);
+    if (!status) return;
+    converterEnded(c, *status);
+    // The page it shared stays for the reader who waits on it: taken whole, it spares decoding the file.
+    if (v.tools.sharedPage == c.converterPage && !readerWaitsOn(v, c.converterPage))
+        releaseSharedPage(v.tools);
 }
 
 void growProgressBar(Viewer& v) {
@@ -53,7 +63,8 @@ void launchNextConverter(Viewer& v, int runningConverter = 0) {
     if (page > 0) {
         c.pageQueue.markStarted(page);
         c.converterPage = page;
-        c.converterProcess = runningConverter != 0 ? runningConverter : startPageConverter(v, page);
+        c.converterProcess =
+            runningConverter != 0 ? runningConverter : startPageConverter(v, page, readerWaitsOn(v, page));
         // One that could not start has ended as far as its page is concerned.
         if (c.converterProcess == 0) converterEnded(c, -1);
     }
@@ -124,7 +135,7 @@ void conversionTick(Viewer& v) {
     }
     const bool gateOpen = c.millisecondsSinceCheck > checkIntervalMilliseconds;
     if (gateOpen && c.conversionRunning && c.converterProcess == 0) startUnlessAnotherRuns(v, now);
-    noticeConverterEnd(c);
+    noticeConverterEnd(v);
     if (gateOpen && c.conversionRunning && c.converterProcess == 0 && c.pageQueue.askedPageWaiting())
         startUnlessAnotherRuns(v, now);
     if (gateOpen && c.thumbnailGenerationActive && c.thumbnailThread == PageFileWorker::none) {

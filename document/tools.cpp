@@ -4,14 +4,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "context/helpers.h"
 #include "document/conversion.h"
 #include "document/information.h"
 #include "document/outline.h"
+#include "media/display/display.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
 
@@ -187,6 +190,36 @@ int startOutlineReader(Viewer& v) {
                    options);
 }
 
+namespace {
+
+// Where the shared page starts; the first eight bytes before it say its length once it is whole.
+constexpr std::size_t sharedPageOffset = 64;
+// Room for the largest page image a converter makes (25 million pixels of four bytes) and its header.
+// The memory is taken only where the page's pixels are written.
+constexpr std::size_t sharedPageBytes = sharedPageOffset + 100'000'000 + 128;
+
+// A page converter with the viewer's raised priority; the one for the page waited on shares its page
+// too. Without the memory it runs as any other, and its page comes with its file.
+int startConverter(Viewer& v, std::vector<std::string> arguments, int page, bool sharePixels) {
+    ToolState& tools = v.tools;
+    media::RunOptions options;
+    options.workingFolder = tools.toolFolder;
+    if (sharePixels) {
+        releaseSharedPage(tools);
+        if (media::makeSharedMemory(sharedPageBytes, tools.sharedPixels)) {
+            tools.sharedPage = page;
+            options.sharedDescriptor = tools.sharedPixels.descriptor;
+            arguments.insert(arguments.begin(), "-share");
+        }
+    }
+    const int process = runTool(v, tools.pdftopngPath, arguments, options);
+    if (process == 0 && sharePixels) releaseSharedPage(tools);
+    media::raiseProgramPriority(process);
+    return process;
+}
+
+}  // namespace
+
 void startInformationAhead(Viewer& v, const std::string& documentPath, const std::string& outputFile) {
     media::RunOptions options;
     options.standardOutputFile = outputFile;
@@ -201,11 +234,8 @@ void startFirstPageAhead(Viewer& v, const std::string& documentPath, const std::
     ToolState& tools = v.tools;
     tools.aheadDpi = computeRenderDpi(letterWidth, letterHeight, v.document.fallbackDpi);
     tools.aheadFolder = cacheFolder;
-    media::RunOptions options;
-    options.workingFolder = tools.toolFolder;
-    tools.aheadConverterProcess = runTool(
-        v, tools.pdftopngPath, pageConverterArguments(1, tools.aheadDpi, documentPath, cacheFolder), options);
-    media::raiseProgramPriority(tools.aheadConverterProcess);
+    tools.aheadConverterProcess =
+        startConverter(v, pageConverterArguments(1, tools.aheadDpi, documentPath, cacheFolder), 1, true);
 }
 
 namespace {
@@ -214,6 +244,7 @@ void stopFirstPageAhead(ToolState& tools) {
     if (tools.aheadConverterProcess == 0) return;
     if (!media::stopProgram(tools.aheadConverterProcess)) media::waitForProgram(tools.aheadConverterProcess);
     tools.aheadConverterProcess = 0;
+    releaseSharedPage(tools);
     media::deleteFile(pageImageBase(tools.aheadFolder, 1) + ".png");
 }
 
@@ -255,15 +286,40 @@ void startTextExtractor(Viewer& v) {
                 textExtractorArguments(v.document.documentPath, v.document.documentCacheFolder), options);
 }
 
-int startPageConverter(Viewer& v, int page) {
-    media::RunOptions options;
-    options.workingFolder = v.tools.toolFolder;
-    const int process = runTool(v, v.tools.pdftopngPath,
-                                pageConverterArguments(page, v.document.renderDpi, v.document.documentPath,
-                                                       v.document.documentCacheFolder),
-                                options);
-    media::raiseProgramPriority(process);
-    return process;
+int startPageConverter(Viewer& v, int page, bool sharePixels) {
+    std::vector<std::string> arguments = pageConverterArguments(
+        page, v.document.renderDpi, v.document.documentPath, v.document.documentCacheFolder);
+    return startConverter(v, std::move(arguments), page, sharePixels);
+}
+
+namespace {
+
+// The shared page's length once it is whole and for page, else 0.
+std::uint64_t sharedPageLength(const ToolState& tools, int page) {
+    if (page == 0 || tools.sharedPage != page) return 0;
+    const std::uint64_t length = media::sharedLengthMark(tools.sharedPixels);
+    return length <= tools.sharedPixels.size - sharedPageOffset ? length : 0;
+}
+
+}  // namespace
+
+bool sharedPageReady(const Viewer& v, int page) {
+    return sharedPageLength(v.tools, page) != 0;
+}
+
+bool takeSharedPage(Viewer& v, int page, int spriteNumber) {
+    ToolState& tools = v.tools;
+    const std::uint64_t length = sharedPageLength(tools, page);
+    if (length == 0) return false;
+    const bool loaded =
+        media::loadSpriteFromMemory(spriteNumber, tools.sharedPixels.bytes + sharedPageOffset, length);
+    releaseSharedPage(tools);
+    return loaded;
+}
+
+void releaseSharedPage(ToolState& tools) {
+    media::releaseSharedMemory(tools.sharedPixels);
+    tools.sharedPage = 0;
 }
 
 bool startRegionServer(Viewer& v, const std::string& folder, RegionServer& server) {
@@ -321,6 +377,8 @@ void stopOwnPageConverter(Viewer& v) {
     if (media::programRunning(v.conversion.converterProcess))
         media::stopProgram(v.conversion.converterProcess);
     v.conversion.converterProcess = 0;
+    // A page shared by the run ahead is the opening's to take.
+    if (v.tools.aheadConverterProcess == 0) releaseSharedPage(v.tools);
 }
 
 // Only the programs this viewer started: another viewer's converter or extractor goes on. The

@@ -60,7 +60,14 @@ bool startRegionServer(Viewer& v, const std::string& folder, RegionServer& serve
 // A request to that renderer: region drawn into the shared memory, as a PAM.
 std::string regionRequest(const PageRegion& region);
 // Starts the page converter for page without waiting: its process id, 0 when it could not start.
-int startPageConverter(Viewer& v, int page);
+// For the page the reader waits on (sharePixels) it also puts the page into memory shared with it,
+// before it writes the page's file: takeSharedPage takes it from there.
+int startPageConverter(Viewer& v, int page, bool sharePixels = false);
+// The page put into the shared memory by its converter, once whole, loaded into the sprite; the memory
+// then goes. False while it is not there (or is another page's, or does not load).
+bool takeSharedPage(Viewer& v, int page, int spriteNumber);
+bool sharedPageReady(const Viewer& v, int page);
+void releaseSharedPage(ToolState& tools);
 // A tool program that could not be started (missing, not executable), as the message panel says it:
 // "The page converter could not be started: Permission denied". Given once; "" when there is none.
 std::string takeToolProblem(Viewer& v);

@@ -8,6 +8,7 @@
 #include "context/fitting.h"
 #include "context/helpers.h"
 #include "document/conversion.h"
+#include "document/tools.h"
 #include "media/display/display.h"
 #include "media/input/input.h"
 #include "media/pictures/pictures.h"
@@ -39,11 +40,13 @@ void centreMouse(const Viewer& v) {
 
 // Redraws the page counter, loads the page's image and fits it. False when the image does not load:
 // the old page stays, the counter already shows the new number.
-bool loadFoundPage(Viewer& v, const std::string& file) {
+// The load itself is given: from the file, or from the memory its converter shares.
+template <typename Load>
+bool loadFoundPage(Viewer& v, const std::string& file, Load load) {
     PageViewState& view = v.view;
     view.pageCounterText = std::to_string(view.currentPage) + "/" + std::to_string(v.document.pageCountShown);
     drawPageCounter(v);
-    if (!media::loadSprite(sprite::page, file)) return false;
+    if (!load()) return false;
     notePageInSprite(v, view.currentPage, file);
     view.firstPageShown = true;
     fitPage(v);
@@ -51,6 +54,10 @@ bool loadFoundPage(Viewer& v, const std::string& file) {
     if (view.currentPage == 1) v.frame.backStripHovered = false;
     if (view.currentPage == v.document.pageCountShown) v.frame.forwardStripHovered = false;
     return true;
+}
+
+bool loadFoundPage(Viewer& v, const std::string& file) {
+    return loadFoundPage(v, file, [&] { return media::loadSprite(sprite::page, file); });
 }
 
 // The page asked for is not there: the notice shows, the conversion makes it next, and it comes in
@@ -86,15 +93,39 @@ bool turnTo(Viewer& v, int step) {
 // redraw (it shows page 1 already), the pointer at the centre unless it is at work (held down, or
 // in the tool-bar zone): page 1 now comes while a hand may already be on a button. A failed load
 // is tried again at the next converter's end.
-bool showFirstPage(Viewer& v) {
+bool showFirstPage(Viewer& v, const std::string& file) {
     PageViewState& view = v.view;
-    const std::string file = pageImageFile(v, 1);
-    if (file.empty() || !media::loadSprite(sprite::page, file)) return false;
     notePageInSprite(v, 1, file);
     if (!media::mouseButton(1) && !pointerOver(sprite::toolbarZone, 0, 0)) centreMouse(v);
     view.firstPageShown = true;
     if (view.awaitedPage == 1) view.awaitedPage = 0;
     fitPage(v);
+    return true;
+}
+
+bool showFirstPage(Viewer& v) {
+    const std::string file = pageImageFile(v, 1);
+    return !file.empty() && media::loadSprite(sprite::page, file) && showFirstPage(v, file);
+}
+
+// The page waited on (page 1 until it shows), put whole into the memory its converter shares: shown
+// before the converter has written the page's file, whose name it is noted under. A one-page document
+// is left to the single-page finish, which also makes its JPEG.
+bool showSharedPage(Viewer& v) {
+    PageViewState& view = v.view;
+    const int page = view.firstPageShown ? view.awaitedPage : 1;
+    if (page == 0 || v.document.pageCount == 1) return false;
+    const std::string file = pageImageBase(v, page) + ".png";
+    const auto load = [&] { return takeSharedPage(v, page, sprite::page); };
+    if (!view.firstPageShown) return load() && showFirstPage(v, file);
+    if (!sharedPageReady(v, page)) return false;
+    const int shownPage = view.currentPage;
+    view.currentPage = page;
+    if (!loadFoundPage(v, file, load)) {
+        view.currentPage = shownPage;  // still waited on: its file comes in place of the notice
+        return false;
+    }
+    stopWaiting(view);
     return true;
 }
 
@@ -341,6 +372,7 @@ void zoomStepAbout(Viewer& v, float delta, int x, int y) {
 
 bool showAwaitedPage(Viewer& v) {
     PageViewState& view = v.view;
+    if (showSharedPage(v)) return true;
     const int ended = v.conversion.convertersEnded;
     if (view.awaitedPage == 0 || ended == view.lastSeenConverterEnd) return false;
     view.lastSeenConverterEnd = ended;
@@ -349,6 +381,7 @@ bool showAwaitedPage(Viewer& v) {
     if (!view.firstPageShown) return v.document.pageCount != 1 && showFirstPage(v);
     const std::string file = pageImageFile(v, view.awaitedPage);
     if (file.empty()) return false;
+    if (v.tools.sharedPage == view.awaitedPage) releaseSharedPage(v.tools);  // shared, yet not taken
     view.currentPage = view.awaitedPage;
     stopWaiting(view);
     return loadFoundPage(v, file);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -424,6 +425,12 @@ bool makeSharedMemory(std::size_t size, SharedMemory& memory) {
     }
     memory = SharedMemory{descriptor, static_cast<unsigned char*>(bytes), size};
     return true;
+}
+
+std::uint64_t sharedLengthMark(const SharedMemory& memory) {
+    if (memory.bytes == nullptr || memory.size < sizeof(std::uint64_t)) return 0;
+    return std::atomic_ref<std::uint64_t>(*reinterpret_cast<std::uint64_t*>(memory.bytes))
+        .load(std::memory_order_acquire);
 }
 
 void releaseSharedMemory(SharedMemory& memory) {

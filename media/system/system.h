@@ -154,6 +154,9 @@ struct SharedMemory {
 };
 bool makeSharedMemory(std::size_t size, SharedMemory& memory);
 void releaseSharedMemory(SharedMemory& memory);
+// The length a program has stored in the memory's first eight bytes as its last step, after what it
+// measures: 0 until then (and for no memory). Whatever the program wrote before that store is seen.
+std::uint64_t sharedLengthMark(const SharedMemory& memory);
 // Waits for a program started here without waiting to end: its exit status (-1 when a signal ended it
 // or it is not ours). The program is then forgotten.
 int waitForProgram(int processId);

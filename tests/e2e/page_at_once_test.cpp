@@ -35,14 +35,24 @@ TEST_F(PageAtOnce, EndPressedAtOnceShowsTheLastPageBeforePageTwoHundredExists) {
     harness.open(numberedPdf(400, "four hundred.pdf"));
     harness.pressKeys({media::scan::end});
     EXPECT_TRUE(v().view.pageNotReady) << "the notice stands until the page is there";
-    bool textBeforePage = false;
+    bool textBeforePage = false, shared = false;
     ASSERT_TRUE(within(60.0, [&] {
         const bool shown = v().view.currentPage == 400 && !v().view.pageNotReady;
         textBeforePage = textBeforePage || (!shown && v().tools.textExtractorProcess != 0);
+        shared = shared || v().tools.sharedPage == 400;
         return shown;
     }));
     EXPECT_FALSE(textBeforePage) << "the text extractor waits while the reader waits on a page";
     EXPECT_FALSE(pageMade(200));
+    // Its converter shared it ahead of its file: what shows is the file's very pixels.
+    EXPECT_TRUE(shared);
+    EXPECT_EQ(v().tools.sharedPage, 0) << "the shared memory goes once the page is taken";
+    ASSERT_TRUE(within(60.0, [&] { return pageMade(400); }));
+    media::Picture file, shown;
+    ASSERT_TRUE(media::saveSpritePng(sprite::page, documents + "shown.png"));
+    ASSERT_TRUE(media::decodeImageFile(documents + "shown.png", shown));
+    ASSERT_TRUE(media::decodeImageFile(findPageImage(v(), 400), file));
+    EXPECT_TRUE(shown.width == file.width && shown.pixels == file.pixels);
     EXPECT_TRUE(v().conversion.conversionRunning);
     // Its neighbour is started next (in the frame after the one that showed it), then the order goes
     // on from where it stood and makes every page once.

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
+#include "media/pictures/pictures.h"
 #include "tests/support/pdf_maker.h"
 #include "tests/tools/tool_runner.h"
 
@@ -108,5 +111,35 @@ TEST(PdfToPng, RendersTheFirstAndLastPageOfEveryCorpusDocument) {
         EXPECT_EQ(
             render(document.path, document.pages + 1, document.pages + 1, 36, folder.path("page")).exitCode,
             1);
+    }
+}
+
+// With -share the page also goes into the memory shared as descriptor 3, before its file is written: a
+// PAM from byte 64 holding the file's very pixels, its length in the first eight bytes. A page larger
+// than the memory is not shared (the length stays 0); its file comes all the same.
+TEST(PdfToPng, SharesItsPageWithTheViewerAsItsFileHoldsIt) {
+    ScratchFolder folder;
+    ASSERT_TRUE(makeNumberedPdf(folder.path("doc.pdf"), 2));
+    for (const std::size_t room : {std::size_t{2'000'000}, std::size_t{20'000}}) {
+        SCOPED_TRACE(room);
+        ASSERT_TRUE(writeWholeFile(folder.path("shared"), std::string(room, '\0')));
+        const ToolRun run = runCommand(
+            {"/bin/sh", "-c", "exec \"$0\" -q -share -f 2 -l 2 -r 30 \"$1\" \"$2\" 3<>\"$3\"",
+             toolPath("pdftopng.exe"), folder.path("doc.pdf"), folder.path("page"), folder.path("shared")},
+            20);
+        ASSERT_EQ(run.exitCode, 0) << run.standardError;
+        media::Picture file, shared;
+        ASSERT_TRUE(media::decodeImageFile(pageFile(folder.path("page"), 2), file));
+        const std::string memory = readWholeFile(folder.path("shared"));
+        std::uint64_t length = 0;
+        std::memcpy(&length, memory.data(), sizeof length);
+        if (room < file.pixels.size() * 4) {
+            EXPECT_EQ(length, 0u);
+            continue;
+        }
+        ASSERT_TRUE(length > 0 && length <= room - 64);
+        ASSERT_TRUE(media::decodeImageMemory(memory.data() + 64, length, shared));
+        EXPECT_EQ(shared.width, file.width);
+        EXPECT_TRUE(shared.pixels == file.pixels);
     }
 }

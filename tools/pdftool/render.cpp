@@ -1,4 +1,5 @@
-// pdftopng.exe: renders pages to "<root>-000007.png" files, 8-bit RGB at the asked resolution;
+// pdftopng.exe: renders pages to "<root>-000007.png" files, 8-bit RGB at the asked resolution (with
+// -share, the first of them also into memory the viewer shares, ahead of its file);
 // pdfregion.exe: renders one rectangle of a page at the asked resolution into the file named; with
 // -serve it keeps the document open and renders one rectangle for each line it reads.
 #include <sys/mman.h>
@@ -6,8 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +34,7 @@ struct RenderRequest {
     int firstPage = kNotGiven;
     int lastPage = kNotGiven;
     double dotsPerInch = 150.0;
+    bool share = false;  // -share: the first page also goes into the memory shared as descriptor 3
     std::string document;
     std::string root;
 };
@@ -67,6 +71,10 @@ bool parseOptionWith(const std::vector<std::string>& arguments, std::size_t& i, 
 }
 
 bool parseOption(const std::vector<std::string>& arguments, std::size_t& i, RenderRequest& request) {
+    if (arguments[i] == "-share") {
+        request.share = true;
+        return true;
+    }
     return parseOptionWith(arguments, i, request.quiet,
                            [&](const std::string& option, const std::string& value) {
                                if (option == "-f") return parseInteger(value, request.firstPage);
@@ -140,6 +148,71 @@ fz_pixmap* renderPixmap(PdfSession& session, int page, double dotsPerInch, std::
     return pixmap;
 }
 
+// The header the viewer takes, byte for byte (media/pictures/images.cpp reads the same one): the tools
+// share nothing with the viewer but command lines and files.
+std::string pamHeader(int width, int height) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", width,
+                  height);
+    return text;
+}
+
+void rgbaRow(const unsigned char* rgb, int width, unsigned char* rgba) {
+    for (int x = 0; x < width; ++x, rgb += 3, rgba += 4) {
+        rgba[0] = rgb[0];
+        rgba[1] = rgb[1];
+        rgba[2] = rgb[2];
+        rgba[3] = 255;
+    }
+}
+
+// The PAM of saveRgbaPam into memory: its length, or 0 when it does not fit.
+std::size_t putRgbaPam(fz_context* ctx, fz_pixmap* pixmap, unsigned char* memory, std::size_t size) {
+    const int width = fz_pixmap_width(ctx, pixmap), height = fz_pixmap_height(ctx, pixmap);
+    const std::string header = pamHeader(width, height);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    const std::size_t length = header.size() + rowBytes * static_cast<std::size_t>(height);
+    if (length > size) return 0;
+    std::memcpy(memory, header.data(), header.size());
+    const unsigned char* row = fz_pixmap_samples(ctx, pixmap);
+    unsigned char* out = memory + header.size();
+    for (int y = 0; y < height; ++y, row += fz_pixmap_stride(ctx, pixmap), out += rowBytes)
+        rgbaRow(row, width, out);
+    return length;
+}
+
+// Memory the viewer shares as descriptor 3, when it does: a served region named "-", or the page of a
+// converter started with -share, is drawn into it.
+struct SharedMemory {
+    unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+};
+
+SharedMemory mapSharedMemory() {
+    constexpr int descriptor = 3;
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return {};
+    const auto size = static_cast<std::size_t>(status.st_size);
+    void* bytes = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
+    return bytes == MAP_FAILED ? SharedMemory{} : SharedMemory{static_cast<unsigned char*>(bytes), size};
+}
+
+// A page converter started with -share puts its page into the shared memory before it writes the
+// page's file, for a viewer waiting on that page: the PAM from sharedPageOffset, then the PAM's length
+// in the first eight bytes, stored last (they hold 0 until then), so that the viewer can take the page
+// as soon as it is whole. A page larger than the memory is not shared; its file still comes.
+constexpr std::size_t sharedPageOffset = 64;
+
+void sharePage(fz_context* ctx, fz_pixmap* pixmap, const SharedMemory& shared) {
+    if (shared.bytes == nullptr || shared.size <= sharedPageOffset) return;
+    const std::size_t length =
+        putRgbaPam(ctx, pixmap, shared.bytes + sharedPageOffset, shared.size - sharedPageOffset);
+    if (length == 0) return;
+    std::atomic_ref<std::uint64_t>(*reinterpret_cast<std::uint64_t*>(shared.bytes))
+        .store(length, std::memory_order_release);
+}
+
 bool savePixmap(fz_context* ctx, fz_pixmap* pixmap, const std::string& path, double dotsPerInch) {
     TemporaryOutput output;
     if (!openTemporaryOutput(path, output)) return false;
@@ -153,7 +226,7 @@ bool savePixmap(fz_context* ctx, fz_pixmap* pixmap, const std::string& path, dou
     return commitTemporaryOutput(output);
 }
 
-bool renderPage(PdfSession& session, const RenderRequest& request, int page) {
+bool renderPage(PdfSession& session, const RenderRequest& request, int page, const SharedMemory& shared) {
     armWatchdog(kSecondsPerPage);
     std::string errorText;
     fz_pixmap* pixmap = renderPixmap(session, page, request.dotsPerInch, errorText);
@@ -162,6 +235,7 @@ bool renderPage(PdfSession& session, const RenderRequest& request, int page) {
                     "': " + errorText);
         return false;
     }
+    if (page == request.firstPage) sharePage(session.ctx, pixmap, shared);
     bool saved = savePixmap(session.ctx, pixmap, pageFileName(request.root, page), request.dotsPerInch);
     fz_drop_pixmap(session.ctx, pixmap);
     return saved;
@@ -169,9 +243,11 @@ bool renderPage(PdfSession& session, const RenderRequest& request, int page) {
 
 // A page that fails leaves no file; the others of the range are still rendered.
 bool renderRange(PdfSession& session, const RenderRequest& request) {
+    const SharedMemory shared = request.share ? mapSharedMemory() : SharedMemory{};
     bool all = true;
     for (int page = request.firstPage; page <= request.lastPage; ++page)
-        all = renderPage(session, request, page) && all;
+        all = renderPage(session, request, page, shared) && all;
+    if (shared.bytes != nullptr) munmap(shared.bytes, shared.size);
     return all;
 }
 
@@ -199,7 +275,8 @@ bool checkRange(RenderRequest& request, int pageCount) {
 int runRender(const std::vector<std::string>& arguments) {
     RenderRequest request;
     if (!parseRenderArguments(arguments, request)) {
-        std::fprintf(stderr, "usage: %s [-q] [-f first] [-l last] [-r dpi] <document.pdf> <output root>\n",
+        std::fprintf(stderr,
+                     "usage: %s [-q] [-share] [-f first] [-l last] [-r dpi] <document.pdf> <output root>\n",
                      programName().c_str());
         return kExitUsage;
     }
@@ -328,25 +405,6 @@ fz_pixmap* renderRegionPixmap(PdfSession& session, const RegionRequest& request,
     return pixmap;
 }
 
-// The header the viewer takes, byte for byte (media/pictures/images.cpp reads the same one): the tools
-// share nothing with the viewer but command lines and files.
-std::string pamHeader(int width, int height) {
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", width,
-                  height);
-    return text;
-}
-
-void rgbaRow(const unsigned char* rgb, int width, unsigned char* rgba) {
-    for (int x = 0; x < width; ++x, rgb += 3, rgba += 4) {
-        rgba[0] = rgb[0];
-        rgba[1] = rgb[1];
-        rgba[2] = rgb[2];
-        rgba[3] = 255;
-    }
-}
-
 // Red, green, blue and alpha bytes, rows top to bottom: the pixels as the viewer holds them, which it
 // reads back in one copy, where a PNG of a screen costs it tens of milliseconds to decode.
 bool saveRgbaPam(fz_context* ctx, fz_pixmap* pixmap, const std::string& path) {
@@ -368,24 +426,6 @@ bool saveRgbaPam(fz_context* ctx, fz_pixmap* pixmap, const std::string& path) {
     return commitTemporaryOutput(output);
 }
 
-// The same PAM into memory: its length, or 0 when it does not fit.
-std::size_t putRgbaPam(fz_context* ctx, fz_pixmap* pixmap, unsigned char* memory, std::size_t size) {
-    const int width = fz_pixmap_width(ctx, pixmap), height = fz_pixmap_height(ctx, pixmap);
-    const std::string header = pamHeader(width, height);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    const std::size_t length = header.size() + rowBytes * static_cast<std::size_t>(height);
-    if (length > size) {
-        reportError("the region does not fit the shared memory");
-        return 0;
-    }
-    std::memcpy(memory, header.data(), header.size());
-    const unsigned char* row = fz_pixmap_samples(ctx, pixmap);
-    unsigned char* out = memory + header.size();
-    for (int y = 0; y < height; ++y, row += fz_pixmap_stride(ctx, pixmap), out += rowBytes)
-        rgbaRow(row, width, out);
-    return length;
-}
-
 // A region drawn into its file, or into memory when memory is given: false, or with memory the
 // length written (0 on failure).
 std::size_t renderRegion(PdfSession& session, const RegionRequest& request, unsigned char* memory = nullptr,
@@ -403,6 +443,7 @@ std::size_t renderRegion(PdfSession& session, const RegionRequest& request, unsi
     std::size_t done = 0;
     if (memory != nullptr) {
         done = putRgbaPam(session.ctx, pixmap, memory, memorySize);
+        if (done == 0) reportError("the region does not fit the shared memory");
     } else {
         done = wantsPam(request) ? saveRgbaPam(session.ctx, pixmap, request.output)
                                  : savePixmap(session.ctx, pixmap, request.output, request.dotsPerInch);
@@ -429,21 +470,6 @@ bool parseServedRequest(const std::string& line, const std::string& folder, Regi
     }
     request.output = folder + (folder.back() == '/' ? "" : "/") + name;
     return request.page != kNotGiven && request.clipGiven;
-}
-
-// Memory the viewer shares as descriptor 3, when it does: requests named "-" are drawn into it.
-struct SharedMemory {
-    unsigned char* bytes = nullptr;
-    std::size_t size = 0;
-};
-
-SharedMemory mapSharedMemory() {
-    constexpr int descriptor = 3;
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0) return {};
-    const auto size = static_cast<std::size_t>(status.st_size);
-    void* bytes = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
-    return bytes == MAP_FAILED ? SharedMemory{} : SharedMemory{static_cast<unsigned char*>(bytes), size};
 }
 
 // Answers each request line on standard output: "done" (with the length of what it put into the
