@@ -83,14 +83,16 @@ int reachablePageCount(fz_context* ctx, pdf_document* pdf, int claimed) {
 
 // Opens and checks the document; MuPDF errors arrive as a message in errorText, and locked tells
 // whether a missing or wrong password was the reason.
+// With claimedCount, the page tree's own count stands: a run that names its pages checks those alone.
 pdf_document* openChecked(fz_context* ctx, const char* path, int* pageCount, std::string& errorText,
-                          bool& locked) {
+                          bool& locked, bool claimedCount) {
     pdf_document* pdf = nullptr;
     fz_var(pdf);
     fz_try(ctx) {
         pdf = pdf_open_document(ctx, path);
         unlock(ctx, pdf, locked);
-        *pageCount = reachablePageCount(ctx, pdf, pdf_count_pages(ctx, pdf));
+        const int claimed = pdf_count_pages(ctx, pdf);
+        *pageCount = claimedCount ? claimed : reachablePageCount(ctx, pdf, claimed);
         if (*pageCount <= 0)
             fz_throw(ctx, FZ_ERROR_GENERIC, "no pages found (damaged or not a PDF document)");
     }
@@ -147,7 +149,7 @@ void reportError(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", currentProgramName.c_str(), text.c_str());
 }
 
-int openPdf(const std::string& path, bool quiet, PdfSession& session) {
+int openPdf(const std::string& path, bool quiet, PdfSession& session, bool claimedCount) {
     if (!isNonEmptyFile(path)) return kExitFailure;
     session.ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
     if (!session.ctx) {
@@ -159,13 +161,26 @@ int openPdf(const std::string& path, bool quiet, PdfSession& session) {
     fz_set_warning_callback(session.ctx, quiet ? ignoreMessage : printWarning, nullptr);
     std::string errorText;
     bool locked = false;
-    session.pdf = openChecked(session.ctx, path.c_str(), &session.pageCount, errorText, locked);
+    session.pdf = openChecked(session.ctx, path.c_str(), &session.pageCount, errorText, locked, claimedCount);
+    session.countReachable = !claimedCount;
     if (!session.pdf) {
         reportError("cannot open '" + path + "': " + errorText);
         closePdf(session);
         return locked ? kExitPassword : kExitFailure;
     }
     return kExitOk;
+}
+
+bool pageInDocument(PdfSession& session, int page) {
+    return page >= 1 && page <= session.pageCount && pageFound(session.ctx, session.pdf, page - 1);
+}
+
+int reachablePageCount(PdfSession& session) {
+    if (!session.countReachable) {
+        session.pageCount = reachablePageCount(session.ctx, session.pdf, session.pageCount);
+        session.countReachable = true;
+    }
+    return session.pageCount;
 }
 
 void closePdf(PdfSession& session) {

@@ -255,11 +255,14 @@ std::string pagesText(int count) {
     return std::to_string(count) + (count == 1 ? " page" : " pages");
 }
 
-// Both ends of the range must lie in the document; nothing is clamped.
-bool checkRange(RenderRequest& request, int pageCount) {
+// Both ends of the range must lie in the document; nothing is clamped. Only a range without its last
+// page, or one refused, needs the pages counted: a page named is looked up alone.
+bool checkRange(RenderRequest& request, PdfSession& session) {
     if (request.firstPage == kNotGiven) request.firstPage = 1;
-    if (request.lastPage == kNotGiven) request.lastPage = pageCount;
-    if (request.firstPage < 1 || request.lastPage > pageCount || request.firstPage > request.lastPage) {
+    if (request.lastPage == kNotGiven) request.lastPage = reachablePageCount(session);
+    if (request.firstPage > request.lastPage || !pageInDocument(session, request.firstPage) ||
+        !pageInDocument(session, request.lastPage)) {
+        const int pageCount = reachablePageCount(session);
         std::string asked = request.firstPage == request.lastPage
                                 ? "page " + std::to_string(request.firstPage) + " is"
                                 : "pages " + std::to_string(request.firstPage) + " to " +
@@ -282,8 +285,9 @@ int runRender(const std::vector<std::string>& arguments) {
     }
     armWatchdog(kSecondsPerPage);
     PdfSession session;
-    if (int status = openPdf(request.document, request.quiet, session); status != kExitOk) return status;
-    bool ok = checkRange(request, session.pageCount);
+    if (int status = openPdf(request.document, request.quiet, session, true); status != kExitOk)
+        return status;
+    bool ok = checkRange(request, session);
     if (ok) ok = renderRange(session, request);
     closePdf(session);
     return ok ? kExitOk : kExitFailure;

@@ -32,17 +32,23 @@ const std::string& programName();
 // Writes "<program>: <text>" and a line end on standard error.
 void reportError(const std::string& text);
 
-// An open PDF document; pageCount is at least 1 once openPdf succeeded.
+// An open PDF document; pageCount is at least 1 once openPdf succeeded: the pages that can be found,
+// or (countReachable false) the count the document claims, until reachablePageCount has checked it.
 struct PdfSession {
     fz_context* ctx = nullptr;
     pdf_document* pdf = nullptr;
     int pageCount = 0;
+    bool countReachable = true;
 };
 
 // Opens a PDF that has pages, unlocking it with the given password where it needs one. Returns
 // kExitOk, or reports why and returns kExitPassword (locked) or kExitFailure (any other reason).
-// quiet silences MuPDF's own warnings.
-int openPdf(const std::string& path, bool quiet, PdfSession& session);
+// quiet silences MuPDF's own warnings. With claimedCount the count is taken as the document claims it,
+// without looking up its last page (all of a large page tree): for a run that names its pages, which
+// it checks with pageInDocument.
+int openPdf(const std::string& path, bool quiet, PdfSession& session, bool claimedCount = false);
+bool pageInDocument(PdfSession& session, int page);  // 1-based; within the count and found
+int reachablePageCount(PdfSession& session);         // checks a claimed count once; the pages found
 void closePdf(PdfSession& session);
 fz_document* asDocument(PdfSession& session);
 
