@@ -114,11 +114,10 @@ bool showFirstPage(Viewer& v) {
 bool showSharedPage(Viewer& v) {
     PageViewState& view = v.view;
     const int page = view.firstPageShown ? view.awaitedPage : 1;
-    if (page == 0 || v.document.pageCount == 1) return false;
+    if (page == 0 || v.document.pageCount == 1 || !sharedPageReady(v, page)) return false;
     const std::string file = pageImageBase(v, page) + ".png";
     const auto load = [&] { return takeSharedPage(v, page, sprite::page); };
     if (!view.firstPageShown) return load() && showFirstPage(v, file);
-    if (!sharedPageReady(v, page)) return false;
     const int shownPage = view.currentPage;
     view.currentPage = page;
     if (!loadFoundPage(v, file, load)) {
