@@ -82,6 +82,8 @@ Run askFor(const std::string& pdf, int page, const std::function<bool(Harness&)>
                                   100000000, 5, giveUpSeconds);
     if (shown) run.milliseconds = millisecondsSince(start);
     stopAllTools(v);  // the reference run that follows has the machine to itself
+    // The outline reader, started once page 1 showed, writes into the folder about to go.
+    if (v.contents.readerProcess > 0) media::waitForProgram(v.contents.readerProcess);
     fs::remove_all(v.document.documentCacheFolder);
     return run;
 }
