@@ -25,9 +25,11 @@ void converterEnded(ConversionState& c, int status) {
     c.convertersEnded += 1;
 }
 
-// Page 1 until it shows, then a page asked for: its converter also hands its pixels over.
+// Page 1 until it shows, and a page asked for (End pressed before page 1 showed asks for one while
+// the reader still waits on page 1): its converter also hands its pixels over.
 bool readerWaitsOn(const Viewer& v, int page) {
-    return page == (v.view.firstPageShown ? v.view.awaitedPage : 1) && v.document.pageCount != 1;
+    if (v.document.pageCount == 1) return false;
+    return (page == 1 && !v.view.firstPageShown) || (page != 0 && page == v.view.awaitedPage);
 }
 
 // Our converter, followed by its process id: once it has ended, its page's file is complete or
