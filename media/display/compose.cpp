@@ -32,6 +32,15 @@ struct ScaledCopy {
     bool smooth = false;
     TextureHandle texture;
 
+    ScaledCopy(const DrawStep& step, TextureHandle made)
+        : content(step.content),
+          opaqueVariant(step.opaqueVariant),
+          source(step.source),
+          width(step.destination.w),
+          height(step.destination.h),
+          smooth(step.smooth),
+          texture(std::move(made)) {}
+
     bool serves(const DrawStep& step) const {
         return content == step.content && opaqueVariant == step.opaqueVariant && source == step.source &&
                width == step.destination.w && height == step.destination.h && smooth == step.smooth;
@@ -103,11 +112,38 @@ TextureHandle scaleCopy(const DrawStep& step) {
     return detail::adoptTexture(texture);
 }
 
-bool throughScaledCopy(const DrawStep& step) {
-    return detail::display().software && step.kind == DrawStep::Kind::copy && step.scaled() && step.texture;
+// The same scaling from the pixels a texture would hold: SDL's software renderer scales a copy
+// without blending or modulation between pictures of one format with these two functions.
+TextureHandle scalePicture(const DrawStep& step, const Picture& picture) {
+    const int width = step.destination.w, height = step.destination.h;
+    TextureHandle texture = detail::adoptTexture(
+        SDL_CreateTexture(renderer(), SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STREAMING, width, height));
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (!texture || SDL_LockTexture(texture.get(), nullptr, &pixels, &pitch) != 0) return {};
+    SDL_Surface* from =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(picture.pixels.data()), picture.width,
+                                           picture.height, 32, picture.width * 4, SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* to =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels, width, height, 32, pitch, SDL_PIXELFORMAT_RGBA32);
+    const SDL_Rect source = sdlRect(step.source);
+    const bool scaled = from != nullptr && to != nullptr &&
+                        (step.smooth ? SDL_SoftStretchLinear(from, &source, to, nullptr)
+                                     : SDL_SoftStretch(from, &source, to, nullptr)) == 0;
+    SDL_FreeSurface(from);
+    SDL_FreeSurface(to);
+    SDL_UnlockTexture(texture.get());
+    return scaled ? texture : TextureHandle{};
 }
 
-TextureHandle scaledCopyFor(const DrawStep& step) {
+// A step drawn through a scaled copy: made from its texture, or from the pixels (scaleFromPicture),
+// when the step has no texture.
+bool throughScaledCopy(const DrawStep& step) {
+    return detail::display().software && step.kind == DrawStep::Kind::copy && step.scaled();
+}
+
+// The copy kept for the step, taken from those made ahead when one is; empty when there is none.
+TextureHandle keptScaledCopy(const DrawStep& step) {
     std::vector<ScaledCopy>& scaled = compose().scaled;
     auto found =
         std::find_if(scaled.begin(), scaled.end(), [&](const ScaledCopy& c) { return c.serves(step); });
@@ -118,12 +154,26 @@ TextureHandle scaledCopyFor(const DrawStep& step) {
         ahead.reset();
         return scaled.back().texture;
     }
-    ScaledCopy copy{step.content,       step.opaqueVariant, step.source, step.destination.w,
-                    step.destination.h, step.smooth,        {}};
-    copy.texture = scaleCopy(step);
+    return {};
+}
+
+TextureHandle scaledCopyFor(const DrawStep& step) {
+    if (TextureHandle kept = keptScaledCopy(step)) return kept;
+    if (!step.texture) return {};
+    ScaledCopy copy(step, scaleCopy(step));
     ++compose().scaledInFrame;
-    if (copy.texture) scaled.push_back(copy);
+    if (copy.texture) compose().scaled.push_back(copy);
     return copy.texture;
+}
+
+// Between frames, one copy at a time: the pictures are large.
+template <typename Make>
+void makeAhead(const DrawStep& step, Make make) {
+    std::optional<ScaledCopy>& ahead = compose().ahead;
+    if (ahead && ahead->serves(step)) return;
+    ahead.reset();
+    ScaledCopy copy(step, make());
+    if (copy.texture) ahead = std::move(copy);
 }
 
 // Whether a step of the frame being drawn takes its pixels from the copy.
@@ -319,13 +369,26 @@ void presentFrame() {
 }
 
 void scaleAhead(const DrawStep& step) {
-    if (!throughScaledCopy(step)) return;
+    if (throughScaledCopy(step) && step.texture) makeAhead(step, [&] { return scaleCopy(step); });
+}
+
+bool scaleFromPicture(const DrawStep& step, const Picture& picture) {
+    if (keptScaledCopy(step)) return true;
     ComposeState& state = compose();
-    if (state.ahead && state.ahead->serves(step)) return;
-    state.ahead.reset();  // one at a time: the pictures are large
-    ScaledCopy copy{step.content,       step.opaqueVariant, step.source,    step.destination.w,
-                    step.destination.h, step.smooth,        scaleCopy(step)};
-    if (copy.texture) state.ahead = std::move(copy);
+    // The sprite's copies at other sizes that this frame has not drawn go first: a zoom that changes
+    // every frame then holds one copy at a time, not two.
+    std::erase_if(state.scaled, [&](const ScaledCopy& copy) {
+        return copy.content == step.content && !usedByFrame(copy, state.building);
+    });
+    ScaledCopy copy(step, scalePicture(step, picture));
+    if (!copy.texture) return false;
+    state.scaled.push_back(std::move(copy));
+    ++state.scaledInFrame;
+    return true;
+}
+
+void scaleAheadFromPicture(const DrawStep& step, const Picture& picture) {
+    makeAhead(step, [&] { return scalePicture(step, picture); });
 }
 
 void forgetScaledAhead(std::uint64_t content) {

@@ -69,6 +69,10 @@ void presentFrame();              // draws the frame's steps, as far as needed, 
 // Between frames: the scaled copy a later frame's step will need is made now and kept for it, one at
 // a time; nothing when the step needs none.
 void scaleAhead(const DrawStep& step);
+// The software renderer, for a step whose texture would hold picture as it is: the scaled copy is made
+// from the picture, now (false when it could not be: the step then needs the texture), or ahead.
+bool scaleFromPicture(const DrawStep& step, const Picture& picture);
+void scaleAheadFromPicture(const DrawStep& step, const Picture& picture);
 void forgetScaledAhead(std::uint64_t content);  // the pixels of that version are gone
 void redrawWhole();      // the screen's content is not known: the next frame is drawn whole
 void forgetDrawSteps();  // the renderer goes or lost its textures: no step can be drawn again
@@ -107,7 +111,9 @@ void remakeAllTextures();             // the renderer lost its textures, or a re
 void releaseAllSprites();
 bool hasOwnAlpha(const Picture& picture);
 bool adoptPicture(int number, Picture picture, bool ownAlpha);  // false for an unacceptable size
-void prepareTexture(int number);    // makes the texture now rather than at the sprite's first display
+// Makes the texture now rather than at the sprite's first display; not with the software renderer,
+// which draws a scaled sprite from its pixels (prepareDisplay scales them ahead).
+void prepareTexture(int number);
 bool moveSprite(int from, int to);  // replaces whatever was under to
 // Makes now what displaySprite of the sprite, whole, at width x height on the screen will draw.
 void prepareDisplay(int number, int width, int height);

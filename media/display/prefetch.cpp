@@ -179,7 +179,8 @@ private:
     }
 
     // Main thread, between two frames: the most wanted decoded picture becomes a hidden sprite with
-    // its texture, the work a page turn would otherwise do in its frame. False when there was none.
+    // its texture (not with the software renderer, which scales the pixels themselves), the work a
+    // page turn would otherwise do in its frame. False when there was none.
     bool prepareOne() {
         Picture picture;
         bool ownAlpha = false;

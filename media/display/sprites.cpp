@@ -214,17 +214,18 @@ bool keepVisiblePart(SDL_Rect& source, SDL_Rect& destination) {
     return destination.w > 0 && destination.h > 0;
 }
 
-// How a display call draws the sprite: its texture, blending and modulation.
+// How a display call draws the sprite: which texture, blending and modulation.
 struct Look {
-    detail::TextureHandle texture;
+    bool opaque = false;         // textureFor's variant
     bool opaqueTexture = false;  // the texture with every pixel opaque
     detail::Blend blend = detail::Blend::none;
     std::uint8_t alpha = 255;
     std::uint8_t tint = 255;
 };
 
-// The step that copies the sprite as shown at (x, y); false when it draws nothing.
-bool copyStep(const detail::Sprite& sprite, Look look, int x, int y, detail::DrawStep& step) {
+// The step that copies the sprite as shown at (x, y), without its texture; false when it draws
+// nothing.
+bool copyStep(const detail::Sprite& sprite, const Look& look, int x, int y, detail::DrawStep& step) {
     SDL_Rect source = sprite.clip;
     int divisor = sprite.textureDivisor;
     if (divisor > 1)
@@ -243,14 +244,35 @@ bool copyStep(const detail::Sprite& sprite, Look look, int x, int y, detail::Dra
     step.alpha = look.alpha;
     step.tint = look.tint;
     step.smooth = store().smooth && scaled;
-    step.texture = std::move(look.texture);
     return true;
 }
 
+// The software renderer scales a copy through a picture of the destination's size. Where the texture
+// would hold the sprite's pixels as they are, that picture is made from the pixels themselves, and
+// the sprite needs no texture of its own: a page shown fitted holds its picture and the fitted copy,
+// not a full-size texture besides, and its first frame does not upload it.
+bool scaledFromPixels(const detail::Sprite& sprite, const Look& look, const detail::DrawStep& step) {
+    SDL_Renderer* renderer = detail::display().renderer;
+    if (renderer == nullptr || !detail::display().software || !step.scaled()) return false;
+    if (!sprite.alphaCapable && !look.opaque) return false;  // that texture leaves pure black out
+    const int limit = largestTextureSide(renderer);
+    return sprite.textureDivisor == 1 &&
+           (limit == 0 || std::max(sprite.picture.width, sprite.picture.height) <= limit);
+}
+
 // Adds the copy to the frame's steps; it is drawn when the frame is flipped.
-void drawTexture(const detail::Sprite& sprite, Look look, int x, int y) {
+void drawTexture(detail::Sprite& sprite, const Look& look, int x, int y) {
     detail::DrawStep step;
-    if (copyStep(sprite, std::move(look), x, y, step)) detail::addDrawStep(std::move(step));
+    if (!copyStep(sprite, look, x, y, step)) return;
+    if (scaledFromPixels(sprite, look, step)) {
+        sprite.shown = true;
+        if (detail::scaleFromPicture(step, detail::pixelsOf(sprite))) {
+            detail::addDrawStep(std::move(step));
+            return;
+        }
+    }
+    step.texture = textureFor(sprite, look.opaque);
+    if (step.texture) detail::addDrawStep(std::move(step));
 }
 
 }  // namespace
@@ -309,15 +331,14 @@ bool adoptPicture(int number, Picture picture, bool ownAlpha) {
 }
 
 void prepareTexture(int number) {
+    if (display().software) return;  // a scaled display takes the pixels; prepareDisplay scales them
     if (Sprite* sprite = findSprite(number)) textureFor(*sprite, true);
 }
 
 void prepareDisplay(int number, int width, int height) {
     Sprite* sprite = findSprite(number);
     if (sprite == nullptr || width <= 0 || height <= 0) return;
-    Look look{textureFor(*sprite, true)};
-    look.opaqueTexture = !sprite->alphaCapable;
-    if (!look.texture) return;
+    const Look look{true, !sprite->alphaCapable};
     // Shown whole at that size for the step, then as it was.
     const int ownWidth = sprite->displayWidth, ownHeight = sprite->displayHeight;
     const SDL_Rect ownClip = sprite->clip;
@@ -325,11 +346,17 @@ void prepareDisplay(int number, int width, int height) {
     sprite->displayHeight = std::min(height, largestSide);
     sprite->clip = SDL_Rect{0, 0, sprite->picture.width, sprite->picture.height};
     DrawStep step;
-    const bool drawn = copyStep(*sprite, std::move(look), 0, 0, step);
+    const bool drawn = copyStep(*sprite, look, 0, 0, step);
     sprite->displayWidth = ownWidth;
     sprite->displayHeight = ownHeight;
     sprite->clip = ownClip;
-    if (drawn) scaleAhead(step);
+    if (!drawn) return;
+    if (scaledFromPixels(*sprite, look, step)) {
+        sprite->shown = true;
+        scaleAheadFromPicture(step, pixelsOf(*sprite));
+    } else if ((step.texture = textureFor(*sprite, look.opaque))) {
+        scaleAhead(step);
+    }
 }
 
 bool moveSprite(int from, int to) {
@@ -447,10 +474,7 @@ void clipSprite(int number, int x, int y, int width, int height) {
 // shows the same pixels from its picture as it is as from the texture that leaves pure black out.
 void displaySprite(int number, int x, int y) {
     detail::Sprite* sprite = detail::findSprite(number);
-    if (sprite == nullptr) return;
-    Look look{textureFor(*sprite, true)};
-    look.opaqueTexture = !sprite->alphaCapable;
-    if (look.texture) drawTexture(*sprite, std::move(look), x, y);
+    if (sprite != nullptr) drawTexture(*sprite, Look{true, !sprite->alphaCapable}, x, y);
 }
 
 void displayTransparentSprite(int number, int x, int y, int intensity) {
@@ -460,14 +484,14 @@ void displayTransparentSprite(int number, int x, int y, int intensity) {
     auto strength = static_cast<std::uint8_t>(std::clamp(intensity, 0, 255));
     Look look;
     // Multiplying ignores the source's alpha: black darkens instead of being left out.
-    look.texture = textureFor(*sprite, multiply);
+    look.opaque = multiply;
     look.opaqueTexture = multiply && !sprite->alphaCapable;
     look.blend = multiply ? detail::Blend::multiply : detail::Blend::normal;
     // SDL's multiply keeps dst x (1 - alpha) of what was there: an intensity below 255 taken as alpha
     // too would let the text show through where the picture is black. It scales the colour only.
     look.alpha = multiply ? 255 : strength;
     look.tint = multiply ? strength : 255;
-    if (look.texture) drawTexture(*sprite, std::move(look), x, y);
+    drawTexture(*sprite, look, x, y);
 }
 
 void setBlending(Blending mode) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "display_window.h"
 #include "media/desktop/desktop.h"
@@ -160,6 +161,46 @@ TEST_F(Sprites, ZoomedSpriteCoversItsDisplaySize) {
     displaySprite(9, 0, 0);
     present();
     expectCaptured({{39, 19, red}, {5, 19, rgb(0, 0, 0)}, {40, 10, grey}, {10, 20, grey}});
+}
+
+// The software renderer scales an opaque sprite from its pixels, without a texture of its own; the
+// frame holds what the texture would have drawn (the transparent display takes the texture, and leaves
+// nothing out of a picture without pure black), smooth or not, whole, clipped or zoomed up.
+TEST_F(Sprites, ScaledOpaqueSpriteDrawsAsItsTextureWouldWithoutOne) {
+    ASSERT_TRUE(createSprite(9, 57, 43) && beginDrawing(9));
+    setBackColour(rgb(240, 200, 100));
+    setFrontColour(rgb(10, 20, 30));
+    setDrawingMode(mode::gradient);
+    fillBox(0, 0, 57, 43);
+    setDrawingMode(mode::standard);
+    for (int x = 0; x < 57; x += 5) fillBox(x, 0, 2, 43, rgb(200, 30, 60));
+    endDrawing();
+    auto frame = [this](bool fromTexture) {
+        if (fromTexture) {
+            displayTransparentSprite(9, 3, 2, 255);
+        } else {
+            displaySprite(9, 3, 2);
+        }
+        present();
+        std::vector<Colour> pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels.push_back(capturedPixel(x, y));
+        return pixels;
+    };
+    struct Shown {
+        int clipX, clipY, clipWidth, clipHeight, width, height;
+    };
+    for (bool smooth : {false, true}) {
+        setSpriteFiltering(smooth);
+        for (const Shown& shown : {Shown{0, 0, -1, -1, 31, 22}, Shown{7, 5, 30, 20, 110, 71}}) {
+            clipSprite(9, shown.clipX, shown.clipY, shown.clipWidth, shown.clipHeight);
+            zoomSprite(9, shown.width, shown.height);
+            const auto fromPixels = frame(false);
+            EXPECT_FALSE(detail::findSprite(9)->opaqueTexture) << smooth << " " << shown.width;
+            EXPECT_EQ(fromPixels, frame(true)) << smooth << " " << shown.width;
+        }
+    }
+    setSpriteFiltering(true);
 }
 
 TEST_F(Sprites, NeverCreatedOrFreedSpritesDrawNothingAndReportZero) {
