@@ -1,6 +1,7 @@
 // Image files decoded ahead on a thread of their own, within a small bound, for loadSprite to take.
-// A decoded picture is made into a hidden sprite with its texture between two frames, so that taking
-// it costs the frame nothing but a move.
+// A decoded picture is made into a hidden sprite between two frames, with its texture or (software
+// renderer) its copy scaled to the size it will be shown at, so that taking it costs the frame nothing
+// but a move.
 #include <sys/stat.h>
 
 #include <algorithm>

@@ -45,8 +45,8 @@ protected:
     }
 };
 
-// Taken as a picture, or after a later frame's wish has made it a sprite with its texture (under a
-// hidden number that no longer exists once taken).
+// Taken as a picture, or after a later frame's wish has made it a sprite (under a hidden number that
+// no longer exists once taken).
 TEST_F(Prefetch, WantedFileIsTakenOnceByLoadSprite) {
     const std::string first = write("a.png", media::rgb(10, 200, 30));
     const std::string second = write("b.jpg", media::rgb(200, 10, 30), 310, 410);
@@ -144,7 +144,7 @@ TEST_F(Prefetch, MostWantedPictureIsScaledAheadAndDrawnAsAFreshLoadDrawsIt) {
         };
         media::prefetchImages({file}, rule);
         ASSERT_TRUE(becomesReady(file));
-        media::prefetchImages({file}, rule);  // a hidden sprite with its texture
+        media::prefetchImages({file}, rule);  // a hidden sprite
         media::prefetchImages({file}, rule);  // scaled to the rule's size
         media::prefetchImages({file}, rule);  // once for that size
         // Asked by the last two wishes, and by the one before when the decode was done before the
