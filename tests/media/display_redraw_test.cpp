@@ -19,6 +19,7 @@
 #include "media/pictures/pictures.h"
 #include "media/system/system.h"
 #include "media/text/text.h"
+#include "tests/media/display_window.h"
 #include "tests/support/x_server.h"
 #include "tests/view/view_fixture.h"
 #include "text/text_view.h"
@@ -121,12 +122,7 @@ void paint(int number, int w, int h, bool alpha, const std::function<void()>& dr
 void makeSprites() {
     setSpriteFiltering(true);
     paint(page, 101, 63, false, [] {
-        setBackColour(rgb(240, 240, 200));
-        setFrontColour(rgb(40, 60, 200));
-        setDrawingMode(mode::gradient);
-        fillBox(0, 0, 101, 63);
-        setDrawingMode(mode::standard);
-        for (int x = 0; x < 101; x += 7) fillBox(x, 0, 2, 63, rgb(200, 30, 30));
+        drawStripedGradient(101, 63, rgb(240, 240, 200), rgb(40, 60, 200), rgb(200, 30, 30), 7);
         line(0, 62, 100, 0, rgb(1, 1, 1));
     });
     paint(marker, 13, 11, false, [] {

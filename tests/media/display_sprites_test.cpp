@@ -168,12 +168,7 @@ TEST_F(Sprites, ZoomedSpriteCoversItsDisplaySize) {
 // nothing out of a picture without pure black), smooth or not, whole, clipped or zoomed up.
 TEST_F(Sprites, ScaledOpaqueSpriteDrawsAsItsTextureWouldWithoutOne) {
     ASSERT_TRUE(createSprite(9, 57, 43) && beginDrawing(9));
-    setBackColour(rgb(240, 200, 100));
-    setFrontColour(rgb(10, 20, 30));
-    setDrawingMode(mode::gradient);
-    fillBox(0, 0, 57, 43);
-    setDrawingMode(mode::standard);
-    for (int x = 0; x < 57; x += 5) fillBox(x, 0, 2, 43, rgb(200, 30, 60));
+    drawStripedGradient(57, 43, rgb(240, 200, 100), rgb(10, 20, 30), rgb(200, 30, 60), 5);
     endDrawing();
     auto frame = [this](bool fromTexture) {
         if (fromTexture) {
@@ -182,10 +177,7 @@ TEST_F(Sprites, ScaledOpaqueSpriteDrawsAsItsTextureWouldWithoutOne) {
             displaySprite(9, 3, 2);
         }
         present();
-        std::vector<Colour> pixels;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) pixels.push_back(capturedPixel(x, y));
-        return pixels;
+        return capturedFrame();
     };
     struct Shown {
         int clipX, clipY, clipWidth, clipHeight, width, height;

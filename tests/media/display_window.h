@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "media/display/display.h"
 #include "media/input/input.h"
@@ -38,4 +39,23 @@ protected:
         media::flipDisplay();
         media::clearDisplay(media::rgb(0, 0, 0));
     }
+    // Every pixel of the last presented frame, row by row.
+    static std::vector<media::Colour> capturedFrame() {
+        std::vector<media::Colour> pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels.push_back(media::capturedPixel(x, y));
+        return pixels;
+    }
 };
+
+// On the sprite being drawn: detail at every scale, a gradient from back to front crossed by stripes
+// two pixels wide, one every `every` pixels.
+inline void drawStripedGradient(int width, int height, media::Colour back, media::Colour front,
+                                media::Colour stripe, int every) {
+    media::setBackColour(back);
+    media::setFrontColour(front);
+    media::setDrawingMode(media::mode::gradient);
+    media::fillBox(0, 0, width, height);
+    media::setDrawingMode(media::mode::standard);
+    for (int x = 0; x < width; x += every) media::fillBox(x, 0, 2, height, stripe);
+}

@@ -130,10 +130,7 @@ TEST_F(Prefetch, MostWantedPictureIsScaledAheadAndDrawnAsAFreshLoadDrawsIt) {
         media::displaySprite(pageSprite, 30, 4);
         present();
         scaled = static_cast<int>(media::frameCounts().scaledInFrames - before);
-        std::vector<media::Colour> pixels;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) pixels.push_back(media::capturedPixel(x, y));
-        return pixels;
+        return capturedFrame();
     };
     for (bool smooth : {false, true}) {
         media::setSpriteFiltering(smooth);
