@@ -170,26 +170,18 @@ TEST_F(Sprites, ScaledOpaqueSpriteDrawsAsItsTextureWouldWithoutOne) {
     ASSERT_TRUE(createSprite(9, 57, 43) && beginDrawing(9));
     drawStripedGradient(57, 43, rgb(240, 200, 100), rgb(10, 20, 30), rgb(200, 30, 60), 5);
     endDrawing();
-    auto frame = [this](bool fromTexture) {
-        if (fromTexture) {
-            displayTransparentSprite(9, 3, 2, 255);
-        } else {
-            displaySprite(9, 3, 2);
-        }
-        present();
-        return capturedFrame();
-    };
-    struct Shown {
-        int clipX, clipY, clipWidth, clipHeight, width, height;
-    };
     for (bool smooth : {false, true}) {
         setSpriteFiltering(smooth);
-        for (const Shown& shown : {Shown{0, 0, -1, -1, 31, 22}, Shown{7, 5, 30, 20, 110, 71}}) {
-            clipSprite(9, shown.clipX, shown.clipY, shown.clipWidth, shown.clipHeight);
-            zoomSprite(9, shown.width, shown.height);
-            const auto fromPixels = frame(false);
-            EXPECT_FALSE(detail::findSprite(9)->opaqueTexture) << smooth << " " << shown.width;
-            EXPECT_EQ(fromPixels, frame(true)) << smooth << " " << shown.width;
+        for (const SDL_Rect& clip : {SDL_Rect{0, 0, -1, -1}, SDL_Rect{7, 5, 30, 20}}) {
+            clipSprite(9, clip.x, clip.y, clip.w, clip.h);
+            zoomSprite(9, clip.w < 0 ? 31 : 110, clip.w < 0 ? 22 : 71);  // shrunk whole, a part enlarged
+            displaySprite(9, 3, 2);
+            present();
+            const auto fromPixels = capturedFrame();
+            EXPECT_FALSE(detail::findSprite(9)->opaqueTexture) << smooth << " " << clip.x;
+            displayTransparentSprite(9, 3, 2, 255);
+            present();
+            EXPECT_EQ(fromPixels, capturedFrame()) << smooth << " " << clip.x;
         }
     }
     setSpriteFiltering(true);

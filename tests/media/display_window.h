@@ -42,8 +42,7 @@ protected:
     // Every pixel of the last presented frame, row by row.
     static std::vector<media::Colour> capturedFrame() {
         std::vector<media::Colour> pixels;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) pixels.push_back(media::capturedPixel(x, y));
+        for (int i = 0; i < width * height; ++i) pixels.push_back(media::capturedPixel(i % width, i / width));
         return pixels;
     }
 };
